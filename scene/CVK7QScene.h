@@ -1,0 +1,58 @@
+// The scene object: loads a scene file (new or old format), hands out its
+// header and texture records, replaces textures, and writes the scene back in
+// either format. Plain C++, no Qt. Every operation reports success as non-zero.
+#pragma once
+
+#include "texture/T3DTexture.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+// The scene header. Readers rely on the texture count at offset 12 and the
+// texture array pointer (records at a stride of sizeof(T3D_TEXTURE)) at 84
+// with 32-bit pointers, at the next aligned offset (88) with 64-bit ones.
+struct VK7Q_HEADER {
+    uint32_t magic;          // magic number of the format the scene came from
+    uint16_t version;        // that format's version
+    uint16_t reserved0;
+    uint32_t sectionCount;   // opaque sections carried through load and save
+    uint16_t textureCount;
+    uint16_t reserved1;
+    uint8_t reserved2[68];
+    T3D_TEXTURE* textures;
+};
+
+static_assert(offsetof(VK7Q_HEADER, textureCount) == 12);
+static_assert(sizeof(void*) != 4 || offsetof(VK7Q_HEADER, textures) == 84);
+static_assert(sizeof(void*) != 8 || offsetof(VK7Q_HEADER, textures) == 88);
+
+class SceneData;
+
+class CVK7QScene {
+public:
+    CVK7QScene();
+    ~CVK7QScene();
+    CVK7QScene(const CVK7QScene&) = delete;
+    CVK7QScene& operator=(const CVK7QScene&) = delete;
+
+    // Loads path, or path + ".T3D" when path has no extension. The second
+    // argument is accepted and ignored. On failure the scene loaded before
+    // stays loaded and unchanged.
+    int Load(const char* path, int);
+    // The current header; 0 textures when no scene is loaded.
+    VK7Q_HEADER* GetSceneHeader();
+    // Copies the record and all its level pixels into the scene at index.
+    int ReplaceT3DTexture(int index, const T3D_TEXTURE* record);
+    // Rebuilds the new format's derived data from the current textures.
+    int GenerateC3D();
+    // Writes the new or the old format; ".T3D" is added to a path without an
+    // extension. A failed write leaves an existing file whole.
+    int Write(const char* path);
+    int WriteOld(const char* path);
+    // Releases everything; afterwards no scene is loaded.
+    void Free();
+
+private:
+    std::unique_ptr<SceneData> data_;
+};
