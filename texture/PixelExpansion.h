@@ -1,0 +1,19 @@
+// Expands a record's level into 8-bit ARGB pixels, as the previews show it and
+// the command-line program exports it: depth 8 through the palette; depths 16,
+// 24 and 32 through the masks, each channel widened to 8 bits by repeating its
+// bits (a 5-bit v becomes (v << 3) | (v >> 2)); alpha 255 where the record has
+// no alpha mask.
+#pragma once
+
+#include "texture/T3DTexture.h"
+
+#include <cstdint>
+#include <vector>
+
+// Widens a channel value of `bits` bits (1 to 8) to 8 bits by repeating its
+// bits from the top.
+uint8_t WidenChannel(uint32_t value, unsigned bits);
+
+// (width >> L) x (height >> L) pixels 0xAARRGGBB, rows top to bottom; empty
+// when the level does not exist or holds no pixels.
+std::vector<uint32_t> ExpandLevelToArgb(const T3D_TEXTURE& record, int level);

@@ -1,0 +1,22 @@
+// The texts the TGA reader and writer show, each naming the file (%s) it is
+// about. All go out under the caption "Error".
+#pragma once
+
+#include "texture/TextureReport.h"
+
+#include <string>
+
+constexpr const char* kCantFindTga = "Can't find TGA file %s";
+constexpr const char* kCantReadTga = "Can't read TGA file %s";
+constexpr const char* kTgaTruncated = "TGA file %s is truncated";
+constexpr const char* kTgaUnsupportedSize = "TGA file %s has an unsupported size";
+constexpr const char* kTgaShortOfPixels = "TGA file %s holds fewer pixels than its size";
+constexpr const char* kTgaDoesNotFitLevel = "TGA file %s does not fit its mip level";
+constexpr const char* kTgaPaletteError = "Error with TGA palette!";
+constexpr const char* kNoMemoryForTga = "Not enough memory for TGA file %s";
+constexpr const char* kCantWriteTga = "Can't write TGA file %s";
+constexpr const char* kTextureNotWritable = "Can't write this texture to TGA file %s";
+constexpr const char* kNoNameAfterTga = "Can't name the mip level after TGA file %s";
+
+// Reports `text` with its %s replaced by `path`.
+void ReportTgaError(TextureReport& report, const char* text, const std::string& path);
