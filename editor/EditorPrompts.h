@@ -1,0 +1,42 @@
+// Everything the main window asks of the person in front of it: which file to
+// open or save under, a message to read, whether to throw away unsaved work.
+// The dialog reaches these only through this struct, so tests can answer in
+// place of a person and read every message.
+#pragma once
+
+#include "texture/TextureReport.h"
+
+#include <QString>
+
+#include <functional>
+#include <string>
+
+struct FileDialogRequest {
+    QString title;
+    QString filter;         // empty: every file
+    QString defaultSuffix;  // added to a name typed without one; empty: none
+    QString startName;      // the name the dialog offers first
+    bool fileMustExist = false;
+};
+
+struct EditorPrompts {
+    // The chosen path, or an empty string when the user cancels.
+    std::function<QString(const FileDialogRequest&)> openFile;
+    std::function<QString(const FileDialogRequest&)> saveFile;
+    std::function<void(const QString& caption, const QString& text)> message;
+    // True when the user agrees to discard.
+    std::function<bool(const QString& caption, const QString& text)> askDiscard;
+};
+
+// File dialogs and message boxes on the screen.
+EditorPrompts DesktopPrompts();
+
+// Shows what the texture code reports through the prompts' message.
+class PromptReport : public TextureReport {
+public:
+    explicit PromptReport(const EditorPrompts& prompts) : prompts_(prompts) {}
+    void report(const std::string& caption, const std::string& text) override;
+
+private:
+    const EditorPrompts& prompts_;
+};

@@ -1,0 +1,111 @@
+// The File menu: Load, Close, Save and Save as in the new and the old format.
+#include "editor/EditorDialog.h"
+
+#include "resources/Strings.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QListWidget>
+
+namespace {
+
+std::string LocalPath(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+FileDialogRequest SceneFileRequest(bool opening)
+{
+    FileDialogRequest request;
+    request.title = kSceneDialogTitle;
+    if (opening) {
+        request.filter = kSceneFileFilter;
+        request.defaultSuffix = kSceneDefaultSuffix;
+        request.fileMustExist = true;
+    }
+    return request;
+}
+
+} // namespace
+
+void EditorDialog::OnLoad()
+{
+    const QString chosen = prompts_.openFile(SceneFileRequest(true));
+    if (chosen.isEmpty())
+        return;
+    // The scene library takes the path without its extension. The path of
+    // the scene loaded before stays until this one has loaded.
+    const std::string base = LocalPath(chosen.left(chosen.size() - kSceneExtensionLength));
+    if (!scene_.Load(base.c_str(), 0)) {
+        tellUser(kLoadFailedText);
+        return;
+    }
+    scenePath_ = base;
+    sceneModified_ = false;
+    ClearFlags();
+    detailsList_->clear();
+    EnableSceneCommands();
+    FillTextureList();
+}
+
+void EditorDialog::OnClose()
+{
+    scene_.Free();
+    sceneModified_ = false;
+    DisableSceneCommands();
+    ClearFlags();
+    ClearFrame(kSceneFrameId);
+}
+
+bool EditorDialog::writeScene(const std::string& path, bool oldFormat)
+{
+    scene_.GenerateC3D();
+    const int written = oldFormat ? scene_.WriteOld(path.c_str()) : scene_.Write(path.c_str());
+    if (!written)
+        tellUser(kWriteFailedText);
+    return written != 0;
+}
+
+void EditorDialog::save(bool oldFormat)
+{
+    if (writeScene(scenePath_, oldFormat))
+        sceneModified_ = false;
+}
+
+void EditorDialog::saveAs(bool oldFormat)
+{
+    const QString chosen = prompts_.saveFile(SceneFileRequest(false));
+    if (chosen.isEmpty())
+        return;
+    // Another name leaves the loaded file as it was: its replaced textures
+    // stay unsaved.
+    if (writeScene(LocalPath(chosen), oldFormat) && isLoadedSceneFile(chosen))
+        sceneModified_ = false;
+}
+
+bool EditorDialog::isLoadedSceneFile(const QString& path) const
+{
+    const QString loaded = QFileInfo(QFile::decodeName(scenePath_.c_str()) + '.' + kSceneDefaultSuffix)
+                               .canonicalFilePath();
+    return !loaded.isEmpty() && QFileInfo(path).canonicalFilePath() == loaded;
+}
+
+void EditorDialog::OnSave()
+{
+    save(false);
+}
+
+void EditorDialog::OnSaveOld()
+{
+    save(true);
+}
+
+void EditorDialog::OnSaveAs()
+{
+    saveAs(false);
+}
+
+void EditorDialog::OnSaveAsOld()
+{
+    saveAs(true);
+}

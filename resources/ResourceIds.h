@@ -1,0 +1,42 @@
+// Identifiers of the main window's controls and commands. Commands travel as
+// each menu action's data; controls carry their id as their object name.
+#pragma once
+
+// Dialog template of the main window.
+constexpr int kMainDialogId = 102;
+
+// Controls of the main window.
+constexpr int kNoControlId = -1;  // labels
+constexpr int kTextureListId = 1000;
+constexpr int kDetailsListId = 1006;
+constexpr int kMipmapLevelsBoxId = 1007;  // first of the eight flag boxes, 0x01
+constexpr int kAlphaLevelBoxId = 1008;
+constexpr int kDetailSecondPassBoxId = 1009;
+constexpr int kForce32BitBoxId = 1010;
+constexpr int kEnvmapBoxId = 1011;
+constexpr int kClampedUBoxId = 1012;
+constexpr int kClampedVBoxId = 1013;
+constexpr int kNoZBufferBoxId = 1014;  // last flag box, 0x80
+constexpr int kSceneFrameId = 1017;
+constexpr int kReplacementFrameId = 1018;
+constexpr int kFolderTreeId = 1025;
+
+constexpr int kFlagBoxCount = 8;
+
+// Menu 130 and its commands.
+constexpr int kMainMenuId = 130;
+constexpr int kLoadCommand = 57601;
+constexpr int kCloseCommand = 57602;
+constexpr int kSaveNewCommand = 57603;
+constexpr int kSaveAsNewCommand = 32777;
+constexpr int kSaveOldCommand = 32778;
+constexpr int kSaveAsOldCommand = 32779;
+constexpr int kQuitCommand = 2;  // ends the dialog as Cancel does
+constexpr int kExtractCommand = 1002;
+constexpr int kReplaceCommand = 1003;
+constexpr int kAboutCommand = 16;
+
+// String table.
+constexpr int kAboutStringId = 101;
+// Icon.
+constexpr int kMainIconId = 128;

@@ -1,0 +1,37 @@
+// The texts the main window shows: menu entries beyond menu 130, file dialog
+// settings and message texts. Captions of scene messages are the application's
+// title; TGA problems arrive with their own caption from the texture code.
+#pragma once
+
+// String 101: the About entry.
+constexpr const char* kAboutMenuText = "&About quorrel...";
+
+// Load and Save as.
+constexpr const char* kSceneDialogTitle = "Choose VK7Q file";
+constexpr const char* kSceneFileFilter = "VK7Q files (*.T3D)";
+constexpr const char* kSceneDefaultSuffix = "T3D";
+constexpr int kSceneExtensionLength = 4;  // ".T3D", removed from the chosen name
+
+// Extract.
+constexpr const char* kExtractDialogTitle = "Choose tga save name";
+constexpr const char* kTgaFileFilter = "tga pictures files (*.tga)";
+constexpr const char* kTgaDefaultSuffix = "tga";
+constexpr const char* kTgaExtension = ".tga";  // compared case-sensitively
+
+// Scene messages.
+constexpr const char* kLoadFailedText = "File not loaded";
+constexpr const char* kWriteFailedText = "error during writing file";
+constexpr const char* kNothingToExtractText = "No scene texture to extract: load a scene first.";
+constexpr const char* kNothingToReplaceText = "No scene texture to replace: load a scene first.";
+constexpr const char* kNoReplacementText =
+    "No replacement texture loaded: select a readable .tga file in the folder tree first.";
+constexpr const char* kReplaceFailedText = "The texture could not be replaced.";
+constexpr const char* kDiscardChangesText =
+    "The scene has replaced textures that are not saved.\nQuit and discard them?";
+
+// Details lines.
+constexpr const char* kDetailFormat = "%d";
+
+// About box.
+constexpr const char* kAboutCaption = "About quorrel";
+constexpr const char* kAboutProductText = "quorrel Version";
