@@ -1,6 +1,9 @@
 // The scene object: loads a scene file (new or old format), hands out its
 // header and texture records, replaces textures, and writes the scene back in
 // either format. Plain C++, no Qt. Every operation reports success as non-zero.
+// Records handed out through the header are for reading; they and their level
+// pointers stay valid until the next Load, ReplaceT3DTexture,
+// AppendT3DTexture or Free. docs/scene-format.md describes the files.
 #pragma once
 
 #include "texture/T3DTexture.h"
@@ -13,7 +16,8 @@
 // texture array pointer (records at a stride of sizeof(T3D_TEXTURE)) at 84
 // with 32-bit pointers, at the next aligned offset (88) with 64-bit ones.
 struct VK7Q_HEADER {
-    uint32_t magic;          // magic number of the format the scene came from
+    uint32_t magic;          // kNewSceneMagic or kOldSceneMagic (scene/SceneFormat.h): the
+                             // format the scene was read from; new for a scene built here
     uint16_t version;        // that format's version
     uint16_t reserved0;
     uint32_t sectionCount;   // opaque sections carried through load and save
@@ -42,12 +46,19 @@ public:
     int Load(const char* path, int);
     // The current header; 0 textures when no scene is loaded.
     VK7Q_HEADER* GetSceneHeader();
-    // Copies the record and all its level pixels into the scene at index.
+    // Copies the record and all its level pixels into the scene at index; the
+    // caller keeps its buffers. Fails, changing nothing, for an index out of
+    // range or a record that is not a whole texture.
     int ReplaceT3DTexture(int index, const T3D_TEXTURE* record);
-    // Rebuilds the new format's derived data from the current textures.
+    // Appends a copy of the record and its pixels as the scene's last
+    // texture; with no scene loaded, starts a new, empty one first.
+    int AppendT3DTexture(const T3D_TEXTURE* record);
+    // Rebuilds the new format's derived data (the texture directory) from the
+    // current textures, checksumming every texture's pixels anew.
     int GenerateC3D();
     // Writes the new or the old format; ".T3D" is added to a path without an
-    // extension. A failed write leaves an existing file whole.
+    // extension. Write brings derived data that a change made stale up to
+    // date first. A failed write leaves an existing file whole.
     int Write(const char* path);
     int WriteOld(const char* path);
     // Releases everything; afterwards no scene is loaded.

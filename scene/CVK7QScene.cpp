@@ -1,0 +1,119 @@
+#include "scene/CVK7QScene.h"
+
+#include "scene/LittleEndian.h"
+#include "scene/NewSceneFormat.h"
+#include "scene/OldSceneFormat.h"
+#include "scene/SceneData.h"
+#include "scene/SceneFile.h"
+#include "scene/SceneFormat.h"
+
+#include <utility>
+
+namespace {
+
+// Reads either format, told apart by the magic number.
+bool ReadScene(ByteBlock bytes, SceneData& scene)
+{
+    if (bytes.size() < 4)
+        return false;
+    const uint32_t magic = GetU32(bytes.data());
+    if (magic == kNewSceneMagic)
+        return ReadNewScene(std::move(bytes), scene);
+    if (magic == kOldSceneMagic)
+        return ReadOldScene(std::move(bytes), scene);
+    return false;
+}
+
+// Brings the derived data up to date, working out only missing checksums.
+void RefreshDirectory(SceneData& scene)
+{
+    if (scene.directoryCurrent)
+        return;
+    scene.computeChecksums(false);
+    scene.directory = BuildDirectory(scene);
+    scene.directoryCurrent = true;
+}
+
+}  // namespace
+
+CVK7QScene::CVK7QScene()
+    : data_(std::make_unique<SceneData>())
+{
+}
+
+CVK7QScene::~CVK7QScene() = default;
+
+int CVK7QScene::Load(const char* path, int)
+{
+    if (!path || !*path)
+        return 0;
+    ByteBlock bytes;
+    if (!ReadSceneFile(WithSceneExtension(path), bytes))
+        return 0;
+    auto scene = std::make_unique<SceneData>();
+    if (!ReadScene(std::move(bytes), *scene))
+        return 0;
+    data_ = std::move(scene);
+    return 1;
+}
+
+VK7Q_HEADER* CVK7QScene::GetSceneHeader()
+{
+    return &data_->header();
+}
+
+int CVK7QScene::ReplaceT3DTexture(int index, const T3D_TEXTURE* record)
+{
+    if (!data_->loaded() || !record || index < 0 || size_t(index) >= data_->textures().size())
+        return 0;
+    SceneTexture texture;
+    if (!CopySceneTexture(*record, texture))
+        return 0;
+    data_->replaceTexture(size_t(index), std::move(texture));
+    return 1;
+}
+
+int CVK7QScene::AppendT3DTexture(const T3D_TEXTURE* record)
+{
+    if (!record || data_->textures().size() >= kMaxSceneTextures)
+        return 0;
+    SceneTexture texture;
+    if (!CopySceneTexture(*record, texture))
+        return 0;
+    if (!data_->loaded())
+        data_->startEmpty();
+    data_->appendTexture(std::move(texture));
+    return 1;
+}
+
+int CVK7QScene::GenerateC3D()
+{
+    if (!data_->loaded())
+        return 0;
+    data_->computeChecksums(true);
+    data_->directory = BuildDirectory(*data_);
+    data_->directoryCurrent = true;
+    return 1;
+}
+
+int CVK7QScene::Write(const char* path)
+{
+    if (!data_->loaded() || !path || !*path)
+        return 0;
+    RefreshDirectory(*data_);
+    ScenePieces pieces;
+    return LayOutNewScene(*data_, pieces) && WriteFileAtomically(WithSceneExtension(path), pieces);
+}
+
+int CVK7QScene::WriteOld(const char* path)
+{
+    if (!data_->loaded() || !path || !*path)
+        return 0;
+    ScenePieces pieces;
+    return LayOutOldScene(*data_, pieces) && WriteFileAtomically(WithSceneExtension(path), pieces);
+}
+
+void CVK7QScene::Free()
+{
+    data_ = std::make_unique<SceneData>();
+}

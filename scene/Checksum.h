@@ -1,0 +1,10 @@
+// CRC-32 (zlib's polynomial and conventions) over byte ranges of any size.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// The CRC of `size` bytes, continuing from `crc` (0 to start).
+uint32_t Crc32(const uint8_t* data, uint64_t size, uint32_t crc = 0);
+// The CRC of A followed by B, from the CRCs of A and B and B's length.
+uint32_t CombineCrc32(uint32_t crcA, uint32_t crcB, uint64_t sizeB);

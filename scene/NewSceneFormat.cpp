@@ -1,0 +1,216 @@
+#include "scene/NewSceneFormat.h"
+
+#include "scene/ByteReader.h"
+#include "scene/Checksum.h"
+#include "scene/LittleEndian.h"
+#include "scene/SceneFormat.h"
+#include "scene/TextureSection.h"
+
+#include <cstdint>
+#include <utility>
+
+namespace {
+
+// The header's and each section header's CRC covers the bytes before it.
+constexpr size_t kHeaderCrcOffset = 12;
+constexpr size_t kSectionCrcOffset = 12;
+
+struct Section {
+    uint32_t tag;
+    uint8_t* content;
+    uint64_t size;
+    uint32_t contentCrc;
+};
+
+uint64_t SectionContentSize(const SceneData& scene, const SectionRef& ref)
+{
+    if (ref.isTexture)
+        return kStoredTextureRecordSize + scene.textures()[ref.index].pixelBytes;
+    return scene.opaques()[ref.index].size;
+}
+
+uint64_t SectionFileSize(uint64_t contentSize)
+{
+    return kNewSectionHeaderSize + contentSize + SectionPadding(contentSize);
+}
+
+std::vector<uint8_t> SectionHeader(uint32_t tag, uint64_t contentSize, uint32_t contentCrc)
+{
+    std::vector<uint8_t> header;
+    AppendU32(header, tag);
+    AppendU64(header, contentSize);
+    AppendU32(header, CombineCrc32(Crc32(header.data(), header.size()), contentCrc, contentSize));
+    return header;
+}
+
+std::vector<uint8_t> EncodeDirectory(const std::vector<DirectoryEntry>& entries)
+{
+    std::vector<uint8_t> out;
+    out.reserve(kDirectoryHeaderSize + entries.size() * kDirectoryEntrySize);
+    AppendU32(out, uint32_t(entries.size()));
+    AppendU32(out, 0);
+    for (const DirectoryEntry& e : entries) {
+        AppendU64(out, e.sectionOffset);
+        AppendU64(out, e.contentSize);
+        AppendU32(out, e.contentCrc);
+        AppendU16(out, e.width);
+        AppendU16(out, e.height);
+        AppendU16(out, e.depth);
+        AppendU16(out, e.levelCount);
+        AppendU32(out, e.flags);
+    }
+    return out;
+}
+
+bool DecodeDirectory(uint8_t* content, uint64_t size, std::vector<DirectoryEntry>& out)
+{
+    ByteReader reader(content, size_t(size));
+    uint32_t count;
+    if (!reader.u32(count) || !reader.zeros(4) || reader.remaining() != uint64_t(count) * kDirectoryEntrySize)
+        return false;
+    out.resize(count);
+    for (DirectoryEntry& e : out) {
+        reader.u64(e.sectionOffset);
+        reader.u64(e.contentSize);
+        reader.u32(e.contentCrc);
+        reader.u16(e.width);
+        reader.u16(e.height);
+        reader.u16(e.depth);
+        reader.u16(e.levelCount);
+        reader.u32(e.flags);
+    }
+    return true;
+}
+
+// Reads one section and checks its CRC and padding.
+bool ReadSection(ByteReader& reader, Section& section)
+{
+    uint8_t* header;
+    uint32_t storedCrc;
+    if (!reader.view(kSectionCrcOffset, header) || !reader.u32(storedCrc))
+        return false;
+    section.tag = GetU32(header);
+    section.size = GetU64(header + 4);
+    if (!reader.view(section.size, section.content) || !reader.zeros(SectionPadding(section.size)))
+        return false;
+    section.contentCrc = Crc32(section.content, section.size);
+    return CombineCrc32(Crc32(header, kSectionCrcOffset), section.contentCrc, section.size) == storedCrc;
+}
+
+bool AddTexture(const Section& section, SceneData& scene)
+{
+    SceneTexture texture;
+    if (scene.textures().size() >= kMaxSceneTextures ||
+        !DecodeTextureSection(section.content, section.size, texture.record))
+        return false;
+    texture.pixelBytes = section.size - kStoredTextureRecordSize;
+    texture.contentCrc = section.contentCrc;
+    texture.contentCrcKnown = true;
+    scene.appendTexture(std::move(texture));
+    return true;
+}
+
+bool ReadHeader(ByteReader& reader, uint32_t& sectionCount)
+{
+    uint8_t* header;
+    uint32_t storedCrc;
+    if (!reader.view(kHeaderCrcOffset, header) || !reader.u32(storedCrc))
+        return false;
+    sectionCount = GetU32(header + 8);
+    return GetU32(header) == kNewSceneMagic && GetU16(header + 4) == kNewSceneVersion &&
+           GetU16(header + 6) == 0 && Crc32(header, kHeaderCrcOffset) == storedCrc &&
+           sectionCount >= 1 && sectionCount <= reader.remaining() / kNewSectionHeaderSize;
+}
+
+}  // namespace
+
+bool ReadNewScene(ByteBlock bytes, SceneData& scene)
+{
+    scene.fileBytes = std::move(bytes);
+    ByteReader reader(scene.fileBytes.data(), scene.fileBytes.size());
+    uint32_t sectionCount;
+    if (!ReadHeader(reader, sectionCount))
+        return false;
+    scene.setFormat(kNewSceneMagic, kNewSceneVersion);
+
+    std::vector<DirectoryEntry> storedDirectory;
+    for (uint32_t i = 0; i < sectionCount; ++i) {
+        Section section;
+        if (!ReadSection(reader, section))
+            return false;
+        const bool last = i + 1 == sectionCount;
+        if (section.tag == kDirectoryTag) {
+            // Exactly one directory, and it closes the file.
+            if (!last || !DecodeDirectory(section.content, section.size, storedDirectory))
+                return false;
+        } else if (last) {
+            return false;
+        } else if (section.tag == kTextureTag) {
+            if (!AddTexture(section, scene))
+                return false;
+        } else {
+            scene.appendOpaque({section.tag, section.content, section.size, section.contentCrc, true});
+        }
+    }
+    if (reader.remaining() != 0 || !(BuildDirectory(scene) == storedDirectory))
+        return false;
+    scene.directory = std::move(storedDirectory);
+    scene.directoryCurrent = true;
+    return true;
+}
+
+std::vector<DirectoryEntry> BuildDirectory(const SceneData& scene)
+{
+    std::vector<DirectoryEntry> entries;
+    entries.reserve(scene.textures().size());
+    uint64_t offset = kSceneFileHeaderSize;
+    for (const SectionRef& ref : scene.order()) {
+        const uint64_t contentSize = SectionContentSize(scene, ref);
+        if (ref.isTexture) {
+            const SceneTexture& texture = scene.textures()[ref.index];
+            const T3D_TEXTURE& r = texture.record;
+            entries.push_back({offset, contentSize, texture.contentCrc, r.width, r.height, r.depth,
+                               r.levelCount, r.flags});
+        }
+        offset += SectionFileSize(contentSize);
+    }
+    return entries;
+}
+
+bool LayOutNewScene(const SceneData& scene, ScenePieces& out)
+{
+    const uint64_t sectionCount = uint64_t(scene.order().size()) + 1;
+    if (sectionCount > UINT32_MAX)
+        return false;
+    std::vector<uint8_t> header;
+    AppendU32(header, kNewSceneMagic);
+    AppendU16(header, kNewSceneVersion);
+    AppendU16(header, 0);
+    AppendU32(header, uint32_t(sectionCount));
+    AppendU32(header, Crc32(header.data(), header.size()));
+    out.addOwned(std::move(header));
+
+    for (const SectionRef& ref : scene.order()) {
+        const uint64_t contentSize = SectionContentSize(scene, ref);
+        if (ref.isTexture) {
+            const SceneTexture& texture = scene.textures()[ref.index];
+            std::vector<uint8_t> record(kStoredTextureRecordSize);
+            EncodeStoredRecord(texture.record, record.data());
+            out.addOwned(SectionHeader(kTextureTag, contentSize, texture.contentCrc));
+            out.addOwned(std::move(record));
+            out.addView(texture.record.levels[0], texture.pixelBytes);
+        } else {
+            const OpaqueSection& section = scene.opaques()[ref.index];
+            out.addOwned(SectionHeader(section.tag, contentSize, section.contentCrc));
+            out.addView(section.bytes, section.size);
+        }
+        out.addPadding(contentSize);
+    }
+
+    std::vector<uint8_t> directory = EncodeDirectory(scene.directory);
+    const uint64_t directorySize = directory.size();
+    out.addOwned(SectionHeader(kDirectoryTag, directorySize, Crc32(directory.data(), directorySize)));
+    out.addOwned(std::move(directory));
+    out.addPadding(directorySize);
+    return true;
+}

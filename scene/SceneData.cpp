@@ -1,0 +1,123 @@
+#include "scene/SceneData.h"
+
+#include "scene/Checksum.h"
+#include "scene/SceneFormat.h"
+#include "scene/TextureSection.h"
+
+#include <cstring>
+#include <utility>
+
+namespace {
+
+uint32_t TextureContentCrc(const SceneTexture& texture)
+{
+    uint8_t stored[kStoredTextureRecordSize];
+    EncodeStoredRecord(texture.record, stored);
+    return Crc32(texture.record.levels[0], texture.pixelBytes, Crc32(stored, sizeof stored));
+}
+
+}  // namespace
+
+bool DirectoryEntry::operator==(const DirectoryEntry& other) const
+{
+    return sectionOffset == other.sectionOffset && contentSize == other.contentSize &&
+           contentCrc == other.contentCrc && width == other.width && height == other.height &&
+           depth == other.depth && levelCount == other.levelCount && flags == other.flags;
+}
+
+SceneData::SceneData()
+{
+    std::memset(&header_, 0, sizeof header_);
+}
+
+void SceneData::startEmpty()
+{
+    setFormat(kNewSceneMagic, kNewSceneVersion);
+    updateHeader();
+}
+
+void SceneData::setFormat(uint32_t magic, uint16_t version)
+{
+    loaded_ = true;
+    header_.magic = magic;
+    header_.version = version;
+}
+
+void SceneData::appendTexture(SceneTexture texture)
+{
+    order_.push_back({true, textures_.size()});
+    published_.push_back(texture.record);
+    textures_.push_back(std::move(texture));
+    directoryCurrent = false;
+    updateHeader();
+}
+
+void SceneData::appendOpaque(const OpaqueSection& section)
+{
+    order_.push_back({false, opaques_.size()});
+    opaques_.push_back(section);
+    updateHeader();
+}
+
+void SceneData::replaceTexture(size_t index, SceneTexture texture)
+{
+    published_[index] = texture.record;
+    textures_[index] = std::move(texture);
+    directoryCurrent = false;
+}
+
+void SceneData::computeChecksums(bool all)
+{
+    for (SceneTexture& texture : textures_) {
+        if (all || !texture.contentCrcKnown) {
+            texture.contentCrc = TextureContentCrc(texture);
+            texture.contentCrcKnown = true;
+        }
+    }
+    for (OpaqueSection& section : opaques_) {
+        if (all || !section.contentCrcKnown) {
+            section.contentCrc = Crc32(section.bytes, section.size);
+            section.contentCrcKnown = true;
+        }
+    }
+}
+
+void SceneData::updateHeader()
+{
+    header_.textureCount = uint16_t(textures_.size());
+    header_.sectionCount = uint32_t(opaques_.size());
+    header_.textures = published_.empty() ? nullptr : published_.data();
+}
+
+bool CopySceneTexture(const T3D_TEXTURE& source, SceneTexture& out)
+{
+    if (!IsSceneTexture(source))
+        return false;
+    for (int level = 0; level < source.levelCount; ++level)
+        if (!source.levels[level])
+            return false;
+
+    SceneTexture copy;
+    copy.record = source;
+    copy.record.alignment0 = 0;
+    copy.record.alignment1 = 0;
+    std::memset(copy.record.name, 0, kTextureNameSize);
+    std::strncpy(copy.record.name, source.name, kTextureNameSize - 1);
+    copy.pixelBytes = TexturePixelBytes(source);
+    if (copy.pixelBytes > SIZE_MAX || !copy.ownPixels.allocate(size_t(copy.pixelBytes)))
+        return false;
+
+    uint8_t* at = copy.ownPixels.data();
+    for (int level = 0; level < kMaxTextureLevels; ++level) {
+        if (level >= source.levelCount) {
+            copy.record.levels[level] = nullptr;
+            continue;
+        }
+        const uint64_t bytes = LevelByteCount(source, level);
+        std::memcpy(at, source.levels[level], size_t(bytes));
+        copy.record.levels[level] = at;
+        at += bytes;
+    }
+    out = std::move(copy);
+    return true;
+}

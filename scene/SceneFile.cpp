@@ -1,0 +1,150 @@
+#include "scene/SceneFile.h"
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/uio.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// Largest single transfer handed to the kernel; Linux moves at most this much
+// per call anyway.
+constexpr uint64_t kMaxTransfer = 0x7FFFF000;
+constexpr int kTemporaryNameAttempts = 100;
+
+std::string FolderOf(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A file beside `path` that did not exist before; -1 when none can be made.
+int CreateTemporaryBeside(const std::string& path, std::string& temporaryPath)
+{
+    static std::atomic<unsigned> counter{0};
+    const unsigned long long stamp =
+        (unsigned long long)std::chrono::steady_clock::now().time_since_epoch().count();
+    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+        char suffix[64];
+        std::snprintf(suffix, sizeof suffix, ".%ld.%u.%llx.tmp", long(getpid()), counter++, stamp);
+        temporaryPath = path + suffix;
+        const int fd = open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+// Writes every span, however the kernel splits the transfers.
+bool WriteSpans(int fd, const std::vector<ByteSpan>& spans)
+{
+    size_t next = 0;        // first span not wholly written
+    uint64_t doneInNext = 0;  // bytes of it already written
+    std::vector<iovec> batch;
+    while (next < spans.size()) {
+        batch.clear();
+        uint64_t batchBytes = 0;
+        for (size_t i = next; i < spans.size() && batch.size() < IOV_MAX && batchBytes < kMaxTransfer; ++i) {
+            const uint64_t skip = i == next ? doneInNext : 0;
+            uint64_t n = spans[i].size - skip;
+            if (n > kMaxTransfer - batchBytes)
+                n = kMaxTransfer - batchBytes;
+            batch.push_back({const_cast<uint8_t*>(spans[i].data + skip), size_t(n)});
+            batchBytes += n;
+        }
+        const ssize_t written = writev(fd, batch.data(), int(batch.size()));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        uint64_t left = uint64_t(written);
+        while (left > 0) {
+            const uint64_t rest = spans[next].size - doneInNext;
+            if (left < rest) {
+                doneInNext += left;
+                left = 0;
+            } else {
+                left -= rest;
+                ++next;
+                doneInNext = 0;
+            }
+        }
+    }
+    return true;
+}
+
+void SyncFolder(const std::string& folder)
+{
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    // The rename is done; a folder that cannot be flushed leaves it to the system.
+    fsync(fd);
+    close(fd);
+}
+
+}  // namespace
+
+std::string WithSceneExtension(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const size_t dot = path.rfind('.');
+    const bool hasExtension = dot != std::string::npos && dot > nameStart;
+    return hasExtension ? path : path + ".T3D";
+}
+
+bool ReadSceneFile(const std::string& path, ByteBlock& out)
+{
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat info;
+    bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 &&
+              uint64_t(info.st_size) <= SIZE_MAX && out.allocate(size_t(info.st_size));
+    size_t done = 0;
+    while (ok && done < out.size()) {
+        const uint64_t want = out.size() - done < kMaxTransfer ? out.size() - done : kMaxTransfer;
+        const ssize_t got = read(fd, out.data() + done, size_t(want));
+        if (got < 0 && errno == EINTR)
+            continue;
+        ok = got > 0;  // 0 here means the file shrank while being read
+        if (ok)
+            done += size_t(got);
+    }
+    close(fd);
+    return ok;
+}
+
+bool WriteFileAtomically(const std::string& path, const ScenePieces& pieces)
+{
+    struct stat existing;
+    const bool replacing = stat(path.c_str(), &existing) == 0;
+    if (path.empty() || path.back() == '/' || (replacing && !S_ISREG(existing.st_mode)))
+        return false;
+    if (replacing && access(path.c_str(), W_OK) != 0)
+        return false;
+
+    std::string temporaryPath;
+    const int fd = CreateTemporaryBeside(path, temporaryPath);
+    if (fd < 0)
+        return false;
+    bool ok = (!replacing || fchmod(fd, existing.st_mode & 07777) == 0) && WriteSpans(fd, pieces.spans()) &&
+              fsync(fd) == 0;
+    ok = close(fd) == 0 && ok;
+    ok = ok && rename(temporaryPath.c_str(), path.c_str()) == 0;
+    if (!ok) {
+        unlink(temporaryPath.c_str());
+        return false;
+    }
+    SyncFolder(FolderOf(path));
+    return true;
+}

@@ -1,0 +1,22 @@
+// Scene files on disk: the name completion rule, reading a whole file into
+// one block, and replacing a file only once its new contents are safely down.
+#pragma once
+
+#include "scene/ByteBlock.h"
+#include "scene/ScenePieces.h"
+
+#include <string>
+
+// The path with ".T3D" added when its file name has no extension (no dot
+// after the first character); a path with an extension as it is.
+std::string WithSceneExtension(const std::string& path);
+
+// Reads a whole regular, non-empty file into `out`. False when it cannot be
+// opened, is not a regular file, is empty, or does not read back whole.
+bool ReadSceneFile(const std::string& path, ByteBlock& out);
+
+// Writes the pieces to a fresh file beside `path`, flushes it to disk and
+// renames it over `path`. On any failure the fresh file is removed and an
+// existing file at `path` is left as it was. A replaced file keeps its
+// permission bits.
+bool WriteFileAtomically(const std::string& path, const ScenePieces& pieces);
