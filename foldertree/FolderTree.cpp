@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QPalette>
 #include <QStandardPaths>
 #include <QStorageInfo>
@@ -256,6 +257,20 @@ void FolderTree::OnItemExpanded(QTreeWidgetItem* item)
         PopulateItem(item);
     else
         RemoveChildItems(item, true);
+}
+
+void FolderTree::keyPressEvent(QKeyEvent* event)
+{
+    // The view would expand everything below the item, which here means
+    // reading every folder beneath it, through links without end; '*' opens
+    // the one item instead.
+    if (event->key() == Qt::Key_Asterisk) {
+        if (QTreeWidgetItem* item = currentItem())
+            item->setExpanded(true);
+        event->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
 }
 
 void FolderTree::PopulateItem(QTreeWidgetItem* item)

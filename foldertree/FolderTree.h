@@ -76,6 +76,8 @@ protected:
     void ShiftImageIndices(QTreeWidgetItem* start, const std::vector<int>& sortedReleased);
     QString BuildItemPath(QString suffix, QTreeWidgetItem* item) const;
 
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     struct ShellIcons {
         QIcon normal;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QSet>
 #include <QStyle>
 
@@ -345,6 +347,25 @@ TEST(FolderTree, CollapseLeavesOnePlaceholderAndExpansionRereads)
     placeholder->setExpanded(true);
     EXPECT_EQ(placeholder->childCount(), 0);
     ExpectImagesOwnedByTheirItems(tree);
+}
+
+TEST(FolderTree, AsteriskOpensOnlyTheCurrentItem)
+{
+    TempDir temp;
+    MakeFolder(temp.path() / "a" / "b" / "c");
+    TestTree tree;
+    tree.desktop = Q(temp.path());
+    tree.InitTree(true);
+    tree.show();
+    QTreeWidgetItem* desk = tree.topLevelItem(1);
+    tree.setCurrentItem(desk);
+
+    QKeyEvent asterisk(QEvent::KeyPress, Qt::Key_Asterisk, Qt::NoModifier, "*");
+    QCoreApplication::sendEvent(&tree, &asterisk);
+    EXPECT_TRUE(desk->isExpanded());
+    QTreeWidgetItem* a = Child(desk, "a");
+    EXPECT_FALSE(a->isExpanded());
+    EXPECT_TRUE(IsLonePlaceholder(a));
 }
 
 TEST(FolderTree, UnreadableFolderExpandsToOnePlaceholder)
