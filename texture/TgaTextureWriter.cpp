@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <memory>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -131,10 +132,13 @@ bool WriteLevel(const std::string& path, const T3D_TEXTURE& record, int level, T
         ReportTgaError(report, kCantWriteTga, path);
         return false;
     }
+    struct stat info {};
+    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
     const bool written = WriteAll(fd, bytes.get(), size_t(size));
     const bool closed = ::close(fd) == 0;
     if (!written || !closed) {
-        ::unlink(path.c_str());  // a part of a level would read as a damaged file
+        if (regular)
+            ::unlink(path.c_str());  // a part of a level would read as a damaged file
         ReportTgaError(report, kCantWriteTga, path);
         return false;
     }
