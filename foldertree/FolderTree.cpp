@@ -144,7 +144,9 @@ FolderTree::FolderTree(QWidget* parent)
 
 FolderTree::~FolderTree()
 {
-    // Items refer to the image list; they go first.
+    // Items refer to the image list, so they go first, quietly: whoever
+    // listens to the selection may be half destroyed already.
+    blockSignals(true);
     clear();
 }
 
