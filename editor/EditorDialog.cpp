@@ -18,9 +18,10 @@
 
 namespace {
 
-// Small enough that every label and check box text fits its template size.
-constexpr int kDialogFontPixelSize = 11;
-constexpr const char* kDialogFontFamily = "DejaVu Sans";
+// Narrow and small enough that every label and check box text fits the size
+// its template gives it.
+constexpr int kDialogFontPixelSize = 10;
+constexpr const char* kDialogFontFamily = "DejaVu Sans Condensed";
 
 void TagControl(QWidget* widget, int id, const char* text)
 {

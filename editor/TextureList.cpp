@@ -1,6 +1,7 @@
 // The texture list, the details lines and the flag boxes.
 #include "editor/EditorDialog.h"
 
+#include "editor/DialogUnits.h"
 #include "editor/SelectionListBox.h"
 #include "resources/Strings.h"
 
@@ -50,8 +51,12 @@ void EditorDialog::ShowDetails()
     if (!texture)
         return;
     const int values[] = {texture->width, texture->height, texture->depth, texture->levelCount};
-    for (int line = 0; line < 4; ++line)
-        detailsList_->insertItem(line, QString::asprintf(kDetailFormat, values[line]));
+    for (int line = 0; line < 4; ++line) {
+        auto* item = new QListWidgetItem(QString::asprintf(kDetailFormat, values[line]));
+        // One line per label: the labels stand 8 dialog units apart.
+        item->setSizeHint(QSize(0, DialogUnitsToPixelsY(kDetailsLineHeight)));
+        detailsList_->insertItem(line, item);
+    }
 }
 
 void EditorDialog::ShowFlags()

@@ -23,6 +23,7 @@ struct ControlTemplate {
 constexpr const char* kMainDialogCaption = "Quorrel";
 constexpr int kMainDialogWidth = 483;  // dialog units
 constexpr int kMainDialogHeight = 348;
+constexpr int kDetailsLineHeight = 8;  // dialog units: one line of list 1006 per label
 
 inline constexpr ControlTemplate kMainDialogControls[] = {
     {kTextureListId, ControlKind::TextureList, "", 6, 7, 93, 333},

@@ -1,0 +1,81 @@
+#include "EditorTestSupport.h"
+
+#include "editor/PreviewFrame.h"
+
+#include <QCoreApplication>
+#include <QPixmap>
+
+#include <gtest/gtest.h>
+
+void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+EditorPrompts ScriptedPrompts::prompts()
+{
+    EditorPrompts prompts;
+    prompts.openFile = [this](const FileDialogRequest& request) {
+        openRequests.push_back(request);
+        if (openAnswers.empty()) {
+            ADD_FAILURE() << "unexpected open dialog";
+            return QString();
+        }
+        QString answer = openAnswers.front();
+        openAnswers.pop_front();
+        return answer;
+    };
+    prompts.saveFile = [this](const FileDialogRequest& request) {
+        saveRequests.push_back(request);
+        if (saveAnswers.empty()) {
+            ADD_FAILURE() << "unexpected save dialog";
+            return QString();
+        }
+        QString answer = saveAnswers.front();
+        saveAnswers.pop_front();
+        return answer;
+    };
+    prompts.message = [this](const QString& caption, const QString& text) {
+        messages.push_back({caption, text});
+    };
+    prompts.askDiscard = [this](const QString&, const QString&) {
+        ++discardQuestions;
+        if (discardAnswers.empty()) {
+            ADD_FAILURE() << "unexpected discard question";
+            return false;
+        }
+        const bool answer = discardAnswers.front();
+        discardAnswers.pop_front();
+        return answer;
+    };
+    return prompts;
+}
+
+QTreeWidgetItem* TestFolderTree::desktopEntry(const QString& text)
+{
+    QTreeWidgetItem* desktop = topLevelItem(1);
+    if (!desktop)
+        return nullptr;
+    desktop->setExpanded(true);
+    for (int i = 0; i < desktop->childCount(); ++i) {
+        if (desktop->child(i)->text(0) == text)
+            return desktop->child(i);
+    }
+    return nullptr;
+}
+
+EditorUnderTest::EditorUnderTest(const std::string& desktop)
+    : tree(new TestFolderTree(QString::fromStdString(desktop)))
+{
+    QCoreApplication::setApplicationName("quorrel");
+    dialog = std::make_unique<EditorDialog>(script.prompts(), tree);
+    dialog->show();
+}
+
+QImage EditorUnderTest::framePicture(int frameId) const
+{
+    auto* frame = control<PreviewFrame>(frameId);
+    if (!frame)
+        return QImage();
+    return frame->grab(frame->contentsRect()).toImage().convertToFormat(QImage::Format_RGB32);
+}

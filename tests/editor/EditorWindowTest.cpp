@@ -1,0 +1,162 @@
+#include "EditorTestSupport.h"
+
+#include "editor/AboutDialog.h"
+#include "editor/PreviewFrame.h"
+#include "resources/ResourceIds.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStyle>
+#include <QStyleOptionButton>
+
+namespace {
+
+struct ExpectedItem {
+    const char* text;  // nullptr: separator
+    int id;
+    bool enabled;
+};
+
+void ExpectMenu(QMenu* menu, const std::vector<ExpectedItem>& expected)
+{
+    ASSERT_NE(menu, nullptr);
+    const QList<QAction*> actions = menu->actions();
+    ASSERT_EQ(actions.size(), qsizetype(expected.size())) << menu->title().toStdString();
+    for (size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << menu->title().toStdString() << " item " << i);
+        if (!expected[i].text) {
+            EXPECT_TRUE(actions[i]->isSeparator());
+            continue;
+        }
+        EXPECT_EQ(actions[i]->text(), QString(expected[i].text));
+        EXPECT_EQ(actions[i]->data().toInt(), expected[i].id);
+        EXPECT_EQ(actions[i]->isEnabled(), expected[i].enabled);
+    }
+}
+
+QMenu* MenuTitled(QMenuBar* bar, const QString& title)
+{
+    for (QAction* action : bar->actions()) {
+        if (action->text() == title)
+            return action->menu();
+    }
+    return nullptr;
+}
+
+} // namespace
+
+TEST(EditorWindow, MenusHoldTheirItemsIdsAndGreyedStatesAtStart)
+{
+    TempDir desktop;
+    EditorUnderTest editor(desktop.path().string());
+    auto* bar = editor.dialog->findChild<QMenuBar*>();
+    ASSERT_NE(bar, nullptr);
+
+    QStringList titles;
+    for (QAction* action : bar->actions())
+        titles.append(action->text());
+    EXPECT_EQ(titles, QStringList({"File", "Action", "Help"}));
+
+    ExpectMenu(MenuTitled(bar, "File"), {
+        {"Load", 57601, true},
+        {"Save (new format)", 57603, false},
+        {"Save (old format)", 32778, false},
+        {"Save as... (new format)", 32777, false},
+        {"Save as... (old format)", 32779, false},
+        {"Close", 57602, false},
+        {nullptr, 0, false},
+        {"Quit", 2, true},
+    });
+    ExpectMenu(MenuTitled(bar, "Action"), {{"Extract", 1002, true}, {"Replace", 1003, true}});
+    ExpectMenu(MenuTitled(bar, "Help"), {{"&About quorrel...", 16, true}});
+
+    EXPECT_EQ(editor.dialog->windowTitle(), "Quorrel");
+    EXPECT_FALSE(editor.dialog->windowIcon().isNull());
+}
+
+TEST(EditorWindow, SceneCommandsAreEnabledAndDisabledTogether)
+{
+    TempDir desktop;
+    EditorUnderTest editor(desktop.path().string());
+    const int sceneCommands[] = {57602, 57603, 32777, 32778, 32779};
+    const int alwaysOn[] = {57601, 2, 1002, 1003};
+
+    editor.dialog->EnableSceneCommands();
+    for (int id : sceneCommands)
+        EXPECT_TRUE(editor.action(id)->isEnabled()) << id;
+
+    auto* textures = editor.control<QListWidget>(1000);
+    auto* details = editor.control<QListWidget>(1006);
+    textures->addItems({"a", "b"});
+    details->addItems({"1", "2"});
+    editor.dialog->DisableSceneCommands();
+    for (int id : sceneCommands)
+        EXPECT_FALSE(editor.action(id)->isEnabled()) << id;
+    for (int id : alwaysOn)
+        EXPECT_TRUE(editor.action(id)->isEnabled()) << id;
+    EXPECT_EQ(textures->count(), 0);
+    EXPECT_EQ(details->count(), 0);
+}
+
+TEST(EditorWindow, ControlsSitAtTheirPlacesWithTheirTextsUnclipped)
+{
+    TempDir desktop;
+    EditorUnderTest editor(desktop.path().string());
+
+    const std::pair<int, const char*> boxes[] = {
+        {1007, "Mipmap levels"}, {1008, "Alpha level"}, {1009, "Detail second pass"},
+        {1010, "Force 32 bit"}, {1011, "Envmap"}, {1012, "Clamped for U"},
+        {1013, "Clamped for V"}, {1014, "No Z-Buffer"},
+    };
+    for (const auto& [id, text] : boxes) {
+        auto* box = editor.control<QCheckBox>(id);
+        ASSERT_NE(box, nullptr) << id;
+        EXPECT_EQ(box->text(), QString(text));
+        EXPECT_FALSE(box->isEnabled()) << text;
+        EXPECT_FALSE(box->isChecked()) << text;
+        // The text is drawn right of the indicator, in the contents rectangle.
+        QStyleOptionButton option;
+        option.initFrom(box);
+        option.text = box->text();
+        const QRect textArea = box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box);
+        EXPECT_LE(box->fontMetrics().horizontalAdvance(box->text()), textArea.width()) << text;
+        EXPECT_LE(box->fontMetrics().height(), box->height()) << text;
+    }
+
+    QStringList labels;
+    for (QLabel* label : editor.dialog->findChildren<QLabel*>()) {
+        labels.append(label->text());
+        EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->contentsRect().width())
+            << label->text().toStdString();
+        EXPECT_LE(label->fontMetrics().height(), label->height()) << label->text().toStdString();
+    }
+    labels.sort();
+    EXPECT_EQ(labels, QStringList({"Bit Depth", "Height", "Mipmap level", "Width"}));
+
+    // Dialog units: x * 3 / 2 and y * 8 / 5, rounded half up.
+    EXPECT_EQ(editor.control<QWidget>(1000)->geometry(), QRect(9, 11, 140, 533));
+    EXPECT_EQ(editor.control<QWidget>(1006)->geometry(), QRect(225, 389, 143, 56));
+    EXPECT_EQ(editor.control<QWidget>(1025)->geometry(), QRect(443, 389, 272, 155));
+    for (const auto& [id, left] : {std::pair{1017, 155}, std::pair{1018, 443}}) {
+        auto* frame = editor.control<PreviewFrame>(id);
+        ASSERT_NE(frame, nullptr) << id;
+        EXPECT_EQ(frame->clientSize(), QSize(272, 368)) << id;
+        EXPECT_EQ(frame->mapToParent(frame->contentsRect().topLeft()), QPoint(left, 11)) << id;
+    }
+    EXPECT_EQ(editor.control<QWidget>(1025), editor.tree);
+}
+
+TEST(EditorWindow, AboutBoxShowsTheVersion)
+{
+    AboutDialog about;
+    auto* version = about.findChild<QLabel*>("version");
+    ASSERT_NE(version, nullptr);
+    EXPECT_TRUE(version->text().contains("1.0.0.1")) << version->text().toStdString();
+    EXPECT_EQ(about.windowTitle(), "About quorrel");
+}

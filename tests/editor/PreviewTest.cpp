@@ -1,0 +1,165 @@
+#include "EditorTestSupport.h"
+
+#include "resources/ResourceIds.h"
+#include "support/TempDir.h"
+#include "texture/TextureRecord.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A one-level texture whose level-0 bytes the test spells out.
+TextureRecord MakeTexture(int width, int height, int depth, uint32_t red, uint32_t green, uint32_t blue,
+                          uint32_t alpha, const std::vector<uint8_t>& pixels)
+{
+    TextureRecord holder;
+    T3D_TEXTURE& r = holder.record();
+    r.width = uint16_t(width);
+    r.height = uint16_t(height);
+    r.depth = uint16_t(depth);
+    r.redMask = red;
+    r.greenMask = green;
+    r.blueMask = blue;
+    r.alphaMask = alpha;
+    r.levelCount = 1;
+    uint8_t* level = holder.allocateLevel(0, pixels.size());
+    std::memcpy(level, pixels.data(), pixels.size());
+    return holder;
+}
+
+std::vector<uint8_t> Pixels16(const std::vector<uint16_t>& values)
+{
+    std::vector<uint8_t> bytes;
+    for (uint16_t v : values) {
+        bytes.push_back(uint8_t(v));
+        bytes.push_back(uint8_t(v >> 8));
+    }
+    return bytes;
+}
+
+QRgb At(const QImage& image, int x, int y)
+{
+    return image.pixel(x, y) & 0xFFFFFF;
+}
+
+// A 4 x 2 texture of four colours, one per quadrant, fills 272 x 136 of the
+// 272 x 368 frame from row 116; each texel is a 68 x 68 block.
+void ExpectQuadrants(const QImage& shown, const QRgb (&colours)[4])
+{
+    ASSERT_EQ(shown.size(), QSize(272, 368));
+    EXPECT_EQ(At(shown, 136, 0), 0u);
+    EXPECT_EQ(At(shown, 136, 115), 0u);
+    EXPECT_EQ(At(shown, 136, 252), 0u);
+    EXPECT_EQ(At(shown, 271, 367), 0u);
+    EXPECT_EQ(At(shown, 0, 116), colours[0]);
+    EXPECT_EQ(At(shown, 135, 183), colours[0]);
+    EXPECT_EQ(At(shown, 136, 116), colours[1]);
+    EXPECT_EQ(At(shown, 271, 183), colours[1]);
+    EXPECT_EQ(At(shown, 0, 184), colours[2]);
+    EXPECT_EQ(At(shown, 135, 251), colours[2]);
+    EXPECT_EQ(At(shown, 136, 184), colours[3]);
+    EXPECT_EQ(At(shown, 271, 251), colours[3]);
+}
+
+} // namespace
+
+TEST(TexturePreview, DrawsEveryDepthScaledAndCentredOnBlack)
+{
+    TempDir desktop;
+    EditorUnderTest editor(desktop.path().string());
+
+    {
+        SCOPED_TRACE("depth 8 through the palette");
+        TextureRecord t = MakeTexture(4, 2, 8, 0, 0, 0, 0, {1, 1, 2, 2, 3, 3, 4, 4});
+        const uint8_t entries[5][3] = {{0, 0, 0}, {0x10, 0x20, 0x30}, {0xFF, 0, 0}, {0, 0xFF, 0}, {1, 2, 3}};
+        for (int i = 0; i < 5; ++i)
+            std::memcpy(t.record().palette[i], entries[i], 3);
+        editor.dialog->DrawTexture(t.record(), kSceneFrameId);
+        ExpectQuadrants(editor.framePicture(kSceneFrameId), {0x302010, 0x0000FF, 0x00FF00, 0x030201});
+    }
+    {
+        SCOPED_TRACE("depth 16, 5-5-5");
+        TextureRecord t = MakeTexture(4, 2, 16, 0x7C00, 0x3E0, 0x1F, 0,
+                                      Pixels16({0x7C00, 0x7C00, 0x03E0, 0x03E0, 0x001F, 0x001F, 0x7FFF, 0x7FFF}));
+        editor.dialog->DrawTexture(t.record(), kReplacementFrameId);
+        ExpectQuadrants(editor.framePicture(kReplacementFrameId), {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF});
+    }
+    {
+        SCOPED_TRACE("depth 16, 5-6-5");
+        TextureRecord t = MakeTexture(4, 2, 16, 0xF800, 0x7E0, 0x1F, 0,
+                                      Pixels16({0xF800, 0xF800, 0x07E0, 0x07E0, 0x001F, 0x001F, 0xFFFF, 0xFFFF}));
+        editor.dialog->DrawTexture(t.record(), kSceneFrameId);
+        ExpectQuadrants(editor.framePicture(kSceneFrameId), {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF});
+    }
+    {
+        SCOPED_TRACE("depth 24, blue green red bytes");
+        const std::vector<uint8_t> bgr = {0x56, 0x34, 0x12, 0x56, 0x34, 0x12, 0xFF, 0, 0, 0xFF, 0, 0,
+                                          0, 0xFF, 0, 0, 0xFF, 0, 0x01, 0x80, 0xFE, 0x01, 0x80, 0xFE};
+        TextureRecord t = MakeTexture(4, 2, 24, 0xFF0000, 0xFF00, 0xFF, 0, bgr);
+        editor.dialog->DrawTexture(t.record(), kSceneFrameId);
+        ExpectQuadrants(editor.framePicture(kSceneFrameId), {0x123456, 0x0000FF, 0x00FF00, 0xFE8001});
+    }
+    {
+        SCOPED_TRACE("depth 32: alpha is not shown");
+        std::vector<uint8_t> bgra;
+        for (uint32_t argb : {0x00FF0000u, 0x00FF0000u, 0x8000FF00u, 0x8000FF00u,
+                              0xFF0000FFu, 0xFF0000FFu, 0x00ABCDEFu, 0x00ABCDEFu})
+            for (int shift = 0; shift < 32; shift += 8)
+                bgra.push_back(uint8_t(argb >> shift));
+        TextureRecord t = MakeTexture(4, 2, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, bgra);
+        editor.dialog->DrawTexture(t.record(), kReplacementFrameId);
+        ExpectQuadrants(editor.framePicture(kReplacementFrameId), {0xFF0000, 0x00FF00, 0x0000FF, 0xABCDEF});
+    }
+}
+
+TEST(TexturePreview, TallTextureLeavesBandsLeftAndRight)
+{
+    TempDir desktop;
+    EditorUnderTest editor(desktop.path().string());
+    // 1 x 2: scale 184 (the height decides), 184 x 368 at x 44.
+    TextureRecord t = MakeTexture(1, 2, 8, 0, 0, 0, 0, {7, 9});
+    std::memcpy(t.record().palette[7], "\x00\x00\xFF", 3);
+    std::memcpy(t.record().palette[9], "\xFF\xFF\xFF", 3);
+    editor.dialog->DrawTexture(t.record(), kSceneFrameId);
+
+    const QImage shown = editor.framePicture(kSceneFrameId);
+    EXPECT_EQ(At(shown, 43, 100), 0u);
+    EXPECT_EQ(At(shown, 44, 0), 0xFF0000u);
+    EXPECT_EQ(At(shown, 227, 183), 0xFF0000u);
+    EXPECT_EQ(At(shown, 227, 184), 0xFFFFFFu);
+    EXPECT_EQ(At(shown, 44, 367), 0xFFFFFFu);
+    EXPECT_EQ(At(shown, 228, 100), 0u);
+}
+
+TEST(TexturePreview, FramesKeepTheirPictureUntilClearedAndShowBlackForNoPixels)
+{
+    TempDir desktop;
+    EditorUnderTest editor(desktop.path().string());
+    const QImage black = editor.framePicture(kSceneFrameId);
+    ASSERT_EQ(black.size(), QSize(272, 368));
+    for (int y = 0; y < black.height(); y += 23)
+        for (int x = 0; x < black.width(); x += 17)
+            ASSERT_EQ(At(black, x, y), 0u) << x << "," << y;
+
+    {
+        TextureRecord t = MakeTexture(2, 2, 16, 0x7C00, 0x3E0, 0x1F, 0, Pixels16({0x7C00, 0x7C00, 0x7C00, 0x7C00}));
+        editor.dialog->DrawTexture(t.record(), kSceneFrameId);
+    }
+    // The record and its pixels are gone; an exposed frame still shows them.
+    editor.dialog->repaint();
+    EXPECT_EQ(At(editor.framePicture(kSceneFrameId), 136, 184), 0xFF0000u);
+    EXPECT_EQ(editor.framePicture(kReplacementFrameId), black);
+
+    TextureRecord empty;  // width and height 0
+    editor.dialog->DrawTexture(empty.record(), kSceneFrameId);
+    EXPECT_EQ(editor.framePicture(kSceneFrameId), black);
+
+    TextureRecord red = MakeTexture(2, 2, 16, 0x7C00, 0x3E0, 0x1F, 0, Pixels16({0x7C00, 0x7C00, 0x7C00, 0x7C00}));
+    editor.dialog->DrawTexture(red.record(), kReplacementFrameId);
+    editor.dialog->ClearFrame(kReplacementFrameId);
+    EXPECT_EQ(editor.framePicture(kReplacementFrameId), black);
+}
