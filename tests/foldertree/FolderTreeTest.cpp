@@ -6,7 +6,9 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QSet>
+#include <QStyledItemDelegate>
 #include <QStyle>
 
 #include <filesystem>
@@ -31,6 +33,7 @@ public:
     QString desktop;
     QStringList drives;
 
+    using FolderTree::indexFromItem;
     QStringList MachineDriveRoots() const { return FolderTree::DriveRoots(); }
     QString MachineDesktopFolder() const { return FolderTree::DesktopFolder(); }
 
@@ -144,7 +147,63 @@ void ExpectImagesOwnedByTheirItems(FolderTree& tree)
     EXPECT_EQ(images.count(), blanks + 2 + 2 * owners);
 }
 
+// Paints a row with a given icon, whatever the item holds.
+class FixedIconDelegate : public QStyledItemDelegate {
+public:
+    explicit FixedIconDelegate(QIcon icon) : icon_(std::move(icon)) {}
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->icon = icon_;
+    }
+
+private:
+    QIcon icon_;
+};
+
+QImage PaintRow(const QAbstractItemDelegate& delegate, const TestTree& tree, QTreeWidgetItem* item, bool selected)
+{
+    QStyleOptionViewItem option;
+    option.initFrom(&tree);
+    option.rect = QRect(0, 0, 200, 24);
+    option.decorationSize = tree.iconSize();
+    option.state = QStyle::State_Enabled | (selected ? QStyle::State_Selected : QStyle::State_None);
+    QImage image(option.rect.size(), QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    delegate.paint(&painter, option, tree.indexFromItem(item));
+    return image;
+}
+
 } // namespace
+
+TEST(FolderTree, SelectedItemsShowTheirSelectedImage)
+{
+    TempDir temp;
+    MakeFolder(temp.path() / "folder");
+    TestTree tree;
+    tree.desktop = Q(temp.path());
+    tree.InitTree(true);
+    QTreeWidgetItem* desk = tree.topLevelItem(1);
+    desk->setExpanded(true);
+    QTreeWidgetItem* folder = Child(desk, "folder");
+    int image = 0;
+    int selected = 0;
+    ASSERT_TRUE(tree.GetItemImage(folder, image, selected));
+    const QIcon closedIcon = tree.imageList().icon(image);
+    const QIcon openIcon = tree.imageList().icon(selected);
+    ASSERT_NE(closedIcon.cacheKey(), openIcon.cacheKey());
+
+    const QAbstractItemDelegate& ours = *tree.itemDelegate();
+    const QImage shownSelected = PaintRow(ours, tree, folder, true);
+    const QImage shownNormal = PaintRow(ours, tree, folder, false);
+    EXPECT_EQ(shownSelected, PaintRow(FixedIconDelegate(openIcon), tree, folder, true));
+    EXPECT_NE(shownSelected, PaintRow(FixedIconDelegate(closedIcon), tree, folder, true));
+    EXPECT_EQ(shownNormal, PaintRow(FixedIconDelegate(closedIcon), tree, folder, false));
+    EXPECT_NE(shownNormal, PaintRow(FixedIconDelegate(openIcon), tree, folder, false));
+}
 
 TEST(FolderTree, InitTreeShowsDrivesAboveTheDesktop)
 {
