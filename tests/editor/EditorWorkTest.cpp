@@ -1,0 +1,496 @@
+#include "EditorTestSupport.h"
+
+#include "editor/PreviewFrame.h"
+#include "resources/ResourceIds.h"
+#include "scene/CVK7QScene.h"
+#include "support/RecordingReport.h"
+#include "support/TempDir.h"
+#include "texture/TgaTextureReader.h"
+#include "texture/TextureRecord.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QListWidget>
+#include <QTest>
+
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <string>
+#include <sys/resource.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A scene texture with every level filled from a pattern of its own.
+TextureRecord SceneTexture(const char* name, int width, int height, int depth, uint32_t flags, int levels)
+{
+    TextureRecord holder;
+    T3D_TEXTURE& r = holder.record();
+    std::strcpy(r.name, name);
+    r.width = uint16_t(width);
+    r.height = uint16_t(height);
+    r.depth = uint16_t(depth);
+    r.flags = flags;
+    r.levelCount = uint16_t(levels);
+    if (depth == 16) {
+        r.redMask = 0x7C00;
+        r.greenMask = 0x3E0;
+        r.blueMask = 0x1F;
+    } else if (depth == 24) {
+        r.redMask = 0xFF0000;
+        r.greenMask = 0xFF00;
+        r.blueMask = 0xFF;
+    }
+    for (int i = 0; i < kPaletteEntries; ++i) {
+        r.palette[i][0] = uint8_t(i);
+        r.palette[i][1] = uint8_t(255 - i);
+        r.palette[i][2] = uint8_t(i * 7);
+    }
+    for (int level = 0; level < levels; ++level) {
+        const uint64_t bytes = LevelByteCount(r, level);
+        uint8_t* pixels = holder.allocateLevel(level, bytes);
+        for (uint64_t i = 0; i < bytes; ++i)
+            pixels[i] = uint8_t(i * 13 + level * 31 + width);
+    }
+    return holder;
+}
+
+// Writes a new-format scene of the given textures.
+void WriteScene(const std::string& path, const std::vector<const TextureRecord*>& textures)
+{
+    CVK7QScene scene;
+    for (const TextureRecord* texture : textures)
+        ASSERT_TRUE(scene.AppendT3DTexture(&texture->record()));
+    ASSERT_TRUE(scene.Write(path.c_str()));
+}
+
+void PutU16(std::string& out, unsigned v)
+{
+    out += char(v & 0xFF);
+    out += char(v >> 8);
+}
+
+// An uncompressed colour-mapped 8-bit TGA: a 256-entry map of 24-bit entries
+// (entry 1 red, 2 blue, 3 green, the rest grey), rows stored bottom row first.
+std::string Tga8(int width, int height, const std::function<uint8_t(int x, int y)>& index)
+{
+    std::string out;
+    out += char(0);  // no ID field
+    out += char(1);  // colour map present
+    out += char(1);  // colour-mapped image
+    PutU16(out, 0);
+    PutU16(out, 256);
+    out += char(24);
+    PutU16(out, 0);
+    PutU16(out, 0);
+    PutU16(out, unsigned(width));
+    PutU16(out, unsigned(height));
+    out += char(8);
+    out += char(0);  // bottom-up rows
+    for (int i = 0; i < 256; ++i) {
+        const char grey = char(i);
+        const char bgr[3][3] = {{0, 0, char(0xFF)}, {char(0xFF), 0, 0}, {0, char(0xFF), 0}};
+        if (i >= 1 && i <= 3)
+            out.append(bgr[i - 1], 3);
+        else
+            out.append({grey, grey, grey});
+    }
+    for (int y = height - 1; y >= 0; --y)
+        for (int x = 0; x < width; ++x)
+            out += char(index(x, y));
+    return out;
+}
+
+bool SameTexture(const T3D_TEXTURE& a, const T3D_TEXTURE& b)
+{
+    if (a.width != b.width || a.height != b.height || a.depth != b.depth || a.flags != b.flags
+        || a.levelCount != b.levelCount || a.redMask != b.redMask || a.greenMask != b.greenMask
+        || a.blueMask != b.blueMask || a.alphaMask != b.alphaMask
+        || std::memcmp(a.palette, b.palette, sizeof a.palette) != 0)
+        return false;
+    for (int level = 0; level < a.levelCount; ++level) {
+        if (std::memcmp(a.levels[level], b.levels[level], size_t(LevelByteCount(a, level))) != 0)
+            return false;
+    }
+    return true;
+}
+
+QStringList Entries(const QListWidget* list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts.append(list->item(i)->text());
+    return texts;
+}
+
+std::set<std::string> FolderContents(const fs::path& folder)
+{
+    std::set<std::string> names;
+    std::error_code error;
+    for (const auto& entry : fs::recursive_directory_iterator(folder, error))
+        names.insert(entry.path().string());
+    return names;
+}
+
+bool AllBlack(const QImage& picture)
+{
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            if (picture.pixel(x, y) & 0xFFFFFF)
+                return false;
+    return true;
+}
+
+// A work folder with a three-texture scene, track.T3D, and a desktop folder
+// holding a two-file chain wall_A.tga / wall_A1.tga (top half red, bottom
+// half blue; level 1 all green), a sub-folder and an unreadable .tga.
+class EditorWork : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        desk = work.path() / "desk";
+        fs::create_directories(desk / "sub");
+        stone = SceneTexture("stone", 16, 8, 8, 0x13, 2);
+        grass = SceneTexture("grass", 8, 8, 16, 0x02, 1);
+        sky = SceneTexture("sky", 4, 4, 24, 0x80, 1);
+        trackPath = work.file("track.T3D");
+        WriteScene(trackPath, {&stone, &grass, &sky});
+        ASSERT_TRUE(WriteFileBytes((desk / "wall_A.tga").string(),
+                                   Tga8(32, 32, [](int, int y) { return y < 16 ? 1 : 2; })));
+        ASSERT_TRUE(WriteFileBytes((desk / "wall_A1.tga").string(), Tga8(16, 16, [](int, int) { return 3; })));
+        ASSERT_TRUE(WriteFileBytes((desk / "broken.tga").string(), "not a picture"));
+        editor = std::make_unique<EditorUnderTest>(desk.string());
+        textures = editor->control<QListWidget>(kTextureListId);
+        details = editor->control<QListWidget>(kDetailsListId);
+    }
+
+    void Load(const std::string& path)
+    {
+        editor->script.openAnswers.push_back(QString::fromStdString(path));
+        editor->action(kLoadCommand)->trigger();
+    }
+
+    void SelectInTree(const QString& name)
+    {
+        QTreeWidgetItem* item = editor->tree->desktopEntry(name);
+        ASSERT_NE(item, nullptr) << name.toStdString();
+        editor->tree->setCurrentItem(item);
+    }
+
+    std::vector<int> TickedBoxes() const
+    {
+        std::vector<int> ticked;
+        for (int id = kMipmapLevelsBoxId; id <= kNoZBufferBoxId; ++id)
+            if (editor->control<QCheckBox>(id)->isChecked())
+                ticked.push_back(id);
+        return ticked;
+    }
+
+    const std::vector<ShownMessage>& messages() const { return editor->script.messages; }
+
+    TempDir work;
+    fs::path desk;
+    TextureRecord stone, grass, sky;
+    std::string trackPath;
+    std::unique_ptr<EditorUnderTest> editor;
+    QListWidget* textures = nullptr;
+    QListWidget* details = nullptr;
+};
+
+} // namespace
+
+TEST_F(EditorWork, LoadBrowseReplaceSaveExtractClose)
+{
+    // Load: every texture name at its index, the save commands enabled.
+    Load(trackPath);
+    ASSERT_EQ(editor->script.openRequests.size(), 1u);
+    const FileDialogRequest& open = editor->script.openRequests[0];
+    EXPECT_EQ(open.title, "Choose VK7Q file");
+    EXPECT_EQ(open.filter, "VK7Q files (*.T3D)");
+    EXPECT_EQ(open.defaultSuffix, "T3D");
+    EXPECT_TRUE(open.fileMustExist);
+    EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "sky"}));
+    for (int id : {57602, 57603, 32777, 32778, 32779})
+        EXPECT_TRUE(editor->action(id)->isEnabled()) << id;
+
+    // Select an entry: details, ticked boxes, the left frame.
+    textures->setCurrentRow(0);
+    EXPECT_EQ(Entries(details), QStringList({"16", "8", "8", "2"}));
+    for (int line = 0; line < 4; ++line)
+        EXPECT_LE(details->visualItemRect(details->item(line)).bottom(), details->viewport()->height()) << line;
+    EXPECT_EQ(TickedBoxes(), std::vector<int>({1007, 1008, 1011}));
+    EXPECT_FALSE(AllBlack(editor->framePicture(kSceneFrameId)));
+
+    // A .tga in the tree fills the right frame; a folder clears it.
+    SelectInTree("wall_A.tga");
+    EXPECT_EQ(editor->framePicture(kReplacementFrameId).pixel(136, 100) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(editor->framePicture(kReplacementFrameId).pixel(136, 250) & 0xFFFFFF, 0x0000FFu);
+    SelectInTree("sub");
+    EXPECT_TRUE(AllBlack(editor->framePicture(kReplacementFrameId)));
+    SelectInTree("wall_A.tga");
+
+    // Replace: the entry renamed and still selected, details refreshed, the
+    // boxes left as they were.
+    editor->action(kReplaceCommand)->trigger();
+    const QString wallPath = QString::fromStdString((desk / "wall_A.tga").string());
+    EXPECT_EQ(Entries(textures), QStringList({wallPath, "grass", "sky"}));
+    EXPECT_EQ(textures->currentRow(), 0);
+    EXPECT_EQ(Entries(details), QStringList({"32", "32", "8", "4"}));
+    EXPECT_EQ(TickedBoxes(), std::vector<int>({1007, 1008, 1011}));
+    EXPECT_EQ(editor->framePicture(kSceneFrameId).pixel(136, 100) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_TRUE(editor->dialog->hasUnsavedChanges());
+
+    // Save (new format), then compare with the chain read afresh.
+    editor->action(kSaveNewCommand)->trigger();
+    EXPECT_FALSE(editor->dialog->hasUnsavedChanges());
+    TextureRecord chain;
+    RecordingReport quiet;
+    ASSERT_TRUE(TgaTextureReader(wallPath.toLocal8Bit().constData(), chain, quiet));
+    ASSERT_EQ(chain.record().levelCount, 4);
+    {
+        CVK7QScene saved;
+        ASSERT_TRUE(saved.Load(work.file("track").c_str(), 0));
+        ASSERT_EQ(saved.GetSceneHeader()->textureCount, 3);
+        EXPECT_TRUE(SameTexture(saved.GetSceneHeader()->textures[0], chain.record()));
+        EXPECT_TRUE(SameTexture(saved.GetSceneHeader()->textures[1], grass.record()));
+    }
+
+    // Save as (old format) to a new name.
+    const std::string oldCopy = work.file("copy_old.T3D");
+    editor->script.saveAnswers.push_back(QString::fromStdString(oldCopy));
+    editor->action(kSaveAsOldCommand)->trigger();
+    ASSERT_EQ(editor->script.saveRequests.size(), 1u);
+    EXPECT_EQ(editor->script.saveRequests[0].title, "Choose VK7Q file");
+    EXPECT_TRUE(editor->script.saveRequests[0].filter.isEmpty());
+    EXPECT_TRUE(editor->script.saveRequests[0].defaultSuffix.isEmpty());
+    {
+        CVK7QScene copy;
+        ASSERT_TRUE(copy.Load(oldCopy.c_str(), 0));
+        ASSERT_EQ(copy.GetSceneHeader()->textureCount, 3);
+        EXPECT_TRUE(SameTexture(copy.GetSceneHeader()->textures[0], chain.record()));
+        EXPECT_TRUE(SameTexture(copy.GetSceneHeader()->textures[2], sky.record()));
+    }
+    EXPECT_NE(ReadFileBytes(oldCopy).substr(0, 4), ReadFileBytes(trackPath).substr(0, 4));
+
+    // Extract the 16-bit texture and read the chain back.
+    textures->setCurrentRow(1);
+    fs::create_directories(work.path() / "out");
+    const std::string extracted = work.file("out/grass.tga");
+    editor->script.saveAnswers.push_back(QString::fromStdString(extracted));
+    editor->action(kExtractCommand)->trigger();
+    ASSERT_EQ(editor->script.saveRequests.size(), 2u);
+    const FileDialogRequest& extract = editor->script.saveRequests[1];
+    EXPECT_EQ(extract.title, "Choose tga save name");
+    EXPECT_EQ(extract.filter, "tga pictures files (*.tga)");
+    EXPECT_EQ(extract.defaultSuffix, "tga");
+    EXPECT_EQ(extract.startName, "grass");
+    TextureRecord back;
+    ASSERT_TRUE(TgaTextureReader(extracted.c_str(), back, quiet));
+    EXPECT_EQ(back.record().width, 8);
+    EXPECT_EQ(back.record().depth, 16);
+    EXPECT_EQ(std::memcmp(back.record().levels[0], grass.record().levels[0], 8 * 8 * 2), 0);
+
+    // Close: lists empty, boxes clear, left frame black, right frame kept.
+    editor->action(kCloseCommand)->trigger();
+    EXPECT_EQ(textures->count(), 0);
+    EXPECT_EQ(details->count(), 0);
+    EXPECT_TRUE(TickedBoxes().empty());
+    EXPECT_TRUE(AllBlack(editor->framePicture(kSceneFrameId)));
+    EXPECT_EQ(editor->framePicture(kReplacementFrameId).pixel(136, 100) & 0xFFFFFF, 0xFF0000u);
+    for (int id : {57602, 57603, 32777, 32778, 32779})
+        EXPECT_FALSE(editor->action(id)->isEnabled()) << id;
+    editor->dialog->repaint();
+    EXPECT_TRUE(AllBlack(editor->framePicture(kSceneFrameId)));
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(EditorWork, CancellingADialogChangesAndWritesNothing)
+{
+    editor->script.openAnswers.push_back(QString());
+    editor->action(kLoadCommand)->trigger();
+    EXPECT_EQ(textures->count(), 0);
+    EXPECT_FALSE(editor->action(kSaveNewCommand)->isEnabled());
+
+    Load(trackPath);
+    textures->setCurrentRow(2);
+    SelectInTree("wall_A.tga");
+    editor->action(kReplaceCommand)->trigger();
+    const std::set<std::string> before = FolderContents(work.path());
+    const std::string trackBytes = ReadFileBytes(trackPath);
+
+    editor->script.openAnswers.push_back(QString());
+    editor->action(kLoadCommand)->trigger();
+    for (int command : {kSaveAsNewCommand, kSaveAsOldCommand, kExtractCommand}) {
+        editor->script.saveAnswers.push_back(QString());
+        editor->action(command)->trigger();
+    }
+    EXPECT_EQ(editor->script.saveRequests.size(), 3u);
+    EXPECT_TRUE(editor->script.saveAnswers.empty());
+    EXPECT_EQ(FolderContents(work.path()), before);
+    EXPECT_EQ(ReadFileBytes(trackPath), trackBytes);
+    EXPECT_EQ(textures->count(), 3);
+    EXPECT_EQ(textures->currentRow(), 2);
+    EXPECT_TRUE(editor->dialog->hasUnsavedChanges());
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(EditorWork, FailedLoadKeepsTheLoadedSceneAndItsPath)
+{
+    Load(trackPath);
+    textures->setCurrentRow(1);
+    const std::string badPath = work.file("bad.T3D");
+    ASSERT_TRUE(WriteFileBytes(badPath, "VK7N but nothing else"));
+
+    Load(badPath);
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].caption, "quorrel");
+    EXPECT_EQ(messages()[0].text, "File not loaded");
+    EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "sky"}));
+    EXPECT_EQ(Entries(details), QStringList({"8", "8", "16", "1"}));
+    EXPECT_TRUE(editor->action(kSaveNewCommand)->isEnabled());
+
+    // Save still writes the scene that is loaded, to its own file.
+    SelectInTree("wall_A.tga");
+    editor->action(kReplaceCommand)->trigger();
+    editor->action(kSaveOldCommand)->trigger();
+    EXPECT_EQ(ReadFileBytes(badPath), "VK7N but nothing else");
+    CVK7QScene saved;
+    ASSERT_TRUE(saved.Load(trackPath.c_str(), 0));
+    EXPECT_EQ(std::string(saved.GetSceneHeader()->textures[1].name), (desk / "wall_A.tga").string());
+    EXPECT_EQ(messages().size(), 1u);
+}
+
+TEST_F(EditorWork, FailedWriteSaysSoAndLeavesTheOldFileWhole)
+{
+    Load(trackPath);
+    SelectInTree("wall_A.tga");
+    editor->action(kReplaceCommand)->trigger();
+    const std::string trackBytes = ReadFileBytes(trackPath);
+    const std::set<std::string> before = FolderContents(work.path());
+
+    // Files may not grow past 64 bytes: every scene write fails part way.
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 64;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    editor->action(kSaveNewCommand)->trigger();
+    editor->script.saveAnswers.push_back(QString::fromStdString(work.file("other.T3D")));
+    editor->action(kSaveAsOldCommand)->trigger();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    ASSERT_EQ(messages().size(), 2u);
+    for (const ShownMessage& message : messages()) {
+        EXPECT_EQ(message.caption, "quorrel");
+        EXPECT_EQ(message.text, "error during writing file");
+    }
+    EXPECT_EQ(ReadFileBytes(trackPath), trackBytes);
+    EXPECT_EQ(FolderContents(work.path()), before);
+    EXPECT_TRUE(editor->dialog->hasUnsavedChanges());
+}
+
+TEST_F(EditorWork, ExtractAndReplaceDeclineWhenThereIsNothingToActOn)
+{
+    // No scene.
+    editor->action(kExtractCommand)->trigger();
+    SelectInTree("wall_A.tga");
+    editor->action(kReplaceCommand)->trigger();
+    ASSERT_EQ(messages().size(), 2u);
+    EXPECT_EQ(messages()[0].text, "No scene texture to extract: load a scene first.");
+    EXPECT_EQ(messages()[1].text, "No scene texture to replace: load a scene first.");
+    EXPECT_TRUE(editor->script.saveRequests.empty());
+
+    // A scene, but no replacement: a folder is selected, then a .tga that
+    // cannot be read (the reader says why, under its own caption).
+    Load(trackPath);
+    textures->setCurrentRow(0);
+    SelectInTree("sub");
+    editor->action(kReplaceCommand)->trigger();
+    SelectInTree("broken.tga");
+    EXPECT_TRUE(AllBlack(editor->framePicture(kReplacementFrameId)));
+    const size_t beforeReplace = messages().size();
+    ASSERT_GE(beforeReplace, 4u);
+    EXPECT_EQ(messages()[3].caption, "Error");
+    editor->action(kReplaceCommand)->trigger();
+    ASSERT_EQ(messages().size(), beforeReplace + 1);
+    EXPECT_EQ(messages()[2].text, messages().back().text);
+    EXPECT_EQ(messages().back().text,
+              "No replacement texture loaded: select a readable .tga file in the folder tree first.");
+    EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "sky"}));
+    EXPECT_FALSE(editor->dialog->hasUnsavedChanges());
+
+    // An index the new scene does not have: kept, but never used.
+    textures->setCurrentRow(2);
+    const std::string small = work.file("small.T3D");
+    WriteScene(small, {&grass});
+    Load(small);
+    SelectInTree("wall_A.tga");
+    const size_t beforeDeclines = messages().size();
+    editor->action(kExtractCommand)->trigger();
+    editor->action(kReplaceCommand)->trigger();
+    editor->dialog->repaint();
+    ASSERT_EQ(messages().size(), beforeDeclines + 2);
+    EXPECT_EQ(messages()[beforeDeclines].text, "No scene texture to extract: load a scene first.");
+    EXPECT_EQ(Entries(textures), QStringList({"grass"}));
+    CVK7QScene reread;
+    ASSERT_TRUE(reread.Load(small.c_str(), 0));
+    EXPECT_TRUE(SameTexture(reread.GetSceneHeader()->textures[0], grass.record()));
+    EXPECT_FALSE(editor->dialog->hasUnsavedChanges());
+}
+
+TEST_F(EditorWork, UnsavedReplacementsAreNotThrownAwayUnasked)
+{
+    // Nothing unsaved: Enter in the lists and the tree keeps the dialog, Escape
+    // ends it at once.
+    Load(trackPath);
+    textures->setCurrentRow(0);
+    for (QWidget* target : {static_cast<QWidget*>(textures), static_cast<QWidget*>(editor->tree),
+                            static_cast<QWidget*>(details)}) {
+        QTest::keyClick(target, Qt::Key_Return);
+        QTest::keyClick(target, Qt::Key_Enter);
+    }
+    EXPECT_TRUE(editor->dialog->isVisible());
+    QTest::keyClick(textures, Qt::Key_Escape);
+    EXPECT_FALSE(editor->dialog->isVisible());
+    EXPECT_EQ(editor->dialog->result(), QDialog::Rejected);
+    EXPECT_EQ(editor->script.discardQuestions, 0);
+
+    // Replaced and not saved: Quit, Escape and the close box ask; "keep" keeps.
+    editor->dialog->show();
+    SelectInTree("wall_A.tga");
+    editor->action(kReplaceCommand)->trigger();
+    editor->script.discardAnswers = {false, false, false};
+    editor->action(kQuitCommand)->trigger();
+    QTest::keyClick(textures, Qt::Key_Escape);
+    editor->dialog->close();
+    EXPECT_EQ(editor->script.discardQuestions, 3);
+    EXPECT_TRUE(editor->dialog->isVisible());
+
+    // Saving as another file keeps the question; saving the scene's own file
+    // ends it.
+    editor->script.saveAnswers.push_back(QString::fromStdString(work.file("elsewhere.T3D")));
+    editor->action(kSaveAsNewCommand)->trigger();
+    EXPECT_TRUE(editor->dialog->hasUnsavedChanges());
+    editor->script.saveAnswers.push_back(QString::fromStdString(trackPath));
+    editor->action(kSaveAsOldCommand)->trigger();
+    EXPECT_FALSE(editor->dialog->hasUnsavedChanges());
+    editor->action(kQuitCommand)->trigger();
+    EXPECT_EQ(editor->script.discardQuestions, 3);
+    EXPECT_FALSE(editor->dialog->isVisible());
+
+    // Agreeing to discard ends the dialog.
+    editor->dialog->show();
+    editor->action(kReplaceCommand)->trigger();
+    editor->script.discardAnswers = {true};
+    editor->dialog->close();
+    EXPECT_EQ(editor->script.discardQuestions, 4);
+    EXPECT_FALSE(editor->dialog->isVisible());
+}
