@@ -1,8 +1,22 @@
 #include "scene/Checksum.h"
 
+#include <pthread.h>
+#include <thread>
 #include <zlib.h>
 
-uint32_t Crc32(const uint8_t* data, uint64_t size, uint32_t crc)
+namespace {
+
+// Below this many bytes per part a helper thread costs more than it saves.
+constexpr uint64_t kMinParallelPart = uint64_t(8) << 20;
+constexpr unsigned kMaxParts = 8;
+
+struct Part {
+    const uint8_t* data;
+    uint64_t size;
+    uint32_t crc;
+};
+
+uint32_t SerialCrc32(const uint8_t* data, uint64_t size, uint32_t crc)
 {
     // crc32_z takes a size_t; feed larger ranges in pieces on narrow machines.
     constexpr uint64_t kPiece = uint64_t(1) << 30;
@@ -13,6 +27,54 @@ uint32_t Crc32(const uint8_t* data, uint64_t size, uint32_t crc)
         size -= n;
     }
     return crc;
+}
+
+void* CrcOfPart(void* argument)
+{
+    Part* part = static_cast<Part*>(argument);
+    part->crc = SerialCrc32(part->data, part->size, 0);
+    return nullptr;
+}
+
+unsigned PartCount(uint64_t size)
+{
+    const unsigned cores = std::thread::hardware_concurrency();
+    uint64_t parts = size / kMinParallelPart;
+    if (parts > cores)
+        parts = cores;
+    return parts > kMaxParts ? kMaxParts : unsigned(parts ? parts : 1);
+}
+
+}  // namespace
+
+uint32_t Crc32(const uint8_t* data, uint64_t size, uint32_t crc)
+{
+    // Large ranges are split across the cores, one part per helper thread
+    // plus this one, and the parts' CRCs combined. A part whose thread cannot
+    // be started is done here.
+    const unsigned count = PartCount(size);
+    if (count == 1)
+        return SerialCrc32(data, size, crc);
+    Part parts[kMaxParts];
+    pthread_t helpers[kMaxParts];
+    bool started[kMaxParts] = {};
+    const uint64_t partSize = size / count;
+    for (unsigned i = 0; i < count; ++i) {
+        const uint64_t begin = i * partSize;
+        parts[i] = {data + begin, i + 1 == count ? size - begin : partSize, 0};
+        if (i > 0)
+            started[i] = pthread_create(&helpers[i], nullptr, CrcOfPart, &parts[i]) == 0;
+    }
+    CrcOfPart(&parts[0]);
+    uint32_t result = CombineCrc32(crc, parts[0].crc, parts[0].size);
+    for (unsigned i = 1; i < count; ++i) {
+        if (started[i])
+            pthread_join(helpers[i], nullptr);
+        else
+            CrcOfPart(&parts[i]);
+        result = CombineCrc32(result, parts[i].crc, parts[i].size);
+    }
+    return result;
 }
 
 uint32_t CombineCrc32(uint32_t crcA, uint32_t crcB, uint64_t sizeB)

@@ -1,4 +1,6 @@
 // CRC-32 (zlib's polynomial and conventions) over byte ranges of any size.
+// A range of many megabytes is checksummed on every core: helper threads that
+// live only for the call, which returns when all are done.
 #pragma once
 
 #include <cstddef>

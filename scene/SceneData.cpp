@@ -102,7 +102,7 @@ bool CopySceneTexture(const T3D_TEXTURE& source, SceneTexture& out)
     copy.record.alignment0 = 0;
     copy.record.alignment1 = 0;
     std::memset(copy.record.name, 0, kTextureNameSize);
-    std::strncpy(copy.record.name, source.name, kTextureNameSize - 1);
+    std::memcpy(copy.record.name, source.name, strnlen(source.name, kTextureNameSize - 1));
     copy.pixelBytes = TexturePixelBytes(source);
     if (copy.pixelBytes > SIZE_MAX || !copy.ownPixels.allocate(size_t(copy.pixelBytes)))
         return false;
