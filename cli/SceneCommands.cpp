@@ -9,6 +9,7 @@
 #include "texture/TgaTextureReader.h"
 #include "texture/TgaTextureWriter.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -186,9 +187,8 @@ bool PlanChains(const VK7Q_HEADER& header, const std::string& dir, std::vector<P
         for (int n = 1; files.empty() && n <= 8 * header.textureCount + 1; ++n) {
             const std::string candidate = n == 1 ? base : Disambiguated(base, n);
             files = ChainFiles((fs::path(dir) / (candidate + ".tga")).string(), record.levelCount);
-            for (const std::string& file : files)
-                if (taken.count(file))
-                    files.clear();
+            if (std::any_of(files.begin(), files.end(), [&](const std::string& f) { return taken.count(f) != 0; }))
+                files.clear();
         }
         if (files.empty()) {
             err << "Can't name the mip chain files of texture " << i << " (" << record.name << ")\n";

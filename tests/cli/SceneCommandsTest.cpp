@@ -1,0 +1,286 @@
+#include "cli/SceneCommands.h"
+
+#include "scene/CVK7QScene.h"
+#include "scene/SceneFormat.h"
+#include "support/RecordingReport.h"
+#include "support/TempDir.h"
+#include "texture/TextureRecord.h"
+#include "texture/TgaTestBytes.h"
+#include "texture/TgaTextureReader.h"
+
+#include <QProcess>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <sstream>
+
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out, err;
+};
+
+Outcome Call(CommandFunction run, std::vector<std::string> files, std::map<std::string, std::string> options = {})
+{
+    CommandArguments args;
+    args.files = std::move(files);
+    args.options = std::move(options);
+    std::ostringstream out, err;
+    const int status = run(args, out, err);
+    return {status, out.str(), err.str()};
+}
+
+// 32 x 32 colour-mapped, four map entries in 8 x 8 squares.
+std::string WallFile()
+{
+    TgaFields f;
+    f.colourMapType = 1;
+    f.imageType = 1;
+    f.colourMapLength = 4;
+    f.colourMapEntryBits = 24;
+    f.width = f.height = 32;
+    f.pixelDepth = 8;
+    std::string bytes = TgaHeaderBytes(f) + Bytes({0, 0, 0, 0xFF, 0, 0, 0, 0xFF, 0, 0, 0, 0xFF});
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            bytes += char((x / 8 + y / 8) % 4);
+    return bytes;
+}
+
+// 16-bit 5-5-5 of the given pixels, rows given top first.
+std::string File555(uint16_t width, uint16_t height, const std::vector<uint16_t>& topFirst)
+{
+    TgaFields f;
+    f.width = width;
+    f.height = height;
+    f.pixelDepth = 16;
+    std::string bytes = TgaHeaderBytes(f);
+    for (int y = height; y-- > 0;)
+        for (int x = 0; x < width; ++x)
+            bytes += U16(topFirst[size_t(y) * width + x]);
+    return bytes;
+}
+
+std::string FloorFile()
+{
+    std::vector<uint16_t> pixels;
+    for (int i = 0; i < 16 * 8; ++i)
+        pixels.push_back(uint16_t(i * 0x0421));
+    return File555(16, 8, pixels);
+}
+
+TextureRecord ReadBack(const std::string& path)
+{
+    TextureRecord texture;
+    RecordingReport report;
+    EXPECT_TRUE(TgaTextureReader(path.c_str(), texture, report)) << path;
+    return texture;
+}
+
+void ExpectSamePixels(const T3D_TEXTURE& a, const T3D_TEXTURE& b)
+{
+    ASSERT_EQ(a.width, b.width);
+    ASSERT_EQ(a.height, b.height);
+    ASSERT_EQ(a.depth, b.depth);
+    ASSERT_EQ(a.levelCount, b.levelCount);
+    EXPECT_EQ(0, std::memcmp(a.palette, b.palette, sizeof a.palette));
+    for (int level = 0; level < a.levelCount; ++level)
+        EXPECT_EQ(0, std::memcmp(a.levels[level], b.levels[level], size_t(LevelByteCount(a, level))))
+            << "level " << level;
+}
+
+// A scene of a pack of wall_A.tga and floor.tga, in `dir`.
+class PackedScene : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(WriteFileBytes(dir.file("wall_A.tga"), WallFile()));
+        ASSERT_TRUE(WriteFileBytes(dir.file("floor.tga"), FloorFile()));
+        scene = dir.file("scene.T3D");
+        const Outcome pack = Call(RunPack, {scene, dir.file("wall_A.tga"), dir.file("floor.tga")});
+        ASSERT_EQ(0, pack.status) << pack.err;
+        EXPECT_EQ("wrote " + scene + ": new format, 2 textures\n", pack.out);
+        packed = ReadFileBytes(scene);
+    }
+
+    TempDir dir;
+    std::string scene;
+    std::string packed;
+};
+
+TEST_F(PackedScene, ListShowsFormatAndEveryTexture)
+{
+    const std::string rows = "0\twall_A\t32\t32\t8\t4\t0x03\n"
+                             "1\tfloor\t16\t8\t16\t2\t0x01\n";
+    const Outcome list = Call(RunList, {scene});
+    EXPECT_EQ(0, list.status);
+    EXPECT_EQ(scene + ": new format version 1, 2 textures, 0 other sections\n" + rows, list.out);
+
+    const std::string old = dir.file("old.T3D");
+    ASSERT_EQ(0, Call(RunPack, {old, dir.file("wall_A.tga"), dir.file("floor.tga")}, {{"--old-format", ""}}).status);
+    EXPECT_EQ(old + ": old format version 1, 2 textures, 0 other sections\n" + rows, Call(RunList, {old}).out);
+
+    const Outcome missing = Call(RunList, {dir.file("absent.T3D")});
+    EXPECT_EQ(1, missing.status);
+    EXPECT_NE(std::string::npos, missing.err.find("Can't load scene file"));
+    const Outcome notAScene = Call(RunList, {dir.file("floor.tga")});
+    EXPECT_EQ(1, notAScene.status);
+}
+
+TEST_F(PackedScene, ExtractWritesTheChainThatReadsBackTheSame)
+{
+    CVK7QScene loaded;
+    ASSERT_EQ(1, loaded.Load(scene.c_str(), 0));
+    const T3D_TEXTURE* textures = loaded.GetSceneHeader()->textures;
+
+    const Outcome byName = Call(RunExtract, {scene, "wall_A", dir.file("out_A.tga")});
+    ASSERT_EQ(0, byName.status) << byName.err;
+    for (const char* level : {"out_A1.tga", "out_A2.tga", "out_A3.tga"})
+        EXPECT_TRUE(std::filesystem::exists(dir.file(level))) << level;
+    ExpectSamePixels(textures[0], ReadBack(dir.file("out_A.tga")).record());
+
+    ASSERT_EQ(0, Call(RunExtract, {scene, "1", dir.file("floor_out.tga")}).status);
+    ExpectSamePixels(textures[1], ReadBack(dir.file("floor_out.tga")).record());
+
+    for (const char* which : {"2", "99999", "nope", ""}) {
+        const Outcome bad = Call(RunExtract, {scene, which, dir.file("bad.tga")});
+        EXPECT_EQ(1, bad.status) << which;
+        EXPECT_NE(std::string::npos, bad.err.find("no texture")) << bad.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.file("bad.tga")));
+}
+
+TEST_F(PackedScene, ReplaceWritesWhereAskedAndRefusesBadInput)
+{
+    const std::string out = dir.file("out.T3D");
+    ASSERT_EQ(0, Call(RunReplace, {scene, "1", dir.file("wall_A.tga")}, {{"-o", out}}).status);
+    EXPECT_EQ(packed, ReadFileBytes(scene));
+    EXPECT_EQ(out + ": new format version 1, 2 textures, 0 other sections\n"
+                    "0\twall_A\t32\t32\t8\t4\t0x03\n"
+                    "1\twall_A\t32\t32\t8\t4\t0x03\n",
+              Call(RunList, {out}).out);
+
+    // Two textures are now named wall_A: the name no longer picks one.
+    const Outcome ambiguous = Call(RunReplace, {out, "wall_A", dir.file("floor.tga")});
+    EXPECT_EQ(1, ambiguous.status);
+    EXPECT_NE(std::string::npos, ambiguous.err.find("give the index"));
+
+    for (const std::string& which : {std::string("2"), std::string("ceiling")})
+        EXPECT_EQ(1, Call(RunReplace, {scene, which, dir.file("wall_A.tga")}).status) << which;
+    const Outcome noTga = Call(RunReplace, {scene, "0", dir.file("absent.tga")});
+    EXPECT_EQ(1, noTga.status);
+    EXPECT_NE(std::string::npos, noTga.err.find("Can't find TGA file"));
+    EXPECT_EQ(packed, ReadFileBytes(scene));
+
+    // In place, by name, and into the old format.
+    ASSERT_EQ(0, Call(RunReplace, {scene, "floor", dir.file("wall_A.tga")}, {{"--old-format", ""}}).status);
+    CVK7QScene loaded;
+    ASSERT_EQ(1, loaded.Load(scene.c_str(), 0));
+    EXPECT_EQ(kOldSceneMagic, loaded.GetSceneHeader()->magic);
+    ExpectSamePixels(loaded.GetSceneHeader()->textures[0], loaded.GetSceneHeader()->textures[1]);
+}
+
+TEST_F(PackedScene, ConvertWantsOneFormatAndRoundTrips)
+{
+    const std::string old = dir.file("old.T3D");
+    EXPECT_EQ(2, Call(RunConvert, {scene, old}).status);
+    EXPECT_EQ(2, Call(RunConvert, {scene, old}, {{"--old-format", ""}, {"--new-format", ""}}).status);
+    EXPECT_FALSE(std::filesystem::exists(old));
+
+    ASSERT_EQ(0, Call(RunConvert, {scene, old}, {{"--old-format", ""}}).status);
+    EXPECT_NE(packed, ReadFileBytes(old));
+    ASSERT_EQ(0, Call(RunConvert, {old, dir.file("again.T3D")}, {{"--new-format", ""}}).status);
+    EXPECT_EQ(packed, ReadFileBytes(dir.file("again.T3D")));
+    EXPECT_EQ(1, Call(RunConvert, {dir.file("absent.T3D"), old}, {{"--new-format", ""}}).status);
+}
+
+TEST(SceneCommands, PackStoresSixteenBitsAs565WhenAsked)
+{
+    TempDir dir;
+    ASSERT_TRUE(WriteFileBytes(dir.file("tile.tga"), File555(2, 2, {0x7FFF, 0x03E0, 0x0021, 0x7C00})));
+    const std::string scene = dir.file("tile.T3D");
+    ASSERT_EQ(0, Call(RunPack, {scene, dir.file("tile.tga")}, {{"--rgb565", ""}}).status);
+    CVK7QScene loaded;
+    ASSERT_EQ(1, loaded.Load(scene.c_str(), 0));
+    const T3D_TEXTURE& t = loaded.GetSceneHeader()->textures[0];
+    EXPECT_EQ(0xF800u, t.redMask);
+    EXPECT_EQ(0x07E0u, t.greenMask);
+    EXPECT_EQ(0x001Fu, t.blueMask);
+    EXPECT_EQ(std::string("\xFF\xFF\xE0\x07\x41\x00\x00\xF8", 8), std::string(reinterpret_cast<char*>(t.levels[0]), 8));
+
+    const Outcome badInput = Call(RunPack, {dir.file("none.T3D"), dir.file("tile.tga"), dir.file("absent.tga")});
+    EXPECT_EQ(1, badInput.status);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("none.T3D")));
+}
+
+TEST(SceneCommands, ExtractAllNeverOverwritesUnlessForced)
+{
+    TempDir dir;
+    CVK7QScene built;
+    const char* names[] = {"wall_A", "wall_A", "C:\\textures\\sign_Z.tga", "bad:na*me", ""};
+    for (int i = 0; i < 5; ++i) {
+        TextureRecord t;
+        T3D_TEXTURE& r = t.record();
+        r.width = r.height = 32;
+        r.depth = 8;
+        r.levelCount = 4;  // as many as the reader makes of a 32 x 32 chain; it reads the first two
+        std::strcpy(r.name, names[i]);
+        for (int level = 0; level < 4; ++level)
+            std::memset(t.allocateLevel(level, LevelByteCount(r, level)), 10 * i + level, LevelByteCount(r, level));
+        ASSERT_EQ(1, built.AppendT3DTexture(&r));
+    }
+    const std::string scene = dir.file("s.T3D");
+    ASSERT_EQ(1, built.Write(scene.c_str()));
+    const std::string out = dir.file("out");
+    std::filesystem::create_directory(out);
+    ASSERT_TRUE(WriteFileBytes(out + "/sign_Z1.tga", "mine"));
+
+    const Outcome refused = Call(RunExtractAll, {scene, out});
+    EXPECT_EQ(1, refused.status);
+    EXPECT_NE(std::string::npos, refused.err.find("sign_Z1.tga already exists"));
+    EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(out), {}));  // nothing written
+
+    const Outcome forced = Call(RunExtractAll, {scene, out}, {{"--force", ""}});
+    ASSERT_EQ(0, forced.status) << forced.err;
+    const std::string expected[] = {"wall_A.tga", "wall-2_A.tga", "sign_Z.tga", "bad-na-me.tga", "texture-4.tga"};
+    for (int i = 0; i < 5; ++i) {
+        SCOPED_TRACE(expected[i]);
+        TextureRecord back = ReadBack(out + "/" + expected[i]);
+        ASSERT_EQ(4, back.record().levelCount);
+        EXPECT_EQ(10 * i, back.record().levels[0][0]);
+        EXPECT_EQ(10 * i + 1, back.record().levels[1][0]);
+    }
+    EXPECT_NE("mine", ReadFileBytes(out + "/sign_Z1.tga"));
+    EXPECT_TRUE(std::filesystem::exists(out + "/wall-2_A3.tga"));
+
+    const Outcome intoNewFolder = Call(RunExtractAll, {scene, dir.file("made/here")});
+    EXPECT_EQ(0, intoNewFolder.status);
+    EXPECT_TRUE(std::filesystem::exists(dir.file("made/here/wall-2_A1.tga")));
+}
+
+TEST(SceneCommands, TheProgramKnowsTheSceneCommands)
+{
+    TempDir dir;
+    ASSERT_TRUE(WriteFileBytes(dir.file("wall_A.tga"), WallFile()));
+    struct Run {
+        QStringList arguments;
+        int status;
+    };
+    const QString scene = QString::fromStdString(dir.file("p.T3D"));
+    const QString tga = QString::fromStdString(dir.file("wall_A.tga"));
+    for (const Run& run : {Run{{"pack", scene, tga}, 0}, Run{{"list", scene}, 0},
+                           Run{{"extract", scene, "0", QString::fromStdString(dir.file("x.tga"))}, 0},
+                           Run{{"extract-all", scene, QString::fromStdString(dir.file("all"))}, 0},
+                           Run{{"replace", scene, "0", tga}, 0}, Run{{"convert", scene, scene, "--old-format"}, 0},
+                           Run{{"convert", scene, scene}, 2}, Run{{"list"}, 2}}) {
+        QProcess process;
+        process.start(QUORREL_CLI, run.arguments);
+        ASSERT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(run.status, process.exitCode()) << run.arguments.join(' ').toStdString() << '\n'
+                                                  << process.readAllStandardError().toStdString();
+    }
+}
+
+}  // namespace
