@@ -104,7 +104,9 @@ std::string WithSceneExtension(const std::string& path)
 
 bool ReadSceneFile(const std::string& path, ByteBlock& out)
 {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO or device does not hang the open; only a
+    // regular file goes on to be read, and for those the flag changes nothing.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
     struct stat info;

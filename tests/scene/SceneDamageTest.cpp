@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -90,6 +92,10 @@ TEST(SceneDamage, MissingEmptyForeignAndFolderPathsFail)
     LoadedScene loaded(dir);
     EXPECT_EQ(0, loaded.scene.Load(dir.file("absent.T3D").c_str(), 0));
     EXPECT_EQ(0, loaded.scene.Load(dir.path().string().c_str(), 0));
+    std::filesystem::create_directory(dir.path() / "folder.T3D");
+    EXPECT_EQ(0, loaded.scene.Load(dir.file("folder.T3D").c_str(), 0));
+    ASSERT_EQ(0, mkfifo(dir.file("pipe.T3D").c_str(), 0600));
+    EXPECT_EQ(0, loaded.scene.Load(dir.file("pipe.T3D").c_str(), 0));  // and does not wait for a writer
     EXPECT_EQ(0, loaded.scene.Load("", 0));
     EXPECT_EQ(0, loaded.scene.Load(nullptr, 0));
     loaded.expectUnchanged();
