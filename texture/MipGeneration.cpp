@@ -5,20 +5,22 @@
 
 namespace {
 
-// One row, one pixel size at a time, so the compiler sees a fixed stride.
+// One pixel size at a time, so the compiler sees a fixed stride and can copy
+// several pixels per step.
+template <typename Pixel>
+void ShrinkRow(const uint8_t* __restrict from, uint8_t* __restrict to, size_t width)
+{
+    for (size_t x = 0; x < width; ++x)
+        std::memcpy(to + x * sizeof(Pixel), from + 2 * x * sizeof(Pixel), sizeof(Pixel));
+}
+
 template <typename Pixel>
 void ShrinkRows(const uint8_t* source, size_t sourceRowBytes, uint8_t* dest, unsigned width,
                 unsigned height)
 {
-    for (unsigned y = 0; y < height; ++y) {
-        const uint8_t* from = source + 2 * y * sourceRowBytes;
-        uint8_t* to = dest + size_t(y) * width * sizeof(Pixel);
-        for (unsigned x = 0; x < width; ++x) {
-            Pixel p;
-            std::memcpy(&p, from + 2 * x * sizeof(Pixel), sizeof(Pixel));
-            std::memcpy(to + x * sizeof(Pixel), &p, sizeof(Pixel));
-        }
-    }
+    const size_t rowBytes = size_t(width) * sizeof(Pixel);
+    for (size_t y = 0; y < height; ++y)
+        ShrinkRow<Pixel>(source + 2 * y * sourceRowBytes, dest + y * rowBytes, width);
 }
 
 struct Pixel24 {

@@ -3,6 +3,9 @@
 #include <array>
 #include <cstring>
 
+// Pixels are little-endian in the record and are handled here as native words.
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "a little-endian machine is assumed");
+
 namespace {
 
 constexpr uint32_t kOpaque = 0xFF000000;

@@ -14,6 +14,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+// Pixels are little-endian in the record and are handled here as native words.
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "a little-endian machine is assumed");
+
 namespace {
 
 constexpr unsigned kColourMapEntryBytes = 3;
@@ -69,37 +72,13 @@ uint16_t To555(uint16_t p)
     return uint16_t(kAttributeBit | (p >> 11) << 10 | ((p >> 6) & 0x1F) << 5 | (p & 0x1F));
 }
 
-void ConvertRow565(const uint8_t* in, uint8_t* out, unsigned width)
+void ConvertRow565(const uint8_t* __restrict in, uint8_t* __restrict out, unsigned width)
 {
-    for (unsigned x = 0; x < width; ++x) {
-        const uint16_t p = To555(uint16_t(in[2 * x] | in[2 * x + 1] << 8));
-        out[2 * x] = uint8_t(p);
-        out[2 * x + 1] = uint8_t(p >> 8);
-    }
-}
-
-// Lays out the level's whole file: header, colour map, rows bottom row first.
-void BuildLevelFile(const T3D_TEXTURE& record, int level, uint8_t* out)
-{
-    WriteTgaHeader(LevelHeader(record, level), out);
-    out += kTgaHeaderSize;
-    if (record.depth == 8) {
-        for (const auto& entry : record.palette) {
-            std::memcpy(out, entry, kColourMapEntryBytes);
-            out += kColourMapEntryBytes;
-        }
-    }
-
-    const unsigned width = LevelWidth(record, level);
-    const unsigned height = LevelHeight(record, level);
-    const size_t rowBytes = size_t(width) * BytesPerPixel(record.depth);
-    const bool convert565 = record.depth == 16 && record.greenMask == kMask565Green;
-    for (unsigned y = height; y-- > 0; out += rowBytes) {
-        const uint8_t* row = record.levels[level] + rowBytes * y;
-        if (convert565)
-            ConvertRow565(row, out, width);
-        else
-            std::memcpy(out, row, rowBytes);
+    for (size_t x = 0; x < width; ++x) {
+        uint16_t p;
+        std::memcpy(&p, in + 2 * x, 2);
+        p = To555(p);
+        std::memcpy(out + 2 * x, &p, 2);
     }
 }
 
@@ -117,16 +96,87 @@ bool WriteAll(int fd, const uint8_t* bytes, size_t size)
     return true;
 }
 
-bool WriteLevel(const std::string& path, const T3D_TEXTURE& record, int level, TextureReport& report)
-{
-    const uint64_t size = kTgaHeaderSize + ColourMapSize(record) + LevelByteCount(record, level);
-    Bytes bytes(size <= SIZE_MAX ? static_cast<uint8_t*>(std::malloc(size_t(size))) : nullptr);
-    if (!bytes) {
-        ReportTgaError(report, kNoMemoryForTga, path);
-        return false;
+// A buffer that gathers a level file's bytes, header and rows, and writes them
+// in blocks of whole rows. One block serves every level of a record.
+class BlockWriter {
+public:
+    // Room for at least `minimum` bytes, and for the record's largest file up
+    // to kBlockBytes.
+    BlockWriter(const T3D_TEXTURE& record, size_t minimum)
+    {
+        const uint64_t largest = kTgaHeaderSize + ColourMapSize(record) + LevelByteCount(record, 0);
+        capacity_ = std::max<size_t>(minimum, size_t(std::min<uint64_t>(largest, kBlockBytes)));
+        block_.reset(static_cast<uint8_t*>(std::malloc(capacity_)));
     }
-    BuildLevelFile(record, level, bytes.get());
 
+    bool ready() const { return block_ != nullptr; }
+    void start(int fd)
+    {
+        fd_ = fd;
+        used_ = 0;
+    }
+
+    // Space for the next n bytes (n within the capacity), writing out what
+    // the block holds first when they would not fit. Null when that write fails.
+    uint8_t* next(size_t n)
+    {
+        if (used_ + n > capacity_ && !flush())
+            return nullptr;
+        uint8_t* at = block_.get() + used_;
+        used_ += n;
+        return at;
+    }
+
+    bool flush()
+    {
+        const bool written = WriteAll(fd_, block_.get(), used_);
+        used_ = 0;
+        return written;
+    }
+
+private:
+    // Large enough that each write call moves much; small enough to stay in
+    // cache and not to fault in a buffer the size of a whole level.
+    static constexpr uint64_t kBlockBytes = 4 << 20;
+
+    Bytes block_;
+    size_t capacity_ = 0;
+    size_t used_ = 0;
+    int fd_ = -1;
+};
+
+// Writes the level's file: header, colour map, rows bottom row first.
+bool WriteLevelBytes(const T3D_TEXTURE& record, int level, BlockWriter& out)
+{
+    const TgaHeader header = LevelHeader(record, level);
+    uint8_t* at = out.next(kTgaHeaderSize + ColourMapSize(record));  // the block is empty: room
+    WriteTgaHeader(header, at);
+    at += kTgaHeaderSize;
+    if (record.depth == 8) {
+        for (const auto& entry : record.palette) {
+            std::memcpy(at, entry, kColourMapEntryBytes);
+            at += kColourMapEntryBytes;
+        }
+    }
+
+    const size_t rowBytes = size_t(header.width) * BytesPerPixel(record.depth);
+    const bool convert565 = record.depth == 16 && record.greenMask == kMask565Green;
+    for (unsigned y = header.height; y-- > 0;) {
+        const uint8_t* row = record.levels[level] + rowBytes * y;
+        uint8_t* to = out.next(rowBytes);
+        if (!to)
+            return false;
+        if (convert565)
+            ConvertRow565(row, to, header.width);
+        else
+            std::memcpy(to, row, rowBytes);
+    }
+    return out.flush();
+}
+
+bool WriteLevel(const std::string& path, const T3D_TEXTURE& record, int level, BlockWriter& out,
+                TextureReport& report)
+{
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) {
         ReportTgaError(report, kCantWriteTga, path);
@@ -134,7 +184,8 @@ bool WriteLevel(const std::string& path, const T3D_TEXTURE& record, int level, T
     }
     struct stat info {};
     const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    const bool written = WriteAll(fd, bytes.get(), size_t(size));
+    out.start(fd);
+    const bool written = WriteLevelBytes(record, level, out);
     const bool closed = ::close(fd) == 0;
     if (!written || !closed) {
         if (regular)
@@ -155,11 +206,20 @@ bool TgaTextureWriter(const char* path, const T3D_TEXTURE& record, TextureReport
         return false;
     }
 
+    if (levels == 0)
+        return true;
+    const size_t levelZeroRow = size_t(LevelWidth(record, 0)) * BytesPerPixel(record.depth);
+    BlockWriter out(record, kTgaHeaderSize + ColourMapSize(record) + levelZeroRow);
+    if (!out.ready()) {
+        ReportTgaError(report, kNoMemoryForTga, path);
+        return false;
+    }
+
     std::string current = path;
     for (int level = 0; level < levels; ++level) {
         std::string next;
         NextMipLevelName(current, next);
-        if (!WriteLevel(current, record, level, report))
+        if (!WriteLevel(current, record, level, out, report))
             return false;
         if (next.empty() && level + 1 < levels) {
             ReportTgaError(report, kNoNameAfterTga, current);

@@ -100,6 +100,34 @@ TEST(TgaTextureWriter, LaysOutEachDepthsFile)
     EXPECT_TRUE(report.messages.empty());
 }
 
+TEST(TgaTextureWriter, WritesLargeLevelsWhole)
+{
+    // 1500 x 1000 at 24 bits is 4.5 MB: more than one block of rows goes out.
+    TempDir dir;
+    TextureRecord holder;
+    MakeRecord(holder, 1500, 1000, 24, 2);
+    RecordingReport report;
+    ASSERT_TRUE(TgaTextureWriter(dir.file("big.tga").c_str(), holder.record(), report));
+    EXPECT_EQ(ReadFileBytes(dir.file("big.tga")),
+              Bytes({0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0}) + U16(1500) + U16(1000) + Bytes({24, 0}) +
+                  RowsBottomUp(holder.record(), 0));
+    EXPECT_EQ(ReadFileBytes(dir.file("big_1.tga")).substr(18), RowsBottomUp(holder.record(), 1));
+
+    // A file size limit met after the first block: the part is removed.
+    struct rlimit old {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit = old;
+    limit.rlim_cur = 4200000;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    const bool written = TgaTextureWriter(dir.file("cut.tga").c_str(), holder.record(), report);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(report.texts(), std::vector<std::string>({"Can't write TGA file " + dir.file("cut.tga")}));
+    EXPECT_FALSE(Exists(dir.file("cut.tga")));
+}
+
 TEST(TgaTextureWriter, ConvertsFiveSixFivePixels)
 {
     const uint16_t in[] = {0xFFFF, 0xF800, 0x07E0, 0x001F, 0x0000, 0x0840};

@@ -1,0 +1,97 @@
+#include "texture_bench_support.h"
+
+#include "texture/TgaTextureWriter.h"
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+class BenchFolder {
+public:
+    // In memory where there is a tmpfs, so that disk writeback does not
+    // throttle the writing cases; the limits use the same files.
+    BenchFolder()
+    {
+        std::error_code error;
+        const std::string base = std::filesystem::is_directory("/dev/shm", error) ? "/dev/shm" : "/tmp";
+        std::string pattern = base + "/quorrel-bench-XXXXXX";
+        if (char* made = mkdtemp(pattern.data()))
+            path_ = made;
+    }
+    ~BenchFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+} // namespace
+
+std::string BenchFile(const std::string& name)
+{
+    static BenchFolder folder;
+    return folder.path() + "/" + name;
+}
+
+void MakeBenchRecord(TextureRecord& holder, unsigned side, int depth, bool green565)
+{
+    holder.clear();
+    T3D_TEXTURE& r = holder.record();
+    r.width = r.height = uint16_t(side);
+    r.depth = uint16_t(depth);
+    r.levelCount = 1;
+    if (depth == 16) {
+        r.redMask = green565 ? 0xF800 : kMask555Red;
+        r.greenMask = green565 ? kMask565Green : kMask555Green;
+        r.blueMask = kMask555Blue;
+    }
+    uint8_t* pixels = holder.allocateLevel(0, LevelByteCount(r, 0));
+    uint32_t state = 12345;
+    for (uint64_t i = 0; i < LevelByteCount(r, 0); ++i) {
+        state = state * 1664525u + 1013904223u;
+        pixels[i] = uint8_t(state >> 24);
+    }
+}
+
+std::string BenchTgaFile(const std::string& name, unsigned side, int depth)
+{
+    const std::string path = BenchFile(name);
+    if (::access(path.c_str(), F_OK) != 0) {
+        TextureRecord holder;
+        MakeBenchRecord(holder, side, depth);
+        SilentReport report;
+        TgaTextureWriter(path.c_str(), holder.record(), report);
+    }
+    return path;
+}
+
+size_t ReadWholeFile(const std::string& path, bool pageAligned)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    struct stat info {};
+    ::fstat(fd, &info);
+    constexpr size_t kPage = 4096;
+    const size_t size = size_t(info.st_size);
+    auto* buffer = static_cast<char*>(pageAligned ? std::aligned_alloc(kPage, (size + kPage - 1) / kPage * kPage)
+                                                  : std::malloc(size));
+    size_t done = 0;
+    while (buffer && done < size) {
+        const ssize_t n = ::read(fd, buffer + done, size - done);
+        if (n <= 0)
+            break;
+        done += size_t(n);
+    }
+    ::close(fd);
+    std::free(buffer);
+    return done;
+}

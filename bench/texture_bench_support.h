@@ -1,0 +1,33 @@
+// Files and records shared by the texture benchmarks. Every file lives in one
+// temporary folder (on /dev/shm where there is one) made on first use and
+// removed at exit.
+#pragma once
+
+#include "texture/TextureRecord.h"
+#include "texture/TextureReport.h"
+
+#include <cstdint>
+#include <string>
+
+// Drops every message: benchmarks look at speed only.
+class SilentReport : public TextureReport {
+public:
+    void report(const std::string&, const std::string&) override {}
+};
+
+// The path of `name` inside the benchmarks' temporary folder.
+std::string BenchFile(const std::string& name);
+
+// A one-level record of side x side pixels of `depth` bits, filled with
+// pseudo-random bytes (depth 16 with the 5-5-5 masks unless `green565`).
+void MakeBenchRecord(TextureRecord& holder, unsigned side, int depth, bool green565 = false);
+
+// Writes a side x side TGA file of `depth` bits (its level 0 only) under
+// `name` in the temporary folder, once, and returns its path.
+std::string BenchTgaFile(const std::string& name, unsigned side, int depth);
+
+// The limit for reading: the whole file read() from the page cache into a
+// freshly allocated buffer, from malloc as the reader's levels are, or
+// page-aligned (the kernel copies into a page-aligned buffer fastest).
+// Returns the bytes read.
+size_t ReadWholeFile(const std::string& path, bool pageAligned = false);
