@@ -1,0 +1,168 @@
+// Shows the editor in a state worth a picture, for scripts/screenshot.sh: a
+// scene loaded, one of its textures selected, a .tga chosen in the folder tree.
+// Once the window has been painted it prints "window <id>" on stdout and runs
+// until it is closed or killed.
+//
+//   quorrel-screenshot-driver SCENE.T3D INDEX FOLDER NAME.tga
+//   quorrel-screenshot-driver --demo FOLDER   writes demo.T3D and tiles_A.tga
+#include "editor/EditorDialog.h"
+#include "foldertree/FolderTree.h"
+#include "scene/CVK7QScene.h"
+#include "texture/TextureRecord.h"
+#include "texture/TgaTextureWriter.h"
+
+#include <QApplication>
+#include <QListWidget>
+#include <QTimer>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+class StderrReport : public TextureReport {
+public:
+    void report(const std::string& caption, const std::string& text) override
+    {
+        std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    }
+};
+
+// The folder tree with a desktop of our choosing.
+class PictureTree : public FolderTree {
+public:
+    explicit PictureTree(QString desktop) : desktop_(std::move(desktop)) {}
+
+protected:
+    QString DesktopFolder() const override { return desktop_; }
+
+private:
+    QString desktop_;
+};
+
+using PixelOf = uint32_t (*)(unsigned x, unsigned y, unsigned size);
+
+// A texture of `levels` levels, each drawn from the same pattern at its size.
+TextureRecord PatternTexture(const char* name, int width, int height, int depth, uint32_t flags, int levels,
+                             PixelOf pixel)
+{
+    TextureRecord holder;
+    T3D_TEXTURE& r = holder.record();
+    std::snprintf(r.name, sizeof r.name, "%s", name);
+    r.width = uint16_t(width);
+    r.height = uint16_t(height);
+    r.depth = uint16_t(depth);
+    r.flags = flags;
+    r.levelCount = uint16_t(levels);
+    if (depth == 16) {
+        r.redMask = 0xF800;
+        r.greenMask = kMask565Green;
+        r.blueMask = 0x1F;
+    } else if (depth >= 24) {
+        r.redMask = kMask8888Red;
+        r.greenMask = kMask8888Green;
+        r.blueMask = kMask8888Blue;
+    }
+    for (int i = 0; i < kPaletteEntries; ++i) {  // bricks and mortar
+        const bool mortar = i >= 200;
+        r.palette[i][0] = uint8_t(mortar ? 150 : 40 + i / 8);
+        r.palette[i][1] = uint8_t(mortar ? 160 : 50 + i / 5);
+        r.palette[i][2] = uint8_t(mortar ? 170 : 120 + i / 2);
+    }
+    const unsigned bytesPerPixel = BytesPerPixel(r.depth);
+    for (int level = 0; level < levels; ++level) {
+        const unsigned w = LevelWidth(r, level), h = LevelHeight(r, level);
+        uint8_t* out = holder.allocateLevel(level, LevelByteCount(r, level));
+        for (unsigned y = 0; y < h; ++y)
+            for (unsigned x = 0; x < w; ++x) {
+                const uint32_t value = pixel(x << level, y << level, unsigned(width));
+                std::memcpy(out + (size_t(y) * w + x) * bytesPerPixel, &value, bytesPerPixel);
+            }
+    }
+    return holder;
+}
+
+uint32_t Brick(unsigned x, unsigned y, unsigned)
+{
+    const unsigned row = y / 8, shifted = x + (row % 2) * 8;
+    const bool mortar = y % 8 == 7 || shifted % 16 == 15;
+    const unsigned brick = row * 16 + shifted / 16;
+    return mortar ? 200 + (x * 7 + y) % 50 : (brick * 37) % 120 + (x * 3 + y * 5) % 16;
+}
+
+uint32_t Plate(unsigned x, unsigned y, unsigned)
+{
+    const unsigned shade = (x + y) % 32;
+    const bool rivet = x % 16 == 3 && y % 16 == 3;
+    return rivet ? 0xFFFF : uint32_t((shade / 2) << 11 | shade << 5 | (shade / 2 + 8));
+}
+
+uint32_t Sky(unsigned x, unsigned y, unsigned)
+{
+    const unsigned cloud = unsigned(40 * (1 + std::sin(x / 9.0) * std::cos(y / 5.0)));
+    return std::min(255u, 60 + y + cloud) << 16 | std::min(255u, 110 + y + cloud) << 8 | std::min(255u, 200 + cloud);
+}
+
+uint32_t Tiles(unsigned x, unsigned y, unsigned size)
+{
+    const bool dark = ((x * 8 / size) + (y * 8 / size)) % 2;
+    return dark ? 0x30506E : 0xD8C39A;
+}
+
+bool MakeDemo(const std::string& folder)
+{
+    const TextureRecord textures[] = {
+        PatternTexture("brick_wall", 64, 64, 8, kFlagMipmapLevels | kFlagAlphaLevel | kFlagEnvmap, 5, Brick),
+        PatternTexture("metal_plate", 64, 32, 16, kFlagMipmapLevels | kFlagClampedU, 4, Plate),
+        PatternTexture("sky_dome", 128, 64, 24, kFlagNoZBuffer, 1, Sky),
+    };
+    CVK7QScene scene;
+    for (const TextureRecord& texture : textures)
+        if (!scene.AppendT3DTexture(&texture.record()))
+            return false;
+    StderrReport report;
+    const TextureRecord tiles = PatternTexture("tiles", 128, 128, 24, 0, 1, Tiles);
+    return scene.Write((folder + "/demo.T3D").c_str())
+        && TgaTextureWriter((folder + "/tiles_A.tga").c_str(), tiles.record(), report);
+}
+
+int ShowEditor(const QString& scenePath, int index, const QString& folder, const QString& tgaName)
+{
+    EditorPrompts prompts = DesktopPrompts();
+    prompts.openFile = [scenePath](const FileDialogRequest&) { return scenePath; };
+    auto* tree = new PictureTree(folder);
+    EditorDialog dialog(prompts, tree);
+    dialog.OnLoad();
+    dialog.findChild<QListWidget*>(QString::number(kTextureListId))->setCurrentRow(index);
+
+    QTreeWidgetItem* desktop = tree->topLevelItem(1);
+    desktop->setExpanded(true);
+    for (int i = 0; i < desktop->childCount(); ++i)
+        if (desktop->child(i)->text(0) == tgaName)
+            tree->setCurrentItem(desktop->child(i));
+
+    QTimer::singleShot(1000, &dialog, [&dialog] {
+        std::printf("window %llu\n", static_cast<unsigned long long>(dialog.winId()));
+        std::fflush(stdout);
+    });
+    dialog.exec();
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("quorrel");
+    if (argc == 3 && std::strcmp(argv[1], "--demo") == 0)
+        return MakeDemo(argv[2]) ? 0 : 1;
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: %s SCENE.T3D INDEX FOLDER NAME.tga | --demo FOLDER\n", argv[0]);
+        return 2;
+    }
+    return ShowEditor(QString::fromLocal8Bit(argv[1]), std::atoi(argv[2]), QString::fromLocal8Bit(argv[3]),
+                      QString::fromLocal8Bit(argv[4]));
+}
