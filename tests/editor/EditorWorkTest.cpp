@@ -494,3 +494,30 @@ TEST_F(EditorWork, UnsavedReplacementsAreNotThrownAwayUnasked)
     EXPECT_EQ(editor->script.discardQuestions, 4);
     EXPECT_FALSE(editor->dialog->isVisible());
 }
+
+TEST(EditorSamples, EverySampleTextureIsListedDetailedAndDrawnInBothFormats)
+{
+    const QStringList names = {"crate_A", "marble_Z", "bricks_E", "floor_V", "sky_EZ",
+                               "glass_AD", "banner_U", "tiles_F", "rail"};
+    const QStringList depths = {"8", "8", "16", "16", "24", "32", "32", "8", "8"};
+    for (const char* sample : {"scene_new.T3D", "scene_old.T3D"}) {
+        SCOPED_TRACE(sample);
+        TempDir work;
+        std::error_code error;
+        fs::copy_file(fs::path(QUORREL_SAMPLES_DIR) / sample, work.path() / "copy.T3D", error);
+        ASSERT_FALSE(error) << error.message();
+        EditorUnderTest editor(work.path().string());
+        editor.script.openAnswers.push_back(QString::fromStdString(work.file("copy.T3D")));
+        editor.action(kLoadCommand)->trigger();
+        auto* textures = editor.control<QListWidget>(kTextureListId);
+        auto* details = editor.control<QListWidget>(kDetailsListId);
+        ASSERT_EQ(Entries(textures), names);
+        for (int row = 0; row < names.size(); ++row) {
+            textures->setCurrentRow(row);
+            ASSERT_EQ(details->count(), 4);
+            EXPECT_EQ(details->item(2)->text(), depths[row]) << row;
+            EXPECT_FALSE(AllBlack(editor.framePicture(kSceneFrameId))) << row;
+        }
+        EXPECT_TRUE(editor.script.messages.empty());
+    }
+}

@@ -1,12 +1,16 @@
 #include "EditorTestSupport.h"
 
+#include "editor/FitRect.h"
+#include "editor/PreviewImage.h"
 #include "resources/ResourceIds.h"
 #include "support/TempDir.h"
+#include "texture/PixelExpansion.h"
 #include "texture/TextureRecord.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -162,4 +166,45 @@ TEST(TexturePreview, FramesKeepTheirPictureUntilClearedAndShowBlackForNoPixels)
     editor.dialog->DrawTexture(red.record(), kReplacementFrameId);
     editor.dialog->ClearFrame(kReplacementFrameId);
     EXPECT_EQ(editor.framePicture(kReplacementFrameId), black);
+}
+
+TEST(TexturePreview, ShowsTheColoursOfTheExportAtEveryNearestPixel)
+{
+    struct Format {
+        int depth;
+        uint32_t red, green, blue, alpha;
+    };
+    const Format formats[] = {
+        {8, 0, 0, 0, 0},
+        {16, 0xF800, 0x7E0, 0x1F, 0},
+        {16, 0x7C00, 0x3E0, 0x1F, 0x8000},
+        {24, 0xFF0000, 0xFF00, 0xFF, 0},
+        {32, 0x3FF00000, 0xFFC00, 0x3FF, 0xC0000000},  // 10-bit channels
+    };
+    std::mt19937 random(7);
+    for (const Format& f : formats) {
+        for (const QSize size : {QSize(37, 23), QSize(5, 300), QSize(700, 3)}) {
+            SCOPED_TRACE(testing::Message() << "depth " << f.depth << ", " << size.width() << " x " << size.height());
+            std::vector<uint8_t> bytes(size_t(size.width()) * size.height() * (f.depth / 8));
+            for (uint8_t& b : bytes)
+                b = uint8_t(random());
+            TextureRecord t = MakeTexture(size.width(), size.height(), f.depth, f.red, f.green, f.blue, f.alpha, bytes);
+            for (int i = 0; i < kPaletteEntries; ++i)
+                for (int c = 0; c < 3; ++c)
+                    t.record().palette[i][c] = uint8_t(random());
+
+            const std::vector<uint32_t> exported = ExpandLevelToArgb(t.record(), 0);
+            const QImage shown = PreviewImage(t.record(), QSize(272, 368));
+            FitRect fit(0, 0, 272, 368);
+            fit.Fit(size.width(), size.height());
+            for (int dy = 0; dy < fit.height; ++dy) {
+                for (int dx = 0; dx < fit.width; ++dx) {
+                    const size_t sx = size_t(dx) * size.width() / fit.width;
+                    const size_t sy = size_t(dy) * size.height() / fit.height;
+                    ASSERT_EQ(At(shown, fit.x + dx, fit.y + dy), exported[sy * size.width() + sx] & 0xFFFFFF)
+                        << dx << "," << dy;
+                }
+            }
+        }
+    }
 }
