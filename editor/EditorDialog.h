@@ -78,7 +78,6 @@ public:
 
     // The menu action that carries a command id; nullptr when there is none.
     QAction* action(int command) const;
-    FolderTree* folderTree() const { return folderTree_; }
     // True while the loaded scene holds replaced textures not yet saved to
     // its own file.
     bool hasUnsavedChanges() const { return sceneModified_; }

@@ -18,7 +18,6 @@ public:
     void setPicture(QImage picture);
     // Shows a black area.
     void clear();
-    const QImage& picture() const { return picture_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

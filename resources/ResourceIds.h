@@ -23,8 +23,7 @@ constexpr int kFolderTreeId = 1025;
 
 constexpr int kFlagBoxCount = 8;
 
-// Menu 130 and its commands.
-constexpr int kMainMenuId = 130;
+// Commands of menu 130 (and the About entry).
 constexpr int kLoadCommand = 57601;
 constexpr int kCloseCommand = 57602;
 constexpr int kSaveNewCommand = 57603;
@@ -35,8 +34,3 @@ constexpr int kQuitCommand = 2;  // ends the dialog as Cancel does
 constexpr int kExtractCommand = 1002;
 constexpr int kReplaceCommand = 1003;
 constexpr int kAboutCommand = 16;
-
-// String table.
-constexpr int kAboutStringId = 101;
-// Icon.
-constexpr int kMainIconId = 128;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
@@ -14,6 +15,7 @@
 #include <QMenuBar>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QTimer>
 
 namespace {
 
@@ -75,6 +77,16 @@ TEST(EditorWindow, MenusHoldTheirItemsIdsAndGreyedStatesAtStart)
     });
     ExpectMenu(MenuTitled(bar, "Action"), {{"Extract", 1002, true}, {"Replace", 1003, true}});
     ExpectMenu(MenuTitled(bar, "Help"), {{"&About quorrel...", 16, true}});
+
+    bool aboutShown = false;
+    QTimer::singleShot(0, [&aboutShown] {
+        if (auto* about = qobject_cast<AboutDialog*>(QApplication::activeModalWidget())) {
+            aboutShown = true;
+            about->accept();
+        }
+    });
+    editor.action(16)->trigger();
+    EXPECT_TRUE(aboutShown);
 
     EXPECT_EQ(editor.dialog->windowTitle(), "Quorrel");
     EXPECT_FALSE(editor.dialog->windowIcon().isNull());

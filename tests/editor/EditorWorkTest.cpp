@@ -245,6 +245,10 @@ TEST_F(EditorWork, LoadBrowseReplaceSaveExtractClose)
     EXPECT_EQ(TickedBoxes(), std::vector<int>({1007, 1008, 1011}));
     EXPECT_EQ(editor->framePicture(kSceneFrameId).pixel(136, 100) & 0xFFFFFF, 0xFF0000u);
     EXPECT_TRUE(editor->dialog->hasUnsavedChanges());
+    // Clicking the selected entry again selects it anew: the boxes follow.
+    QTest::mouseClick(textures->viewport(), Qt::LeftButton, {},
+                      textures->visualItemRect(textures->item(0)).center());
+    EXPECT_EQ(TickedBoxes(), std::vector<int>({1007, 1008}));
 
     // Save (new format), then compare with the chain read afresh.
     editor->action(kSaveNewCommand)->trigger();
