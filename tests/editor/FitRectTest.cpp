@@ -51,14 +51,3 @@ TEST(FitRect, NeverLeavesTheFrameAndTouchesOneSide)
         }
     }
 }
-
-TEST(FitRect, ImageWithoutPixelsGetsNoRectangle)
-{
-    FitRect fit(0, 0, 272, 368);
-    fit.Fit(0, 16);
-    EXPECT_EQ(fit.width, 0);
-    EXPECT_EQ(fit.height, 0);
-    fit.Fit(16, 0);
-    EXPECT_EQ(fit.width, 0);
-    EXPECT_EQ(fit.x, 0);
-}

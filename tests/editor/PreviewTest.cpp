@@ -120,25 +120,6 @@ TEST(TexturePreview, DrawsEveryDepthScaledAndCentredOnBlack)
     }
 }
 
-TEST(TexturePreview, TallTextureLeavesBandsLeftAndRight)
-{
-    TempDir desktop;
-    EditorUnderTest editor(desktop.path().string());
-    // 1 x 2: scale 184 (the height decides), 184 x 368 at x 44.
-    TextureRecord t = MakeTexture(1, 2, 8, 0, 0, 0, 0, {7, 9});
-    std::memcpy(t.record().palette[7], "\x00\x00\xFF", 3);
-    std::memcpy(t.record().palette[9], "\xFF\xFF\xFF", 3);
-    editor.dialog->DrawTexture(t.record(), kSceneFrameId);
-
-    const QImage shown = editor.framePicture(kSceneFrameId);
-    EXPECT_EQ(At(shown, 43, 100), 0u);
-    EXPECT_EQ(At(shown, 44, 0), 0xFF0000u);
-    EXPECT_EQ(At(shown, 227, 183), 0xFF0000u);
-    EXPECT_EQ(At(shown, 227, 184), 0xFFFFFFu);
-    EXPECT_EQ(At(shown, 44, 367), 0xFFFFFFu);
-    EXPECT_EQ(At(shown, 228, 100), 0u);
-}
-
 TEST(TexturePreview, FramesKeepTheirPictureUntilClearedAndShowBlackForNoPixels)
 {
     TempDir desktop;
