@@ -1,0 +1,35 @@
+// Shared pieces of the fuzz targets: a scratch folder made once per process,
+// files written into it, and a report that keeps nothing.
+#pragma once
+
+#include "texture/TextureRecord.h"
+#include "texture/TextureReport.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+class SilentReport : public TextureReport {
+public:
+    void report(const std::string&, const std::string&) override {}
+};
+
+// The process's scratch folder (made on first use, removed at exit); ends the
+// process when no folder can be made, since no input could be tried.
+const std::string& ScratchFolder();
+
+// Writes bytes to a file in the scratch folder and returns its path; an
+// absent part (nullptr) removes any file of that name instead.
+std::string PutScratchFile(const std::string& name, const uint8_t* data, size_t size);
+
+// Touches every byte of every counted level, so that a buffer shorter than
+// its level is caught by the address checker; returns a sum to keep the reads.
+uint64_t TouchLevels(const T3D_TEXTURE& record);
+
+// Whether two records hold the same size, depth, masks, level count, palette
+// and pixels.
+bool SameTexture(const T3D_TEXTURE& a, const T3D_TEXTURE& b);
+
+// Aborts with a message when a property of the code under test does not hold;
+// the fuzzer records the input that broke it.
+void Require(bool condition, const char* what);

@@ -1,0 +1,7 @@
+# The fuzz targets, as name:source; a target's corpus is fuzz/corpus/<name>.
+set(QUORREL_FUZZ_TARGETS
+  tga_read:TgaReadFuzz.cpp
+  tga_chain:TgaChainFuzz.cpp
+  tga_write:TgaWriteFuzz.cpp
+  mip_naming:MipNamingFuzz.cpp
+  scene_load:SceneLoadFuzz.cpp)

@@ -1,0 +1,235 @@
+// Makes the seed corpora of the fuzz targets, under the folder given (the
+// repository's fuzz/corpus): small valid inputs written by the project's own
+// TGA writer and scene code, plus run-length and grey files laid out here
+// with the TGA header code, since the writer writes neither.
+//   quorrel-fuzz-seeds fuzz/corpus
+#include "scene/CVK7QScene.h"
+#include "texture/TextureRecord.h"
+#include "texture/TgaFormat.h"
+#include "texture/TgaTextureWriter.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+class PrintReport : public TextureReport {
+public:
+    void report(const std::string& caption, const std::string& text) override
+    {
+        std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    }
+};
+
+Bytes ReadAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return Bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+bool Save(const std::string& path, const Bytes& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    return bool(out);
+}
+
+Bytes Prefixed(uint8_t first, const Bytes& rest)
+{
+    Bytes out{first};
+    out.insert(out.end(), rest.begin(), rest.end());
+    return out;
+}
+
+// A texture with `levels` levels of patterned pixels.
+void FillTexture(TextureRecord& holder, unsigned width, unsigned height, unsigned depth, int levels)
+{
+    holder.clear();
+    T3D_TEXTURE& r = holder.record();
+    r.width = uint16_t(width);
+    r.height = uint16_t(height);
+    r.depth = uint16_t(depth);
+    r.levelCount = uint16_t(levels);
+    r.flags = levels > 1 ? kFlagMipmapLevels : 0;
+    if (depth == 16) {
+        r.redMask = kMask555Red;
+        r.greenMask = kMask555Green;
+        r.blueMask = kMask555Blue;
+    } else if (depth >= 24) {
+        r.redMask = kMask8888Red;
+        r.greenMask = kMask8888Green;
+        r.blueMask = kMask8888Blue;
+        r.alphaMask = depth == 32 ? kMask8888Alpha : 0;
+    }
+    for (int i = 0; i < kPaletteEntries; ++i) {
+        r.palette[i][0] = uint8_t(i);
+        r.palette[i][1] = uint8_t(255 - i);
+        r.palette[i][2] = uint8_t(i * 7);
+    }
+    for (int level = 0; level < levels; ++level) {
+        const uint64_t bytes = LevelByteCount(r, level);
+        uint8_t* pixels = holder.allocateLevel(level, bytes);
+        for (uint64_t i = 0; i < bytes; ++i)
+            pixels[i] = uint8_t(i * 31 + level);
+    }
+    std::snprintf(r.name, sizeof r.name, "seed_%ux%u_%u.tga", width, height, depth);
+}
+
+// One TGA file of a single level, written by the project's writer.
+Bytes WrittenTga(const std::string& scratch, unsigned width, unsigned height, unsigned depth)
+{
+    TextureRecord holder;
+    FillTexture(holder, width, height, depth, 1);
+    PrintReport report;
+    const std::string path = scratch + "/one.tga";
+    if (!TgaTextureWriter(path.c_str(), holder.record(), report))
+        return {};
+    Bytes bytes = ReadAll(path);
+    unlink(path.c_str());
+    return bytes;
+}
+
+// A 4 x 4 file laid out here: run-length or grey images, which the writer
+// does not make; rows top-down when asked.
+Bytes HandMadeTga(uint8_t imageType, uint8_t pixelDepth, bool topDown)
+{
+    TgaHeader header;
+    header.imageType = imageType;
+    header.width = 4;
+    header.height = 4;
+    header.pixelDepth = pixelDepth;
+    header.descriptor = topDown ? kTgaDescriptorTopDown : 0;
+    const unsigned bytesPerPixel = (pixelDepth + 7u) / 8u;
+    Bytes out(kTgaHeaderSize);
+    WriteTgaHeader(header, out.data());
+    if (!IsRunLengthEncoded(imageType)) {
+        for (unsigned i = 0; i < 16 * bytesPerPixel; ++i)
+            out.push_back(uint8_t(i * 13));
+        return out;
+    }
+    // A run of five, then eleven single pixels: packets cross row ends.
+    out.push_back(uint8_t(kTgaRunPacket | 4));
+    for (unsigned b = 0; b < bytesPerPixel; ++b)
+        out.push_back(uint8_t(0x40 + b));
+    out.push_back(10);
+    for (unsigned i = 0; i < 11 * bytesPerPixel; ++i)
+        out.push_back(uint8_t(i * 29));
+    return out;
+}
+
+// The chain input: two 16-bit lengths, then the three files of a 64 x 16
+// texture written by the writer under wall_A.tga.
+Bytes ChainInput(const std::string& scratch, unsigned depth)
+{
+    TextureRecord holder;
+    FillTexture(holder, 64, 16, depth, 3);
+    PrintReport report;
+    const std::string names[3] = {scratch + "/wall_A.tga", scratch + "/wall_A1.tga", scratch + "/wall_A2.tga"};
+    if (!TgaTextureWriter(names[0].c_str(), holder.record(), report))
+        return {};
+    Bytes files[3];
+    for (int i = 0; i < 3; ++i) {
+        files[i] = ReadAll(names[i]);
+        unlink(names[i].c_str());
+    }
+    Bytes out{uint8_t(files[0].size()), uint8_t(files[0].size() >> 8), uint8_t(files[1].size()),
+              uint8_t(files[1].size() >> 8)};
+    for (const Bytes& file : files)
+        out.insert(out.end(), file.begin(), file.end());
+    return out;
+}
+
+Bytes SceneBytes(const std::string& scratch, bool oldFormat)
+{
+    CVK7QScene scene;
+    TextureRecord a, b;
+    FillTexture(a, 4, 4, 32, 3);
+    FillTexture(b, 8, 2, 8, 2);
+    const std::string path = scratch + "/seed.T3D";
+    if (!scene.AppendT3DTexture(&a.record()) || !scene.AppendT3DTexture(&b.record()) ||
+        !(oldFormat ? scene.WriteOld(path.c_str()) : scene.Write(path.c_str())))
+        return {};
+    Bytes bytes = ReadAll(path);
+    unlink(path.c_str());
+    return bytes;
+}
+
+struct Seed {
+    std::string file;
+    Bytes bytes;
+};
+
+bool SaveAll(const std::string& folder, const std::vector<Seed>& seeds)
+{
+    mkdir(folder.c_str(), 0755);
+    for (const Seed& seed : seeds) {
+        if (seed.bytes.empty() || !Save(folder + "/" + seed.file, seed.bytes)) {
+            std::fprintf(stderr, "cannot make %s/%s\n", folder.c_str(), seed.file.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+std::vector<Seed> TgaSeeds(const std::string& scratch)
+{
+    return {
+        {"palette8_16x16.tga", WrittenTga(scratch, 16, 16, 8)},
+        {"rgb555_8x4.tga", WrittenTga(scratch, 8, 4, 16)},
+        {"rgb24_4x4.tga", WrittenTga(scratch, 4, 4, 24)},
+        {"rgba32_4x2.tga", WrittenTga(scratch, 4, 2, 32)},
+        {"grey8_4x4_topdown.tga", HandMadeTga(kTgaGrey, 8, true)},
+        {"rle24_4x4.tga", HandMadeTga(kTgaRunLengthTrueColour, 24, false)},
+        {"rle16_4x4.tga", HandMadeTga(kTgaRunLengthTrueColour, 16, true)},
+        {"rle_grey8_4x4.tga", HandMadeTga(kTgaRunLengthGrey, 8, false)},
+    };
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s CORPUS_FOLDER\n", argv[0]);
+        return 2;
+    }
+    const std::string root = argv[1];
+    mkdir(root.c_str(), 0755);
+    char scratchPattern[] = "/tmp/quorrel-seeds-XXXXXX";
+    if (!mkdtemp(scratchPattern))
+        return 1;
+    const std::string scratch = scratchPattern;
+
+    const std::vector<Seed> tga = TgaSeeds(scratch);
+    std::vector<Seed> write;
+    for (const Seed& seed : tga)
+        write.push_back({seed.file, Prefixed(0, seed.bytes)});
+    write.push_back({"as565_rgb16_8x4.tga", Prefixed(1, WrittenTga(scratch, 8, 4, 16))});
+
+    const std::vector<Seed> chain = {{"wall_palette8_64x16", ChainInput(scratch, 8)},
+                                     {"wall_rgb555_64x16", ChainInput(scratch, 16)}};
+    auto text = [](const char* s) { return Bytes(s, s + std::char_traits<char>::length(s)); };
+    const std::vector<Seed> naming = {
+        {"plain", text("textures/wall.tga")},        {"flags", text("C:\\maps\\rock_ADV.tga")},
+        {"version", text("sky_FZ3.tga")},            {"last", text("door_E9.tga")},
+        {"no_dot", text("folder.d/name_A")},         {"leading", text("_.tga")},
+    };
+    const Bytes newScene = SceneBytes(scratch, false);
+    const Bytes oldScene = SceneBytes(scratch, true);
+    const std::vector<Seed> scene = {{"new_two_textures", Prefixed(0, newScene)},
+                                     {"new_two_textures_repair", Prefixed(1, newScene)},
+                                     {"old_two_textures", Prefixed(0, oldScene)}};
+    rmdir(scratch.c_str());
+
+    const bool ok = SaveAll(root + "/tga_read", tga) && SaveAll(root + "/tga_write", write) &&
+                    SaveAll(root + "/tga_chain", chain) && SaveAll(root + "/mip_naming", naming) &&
+                    SaveAll(root + "/scene_load", scene);
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,59 @@
+// The TGA writer fed what the reader made of one file. The first input byte
+// chooses how the record is written: bit 0 relabels a 16-bit record as
+// 5-6-5, which the writer converts. The rest is the TGA file. The written
+// chain is read back and must give the same texture (a converted one only
+// the same size and depth).
+#include "fuzz/FuzzSupport.h"
+#include "texture/MipChainNaming.h"
+#include "texture/TgaTextureReader.h"
+#include "texture/TgaTextureWriter.h"
+
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+// Removes whatever an earlier input left of the written chain, so that the
+// read-back walks only files this input wrote.
+void RemoveWrittenChain(std::string path)
+{
+    while (!path.empty()) {
+        unlink(path.c_str());
+        std::string next;
+        NextMipLevelName(path, next);
+        path = next;
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size < 1)
+        return 0;
+    const bool as565 = (data[0] & 1) != 0;
+    const std::string source = PutScratchFile("level.tga", data + 1, size - 1);
+    TextureRecord original;
+    SilentReport report;
+    if (!TgaTextureReader(source.c_str(), original, report))
+        return 0;
+    T3D_TEXTURE& record = original.record();
+    const bool converted = as565 && record.depth == 16;
+    if (converted)
+        record.greenMask = kMask565Green;
+
+    const std::string target = ScratchFolder() + "/out_A.tga";
+    RemoveWrittenChain(target);
+    Require(TgaTextureWriter(target.c_str(), record, report), "a record the reader made cannot be written");
+    TextureRecord again;
+    Require(TgaTextureReader(target.c_str(), again, report), "the written file cannot be read");
+    if (converted) {
+        Require(again.record().width == record.width && again.record().height == record.height &&
+                    again.record().depth == 16,
+                "a converted texture changed size or depth");
+        TouchLevels(again.record());
+    } else {
+        Require(SameTexture(record, again.record()), "the written chain reads back different");
+    }
+    return 0;
+}
