@@ -191,10 +191,13 @@ void EditorDialog::OnAbout()
 
 void EditorDialog::reject()
 {
-    if (sceneModified_
-        && !prompts_.askDiscard(QCoreApplication::applicationName(), kDiscardChangesText))
-        return;
-    QDialog::reject();
+    if (mayDiscardChanges())
+        QDialog::reject();
+}
+
+bool EditorDialog::mayDiscardChanges()
+{
+    return !sceneModified_ || prompts_.askDiscard(QCoreApplication::applicationName(), kDiscardChangesText);
 }
 
 void EditorDialog::tellUser(const char* text)

@@ -8,9 +8,9 @@
 // question and message goes through the EditorPrompts given to the dialog.
 // The selected index is kept across Close and Load, but an index at or beyond
 // the scene's texture count is never used: painting skips it, Extract and
-// Replace decline with a message. Quit, the close box and Escape ask before
-// they throw away replaced textures that were never saved; Enter never ends
-// the dialog.
+// Replace decline with a message. Quit, the close box, Escape, Close and
+// Load ask before they throw away replaced textures that were never saved;
+// Enter never ends the dialog.
 #pragma once
 
 #include "editor/EditorPrompts.h"
@@ -104,6 +104,8 @@ private:
     void save(bool oldFormat);
     void saveAs(bool oldFormat);
     bool isLoadedSceneFile(const QString& path) const;
+    // True when nothing is unsaved or the user agrees to throw it away.
+    bool mayDiscardChanges();
 
     EditorPrompts prompts_;
     PromptReport report_;
@@ -116,6 +118,7 @@ private:
     bool replacementLoaded_ = false;
     FolderTree* folderTree_ = nullptr;
     std::string scenePath_;  // base path of the loaded scene, without extension
+    std::string sceneFile_;  // the loaded scene's whole file name, as chosen
     CVK7QScene scene_;
     bool sceneModified_ = false;
 

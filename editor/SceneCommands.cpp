@@ -31,16 +31,19 @@ FileDialogRequest SceneFileRequest(bool opening)
 void EditorDialog::OnLoad()
 {
     const QString chosen = prompts_.openFile(SceneFileRequest(true));
-    if (chosen.isEmpty())
+    if (chosen.isEmpty() || !mayDiscardChanges())
         return;
-    // The scene library takes the path without its extension. The path of
-    // the scene loaded before stays until this one has loaded.
-    const std::string base = LocalPath(chosen.left(chosen.size() - kSceneExtensionLength));
-    if (!scene_.Load(base.c_str(), 0)) {
+    // The scene path is the chosen name without its extension. The library
+    // gets the whole name: "level.1" or a lower-case ".t3d" would otherwise
+    // name another file. The paths of the scene loaded before stay until this
+    // one has loaded.
+    const std::string file = LocalPath(chosen);
+    if (!scene_.Load(file.c_str(), 0)) {
         tellUser(kLoadFailedText);
         return;
     }
-    scenePath_ = base;
+    sceneFile_ = file;
+    scenePath_ = LocalPath(chosen.left(chosen.size() - kSceneExtensionLength));
     sceneModified_ = false;
     ClearFlags();
     detailsList_->clear();
@@ -50,6 +53,8 @@ void EditorDialog::OnLoad()
 
 void EditorDialog::OnClose()
 {
+    if (!mayDiscardChanges())
+        return;
     scene_.Free();
     sceneModified_ = false;
     DisableSceneCommands();
@@ -68,7 +73,7 @@ bool EditorDialog::writeScene(const std::string& path, bool oldFormat)
 
 void EditorDialog::save(bool oldFormat)
 {
-    if (writeScene(scenePath_, oldFormat))
+    if (writeScene(sceneFile_, oldFormat))
         sceneModified_ = false;
 }
 
@@ -85,8 +90,7 @@ void EditorDialog::saveAs(bool oldFormat)
 
 bool EditorDialog::isLoadedSceneFile(const QString& path) const
 {
-    const QString loaded = QFileInfo(QFile::decodeName(scenePath_.c_str()) + '.' + kSceneDefaultSuffix)
-                               .canonicalFilePath();
+    const QString loaded = QFileInfo(QFile::decodeName(sceneFile_.c_str())).canonicalFilePath();
     return !loaded.isEmpty() && QFileInfo(path).canonicalFilePath() == loaded;
 }
 

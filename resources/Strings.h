@@ -27,7 +27,7 @@ constexpr const char* kNoReplacementText =
     "No replacement texture loaded: select a readable .tga file in the folder tree first.";
 constexpr const char* kReplaceFailedText = "The texture could not be replaced.";
 constexpr const char* kDiscardChangesText =
-    "The scene has replaced textures that are not saved.\nQuit and discard them?";
+    "The scene has replaced textures that are not saved.\nDiscard them?";
 
 // Details lines.
 constexpr const char* kDetailFormat = "%d";

@@ -370,6 +370,55 @@ TEST_F(EditorWork, FailedLoadKeepsTheLoadedSceneAndItsPath)
     EXPECT_EQ(messages().size(), 1u);
 }
 
+TEST_F(EditorWork, ScenesNamedWithDotsOrALowerCaseExtensionLoadAndSaveInPlace)
+{
+    const std::string wallPath = (desk / "wall_A.tga").string();
+    for (const char* name : {"level.1.T3D", "lower.t3d"}) {
+        SCOPED_TRACE(name);
+        const std::string path = work.file(name);
+        WriteFileBytes(path, ReadFileBytes(trackPath));
+        const std::set<std::string> before = FolderContents(work.path());
+
+        Load(path);
+        EXPECT_TRUE(messages().empty());
+        EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "sky"}));
+        textures->setCurrentRow(2);
+        SelectInTree("wall_A.tga");
+        editor->action(kReplaceCommand)->trigger();
+        editor->action(kSaveNewCommand)->trigger();
+
+        // The loaded file itself holds the replacement; no file was added.
+        EXPECT_EQ(FolderContents(work.path()), before);
+        CVK7QScene saved;
+        ASSERT_TRUE(saved.Load(path.c_str(), 0));
+        EXPECT_EQ(std::string(saved.GetSceneHeader()->textures[2].name), wallPath);
+        EXPECT_FALSE(editor->dialog->hasUnsavedChanges());
+    }
+}
+
+TEST_F(EditorWork, CloseAndLoadAskBeforeDroppingUnsavedReplacements)
+{
+    Load(trackPath);
+    SelectInTree("wall_A.tga");
+    editor->action(kReplaceCommand)->trigger();
+
+    // Keeping them: Close and Load change nothing.
+    editor->script.discardAnswers = {false, false};
+    editor->action(kCloseCommand)->trigger();
+    Load(trackPath);
+    EXPECT_EQ(editor->script.discardQuestions, 2);
+    EXPECT_EQ(textures->item(0)->text().toStdString(), (desk / "wall_A.tga").string());
+    EXPECT_TRUE(editor->dialog->hasUnsavedChanges());
+    EXPECT_TRUE(editor->action(kSaveNewCommand)->isEnabled());
+
+    // Discarding them: Load reads the file afresh.
+    editor->script.discardAnswers = {true};
+    Load(trackPath);
+    EXPECT_EQ(editor->script.discardQuestions, 3);
+    EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "sky"}));
+    EXPECT_FALSE(editor->dialog->hasUnsavedChanges());
+}
+
 TEST_F(EditorWork, FailedWriteSaysSoAndLeavesTheOldFileWhole)
 {
     Load(trackPath);
