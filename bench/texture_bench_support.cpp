@@ -12,12 +12,8 @@ namespace {
 
 class BenchFolder {
 public:
-    // In memory where there is a tmpfs, so that disk writeback does not
-    // throttle the writing cases; the limits use the same files.
-    BenchFolder()
+    explicit BenchFolder(const std::string& base)
     {
-        std::error_code error;
-        const std::string base = std::filesystem::is_directory("/dev/shm", error) ? "/dev/shm" : "/tmp";
         std::string pattern = base + "/quorrel-bench-XXXXXX";
         if (char* made = mkdtemp(pattern.data()))
             path_ = made;
@@ -37,7 +33,14 @@ private:
 
 std::string BenchFile(const std::string& name)
 {
-    static BenchFolder folder;
+    static BenchFolder folder("/tmp");
+    return folder.path() + "/" + name;
+}
+
+std::string BenchOutputFile(const std::string& name)
+{
+    std::error_code error;
+    static BenchFolder folder(std::filesystem::is_directory("/dev/shm", error) ? "/dev/shm" : "/tmp");
     return folder.path() + "/" + name;
 }
 

@@ -1,6 +1,5 @@
-// Files and records shared by the texture benchmarks. Every file lives in one
-// temporary folder (on /dev/shm where there is one) made on first use and
-// removed at exit.
+// Files and records shared by the texture benchmarks. Files live in temporary
+// folders made on first use and removed at exit.
 #pragma once
 
 #include "texture/TextureRecord.h"
@@ -15,8 +14,13 @@ public:
     void report(const std::string&, const std::string&) override {}
 };
 
-// The path of `name` inside the benchmarks' temporary folder.
+// The path of `name` in the folder for files that are read (under /tmp).
 std::string BenchFile(const std::string& name);
+
+// The path of `name` in the folder for files that are written: in memory
+// (/dev/shm) where there is one, so that disk writeback does not throttle
+// the cases and their limits by turns.
+std::string BenchOutputFile(const std::string& name);
 
 // A one-level record of side x side pixels of `depth` bits, filled with
 // pseudo-random bytes (depth 16 with the 5-5-5 masks unless `green565`).

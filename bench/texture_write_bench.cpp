@@ -30,7 +30,7 @@ void TgaWrite(benchmark::State& state)
 {
     TextureRecord holder;
     MakeRecord(holder, state);
-    const std::string path = BenchFile(kNames[0]);
+    const std::string path = BenchOutputFile(kNames[0]);
     SilentReport report;
     for (auto _ : state) {
         if (!TgaTextureWriter(path.c_str(), holder.record(), report))
@@ -44,11 +44,11 @@ void TgaWriteLimit(benchmark::State& state)
     TextureRecord holder;
     MakeRecord(holder, state);
     SilentReport report;
-    TgaTextureWriter(BenchFile(kNames[0]).c_str(), holder.record(), report);
+    TgaTextureWriter(BenchOutputFile(kNames[0]).c_str(), holder.record(), report);
     std::vector<std::string> files;
     for (const char* name : kNames) {
-        std::string bytes(ReadWholeFile(BenchFile(name)), '\0');
-        const int fd = ::open(BenchFile(name).c_str(), O_RDONLY);
+        std::string bytes(ReadWholeFile(BenchOutputFile(name)), '\0');
+        const int fd = ::open(BenchOutputFile(name).c_str(), O_RDONLY);
         if (fd < 0 || ::read(fd, bytes.data(), bytes.size()) != ssize_t(bytes.size()))
             state.SkipWithError("setup failed");
         ::close(fd);
@@ -56,7 +56,7 @@ void TgaWriteLimit(benchmark::State& state)
     }
     for (auto _ : state) {
         for (size_t i = 0; i < files.size(); ++i) {
-            const int fd = ::open(BenchFile(kNames[i]).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+            const int fd = ::open(BenchOutputFile(kNames[i]).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
             if (::write(fd, files[i].data(), files[i].size()) != ssize_t(files[i].size()))
                 state.SkipWithError("write failed");
             ::close(fd);
