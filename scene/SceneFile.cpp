@@ -5,7 +5,10 @@
 #include <chrono>
 #include <climits>
 #include <cstdio>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -41,6 +44,44 @@ int CreateTemporaryBeside(const std::string& path, std::string& temporaryPath)
             return fd;
     }
     return -1;
+}
+
+std::string NameOf(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Whether `entry` is a temporary file that a writer of `name` made and left
+// behind when it was killed: named as CreateTemporaryBeside names them, by a
+// process that no longer runs.
+bool IsStaleTemporary(const char* entry, const std::string& name)
+{
+    if (std::strncmp(entry, name.c_str(), name.size()) != 0 || entry[name.size()] != '.')
+        return false;
+    long pid = 0;
+    unsigned counter = 0;
+    unsigned long long stamp = 0;
+    int end = 0;
+    if (std::sscanf(entry + name.size(), ".%ld.%u.%llx.tmp%n", &pid, &counter, &stamp, &end) != 3 ||
+        entry[name.size() + size_t(end)] != '\0' || end == 0)
+        return false;
+    return pid > 0 && pid != long(getpid()) && kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+}
+
+// Removes what killed writers of `path` left beside it. A writer that still
+// runs keeps its file; one that ended normally left nothing.
+void RemoveStaleTemporaries(const std::string& path)
+{
+    DIR* folder = opendir(FolderOf(path).c_str());
+    if (!folder)
+        return;
+    const std::string name = NameOf(path);
+    while (const dirent* entry = readdir(folder)) {
+        if (IsStaleTemporary(entry->d_name, name))
+            unlinkat(dirfd(folder), entry->d_name, 0);
+    }
+    closedir(folder);
 }
 
 // Writes every span, however the kernel splits the transfers.
@@ -135,6 +176,7 @@ bool WriteFileAtomically(const std::string& path, const ScenePieces& pieces)
     if (replacing && access(path.c_str(), W_OK) != 0)
         return false;
 
+    RemoveStaleTemporaries(path);
     std::string temporaryPath;
     const int fd = CreateTemporaryBeside(path, temporaryPath);
     if (fd < 0)

@@ -18,5 +18,7 @@ bool ReadSceneFile(const std::string& path, ByteBlock& out);
 // Writes the pieces to a fresh file beside `path`, flushes it to disk and
 // renames it over `path`. On any failure the fresh file is removed and an
 // existing file at `path` is left as it was. A replaced file keeps its
-// permission bits.
+// permission bits. A writer killed midway cannot remove its fresh file; the
+// next write of the same path removes such leftovers of processes that no
+// longer run, and never takes one for the file it writes itself.
 bool WriteFileAtomically(const std::string& path, const ScenePieces& pieces);
