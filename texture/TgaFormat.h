@@ -20,12 +20,11 @@ enum TgaImageType : uint8_t {
 
 constexpr uint8_t kTgaColourMapPresent = 1;     // colour map type byte
 constexpr uint8_t kTgaDescriptorTopDown = 0x20;  // rows stored top row first
-constexpr uint8_t kTgaDescriptorAlphaBits = 0x0F;
 
 // A run-length packet: the top bit says "repeat one pixel", the low seven bits
 // hold the pixel count less one.
 constexpr uint8_t kTgaRunPacket = 0x80;
-constexpr unsigned kTgaMaxPacketPixels = 128;
+constexpr uint8_t kTgaPacketCount = 0x7F;
 
 struct TgaHeader {
     uint8_t idLength = 0;

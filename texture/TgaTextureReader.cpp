@@ -112,7 +112,7 @@ bool WalkPackets(ByteCursor& in, uint64_t pixels, unsigned bytesPerPixel, Emit&&
         if (!in.readU8(packet))
             return false;
         const bool repeated = (packet & kTgaRunPacket) != 0;
-        const unsigned count = unsigned(std::min<uint64_t>((packet & 0x7Fu) + 1u, pixels));
+        const unsigned count = unsigned(std::min<uint64_t>((packet & kTgaPacketCount) + 1u, pixels));
         const uint8_t* bytes = in.take(repeated ? bytesPerPixel : size_t(count) * bytesPerPixel);
         if (!bytes)
             return false;

@@ -135,8 +135,8 @@ public:
     }
 
 private:
-    // Large enough that each write call moves much; small enough to stay in
-    // cache and not to fault in a buffer the size of a whole level.
+    // Large enough that each write call moves much; small enough that a
+    // large level does not fault in a fresh buffer of its own size.
     static constexpr uint64_t kBlockBytes = 4 << 20;
 
     Bytes block_;
