@@ -76,10 +76,6 @@ TEST(SceneLimits, AsManyTexturesAsTheCountHoldsLoadAndWrite)
         ASSERT_EQ(0xFFFF, header->textureCount);
         for (size_t i : {size_t(0), size_t(12345), size_t(0xFFFE)})
             ExpectSameTexture(scene.GetSceneHeader()->textures[i], header->textures[i]);
-        // Written back, the loaded scene gives the same bytes.
-        const std::string again = dir.file("again.T3D");
-        ASSERT_EQ(1, path == newPath ? loaded.Write(again.c_str()) : loaded.WriteOld(again.c_str()));
-        EXPECT_EQ(ReadFileBytes(path), ReadFileBytes(again));
     }
 }
 

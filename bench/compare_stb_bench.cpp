@@ -1,0 +1,109 @@
+// The TGA reader and writer beside stb_image's loader and stb_image_write's
+// TGA writer on the same files and pixels, in the same run: the loader on the
+// 8- and 16-bit files the reading cases use (the 24- and 32-bit ones sit with
+// the reading cases), and the writers on one 4096 x 4096 level of 24 and 32
+// bits, beside write() of the bytes our writer makes.
+#include "texture_bench_support.h"
+
+#include "texture/TgaTextureWriter.h"
+
+#include <benchmark/benchmark.h>
+#include <stb_image.h>
+#include <stb_image_write.h>
+
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+constexpr unsigned kWriteSide = 4096;
+
+void StbLoadPalettedAndHighColour(benchmark::State& state)
+{
+    const int depth = int(state.range(0));
+    const unsigned side = unsigned(state.range(1));
+    // Named as the reading cases name them, so both read the same file.
+    const std::string path =
+        BenchTgaFile("read" + std::to_string(depth) + "x" + std::to_string(side) + ".tga", side, depth);
+    for (auto _ : state) {
+        int w = 0, h = 0, channels = 0;
+        unsigned char* pixels = stbi_load(path.c_str(), &w, &h, &channels, 0);
+        if (!pixels)
+            state.SkipWithError("stbi_load failed");
+        benchmark::DoNotOptimize(pixels);
+        stbi_image_free(pixels);
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(ReadWholeFile(path)));
+}
+
+// One level of 24 or 32 bits: our writer's case.
+void TgaWriteOneLevel(benchmark::State& state)
+{
+    TextureRecord holder;
+    MakeBenchRecord(holder, kWriteSide, int(state.range(0)));
+    const std::string path = BenchOutputFile("compare_ours.tga");
+    SilentReport report;
+    for (auto _ : state) {
+        if (!TgaTextureWriter(path.c_str(), holder.record(), report))
+            state.SkipWithError("write failed");
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(ReadWholeFile(path)));
+}
+
+// The limit: write() of the file our writer made, whole, in one call.
+void TgaWriteOneLevelLimit(benchmark::State& state)
+{
+    TextureRecord holder;
+    MakeBenchRecord(holder, kWriteSide, int(state.range(0)));
+    const std::string path = BenchOutputFile("compare_limit.tga");
+    SilentReport report;
+    TgaTextureWriter(path.c_str(), holder.record(), report);
+    std::string bytes(ReadWholeFile(path), '\0');
+    const int in = ::open(path.c_str(), O_RDONLY);
+    if (in < 0 || ::read(in, bytes.data(), bytes.size()) != ssize_t(bytes.size()))
+        state.SkipWithError("setup failed");
+    ::close(in);
+    for (auto _ : state) {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        if (::write(fd, bytes.data(), bytes.size()) != ssize_t(bytes.size()))
+            state.SkipWithError("write failed");
+        ::close(fd);
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes.size()));
+}
+
+// stb_image_write, uncompressed, from the same pixels.
+void StbWriteTga(benchmark::State& state)
+{
+    const int depth = int(state.range(0));
+    TextureRecord holder;
+    MakeBenchRecord(holder, kWriteSide, depth);
+    const std::string path = BenchOutputFile("compare_stb.tga");
+    stbi_write_tga_with_rle = 0;
+    for (auto _ : state) {
+        if (!stbi_write_tga(path.c_str(), int(kWriteSide), int(kWriteSide), depth / 8, holder.record().levels[0]))
+            state.SkipWithError("stbi_write_tga failed");
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(ReadWholeFile(path)));
+}
+
+void LoadSizes(benchmark::internal::Benchmark* b)
+{
+    b->ArgNames({"depth", "side"})->UseRealTime()->Unit(benchmark::kMillisecond);
+    for (int side : {1024, 4096})
+        for (int depth : {8, 16})
+            b->Args({depth, side});
+}
+
+void WriteDepths(benchmark::internal::Benchmark* b)
+{
+    b->ArgNames({"depth"})->UseRealTime()->Unit(benchmark::kMillisecond)->Arg(24)->Arg(32);
+}
+
+}  // namespace
+
+BENCHMARK(StbLoadPalettedAndHighColour)->Apply(LoadSizes);
+BENCHMARK(TgaWriteOneLevel)->Apply(WriteDepths);
+BENCHMARK(TgaWriteOneLevelLimit)->Apply(WriteDepths);
+BENCHMARK(StbWriteTga)->Apply(WriteDepths);
