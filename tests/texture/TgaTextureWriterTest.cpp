@@ -3,7 +3,6 @@
 #include "support/RecordingReport.h"
 #include "support/TempDir.h"
 #include "texture/MipGeneration.h"
-#include "texture/TextureRecord.h"
 #include "texture/TgaTestBytes.h"
 #include "texture/TgaTextureReader.h"
 
@@ -16,8 +15,8 @@
 
 namespace {
 
-// A record of the given size and depth whose level-0 byte i is i * 7 + 1, with
-// every level down to `levels` made by generation.
+// A record whose level-0 byte i is i * 7 + 1, its other levels generated,
+// palette entry i (i, 255 - i, i / 2), masks by depth (16: 5-5-5).
 void MakeRecord(TextureRecord& holder, unsigned width, unsigned height, int depth, int levels)
 {
     T3D_TEXTURE& r = holder.record();
@@ -35,16 +34,11 @@ void MakeRecord(TextureRecord& holder, unsigned width, unsigned height, int dept
         r.palette[i][1] = uint8_t(255 - i);
         r.palette[i][2] = uint8_t(i / 2);
     }
-    if (depth == 16) {
-        r.redMask = 0x7C00;
-        r.greenMask = 0x3E0;
-        r.blueMask = 0x1F;
-    } else if (depth >= 24) {
-        r.redMask = 0xFF0000;
-        r.greenMask = 0xFF00;
-        r.blueMask = 0xFF;
-        r.alphaMask = depth == 32 ? 0xFF000000 : 0;
-    }
+    const bool bytes = depth >= 24;
+    r.redMask = depth == 16 ? 0x7C00 : bytes ? 0xFF0000 : 0;
+    r.greenMask = depth == 16 ? 0x3E0 : bytes ? 0xFF00 : 0;
+    r.blueMask = depth == 16 ? 0x1F : bytes ? 0xFF : 0;
+    r.alphaMask = depth == 32 ? 0xFF000000 : 0;
 }
 
 std::string Level(const T3D_TEXTURE& r, int level)
@@ -52,7 +46,6 @@ std::string Level(const T3D_TEXTURE& r, int level)
     return std::string(reinterpret_cast<const char*>(r.levels[level]), size_t(LevelByteCount(r, level)));
 }
 
-// The rows of a level, bottom row first, as the file holds them.
 std::string RowsBottomUp(const T3D_TEXTURE& r, int level)
 {
     const std::string top = Level(r, level);
@@ -68,14 +61,29 @@ bool Exists(const std::string& path)
     return ::access(path.c_str(), F_OK) == 0;
 }
 
+// Runs the writer with the file size limited to `limit` bytes.
+bool WriteUnderSizeLimit(const std::string& path, const T3D_TEXTURE& record, rlim_t limit, TextureReport& report)
+{
+    struct rlimit old {};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit lowered = old;
+    lowered.rlim_cur = limit;
+    ::setrlimit(RLIMIT_FSIZE, &lowered);
+    const bool written = TgaTextureWriter(path.c_str(), record, report);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    return written;
+}
+
 } // namespace
 
 TEST(TgaTextureWriter, LaysOutEachDepthsFile)
 {
     TempDir dir;
+    RecordingReport report;
     TextureRecord pal;
     MakeRecord(pal, 4, 2, 8, 1);
-    RecordingReport report;
     ASSERT_TRUE(TgaTextureWriter(dir.file("p.tga").c_str(), pal.record(), report));
     std::string map;
     for (int i = 0; i < 256; ++i)
@@ -83,226 +91,117 @@ TEST(TgaTextureWriter, LaysOutEachDepthsFile)
     EXPECT_EQ(ReadFileBytes(dir.file("p.tga")),
               Bytes({0, 1, 1, 0, 0, 0, 1, 24, 0, 0, 0, 0, 4, 0, 2, 0, 8, 0}) + map + RowsBottomUp(pal.record(), 0));
 
-    struct TrueColour {
-        int depth;
-        int entryBits;
-        int descriptor;
-    };
-    for (const TrueColour& c : {TrueColour{16, 16, 0}, TrueColour{24, 0, 0}, TrueColour{32, 0, 8}}) {
+    // 1500 x 1000 at 24 bits (4.5 MB) also checks a level written in blocks.
+    const int trueColour[][5] = {{16, 16, 0, 3, 2}, {24, 0, 0, 1500, 1000}, {32, 0, 8, 3, 2}};
+    for (const auto& [depth, entryBits, descriptor, width, height] : trueColour) {
         TextureRecord holder;
-        MakeRecord(holder, 3, 2, c.depth, 1);
+        MakeRecord(holder, width, height, depth, 1);
         ASSERT_TRUE(TgaTextureWriter(dir.file("t.tga").c_str(), holder.record(), report));
-        EXPECT_EQ(ReadFileBytes(dir.file("t.tga")),
-                  Bytes({0, 0, 2, 0, 0, 0, 0, c.entryBits, 0, 0, 0, 0, 3, 0, 2, 0, c.depth, c.descriptor}) +
-                      RowsBottomUp(holder.record(), 0))
-            << c.depth;
+        EXPECT_EQ(ReadFileBytes(dir.file("t.tga")), Bytes({0, 0, 2, 0, 0, 0, 0, entryBits, 0, 0, 0, 0}) + U16(width) +
+                                                        U16(height) + Bytes({depth, descriptor}) +
+                                                        RowsBottomUp(holder.record(), 0))
+            << depth;
     }
+
+    // 5-6-5 pixels go out as 5-5-5 with the attribute bit; 5-5-5 as they are.
+    TextureRecord c;
+    MakeRecord(c, 6, 1, 16, 1);
+    const std::string in = U16(0xFFFF) + U16(0xF800) + U16(0x07E0) + U16(0x001F) + U16(0x0000) + U16(0x0840);
+    std::memcpy(c.record().levels[0], in.data(), in.size());
+    ASSERT_TRUE(TgaTextureWriter(dir.file("c.tga").c_str(), c.record(), report));
+    EXPECT_EQ(ReadFileBytes(dir.file("c.tga")).substr(18), in);
+    c.record().redMask = 0xF800;
+    c.record().greenMask = 0x7E0;
+    ASSERT_TRUE(TgaTextureWriter(dir.file("c.tga").c_str(), c.record(), report));
+    EXPECT_EQ(ReadFileBytes(dir.file("c.tga")).substr(18),
+              U16(0xFFFF) + U16(0xFC00) + U16(0x83E0) + U16(0x801F) + U16(0x8000) + U16(0x8420));
     EXPECT_TRUE(report.messages.empty());
-}
-
-TEST(TgaTextureWriter, WritesLargeLevelsWhole)
-{
-    // 1500 x 1000 at 24 bits is 4.5 MB: more than one block of rows goes out.
-    TempDir dir;
-    TextureRecord holder;
-    MakeRecord(holder, 1500, 1000, 24, 2);
-    RecordingReport report;
-    ASSERT_TRUE(TgaTextureWriter(dir.file("big.tga").c_str(), holder.record(), report));
-    EXPECT_EQ(ReadFileBytes(dir.file("big.tga")),
-              Bytes({0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0}) + U16(1500) + U16(1000) + Bytes({24, 0}) +
-                  RowsBottomUp(holder.record(), 0));
-    EXPECT_EQ(ReadFileBytes(dir.file("big_1.tga")).substr(18), RowsBottomUp(holder.record(), 1));
-
-    // A file size limit met after the first block: the part is removed.
-    struct rlimit old {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limit = old;
-    limit.rlim_cur = 4200000;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-    const bool written = TgaTextureWriter(dir.file("cut.tga").c_str(), holder.record(), report);
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-    EXPECT_FALSE(written);
-    EXPECT_EQ(report.texts(), std::vector<std::string>({"Can't write TGA file " + dir.file("cut.tga")}));
-    EXPECT_FALSE(Exists(dir.file("cut.tga")));
-}
-
-TEST(TgaTextureWriter, ConvertsFiveSixFivePixels)
-{
-    const uint16_t in[] = {0xFFFF, 0xF800, 0x07E0, 0x001F, 0x0000, 0x0840};
-    const uint16_t out[] = {0xFFFF, 0xFC00, 0x83E0, 0x801F, 0x8000, 0x8420};
-    TextureRecord holder;
-    T3D_TEXTURE& r = holder.record();
-    r.width = 6;
-    r.height = 1;
-    r.depth = 16;
-    r.redMask = 0xF800;
-    r.greenMask = 0x7E0;
-    r.blueMask = 0x1F;
-    r.levelCount = 1;
-    std::memcpy(holder.allocateLevel(0, sizeof in), in, sizeof in);
-
-    TempDir dir;
-    RecordingReport report;
-    ASSERT_TRUE(TgaTextureWriter(dir.file("c.tga").c_str(), r, report));
-    std::string expected;
-    for (uint16_t p : out)
-        expected += U16(p);
-    EXPECT_EQ(ReadFileBytes(dir.file("c.tga")).substr(18), expected);
-
-    // The same pixels as 5-5-5 go out byte for byte.
-    r.greenMask = 0x3E0;
-    r.redMask = 0x7C00;
-    ASSERT_TRUE(TgaTextureWriter(dir.file("c.tga").c_str(), r, report));
-    EXPECT_EQ(ReadFileBytes(dir.file("c.tga")).substr(18), Level(r, 0));
 }
 
 TEST(TgaTextureWriter, WritesTheChainTheReaderWalksBack)
 {
-    struct RoundTrip {
-        int depth;
-        uint32_t greenMask;
-    };
-    const RoundTrip trips[] = {{8, 0}, {16, 0x3E0}, {16, 0x7E0}, {24, 0xFF00}, {32, 0xFF00}};
-    for (const RoundTrip& trip : trips) {
+    for (const auto& [depth, green] : {std::pair{8, 0u}, {16, 0x3E0u}, {16, 0x7E0u}, {24, 0xFF00u}, {32, 0xFF00u}}) {
         TempDir dir;
         TextureRecord holder;
-        MakeRecord(holder, 64, 64, trip.depth, 4);
+        MakeRecord(holder, 64, 64, depth, 4);
         T3D_TEXTURE& r = holder.record();
-        r.greenMask = trip.greenMask;
-        if (trip.greenMask == 0x7E0)
-            r.redMask = 0xF800;
+        r.greenMask = green;
         r.flags = 0x04;
         RecordingReport report;
         ASSERT_TRUE(TgaTextureWriter(dir.file("wall_AZ.tga").c_str(), r, report));
-        EXPECT_TRUE(report.messages.empty());
         for (const char* name : {"wall_AZ.tga", "wall_AZ1.tga", "wall_AZ2.tga", "wall_AZ3.tga"})
             EXPECT_TRUE(Exists(dir.file(name))) << name;
         EXPECT_FALSE(Exists(dir.file("wall_AZ4.tga")));
 
         TextureRecord back;
         ASSERT_TRUE(TgaTextureReader(dir.file("wall_AZ.tga").c_str(), back, report));
-        EXPECT_TRUE(report.messages.empty());
         const T3D_TEXTURE& b = back.record();
+        EXPECT_TRUE(report.messages.empty());
         EXPECT_EQ(b.flags, 0x83u);  // from the names, whatever the record had
-        EXPECT_EQ(b.width, 64);
-        EXPECT_EQ(b.depth, trip.depth);
+        EXPECT_EQ(b.depth, depth);
         EXPECT_EQ(b.levelCount, 5);  // files for 64, 32, 16 read; 8 and 4 generated
-        if (trip.depth == 8) {
-            EXPECT_EQ(std::memcmp(b.palette, r.palette, sizeof b.palette), 0);
-        }
+        EXPECT_TRUE(depth != 8 || std::memcmp(b.palette, r.palette, sizeof b.palette) == 0);
         for (int level = 0; level < 3; ++level) {
-            if (trip.greenMask != 0x7E0) {
-                EXPECT_EQ(Level(b, level), Level(r, level)) << trip.depth << " level " << level;
-                continue;
+            std::string expected = Level(r, level);
+            for (size_t i = 0; green == 0x7E0 && i < expected.size(); i += 2) {
+                const unsigned p = uint8_t(expected[i]) | uint8_t(expected[i + 1]) << 8;
+                const unsigned q = 0x8000 | (p >> 11) << 10 | ((p >> 6) & 0x1F) << 5 | (p & 0x1F);
+                expected.replace(i, 2, U16(q));
             }
-            // 5-6-5 reads back as 5-5-5: red and blue kept, green's top five bits.
-            const std::string in = Level(r, level), out = Level(b, level);
-            ASSERT_EQ(in.size(), out.size());
-            for (size_t i = 0; i < in.size(); i += 2) {
-                const unsigned p = uint8_t(in[i]) | uint8_t(in[i + 1]) << 8;
-                const unsigned q = uint8_t(out[i]) | uint8_t(out[i + 1]) << 8;
-                ASSERT_EQ(q & 0x1F, p & 0x1F);
-                ASSERT_EQ((q >> 10) & 0x1F, p >> 11);
-                ASSERT_EQ((q >> 5) & 0x1F, (p >> 6) & 0x1F);
-                ASSERT_EQ(q & 0x8000, 0x8000u);
-            }
+            EXPECT_EQ(Level(b, level), expected) << depth << " level " << level;
         }
     }
-
-    // A name without a suffix: wall.tga, wall_1.tga, wall_2.tga, wall_3.tga.
-    TempDir dir;
-    TextureRecord holder;
-    MakeRecord(holder, 64, 64, 8, 4);
-    RecordingReport report;
-    ASSERT_TRUE(TgaTextureWriter(dir.file("wall.tga").c_str(), holder.record(), report));
-    for (const char* name : {"wall.tga", "wall_1.tga", "wall_2.tga", "wall_3.tga"})
-        EXPECT_TRUE(Exists(dir.file(name))) << name;
 }
 
-TEST(TgaTextureWriter, StopsWhereTheRuleGivesNoNextName)
+TEST(TgaTextureWriter, StopsAndSaysSoWhenALevelCannotBeWritten)
 {
     TempDir dir;
     TextureRecord holder;
-    MakeRecord(holder, 64, 64, 8, 4);
-    RecordingReport report;
-    // wall_8, wall_9, and then no name: never "wall_" or a second wall_9.
-    EXPECT_FALSE(TgaTextureWriter(dir.file("wall_8.tga").c_str(), holder.record(), report));
-    EXPECT_EQ(report.texts(),
-              std::vector<std::string>({"Can't name the mip level after TGA file " + dir.file("wall_9.tga")}));
-    EXPECT_TRUE(Exists(dir.file("wall_8.tga")));
-    EXPECT_EQ(ReadFileBytes(dir.file("wall_9.tga")).size(), 18u + 768u + 32u * 32u);
-    EXPECT_FALSE(Exists(dir.file("wall_")));
+    MakeRecord(holder, 32, 32, 8, 4);
+    const T3D_TEXTURE& r = holder.record();
+    const std::string noName = "Can't name the mip level after TGA file ", cantWrite = "Can't write TGA file ";
+    struct Failure {
+        std::string path;
+        std::string message;
+        std::vector<const char*> written, absent;
+    };
+    ASSERT_EQ(::symlink("/dev/full", dir.file("full.tga").c_str()), 0);
+    const Failure failures[] = {
+        // Past the digit 9 there is no name: never "wall_" or a second wall_9.
+        {dir.file("wall_8.tga"), noName + dir.file("wall_9.tga"), {"wall_8.tga", "wall_9.tga"}, {"wall_", "wall_10.tga"}},
+        {dir.file("plain"), noName + dir.file("plain"), {"plain"}, {}},
+        {dir.file("none/w.tga"), cantWrite + dir.file("none/w.tga"), {}, {}},
+        {dir.file("full.tga"), cantWrite + dir.file("full.tga"), {}, {"full_1.tga"}},
+    };
+    for (const Failure& f : failures) {
+        RecordingReport report;
+        EXPECT_FALSE(TgaTextureWriter(f.path.c_str(), r, report));
+        EXPECT_EQ(report.texts(), std::vector<std::string>({f.message}));
+        for (const char* name : f.written)
+            EXPECT_TRUE(Exists(dir.file(name))) << name;
+        for (const char* name : f.absent)
+            EXPECT_FALSE(Exists(dir.file(name))) << name;
+    }
 
-    // A name with no dot cannot be bumped at all.
-    RecordingReport plain;
-    EXPECT_FALSE(TgaTextureWriter(dir.file("plain").c_str(), holder.record(), plain));
-    EXPECT_EQ(plain.texts(), std::vector<std::string>({"Can't name the mip level after TGA file " + dir.file("plain")}));
-    EXPECT_EQ(ReadFileBytes(dir.file("plain")).size(), 18u + 768u + 64u * 64u);
-
-    // One level needs no further name.
-    holder.record().levelCount = 1;
-    RecordingReport single;
-    EXPECT_TRUE(TgaTextureWriter(dir.file("one_9.tga").c_str(), holder.record(), single));
-    EXPECT_TRUE(single.messages.empty());
-}
-
-TEST(TgaTextureWriter, ReportsEveryWriteThatFails)
-{
-    TempDir dir;
-    TextureRecord holder;
-    MakeRecord(holder, 16, 16, 16, 3);
-
-    // A folder that does not exist: nothing is written.
-    RecordingReport missing;
-    const std::string nowhere = dir.file("none/wall.tga");
-    EXPECT_FALSE(TgaTextureWriter(nowhere.c_str(), holder.record(), missing));
-    EXPECT_EQ(missing.texts(), std::vector<std::string>({"Can't write TGA file " + nowhere}));
-
-    // A full disk.
-    const std::string full = dir.file("full.tga");
-    ASSERT_EQ(::symlink("/dev/full", full.c_str()), 0);
-    RecordingReport diskFull;
-    EXPECT_FALSE(TgaTextureWriter(full.c_str(), holder.record(), diskFull));
-    EXPECT_EQ(diskFull.texts(), std::vector<std::string>({"Can't write TGA file " + full}));
-    EXPECT_FALSE(Exists(dir.file("full_1.tga")));
-
-    // A file size limit that level 0 runs into part-way: its part is removed
-    // and no further level is written. A record whose files just fit is whole.
-    struct rlimit old {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limit = old;
-    limit.rlim_cur = 18 + 16 * 16 * 2;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-    TextureRecord big;
-    MakeRecord(big, 16, 32, 16, 3);  // level 0 is 1042 bytes, over the limit
-    RecordingReport tooLarge;
-    const bool bigWritten = TgaTextureWriter(dir.file("big.tga").c_str(), big.record(), tooLarge);
-    RecordingReport fits;
-    const bool fitsWritten = TgaTextureWriter(dir.file("fit.tga").c_str(), holder.record(), fits);
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-
-    EXPECT_FALSE(bigWritten);
-    EXPECT_EQ(tooLarge.texts(), std::vector<std::string>({"Can't write TGA file " + dir.file("big.tga")}));
+    // A file size limit met part-way: the part is removed, no further level is
+    // written. At exactly the limit every file is whole.
+    RecordingReport limited;
+    EXPECT_FALSE(WriteUnderSizeLimit(dir.file("cut.tga"), r, 18 + 768 + 512, limited));
+    EXPECT_EQ(limited.texts(), std::vector<std::string>({cantWrite + dir.file("cut.tga")}));
+    EXPECT_FALSE(Exists(dir.file("cut.tga")));
+    EXPECT_FALSE(Exists(dir.file("cut_1.tga")));
+    EXPECT_TRUE(WriteUnderSizeLimit(dir.file("fit.tga"), r, 18 + 768 + 1024, limited));
+    TextureRecord big;  // 4.5 MB: the limit is met in its second block
+    MakeRecord(big, 1500, 1000, 24, 1);
+    EXPECT_FALSE(WriteUnderSizeLimit(dir.file("big.tga"), big.record(), 4200000, limited));
     EXPECT_FALSE(Exists(dir.file("big.tga")));
-    EXPECT_FALSE(Exists(dir.file("big_1.tga")));
-    EXPECT_TRUE(fitsWritten);  // exactly at the limit is whole
-    EXPECT_TRUE(fits.messages.empty());
 
-    // A depth no TGA file of ours holds: nothing is written.
+    // A depth no TGA file holds writes nothing; no levels write nothing and succeed.
     holder.record().depth = 12;
     RecordingReport depth;
-    EXPECT_FALSE(TgaTextureWriter(dir.file("odd.tga").c_str(), holder.record(), depth));
+    EXPECT_FALSE(TgaTextureWriter(dir.file("odd.tga").c_str(), r, depth));
     EXPECT_EQ(depth.texts(), std::vector<std::string>({"Can't write this texture to TGA file " + dir.file("odd.tga")}));
+    holder.record().levelCount = 0;
+    EXPECT_TRUE(TgaTextureWriter(dir.file("odd.tga").c_str(), r, depth));
     EXPECT_FALSE(Exists(dir.file("odd.tga")));
-
-    // No levels: nothing to write, nothing wrong.
-    TextureRecord cleared;
-    RecordingReport none;
-    EXPECT_TRUE(TgaTextureWriter(dir.file("none.tga").c_str(), cleared.record(), none));
-    EXPECT_FALSE(Exists(dir.file("none.tga")));
-    EXPECT_TRUE(none.messages.empty());
 }
