@@ -135,9 +135,10 @@ public:
     }
 
 private:
-    // Large enough that each write call moves much; small enough that a
-    // large level does not fault in a fresh buffer of its own size.
-    static constexpr uint64_t kBlockBytes = 4 << 20;
+    // Large enough that each write call moves much; small enough to stay in
+    // cache until the kernel copies it, and never a fresh buffer the size of
+    // a large level.
+    static constexpr uint64_t kBlockBytes = 1 << 20;
 
     Bytes block_;
     size_t capacity_ = 0;

@@ -6,12 +6,13 @@
 // attribute bit set, 5-5-5 pixels as they are), depths 24 and 32 as true
 // colour (32 bits with 8 alpha bits). Rows go bottom row first.
 //
-// Each level's bytes are laid out in a block of whole rows and written, one
-// write per block of up to 4 MiB (a smaller level in one write); every
-// write and the close are checked; a file that could not be written whole is removed, and the
-// writing ends. When the rule gives no new name for a further level (a
-// version digit of 9, or no dot to bump before), the writing ends there too,
-// so no level is ever written under a name the reader would not walk to.
+// Each level's bytes (header, colour map, rows converted where need be) are
+// laid out in a block of whole rows, one write call per block of up to 1 MiB.
+// Every write and the close are checked; a file that could not be written
+// whole is removed, and the writing ends. When the rule gives no new name for
+// a further level (a version digit of 9, or no dot to bump before), the
+// writing ends there too, so no level is ever written under a name the reader
+// would not walk to.
 #pragma once
 
 #include "texture/T3DTexture.h"
