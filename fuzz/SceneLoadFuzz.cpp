@@ -12,6 +12,7 @@
 #include "scene/SceneData.h"
 #include "scene/SceneFormat.h"
 #include "scene/ScenePieces.h"
+#include "scene/SceneReader.h"
 
 #include <cstring>
 
@@ -36,18 +37,6 @@ void RepairNewChecksums(uint8_t* bytes, size_t size)
             return;
         at += kNewSectionHeaderSize + size_t(padded);
     }
-}
-
-bool ReadEither(ByteBlock bytes, SceneData& scene)
-{
-    if (bytes.size() < 4)
-        return false;
-    const uint32_t magic = GetU32(bytes.data());
-    if (magic == kNewSceneMagic)
-        return ReadNewScene(std::move(bytes), scene);
-    if (magic == kOldSceneMagic)
-        return ReadOldScene(std::move(bytes), scene);
-    return false;
 }
 
 ByteBlock Concatenate(const ScenePieces& pieces)
@@ -93,7 +82,7 @@ void CheckLayoutReadsBack(const SceneData& scene, bool newFormat)
     Require(newFormat ? LayOutNewScene(scene, pieces) : LayOutOldScene(scene, pieces),
             "a loaded scene cannot be laid out");
     SceneData again;
-    Require(ReadEither(Concatenate(pieces), again), "a laid-out scene does not read back");
+    Require(ReadScene(Concatenate(pieces), again), "a laid-out scene does not read back");
     Require(SameScene(scene, again), "a laid-out scene reads back different");
 }
 
@@ -112,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         RepairNewChecksums(bytes.data(), bytes.size());
 
     SceneData scene;
-    if (!ReadEither(std::move(bytes), scene))
+    if (!ReadScene(std::move(bytes), scene))
         return 0;
     VK7Q_HEADER& header = scene.header();
     Require(header.textureCount == scene.textures().size(), "the header miscounts the textures");

@@ -1,28 +1,15 @@
 #include "scene/CVK7QScene.h"
 
-#include "scene/LittleEndian.h"
 #include "scene/NewSceneFormat.h"
 #include "scene/OldSceneFormat.h"
 #include "scene/SceneData.h"
 #include "scene/SceneFile.h"
 #include "scene/SceneFormat.h"
+#include "scene/SceneReader.h"
 
 #include <utility>
 
 namespace {
-
-// Reads either format, told apart by the magic number.
-bool ReadScene(ByteBlock bytes, SceneData& scene)
-{
-    if (bytes.size() < 4)
-        return false;
-    const uint32_t magic = GetU32(bytes.data());
-    if (magic == kNewSceneMagic)
-        return ReadNewScene(std::move(bytes), scene);
-    if (magic == kOldSceneMagic)
-        return ReadOldScene(std::move(bytes), scene);
-    return false;
-}
 
 // Brings the derived data up to date, working out only missing checksums.
 void RefreshDirectory(SceneData& scene)

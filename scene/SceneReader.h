@@ -1,0 +1,8 @@
+// Reads a scene held in memory in either format, told apart by the magic
+// number. False for a file of neither format or one that breaks its rules.
+#pragma once
+
+#include "scene/ByteBlock.h"
+#include "scene/SceneData.h"
+
+bool ReadScene(ByteBlock bytes, SceneData& scene);
