@@ -1,14 +1,11 @@
-// The TGA reader and writer beside stb_image's loader and stb_image_write's
-// TGA writer on the same files and pixels, in the same run: the loader on the
-// 8- and 16-bit files the reading cases use (the 24- and 32-bit ones sit with
-// the reading cases), and the writers on one 4096 x 4096 level of 24 and 32
-// bits, beside write() of the bytes our writer makes.
+// The TGA writer beside stb_image_write's TGA writer on the same pixels, in
+// the same run: one 4096 x 4096 level of 24 and 32 bits, beside write() of the
+// bytes our writer makes. (stb_image's loader sits with the reading cases.)
 #include "texture_bench_support.h"
 
 #include "texture/TgaTextureWriter.h"
 
 #include <benchmark/benchmark.h>
-#include <stb_image.h>
 #include <stb_image_write.h>
 
 #include <fcntl.h>
@@ -18,24 +15,6 @@
 namespace {
 
 constexpr unsigned kWriteSide = 4096;
-
-void StbLoadPalettedAndHighColour(benchmark::State& state)
-{
-    const int depth = int(state.range(0));
-    const unsigned side = unsigned(state.range(1));
-    // Named as the reading cases name them, so both read the same file.
-    const std::string path =
-        BenchTgaFile("read" + std::to_string(depth) + "x" + std::to_string(side) + ".tga", side, depth);
-    for (auto _ : state) {
-        int w = 0, h = 0, channels = 0;
-        unsigned char* pixels = stbi_load(path.c_str(), &w, &h, &channels, 0);
-        if (!pixels)
-            state.SkipWithError("stbi_load failed");
-        benchmark::DoNotOptimize(pixels);
-        stbi_image_free(pixels);
-    }
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(ReadWholeFile(path)));
-}
 
 // One level of 24 or 32 bits: our writer's case.
 void TgaWriteOneLevel(benchmark::State& state)
@@ -88,14 +67,6 @@ void StbWriteTga(benchmark::State& state)
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(ReadWholeFile(path)));
 }
 
-void LoadSizes(benchmark::internal::Benchmark* b)
-{
-    b->ArgNames({"depth", "side"})->UseRealTime()->Unit(benchmark::kMillisecond);
-    for (int side : {1024, 4096})
-        for (int depth : {8, 16})
-            b->Args({depth, side});
-}
-
 void WriteDepths(benchmark::internal::Benchmark* b)
 {
     b->ArgNames({"depth"})->UseRealTime()->Unit(benchmark::kMillisecond)->Arg(24)->Arg(32);
@@ -103,7 +74,6 @@ void WriteDepths(benchmark::internal::Benchmark* b)
 
 }  // namespace
 
-BENCHMARK(StbLoadPalettedAndHighColour)->Apply(LoadSizes);
 BENCHMARK(TgaWriteOneLevel)->Apply(WriteDepths);
 BENCHMARK(TgaWriteOneLevelLimit)->Apply(WriteDepths);
 BENCHMARK(StbWriteTga)->Apply(WriteDepths);
