@@ -58,16 +58,7 @@ void FillTexture(TextureRecord& holder, unsigned width, unsigned height, unsigne
     r.depth = uint16_t(depth);
     r.levelCount = uint16_t(levels);
     r.flags = levels > 1 ? kFlagMipmapLevels : 0;
-    if (depth == 16) {
-        r.redMask = kMask555Red;
-        r.greenMask = kMask555Green;
-        r.blueMask = kMask555Blue;
-    } else if (depth >= 24) {
-        r.redMask = kMask8888Red;
-        r.greenMask = kMask8888Green;
-        r.blueMask = kMask8888Blue;
-        r.alphaMask = depth == 32 ? kMask8888Alpha : 0;
-    }
+    SetStandardMasks(r, depth);
     for (int i = 0; i < kPaletteEntries; ++i) {
         r.palette[i][0] = uint8_t(i);
         r.palette[i][1] = uint8_t(255 - i);

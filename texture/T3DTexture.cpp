@@ -22,3 +22,18 @@ uint64_t LevelByteCount(const T3D_TEXTURE& record, int level)
 {
     return uint64_t(LevelWidth(record, level)) * LevelHeight(record, level) * BytesPerPixel(record.depth);
 }
+
+void SetStandardMasks(T3D_TEXTURE& record, unsigned depth)
+{
+    record.redMask = record.greenMask = record.blueMask = record.alphaMask = 0;
+    if (depth == 16) {
+        record.redMask = kMask555Red;
+        record.greenMask = kMask555Green;
+        record.blueMask = kMask555Blue;
+    } else if (depth >= 24) {
+        record.redMask = kMask8888Red;
+        record.greenMask = kMask8888Green;
+        record.blueMask = kMask8888Blue;
+        record.alphaMask = depth == 32 ? kMask8888Alpha : 0;
+    }
+}

@@ -76,6 +76,10 @@ void ClearTextureRecord(T3D_TEXTURE& record);
 // record holds.
 unsigned BytesPerPixel(unsigned depth);
 
+// Sets the four masks of a depth's usual pixel format: none for 8 bits,
+// 5-5-5 for 16, 8-8-8 for 24 and 8-8-8-8 for 32 bits.
+void SetStandardMasks(T3D_TEXTURE& record, unsigned depth);
+
 // Width and height of level L: the level-0 side shifted right by L.
 inline unsigned LevelWidth(const T3D_TEXTURE& record, int level) { return record.width >> level; }
 inline unsigned LevelHeight(const T3D_TEXTURE& record, int level) { return record.height >> level; }

@@ -28,21 +28,6 @@ unsigned RecordDepth(uint8_t pixelDepth)
     }
 }
 
-void SetMasks(T3D_TEXTURE& record, unsigned depth)
-{
-    record.redMask = record.greenMask = record.blueMask = record.alphaMask = 0;
-    if (depth == 16) {
-        record.redMask = kMask555Red;
-        record.greenMask = kMask555Green;
-        record.blueMask = kMask555Blue;
-    } else if (depth >= 24) {
-        record.redMask = kMask8888Red;
-        record.greenMask = kMask8888Green;
-        record.blueMask = kMask8888Blue;
-        record.alphaMask = depth == 32 ? kMask8888Alpha : 0;
-    }
-}
-
 void CopyName(const char* path, char* name)
 {
     const size_t n = std::min(std::strlen(path), size_t(kTextureNameSize - 1));
@@ -242,7 +227,7 @@ void ChainReader::describeLevelZero(const TgaHeader& header, unsigned depth, con
     record.width = header.width;
     record.height = header.height;
     record.depth = uint16_t(depth);
-    SetMasks(record, depth);
+    SetStandardMasks(record, depth);
     if (depth == 8 && !SetPalette(record, header, colourMap))
         report_.report(kErrorCaption, kTgaPaletteError);
 }
