@@ -6,6 +6,8 @@
 #include <string>
 
 constexpr const char* kErrorCaption = "Error";
+// A problem that does not stop the work (the read or write goes on).
+constexpr const char* kWarningCaption = "Warning";
 
 class TextureReport {
 public:
