@@ -5,6 +5,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QTimer>
 
 #include <cstdio>
@@ -57,7 +58,9 @@ QString SceneFileFromCommandLine(int argc, char** argv)
         std::fprintf(stderr, "quorrel: one scene file at most\n\n%s", qPrintable(parser.helpText()));
         std::exit(2);
     }
-    return files.value(0);
+    // Absolute, so Save writes where the file was found whatever the
+    // working folder becomes.
+    return files.isEmpty() ? QString() : QFileInfo(files.first()).absoluteFilePath();
 }
 
 bool DisplayAvailable()
