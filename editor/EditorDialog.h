@@ -55,6 +55,10 @@ public:
     void OnSaveOld();
     void OnSaveAs();
     void OnSaveAsOld();
+    // Load's work for a file already chosen (the command line names one):
+    // asks before throwing away unsaved replacements, and tells the user
+    // when the file cannot be loaded.
+    void openSceneFile(const QString& path);
 
     // Texture list and details.
     void FillTextureList();

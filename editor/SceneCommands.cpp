@@ -31,7 +31,13 @@ FileDialogRequest SceneFileRequest(bool opening)
 void EditorDialog::OnLoad()
 {
     const QString chosen = prompts_.openFile(SceneFileRequest(true));
-    if (chosen.isEmpty() || !mayDiscardChanges())
+    if (!chosen.isEmpty())
+        openSceneFile(chosen);
+}
+
+void EditorDialog::openSceneFile(const QString& chosen)
+{
+    if (!mayDiscardChanges())
         return;
     // The scene path is the chosen name without its extension. The library
     // gets the whole name: "level.1" or a lower-case ".t3d" would otherwise

@@ -35,3 +35,4 @@ constexpr const char* kDetailFormat = "%d";
 // About box.
 constexpr const char* kAboutCaption = "About quorrel";
 constexpr const char* kAboutProductText = "quorrel Version";
+constexpr const char* kAboutLicenceText = "Licensed under the GNU GPL, version 3 or later.";

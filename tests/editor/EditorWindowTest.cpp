@@ -171,4 +171,7 @@ TEST(EditorWindow, AboutBoxShowsTheVersion)
     ASSERT_NE(version, nullptr);
     EXPECT_TRUE(version->text().contains("1.0.0.1")) << version->text().toStdString();
     EXPECT_EQ(about.windowTitle(), "About quorrel");
+    auto* licence = about.findChild<QLabel*>("licence");
+    ASSERT_NE(licence, nullptr);
+    EXPECT_TRUE(licence->text().contains("GPL, version 3 or later")) << licence->text().toStdString();
 }

@@ -370,6 +370,19 @@ TEST_F(EditorWork, FailedLoadKeepsTheLoadedSceneAndItsPath)
     EXPECT_EQ(messages().size(), 1u);
 }
 
+TEST_F(EditorWork, AFileNamedOnTheCommandLineLoadsWithoutAFileDialog)
+{
+    editor->dialog->openSceneFile(QString::fromStdString(trackPath));
+    EXPECT_TRUE(editor->script.openRequests.empty());
+    EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "sky"}));
+    EXPECT_TRUE(editor->action(kSaveNewCommand)->isEnabled());
+
+    editor->dialog->openSceneFile(QString::fromStdString(work.file("missing.T3D")));
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].text, "File not loaded");
+    EXPECT_EQ(textures->count(), 3);
+}
+
 TEST_F(EditorWork, ScenesNamedWithDotsOrALowerCaseExtensionLoadAndSaveInPlace)
 {
     const std::string wallPath = (desk / "wall_A.tga").string();
