@@ -17,6 +17,8 @@
 #include <QStyleOptionButton>
 #include <QTimer>
 
+#include <set>
+
 namespace {
 
 struct ExpectedItem {
@@ -36,19 +38,39 @@ void ExpectMenu(QMenu* menu, const std::vector<ExpectedItem>& expected)
             EXPECT_TRUE(actions[i]->isSeparator());
             continue;
         }
-        EXPECT_EQ(actions[i]->text(), QString(expected[i].text));
+        EXPECT_EQ(QString(actions[i]->text()).remove('&'), QString(expected[i].text));
         EXPECT_EQ(actions[i]->data().toInt(), expected[i].id);
         EXPECT_EQ(actions[i]->isEnabled(), expected[i].enabled);
     }
 }
 
-QMenu* MenuTitled(QMenuBar* bar, const QString& title)
+QMenu* MenuTitled(const QWidget* bar, const QString& title)
 {
     for (QAction* action : bar->actions()) {
-        if (action->text() == title)
+        if (QString(action->text()).remove('&') == title)
             return action->menu();
     }
     return nullptr;
+}
+
+// Each text marks one letter with '&', and no two entries of a menu mark the
+// same letter; the same for every submenu.
+void ExpectMnemonicsUnique(const QWidget* menu)
+{
+    std::set<QChar> letters;
+    for (QAction* action : menu->actions()) {
+        if (action->isSeparator() || action->data().toInt() >= kFirstRecentSceneCommand
+            && action->data().toInt() < kFirstRecentSceneCommand + kRecentSceneCount)
+            continue;
+        const QString text = action->text();
+        const qsizetype marker = text.indexOf('&');
+        SCOPED_TRACE(text.toStdString());
+        ASSERT_GE(marker, 0);
+        EXPECT_EQ(text.indexOf('&', marker + 1), -1);
+        EXPECT_TRUE(letters.insert(text[marker + 1].toLower()).second);
+        if (action->menu())
+            ExpectMnemonicsUnique(action->menu());
+    }
 }
 
 } // namespace
@@ -63,7 +85,8 @@ TEST(EditorWindow, MenusHoldTheirItemsIdsAndGreyedStatesAtStart)
     QStringList titles;
     for (QAction* action : bar->actions())
         titles.append(action->text());
-    EXPECT_EQ(titles, QStringList({"File", "Action", "Help"}));
+    EXPECT_EQ(titles, QStringList({"&File", "&Edit", "&Action", "&Help"}));
+    ExpectMnemonicsUnique(bar);
 
     ExpectMenu(MenuTitled(bar, "File"), {
         {"Load", 57601, true},
@@ -73,10 +96,21 @@ TEST(EditorWindow, MenusHoldTheirItemsIdsAndGreyedStatesAtStart)
         {"Save as... (old format)", 32779, false},
         {"Close", 57602, false},
         {nullptr, 0, false},
+        {"Recent scenes", 0, false},
+        {nullptr, 0, false},
         {"Quit", 2, true},
     });
-    ExpectMenu(MenuTitled(bar, "Action"), {{"Extract", 1002, true}, {"Replace", 1003, true}});
-    ExpectMenu(MenuTitled(bar, "Help"), {{"&About quorrel...", 16, true}});
+    ExpectMenu(MenuTitled(bar, "Edit"), {{"Undo", 57643, false}, {"Redo", 57644, false}});
+    QMenu* actionMenu = MenuTitled(bar, "Action");
+    ExpectMenu(actionMenu, {
+        {"Extract", 1002, true},
+        {"Replace", 1003, true},
+        {nullptr, 0, false},
+        {"Keep the scene texture's format", 32780, true},
+        {"Generated levels", 0, true},
+    });
+    ExpectMenu(MenuTitled(actionMenu, "Generated levels"), {{"Point", 32781, true}, {"Box", 32782, true}});
+    ExpectMenu(MenuTitled(bar, "Help"), {{"About quorrel...", 16, true}});
 
     bool aboutShown = false;
     QTimer::singleShot(0, [&aboutShown] {
@@ -143,6 +177,8 @@ TEST(EditorWindow, ControlsSitAtTheirPlacesWithTheirTextsUnclipped)
 
     QStringList labels;
     for (QLabel* label : editor.dialog->findChildren<QLabel*>()) {
+        if (label->property("controlId").toInt() != kNoControlId)
+            continue;
         labels.append(label->text());
         EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->contentsRect().width())
             << label->text().toStdString();

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QTest>
 
@@ -235,24 +236,26 @@ TEST_F(EditorWork, LoadBrowseReplaceSaveExtractClose)
     EXPECT_TRUE(AllBlack(editor->framePicture(kReplacementFrameId)));
     SelectInTree("wall_A.tga");
 
-    // Replace: the entry renamed and still selected, details refreshed, the
-    // boxes left as they were.
+    // Replace: the entry named after the file and still selected, details and
+    // boxes refreshed.
     editor->action(kReplaceCommand)->trigger();
     const QString wallPath = QString::fromStdString((desk / "wall_A.tga").string());
-    EXPECT_EQ(Entries(textures), QStringList({wallPath, "grass", "sky"}));
+    EXPECT_EQ(Entries(textures), QStringList({"wall_A", "grass", "sky"}));
     EXPECT_EQ(textures->currentRow(), 0);
     EXPECT_EQ(Entries(details), QStringList({"32", "32", "8", "4"}));
-    EXPECT_EQ(TickedBoxes(), std::vector<int>({1007, 1008, 1011}));
+    EXPECT_EQ(TickedBoxes(), std::vector<int>({1007, 1008}));
     EXPECT_EQ(editor->framePicture(kSceneFrameId).pixel(136, 100) & 0xFFFFFF, 0xFF0000u);
     EXPECT_TRUE(editor->dialog->hasUnsavedChanges());
-    // Clicking the selected entry again selects it anew: the boxes follow.
+    // Clicking the selected entry again selects it anew.
+    details->clear();
     QTest::mouseClick(textures->viewport(), Qt::LeftButton, {},
                       textures->visualItemRect(textures->item(0)).center());
-    EXPECT_EQ(TickedBoxes(), std::vector<int>({1007, 1008}));
+    EXPECT_EQ(Entries(details), QStringList({"32", "32", "8", "4"}));
 
     // Save (new format), then compare with the chain read afresh.
     editor->action(kSaveNewCommand)->trigger();
     EXPECT_FALSE(editor->dialog->hasUnsavedChanges());
+    EXPECT_EQ(editor->control<QLabel>(kStatusLineId)->text(), "Saved track.T3D");
     TextureRecord chain;
     RecordingReport quiet;
     ASSERT_TRUE(TgaTextureReader(wallPath.toLocal8Bit().constData(), chain, quiet));
@@ -299,6 +302,7 @@ TEST_F(EditorWork, LoadBrowseReplaceSaveExtractClose)
     EXPECT_EQ(back.record().width, 8);
     EXPECT_EQ(back.record().depth, 16);
     EXPECT_EQ(std::memcmp(back.record().levels[0], grass.record().levels[0], 8 * 8 * 2), 0);
+    EXPECT_EQ(editor->control<QLabel>(kStatusLineId)->text(), "Extracted grass to grass.tga");
 
     // Close: lists empty, boxes clear, left frame black, right frame kept.
     editor->action(kCloseCommand)->trigger();
@@ -366,13 +370,12 @@ TEST_F(EditorWork, FailedLoadKeepsTheLoadedSceneAndItsPath)
     EXPECT_EQ(ReadFileBytes(badPath), "VK7N but nothing else");
     CVK7QScene saved;
     ASSERT_TRUE(saved.Load(trackPath.c_str(), 0));
-    EXPECT_EQ(std::string(saved.GetSceneHeader()->textures[1].name), (desk / "wall_A.tga").string());
+    EXPECT_EQ(std::string(saved.GetSceneHeader()->textures[1].name), "wall_A");
     EXPECT_EQ(messages().size(), 1u);
 }
 
 TEST_F(EditorWork, ScenesNamedWithDotsOrALowerCaseExtensionLoadAndSaveInPlace)
 {
-    const std::string wallPath = (desk / "wall_A.tga").string();
     for (const char* name : {"level.1.T3D", "lower.t3d"}) {
         SCOPED_TRACE(name);
         const std::string path = work.file(name);
@@ -391,7 +394,7 @@ TEST_F(EditorWork, ScenesNamedWithDotsOrALowerCaseExtensionLoadAndSaveInPlace)
         EXPECT_EQ(FolderContents(work.path()), before);
         CVK7QScene saved;
         ASSERT_TRUE(saved.Load(path.c_str(), 0));
-        EXPECT_EQ(std::string(saved.GetSceneHeader()->textures[2].name), wallPath);
+        EXPECT_EQ(std::string(saved.GetSceneHeader()->textures[2].name), "wall_A");
         EXPECT_FALSE(editor->dialog->hasUnsavedChanges());
     }
 }
@@ -399,6 +402,7 @@ TEST_F(EditorWork, ScenesNamedWithDotsOrALowerCaseExtensionLoadAndSaveInPlace)
 TEST_F(EditorWork, CloseAndLoadAskBeforeDroppingUnsavedReplacements)
 {
     Load(trackPath);
+    textures->setCurrentRow(0);
     SelectInTree("wall_A.tga");
     editor->action(kReplaceCommand)->trigger();
 
@@ -407,7 +411,7 @@ TEST_F(EditorWork, CloseAndLoadAskBeforeDroppingUnsavedReplacements)
     editor->action(kCloseCommand)->trigger();
     Load(trackPath);
     EXPECT_EQ(editor->script.discardQuestions, 2);
-    EXPECT_EQ(textures->item(0)->text().toStdString(), (desk / "wall_A.tga").string());
+    EXPECT_EQ(textures->item(0)->text(), "wall_A");
     EXPECT_TRUE(editor->dialog->hasUnsavedChanges());
     EXPECT_TRUE(editor->action(kSaveNewCommand)->isEnabled());
 
@@ -422,6 +426,7 @@ TEST_F(EditorWork, CloseAndLoadAskBeforeDroppingUnsavedReplacements)
 TEST_F(EditorWork, FailedWriteSaysSoAndLeavesTheOldFileWhole)
 {
     Load(trackPath);
+    textures->setCurrentRow(0);
     SelectInTree("wall_A.tga");
     editor->action(kReplaceCommand)->trigger();
     const std::string trackBytes = ReadFileBytes(trackPath);
@@ -480,23 +485,35 @@ TEST_F(EditorWork, ExtractAndReplaceDeclineWhenThereIsNothingToActOn)
     EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "sky"}));
     EXPECT_FALSE(editor->dialog->hasUnsavedChanges());
 
-    // An index the new scene does not have: kept, but never used.
+    // Load chooses no entry, also with one chosen before and the keyboard
+    // focus entering the list: the left frame, details and boxes show nothing,
+    // and Extract and Replace ask for an entry. The first arrow key chooses
+    // the first entry.
     textures->setCurrentRow(2);
     const std::string small = work.file("small.T3D");
-    WriteScene(small, {&grass});
+    WriteScene(small, {&stone});
     Load(small);
+    QFocusEvent tabIn(QEvent::FocusIn, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(textures, &tabIn);
     SelectInTree("wall_A.tga");
     const size_t beforeDeclines = messages().size();
     editor->action(kExtractCommand)->trigger();
     editor->action(kReplaceCommand)->trigger();
     editor->dialog->repaint();
     ASSERT_EQ(messages().size(), beforeDeclines + 2);
-    EXPECT_EQ(messages()[beforeDeclines].text, "No scene texture to extract: load a scene first.");
-    EXPECT_EQ(Entries(textures), QStringList({"grass"}));
+    EXPECT_EQ(messages()[beforeDeclines].text, "Select a texture in the list first.");
+    EXPECT_EQ(messages()[beforeDeclines + 1].text, "Select a texture in the list first.");
+    EXPECT_EQ(Entries(textures), QStringList({"stone"}));
+    EXPECT_TRUE(textures->selectedItems().isEmpty());
+    EXPECT_EQ(details->count(), 0);
+    EXPECT_TRUE(TickedBoxes().empty());
+    EXPECT_TRUE(AllBlack(editor->framePicture(kSceneFrameId)));
     CVK7QScene reread;
     ASSERT_TRUE(reread.Load(small.c_str(), 0));
-    EXPECT_TRUE(SameTexture(reread.GetSceneHeader()->textures[0], grass.record()));
+    EXPECT_TRUE(SameTexture(reread.GetSceneHeader()->textures[0], stone.record()));
     EXPECT_FALSE(editor->dialog->hasUnsavedChanges());
+    QTest::keyClick(textures, Qt::Key_Down);
+    EXPECT_EQ(Entries(details), QStringList({"16", "8", "8", "2"}));
 }
 
 TEST_F(EditorWork, UnsavedReplacementsAreNotThrownAwayUnasked)
