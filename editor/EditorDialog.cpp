@@ -12,10 +12,9 @@
 #include "resources/Strings.h"
 
 #include <QActionGroup>
-#include <QApplication>
+#include <QCoreApplication>
 #include <QCheckBox>
 #include <QFileInfo>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QShortcut>
@@ -280,20 +279,6 @@ void EditorDialog::openMenuBar()
 {
     if (!menuBar_->actions().isEmpty())
         menuBar_->setActiveAction(menuBar_->actions().first());
-}
-
-void EditorDialog::keyPressEvent(QKeyEvent* event)
-{
-    // Escape that reaches the window while the menu bar is still highlighted
-    // leaves the menu bar; the window stays.
-    if (event->key() == Qt::Key_Escape && (menuBar_->activeAction() || QApplication::activePopupWidget())) {
-        if (QWidget* popup = QApplication::activePopupWidget())
-            popup->close();
-        menuBar_->setActiveAction(nullptr);
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 void EditorDialog::reject()

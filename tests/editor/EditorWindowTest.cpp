@@ -257,6 +257,7 @@ TEST(EditorWindow, KeyboardReachesTheMenusAndTheirCommands)
     EXPECT_EQ(bar->activeAction(), nullptr);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     EXPECT_FALSE(editor.dialog->isVisible());
+
 }
 
 TEST(EditorWindow, GrowsFromItsTemplateSizeScalingFramesAndCarryingLabels)
