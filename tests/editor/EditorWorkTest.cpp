@@ -600,6 +600,10 @@ TEST(EditorSamples, EverySampleTextureIsListedDetailedAndDrawnInBothFormats)
         auto* textures = editor.control<QListWidget>(kTextureListId);
         auto* details = editor.control<QListWidget>(kDetailsListId);
         ASSERT_EQ(Entries(textures), names);
+        // Ctrl+S saves in the format the file is in.
+        const bool old = std::string(sample) == "scene_old.T3D";
+        EXPECT_EQ(editor.action(old ? kSaveOldCommand : kSaveNewCommand)->shortcut(), QKeySequence::Save);
+        EXPECT_TRUE(editor.action(old ? kSaveNewCommand : kSaveOldCommand)->shortcut().isEmpty());
         for (int row = 0; row < names.size(); ++row) {
             textures->setCurrentRow(row);
             ASSERT_EQ(details->count(), 4);
