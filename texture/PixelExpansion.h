@@ -14,6 +14,19 @@
 // bits from the top.
 uint8_t WidenChannel(uint32_t value, unsigned bits);
 
+// Expands runs of a record's pixels; tables are built once, at construction.
+class PixelExpander {
+public:
+    explicit PixelExpander(const T3D_TEXTURE& record);
+    // `count` pixels of the record's depth from `in` to `out`. The record must
+    // outlive the expander.
+    void expand(const uint8_t* in, uint32_t* out, size_t count) const;
+
+private:
+    const T3D_TEXTURE& record_;
+    std::vector<uint32_t> table_;  // depth 8: the palette; depth 16: all 65536 values
+};
+
 // (width >> L) x (height >> L) pixels 0xAARRGGBB, rows top to bottom; empty
 // when the level does not exist or holds no pixels.
 std::vector<uint32_t> ExpandLevelToArgb(const T3D_TEXTURE& record, int level);

@@ -1,0 +1,119 @@
+#include "texture/BoxFilter.h"
+
+#include <cmath>
+#include <cstring>
+#include <system_error>
+#include <thread>
+
+namespace {
+
+// Below this many output pixels a second thread costs more than it saves.
+constexpr uint64_t kPixelsForTwoThreads = 1u << 16;
+
+struct SrgbTables {
+    uint16_t decode[256];
+    uint8_t encode[65536];
+
+    SrgbTables()
+    {
+        for (int c = 0; c < 256; ++c) {
+            const double v = c / 255.0;
+            const double linear = v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+            decode[c] = uint16_t(std::lround(linear * 65535));
+        }
+        for (int i = 0; i < 65536; ++i) {
+            const double linear = i / 65535.0;
+            const double v = linear <= 0.0031308 ? linear * 12.92 : 1.055 * std::pow(linear, 1 / 2.4) - 0.055;
+            encode[i] = uint8_t(std::lround(v * 255));
+        }
+    }
+};
+
+const SrgbTables& Tables()
+{
+    static const SrgbTables tables;
+    return tables;
+}
+
+uint32_t Load(const uint8_t* p)
+{
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+
+uint32_t FilterBlock(const uint32_t p[4], bool alphaWeights, const SrgbTables& t)
+{
+    unsigned a[4], sumA = 0;
+    for (int i = 0; i < 4; ++i) {
+        a[i] = p[i] >> 24;
+        sumA += a[i];
+    }
+    const unsigned alpha = (sumA + 2) >> 2;
+    uint32_t out = uint32_t(alpha) << 24;
+    if (!alphaWeights || sumA == 0 || sumA == 4 * 255) {
+        for (int shift = 0; shift < 24; shift += 8) {
+            const unsigned s = t.decode[p[0] >> shift & 0xFF] + t.decode[p[1] >> shift & 0xFF] +
+                               t.decode[p[2] >> shift & 0xFF] + t.decode[p[3] >> shift & 0xFF];
+            out |= uint32_t(t.encode[(s + 2) >> 2]) << shift;
+        }
+        return out;
+    }
+    for (int shift = 0; shift < 24; shift += 8) {
+        uint32_t s = 0;
+        for (int i = 0; i < 4; ++i)
+            s += uint32_t(t.decode[p[i] >> shift & 0xFF]) * a[i];
+        out |= uint32_t(t.encode[(s + sumA / 2) / sumA]) << shift;
+    }
+    return out;
+}
+
+void FilterRows(const uint8_t* source, unsigned sourceWidth, uint8_t* dest, unsigned width,
+                unsigned firstRow, unsigned endRow, bool alphaWeights)
+{
+    const SrgbTables& t = Tables();
+    const size_t sourceRowBytes = size_t(sourceWidth) * 4;
+    for (unsigned y = firstRow; y < endRow; ++y) {
+        const uint8_t* top = source + 2 * size_t(y) * sourceRowBytes;
+        const uint8_t* bottom = top + sourceRowBytes;
+        uint8_t* out = dest + size_t(y) * width * 4;
+        for (unsigned x = 0; x < width; ++x) {
+            const uint32_t block[4] = {Load(top + 8 * size_t(x)), Load(top + 8 * size_t(x) + 4),
+                                       Load(bottom + 8 * size_t(x)), Load(bottom + 8 * size_t(x) + 4)};
+            const uint32_t pixel = FilterBlock(block, alphaWeights, t);
+            std::memcpy(out + 4 * size_t(x), &pixel, 4);
+        }
+    }
+}
+
+} // namespace
+
+uint16_t DecodeSrgb16(uint8_t value)
+{
+    return Tables().decode[value];
+}
+
+uint8_t EncodeSrgb16(uint16_t linear)
+{
+    return Tables().encode[linear];
+}
+
+void BoxFilterLevel(const uint8_t* source, unsigned sourceWidth, uint8_t* dest, unsigned width,
+                    unsigned height, bool alphaWeights)
+{
+    Tables();  // built once, before any thread needs them
+    if (uint64_t(width) * height < kPixelsForTwoThreads || height < 2) {
+        FilterRows(source, sourceWidth, dest, width, 0, height, alphaWeights);
+        return;
+    }
+    const unsigned half = height / 2;
+    std::thread second;
+    try {
+        second = std::thread(FilterRows, source, sourceWidth, dest, width, half, height, alphaWeights);
+    } catch (const std::system_error&) {
+        FilterRows(source, sourceWidth, dest, width, 0, height, alphaWeights);  // no thread to be had
+        return;
+    }
+    FilterRows(source, sourceWidth, dest, width, 0, half, alphaWeights);
+    second.join();
+}
