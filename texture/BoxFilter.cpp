@@ -13,6 +13,9 @@ constexpr uint64_t kPixelsForTwoThreads = 1u << 16;
 struct SrgbTables {
     uint16_t decode[256];
     uint8_t encode[65536];
+    // ceil(2^32 / d) for an alpha sum d: division by multiplication. The
+    // quotient may come out 1/65535 high, far below one 8-bit step.
+    uint64_t reciprocal[4 * 255 + 1];
 
     SrgbTables()
     {
@@ -21,6 +24,9 @@ struct SrgbTables {
             const double linear = v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
             decode[c] = uint16_t(std::lround(linear * 65535));
         }
+        reciprocal[0] = 0;
+        for (uint64_t d = 1; d <= 4 * 255; ++d)
+            reciprocal[d] = ((uint64_t(1) << 32) + d - 1) / d;
         for (int i = 0; i < 65536; ++i) {
             const double linear = i / 65535.0;
             const double v = linear <= 0.0031308 ? linear * 12.92 : 1.055 * std::pow(linear, 1 / 2.4) - 0.055;
@@ -59,11 +65,12 @@ uint32_t FilterBlock(const uint32_t p[4], bool alphaWeights, const SrgbTables& t
         }
         return out;
     }
+    const uint64_t reciprocal = t.reciprocal[sumA];
     for (int shift = 0; shift < 24; shift += 8) {
         uint32_t s = 0;
         for (int i = 0; i < 4; ++i)
             s += uint32_t(t.decode[p[i] >> shift & 0xFF]) * a[i];
-        out |= uint32_t(t.encode[(s + sumA / 2) / sumA]) << shift;
+        out |= uint32_t(t.encode[(uint64_t(s + sumA / 2) * reciprocal) >> 32]) << shift;
     }
     return out;
 }

@@ -43,6 +43,9 @@ const char* PngStatusMessage(PngStatus status);
 struct PngPalette {
     PaletteColours colours{};  // entries past `count` are black
     unsigned count = 0;
+
+    // Chain files share one palette when their palettes compare equal.
+    bool operator==(const PngPalette& other) const { return count == other.count && colours == other.colours; }
 };
 
 class PngDecoder {
