@@ -94,10 +94,9 @@ TEST(DepthConversion, FewColoursMapExactlyInOrderOfFirstAppearance)
     const T3D_TEXTURE& r = holder.record();
     EXPECT_EQ(r.depth, 8);
     EXPECT_EQ(r.redMask | r.greenMask | r.blueMask | r.alphaMask, 0u);
-    EXPECT_EQ(PaletteColour(r, 0), (Rgb{0x70, 0x80, 0x90}));
-    EXPECT_EQ(PaletteColour(r, 1), (Rgb{0x10, 0x20, 0x30}));
-    EXPECT_EQ(PaletteColour(r, 2), (Rgb{0x40, 0x50, 0x60}));
-    EXPECT_EQ(PaletteColour(r, 3), (Rgb{0xA0, 0xB0, 0xC0}));
+    const Rgb order[] = {{0x70, 0x80, 0x90}, {0x10, 0x20, 0x30}, {0x40, 0x50, 0x60}, {0xA0, 0xB0, 0xC0}};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(PaletteColour(r, i), order[i]) << i;
     EXPECT_EQ(r.levels[0][0], 0);
     EXPECT_EQ(r.levels[0][5], 1);
     EXPECT_EQ(r.levels[0][15], 2);
@@ -131,16 +130,13 @@ TEST(DepthConversion, PaletteChainKeepsItsPaletteAndIndices)
 
 TEST(DepthConversion, ManyColoursAreQuantisedToOnePaletteForAllLevels)
 {
-    TextureRecord holder;
-    MakeChain(holder, 64, 5, [](int level, size_t i) {
+    auto colour = [](int level, size_t i) {
         return 0xFF000000u | uint32_t(i * 4 % 256) << 16 | uint32_t(i / 16 % 256) << 8 | uint32_t(level * 40);
-    });
-    const std::vector<uint32_t> before = ExpandLevelToArgb(holder.record(), 1);
+    };
     for (bool dither : {true, false}) {
         TextureRecord copy;
-        MakeChain(copy, 64, 5, [](int level, size_t i) {
-            return 0xFF000000u | uint32_t(i * 4 % 256) << 16 | uint32_t(i / 16 % 256) << 8 | uint32_t(level * 40);
-        });
+        MakeChain(copy, 64, 5, colour);
+        const std::vector<uint32_t> before = ExpandLevelToArgb(copy.record(), 1);
         RecordingReport report;
         ASSERT_TRUE(ConvertRgbaChain(copy, {8, false, dither}, "q.png", report));
         const std::vector<uint32_t> after = ExpandLevelToArgb(copy.record(), 1);
