@@ -12,11 +12,6 @@
 
 #include <cstdint>
 
-// Linear light of an 8-bit sRGB value, in units of 1/65535.
-uint16_t DecodeSrgb16(uint8_t value);
-// The 8-bit sRGB value nearest to a linear light in units of 1/65535.
-uint8_t EncodeSrgb16(uint16_t linear);
-
 // Makes width x height pixels from the source level, whose rows are
 // sourceWidth pixels long. `alphaWeights` false: every pixel weighs the same
 // (a texture without alpha). Large levels are shared between two threads.
