@@ -1,5 +1,7 @@
 #include "texture/DepthConversion.h"
 
+#include "texture/PixelExpansion.h"
+
 #include <libimagequant.h>
 
 #include <cstdio>
@@ -185,14 +187,6 @@ bool Quantise(const T3D_TEXTURE& in, T3D_TEXTURE& out, bool dither)
 }
 
 } // namespace
-
-uint16_t PackPixel16(uint32_t argb, bool green565)
-{
-    const unsigned r = argb >> 16 & 0xFF, g = argb >> 8 & 0xFF, b = argb & 0xFF;
-    if (green565)
-        return uint16_t(NarrowChannel(r, 5) << 11 | NarrowChannel(g, 6) << 5 | NarrowChannel(b, 5));
-    return uint16_t(NarrowChannel(r, 5) << 10 | NarrowChannel(g, 5) << 5 | NarrowChannel(b, 5));
-}
 
 bool ConvertRgbaChain(TextureRecord& holder, const DepthOptions& options, const std::string& name,
                       TextureReport& report, const KeptPalette* kept)

@@ -41,13 +41,3 @@ constexpr const char* kNoMemoryToConvert = "Not enough memory to convert %s";
 // warnings (kWarningCaption) and errors (kErrorCaption) go to `report`.
 bool ConvertRgbaChain(TextureRecord& holder, const DepthOptions& options, const std::string& name,
                       TextureReport& report, const KeptPalette* kept = nullptr);
-
-// One 8-bit channel value to `bits` bits, rounded: round(c * (2^bits - 1) / 255).
-inline unsigned NarrowChannel(unsigned value, unsigned bits)
-{
-    const unsigned top = (1u << bits) - 1;
-    return (value * top + 127) / 255;
-}
-
-// An 0xAARRGGBB pixel as 5-5-5 or 5-6-5.
-uint16_t PackPixel16(uint32_t argb, bool green565);

@@ -1,7 +1,6 @@
 #include "texture/MipGeneration.h"
 
 #include "texture/BoxFilter.h"
-#include "texture/DepthConversion.h"
 #include "texture/PaletteMatch.h"
 #include "texture/PixelExpansion.h"
 

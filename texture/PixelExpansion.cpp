@@ -106,6 +106,14 @@ uint8_t WidenChannel(uint32_t value, unsigned bits)
     return uint8_t(repeated >> (filled - 8));
 }
 
+uint16_t PackPixel16(uint32_t argb, bool green565)
+{
+    const unsigned r = argb >> 16 & 0xFF, g = argb >> 8 & 0xFF, b = argb & 0xFF;
+    if (green565)
+        return uint16_t(NarrowChannel(r, 5) << 11 | NarrowChannel(g, 6) << 5 | NarrowChannel(b, 5));
+    return uint16_t(NarrowChannel(r, 5) << 10 | NarrowChannel(g, 5) << 5 | NarrowChannel(b, 5));
+}
+
 std::vector<uint32_t> ExpandLevelToArgb(const T3D_TEXTURE& record, int level)
 {
     if (level < 0 || level >= record.levelCount || level >= kMaxTextureLevels || !record.levels[level])

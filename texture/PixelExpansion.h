@@ -14,6 +14,18 @@
 // bits from the top.
 uint8_t WidenChannel(uint32_t value, unsigned bits);
 
+// The other way: an 8-bit channel value to `bits` bits, rounded:
+// round(c * (2^bits - 1) / 255). Widening the result gives back what the
+// preview shows for it.
+inline unsigned NarrowChannel(unsigned value, unsigned bits)
+{
+    const unsigned top = (1u << bits) - 1;
+    return (value * top + 127) / 255;
+}
+
+// An 0xAARRGGBB pixel as 5-5-5 (bit 15 zero) or 5-6-5, each channel narrowed.
+uint16_t PackPixel16(uint32_t argb, bool green565);
+
 // Expands runs of a record's pixels; tables are built once, at construction.
 class PixelExpander {
 public:
