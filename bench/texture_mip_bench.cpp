@@ -1,5 +1,6 @@
 // Generating levels 1 to 7 of a 4096 x 4096 record, beside its limit: memcpy
-// of the same output bytes into buffers allocated the same way.
+// of the same output bytes into buffers allocated the same way. Point
+// sampling (box 0) and the box filter (box 1).
 #include "texture_bench_support.h"
 
 #include "texture/MipGeneration.h"
@@ -16,9 +17,12 @@ void MipGenerate(benchmark::State& state)
 {
     TextureRecord holder;
     MakeBenchRecord(holder, kSide, int(state.range(0)));
+    if (state.range(0) == 32)
+        SetStandardMasks(holder.record(), 32);  // alpha weights for the box filter
+    const MipFilter filter = state.range(1) ? MipFilter::box : MipFilter::point;
     for (auto _ : state) {
         holder.record().levelCount = 1;  // the next call replaces levels 1 to 7
-        if (!GenerateMipLevels(holder) || holder.record().levelCount != 8)
+        if (!GenerateMipLevels(holder, filter) || holder.record().levelCount != 8)
             state.SkipWithError("generation failed");
     }
 }
@@ -40,5 +44,5 @@ void MipGenerateLimit(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(MipGenerate)->ArgName("depth")->Arg(8)->Arg(32)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(MipGenerate)->ArgNames({"depth", "box"})->Args({8, 0})->Args({32, 0})->Args({32, 1})->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(MipGenerateLimit)->ArgName("depth")->Arg(8)->Arg(32)->UseRealTime()->Unit(benchmark::kMillisecond);

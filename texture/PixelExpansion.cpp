@@ -63,28 +63,6 @@ bool HasByteMasks(const T3D_TEXTURE& record)
            record.blueMask == kMask8888Blue;
 }
 
-void ExpandPalette(const T3D_TEXTURE& record, const uint8_t* in, uint32_t* out, size_t count)
-{
-    uint32_t table[kPaletteEntries];
-    for (int i = 0; i < kPaletteEntries; ++i) {
-        const uint8_t* entry = record.palette[i];
-        table[i] = kOpaque | uint32_t(entry[2]) << 16 | uint32_t(entry[1]) << 8 | entry[0];
-    }
-    for (size_t i = 0; i < count; ++i)
-        out[i] = table[in[i]];
-}
-
-// Every 16-bit value looked up once in a table of all 65536.
-void Expand16(const T3D_TEXTURE& record, const uint8_t* in, uint32_t* out, size_t count)
-{
-    const MaskedPixel convert(record);
-    std::vector<uint32_t> table(1u << 16);
-    for (uint32_t v = 0; v < table.size(); ++v)
-        table[v] = convert(v);
-    for (size_t i = 0; i < count; ++i)
-        out[i] = table[in[2 * i] | in[2 * i + 1] << 8];
-}
-
 void Expand24(const T3D_TEXTURE& record, const uint8_t* in, uint32_t* out, size_t count)
 {
     if (HasByteMasks(record)) {
@@ -128,22 +106,57 @@ uint8_t WidenChannel(uint32_t value, unsigned bits)
     return uint8_t(repeated >> (filled - 8));
 }
 
+uint16_t PackPixel16(uint32_t argb, bool green565)
+{
+    const unsigned r = argb >> 16 & 0xFF, g = argb >> 8 & 0xFF, b = argb & 0xFF;
+    if (green565)
+        return uint16_t(NarrowChannel(r, 5) << 11 | NarrowChannel(g, 6) << 5 | NarrowChannel(b, 5));
+    return uint16_t(NarrowChannel(r, 5) << 10 | NarrowChannel(g, 5) << 5 | NarrowChannel(b, 5));
+}
+
 std::vector<uint32_t> ExpandLevelToArgb(const T3D_TEXTURE& record, int level)
 {
     if (level < 0 || level >= record.levelCount || level >= kMaxTextureLevels || !record.levels[level])
         return {};
     const size_t count = size_t(LevelWidth(record, level)) * LevelHeight(record, level);
-    if (count == 0)
+    if (count == 0 || BytesPerPixel(record.depth) == 0)
         return {};
 
     std::vector<uint32_t> out(count);
-    const uint8_t* in = record.levels[level];
-    switch (record.depth) {
-    case 8: ExpandPalette(record, in, out.data(), count); break;
-    case 16: Expand16(record, in, out.data(), count); break;
-    case 24: Expand24(record, in, out.data(), count); break;
-    case 32: Expand32(record, in, out.data(), count); break;
-    default: return {};
-    }
+    PixelExpander(record).expand(record.levels[level], out.data(), count);
     return out;
+}
+
+PixelExpander::PixelExpander(const T3D_TEXTURE& record) : record_(record)
+{
+    if (record.depth == 8) {
+        table_.resize(kPaletteEntries);
+        for (int i = 0; i < kPaletteEntries; ++i) {
+            const uint8_t* entry = record.palette[i];
+            table_[size_t(i)] = kOpaque | uint32_t(entry[2]) << 16 | uint32_t(entry[1]) << 8 | entry[0];
+        }
+    } else if (record.depth == 16) {
+        // Every 16-bit value looked up once in a table of all 65536.
+        const MaskedPixel convert(record);
+        table_.resize(size_t(1) << 16);
+        for (uint32_t v = 0; v < table_.size(); ++v)
+            table_[v] = convert(v);
+    }
+}
+
+void PixelExpander::expand(const uint8_t* in, uint32_t* out, size_t count) const
+{
+    switch (record_.depth) {
+    case 8:
+        for (size_t i = 0; i < count; ++i)
+            out[i] = table_[in[i]];
+        break;
+    case 16:
+        for (size_t i = 0; i < count; ++i)
+            out[i] = table_[in[2 * i] | in[2 * i + 1] << 8];
+        break;
+    case 24: Expand24(record_, in, out, count); break;
+    case 32: Expand32(record_, in, out, count); break;
+    default: break;
+    }
 }

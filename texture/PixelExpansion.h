@@ -14,6 +14,31 @@
 // bits from the top.
 uint8_t WidenChannel(uint32_t value, unsigned bits);
 
+// The other way: an 8-bit channel value to `bits` bits, rounded:
+// round(c * (2^bits - 1) / 255). Widening the result gives back what the
+// preview shows for it.
+inline unsigned NarrowChannel(unsigned value, unsigned bits)
+{
+    const unsigned top = (1u << bits) - 1;
+    return (value * top + 127) / 255;
+}
+
+// An 0xAARRGGBB pixel as 5-5-5 (bit 15 zero) or 5-6-5, each channel narrowed.
+uint16_t PackPixel16(uint32_t argb, bool green565);
+
+// Expands runs of a record's pixels; tables are built once, at construction.
+class PixelExpander {
+public:
+    explicit PixelExpander(const T3D_TEXTURE& record);
+    // `count` pixels of the record's depth from `in` to `out`. The record must
+    // outlive the expander.
+    void expand(const uint8_t* in, uint32_t* out, size_t count) const;
+
+private:
+    const T3D_TEXTURE& record_;
+    std::vector<uint32_t> table_;  // depth 8: the palette; depth 16: all 65536 values
+};
+
 // (width >> L) x (height >> L) pixels 0xAARRGGBB, rows top to bottom; empty
 // when the level does not exist or holds no pixels.
 std::vector<uint32_t> ExpandLevelToArgb(const T3D_TEXTURE& record, int level);

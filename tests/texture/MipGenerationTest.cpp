@@ -1,8 +1,14 @@
+#include "texture/BoxFilter.h"
 #include "texture/MipGeneration.h"
+#include "texture/PaletteMatch.h"
+#include "texture/PixelExpansion.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cmath>
 #include <cstring>
+#include <vector>
 
 TEST(MipGeneration, CountsLevelsBySmallerSide)
 {
@@ -81,4 +87,123 @@ TEST(MipGeneration, LeavesEnoughLevelsAlone)
     ASSERT_TRUE(GenerateMipLevels(empty));
     EXPECT_EQ(empty.record().levelCount, 0);
     EXPECT_EQ(empty.record().levels[1], nullptr);
+}
+
+namespace {
+
+// One 2 x 2 block of 0xAARRGGBB pixels (top left, top right, bottom left,
+// bottom right) through the box filter.
+uint32_t BoxOf(std::array<uint32_t, 4> block, bool alphaWeights = true)
+{
+    uint32_t out = 0;
+    BoxFilterLevel(reinterpret_cast<const uint8_t*>(block.data()), 2, reinterpret_cast<uint8_t*>(&out), 1, 1,
+                   alphaWeights);
+    return out;
+}
+
+double Decode(unsigned c)
+{
+    const double v = c / 255.0;
+    return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+}
+
+double Encode255(double linear)
+{
+    return 255 * (linear <= 0.0031308 ? linear * 12.92 : 1.055 * std::pow(linear, 1 / 2.4) - 0.055);
+}
+
+} // namespace
+
+TEST(BoxFilter, MatchesHandWorkedBlocks)
+{
+    struct Case {
+        const char* what;
+        std::array<uint32_t, 4> block;
+        bool alphaWeights;
+        uint32_t red, alpha;  // worked out by hand
+    };
+    const Case cases[] = {
+        // Half the light of full red: 255 * enc(0.5) = 187.5, so 187 or 188.
+        {"opaque mix", {0xFF000000, 0xFFFF0000, 0xFF000000, 0xFFFF0000}, true, 188, 255},
+        // Only the opaque red pixel has weight; alpha (255 + 2) >> 2.
+        {"alpha weights", {0x00000000, 0xFFFF0000, 0x00000000, 0x00000000}, true, 255, 64},
+        {"alpha sum 0", {0x00000000, 0x00000000, 0x00FF0000, 0x00FF0000}, true, 188, 0},
+        {"no alpha mask", {0x00000000, 0xFFFF0000, 0x00000000, 0x00000000}, false, 137, 64},
+        {"weights 255 and 85", {0xFFFF0000, 0x55000000, 0x00000000, 0x00000000}, true, 225, 85},
+    };
+    // no alpha mask: 255 * enc(0.25) = 137.0; weights: enc(255 / 340) = 225.4.
+    for (const Case& c : cases) {
+        const uint32_t out = BoxOf(c.block, c.alphaWeights);
+        EXPECT_NEAR(double(out >> 16 & 0xFF), double(c.red), 1.0) << c.what;
+        EXPECT_EQ(out >> 24, c.alpha) << c.what;
+        EXPECT_EQ(out & 0xFFFF, 0u) << c.what;
+    }
+
+    // Random blocks against the exact formula: never more than 1 apart.
+    uint32_t state = 99;
+    for (int n = 0; n < 20000; ++n) {
+        std::array<uint32_t, 4> block;
+        for (uint32_t& p : block) {
+            state = state * 1664525u + 1013904223u;
+            p = state;
+        }
+        const uint32_t out = BoxOf(block);
+        double weight = 0;
+        for (uint32_t p : block)
+            weight += p >> 24;
+        for (int shift : {0, 8, 16}) {
+            double sum = 0;
+            for (uint32_t p : block)
+                sum += Decode(p >> shift & 0xFF) * (weight == 0 ? 1 : p >> 24);
+            const double exact = std::round(Encode255(sum / (weight == 0 ? 4 : weight)));
+            ASSERT_LE(std::abs(double(out >> shift & 0xFF) - exact), 1.0) << n << " " << shift;
+        }
+    }
+}
+
+TEST(BoxFilter, EveryDepthFiltersWhatThePreviewShowsAndOddEdgesAreUnused)
+{
+    // 11 x 8 (a generated level of 5 x 4): black and white in a
+    // checkerboard, and a last column of white that the filter must not reach.
+    for (int depth : {8, 16, 24, 32}) {
+        TextureRecord holder;
+        T3D_TEXTURE& r = holder.record();
+        r.width = 11;
+        r.height = 8;
+        r.depth = uint16_t(depth);
+        r.levelCount = 1;
+        SetStandardMasks(r, unsigned(depth));
+        SetPaletteColour(r, 1, {255, 255, 255});
+        SetPaletteColour(r, 2, {190, 190, 190});
+        const unsigned bpp = BytesPerPixel(unsigned(depth));
+        uint8_t* top = holder.allocateLevel(0, LevelByteCount(r, 0));
+        for (unsigned y = 0; y < 8; ++y) {
+            for (unsigned x = 0; x < 11; ++x) {
+                const bool white = x == 10 || (x + y) % 2 == 1;
+                uint8_t* p = top + (y * 11 + x) * bpp;
+                std::memset(p, white ? 0xFF : 0, bpp);
+                if (depth == 8)
+                    *p = white ? 1 : 0;
+                if (depth == 16)
+                    p[1] &= 0x7F;  // bit 15 stays zero
+                if (depth == 32)
+                    p[3] = 0xFF;   // opaque black
+            }
+        }
+        ASSERT_TRUE(GenerateMipLevels(holder, MipFilter::box));
+        ASSERT_EQ(r.levelCount, 2);
+        const std::vector<uint32_t> out = ExpandLevelToArgb(r, 1);
+        // Half light: 188, or 23 of 31 at 16 bits (widened 189), or the
+        // palette's nearest grey (190).
+        const uint32_t grey = depth == 8 ? 190 : depth == 16 ? 189 : 188;
+        for (uint32_t p : out) {
+            for (int shift : {0, 8, 16})
+                EXPECT_NEAR(double(p >> shift & 0xFF), double(grey), depth == 16 ? 8.0 : 1.0) << depth;
+        }
+        if (depth == 8) {
+            EXPECT_EQ(r.levels[1][0], 2);
+        } else if (depth == 16) {
+            EXPECT_EQ(r.levels[1][0] | r.levels[1][1] << 8, 23 << 10 | 23 << 5 | 23);
+        }
+    }
 }

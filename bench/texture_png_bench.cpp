@@ -1,0 +1,188 @@
+// PNG in and 8-bit conversion, each beside its limit in the same run.
+// Decoding: a 4096 x 4096 RGBA PNG of photograph-like pixels (smooth shading
+// with grain, not flat colour) into a texture record, beside libspng's own
+// decode to RGBA8 into a fresh buffer, with stb_image and QImage on the same
+// bytes. Conversion: a 2048 x 2048 chain (level 0 and its generated levels)
+// to 8 bits, beside libimagequant quantising and remapping level 0 alone.
+#include "texture/DepthConversion.h"
+#include "texture/MipGeneration.h"
+#include "texture/PngDecoder.h"
+#include "texture/PngEncoder.h"
+#include "texture_bench_support.h"
+
+#include <QImage>
+#include <benchmark/benchmark.h>
+#include <libimagequant.h>
+#include <spng.h>
+#include <stb_image.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// A record of side x side 32-bit pixels that compress as a photograph does:
+// soft gradients and waves, plus a little grain.
+void MakePhotoRecord(TextureRecord& holder, unsigned side)
+{
+    holder.clear();
+    T3D_TEXTURE& r = holder.record();
+    r.width = r.height = uint16_t(side);
+    r.depth = 32;
+    r.levelCount = 1;
+    SetStandardMasks(r, 32);
+    uint8_t* p = holder.allocateLevel(0, LevelByteCount(r, 0));
+    uint32_t state = 2024;
+    for (unsigned y = 0; y < side; ++y) {
+        for (unsigned x = 0; x < side; ++x, p += 4) {
+            state = state * 1664525u + 1013904223u;
+            const int grain = int(state >> 29) - 4;
+            const double u = x * 6.283 / side, v = y * 6.283 / side;
+            p[0] = uint8_t(std::clamp(int(128 + 90 * std::sin(3 * u + v)) + grain, 0, 255));
+            p[1] = uint8_t(std::clamp(int(128 + 90 * std::cos(2 * v - u)) + grain, 0, 255));
+            p[2] = uint8_t(std::clamp(int(x * 255 / side + grain), 0, 255));
+            p[3] = uint8_t(std::clamp(int(200 + 55 * std::sin(u * v)), 0, 255));
+        }
+    }
+}
+
+const std::vector<uint8_t>& PhotoPng(unsigned side)
+{
+    static std::vector<uint8_t> png[2];
+    std::vector<uint8_t>& bytes = png[side == 4096 ? 0 : 1];
+    if (bytes.empty()) {
+        TextureRecord holder;
+        MakePhotoRecord(holder, side);
+        EncodePngLevel(holder.record(), 0, [&](const void* data, size_t size) {
+            bytes.insert(bytes.end(), static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size);
+            return true;
+        });
+    }
+    return bytes;
+}
+
+void PngDecodeToRecord(benchmark::State& state)
+{
+    const std::vector<uint8_t>& png = PhotoPng(4096);
+    for (auto _ : state) {
+        TextureRecord holder;
+        PngDecoder decoder(png.data(), png.size());
+        T3D_TEXTURE& r = holder.record();
+        r.width = uint16_t(decoder.width());
+        r.height = uint16_t(decoder.height());
+        r.depth = 32;
+        r.levelCount = 1;
+        uint8_t* level = holder.allocateLevel(0, LevelByteCount(r, 0));
+        if (!level || decoder.decode(level) != PngStatus::ok)
+            state.SkipWithError("decode failed");
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * 4096 * 4096 * 4);
+}
+
+// The limit: libspng's own decode to RGBA8 into a fresh buffer.
+void PngDecodeLimit(benchmark::State& state)
+{
+    const std::vector<uint8_t>& png = PhotoPng(4096);
+    for (auto _ : state) {
+        spng_ctx* ctx = spng_ctx_new(0);
+        spng_set_png_buffer(ctx, png.data(), png.size());
+        size_t size = 0;
+        spng_decoded_image_size(ctx, SPNG_FMT_RGBA8, &size);
+        void* out = std::malloc(size);
+        if (spng_decode_image(ctx, out, size, SPNG_FMT_RGBA8, SPNG_DECODE_TRNS) != 0)
+            state.SkipWithError("decode failed");
+        benchmark::DoNotOptimize(out);
+        std::free(out);
+        spng_ctx_free(ctx);
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * 4096 * 4096 * 4);
+}
+
+void StbLoadPng(benchmark::State& state)
+{
+    const std::vector<uint8_t>& png = PhotoPng(4096);
+    for (auto _ : state) {
+        int w = 0, h = 0, n = 0;
+        stbi_uc* out = stbi_load_from_memory(png.data(), int(png.size()), &w, &h, &n, 4);
+        if (!out)
+            state.SkipWithError("decode failed");
+        stbi_image_free(out);
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * 4096 * 4096 * 4);
+}
+
+void QImageLoadPng(benchmark::State& state)
+{
+    const std::vector<uint8_t>& png = PhotoPng(4096);
+    for (auto _ : state) {
+        const QImage image = QImage::fromData(png.data(), int(png.size()), "PNG");
+        if (image.isNull())
+            state.SkipWithError("decode failed");
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * 4096 * 4096 * 4);
+}
+
+// The 2048 x 2048 PNG read into a record with its generated levels.
+void ReadChain2048(TextureRecord& holder)
+{
+    const std::vector<uint8_t>& png = PhotoPng(2048);
+    PngDecoder decoder(png.data(), png.size());
+    holder.clear();
+    T3D_TEXTURE& r = holder.record();
+    r.width = r.height = 2048;
+    r.depth = 32;
+    r.levelCount = 1;
+    SetStandardMasks(r, 32);
+    decoder.decode(holder.allocateLevel(0, LevelByteCount(r, 0)));
+    GenerateMipLevels(holder);
+}
+
+void ConvertTo8Bit(benchmark::State& state)
+{
+    SilentReport report;
+    for (auto _ : state) {
+        state.PauseTiming();
+        TextureRecord holder;
+        ReadChain2048(holder);
+        state.ResumeTiming();
+        if (!ConvertRgbaChain(holder, {8, false, true}, "bench.png", report))
+            state.SkipWithError("conversion failed");
+    }
+}
+
+// The limit: libimagequant on level 0 alone (made opaque), quantised and
+// remapped, dithered.
+void ConvertTo8BitLimit(benchmark::State& state)
+{
+    const std::vector<uint8_t>& png = PhotoPng(2048);
+    spng_ctx* ctx = spng_ctx_new(0);
+    spng_set_png_buffer(ctx, png.data(), png.size());
+    std::vector<uint8_t> rgba(2048 * 2048 * 4), indices(2048 * 2048);
+    spng_decode_image(ctx, rgba.data(), rgba.size(), SPNG_FMT_RGBA8, 0);
+    spng_ctx_free(ctx);
+    for (size_t i = 3; i < rgba.size(); i += 4)
+        rgba[i] = 255;  // an 8-bit texture keeps no alpha: ours quantises opaque pixels too
+    for (auto _ : state) {
+        liq_attr* attr = liq_attr_create();
+        liq_image* image = liq_image_create_rgba(attr, rgba.data(), 2048, 2048, 0);
+        liq_result* result = nullptr;
+        if (liq_image_quantize(image, attr, &result) != LIQ_OK)
+            state.SkipWithError("quantise failed");
+        liq_set_dithering_level(result, 1.0f);
+        liq_write_remapped_image(result, image, indices.data(), indices.size());
+        liq_result_destroy(result);
+        liq_image_destroy(image);
+        liq_attr_destroy(attr);
+    }
+}
+
+} // namespace
+
+BENCHMARK(PngDecodeToRecord)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(PngDecodeLimit)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(StbLoadPng)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(QImageLoadPng)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(ConvertTo8Bit)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(ConvertTo8BitLimit)->UseRealTime()->Unit(benchmark::kMillisecond);

@@ -1,0 +1,84 @@
+#include "PngTestBytes.h"
+
+#include <spng.h>
+#include <zlib.h>
+
+#include <cstdlib>
+
+namespace {
+
+unsigned Channels(uint8_t colourType)
+{
+    switch (colourType) {
+    case 2: return 3;
+    case 4: return 2;
+    case 6: return 4;
+    default: return 1;
+    }
+}
+
+void PutBigEndian(uint8_t* at, uint32_t value)
+{
+    at[0] = uint8_t(value >> 24);
+    at[1] = uint8_t(value >> 16);
+    at[2] = uint8_t(value >> 8);
+    at[3] = uint8_t(value);
+}
+
+} // namespace
+
+size_t PngRowBytes(const PngSpec& spec)
+{
+    return (size_t(spec.width) * Channels(spec.colourType) * spec.bitDepth + 7) / 8;
+}
+
+std::vector<uint8_t> MakePng(const PngSpec& spec)
+{
+    spng_ctx* ctx = spng_ctx_new(SPNG_CTX_ENCODER);
+    spng_set_option(ctx, SPNG_ENCODE_TO_BUFFER, 1);
+    spng_ihdr ihdr = {};
+    ihdr.width = spec.width;
+    ihdr.height = spec.height;
+    ihdr.bit_depth = spec.bitDepth;
+    ihdr.color_type = spec.colourType;
+    ihdr.interlace_method = spec.interlaced ? SPNG_INTERLACE_ADAM7 : SPNG_INTERLACE_NONE;
+    spng_set_ihdr(ctx, &ihdr);
+    if (!spec.palette.empty()) {
+        spng_plte plte = {};
+        plte.n_entries = uint32_t(spec.palette.size());
+        for (size_t i = 0; i < spec.palette.size(); ++i)
+            plte.entries[i] = {spec.palette[i].red, spec.palette[i].green, spec.palette[i].blue, 0};
+        spng_set_plte(ctx, &plte);
+    }
+    if (!spec.paletteAlpha.empty() || spec.colourKey) {
+        spng_trns trns = {};
+        trns.gray = spec.keyGrey;
+        trns.red = spec.keyRed;
+        trns.green = spec.keyGreen;
+        trns.blue = spec.keyBlue;
+        trns.n_type3_entries = uint32_t(spec.paletteAlpha.size());
+        for (size_t i = 0; i < spec.paletteAlpha.size(); ++i)
+            trns.type3_alpha[i] = spec.paletteAlpha[i];
+        spng_set_trns(ctx, &trns);
+    }
+    std::vector<uint8_t> png;
+    if (spng_encode_image(ctx, spec.rows.data(), spec.rows.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE) == 0) {
+        size_t size = 0;
+        int error = 0;
+        uint8_t* bytes = static_cast<uint8_t*>(spng_get_png_buffer(ctx, &size, &error));
+        if (bytes)
+            png.assign(bytes, bytes + size);
+        std::free(bytes);
+    }
+    spng_ctx_free(ctx);
+    return png;
+}
+
+void PatchPngSize(std::vector<uint8_t>& png, uint32_t width, uint32_t height)
+{
+    // Signature (8), IHDR length and type (8), then width and height; the CRC
+    // covers type and data (17 bytes) and follows them.
+    PutBigEndian(png.data() + 16, width);
+    PutBigEndian(png.data() + 20, height);
+    PutBigEndian(png.data() + 29, uint32_t(crc32(0, png.data() + 12, 17)));
+}

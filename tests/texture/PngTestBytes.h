@@ -1,0 +1,29 @@
+// PNG files built in memory with libspng's encoder, so a test shows what it
+// feeds in.
+#pragma once
+
+#include "texture/PaletteMatch.h"
+
+#include <cstdint>
+#include <vector>
+
+struct PngSpec {
+    uint32_t width = 0, height = 0;
+    uint8_t colourType = 0;  // 0 grey, 2 RGB, 3 palette, 4 grey+alpha, 6 RGBA
+    uint8_t bitDepth = 8;
+    bool interlaced = false;
+    // Rows in PNG's own layout: packed below 8 bits, 16-bit samples in host order.
+    std::vector<uint8_t> rows;
+    std::vector<Rgb> palette;
+    std::vector<uint8_t> paletteAlpha;  // tRNS of a palette image
+    bool colourKey = false;             // tRNS of grey or RGB: the colour below is transparent
+    uint16_t keyRed = 0, keyGreen = 0, keyBlue = 0, keyGrey = 0;
+};
+
+std::vector<uint8_t> MakePng(const PngSpec& spec);
+
+// Bytes of one PNG row of `spec` (packed to the bit depth).
+size_t PngRowBytes(const PngSpec& spec);
+
+// Sets the IHDR's width and height and mends its CRC.
+void PatchPngSize(std::vector<uint8_t>& png, uint32_t width, uint32_t height);
