@@ -45,7 +45,8 @@ std::string GreyFile(unsigned width, unsigned height, int value)
 std::string Filled(const char* text, const std::string& path)
 {
     std::string s = text;
-    return s.replace(s.find("%s"), 2, path);
+    const size_t at = s.find("%s");
+    return at == std::string::npos ? s : s.replace(at, 2, path);
 }
 
 } // namespace
@@ -87,66 +88,88 @@ TEST(TgaTextureReader, EveryStorageOfTheSamePictureReadsTheSame)
     const std::string A = Bytes({1, 2, 3}), C = Bytes({4, 5, 6}), D = Bytes({7, 8, 9}), E = Bytes({10, 11, 12}),
                       F = Bytes({13, 14, 15});
     const std::string top = A + A + C, bottom = D + E + F;
+    const std::string pot = C + A + A, mottob = F + E + D;  // the rows right to left
     TgaFields withId = Fields(2, 3, 2, 24), unusedMap = Fields(2, 3, 2, 24);
     withId.idLength = 5;
     unusedMap.colourMapType = 1;
     unusedMap.colourMapLength = 2;
     unusedMap.colourMapEntryBits = 16;
-    const std::string files[] = {
-        TgaHeaderBytes(Fields(2, 3, 2, 24)) + bottom + top,
-        TgaHeaderBytes(Fields(2, 3, 2, 24, 0x20)) + top + bottom,
-        TgaHeaderBytes(withId) + "12345" + bottom + top,
-        TgaHeaderBytes(unusedMap) + Bytes({0xEE, 0xEE, 0xEE, 0xEE}) + bottom + top,
+    const char* noWarning = nullptr;
+    const std::pair<std::string, const char*> files[] = {
+        {TgaHeaderBytes(Fields(2, 3, 2, 24)) + bottom + top, noWarning},
+        {TgaHeaderBytes(Fields(2, 3, 2, 24, 0x20)) + top + bottom, noWarning},
+        {TgaHeaderBytes(Fields(2, 3, 2, 24, 0x10)) + mottob + pot, noWarning},
+        {TgaHeaderBytes(Fields(2, 3, 2, 24, 0x30)) + pot + mottob, noWarning},
+        {TgaHeaderBytes(withId) + "12345" + bottom + top, noWarning},
+        {TgaHeaderBytes(unusedMap) + Bytes({0xEE, 0xEE, 0xEE, 0xEE}) + bottom + top, noWarning},
         // Run-length: raw 3, a run of 2 across the row end, raw 1.
-        TgaHeaderBytes(Fields(10, 3, 2, 24)) + Bytes({0x02}) + bottom + Bytes({0x81}) + A + Bytes({0x00}) + C,
+        {TgaHeaderBytes(Fields(10, 3, 2, 24)) + Bytes({0x02}) + bottom + Bytes({0x81}) + A + Bytes({0x00}) + C,
+         noWarning},
+        {TgaHeaderBytes(Fields(10, 3, 2, 24, 0x30)) + Bytes({0x00}) + C + Bytes({0x81}) + A + Bytes({0x02}) + mottob,
+         noWarning},
         // Top-down run-length, whose last run is longer than the pixels left.
-        TgaHeaderBytes(Fields(10, 3, 2, 24, 0x20)) + Bytes({0x81}) + A + Bytes({0x00}) + C + Bytes({0x01}) + D + E +
-            Bytes({0xFF}) + F,
+        {TgaHeaderBytes(Fields(10, 3, 2, 24, 0x20)) + Bytes({0x81}) + A + Bytes({0x00}) + C + Bytes({0x01}) + D + E +
+             Bytes({0xFF}) + F,
+         "TGA file %s has run-length packets running past the image (cut at its end)"},
     };
     TempDir dir;
-    for (const std::string& file : files) {
-        ASSERT_TRUE(WriteFileBytes(dir.file("pic.tga"), file));
-        const Read read(dir.file("pic.tga"));
+    const std::string path = dir.file("pic.tga");
+    for (const auto& [file, warning] : files) {
+        ASSERT_TRUE(WriteFileBytes(path, file));
+        const Read read(path);
         ASSERT_TRUE(read.ok);
-        EXPECT_TRUE(read.report.messages.empty());
-        EXPECT_EQ(read.level(0), top + bottom);
+        EXPECT_EQ(read.report.texts(), warning ? std::vector<std::string>({Filled(warning, path)})
+                                               : std::vector<std::string>());
+        EXPECT_EQ(read.level(0), top + bottom) << int(uint8_t(file[17]));
     }
 }
 
 TEST(TgaTextureReader, TakesThePaletteFromTheColourMapOrTheGreyRamp)
 {
     struct Map {
-        int entryBits, length;
-        std::string entries;
+        int entryBits, first, length;
+        std::string entries, pixels;  // two pixels
         int entry, blue, green, red;  // one palette entry expected
-        bool warned;
+        bool beyondMap;
     };
     std::string map300;
     for (int i = 0; i < 300; ++i)
         map300 += Bytes({i & 0xFF, 7, 9});
+    const std::string two24 = Bytes({10, 20, 30, 40, 50, 60});
+    // 5-5-5 words, the top (alpha) bit ignored: white, and red 1 green 2 blue 3.
+    const std::string two16 = U16(0x7FFF) + U16(0x8000 | 1 << 10 | 2 << 5 | 3);
     const Map maps[] = {
-        {24, 2, Bytes({10, 20, 30, 40, 50, 60}), 1, 40, 50, 60, false},
-        {24, 2, Bytes({10, 20, 30, 40, 50, 60}), 2, 0, 0, 0, false},  // beyond the map
-        {32, 2, Bytes({1, 2, 3, 99, 4, 5, 6, 99}), 1, 4, 5, 6, false},
-        {24, 300, map300, 255, 255, 7, 9, false},                     // first 256 used
-        {16, 2, Bytes({0xFF, 0x7F, 0xFF, 0x7F}), 0, 0, 0, 0, true},   // refused, read past
-        {15, 2, Bytes({0xFF, 0x7F, 0xFF, 0x7F}), 1, 0, 0, 0, true},
+        {24, 0, 2, two24, Bytes({0, 1}), 1, 40, 50, 60, false},
+        {24, 0, 2, two24, Bytes({0, 1}), 2, 0, 0, 0, false},  // beyond the map
+        {32, 0, 2, Bytes({1, 2, 3, 99, 4, 5, 6, 99}), Bytes({0, 1}), 1, 4, 5, 6, false},
+        {24, 0, 300, map300, Bytes({0, 1}), 255, 255, 7, 9, false},  // first 256 used
+        {16, 0, 2, two16, Bytes({0, 1}), 0, 255, 255, 255, false},
+        {15, 0, 2, two16, Bytes({0, 1}), 1, 24, 16, 8, false},  // 5-bit v widens to v << 3 | v >> 2
+        {24, 3, 2, two24, Bytes({3, 4}), 3, 10, 20, 30, false},  // value 3 is the map's first entry
+        {24, 3, 2, two24, Bytes({3, 4}), 0, 0, 0, 0, false},
+        {24, 3, 2, two24, Bytes({2, 4}), 4, 40, 50, 60, true},
+        {24, 3, 2, two24, Bytes({5, 4}), 4, 40, 50, 60, true},
     };
     TempDir dir;
     const std::string path = dir.file("pal.tga");
     for (const Map& m : maps) {
         TgaFields f = Fields(1, 2, 1, 8);
         f.colourMapType = 1;
+        f.colourMapFirst = uint16_t(m.first);
         f.colourMapLength = uint16_t(m.length);
         f.colourMapEntryBits = uint8_t(m.entryBits);
-        ASSERT_TRUE(WriteFileBytes(path, TgaHeaderBytes(f) + m.entries + Bytes({0, 1})));
+        ASSERT_TRUE(WriteFileBytes(path, TgaHeaderBytes(f) + m.entries + m.pixels));
         const Read read(path);
         ASSERT_TRUE(read.ok);
         const uint8_t* e = read.r().palette[m.entry];
-        EXPECT_EQ(std::vector<int>({e[0], e[1], e[2], e[3]}), std::vector<int>({m.blue, m.green, m.red, 0}));
-        EXPECT_EQ(read.level(0), Bytes({0, 1})) << m.entryBits << " " << m.length;
-        EXPECT_EQ(read.report.texts(), m.warned ? std::vector<std::string>({"Error with TGA palette!"})
-                                                : std::vector<std::string>());
+        EXPECT_EQ(std::vector<int>({e[0], e[1], e[2], e[3]}), std::vector<int>({m.blue, m.green, m.red, 0}))
+            << m.entryBits << " " << m.first << " " << m.length << " entry " << m.entry;
+        EXPECT_EQ(read.level(0), m.pixels);
+        std::vector<ReportedMessage> expected;
+        if (m.beyondMap)
+            expected.push_back(
+                {"Warning", Filled("TGA file %s has colour indices beyond its colour map (shown black)", path)});
+        EXPECT_EQ(read.report.messages, expected);
     }
     ASSERT_TRUE(WriteFileBytes(path, GreyFile(2, 2, 5)));
     const Read grey(path);
@@ -202,7 +225,7 @@ TEST(TgaTextureReader, RefusesDamagedFilesWithAMessageAndNoPixels)
     const char* truncated = "TGA file %s is truncated";
     const char* badSize = "TGA file %s has an unsupported size";
     const char* short_ = "TGA file %s holds fewer pixels than its size";
-    const std::pair<std::string, const char*> cases[] = {
+    std::vector<std::pair<std::string, const char*>> cases = {
         {"", truncated},
         {TgaHeaderBytes(Fields(3, 4, 4, 8)).substr(0, 17), truncated},
         {TgaHeaderBytes(withId) + Repeat(1, 100), truncated},
@@ -217,6 +240,23 @@ TEST(TgaTextureReader, RefusesDamagedFilesWithAMessageAndNoPixels)
         {TgaHeaderBytes(Fields(3, 4, 4, 8)) + Repeat(1, 15), short_},
         {TgaHeaderBytes(mapped) + Repeat(1, 768 + 15), short_},
     };
+    // Kinds of file that are not read, whatever follows the header.
+    auto kind = [&](TgaFields f, const char* message) { cases.push_back({TgaHeaderBytes(f) + Repeat(1, 1024), message}); };
+    for (int type : {0, 4, 8, 32, 33, 255})
+        kind(Fields(type, 4, 4, 24), "TGA file %s has an image type that is not read");
+    for (int depth : {0, 1, 7, 33, 255})
+        kind(Fields(2, 4, 4, depth), "TGA file %s has an unsupported pixel depth");
+    for (auto [type, depth] : {std::pair{3, 16}, {3, 24}, {11, 16}})
+        kind(Fields(type, 4, 4, depth), "TGA file %s holds grey pixels of more than 8 bits");
+    TgaFields indices16 = mapped, emptyMap = mapped, reservedMap = Fields(2, 4, 4, 24), map8 = mapped;
+    indices16.pixelDepth = 16;
+    emptyMap.colourMapLength = 0;
+    reservedMap.colourMapType = 2;
+    map8.colourMapEntryBits = 8;
+    kind(indices16, "TGA file %s holds colour indices of other than 8 bits");
+    kind(emptyMap, "TGA file %s has an empty colour map");
+    kind(reservedMap, "TGA file %s has a reserved colour map type");
+    kind(map8, "Error with TGA palette!");
     TempDir dir;
     const std::string path = dir.file("bad_A.tga");
     for (const auto& [bytes, message] : cases) {
@@ -258,12 +298,14 @@ TEST(TgaTextureReader, EndsTheChainAtAFileThatDoesNotFitItsLevel)
         {TgaHeaderBytes(Fields(2, 8, 8, 24)) + Repeat(7, 8 * 8 * 3), "TGA file %s does not fit its mip level"},
         {TgaHeaderBytes(Fields(2, 16, 16, 32)) + Repeat(7, 16 * 16 * 4), "TGA file %s does not fit its mip level"},
         {TgaHeaderBytes(Fields(2, 16, 16, 24)) + Repeat(7, 16 * 16 * 3 - 1), "TGA file %s holds fewer pixels than its size"},
+        {TgaHeaderBytes(Fields(4, 16, 16, 24)) + Repeat(7, 16 * 16 * 3), "TGA file %s has an image type that is not read"},
     };
     for (const auto& [file, message] : level1) {
         ASSERT_TRUE(WriteFileBytes(dir.file("tile_E1.tga"), file));
         const Read read(dir.file("tile_E.tga"));
         ASSERT_TRUE(read.ok);
-        EXPECT_EQ(read.report.texts(), std::vector<std::string>({Filled(message, dir.file("tile_E1.tga"))}));
+        EXPECT_EQ(read.report.messages,
+                  std::vector<ReportedMessage>({{"Warning", Filled(message, dir.file("tile_E1.tga"))}}));
         // Level 1 is generated instead, at the record's depth: its pixel
         // (1, 0) is level 0's (2, 0), which the file stores in its last row.
         EXPECT_EQ(std::vector<int>({read.r().depth, read.r().levelCount, int(read.r().flags)}),
