@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 #include <stb_image.h>
 
+#include <array>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -330,42 +332,157 @@ TEST(TgaTextureReader, CutsTheNameFieldTo255Characters)
 TEST(TgaTextureReader, AgreesWithAnIndependentDecoder)
 {
     // 5 x 3: pixel (x, y) from the top is blue 40x, green 90y, red 200 - x - y,
-    // alpha 17x; colour-mapped files hold it as entry x + 5y.
-    auto bgra = [](unsigned x, unsigned y) { return Bytes({int(x * 40), int(y * 90), int(200 - x - y), int(17 * x)}); };
-    const TgaFields variants[] = {Fields(2, 5, 3, 24), Fields(2, 5, 3, 32, 8), Fields(10, 5, 3, 24, 0x20),
-                                  Fields(10, 5, 3, 32, 8), Fields(1, 5, 3, 8), Fields(9, 5, 3, 8, 0x20)};
+    // alpha 17x; colour-mapped files hold it as entry x + 5y. At 15 and 16
+    // bits the channels keep their top five bits, which decoders may widen
+    // to 8 bits a step apart.
+    auto colour = [](unsigned x, unsigned y, int bits) {
+        const int blue = int(x * 40), green = int(y * 90), red = int(200 - x - y);
+        if (bits <= 16)
+            return U16(unsigned(red >> 3 << 10 | green >> 3 << 5 | blue >> 3));
+        return Bytes({blue, green, red, int(17 * x)}).substr(0, size_t(bits / 8));
+    };
+    struct Variant {
+        int imageType, depth, descriptor, entryBits;
+    };
+    const Variant variants[] = {{2, 24, 0, 0},    {2, 32, 8, 0},    {10, 24, 0x20, 0}, {10, 32, 8, 0},
+                                {2, 16, 0, 0},    {10, 15, 0x20, 0}, {1, 8, 0, 24},     {9, 8, 0x20, 24},
+                                {1, 8, 0, 32},    {1, 8, 0, 16},    {9, 8, 0, 15}};
     TempDir dir;
     const std::string path = dir.file("oracle.tga");
-    for (TgaFields f : variants) {
-        const bool topDown = f.descriptor & 0x20, mapped = f.pixelDepth == 8;
+    for (const Variant& v : variants) {
+        TgaFields f = Fields(v.imageType, 5, 3, v.depth, v.descriptor);
+        const bool topDown = v.descriptor & 0x20, mapped = v.depth == 8;
         std::string map, pixels;
         if (mapped) {
             f.colourMapType = 1;
             f.colourMapLength = 15;
-            f.colourMapEntryBits = 24;
+            f.colourMapEntryBits = uint8_t(v.entryBits);
             for (unsigned i = 0; i < 15; ++i)
-                map += bgra(i % 5, i / 5).substr(0, 3);
+                map += colour(i % 5, i / 5, v.entryBits);
         }
         for (unsigned row = 0; row < 3; ++row) {
             const unsigned y = topDown ? row : 2 - row;
-            pixels += f.imageType >= 9 ? Bytes({0x04}) : "";  // each row one raw packet
+            pixels += v.imageType >= 9 ? Bytes({0x04}) : "";  // each row one raw packet
             for (unsigned x = 0; x < 5; ++x)
-                pixels += mapped ? Bytes({int(x + 5 * y)}) : bgra(x, y).substr(0, f.pixelDepth / 8);
+                pixels += mapped ? Bytes({int(x + 5 * y)}) : colour(x, y, v.depth);
         }
         ASSERT_TRUE(WriteFileBytes(path, TgaHeaderBytes(f) + map + pixels));
         const Read read(path);
         ASSERT_TRUE(read.ok);
+        EXPECT_TRUE(read.report.messages.empty());
         const std::vector<uint32_t> ours = ExpandLevelToArgb(read.r(), 0);
         int w = 0, h = 0, channels = 0;
         unsigned char* theirs = stbi_load(path.c_str(), &w, &h, &channels, 4);
         ASSERT_NE(theirs, nullptr) << stbi_failure_reason();
         ASSERT_EQ(ours.size(), size_t(w) * h);
+        const int step = (mapped ? v.entryBits : v.depth) <= 16 ? 1 : 0;
         for (size_t i = 0; i < ours.size(); ++i) {
             const unsigned char* p = theirs + 4 * i;
-            const uint32_t alpha = f.pixelDepth == 32 ? p[3] : 255;
-            EXPECT_EQ(ours[i], alpha << 24 | uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2])
-                << int(f.imageType) << "/" << int(f.pixelDepth) << " pixel " << i;
+            const int expected[4] = {v.depth == 32 ? p[3] : 255, p[0], p[1], p[2]};  // alpha, red, green, blue
+            for (int c = 0; c < 4; ++c)
+                EXPECT_NEAR(int(ours[i] >> (24 - 8 * c) & 0xFF), expected[c], step)
+                    << v.imageType << "/" << v.depth << "/" << v.entryBits << " pixel " << i << " channel " << c;
         }
         stbi_image_free(theirs);
+    }
+}
+
+// ImageMagick reads the colour map's first-entry index (stb_image does not).
+TEST(TgaTextureReader, ReadsTheMapsFirstEntryIndexAsImageMagickDoes)
+{
+    TempDir dir;
+    const std::string path = dir.file("first.tga"), theirs = dir.file("first.rgb");
+    TgaFields f = Fields(9, 4, 2, 8, 0x20);
+    f.colourMapType = 1;
+    f.colourMapFirst = 200;
+    f.colourMapLength = 5;
+    f.colourMapEntryBits = 24;
+    const std::string map = Bytes({1, 2, 3, 10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120});
+    // Values 200 .. 204 name entries 0 .. 4: a run of three, then five raw.
+    ASSERT_TRUE(WriteFileBytes(path, TgaHeaderBytes(f) + map + Bytes({0x82, 204, 0x04, 200, 201, 202, 203, 204})));
+    const std::string command = "convert '" + path + "' 'rgb:" + theirs + "' 2>/dev/null";
+    if (std::system(command.c_str()) != 0)
+        GTEST_SKIP() << "ImageMagick's convert is not there";
+    const Read read(path);
+    ASSERT_TRUE(read.ok);
+    EXPECT_TRUE(read.report.messages.empty());
+    std::string ours;
+    for (uint32_t argb : ExpandLevelToArgb(read.r(), 0))
+        ours += Bytes({int(argb >> 16 & 0xFF), int(argb >> 8 & 0xFF), int(argb & 0xFF)});
+    EXPECT_EQ(ours, ReadFileBytes(theirs));
+}
+
+// 8-bit chains whose files carry their own colour maps: level 0 keeps its map
+// and indices; every level shows its file's colours through the one palette.
+TEST(TgaTextureReader, MergesTheColourMapsOfAChain)
+{
+    struct Level {
+        std::vector<std::array<int, 3>> map;  // blue, green, red; none: a grey file
+        int values;                           // pixel i holds i % values
+    };
+    struct Chain {
+        std::vector<Level> levels;  // 64 x 64, 32 x 32, 16 x 16
+        bool sameBytes;             // every level read as stored
+        int fullAt;                 // the level warned of a full map, or -1
+    };
+    const std::array<int, 3> red{0, 0, 255}, green{0, 255, 0}, blue{255, 0, 0}, white{255, 255, 255};
+    std::vector<std::array<int, 3>> shades(256);
+    for (int i = 0; i < 256; ++i)
+        shades[i] = {i, 255 - i, 7};
+    const Chain chains[] = {
+        // Level 1's black takes entry 3 (unused at level 0), green and blue are found.
+        {{{{red, green, blue, white}, 2}, {{blue, {0, 0, 0}, green}, 3}, {{}, 4}}, false, -1},
+        // One map shared, a colour twice in it: indices stay as stored.
+        {{{{red, green, red}, 2}, {{red, green, red}, 3}, {{red, green, red}, 3}}, true, -1},
+        {{{{}, 256}, {{}, 200}, {{}, 50}}, true, -1},
+        // Level 0 uses all 256 entries: level 1's new colours go to the nearest.
+        {{{shades, 256}, {{red, {201, 50, 7}}, 2}, {shades, 2}}, false, 1},
+    };
+    for (const Chain& c : chains) {
+        TempDir dir;
+        const std::string names[] = {dir.file("wall_A.tga"), dir.file("wall_A1.tga"), dir.file("wall_A2.tga")};
+        std::vector<std::vector<uint32_t>> expected;
+        for (int l = 0; l < 3; ++l) {
+            const Level& level = c.levels[size_t(l)];
+            const unsigned side = 64u >> l;
+            TgaFields f = Fields(level.map.empty() ? 3 : 1, side, side, 8, 0x20);  // top-down, as the record
+            std::string map, pixels;
+            for (const auto& [b, g, r] : level.map)
+                map += Bytes({b, g, r});
+            f.colourMapType = level.map.empty() ? 0 : 1;
+            f.colourMapLength = uint16_t(level.map.size());
+            f.colourMapEntryBits = level.map.empty() ? 0 : 24;
+            expected.emplace_back();
+            for (unsigned i = 0; i < side * side; ++i) {
+                const int value = int(i % unsigned(level.values));
+                pixels += Bytes({value});
+                const auto [b, g, r] = level.map.empty() ? std::array<int, 3>{value, value, value} : level.map[size_t(value)];
+                expected.back().push_back(0xFF000000u | uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b));
+            }
+            ASSERT_TRUE(WriteFileBytes(names[l], TgaHeaderBytes(f) + map + pixels));
+        }
+        const Read read(names[0]);
+        ASSERT_TRUE(read.ok);
+        std::vector<ReportedMessage> warnings;
+        if (c.fullAt >= 0)
+            warnings.push_back({"Warning", Filled("TGA file %s has more colours than the colour map holds (the "
+                                                  "nearest ones are used)",
+                                                  names[c.fullAt])});
+        EXPECT_EQ(read.report.messages, warnings);
+        for (int l = 0; l < 3; ++l) {
+            const std::string stored = ReadFileBytes(names[l]);
+            const std::string file = stored.substr(stored.size() - LevelByteCount(read.r(), l));
+            if (l == 0 || c.sameBytes)
+                EXPECT_EQ(read.level(l), file) << "level " << l;
+            if (l != c.fullAt)
+                EXPECT_EQ(ExpandLevelToArgb(read.r(), l), expected[size_t(l)]) << "level " << l;
+        }
+        if (c.fullAt == 1) {
+            // Shade i is (blue i, green 255 - i, red 7). Nearest to red: i² +
+            // (255 - i)² least at 127 and 128 alike, the lower taken; nearest
+            // to (201, 50, 7): (i - 201)² + (205 - i)² least at 203.
+            const uint8_t* level1 = read.r().levels[1];
+            EXPECT_EQ(std::vector<int>({level1[0], level1[1]}), std::vector<int>({127, 203}));
+        }
     }
 }
