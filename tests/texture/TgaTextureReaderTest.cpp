@@ -12,6 +12,8 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -314,6 +316,29 @@ TEST(TgaTextureReader, EndsTheChainAtAFileThatDoesNotFitItsLevel)
                   std::vector<int>({24, 4, 0x11}));
         EXPECT_EQ(uint8_t(read.level(1)[3]), uint8_t(31 * 32 + 2));
     }
+}
+
+TEST(TgaTextureReader, SaysWhenAFileMayNotBeRead)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root may read any file";
+    TempDir dir;
+    const std::string first = dir.file("rock_A.tga"), second = dir.file("rock_A1.tga");
+    ASSERT_TRUE(WriteFileBytes(first, GreyFile(32, 32, 9)));
+    ASSERT_TRUE(WriteFileBytes(second, GreyFile(16, 16, 4)));
+    ASSERT_EQ(chmod(second.c_str(), 0), 0);
+    const Read chain(first);  // level 1 is generated instead
+    ASSERT_TRUE(chain.ok);
+    EXPECT_EQ(chain.report.messages, std::vector<ReportedMessage>(
+                                         {{"Warning", Filled("Can't read TGA file %s: permission denied", second)}}));
+    EXPECT_EQ(chain.r().levelCount, 4);
+    EXPECT_EQ(chain.level(1), Repeat(9, 16 * 16));
+
+    ASSERT_EQ(chmod(first.c_str(), 0), 0);
+    const Read none(first);
+    EXPECT_FALSE(none.ok);
+    EXPECT_EQ(none.report.messages, std::vector<ReportedMessage>(
+                                        {{"Error", Filled("Can't read TGA file %s: permission denied", first)}}));
 }
 
 TEST(TgaTextureReader, CutsTheNameFieldTo255Characters)
