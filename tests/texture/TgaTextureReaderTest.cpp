@@ -459,7 +459,6 @@ TEST(TgaTextureReader, MergesTheColourMapsOfAChain)
         {{{{red, green, blue, white}, 2}, {{blue, {0, 0, 0}, green}, 3}, {{}, 4}}, false, -1},
         // One map shared, a colour twice in it: indices stay as stored.
         {{{{red, green, red}, 2}, {{red, green, red}, 3}, {{red, green, red}, 3}}, true, -1},
-        {{{{}, 256}, {{}, 200}, {{}, 50}}, true, -1},
         // Level 0 uses all 256 entries: level 1's new colours go to the nearest.
         {{{shades, 256}, {{red, {201, 50, 7}}, 2}, {shades, 2}}, false, 1},
     };
