@@ -8,6 +8,7 @@
 // removed at exit. Run with --benchmark_filter=Scene; each case moves
 // gigabytes.
 #include "scene/CVK7QScene.h"
+#include "scene/Checksum.h"
 #include "texture/TextureRecord.h"
 
 #include <benchmark/benchmark.h>
@@ -18,6 +19,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <string>
+#include <vector>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -222,8 +224,22 @@ void BM_SceneGenerateAndWrite(benchmark::State& state)
     Finish(state, big.bytes, seconds, nullptr, big.writeSeconds);
 }
 
+// A scene of many small sections: one checksum each, all on this thread.
+void BM_ChecksumsOfSmallSections(benchmark::State& state)
+{
+    constexpr size_t kSections = 400000, kSectionBytes = 64;
+    std::vector<uint8_t> bytes(kSections * kSectionBytes, 0x5A);
+    for (auto _ : state) {
+        uint32_t crc = 0;
+        for (size_t i = 0; i < kSections; ++i)
+            crc ^= Crc32(bytes.data() + i * kSectionBytes, kSectionBytes);
+        benchmark::DoNotOptimize(crc);
+    }
+}
+
 }  // namespace
 
+BENCHMARK(BM_ChecksumsOfSmallSections)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SceneFloorRead)->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SceneLoad)->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SceneFloorWrite)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -21,10 +21,12 @@ std::string Hex(uint32_t value, int digits)
     return text;
 }
 
+// False when the chain is not read or an error was reported on the way;
+// warnings alone let the command go on.
 bool ReadChain(const std::string& path, TextureRecord& holder, std::ostream& err)
 {
     StderrReport report(err);
-    return TgaTextureReader(path.c_str(), holder, report);
+    return TgaTextureReader(path.c_str(), holder, report) && !report.errorReported();
 }
 
 } // namespace

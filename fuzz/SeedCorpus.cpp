@@ -1,7 +1,9 @@
 // Makes the seed corpora of the fuzz targets, under the folder given (the
 // repository's fuzz/corpus): small valid inputs written by the project's own
-// TGA writer and scene code, plus run-length and grey files laid out here
-// with the TGA header code, since the writer writes neither.
+// TGA writer and scene code, plus files laid out here with the TGA header code
+// of kinds the writer does not make: run-length, grey, right-to-left, colour
+// maps of 15/16-bit entries or with a first-entry index, and chains whose
+// files each carry their own colour map.
 //   quorrel-fuzz-seeds fuzz/corpus
 #include "scene/CVK7QScene.h"
 #include "texture/TextureRecord.h"
@@ -87,19 +89,28 @@ Bytes WrittenTga(const std::string& scratch, unsigned width, unsigned height, un
     return bytes;
 }
 
-// A 4 x 4 file laid out here: run-length or grey images, which the writer
-// does not make; rows top-down when asked.
-Bytes HandMadeTga(uint8_t imageType, uint8_t pixelDepth, bool topDown)
+// A 4 x 4 file laid out here, rows stored as the descriptor says. A
+// colour-mapped one has a map of 32 15-bit entries from index 16, which some
+// of its pixel values miss.
+Bytes HandMadeTga(uint8_t imageType, uint8_t pixelDepth, uint8_t descriptor)
 {
     TgaHeader header;
     header.imageType = imageType;
     header.width = 4;
     header.height = 4;
     header.pixelDepth = pixelDepth;
-    header.descriptor = topDown ? kTgaDescriptorTopDown : 0;
+    header.descriptor = descriptor;
+    if (IsColourMapped(imageType)) {
+        header.colourMapType = kTgaColourMapPresent;
+        header.colourMapFirst = 16;
+        header.colourMapLength = 32;
+        header.colourMapEntryBits = 15;
+    }
     const unsigned bytesPerPixel = (pixelDepth + 7u) / 8u;
     Bytes out(kTgaHeaderSize);
     WriteTgaHeader(header, out.data());
+    for (unsigned i = 0; i < header.colourMapLength * 2u; ++i)
+        out.push_back(uint8_t(i * 41));
     if (!IsRunLengthEncoded(imageType)) {
         for (unsigned i = 0; i < 16 * bytesPerPixel; ++i)
             out.push_back(uint8_t(i * 13));
@@ -115,8 +126,39 @@ Bytes HandMadeTga(uint8_t imageType, uint8_t pixelDepth, bool topDown)
     return out;
 }
 
-// The chain input: two 16-bit lengths, then the three files of a 64 x 16
-// texture written by the writer under wall_A.tga.
+// An 8-bit colour-mapped file with its own map: `length` entries of
+// `entryBits` from index `first`, its pixels running through the map's values.
+Bytes OwnMapTga(unsigned width, unsigned height, uint8_t entryBits, uint16_t first, uint16_t length, unsigned shift)
+{
+    TgaHeader header;
+    header.colourMapType = kTgaColourMapPresent;
+    header.imageType = kTgaColourMapped;
+    header.colourMapFirst = first;
+    header.colourMapLength = length;
+    header.colourMapEntryBits = entryBits;
+    header.width = uint16_t(width);
+    header.height = uint16_t(height);
+    header.pixelDepth = 8;
+    Bytes out(kTgaHeaderSize);
+    WriteTgaHeader(header, out.data());
+    for (unsigned i = 0; i < length * ((entryBits + 7u) / 8u); ++i)
+        out.push_back(uint8_t(i * 37 + shift));
+    for (unsigned i = 0; i < width * height; ++i)
+        out.push_back(uint8_t(first + (i + shift) % length));
+    return out;
+}
+
+// The chain input: two 16-bit lengths, then the three files.
+Bytes ChainBytes(const Bytes (&files)[3])
+{
+    Bytes out{uint8_t(files[0].size()), uint8_t(files[0].size() >> 8), uint8_t(files[1].size()),
+              uint8_t(files[1].size() >> 8)};
+    for (const Bytes& file : files)
+        out.insert(out.end(), file.begin(), file.end());
+    return out;
+}
+
+// The three files of a 64 x 16 texture written by the writer under wall_A.tga.
 Bytes ChainInput(const std::string& scratch, unsigned depth)
 {
     TextureRecord holder;
@@ -130,11 +172,7 @@ Bytes ChainInput(const std::string& scratch, unsigned depth)
         files[i] = ReadAll(names[i]);
         unlink(names[i].c_str());
     }
-    Bytes out{uint8_t(files[0].size()), uint8_t(files[0].size() >> 8), uint8_t(files[1].size()),
-              uint8_t(files[1].size() >> 8)};
-    for (const Bytes& file : files)
-        out.insert(out.end(), file.begin(), file.end());
-    return out;
+    return ChainBytes(files);
 }
 
 Bytes SceneBytes(const std::string& scratch, bool oldFormat)
@@ -176,10 +214,16 @@ std::vector<Seed> TgaSeeds(const std::string& scratch)
         {"rgb555_8x4.tga", WrittenTga(scratch, 8, 4, 16)},
         {"rgb24_4x4.tga", WrittenTga(scratch, 4, 4, 24)},
         {"rgba32_4x2.tga", WrittenTga(scratch, 4, 2, 32)},
-        {"grey8_4x4_topdown.tga", HandMadeTga(kTgaGrey, 8, true)},
-        {"rle24_4x4.tga", HandMadeTga(kTgaRunLengthTrueColour, 24, false)},
-        {"rle16_4x4.tga", HandMadeTga(kTgaRunLengthTrueColour, 16, true)},
-        {"rle_grey8_4x4.tga", HandMadeTga(kTgaRunLengthGrey, 8, false)},
+        {"grey8_4x4_topdown.tga", HandMadeTga(kTgaGrey, 8, kTgaDescriptorTopDown)},
+        {"rle24_4x4.tga", HandMadeTga(kTgaRunLengthTrueColour, 24, 0)},
+        {"rle16_4x4.tga", HandMadeTga(kTgaRunLengthTrueColour, 16, kTgaDescriptorTopDown)},
+        {"rle_grey8_4x4.tga", HandMadeTga(kTgaRunLengthGrey, 8, 0)},
+        {"rgb24_4x4_right_to_left.tga", HandMadeTga(kTgaTrueColour, 24, kTgaDescriptorRightToLeft)},
+        {"rle32_4x4_right_to_left_topdown.tga",
+         HandMadeTga(kTgaRunLengthTrueColour, 32, kTgaDescriptorRightToLeft | kTgaDescriptorTopDown)},
+        {"palette8_map15_first16_4x4.tga", HandMadeTga(kTgaColourMapped, 8, 0)},
+        {"rle_palette8_map15_first16_4x4.tga", HandMadeTga(kTgaRunLengthColourMapped, 8, kTgaDescriptorTopDown)},
+        {"palette8_map16_first200_8x4.tga", OwnMapTga(8, 4, 16, 200, 40, 0)},
     };
 }
 
@@ -205,7 +249,10 @@ int main(int argc, char** argv)
     write.push_back({"as565_rgb16_8x4.tga", Prefixed(1, WrittenTga(scratch, 8, 4, 16))});
 
     const std::vector<Seed> chain = {{"wall_palette8_64x16", ChainInput(scratch, 8)},
-                                     {"wall_rgb555_64x16", ChainInput(scratch, 16)}};
+                                     {"wall_rgb555_64x16", ChainInput(scratch, 16)},
+                                     {"wall_palette8_own_maps_64x16",
+                                      ChainBytes({OwnMapTga(64, 16, 24, 0, 16, 0), OwnMapTga(32, 8, 16, 0, 8, 3),
+                                                  OwnMapTga(16, 4, 32, 2, 4, 5)})}};
     auto text = [](const char* s) { return Bytes(s, s + std::char_traits<char>::length(s)); };
     const std::vector<Seed> naming = {
         {"plain", text("textures/wall.tga")},        {"flags", text("C:\\maps\\rock_ADV.tga")},

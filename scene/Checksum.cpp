@@ -1,5 +1,6 @@
 #include "scene/Checksum.h"
 
+#include <algorithm>
 #include <pthread.h>
 #include <thread>
 #include <zlib.h>
@@ -36,13 +37,20 @@ void* CrcOfPart(void* argument)
     return nullptr;
 }
 
+// Asking for the core count reads a file under /sys: done once, and only for
+// a range large enough to be split.
+unsigned CoreCount()
+{
+    static const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    return cores;
+}
+
 unsigned PartCount(uint64_t size)
 {
-    const unsigned cores = std::thread::hardware_concurrency();
-    uint64_t parts = size / kMinParallelPart;
-    if (parts > cores)
-        parts = cores;
-    return parts > kMaxParts ? kMaxParts : unsigned(parts ? parts : 1);
+    const uint64_t parts = size / kMinParallelPart;
+    if (parts < 2)
+        return 1;
+    return unsigned(std::min<uint64_t>({parts, CoreCount(), kMaxParts}));
 }
 
 }  // namespace

@@ -16,6 +16,17 @@ constexpr const char* kTgaUnsupportedSize = "TGA file %s has an unsupported size
 constexpr const char* kTgaShortOfPixels = "TGA file %s holds fewer pixels than its size";
 constexpr const char* kTgaDoesNotFitLevel = "TGA file %s does not fit its mip level";
 constexpr const char* kTgaPaletteError = "Error with TGA palette!";
+constexpr const char* kTgaUnsupportedImageType = "TGA file %s has an image type that is not read";
+constexpr const char* kTgaReservedColourMapType = "TGA file %s has a reserved colour map type";
+constexpr const char* kTgaUnsupportedPixelDepth = "TGA file %s has an unsupported pixel depth";
+constexpr const char* kTgaGreyDepth = "TGA file %s holds grey pixels of more than 8 bits";
+constexpr const char* kTgaIndexDepth = "TGA file %s holds colour indices of other than 8 bits";
+constexpr const char* kTgaEmptyColourMap = "TGA file %s has an empty colour map";
+// Warnings: the pixels are still read.
+constexpr const char* kTgaIndexBeyondMap = "TGA file %s has colour indices beyond its colour map (shown black)";
+constexpr const char* kTgaRunPastImage = "TGA file %s has run-length packets running past the image (cut at its end)";
+constexpr const char* kTgaColourMapFull =
+    "TGA file %s has more colours than the colour map holds (the nearest ones are used)";
 constexpr const char* kNoMemoryForTga = "Not enough memory for TGA file %s";
 constexpr const char* kCantWriteTga = "Can't write TGA file %s";
 constexpr const char* kTextureNotWritable = "Can't write this texture to TGA file %s";

@@ -3,11 +3,14 @@
 #include "texture/FileRead.h"
 #include "texture/MipChainNaming.h"
 #include "texture/MipGeneration.h"
+#include "texture/PaletteMatch.h"
 #include "texture/TextureMessages.h"
+#include "texture/TgaColourMap.h"
 #include "texture/TgaFormat.h"
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <sys/uio.h>
 #include <vector>
@@ -18,15 +21,36 @@ namespace {
 // smaller levels are always generated.
 constexpr unsigned kSmallestReadSide = 16;
 
-// The record's depth for a file's pixel depth.
+// The record's depth for a pixel depth the reader takes.
 unsigned RecordDepth(uint8_t pixelDepth)
 {
-    switch (pixelDepth) {
-    case 8: return 8;
-    case 15:
-    case 16: return 16;
-    case 24: return 24;
-    default: return 32;
+    return pixelDepth == 15 ? 16 : pixelDepth;
+}
+
+// Why the reader does not take a file of this kind; nullptr when it does.
+const char* RefusedKind(const TgaHeader& header)
+{
+    if (header.colourMapType > kTgaColourMapPresent)
+        return kTgaReservedColourMapType;
+    switch (header.imageType) {
+    case kTgaColourMapped:
+    case kTgaRunLengthColourMapped:
+        if (header.pixelDepth != 8)
+            return kTgaIndexDepth;
+        if (header.colourMapLength == 0)
+            return kTgaEmptyColourMap;
+        return IsReadableColourMapEntrySize(header.colourMapEntryBits) ? nullptr : kTgaPaletteError;
+    case kTgaTrueColour:
+    case kTgaRunLengthTrueColour:  // 8 bits are read as grey
+        switch (header.pixelDepth) {
+        case 8: case 15: case 16: case 24: case 32: return nullptr;
+        default: return kTgaUnsupportedPixelDepth;
+        }
+    case kTgaGrey:
+    case kTgaRunLengthGrey:
+        return header.pixelDepth == 8 ? nullptr : kTgaGreyDepth;
+    default:
+        return kTgaUnsupportedImageType;
     }
 }
 
@@ -43,26 +67,7 @@ size_t ColourMapBytes(const TgaHeader& header)
 {
     if (header.colourMapType != kTgaColourMapPresent && !IsColourMapped(header.imageType))
         return 0;
-    return size_t(header.colourMapLength) * ((header.colourMapEntryBits + 7u) / 8u);
-}
-
-// Level 0's palette: the colour map's first 256 entries (blue, green, red) for
-// a colour-mapped file, the grey ramp otherwise. False for an entry size
-// other than 24 or 32 bits; the palette then stays zero.
-bool SetPalette(T3D_TEXTURE& record, const TgaHeader& header, const uint8_t* colourMap)
-{
-    if (!IsColourMapped(header.imageType)) {
-        for (int i = 0; i < kPaletteEntries; ++i)
-            record.palette[i][0] = record.palette[i][1] = record.palette[i][2] = uint8_t(i);
-        return true;
-    }
-    if (header.colourMapEntryBits != 24 && header.colourMapEntryBits != 32)
-        return false;
-    const unsigned entryBytes = header.colourMapEntryBits / 8u;
-    const int entries = std::min<int>(header.colourMapLength, kPaletteEntries);
-    for (int i = 0; i < entries; ++i)
-        std::memcpy(record.palette[i], colourMap + i * entryBytes, 3);
-    return true;
+    return ColourMapByteCount(header);
 }
 
 // Where row `row` of the file goes in a level buffer that runs top to bottom.
@@ -90,28 +95,49 @@ std::vector<iovec> RowPieces(const RowPlacer& place)
     return pieces;
 }
 
+// Reverses the pixel order of every row (files stored right to left).
+void MirrorRows(uint8_t* level, unsigned width, unsigned height, unsigned bytesPerPixel)
+{
+    const size_t rowBytes = size_t(width) * bytesPerPixel;
+    for (unsigned y = 0; y < height; ++y) {
+        uint8_t* left = level + y * rowBytes;
+        uint8_t* right = left + rowBytes - bytesPerPixel;
+        for (; left < right; left += bytesPerPixel, right -= bytesPerPixel)
+            std::swap_ranges(left, left + bytesPerPixel, right);
+    }
+}
+
+enum class PacketWalk {
+    Exact,    // the packets end at the last pixel
+    RanPast,  // the last packet was cut at the last pixel
+    Short,    // the data ends first
+};
+
 // Walks the run-length packets that cover `pixels` pixels, handing each to
 // `emit(count, bytes, repeated)`. A packet that runs past the last pixel is
-// cut there. False when the data ends first.
+// cut there; a raw packet's pixels past it need not be in the data.
 template <typename Emit>
-bool WalkPackets(ByteCursor& in, uint64_t pixels, unsigned bytesPerPixel, Emit&& emit)
+PacketWalk WalkPackets(ByteCursor& in, uint64_t pixels, unsigned bytesPerPixel, Emit&& emit)
 {
+    bool ranPast = false;
     while (pixels > 0) {
         uint8_t packet = 0;
         if (!in.readU8(packet))
-            return false;
+            return PacketWalk::Short;
         const bool repeated = (packet & kTgaRunPacket) != 0;
-        const unsigned count = unsigned(std::min<uint64_t>((packet & kTgaPacketCount) + 1u, pixels));
+        const uint64_t claimed = (packet & kTgaPacketCount) + 1u;
+        const unsigned count = unsigned(std::min(claimed, pixels));
+        ranPast = claimed > pixels;
         const uint8_t* bytes = in.take(repeated ? bytesPerPixel : size_t(count) * bytesPerPixel);
         if (!bytes)
-            return false;
+            return PacketWalk::Short;
         emit(count, bytes, repeated);
         pixels -= count;
     }
-    return true;
+    return ranPast ? PacketWalk::RanPast : PacketWalk::Exact;
 }
 
-bool RunLengthDataCovers(ByteCursor in, uint64_t pixels, unsigned bytesPerPixel)
+PacketWalk WalkRunLengthData(ByteCursor in, uint64_t pixels, unsigned bytesPerPixel)
 {
     return WalkPackets(in, pixels, bytesPerPixel, [](unsigned, const uint8_t*, bool) {});
 }
@@ -165,10 +191,16 @@ private:
     LevelResult readLevelOnce(const std::string& path, int level);
     LevelResult refuseOpen(FileReadStatus status, const std::string& path, int level);
 
+    // Level 0 fails with an error. A later level ends the chain with a
+    // warning: the texture is still read, the rest generated.
     LevelResult fail(const char* text, const std::string& path)
     {
-        ReportTgaError(report_, text, path);
-        return LevelResult::Failed;
+        if (level_ == 0) {
+            ReportTgaError(report_, text, path);
+            return LevelResult::Failed;
+        }
+        ReportTgaWarning(report_, text, path);
+        return LevelResult::Missing;
     }
 
     // A problem found in a file that changed while it was read is the
@@ -185,14 +217,21 @@ private:
                header.height == LevelHeight(record, level) && depth == record.depth;
     }
 
-    void describeLevelZero(const TgaHeader& header, unsigned depth, const uint8_t* colourMap);
+    void describeLevelZero(const TgaHeader& header, unsigned depth);
+    void takeColours(const TgaHeader& header, const uint8_t* colourMap, const std::string& path);
 
     TextureRecord& holder_;
     TextureReport& report_;
+    int level_ = 0;
+    // Level 0's colour map ends before this entry; the later levels' colours
+    // are merged into it.
+    unsigned mapEnd_ = 0;
+    std::optional<ColourMapMerge> merge_;
 };
 
 LevelResult ChainReader::readLevel(const std::string& path, int level)
 {
+    level_ = level;
     const LevelResult result = readLevelOnce(path, level);
     if (result != LevelResult::Changed)
         return result;
@@ -206,21 +245,13 @@ LevelResult ChainReader::readLevel(const std::string& path, int level)
 // warning, and generation fills the rest either way.
 LevelResult ChainReader::refuseOpen(FileReadStatus status, const std::string& path, int level)
 {
-    const char* text = kCantReadTga;
     switch (status) {
-    case FileReadStatus::NotFound:
-        if (level == 0)
-            return fail(kCantFindTga, path);
-        return LevelResult::Missing;
-    case FileReadStatus::PermissionDenied: text = kTgaPermissionDenied; break;
-    case FileReadStatus::NotRegularFile: text = kTgaNotRegularFile; break;
-    case FileReadStatus::OutOfMemory: text = kNoMemoryForTga; break;
-    default: break;
+    case FileReadStatus::NotFound: return level == 0 ? fail(kCantFindTga, path) : LevelResult::Missing;
+    case FileReadStatus::PermissionDenied: return fail(kTgaPermissionDenied, path);
+    case FileReadStatus::NotRegularFile: return fail(kTgaNotRegularFile, path);
+    case FileReadStatus::OutOfMemory: return fail(kNoMemoryForTga, path);
+    default: return fail(kCantReadTga, path);
     }
-    if (level == 0)
-        return fail(text, path);
-    ReportTgaWarning(report_, text, path);
-    return LevelResult::Missing;
 }
 
 LevelResult ChainReader::readLevelOnce(const std::string& path, int level)
@@ -235,6 +266,8 @@ LevelResult ChainReader::readLevelOnce(const std::string& path, int level)
     if (file.size() < kTgaHeaderSize || file.readAt(0, headerBytes, kTgaHeaderSize) != FileReadStatus::Ok ||
         !ReadTgaHeader(headerCursor, header))
         return failUnlessChanged(file, kTgaTruncated, path);
+    if (const char* refusal = RefusedKind(header))
+        return fail(refusal, path);
     const unsigned depth = RecordDepth(header.pixelDepth);
     const unsigned bytesPerPixel = BytesPerPixel(depth);
     const uint64_t pixelCount = uint64_t(header.width) * header.height;
@@ -264,11 +297,12 @@ LevelResult ChainReader::readLevelOnce(const std::string& path, int level)
     ByteCursor in(front.data(), front.size());
     in.skip(kTgaHeaderSize + header.idLength);
     const uint8_t* colourMap = in.take(ColourMapBytes(header));
-    if (runLength && !RunLengthDataCovers(in, pixelCount, bytesPerPixel))
+    const PacketWalk walk = runLength ? WalkRunLengthData(in, pixelCount, bytesPerPixel) : PacketWalk::Exact;
+    if (walk == PacketWalk::Short)
         return failUnlessChanged(file, kTgaShortOfPixels, path);
 
     if (level == 0)
-        describeLevelZero(header, depth, colourMap);
+        describeLevelZero(header, depth);
     uint8_t* pixels = holder_.allocateLevel(level, levelBytes);
     if (!pixels)
         return fail(kNoMemoryForTga, path);
@@ -278,18 +312,55 @@ LevelResult ChainReader::readLevelOnce(const std::string& path, int level)
         DecodeRunLength(in, place, header.width, bytesPerPixel);
     else if (file.readScattered(pixelOffset, RowPieces(place)) != FileReadStatus::Ok)
         return failUnlessChanged(file, kCantReadTga, path);
-    return file.unchanged() ? LevelResult::Read : LevelResult::Changed;
+    if (!file.unchanged())
+        return LevelResult::Changed;
+
+    if (header.descriptor & kTgaDescriptorRightToLeft)
+        MirrorRows(pixels, header.width, header.height, bytesPerPixel);
+    if (walk == PacketWalk::RanPast)
+        ReportTgaWarning(report_, kTgaRunPastImage, path);
+    if (depth == 8)
+        takeColours(header, colourMap, path);
+    return LevelResult::Read;
 }
 
-void ChainReader::describeLevelZero(const TgaHeader& header, unsigned depth, const uint8_t* colourMap)
+void ChainReader::describeLevelZero(const TgaHeader& header, unsigned depth)
 {
     T3D_TEXTURE& record = holder_.record();
     record.width = header.width;
     record.height = header.height;
     record.depth = uint16_t(depth);
     SetStandardMasks(record, depth);
-    if (depth == 8 && !SetPalette(record, header, colourMap))
-        report_.report(kErrorCaption, kTgaPaletteError);
+}
+
+// Level 0's colours become the palette, its pixels staying as they are. A
+// later level's colours are merged into that palette and its pixels rewritten
+// to match; a chain whose files share one map keeps its pixels.
+void ChainReader::takeColours(const TgaHeader& header, const uint8_t* colourMap, const std::string& path)
+{
+    T3D_TEXTURE& record = holder_.record();
+    const PixelColours colours =
+        IsColourMapped(header.imageType) ? ColourMapColours(header, colourMap) : GreyRampColours();
+    uint8_t* pixels = record.levels[level_];
+    const size_t count = size_t(header.width) * header.height;
+    const bool wholeMap = colours.inMap.all();
+    const PaletteUse used = level_ > 0 || !wholeMap ? UsedEntries(pixels, count) : PaletteUse();
+    if (!wholeMap && UsesValuesOutsideMap(colours, used))
+        ReportTgaWarning(report_, kTgaIndexBeyondMap, path);
+
+    if (level_ == 0) {
+        for (int i = 0; i < kPaletteEntries; ++i)
+            SetPaletteColour(record, i, colours.colours[i]);
+        mapEnd_ = wholeMap ? unsigned(kPaletteEntries)
+                           : std::min<unsigned>(header.colourMapFirst + header.colourMapLength, kPaletteEntries);
+        return;
+    }
+    if (!merge_)
+        merge_.emplace(record, mapEnd_);
+    const ColourMapMerge::LevelMapping mapping = merge_->mapLevel(colours.colours, used);
+    RemapIndices(pixels, count, mapping.index);
+    if (mapping.mapRanFull)
+        ReportTgaWarning(report_, kTgaColourMapFull, path);
 }
 
 // Whether the chain goes on to level L: level 0 always; later ones while the

@@ -2,18 +2,29 @@
 // rule) into one texture record, and generates the small levels that no file
 // holds.
 //
-// Accepted: colour-mapped (24- or 32-bit map entries) and grey 8-bit files,
-// 15/16-bit (read as 5-5-5), 24- and 32-bit true colour; uncompressed or
-// run-length encoded; rows stored bottom-up or top-down. An ID field is
-// skipped, and so is a colour map in a file that does not use it. Any pixel
-// depth other than 8, 15, 16 and 24 is read as 32 bits.
+// Accepted (image type: pixel depth): colour-mapped (1, 9): 8-bit indices into
+// a map of 15-, 16-, 24- or 32-bit entries, the map's first-entry index
+// honoured; true colour (2, 10): 15 and 16 bits (read as 5-5-5), 24, 32, and
+// 8 bits read as grey; grey (3, 11): 8 bits. Uncompressed or run-length
+// encoded; rows bottom-up or top-down, left to right or right to left. An ID
+// field is skipped, and so is a colour map in a file that does not use it.
+// Read with a warning: indices beyond the colour map (shown black) and
+// run-length packets running past the image (cut at its end).
 //
-// Refused, with a message: a truncated file; a width or height of 0 or a level
-// larger than kMaxTgaLevelBytes; pixel data shorter than the size calls for
-// (checked before anything is allocated). A chain file whose size or depth
-// does not fit its level ends the chain there, with a message; generation
-// fills the rest. The palette is level 0's: later files' colour maps are
-// passed over.
+// Refused, with a message naming the file and the reason: any other image
+// type or pixel depth (grey above 8 bits, indices of other than 8 bits, ...),
+// a reserved colour map type, an empty colour map, map entries of another
+// size ("Error with TGA palette!"); a truncated file; a width or height of 0
+// or a level larger than kMaxTgaLevelBytes; pixel data shorter than the size
+// calls for (checked before anything is allocated). Refused at level 0 the read
+// fails with an error; refused later, or not fitting its level, a chain file
+// ends the chain with a warning and generation fills the rest.
+//
+// 8-bit chains: level 0's colour map becomes the palette and its indices stay
+// as stored; each later file's colours are merged into that palette (see
+// ColourMapMerge), so files that carry their own maps keep their colours, and
+// files sharing one map are read as stored. A palette that runs full takes
+// the nearest colours, with a warning.
 #pragma once
 
 #include "texture/TextureRecord.h"

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <tuple>
 
 namespace {
 
@@ -62,16 +63,30 @@ TEST(TextureCommands, InfoPrintsTheRecordAndSendsMessagesToStderr)
                         "red mask: 0x00007C00\ngreen mask: 0x000003E0\nblue mask: 0x0000001F\nalpha mask: 0x00000000\n");
     EXPECT_EQ(info.err, "");
 
-    TgaFields odd;  // a 16-bit colour map: a warning, and the record is still read
-    odd.colourMapType = odd.imageType = 1;
-    odd.colourMapLength = 1;
-    odd.colourMapEntryBits = 16;
-    odd.width = odd.height = 1;
-    odd.pixelDepth = 8;
-    ASSERT_TRUE(WriteFileBytes(dir.file("odd.tga"), TgaHeaderBytes(odd) + Bytes({1, 2, 0})));
-    const Outcome warned = Call(RunInfo, {dir.file("odd.tga")});
-    EXPECT_EQ(warned.status, 0);
-    EXPECT_EQ(warned.err, "Error: Error with TGA palette!\n");
+    // Warnings: exit 0, the record printed. Errors: exit 1, nothing printed.
+    TgaFields mapped;
+    mapped.colourMapType = mapped.imageType = 1;
+    mapped.colourMapLength = 1;
+    mapped.colourMapEntryBits = 24;
+    mapped.width = mapped.height = 1;
+    mapped.pixelDepth = 8;
+    TgaFields type4 = mapped, map8 = mapped;
+    type4.imageType = 4;
+    map8.colourMapEntryBits = 8;
+    const std::string odd = dir.file("odd.tga");
+    const std::tuple<std::string, int, std::string> cases[] = {
+        {TgaHeaderBytes(mapped) + Bytes({1, 2, 3, 5}), 0,
+         "Warning: TGA file " + odd + " has colour indices beyond its colour map (shown black)\n"},
+        {TgaHeaderBytes(type4) + Bytes({1, 2, 3, 0}), 1, "Error: TGA file " + odd + " has an image type that is not read\n"},
+        {TgaHeaderBytes(map8) + Bytes({1, 0}), 1, "Error: Error with TGA palette!\n"},
+    };
+    for (const auto& [bytes, status, err] : cases) {
+        ASSERT_TRUE(WriteFileBytes(odd, bytes));
+        const Outcome outcome = Call(RunInfo, {odd});
+        EXPECT_EQ(outcome.status, status);
+        EXPECT_EQ(outcome.out.empty(), status != 0);
+        EXPECT_EQ(outcome.err, err);
+    }
 
     const Outcome missing = Call(RunInfo, {dir.file("none.tga")});
     EXPECT_EQ(missing.status, 1);

@@ -3,13 +3,20 @@
 
 #include "texture/TextureReport.h"
 
+#include <ostream>
 #include <string>
 #include <vector>
 
 struct ReportedMessage {
     std::string caption;
     std::string text;
+    bool operator==(const ReportedMessage& other) const { return caption == other.caption && text == other.text; }
 };
+
+inline std::ostream& operator<<(std::ostream& out, const ReportedMessage& message)
+{
+    return out << message.caption << ": " << message.text;
+}
 
 class RecordingReport : public TextureReport {
 public:
