@@ -3,6 +3,7 @@
 
 #include "editor/AboutDialog.h"
 #include "editor/DialogUnits.h"
+#include "editor/FlagBox.h"
 #include "editor/PreviewFrame.h"
 #include "editor/SelectionListBox.h"
 #include "foldertree/FolderTree.h"
@@ -10,6 +11,7 @@
 #include "resources/Resources.h"
 #include "resources/Strings.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QLabel>
@@ -19,7 +21,8 @@
 namespace {
 
 // Narrow and small enough that every label and check box text fits the size
-// its template gives it.
+// its template gives it (DejaVu Sans at this size would clip "Mipmap level");
+// the condensed face comes with Debian's fonts-dejavu-extra.
 constexpr int kDialogFontPixelSize = 10;
 constexpr const char* kDialogFontFamily = "DejaVu Sans Condensed";
 
@@ -45,8 +48,11 @@ EditorDialog::EditorDialog(EditorPrompts prompts, FolderTree* folderTree, QWidge
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setObjectName(QString::number(kMainDialogId));
+    // One font for the window, its menus, tooltips and every dialog it opens.
+    // The window itself already took the font there was.
     QFont font(kDialogFontFamily);
     font.setPixelSize(kDialogFontPixelSize);
+    QApplication::setFont(font);
     setFont(font);
 
     auto* layout = new QVBoxLayout(this);
@@ -108,8 +114,7 @@ void EditorDialog::buildControls(QWidget* client)
             widget = new QLabel(QString::fromLatin1(control.text), client);
             break;
         case ControlKind::FlagBox:
-            widget = flagBoxes_[flagBox++] = new QCheckBox(QString::fromLatin1(control.text), client);
-            widget->setEnabled(false);
+            widget = flagBoxes_[flagBox++] = new FlagBox(QString::fromLatin1(control.text), client);
             break;
         case ControlKind::FolderTree:
             if (!folderTree_)
@@ -147,6 +152,10 @@ void EditorDialog::wireMessageMap()
     connect(action(kSaveOldCommand), &QAction::triggered, this, &EditorDialog::OnSaveOld);
     connect(action(kSaveAsOldCommand), &QAction::triggered, this, &EditorDialog::OnSaveAsOld);
     connect(action(kQuitCommand), &QAction::triggered, this, &EditorDialog::reject);
+    connect(sceneFrame_, &PreviewFrame::levelStepRequested, this,
+            [this](int step) { OnPreviewLevelStep(kSceneFrameId, step); });
+    connect(replacementFrame_, &PreviewFrame::levelStepRequested, this,
+            [this](int step) { OnPreviewLevelStep(kReplacementFrameId, step); });
 }
 
 QAction* EditorDialog::action(int command) const

@@ -68,6 +68,9 @@ public:
     void DrawTexture(const T3D_TEXTURE& record, int frameId);
     void ClearFrame(int frameId);
     void RedrawPreviews();
+    // The mouse wheel or Page Up / Page Down over a frame: shows the next
+    // smaller (+1) or larger (-1) level of the frame's texture, if it has one.
+    void OnPreviewLevelStep(int frameId, int step);
 
     // Folder tree, Action menu.
     void OnTreeSelectionChanged();
@@ -99,6 +102,10 @@ private:
     const T3D_TEXTURE* sceneTexture(unsigned index);
     static QString textureName(const T3D_TEXTURE& texture);
     PreviewFrame* frame(int frameId) const;
+    // The record a frame stands for now, or nullptr when it shows none.
+    const T3D_TEXTURE* shownTexture(int frameId);
+    // DrawTexture at a level, kept within the record's levels.
+    void drawLevel(const T3D_TEXTURE& record, int frameId, int level);
     void tellUser(const char* text);
     bool writeScene(const std::string& path, bool oldFormat);
     void save(bool oldFormat);
