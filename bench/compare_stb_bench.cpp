@@ -27,7 +27,7 @@ void TgaWriteOneLevel(benchmark::State& state)
         if (!TgaTextureWriter(path.c_str(), holder.record(), report))
             state.SkipWithError("write failed");
     }
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(ReadWholeFile(path)));
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(ReadIntoFreshBuffer(path)));
 }
 
 // The limit: write() of the file our writer made, whole, in one call.
@@ -38,7 +38,7 @@ void TgaWriteOneLevelLimit(benchmark::State& state)
     const std::string path = BenchOutputFile("compare_limit.tga");
     SilentReport report;
     TgaTextureWriter(path.c_str(), holder.record(), report);
-    std::string bytes(ReadWholeFile(path), '\0');
+    std::string bytes(ReadIntoFreshBuffer(path), '\0');
     const int in = ::open(path.c_str(), O_RDONLY);
     if (in < 0 || ::read(in, bytes.data(), bytes.size()) != ssize_t(bytes.size()))
         state.SkipWithError("setup failed");
@@ -64,7 +64,7 @@ void StbWriteTga(benchmark::State& state)
         if (!stbi_write_tga(path.c_str(), int(kWriteSide), int(kWriteSide), depth / 8, holder.record().levels[0]))
             state.SkipWithError("stbi_write_tga failed");
     }
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(ReadWholeFile(path)));
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(ReadIntoFreshBuffer(path)));
 }
 
 void WriteDepths(benchmark::internal::Benchmark* b)

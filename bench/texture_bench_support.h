@@ -34,4 +34,4 @@ std::string BenchTgaFile(const std::string& name, unsigned side, int depth);
 // freshly allocated buffer, from malloc as the reader's levels are, or
 // page-aligned (the kernel copies into a page-aligned buffer fastest).
 // Returns the bytes read.
-size_t ReadWholeFile(const std::string& path, bool pageAligned = false);
+size_t ReadIntoFreshBuffer(const std::string& path, bool pageAligned = false);

@@ -30,7 +30,7 @@ void TgaRead(benchmark::State& state)
             state.SkipWithError("read failed");
         benchmark::DoNotOptimize(holder.record().levels[0]);
     }
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(ReadWholeFile(path)));
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(ReadIntoFreshBuffer(path)));
 }
 
 void TgaReadLimit(benchmark::State& state)
@@ -38,7 +38,7 @@ void TgaReadLimit(benchmark::State& state)
     const std::string path = FileFor(state);
     size_t bytes = 0;
     for (auto _ : state)
-        benchmark::DoNotOptimize(bytes = ReadWholeFile(path));
+        benchmark::DoNotOptimize(bytes = ReadIntoFreshBuffer(path));
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes));
 }
 
@@ -47,7 +47,7 @@ void TgaReadLimitAligned(benchmark::State& state)
     const std::string path = FileFor(state);
     size_t bytes = 0;
     for (auto _ : state)
-        benchmark::DoNotOptimize(bytes = ReadWholeFile(path, true));
+        benchmark::DoNotOptimize(bytes = ReadIntoFreshBuffer(path, true));
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes));
 }
 
@@ -62,7 +62,7 @@ void TgaReadStb(benchmark::State& state)
         benchmark::DoNotOptimize(pixels);
         stbi_image_free(pixels);
     }
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(ReadWholeFile(path)));
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(ReadIntoFreshBuffer(path)));
 }
 
 // A 1024 x 1024 32-bit chain with its files for levels 0 to 6 (1024 to 16).
@@ -93,7 +93,7 @@ void TgaReadChainLimit(benchmark::State& state)
     MakeChain();
     for (auto _ : state) {
         for (const char* name : kChainNames)
-            benchmark::DoNotOptimize(ReadWholeFile(BenchFile(name)));
+            benchmark::DoNotOptimize(ReadIntoFreshBuffer(BenchFile(name)));
     }
 }
 

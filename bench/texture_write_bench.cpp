@@ -47,7 +47,7 @@ void TgaWriteLimit(benchmark::State& state)
     TgaTextureWriter(BenchOutputFile(kNames[0]).c_str(), holder.record(), report);
     std::vector<std::string> files;
     for (const char* name : kNames) {
-        std::string bytes(ReadWholeFile(BenchOutputFile(name)), '\0');
+        std::string bytes(ReadIntoFreshBuffer(BenchOutputFile(name)), '\0');
         const int fd = ::open(BenchOutputFile(name).c_str(), O_RDONLY);
         if (fd < 0 || ::read(fd, bytes.data(), bytes.size()) != ssize_t(bytes.size()))
             state.SkipWithError("setup failed");

@@ -4,7 +4,7 @@
 // rest is the file. A scene that loads is laid out in both formats, and each
 // layout must read back to the same scene.
 #include "fuzz/FuzzSupport.h"
-#include "scene/ByteBlock.h"
+#include "texture/ByteBlock.h"
 #include "scene/Checksum.h"
 #include "scene/LittleEndian.h"
 #include "scene/NewSceneFormat.h"

@@ -35,7 +35,7 @@ int CVK7QScene::Load(const char* path, int)
     if (!path || !*path)
         return 0;
     ByteBlock bytes;
-    if (!ReadSceneFile(WithSceneExtension(path), bytes))
+    if (ReadSceneFile(WithSceneExtension(path), bytes) != FileReadStatus::Ok)
         return 0;
     auto scene = std::make_unique<SceneData>();
     if (!ReadScene(std::move(bytes), *scene))

@@ -3,7 +3,7 @@
 // directory that GenerateC3D derives from the textures.
 #pragma once
 
-#include "scene/ByteBlock.h"
+#include "texture/ByteBlock.h"
 #include "scene/SceneData.h"
 #include "scene/ScenePieces.h"
 

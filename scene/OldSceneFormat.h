@@ -2,7 +2,7 @@
 // tagged chunks with 32-bit lengths. No checksums and no derived data.
 #pragma once
 
-#include "scene/ByteBlock.h"
+#include "texture/ByteBlock.h"
 #include "scene/SceneData.h"
 #include "scene/ScenePieces.h"
 

@@ -9,7 +9,7 @@
 // outside the scene's buffers.
 #pragma once
 
-#include "scene/ByteBlock.h"
+#include "texture/ByteBlock.h"
 #include "scene/CVK7QScene.h"
 #include "texture/T3DTexture.h"
 

@@ -143,28 +143,9 @@ std::string WithSceneExtension(const std::string& path)
     return hasExtension ? path : path + ".T3D";
 }
 
-bool ReadSceneFile(const std::string& path, ByteBlock& out)
+FileReadStatus ReadSceneFile(const std::string& path, ByteBlock& out)
 {
-    // Non-blocking, so that a FIFO or device does not hang the open; only a
-    // regular file goes on to be read, and for those the flag changes nothing.
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return false;
-    struct stat info;
-    bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 &&
-              uint64_t(info.st_size) <= SIZE_MAX && out.allocate(size_t(info.st_size));
-    size_t done = 0;
-    while (ok && done < out.size()) {
-        const uint64_t want = out.size() - done < kMaxTransfer ? out.size() - done : kMaxTransfer;
-        const ssize_t got = read(fd, out.data() + done, size_t(want));
-        if (got < 0 && errno == EINTR)
-            continue;
-        ok = got > 0;  // 0 here means the file shrank while being read
-        if (ok)
-            done += size_t(got);
-    }
-    close(fd);
-    return ok;
+    return ReadWholeFile(path, out, SIZE_MAX);
 }
 
 bool WriteFileAtomically(const std::string& path, const ScenePieces& pieces)

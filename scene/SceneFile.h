@@ -2,8 +2,9 @@
 // one block, and replacing a file only once its new contents are safely down.
 #pragma once
 
-#include "scene/ByteBlock.h"
 #include "scene/ScenePieces.h"
+#include "texture/ByteBlock.h"
+#include "texture/FileRead.h"
 
 #include <string>
 
@@ -11,9 +12,9 @@
 // after the first character); a path with an extension as it is.
 std::string WithSceneExtension(const std::string& path);
 
-// Reads a whole regular, non-empty file into `out`. False when it cannot be
-// opened, is not a regular file, is empty, or does not read back whole.
-bool ReadSceneFile(const std::string& path, ByteBlock& out);
+// Reads a whole regular file into `out` (texture/FileRead.h says how and what
+// it refuses). An empty file reads as an empty block, which no format accepts.
+[[nodiscard]] FileReadStatus ReadSceneFile(const std::string& path, ByteBlock& out);
 
 // Writes the pieces to a fresh file beside `path`, flushes it to disk and
 // renames it over `path`. On any failure the fresh file is removed and an

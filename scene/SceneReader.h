@@ -2,7 +2,7 @@
 // number. False for a file of neither format or one that breaks its rules.
 #pragma once
 
-#include "scene/ByteBlock.h"
+#include "texture/ByteBlock.h"
 #include "scene/SceneData.h"
 
 bool ReadScene(ByteBlock bytes, SceneData& scene);

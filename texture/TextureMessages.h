@@ -1,5 +1,5 @@
 // The texts the TGA reader and writer show, each naming the file (%s) it is
-// about. All go out under the caption "Error".
+// about. Errors go out under the caption "Error", warnings under "Warning".
 #pragma once
 
 #include "texture/TextureReport.h"
@@ -8,6 +8,9 @@
 
 constexpr const char* kCantFindTga = "Can't find TGA file %s";
 constexpr const char* kCantReadTga = "Can't read TGA file %s";
+constexpr const char* kTgaPermissionDenied = "Can't read TGA file %s: permission denied";
+constexpr const char* kTgaNotRegularFile = "TGA file %s is not a regular file";
+constexpr const char* kTgaChanged = "TGA file %s changed while it was read";
 constexpr const char* kTgaTruncated = "TGA file %s is truncated";
 constexpr const char* kTgaUnsupportedSize = "TGA file %s has an unsupported size";
 constexpr const char* kTgaShortOfPixels = "TGA file %s holds fewer pixels than its size";
@@ -18,5 +21,6 @@ constexpr const char* kCantWriteTga = "Can't write TGA file %s";
 constexpr const char* kTextureNotWritable = "Can't write this texture to TGA file %s";
 constexpr const char* kNoNameAfterTga = "Can't name the mip level after TGA file %s";
 
-// Reports `text` with its %s replaced by `path`.
+// Reports `text` with its %s replaced by `path`, as an error or a warning.
 void ReportTgaError(TextureReport& report, const char* text, const std::string& path);
+void ReportTgaWarning(TextureReport& report, const char* text, const std::string& path);

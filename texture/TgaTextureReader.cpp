@@ -1,6 +1,6 @@
 #include "texture/TgaTextureReader.h"
 
-#include "texture/MappedFile.h"
+#include "texture/FileRead.h"
 #include "texture/MipChainNaming.h"
 #include "texture/MipGeneration.h"
 #include "texture/TextureMessages.h"
@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <sys/uio.h>
+#include <vector>
 
 namespace {
 
@@ -76,14 +78,16 @@ struct RowPlacer {
     }
 };
 
-void CopyRows(const uint8_t* pixels, const RowPlacer& place)
+// The pieces that take a raw pixel block, in file order, straight into their
+// rows of the level: a bottom-up file fills the level from its last row up.
+std::vector<iovec> RowPieces(const RowPlacer& place)
 {
-    if (place.rowsTopDown) {
-        std::memcpy(place.level, pixels, place.rowBytes * place.height);
-        return;
-    }
+    if (place.rowsTopDown)
+        return {iovec{place.level, place.rowBytes * place.height}};
+    std::vector<iovec> pieces(place.height);
     for (unsigned y = 0; y < place.height; ++y)
-        std::memcpy(place.row(y), pixels + place.rowBytes * y, place.rowBytes);
+        pieces[y] = iovec{place.row(y), place.rowBytes};
+    return pieces;
 }
 
 // Walks the run-length packets that cover `pixels` pixels, handing each to
@@ -144,19 +148,34 @@ void DecodeRunLength(ByteCursor in, const RowPlacer& place, unsigned width, unsi
     WalkPackets(in, uint64_t(width) * place.height, bytesPerPixel, emit);
 }
 
-enum class LevelResult { Read, Missing, Failed };
+// How many bytes of a run-length file are read at most: its pixels cannot
+// take more than a raw packet's byte per 128 pixels over the level's bytes.
+constexpr uint64_t kMaxRunLengthFileBytes = kMaxTgaLevelBytes + kMaxTgaLevelBytes / 64 + (uint64_t(1) << 20);
+
+enum class LevelResult { Read, Missing, Failed, Changed };
 
 class ChainReader {
 public:
     ChainReader(TextureRecord& holder, TextureReport& report) : holder_(holder), report_(report) {}
 
+    // Reads one level, once more when its file changed during the read.
     LevelResult readLevel(const std::string& path, int level);
 
 private:
+    LevelResult readLevelOnce(const std::string& path, int level);
+    LevelResult refuseOpen(FileReadStatus status, const std::string& path, int level);
+
     LevelResult fail(const char* text, const std::string& path)
     {
         ReportTgaError(report_, text, path);
         return LevelResult::Failed;
+    }
+
+    // A problem found in a file that changed while it was read is the
+    // change's doing: the level is read again instead.
+    LevelResult failUnlessChanged(const InputFile& file, const char* text, const std::string& path)
+    {
+        return file.unchanged() ? fail(text, path) : LevelResult::Changed;
     }
 
     bool fitsLevel(const TgaHeader& header, unsigned depth, int level) const
@@ -174,20 +193,48 @@ private:
 
 LevelResult ChainReader::readLevel(const std::string& path, int level)
 {
-    MappedFile file;
-    switch (file.open(path.c_str())) {
-    case MappedFile::Status::Ok: break;
-    case MappedFile::Status::CannotOpen:
-        if (level == 0)
-            ReportTgaError(report_, kCantFindTga, path);
-        return LevelResult::Missing;
-    case MappedFile::Status::CannotRead: return fail(kCantReadTga, path);
-    }
+    const LevelResult result = readLevelOnce(path, level);
+    if (result != LevelResult::Changed)
+        return result;
+    if (const LevelResult again = readLevelOnce(path, level); again != LevelResult::Changed)
+        return again;
+    return fail(kTgaChanged, path);
+}
 
-    ByteCursor in(file.data(), file.size());
+// A file that cannot be opened: level 0 fails; a later level that is missing
+// ends the chain quietly, one that is there but cannot be read ends it with a
+// warning, and generation fills the rest either way.
+LevelResult ChainReader::refuseOpen(FileReadStatus status, const std::string& path, int level)
+{
+    const char* text = kCantReadTga;
+    switch (status) {
+    case FileReadStatus::NotFound:
+        if (level == 0)
+            return fail(kCantFindTga, path);
+        return LevelResult::Missing;
+    case FileReadStatus::PermissionDenied: text = kTgaPermissionDenied; break;
+    case FileReadStatus::NotRegularFile: text = kTgaNotRegularFile; break;
+    case FileReadStatus::OutOfMemory: text = kNoMemoryForTga; break;
+    default: break;
+    }
+    if (level == 0)
+        return fail(text, path);
+    ReportTgaWarning(report_, text, path);
+    return LevelResult::Missing;
+}
+
+LevelResult ChainReader::readLevelOnce(const std::string& path, int level)
+{
+    InputFile file;
+    if (const FileReadStatus status = file.open(path); status != FileReadStatus::Ok)
+        return refuseOpen(status, path, level);
+
+    uint8_t headerBytes[kTgaHeaderSize];
+    ByteCursor headerCursor(headerBytes, sizeof headerBytes);
     TgaHeader header;
-    if (!ReadTgaHeader(in, header) || !in.skip(header.idLength))
-        return fail(kTgaTruncated, path);
+    if (file.size() < kTgaHeaderSize || file.readAt(0, headerBytes, kTgaHeaderSize) != FileReadStatus::Ok ||
+        !ReadTgaHeader(headerCursor, header))
+        return failUnlessChanged(file, kTgaTruncated, path);
     const unsigned depth = RecordDepth(header.pixelDepth);
     const unsigned bytesPerPixel = BytesPerPixel(depth);
     const uint64_t pixelCount = uint64_t(header.width) * header.height;
@@ -196,29 +243,42 @@ LevelResult ChainReader::readLevel(const std::string& path, int level)
         return fail(kTgaUnsupportedSize, path);
     if (level > 0 && !fitsLevel(header, depth, level))
         return fail(kTgaDoesNotFitLevel, path);
-    const uint8_t* colourMap = in.take(ColourMapBytes(header));
-    if (!colourMap)
-        return fail(kTgaTruncated, path);
 
+    // The ID field and colour map, or for run-length data the whole file:
+    // sizes the file's length must hold before anything is allocated.
     const bool runLength = IsRunLengthEncoded(header.imageType);
-    const bool covered = runLength ? RunLengthDataCovers(in, pixelCount, bytesPerPixel)
-                                   : in.remaining() >= levelBytes;
-    if (!covered)
-        return fail(kTgaShortOfPixels, path);
+    const uint64_t pixelOffset = kTgaHeaderSize + header.idLength + ColourMapBytes(header);
+    if (file.size() < pixelOffset)
+        return failUnlessChanged(file, kTgaTruncated, path);
+    if (!runLength && file.size() - pixelOffset < levelBytes)
+        return failUnlessChanged(file, kTgaShortOfPixels, path);
+    if (runLength && file.size() > kMaxRunLengthFileBytes)
+        return fail(kTgaUnsupportedSize, path);
+    ByteBlock front;
+    const uint64_t frontBytes = runLength ? file.size() : pixelOffset;
+    if (!front.allocate(size_t(frontBytes)))
+        return fail(kNoMemoryForTga, path);
+    if (file.readAt(0, front.data(), front.size()) != FileReadStatus::Ok)
+        return failUnlessChanged(file, kCantReadTga, path);
+
+    ByteCursor in(front.data(), front.size());
+    in.skip(kTgaHeaderSize + header.idLength);
+    const uint8_t* colourMap = in.take(ColourMapBytes(header));
+    if (runLength && !RunLengthDataCovers(in, pixelCount, bytesPerPixel))
+        return failUnlessChanged(file, kTgaShortOfPixels, path);
 
     if (level == 0)
         describeLevelZero(header, depth, colourMap);
     uint8_t* pixels = holder_.allocateLevel(level, levelBytes);
     if (!pixels)
         return fail(kNoMemoryForTga, path);
-
     const RowPlacer place{pixels, size_t(header.width) * bytesPerPixel, header.height,
                           (header.descriptor & kTgaDescriptorTopDown) != 0};
     if (runLength)
         DecodeRunLength(in, place, header.width, bytesPerPixel);
-    else
-        CopyRows(in.take(levelBytes), place);
-    return LevelResult::Read;
+    else if (file.readScattered(pixelOffset, RowPieces(place)) != FileReadStatus::Ok)
+        return failUnlessChanged(file, kCantReadTga, path);
+    return file.unchanged() ? LevelResult::Read : LevelResult::Changed;
 }
 
 void ChainReader::describeLevelZero(const TgaHeader& header, unsigned depth, const uint8_t* colourMap)

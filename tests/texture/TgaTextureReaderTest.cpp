@@ -234,10 +234,14 @@ TEST(TgaTextureReader, RefusesDamagedFilesWithAMessageAndNoPixels)
         std::memset(rest.name, 0, sizeof rest.name);
         EXPECT_EQ(std::string(reinterpret_cast<const char*>(&rest), sizeof rest), std::string(sizeof rest, '\0'));
     }
-    for (const std::string& missing : {dir.file("none.tga"), dir.path().string()}) {
+    const std::pair<std::string, const char*> unopenable[] = {
+        {dir.file("none.tga"), "Can't find TGA file %s"},
+        {dir.path().string(), "TGA file %s is not a regular file"},
+    };
+    for (const auto& [missing, message] : unopenable) {
         const Read read(missing);
         EXPECT_FALSE(read.ok);
-        EXPECT_EQ(read.report.texts(), std::vector<std::string>({"Can't find TGA file " + missing}));
+        EXPECT_EQ(read.report.texts(), std::vector<std::string>({Filled(message, missing)}));
         EXPECT_STREQ(read.r().name, missing.c_str());
     }
 }

@@ -1,5 +1,5 @@
-// An owned, uninitialised block of bytes for scene data: a loaded file's bytes
-// or a replaced texture's pixels. Large blocks are asked for in huge pages,
+// An owned, uninitialised block of bytes: a file's bytes as read, or a scene's
+// replaced texture pixels. Large blocks are asked for in huge pages,
 // which makes filling a block of a gigabyte several times faster than with
 // ordinary pages. Blocks move but do not copy.
 #pragma once

@@ -1,4 +1,4 @@
-#include "scene/ByteBlock.h"
+#include "texture/ByteBlock.h"
 
 #include <cstdlib>
 #include <sys/mman.h>

@@ -1,0 +1,111 @@
+#include "texture/FileRead.h"
+
+#include "support/RecordingReport.h"
+#include "support/TempDir.h"
+#include "texture/TgaTestBytes.h"
+#include "texture/TgaTextureReader.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+std::string GreyTga(unsigned side, int value)
+{
+    TgaFields f;
+    f.imageType = 3;
+    f.width = f.height = uint16_t(side);
+    f.pixelDepth = 8;
+    return TgaHeaderBytes(f) + Repeat(value, size_t(side) * side);
+}
+
+enum class Special { Fifo, Device, LinkLoop, Folder };
+constexpr Special kSpecials[] = {Special::Fifo, Special::Device, Special::LinkLoop, Special::Folder};
+
+// Makes a special file of the kind at `path` (which must not exist).
+void MakeSpecial(Special kind, const std::string& path)
+{
+    switch (kind) {
+    case Special::Fifo: ASSERT_EQ(mkfifo(path.c_str(), 0600), 0); break;
+    case Special::Device: ASSERT_EQ(symlink("/dev/zero", path.c_str()), 0); break;
+    case Special::LinkLoop: ASSERT_EQ(symlink(path.c_str(), path.c_str()), 0); break;
+    case Special::Folder: ASSERT_EQ(mkdir(path.c_str(), 0700), 0); break;
+    }
+}
+
+} // namespace
+
+// A FIFO, a device, a link to itself and a folder are refused at once, without blocking or reading a byte; in a chain's later level
+// they end the chain with a warning and the rest is generated.
+TEST(FileRead, SpecialFilesAreRefusedAtEveryEntryPoint)
+{
+    TempDir dir;
+    for (const Special kind : kSpecials) {
+        const std::string path = dir.file("any" + std::to_string(int(kind)) + ".tga");
+        MakeSpecial(kind, path);
+        ByteBlock bytes;
+        EXPECT_EQ(ReadWholeFile(path, bytes, 1 << 20), FileReadStatus::NotRegularFile) << path;
+        TextureRecord holder;
+        RecordingReport report;
+        EXPECT_FALSE(TgaTextureReader(path.c_str(), holder, report));
+        EXPECT_EQ(report.texts(), std::vector<std::string>({"TGA file " + path + " is not a regular file"}));
+    }
+    ASSERT_TRUE(WriteFileBytes(dir.file("wall_A.tga"), GreyTga(64, 9)));
+    const std::string level1 = dir.file("wall_A1.tga");
+    for (const Special kind : kSpecials) {
+        MakeSpecial(kind, level1);
+        TextureRecord holder;
+        RecordingReport report;
+        ASSERT_TRUE(TgaTextureReader(dir.file("wall_A.tga").c_str(), holder, report));
+        EXPECT_EQ(holder.record().levelCount, 5);  // level 0 read, the rest generated
+        ASSERT_EQ(report.messages.size(), 1u);
+        EXPECT_EQ(report.messages[0].caption, "Warning");
+        EXPECT_EQ(report.messages[0].text, "TGA file " + level1 + " is not a regular file");
+        ASSERT_EQ(std::system(("rm -rf '" + level1 + "'").c_str()), 0);
+    }
+}
+
+// A file that another process keeps rewriting at other sizes is either read
+// whole, as one of its versions, or refused with a message: never a crash,
+// never a mix of versions.
+TEST(FileRead, AFileRewrittenDuringReadsIsReadWholeOrRefused)
+{
+    TempDir dir;
+    const std::string path = dir.file("moving.tga");
+    const std::string small = GreyTga(16, 1), large = GreyTga(1024, 2);
+    ASSERT_TRUE(WriteFileBytes(path, large));
+    const pid_t writer = fork();
+    ASSERT_GE(writer, 0);
+    if (writer == 0) {
+        for (;;) {
+            // Rewritten in place, truncated then filled; the pauses put each
+            // version in a clock tick of its own, as the file system stamps it.
+            WriteFileBytes(path, small);
+            usleep(5000);
+            WriteFileBytes(path, large);
+            usleep(5000);
+        }
+    }
+    int wholeReads = 0;
+    for (int i = 0; i < 300; ++i) {
+        TextureRecord holder;
+        RecordingReport report;
+        if (TgaTextureReader(path.c_str(), holder, report) && report.messages.empty()) {
+            const T3D_TEXTURE& t = holder.record();
+            const int value = t.width == 1024 ? 2 : 1;
+            const uint64_t bytes = uint64_t(t.width) * t.height;
+            ASSERT_TRUE(t.width == 16 || t.width == 1024);
+            ASSERT_EQ(std::string(reinterpret_cast<const char*>(t.levels[0]), bytes), Repeat(value, bytes));
+            ++wholeReads;
+        } else {
+            ASSERT_FALSE(report.messages.empty());
+        }
+    }
+    kill(writer, SIGKILL);
+    waitpid(writer, nullptr, 0);
+    EXPECT_GT(wholeReads, 0);
+}
