@@ -107,6 +107,8 @@ private:
     // DrawTexture at a level, kept within the record's levels.
     void drawLevel(const T3D_TEXTURE& record, int frameId, int level);
     void tellUser(const char* text);
+    // The scene's last failure: the text, then the file and why.
+    void tellUserWhy(const char* text, const std::string& file);
     bool writeScene(const std::string& path, bool oldFormat);
     void save(bool oldFormat);
     void saveAs(bool oldFormat);

@@ -2,7 +2,9 @@
 #include "editor/EditorDialog.h"
 
 #include "resources/Strings.h"
+#include "scene/SceneFile.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QListWidget>
@@ -28,6 +30,14 @@ FileDialogRequest SceneFileRequest(bool opening)
 
 } // namespace
 
+// A scene failure: its own text, then which file and why.
+void EditorDialog::tellUserWhy(const char* text, const std::string& file)
+{
+    prompts_.message(QCoreApplication::applicationName(),
+                     QString::fromLatin1(text) + '\n' + QFile::decodeName(file.c_str()) + QStringLiteral(": ")
+                         + QString::fromStdString(SceneStatusText(scene_.LastStatus())));
+}
+
 void EditorDialog::OnLoad()
 {
     const QString chosen = prompts_.openFile(SceneFileRequest(true));
@@ -39,7 +49,7 @@ void EditorDialog::OnLoad()
     // one has loaded.
     const std::string file = LocalPath(chosen);
     if (!scene_.Load(file.c_str(), 0)) {
-        tellUser(kLoadFailedText);
+        tellUserWhy(kLoadFailedText, WithSceneExtension(file));
         return;
     }
     sceneFile_ = file;
@@ -67,7 +77,7 @@ bool EditorDialog::writeScene(const std::string& path, bool oldFormat)
     scene_.GenerateC3D();
     const int written = oldFormat ? scene_.WriteOld(path.c_str()) : scene_.Write(path.c_str());
     if (!written)
-        tellUser(kWriteFailedText);
+        tellUserWhy(kWriteFailedText, WithSceneExtension(path));
     return written != 0;
 }
 
