@@ -20,6 +20,8 @@ AboutDialog::AboutDialog(QWidget* parent)
     icon->setPixmap(QIcon(kMainIconPath).pixmap(32, 32));
     auto* version = new QLabel(QString("%1 %2").arg(kAboutProductText, kQuorrelVersion));
     version->setObjectName("version");
+    auto* licence = new QLabel(kAboutLicenceText);
+    licence->setObjectName("licence");
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 
@@ -28,6 +30,7 @@ AboutDialog::AboutDialog(QWidget* parent)
     row->addWidget(version, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(row);
+    layout->addWidget(licence);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }

@@ -1,9 +1,10 @@
-// Construction, menu, message map, painting and ending of the main window.
+// Construction, menu, message map, enable rules, layout, painting, keys and
+// ending of the main window.
 #include "editor/EditorDialog.h"
 
 #include "editor/AboutDialog.h"
-#include "editor/DialogUnits.h"
 #include "editor/FlagBox.h"
+#include "editor/GrowingLayout.h"
 #include "editor/PreviewFrame.h"
 #include "editor/SelectionListBox.h"
 #include "foldertree/FolderTree.h"
@@ -11,11 +12,15 @@
 #include "resources/Resources.h"
 #include "resources/Strings.h"
 
+#include <QActionGroup>
 #include <QApplication>
-#include <QCheckBox>
 #include <QCoreApplication>
+#include <QCheckBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
+#include <QShortcut>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -48,6 +53,7 @@ EditorDialog::EditorDialog(EditorPrompts prompts, FolderTree* folderTree, QWidge
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setObjectName(QString::number(kMainDialogId));
+    setAcceptDrops(true);
     // One font for the window, its menus, tooltips and every dialog it opens.
     // The window itself already took the font there was.
     QFont font(kDialogFontFamily);
@@ -55,51 +61,85 @@ EditorDialog::EditorDialog(EditorPrompts prompts, FolderTree* folderTree, QWidge
     QApplication::setFont(font);
     setFont(font);
 
+    // The client area starts at the template's size, its smallest, and takes
+    // whatever the window grows by.
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    auto* menuBar = new QMenuBar;
-    layout->setMenuBar(menuBar);
-    auto* client = new QWidget;
-    client->setFixedSize(DialogUnitsToPixelsX(kMainDialogWidth), DialogUnitsToPixelsY(kMainDialogHeight));
-    layout->addWidget(client, 0, Qt::AlignLeft | Qt::AlignTop);
+    menuBar_ = new QMenuBar;
+    layout->setMenuBar(menuBar_);
+    client_ = new QWidget;
+    client_->setMinimumSize(TemplateClientSize());
+    client_->installEventFilter(this);
+    layout->addWidget(client_);
 
-    buildMenu(menuBar);
-    buildControls(client);
+    buildMenu();
+    buildControls(client_);
 
     // Dialog initialisation: the icon, then the folder tree's first filling.
     setWindowIcon(icon_);
     folderTree_->InitTree(true);
     wireMessageMap();
+    fillRecentScenes();
+    updateActions();
 }
 
 EditorDialog::~EditorDialog() = default;
 
-void EditorDialog::buildMenu(QMenuBar* menuBar)
+void EditorDialog::buildMenu()
 {
     QMenu* menu = nullptr;
+    QMenu* submenu = nullptr;
+    QActionGroup* choices = nullptr;
     for (const MenuItemTemplate& item : kMainMenu) {
-        if (!menu || menu->title() != QLatin1String(item.menu))
-            menu = menuBar->addMenu(QString::fromLatin1(item.menu));
-        if (!item.text) {
-            menu->addSeparator();
-            continue;
+        if (!menu || menu->title() != QLatin1String(item.menu)) {
+            menu = menuBar_->addMenu(QString::fromLatin1(item.menu));
+            submenu = nullptr;
         }
-        QAction* action = menu->addAction(QString::fromLatin1(item.text));
+        if (item.submenu && (!submenu || submenu->title() != QLatin1String(item.submenu))) {
+            submenu = menu->addMenu(QString::fromLatin1(item.submenu));
+            choices = nullptr;
+        }
+        QMenu* target = item.submenu ? submenu : menu;
+        switch (item.kind) {
+        case MenuItemKind::Separator:
+            target->addSeparator();
+            continue;
+        case MenuItemKind::RecentScenes:
+            recentScenesMenu_ = submenu;
+            continue;
+        case MenuItemKind::Command:
+        case MenuItemKind::Toggle:
+        case MenuItemKind::Choice:
+            break;
+        }
+        QAction* action = target->addAction(QString::fromLatin1(item.text));
         action->setData(item.command);
         action->setEnabled(!item.greyedAtStart);
+        if (item.shortcut)
+            action->setShortcut(QKeySequence(QString::fromLatin1(item.shortcut)));
+        if (item.kind != MenuItemKind::Command)
+            action->setCheckable(true);
+        if (item.kind == MenuItemKind::Choice) {
+            if (!choices)
+                choices = new QActionGroup(submenu);
+            choices->addAction(action);
+        }
         actions_[item.command] = action;
     }
-    QAction* about = menuBar->addMenu(kHelpMenuTitle)->addAction(kAboutMenuText);
+    QAction* about = menuBar_->addMenu(kHelpMenuTitle)->addAction(kAboutMenuText);
     about->setData(kAboutCommand);
     actions_[kAboutCommand] = about;
+
+    action(kKeepSceneFormatCommand)->setChecked(settings_.keepSceneFormat());
+    const bool box = settings_.mipFilter() == MipFilterChoice::Box;
+    action(box ? kBoxLevelsCommand : kPointLevelsCommand)->setChecked(true);
 }
 
 void EditorDialog::buildControls(QWidget* client)
 {
     int flagBox = 0;
     for (const ControlTemplate& control : kMainDialogControls) {
-        const QRect place = DialogUnitsToPixels(control.x, control.y, control.width, control.height);
         QWidget* widget = nullptr;
         switch (control.kind) {
         case ControlKind::TextureList:
@@ -113,6 +153,9 @@ void EditorDialog::buildControls(QWidget* client)
         case ControlKind::Label:
             widget = new QLabel(QString::fromLatin1(control.text), client);
             break;
+        case ControlKind::StatusLine:
+            widget = statusLine_ = new QLabel(client);
+            break;
         case ControlKind::FlagBox:
             widget = flagBoxes_[flagBox++] = new FlagBox(QString::fromLatin1(control.text), client);
             break;
@@ -123,21 +166,42 @@ void EditorDialog::buildControls(QWidget* client)
             widget = folderTree_;
             break;
         case ControlKind::Frame: {
-            auto* preview = new PreviewFrame(place.size(), client);
+            auto* preview = new PreviewFrame(TemplatePlace(control).size(), client);
             (control.id == kSceneFrameId ? sceneFrame_ : replacementFrame_) = preview;
-            TagControl(preview, control.id, control.text);
-            // The drawing area takes the template's place; the edge lies around it.
-            preview->move(place.topLeft() - preview->contentsRect().topLeft());
-            continue;
+            widget = preview;
+            break;
         }
         }
         TagControl(widget, control.id, control.text);
-        widget->setGeometry(place);
+        placed_.emplace_back(widget, &control);
     }
+    layoutControls();
+}
+
+void EditorDialog::layoutControls()
+{
+    for (const auto& [widget, control] : placed_) {
+        const QRect place = GrownPlace(*control, client_->size().expandedTo(TemplateClientSize()));
+        if (auto* preview = qobject_cast<PreviewFrame*>(widget)) {
+            // The drawing area takes the place; the edge lies around it.
+            const int edge = preview->frameWidth();
+            preview->setGeometry(place.adjusted(-edge, -edge, edge, edge));
+        } else {
+            widget->setGeometry(place);
+        }
+    }
+    RedrawPreviews();
+}
+
+bool EditorDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == client_ && event->type() == QEvent::Resize)
+        layoutControls();
+    return QDialog::eventFilter(watched, event);
 }
 
 // The message map: one connection per command or notification, in the order
-// of the original table, and Quit.
+// of the original table, then the commands added since.
 void EditorDialog::wireMessageMap()
 {
     connect(action(kAboutCommand), &QAction::triggered, this, &EditorDialog::OnAbout);
@@ -156,6 +220,13 @@ void EditorDialog::wireMessageMap()
             [this](int step) { OnPreviewLevelStep(kSceneFrameId, step); });
     connect(replacementFrame_, &PreviewFrame::levelStepRequested, this,
             [this](int step) { OnPreviewLevelStep(kReplacementFrameId, step); });
+
+    connect(action(kUndoCommand), &QAction::triggered, this, &EditorDialog::OnUndo);
+    connect(action(kRedoCommand), &QAction::triggered, this, &EditorDialog::OnRedo);
+    connect(recentScenesMenu_, &QMenu::aboutToShow, this, &EditorDialog::fillRecentScenes);
+    for (int command : {kKeepSceneFormatCommand, kPointLevelsCommand, kBoxLevelsCommand})
+        connect(action(command), &QAction::triggered, this, &EditorDialog::replacementOptionsChanged);
+    connect(new QShortcut(QKeySequence(Qt::Key_F10), this), &QShortcut::activated, this, &EditorDialog::openMenuBar);
 }
 
 QAction* EditorDialog::action(int command) const
@@ -164,20 +235,35 @@ QAction* EditorDialog::action(int command) const
     return found == actions_.end() ? nullptr : found->second;
 }
 
-void EditorDialog::setSceneCommandsEnabled(bool enabled)
+void EditorDialog::updateActions()
 {
     for (int command : kSceneCommands)
-        action(command)->setEnabled(enabled);
+        action(command)->setEnabled(sceneLoaded_);
+    action(kUndoCommand)->setEnabled(history_.canUndo());
+    action(kRedoCommand)->setEnabled(history_.canRedo());
+    action(kSaveNewCommand)->setShortcut(sceneFileOld_ ? QKeySequence() : QKeySequence::Save);
+    action(kSaveOldCommand)->setShortcut(sceneFileOld_ ? QKeySequence::Save : QKeySequence());
+
+    QString title = QString::fromLatin1(kMainDialogCaption);
+    if (sceneLoaded_) {
+        const QString file = QFileInfo(QFile::decodeName(sceneFile_.c_str())).fileName();
+        title = QString::fromLatin1(kSceneTitleFormat).arg(title, file);
+        if (hasUnsavedChanges())
+            title += QLatin1String(kUnsavedTitleMark);
+    }
+    setWindowTitle(title);
 }
 
 void EditorDialog::EnableSceneCommands()
 {
-    setSceneCommandsEnabled(true);
+    sceneLoaded_ = true;
+    updateActions();
 }
 
 void EditorDialog::DisableSceneCommands()
 {
-    setSceneCommandsEnabled(false);
+    sceneLoaded_ = false;
+    updateActions();
     {
         const QSignalBlocker quiet(textureList_);
         textureList_->clear();
@@ -198,6 +284,12 @@ void EditorDialog::OnAbout()
     about.exec();
 }
 
+void EditorDialog::openMenuBar()
+{
+    if (!menuBar_->actions().isEmpty())
+        menuBar_->setActiveAction(menuBar_->actions().first());
+}
+
 void EditorDialog::reject()
 {
     if (mayDiscardChanges())
@@ -206,10 +298,19 @@ void EditorDialog::reject()
 
 bool EditorDialog::mayDiscardChanges()
 {
-    return !sceneModified_ || prompts_.askDiscard(QCoreApplication::applicationName(), kDiscardChangesText);
+    return !hasUnsavedChanges() || prompts_.askDiscard(QCoreApplication::applicationName(), kDiscardChangesText);
 }
 
 void EditorDialog::tellUser(const char* text)
 {
     prompts_.message(QCoreApplication::applicationName(), QString::fromLatin1(text));
+}
+
+void EditorDialog::showStatus(const QString& text)
+{
+    statusLine_->setText(text);
+    QTimer::singleShot(kStatusShownMilliseconds, statusLine_, [label = statusLine_, text] {
+        if (label->text() == text)
+            label->clear();
+    });
 }

@@ -1,19 +1,25 @@
 // The main window: a modal dialog with the scene's texture list, the selected
 // texture's details and flags, two previews (the selected scene texture, the
-// replacement read from a TGA file), the folder tree, and the File and Action
-// menus. It owns the scene object, the replacement record and the editing
-// state for its whole life.
+// replacement read from a TGA file), the folder tree, and the File, Edit and
+// Action menus. It owns the scene object, the replacement record, the history
+// of replacements and the editing state for its whole life.
 //
 // Handlers run on the one UI thread and block until they return. Every
 // question and message goes through the EditorPrompts given to the dialog.
-// The selected index is kept across Close and Load, but an index at or beyond
-// the scene's texture count is never used: painting skips it, Extract and
-// Replace decline with a message. Quit, the close box, Escape, Close and
-// Load ask before they throw away replaced textures that were never saved;
-// Enter never ends the dialog.
+// The details, flags and left frame describe the list entry the user chose,
+// or nothing: Load and Close choose none. Extract and Replace decline with a
+// message when no entry is chosen or no replacement is read. The replacement
+// is the file chosen in the folder tree or the last one dropped on the right
+// frame. Quit, the close box, Escape, Close, Load and a dropped scene ask
+// before they throw away replaced textures that were never saved; Escape
+// with a menu open only leaves the menu; Enter never ends the dialog. The
+// window grows from its template size (its smallest) as GrowingLayout says.
 #pragma once
 
 #include "editor/EditorPrompts.h"
+#include "editor/EditorSettings.h"
+#include "editor/GatheringReport.h"
+#include "editor/ReplacementHistory.h"
 #include "resources/DialogTemplate.h"
 #include "resources/ResourceIds.h"
 #include "scene/CVK7QScene.h"
@@ -25,12 +31,16 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 class FolderTree;
 class PreviewFrame;
 class QAction;
 class QCheckBox;
+class QLabel;
 class QListWidget;
+class QMenu;
 class QMenuBar;
 class SelectionListBox;
 
@@ -48,14 +58,15 @@ public:
     // Greys them, empties both lists and forgets that a texture was chosen.
     void DisableSceneCommands();
 
-    // File menu.
+    // File menu. openSceneFile loads the scene at `path` as Load does once
+    // its dialog has chosen it, asking first about unsaved replacements.
     void OnLoad();
+    void openSceneFile(const QString& path);
     void OnClose();
     void OnSave();
     void OnSaveOld();
     void OnSaveAs();
     void OnSaveAsOld();
-
     // Texture list and details.
     void FillTextureList();
     void OnTextureSelected();
@@ -77,13 +88,21 @@ public:
     void OnExtract();
     void OnReplace();
 
+    // Edit menu: the replacements made since the scene was loaded.
+    void OnUndo();
+    void OnRedo();
+
     void OnAbout();
+
+    // Action menu options for reading replacements (remembered between runs).
+    bool keepSceneFormat() const;
+    MipFilterChoice mipFilter() const;
 
     // The menu action that carries a command id; nullptr when there is none.
     QAction* action(int command) const;
     // True while the loaded scene holds replaced textures not yet saved to
     // its own file.
-    bool hasUnsavedChanges() const { return sceneModified_; }
+    bool hasUnsavedChanges() const { return !history_.matchesSavedFile(); }
 
 public slots:
     // Quit, the close box and Escape.
@@ -91,12 +110,32 @@ public slots:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildControls(QWidget* client);
-    void buildMenu(QMenuBar* menuBar);
+    void buildMenu();
     void wireMessageMap();
-    void setSceneCommandsEnabled(bool enabled);
+    // Every enable and grey rule of the menus, the Ctrl+S target and the title.
+    void updateActions();
+    void layoutControls();
+    void openMenuBar();
+
+    void loadScene(const QString& path);
+    void fillRecentScenes();
+    // Chooses no list entry: empty details, no flags, a black left frame.
+    void selectNoTexture();
+    // Makes entry [index] the chosen one and shows what it holds now.
+    void showChangedTexture(int index);
+    // Reads the chain at `path` as the replacement and shows it.
+    void readReplacement(const QString& path);
+    void forgetReplacement();
+    // Reads the replacement again after an Action menu option changed.
+    void replacementOptionsChanged();
+    void showStatus(const QString& text);
 
     // Scene texture [index], or nullptr when the scene holds no such texture.
     const T3D_TEXTURE* sceneTexture(unsigned index);
@@ -109,15 +148,19 @@ private:
     void tellUser(const char* text);
     // The scene's last failure: the text, then the file and why.
     void tellUserWhy(const char* text, const std::string& file);
+    QString chooseFile(FileDialogKind kind, FileDialogRequest request);
     bool writeScene(const std::string& path, bool oldFormat);
     void save(bool oldFormat);
+    // The loaded scene's own file now holds the scene, in that format.
+    void savedToOwnFile(bool oldFormat);
     void saveAs(bool oldFormat);
     bool isLoadedSceneFile(const QString& path) const;
     // True when nothing is unsaved or the user agrees to throw it away.
     bool mayDiscardChanges();
 
     EditorPrompts prompts_;
-    PromptReport report_;
+    GatheringReport report_;
+    EditorSettings settings_;
 
     // The editing state.
     QIcon icon_;
@@ -125,11 +168,15 @@ private:
     uint16_t selectedIndex_ = 0;
     bool textureSelected_ = false;
     bool replacementLoaded_ = false;
+    QString replacementFile_;          // the file the replacement was read from
+    bool replacementDropped_ = false;  // it came from a drop, not from the tree
     FolderTree* folderTree_ = nullptr;
     std::string scenePath_;  // base path of the loaded scene, without extension
     std::string sceneFile_;  // the loaded scene's whole file name, as chosen
     CVK7QScene scene_;
-    bool sceneModified_ = false;
+    bool sceneLoaded_ = false;
+    bool sceneFileOld_ = false;  // the loaded scene's file is in the old format
+    ReplacementHistory history_;
 
     // Controls and menu.
     SelectionListBox* textureList_ = nullptr;
@@ -137,5 +184,10 @@ private:
     QCheckBox* flagBoxes_[kFlagBoxCount] = {};
     PreviewFrame* sceneFrame_ = nullptr;
     PreviewFrame* replacementFrame_ = nullptr;
+    QLabel* statusLine_ = nullptr;
+    QWidget* client_ = nullptr;
+    std::vector<std::pair<QWidget*, const ControlTemplate*>> placed_;
+    QMenuBar* menuBar_ = nullptr;
+    QMenu* recentScenesMenu_ = nullptr;
     std::map<int, QAction*> actions_;
 };

@@ -45,6 +45,8 @@ QString RunFileDialog(const FileDialogRequest& request, QFileDialog::AcceptMode 
     if (!request.filter.isEmpty())
         dialog.setNameFilter(request.filter);
     dialog.setDefaultSuffix(request.defaultSuffix);
+    if (!request.folder.isEmpty())
+        dialog.setDirectory(request.folder);
     if (!request.startName.isEmpty())
         dialog.selectFile(request.startName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

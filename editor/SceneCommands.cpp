@@ -1,13 +1,18 @@
-// The File menu: Load, Close, Save and Save as in the new and the old format.
+// The File menu: Load, the recent scenes, Close, Save and Save as in the new
+// and the old format.
 #include "editor/EditorDialog.h"
 
+#include "editor/PreviewFrame.h"
 #include "resources/Strings.h"
 #include "scene/SceneFile.h"
+#include "scene/SceneFormat.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QListWidget>
+#include <QMenu>
 
 namespace {
 
@@ -38,27 +43,66 @@ void EditorDialog::tellUserWhy(const char* text, const std::string& file)
                          + QString::fromStdString(SceneStatusText(scene_.LastStatus())));
 }
 
+QString EditorDialog::chooseFile(FileDialogKind kind, FileDialogRequest request)
+{
+    request.folder = settings_.lastFolder(kind);
+    const QString chosen = kind == FileDialogKind::LoadScene ? prompts_.openFile(request) : prompts_.saveFile(request);
+    if (!chosen.isEmpty())
+        settings_.setLastFolder(kind, chosen);
+    return chosen;
+}
+
 void EditorDialog::OnLoad()
 {
-    const QString chosen = prompts_.openFile(SceneFileRequest(true));
-    if (chosen.isEmpty() || !mayDiscardChanges())
-        return;
+    const QString chosen = chooseFile(FileDialogKind::LoadScene, SceneFileRequest(true));
+    if (!chosen.isEmpty())
+        openSceneFile(chosen);
+}
+
+void EditorDialog::openSceneFile(const QString& path)
+{
+    if (mayDiscardChanges())
+        loadScene(path);
+}
+
+void EditorDialog::loadScene(const QString& path)
+{
     // The scene path is the chosen name without its extension. The library
     // gets the whole name: "level.1" or a lower-case ".t3d" would otherwise
     // name another file. The paths of the scene loaded before stay until this
     // one has loaded.
-    const std::string file = LocalPath(chosen);
+    const std::string file = LocalPath(path);
     if (!scene_.Load(file.c_str(), 0)) {
         tellUserWhy(kLoadFailedText, WithSceneExtension(file));
         return;
     }
     sceneFile_ = file;
-    scenePath_ = LocalPath(chosen.left(chosen.size() - kSceneExtensionLength));
-    sceneModified_ = false;
+    scenePath_ = LocalPath(path.left(path.size() - kSceneExtensionLength));
+    sceneFileOld_ = scene_.GetSceneHeader()->magic == kOldSceneMagic;
+    history_.clear();
+    settings_.addRecentScene(path);
+    fillRecentScenes();
     ClearFlags();
     detailsList_->clear();
     EnableSceneCommands();
     FillTextureList();
+    selectNoTexture();
+}
+
+void EditorDialog::fillRecentScenes()
+{
+    for (int i = 0; i < kRecentSceneCount; ++i)
+        actions_.erase(kFirstRecentSceneCommand + i);
+    recentScenesMenu_->clear();
+    const QStringList scenes = settings_.recentScenes();
+    for (int i = 0; i < scenes.size(); ++i) {
+        QAction* entry = recentScenesMenu_->addAction(QString::fromLatin1(kRecentSceneFormat).arg(i + 1).arg(scenes[i]));
+        entry->setData(kFirstRecentSceneCommand + i);
+        actions_[kFirstRecentSceneCommand + i] = entry;
+        entry->setEnabled(QFileInfo(scenes[i]).isFile());
+        connect(entry, &QAction::triggered, this, [this, scene = scenes[i]] { openSceneFile(scene); });
+    }
+    recentScenesMenu_->setEnabled(!scenes.isEmpty());
 }
 
 void EditorDialog::OnClose()
@@ -66,7 +110,7 @@ void EditorDialog::OnClose()
     if (!mayDiscardChanges())
         return;
     scene_.Free();
-    sceneModified_ = false;
+    history_.clear();
     DisableSceneCommands();
     ClearFlags();
     ClearFrame(kSceneFrameId);
@@ -76,26 +120,36 @@ bool EditorDialog::writeScene(const std::string& path, bool oldFormat)
 {
     scene_.GenerateC3D();
     const int written = oldFormat ? scene_.WriteOld(path.c_str()) : scene_.Write(path.c_str());
-    if (!written)
+    if (!written) {
         tellUserWhy(kWriteFailedText, WithSceneExtension(path));
-    return written != 0;
+        return false;
+    }
+    showStatus(QString::fromLatin1(kSavedStatus).arg(QFileInfo(QFile::decodeName(path.c_str())).fileName()));
+    return true;
+}
+
+void EditorDialog::savedToOwnFile(bool oldFormat)
+{
+    history_.markSaved();
+    sceneFileOld_ = oldFormat;
+    updateActions();
 }
 
 void EditorDialog::save(bool oldFormat)
 {
     if (writeScene(sceneFile_, oldFormat))
-        sceneModified_ = false;
+        savedToOwnFile(oldFormat);
 }
 
 void EditorDialog::saveAs(bool oldFormat)
 {
-    const QString chosen = prompts_.saveFile(SceneFileRequest(false));
+    const QString chosen = chooseFile(FileDialogKind::SaveScene, SceneFileRequest(false));
     if (chosen.isEmpty())
         return;
     // Another name leaves the loaded file as it was: its replaced textures
     // stay unsaved.
     if (writeScene(LocalPath(chosen), oldFormat) && isLoadedSceneFile(chosen))
-        sceneModified_ = false;
+        savedToOwnFile(oldFormat);
 }
 
 bool EditorDialog::isLoadedSceneFile(const QString& path) const

@@ -27,18 +27,37 @@ SelectionListBox::SelectionListBox(QWidget* parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSortingEnabled(false);
     setItemDelegate(new RoomyRowDelegate(this));
-    connect(this, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (row >= 0)
+    connect(this, &QListWidget::itemSelectionChanged, this, [this] {
+        if (selectedRow() >= 0)
             emit selectionNotified();
     });
 }
 
+int SelectionListBox::selectedRow() const
+{
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? -1 : selected.first().row();
+}
+
+void SelectionListBox::focusInEvent(QFocusEvent* event)
+{
+    const bool nothingChosen = selectedRow() < 0;
+    QListWidget::focusInEvent(event);
+    // The view makes its first entry current on focus; with nothing chosen,
+    // it stays without a current entry.
+    if (nothingChosen && selectedRow() < 0 && currentIndex().isValid()) {
+        const QSignalBlocker quiet(this);
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    }
+}
+
 void SelectionListBox::mousePressEvent(QMouseEvent* event)
 {
-    const int rowBefore = currentRow();
+    const int rowBefore = selectedRow();
     QListWidget::mousePressEvent(event);
-    // A press on the entry already current changes no row; it still selects.
+    // A press on the entry already selected changes no selection; it still
+    // selects.
     const int pressedRow = indexAt(event->position().toPoint()).row();
-    if (pressedRow >= 0 && pressedRow == rowBefore && currentRow() == rowBefore)
+    if (pressedRow >= 0 && pressedRow == rowBefore && selectedRow() == rowBefore)
         emit selectionNotified();
 }

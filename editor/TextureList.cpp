@@ -33,7 +33,7 @@ void EditorDialog::FillTextureList()
 
 void EditorDialog::OnTextureSelected()
 {
-    const int row = textureList_->currentRow();
+    const int row = textureList_->selectedRow();
     if (row < 0)
         return;
     textureSelected_ = true;
@@ -42,6 +42,29 @@ void EditorDialog::OnTextureSelected()
     ShowFlags();
     if (const T3D_TEXTURE* texture = sceneTexture(selectedIndex_))
         DrawTexture(*texture, kSceneFrameId);
+}
+
+void EditorDialog::selectNoTexture()
+{
+    {
+        const QSignalBlocker quiet(textureList_);
+        textureList_->clearSelection();
+        textureList_->setCurrentItem(nullptr);
+    }
+    textureSelected_ = false;
+    selectedIndex_ = 0;
+    detailsList_->clear();
+    ClearFlags();
+    ClearFrame(kSceneFrameId);
+}
+
+void EditorDialog::showChangedTexture(int index)
+{
+    textureSelected_ = true;
+    selectedIndex_ = uint16_t(index);
+    RefreshTextureEntry();
+    ShowDetails();
+    ShowFlags();
 }
 
 void EditorDialog::ShowDetails()

@@ -11,6 +11,7 @@ enum class ControlKind {
     Label,
     FlagBox,      // disabled check box
     FolderTree,
+    StatusLine,   // a line of text that says what the last Save or Extract did
 };
 
 struct ControlTemplate {
@@ -43,4 +44,5 @@ inline constexpr ControlTemplate kMainDialogControls[] = {
     {kNoZBufferBoxId, ControlKind::FlagBox, "No Z-Buffer", 187, 326, 53, 10},
     {kFolderTreeId, ControlKind::FolderTree, "Tree3", 295, 243, 181, 97},
     {kReplacementFrameId, ControlKind::Frame, "", 295, 7, 181, 230},
+    {kStatusLineId, ControlKind::StatusLine, "", 106, 281, 178, 10},
 };

@@ -1,28 +1,51 @@
-// Menu 130 of the main window, in order. A row with command 0 and no text is a
-// separator. The scene commands start greyed; they are enabled while a scene
-// is loaded.
+// Menu 130 of the main window, in order. Titles and entries mark their
+// mnemonic with '&' (one letter, unique within its menu); the texts shown are
+// the same without it. The scene commands start greyed; they are enabled
+// while a scene is loaded.
 #pragma once
 
 #include "resources/ResourceIds.h"
 
-struct MenuItemTemplate {
-    const char* menu;
-    const char* text;  // nullptr: separator
-    int command;
-    bool greyedAtStart;
+enum class MenuItemKind {
+    Command,
+    Separator,
+    Toggle,        // checkable on its own; its state is remembered
+    Choice,        // one of the exclusive checkable entries of its submenu
+    RecentScenes,  // the submenu of recently loaded scenes, filled while running
 };
 
+struct MenuItemTemplate {
+    const char* menu;
+    const char* submenu;  // nullptr: an entry of the menu itself
+    MenuItemKind kind;
+    const char* text;     // nullptr for separators and the recent scenes
+    int command;
+    bool greyedAtStart;
+    const char* shortcut;  // nullptr: none
+};
+
+// Ctrl+S is not in the table: it goes to the Save entry of the format the
+// loaded scene's file is in.
 inline constexpr MenuItemTemplate kMainMenu[] = {
-    {"File", "Load", kLoadCommand, false},
-    {"File", "Save (new format)", kSaveNewCommand, true},
-    {"File", "Save (old format)", kSaveOldCommand, true},
-    {"File", "Save as... (new format)", kSaveAsNewCommand, true},
-    {"File", "Save as... (old format)", kSaveAsOldCommand, true},
-    {"File", "Close", kCloseCommand, true},
-    {"File", nullptr, 0, false},
-    {"File", "Quit", kQuitCommand, false},
-    {"Action", "Extract", kExtractCommand, false},
-    {"Action", "Replace", kReplaceCommand, false},
+    {"&File", nullptr, MenuItemKind::Command, "&Load", kLoadCommand, false, "Ctrl+O"},
+    {"&File", nullptr, MenuItemKind::Command, "&Save (new format)", kSaveNewCommand, true, nullptr},
+    {"&File", nullptr, MenuItemKind::Command, "Save (&old format)", kSaveOldCommand, true, nullptr},
+    {"&File", nullptr, MenuItemKind::Command, "Save &as... (new format)", kSaveAsNewCommand, true, "Ctrl+Shift+S"},
+    {"&File", nullptr, MenuItemKind::Command, "Sa&ve as... (old format)", kSaveAsOldCommand, true, nullptr},
+    {"&File", nullptr, MenuItemKind::Command, "&Close", kCloseCommand, true, "Ctrl+W"},
+    {"&File", nullptr, MenuItemKind::Separator, nullptr, 0, false, nullptr},
+    {"&File", "&Recent scenes", MenuItemKind::RecentScenes, nullptr, 0, false, nullptr},
+    {"&File", nullptr, MenuItemKind::Separator, nullptr, 0, false, nullptr},
+    {"&File", nullptr, MenuItemKind::Command, "&Quit", kQuitCommand, false, "Ctrl+Q"},
+    {"&Edit", nullptr, MenuItemKind::Command, "&Undo", kUndoCommand, true, "Ctrl+Z"},
+    {"&Edit", nullptr, MenuItemKind::Command, "&Redo", kRedoCommand, true, "Ctrl+Shift+Z"},
+    {"&Action", nullptr, MenuItemKind::Command, "&Extract", kExtractCommand, false, "Ctrl+E"},
+    {"&Action", nullptr, MenuItemKind::Command, "&Replace", kReplaceCommand, false, "Ctrl+R"},
+    {"&Action", nullptr, MenuItemKind::Separator, nullptr, 0, false, nullptr},
+    {"&Action", nullptr, MenuItemKind::Toggle, "&Keep the scene texture's format", kKeepSceneFormatCommand, false,
+     nullptr},
+    {"&Action", "&Generated levels", MenuItemKind::Choice, "&Point", kPointLevelsCommand, false, nullptr},
+    {"&Action", "&Generated levels", MenuItemKind::Choice, "&Box", kBoxLevelsCommand, false, nullptr},
 };
 
 // The commands that need a loaded scene.
@@ -32,4 +55,4 @@ inline constexpr int kSceneCommands[] = {
 
 // Where the window manager offers no system menu of ours, the About entry
 // (string 101) sits in a menu of its own.
-constexpr const char* kHelpMenuTitle = "Help";
+constexpr const char* kHelpMenuTitle = "&Help";

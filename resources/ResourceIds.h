@@ -20,6 +20,7 @@ constexpr int kNoZBufferBoxId = 1014;  // last flag box, 0x80
 constexpr int kSceneFrameId = 1017;
 constexpr int kReplacementFrameId = 1018;
 constexpr int kFolderTreeId = 1025;
+constexpr int kStatusLineId = 1026;  // says briefly what the last Save or Extract did
 
 constexpr int kFlagBoxCount = 8;
 
@@ -34,3 +35,14 @@ constexpr int kQuitCommand = 2;  // ends the dialog as Cancel does
 constexpr int kExtractCommand = 1002;
 constexpr int kReplaceCommand = 1003;
 constexpr int kAboutCommand = 16;
+
+// Commands added to menu 130, in the same numbering: the framework's own ids
+// for the recent-file entries, Undo and Redo, the next free ones of the
+// application's range for its options.
+constexpr int kFirstRecentSceneCommand = 57616;  // entry N of File > Recent scenes is this + N
+constexpr int kRecentSceneCount = 8;
+constexpr int kUndoCommand = 57643;
+constexpr int kRedoCommand = 57644;
+constexpr int kKeepSceneFormatCommand = 32780;
+constexpr int kPointLevelsCommand = 32781;
+constexpr int kBoxLevelsCommand = 32782;

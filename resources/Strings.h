@@ -23,11 +23,25 @@ constexpr const char* kLoadFailedText = "File not loaded";
 constexpr const char* kWriteFailedText = "error during writing file";
 constexpr const char* kNothingToExtractText = "No scene texture to extract: load a scene first.";
 constexpr const char* kNothingToReplaceText = "No scene texture to replace: load a scene first.";
+constexpr const char* kSelectTextureText = "Select a texture in the list first.";
 constexpr const char* kNoReplacementText =
     "No replacement texture loaded: select a readable .tga file in the folder tree first.";
 constexpr const char* kReplaceFailedText = "The texture could not be replaced.";
 constexpr const char* kDiscardChangesText =
     "The scene has replaced textures that are not saved.\nDiscard them?";
+
+// File > Recent scenes: entry N shows "&N path".
+constexpr const char* kRecentSceneFormat = "&%1 %2";
+
+// The window title with a scene loaded: "Quorrel - scene_new.T3D", and " *"
+// while it holds replacements not saved to its file.
+constexpr const char* kSceneTitleFormat = "%1 - %2";
+constexpr const char* kUnsavedTitleMark = " *";
+
+// The status line after a Save or an Extract that worked; it clears itself.
+constexpr const char* kSavedStatus = "Saved %1";
+constexpr const char* kExtractedStatus = "Extracted %1 to %2";
+constexpr int kStatusShownMilliseconds = 6000;
 
 // Details lines.
 constexpr const char* kDetailFormat = "%d";
@@ -35,3 +49,4 @@ constexpr const char* kDetailFormat = "%d";
 // About box.
 constexpr const char* kAboutCaption = "About quorrel";
 constexpr const char* kAboutProductText = "quorrel Version";
+constexpr const char* kAboutLicenceText = "Licensed under the GNU GPL, version 3 or later.";

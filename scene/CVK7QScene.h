@@ -43,7 +43,8 @@ public:
     CVK7QScene(const CVK7QScene&) = delete;
     CVK7QScene& operator=(const CVK7QScene&) = delete;
 
-    // Loads path, or path + ".T3D" when path has no extension. The second
+    // Loads path, or path + ".T3D" when path has no extension and names no
+    // file (see WithSceneExtension). The second
     // argument is accepted and ignored. On failure the scene loaded before
     // stays loaded and unchanged.
     int Load(const char* path, int);
@@ -60,7 +61,7 @@ public:
     // current textures, checksumming every texture's pixels anew.
     int GenerateC3D();
     // Writes the new or the old format; ".T3D" is added to a path without an
-    // extension. Write brings derived data that a change made stale up to
+    // extension that names no file. Write brings derived data that a change made stale up to
     // date first. A failed write leaves an existing file whole.
     int Write(const char* path);
     int WriteOld(const char* path);

@@ -155,7 +155,9 @@ std::string WithSceneExtension(const std::string& path)
     const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
     const size_t dot = path.rfind('.');
     const bool hasExtension = dot != std::string::npos && dot > nameStart;
-    return hasExtension ? path : path + ".T3D";
+    struct stat info;
+    const bool existingFile = stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    return hasExtension || existingFile ? path : path + ".T3D";
 }
 
 FileReadStatus ReadSceneFile(const std::string& path, ByteBlock& out)

@@ -10,7 +10,9 @@
 #include <string>
 
 // The path with ".T3D" added when its file name has no extension (no dot
-// after the first character); a path with an extension as it is.
+// after the first character) and no regular file has that very name; a path
+// with an extension, or naming an existing file, as it is. So a scene that
+// was given a name without extension is read and written under that name.
 std::string WithSceneExtension(const std::string& path);
 
 // Reads a whole regular file into `out` (texture/FileRead.h says how and what

@@ -1,16 +1,16 @@
 #!/usr/bin/env bash
-# Draws the window icon, quorrel.png (64 x 64): a tile of four texture swatches
-# behind a mip-level staircase. Run it after changing the picture, then commit
-# the PNG; the build only reads the PNG.
+# Draws the icon from its one picture, quorrel.svg (a tile of four texture
+# swatches behind a mip-level staircase): the window icon quorrel.png (64 x 64)
+# and the desktop icons at the hicolor sizes under packaging/icons (the SVG
+# itself is installed as the scalable one). Run it
+# after changing the picture (needs rsvg-convert, from librsvg2-bin), then
+# commit the files; the build only reads them.
 set -euo pipefail
 cd "$(dirname "$0")"
-convert -size 64x64 xc:none \
-  -fill '#2b5d8a' -draw 'roundrectangle 0,0 63,63 8,8' \
-  -fill '#c8873a' -draw 'rectangle 6,6 31,31' \
-  -fill '#6fa84a' -draw 'rectangle 32,6 57,31' \
-  -fill '#6fa84a' -draw 'rectangle 6,32 31,57' \
-  -fill '#c8873a' -draw 'rectangle 32,32 57,57' \
-  -fill white -draw 'rectangle 12,40 27,55' \
-  -fill white -draw 'rectangle 30,48 37,55' \
-  -fill white -draw 'rectangle 40,52 43,55' \
-  -strip PNG32:quorrel.png
+rsvg-convert -w 64 -h 64 quorrel.svg -o quorrel.png
+hicolor=../../packaging/icons/hicolor
+app=io.github.quorrel.Quorrel
+for size in 16 22 24 32 48 64 128 256; do
+  mkdir -p "$hicolor/${size}x${size}/apps"
+  rsvg-convert -w "$size" -h "$size" quorrel.svg -o "$hicolor/${size}x${size}/apps/$app.png"
+done

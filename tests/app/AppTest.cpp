@@ -26,6 +26,31 @@ TEST(QuorrelProgram, WithoutADisplaySaysSoAndFails)
     EXPECT_TRUE(program.readAllStandardError().contains("no display found"));
 }
 
+TEST(QuorrelProgram, ReadsItsCommandLineWithoutADisplay)
+{
+    struct Case {
+        QStringList arguments;
+        int exitCode;
+        const char* output;  // expected in stdout (exit 0) or stderr
+    };
+    const Case cases[] = {
+        {{"--help"}, 0, "[FILE]"},
+        {{"--version"}, 0, "quorrel 1.0.0.1"},
+        {{"--bogus"}, 1, "bogus"},
+        {{"one.T3D", "two.T3D"}, 2, "one scene file at most"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        QProcess program;
+        program.setProcessEnvironment(EnvironmentWithout({"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}));
+        program.start(QUORREL_BINARY, c.arguments);
+        ASSERT_TRUE(program.waitForFinished(60000));
+        EXPECT_EQ(program.exitCode(), c.exitCode);
+        const QByteArray output = c.exitCode == 0 ? program.readAllStandardOutput() : program.readAllStandardError();
+        EXPECT_TRUE(output.contains(c.output)) << output.toStdString();
+    }
+}
+
 TEST(QuorrelProgram, WithADisplayRunsItsWindowUntilStopped)
 {
     QProcess program;

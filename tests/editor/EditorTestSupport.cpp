@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 #include <QPixmap>
+#include <QSettings>
+#include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
@@ -64,6 +66,12 @@ QTreeWidgetItem* TestFolderTree::desktopEntry(const QString& text)
     return nullptr;
 }
 
+FreshSettings::FreshSettings()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(folder.path().string()));
+}
+
 EditorUnderTest::EditorUnderTest(const std::string& desktop)
     : tree(new TestFolderTree(QString::fromStdString(desktop)))
 {
@@ -78,4 +86,10 @@ QImage EditorUnderTest::framePicture(int frameId) const
     if (!frame)
         return QImage();
     return frame->grab(frame->contentsRect()).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+QString EditorUnderTest::shownText(int command) const
+{
+    QAction* entry = action(command);
+    return entry ? QString(entry->text()).remove('&') : QString();
 }

@@ -6,6 +6,7 @@
 #include "editor/EditorDialog.h"
 #include "editor/EditorPrompts.h"
 #include "foldertree/FolderTree.h"
+#include "support/TempDir.h"
 
 #include <QAction>
 #include <QImage>
@@ -57,10 +58,19 @@ private:
     QString desktop_;
 };
 
-// A main window over a test folder, with scripted prompts, shown offscreen.
+// Points the editor's settings at a fresh folder of its own (QStandardPaths'
+// test mode on, so nothing reaches the user's own settings).
+struct FreshSettings {
+    FreshSettings();
+    TempDir folder;
+};
+
+// A main window over a test folder, with scripted prompts and fresh settings,
+// shown offscreen.
 struct EditorUnderTest {
     explicit EditorUnderTest(const std::string& desktop);
 
+    FreshSettings settings;
     ScriptedPrompts script;
     TestFolderTree* tree;
     std::unique_ptr<EditorDialog> dialog;
@@ -70,6 +80,8 @@ struct EditorUnderTest {
         return dialog->findChild<T*>(QString::number(id));
     }
     QAction* action(int command) const { return dialog->action(command); }
+    // A menu entry's text without its mnemonic marker.
+    QString shownText(int command) const;
     // What a preview frame shows now, its edge left out.
     QImage framePicture(int frameId) const;
 };

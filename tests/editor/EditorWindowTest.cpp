@@ -1,6 +1,7 @@
 #include "EditorTestSupport.h"
 
 #include "editor/AboutDialog.h"
+#include "editor/GrowingLayout.h"
 #include "editor/PreviewFrame.h"
 #include "resources/ResourceIds.h"
 #include "support/TempDir.h"
@@ -18,13 +19,15 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QTest>
 #include <QToolTip>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QSignalSpy>
+#include <QTest>
 #include <QTimer>
 
 #include <functional>
+#include <set>
 #include <string>
 
 #include <sys/inotify.h>
@@ -49,19 +52,39 @@ void ExpectMenu(QMenu* menu, const std::vector<ExpectedItem>& expected)
             EXPECT_TRUE(actions[i]->isSeparator());
             continue;
         }
-        EXPECT_EQ(actions[i]->text(), QString(expected[i].text));
+        EXPECT_EQ(QString(actions[i]->text()).remove('&'), QString(expected[i].text));
         EXPECT_EQ(actions[i]->data().toInt(), expected[i].id);
         EXPECT_EQ(actions[i]->isEnabled(), expected[i].enabled);
     }
 }
 
-QMenu* MenuTitled(QMenuBar* bar, const QString& title)
+QMenu* MenuTitled(const QWidget* bar, const QString& title)
 {
     for (QAction* action : bar->actions()) {
-        if (action->text() == title)
+        if (QString(action->text()).remove('&') == title)
             return action->menu();
     }
     return nullptr;
+}
+
+// Each text marks one letter with '&', and no two entries of a menu mark the
+// same letter; the same for every submenu.
+void ExpectMnemonicsUnique(const QWidget* menu)
+{
+    std::set<QChar> letters;
+    for (QAction* action : menu->actions()) {
+        if (action->isSeparator() || action->data().toInt() >= kFirstRecentSceneCommand
+            && action->data().toInt() < kFirstRecentSceneCommand + kRecentSceneCount)
+            continue;
+        const QString text = action->text();
+        const qsizetype marker = text.indexOf('&');
+        SCOPED_TRACE(text.toStdString());
+        ASSERT_GE(marker, 0);
+        EXPECT_EQ(text.indexOf('&', marker + 1), -1);
+        EXPECT_TRUE(letters.insert(text[marker + 1].toLower()).second);
+        if (action->menu())
+            ExpectMnemonicsUnique(action->menu());
+    }
 }
 
 } // namespace
@@ -76,7 +99,8 @@ TEST(EditorWindow, MenusHoldTheirItemsIdsAndGreyedStatesAtStart)
     QStringList titles;
     for (QAction* action : bar->actions())
         titles.append(action->text());
-    EXPECT_EQ(titles, QStringList({"File", "Action", "Help"}));
+    EXPECT_EQ(titles, QStringList({"&File", "&Edit", "&Action", "&Help"}));
+    ExpectMnemonicsUnique(bar);
 
     ExpectMenu(MenuTitled(bar, "File"), {
         {"Load", 57601, true},
@@ -86,10 +110,21 @@ TEST(EditorWindow, MenusHoldTheirItemsIdsAndGreyedStatesAtStart)
         {"Save as... (old format)", 32779, false},
         {"Close", 57602, false},
         {nullptr, 0, false},
+        {"Recent scenes", 0, false},
+        {nullptr, 0, false},
         {"Quit", 2, true},
     });
-    ExpectMenu(MenuTitled(bar, "Action"), {{"Extract", 1002, true}, {"Replace", 1003, true}});
-    ExpectMenu(MenuTitled(bar, "Help"), {{"&About quorrel...", 16, true}});
+    ExpectMenu(MenuTitled(bar, "Edit"), {{"Undo", 57643, false}, {"Redo", 57644, false}});
+    QMenu* actionMenu = MenuTitled(bar, "Action");
+    ExpectMenu(actionMenu, {
+        {"Extract", 1002, true},
+        {"Replace", 1003, true},
+        {nullptr, 0, false},
+        {"Keep the scene texture's format", 32780, true},
+        {"Generated levels", 0, true},
+    });
+    ExpectMenu(MenuTitled(actionMenu, "Generated levels"), {{"Point", 32781, true}, {"Box", 32782, true}});
+    ExpectMenu(MenuTitled(bar, "Help"), {{"About quorrel...", 16, true}});
 
     bool aboutShown = false;
     QTimer::singleShot(0, [&aboutShown] {
@@ -162,6 +197,8 @@ TEST(EditorWindow, ControlsSitAtTheirPlacesWithTheirTextsUnclipped)
 
     QStringList labels;
     for (QLabel* label : editor.dialog->findChildren<QLabel*>()) {
+        if (label->property("controlId").toInt() != kNoControlId)
+            continue;
         labels.append(label->text());
         EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->contentsRect().width())
             << label->text().toStdString();
@@ -276,4 +313,104 @@ TEST(EditorWindow, AboutBoxShowsTheVersion)
     ASSERT_NE(version, nullptr);
     EXPECT_TRUE(version->text().contains("1.0.0.1")) << version->text().toStdString();
     EXPECT_EQ(about.windowTitle(), "About quorrel");
+    auto* licence = about.findChild<QLabel*>("licence");
+    ASSERT_NE(licence, nullptr);
+    EXPECT_TRUE(licence->text().contains("GPL, version 3 or later")) << licence->text().toStdString();
+}
+
+TEST(EditorWindow, KeyboardReachesTheMenusAndTheirCommands)
+{
+    TempDir desktop;
+    EditorUnderTest editor(desktop.path().string());
+    editor.dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(editor.dialog.get()));
+    editor.dialog->EnableSceneCommands();
+
+    // Each shortcut reaches its command (the dialogs it opens are cancelled);
+    // Ctrl+S saves in the new format until an old-format scene is loaded.
+    const std::pair<QKeySequence, int> shortcuts[] = {
+        {QKeySequence("Ctrl+O"), kLoadCommand}, {QKeySequence("Ctrl+S"), kSaveNewCommand},
+        {QKeySequence("Ctrl+Shift+S"), kSaveAsNewCommand}, {QKeySequence("Ctrl+E"), kExtractCommand},
+        {QKeySequence("Ctrl+R"), kReplaceCommand}, {QKeySequence("Ctrl+Z"), kUndoCommand},
+        {QKeySequence("Ctrl+Shift+Z"), kRedoCommand}, {QKeySequence("Ctrl+W"), kCloseCommand},
+        {QKeySequence("Ctrl+Q"), kQuitCommand},
+    };
+    editor.script.openAnswers = {QString()};
+    editor.script.saveAnswers = {QString()};
+    for (const auto& [keys, command] : shortcuts) {
+        SCOPED_TRACE(keys.toString().toStdString());
+        editor.action(command)->setEnabled(true);
+        QSignalSpy triggered(editor.action(command), &QAction::triggered);
+        QTest::keySequence(editor.dialog.get(), keys);
+        EXPECT_EQ(triggered.count(), 1);
+    }
+    EXPECT_FALSE(editor.dialog->isVisible());
+
+    // F10 opens the first menu; Escape leaves the menu and then the menu bar,
+    // and only a third Escape reaches the window.
+    editor.dialog->show();
+    editor.dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(editor.dialog.get()));
+    auto* bar = editor.dialog->findChild<QMenuBar*>();
+    QTest::keyClick(editor.dialog.get(), Qt::Key_F10);
+    auto* open = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(open, nullptr);
+    EXPECT_EQ(open, MenuTitled(bar, "File"));
+    QTest::keyClick(open, Qt::Key_Escape);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_TRUE(editor.dialog->isVisible());
+    EXPECT_EQ(bar->activeAction(), nullptr);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(editor.dialog->isVisible());
+
+}
+
+TEST(EditorWindow, GrowsFromItsTemplateSizeScalingFramesAndCarryingLabels)
+{
+    // At the template's size every control keeps its place.
+    const QSize start = TemplateClientSize();
+    EXPECT_EQ(start, QSize(725, 557));
+    for (const ControlTemplate& control : kMainDialogControls)
+        EXPECT_EQ(GrownPlace(control, start), TemplatePlace(control)) << control.id;
+
+    // Larger: frames and the tree scale; the label, details list and boxes
+    // keep their size and their distance from the left frame's bottom left.
+    auto place = [](int id, const char* text, QSize size) {
+        for (const ControlTemplate& control : kMainDialogControls)
+            if (control.id == id && QLatin1String(control.text) == QLatin1String(text))
+                return GrownPlace(control, size);
+        return QRect();
+    };
+    struct Row {
+        QSize size;
+        QRect frame, tree, widthLabel, details, envmapBox;
+    };
+    const Row rows[] = {
+        {{1450, 1114}, {310, 22, 544, 736}, {886, 778, 544, 310}, {314, 768, 30, 13}, {380, 768, 143, 56},
+         {436, 849, 63, 16}},
+        {{1000, 557}, {214, 11, 375, 368}, {611, 389, 375, 155}, {218, 389, 30, 13}, {284, 389, 143, 56},
+         {340, 470, 63, 16}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.size.width());
+        EXPECT_EQ(place(kSceneFrameId, "", row.size), row.frame);
+        EXPECT_EQ(place(kFolderTreeId, "Tree3", row.size), row.tree);
+        EXPECT_EQ(place(kNoControlId, "Width", row.size), row.widthLabel);
+        EXPECT_EQ(place(kDetailsListId, "", row.size), row.details);
+        EXPECT_EQ(place(kEnvmapBoxId, "Envmap", row.size), row.envmapBox);
+    }
+
+    // The window starts at the template's size, its smallest; grown, the
+    // frames' drawing areas follow.
+    TempDir desktop;
+    EditorUnderTest editor(desktop.path().string());
+    QWidget* client = editor.control<QWidget>(kTextureListId)->parentWidget();
+    EXPECT_EQ(client->size(), start);
+    EXPECT_EQ(editor.dialog->minimumSize(), editor.dialog->size());
+    editor.dialog->resize(editor.dialog->size() + QSize(725, 557));
+    EXPECT_EQ(client->size(), start * 2);
+    for (int id : {kSceneFrameId, kReplacementFrameId})
+        EXPECT_EQ(editor.control<PreviewFrame>(id)->clientSize(), QSize(544, 736)) << id;
+    EXPECT_EQ(editor.control<QWidget>(kEnvmapBoxId)->geometry(), QRect(436, 849, 63, 16));
 }

@@ -1,5 +1,6 @@
 #include "EditorTestSupport.h"
 
+#include "editor/GatheringReport.h"
 #include "editor/PreviewFrame.h"
 #include "resources/ResourceIds.h"
 #include "scene/CVK7QScene.h"
@@ -11,7 +12,10 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QListWidget>
+#include <QMimeData>
+#include <QUrl>
 #include <QTest>
 
 #include <cerrno>
@@ -184,6 +188,21 @@ protected:
         editor->tree->setCurrentItem(item);
     }
 
+    // A drag of one file entering the window and dropped over the control;
+    // true when the window took it.
+    bool Drop(const QString& path, int overControl)
+    {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(path)});
+        auto* control = editor->control<QWidget>(overControl);
+        const QPoint at = control->mapTo(editor->dialog.get(), control->rect().center());
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(editor->dialog.get(), &enter);
+        QDropEvent dropped(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(editor->dialog.get(), &dropped);
+        return enter.isAccepted() && dropped.isAccepted();
+    }
+
     std::vector<int> TickedBoxes() const
     {
         std::vector<int> ticked;
@@ -236,24 +255,26 @@ TEST_F(EditorWork, LoadBrowseReplaceSaveExtractClose)
     EXPECT_TRUE(AllBlack(editor->framePicture(kReplacementFrameId)));
     SelectInTree("wall_A.tga");
 
-    // Replace: the entry renamed and still selected, details refreshed, the
-    // boxes left as they were.
+    // Replace: the entry named after the file and still selected, details and
+    // boxes refreshed.
     editor->action(kReplaceCommand)->trigger();
     const QString wallPath = QString::fromStdString((desk / "wall_A.tga").string());
-    EXPECT_EQ(Entries(textures), QStringList({wallPath, "grass", "sky"}));
+    EXPECT_EQ(Entries(textures), QStringList({"wall_A", "grass", "sky"}));
     EXPECT_EQ(textures->currentRow(), 0);
     EXPECT_EQ(Entries(details), QStringList({"32", "32", "8", "4"}));
-    EXPECT_EQ(TickedBoxes(), std::vector<int>({1007, 1008, 1011}));
+    EXPECT_EQ(TickedBoxes(), std::vector<int>({1007, 1008}));
     EXPECT_EQ(editor->framePicture(kSceneFrameId).pixel(136, 100) & 0xFFFFFF, 0xFF0000u);
     EXPECT_TRUE(editor->dialog->hasUnsavedChanges());
-    // Clicking the selected entry again selects it anew: the boxes follow.
+    // Clicking the selected entry again selects it anew.
+    details->clear();
     QTest::mouseClick(textures->viewport(), Qt::LeftButton, {},
                       textures->visualItemRect(textures->item(0)).center());
-    EXPECT_EQ(TickedBoxes(), std::vector<int>({1007, 1008}));
+    EXPECT_EQ(Entries(details), QStringList({"32", "32", "8", "4"}));
 
     // Save (new format), then compare with the chain read afresh.
     editor->action(kSaveNewCommand)->trigger();
     EXPECT_FALSE(editor->dialog->hasUnsavedChanges());
+    EXPECT_EQ(editor->control<QLabel>(kStatusLineId)->text(), "Saved track.T3D");
     TextureRecord chain;
     RecordingReport quiet;
     ASSERT_TRUE(TgaTextureReader(wallPath.toLocal8Bit().constData(), chain, quiet));
@@ -300,6 +321,7 @@ TEST_F(EditorWork, LoadBrowseReplaceSaveExtractClose)
     EXPECT_EQ(back.record().width, 8);
     EXPECT_EQ(back.record().depth, 16);
     EXPECT_EQ(std::memcmp(back.record().levels[0], grass.record().levels[0], 8 * 8 * 2), 0);
+    EXPECT_EQ(editor->control<QLabel>(kStatusLineId)->text(), "Extracted grass to grass.tga");
 
     // Close: lists empty, boxes clear, left frame black, right frame kept.
     editor->action(kCloseCommand)->trigger();
@@ -371,13 +393,26 @@ TEST_F(EditorWork, FailedLoadKeepsTheLoadedSceneAndItsPath)
     EXPECT_EQ(ReadFileBytes(badPath), "VK7N but nothing else");
     CVK7QScene saved;
     ASSERT_TRUE(saved.Load(trackPath.c_str(), 0));
-    EXPECT_EQ(std::string(saved.GetSceneHeader()->textures[1].name), (desk / "wall_A.tga").string());
+    EXPECT_EQ(std::string(saved.GetSceneHeader()->textures[1].name), "wall_A");
     EXPECT_EQ(messages().size(), 2u);
+}
+
+TEST_F(EditorWork, AFileNamedOnTheCommandLineLoadsWithoutAFileDialog)
+{
+    editor->dialog->openSceneFile(QString::fromStdString(trackPath));
+    EXPECT_TRUE(editor->script.openRequests.empty());
+    EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "sky"}));
+    EXPECT_TRUE(editor->action(kSaveNewCommand)->isEnabled());
+
+    editor->dialog->openSceneFile(QString::fromStdString(work.file("missing.T3D")));
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].text,
+              QString::fromStdString("File not loaded\n" + work.file("missing.T3D") + ": does not exist"));
+    EXPECT_EQ(textures->count(), 3);
 }
 
 TEST_F(EditorWork, ScenesNamedWithDotsOrALowerCaseExtensionLoadAndSaveInPlace)
 {
-    const std::string wallPath = (desk / "wall_A.tga").string();
     for (const char* name : {"level.1.T3D", "lower.t3d"}) {
         SCOPED_TRACE(name);
         const std::string path = work.file(name);
@@ -396,7 +431,7 @@ TEST_F(EditorWork, ScenesNamedWithDotsOrALowerCaseExtensionLoadAndSaveInPlace)
         EXPECT_EQ(FolderContents(work.path()), before);
         CVK7QScene saved;
         ASSERT_TRUE(saved.Load(path.c_str(), 0));
-        EXPECT_EQ(std::string(saved.GetSceneHeader()->textures[2].name), wallPath);
+        EXPECT_EQ(std::string(saved.GetSceneHeader()->textures[2].name), "wall_A");
         EXPECT_FALSE(editor->dialog->hasUnsavedChanges());
     }
 }
@@ -404,6 +439,7 @@ TEST_F(EditorWork, ScenesNamedWithDotsOrALowerCaseExtensionLoadAndSaveInPlace)
 TEST_F(EditorWork, CloseAndLoadAskBeforeDroppingUnsavedReplacements)
 {
     Load(trackPath);
+    textures->setCurrentRow(0);
     SelectInTree("wall_A.tga");
     editor->action(kReplaceCommand)->trigger();
 
@@ -412,7 +448,7 @@ TEST_F(EditorWork, CloseAndLoadAskBeforeDroppingUnsavedReplacements)
     editor->action(kCloseCommand)->trigger();
     Load(trackPath);
     EXPECT_EQ(editor->script.discardQuestions, 2);
-    EXPECT_EQ(textures->item(0)->text().toStdString(), (desk / "wall_A.tga").string());
+    EXPECT_EQ(textures->item(0)->text(), "wall_A");
     EXPECT_TRUE(editor->dialog->hasUnsavedChanges());
     EXPECT_TRUE(editor->action(kSaveNewCommand)->isEnabled());
 
@@ -427,6 +463,7 @@ TEST_F(EditorWork, CloseAndLoadAskBeforeDroppingUnsavedReplacements)
 TEST_F(EditorWork, FailedWriteSaysSoAndLeavesTheOldFileWhole)
 {
     Load(trackPath);
+    textures->setCurrentRow(0);
     SelectInTree("wall_A.tga");
     editor->action(kReplaceCommand)->trigger();
     const std::string trackBytes = ReadFileBytes(trackPath);
@@ -486,23 +523,35 @@ TEST_F(EditorWork, ExtractAndReplaceDeclineWhenThereIsNothingToActOn)
     EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "sky"}));
     EXPECT_FALSE(editor->dialog->hasUnsavedChanges());
 
-    // An index the new scene does not have: kept, but never used.
+    // Load chooses no entry, also with one chosen before and the keyboard
+    // focus entering the list: the left frame, details and boxes show nothing,
+    // and Extract and Replace ask for an entry. The first arrow key chooses
+    // the first entry.
     textures->setCurrentRow(2);
     const std::string small = work.file("small.T3D");
-    WriteScene(small, {&grass});
+    WriteScene(small, {&stone});
     Load(small);
+    QFocusEvent tabIn(QEvent::FocusIn, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(textures, &tabIn);
     SelectInTree("wall_A.tga");
     const size_t beforeDeclines = messages().size();
     editor->action(kExtractCommand)->trigger();
     editor->action(kReplaceCommand)->trigger();
     editor->dialog->repaint();
     ASSERT_EQ(messages().size(), beforeDeclines + 2);
-    EXPECT_EQ(messages()[beforeDeclines].text, "No scene texture to extract: load a scene first.");
-    EXPECT_EQ(Entries(textures), QStringList({"grass"}));
+    EXPECT_EQ(messages()[beforeDeclines].text, "Select a texture in the list first.");
+    EXPECT_EQ(messages()[beforeDeclines + 1].text, "Select a texture in the list first.");
+    EXPECT_EQ(Entries(textures), QStringList({"stone"}));
+    EXPECT_TRUE(textures->selectedItems().isEmpty());
+    EXPECT_EQ(details->count(), 0);
+    EXPECT_TRUE(TickedBoxes().empty());
+    EXPECT_TRUE(AllBlack(editor->framePicture(kSceneFrameId)));
     CVK7QScene reread;
     ASSERT_TRUE(reread.Load(small.c_str(), 0));
-    EXPECT_TRUE(SameTexture(reread.GetSceneHeader()->textures[0], grass.record()));
+    EXPECT_TRUE(SameTexture(reread.GetSceneHeader()->textures[0], stone.record()));
     EXPECT_FALSE(editor->dialog->hasUnsavedChanges());
+    QTest::keyClick(textures, Qt::Key_Down);
+    EXPECT_EQ(Entries(details), QStringList({"16", "8", "8", "2"}));
 }
 
 TEST_F(EditorWork, UnsavedReplacementsAreNotThrownAwayUnasked)
@@ -571,6 +620,10 @@ TEST(EditorSamples, EverySampleTextureIsListedDetailedAndDrawnInBothFormats)
         auto* textures = editor.control<QListWidget>(kTextureListId);
         auto* details = editor.control<QListWidget>(kDetailsListId);
         ASSERT_EQ(Entries(textures), names);
+        // Ctrl+S saves in the format the file is in.
+        const bool old = std::string(sample) == "scene_old.T3D";
+        EXPECT_EQ(editor.action(old ? kSaveOldCommand : kSaveNewCommand)->shortcut(), QKeySequence::Save);
+        EXPECT_TRUE(editor.action(old ? kSaveNewCommand : kSaveOldCommand)->shortcut().isEmpty());
         for (int row = 0; row < names.size(); ++row) {
             textures->setCurrentRow(row);
             ASSERT_EQ(details->count(), 4);
@@ -579,4 +632,206 @@ TEST(EditorSamples, EverySampleTextureIsListedDetailedAndDrawnInBothFormats)
         }
         EXPECT_TRUE(editor.script.messages.empty());
     }
+}
+
+TEST_F(EditorWork, TheReplacementIsTheTreesFileOrTheLastOneDropped)
+{
+    Load(trackPath);
+    textures->setCurrentRow(0);
+    const QString wallPath = QString::fromStdString((desk / "wall_A.tga").string());
+    const QString levelPath = QString::fromStdString((desk / "wall_A1.tga").string());
+    const uint32_t red = 0xFF0000u, green = 0x00FF00u;
+    auto rightFrameColour = [&] { return editor->framePicture(kReplacementFrameId).pixel(136, 100) & 0xFFFFFF; };
+
+    // The tree's file goes when its folder is collapsed; Replace then declines.
+    SelectInTree("wall_A.tga");
+    EXPECT_EQ(rightFrameColour(), red);
+    editor->tree->topLevelItem(1)->setExpanded(false);
+    EXPECT_TRUE(AllBlack(editor->framePicture(kReplacementFrameId)));
+    editor->action(kReplaceCommand)->trigger();
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].text, "No replacement texture loaded: select a readable .tga file in the folder tree first.");
+
+    // A dropped file stays through a collapse, until the tree picks a file or
+    // another one is dropped.
+    EXPECT_TRUE(Drop(levelPath, kReplacementFrameId));
+    EXPECT_EQ(rightFrameColour(), green);
+    SelectInTree("wall_A.tga");
+    editor->tree->topLevelItem(1)->setExpanded(false);
+    EXPECT_TRUE(AllBlack(editor->framePicture(kReplacementFrameId)));
+    EXPECT_TRUE(Drop(levelPath, kReplacementFrameId));
+    editor->tree->topLevelItem(1)->setExpanded(false);
+    editor->action(kReplaceCommand)->trigger();
+    EXPECT_EQ(Entries(textures), QStringList({"wall_A1", "grass", "sky"}));
+    EXPECT_EQ(messages().size(), 1u);
+}
+
+TEST_F(EditorWork, DroppedScenesLoadAndDroppedTexturesCountOnlyOnTheRightFrame)
+{
+    const QString track = QString::fromStdString(trackPath);
+    const QString wall = QString::fromStdString((desk / "wall_A.tga").string());
+    const QString text = QString::fromStdString(work.file("notes.txt"));
+    WriteFileBytes(text.toStdString(), "notes");
+
+    EXPECT_FALSE(Drop(text, kReplacementFrameId));
+    EXPECT_FALSE(Drop(wall, kSceneFrameId));
+    EXPECT_TRUE(AllBlack(editor->framePicture(kReplacementFrameId)));
+    EXPECT_TRUE(Drop(track, kTextureListId));
+    EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "sky"}));
+    EXPECT_TRUE(Drop(wall, kReplacementFrameId));
+    textures->setCurrentRow(1);
+    editor->action(kReplaceCommand)->trigger();
+    EXPECT_EQ(Entries(textures), QStringList({"stone", "wall_A", "sky"}));
+
+    // A scene dropped over unsaved work asks first; keeping the work keeps it.
+    editor->script.discardAnswers = {false, true};
+    EXPECT_TRUE(Drop(track, kSceneFrameId));
+    EXPECT_EQ(Entries(textures), QStringList({"stone", "wall_A", "sky"}));
+    EXPECT_TRUE(Drop(track, kFolderTreeId));
+    EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "sky"}));
+    EXPECT_EQ(editor->script.discardQuestions, 2);
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(EditorWork, UndoAndRedoStepThroughReplacementsAndTheTitleFollows)
+{
+    auto replaceRow = [&](int row) {
+        textures->setCurrentRow(row);
+        editor->action(kReplaceCommand)->trigger();
+    };
+    auto undo = [&] { editor->action(kUndoCommand)->trigger(); };
+    auto redo = [&] { editor->action(kRedoCommand)->trigger(); };
+    EXPECT_EQ(editor->dialog->windowTitle(), "Quorrel");
+    Load(trackPath);
+    EXPECT_EQ(editor->dialog->windowTitle(), "Quorrel - track.T3D");
+    EXPECT_FALSE(editor->action(kUndoCommand)->isEnabled());
+    SelectInTree("wall_A.tga");
+    replaceRow(0);
+    replaceRow(1);
+    EXPECT_EQ(editor->dialog->windowTitle(), "Quorrel - track.T3D *");
+
+    // Undo shows the entry it changed back, chosen, with its details and boxes.
+    undo();
+    EXPECT_EQ(Entries(textures), QStringList({"wall_A", "grass", "sky"}));
+    EXPECT_EQ(textures->currentRow(), 1);
+    EXPECT_EQ(Entries(details), QStringList({"8", "8", "16", "1"}));
+    EXPECT_EQ(TickedBoxes(), std::vector<int>({1008}));
+    undo();
+    EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "sky"}));
+    EXPECT_EQ(editor->dialog->windowTitle(), "Quorrel - track.T3D");
+    EXPECT_FALSE(editor->action(kUndoCommand)->isEnabled());
+    EXPECT_FALSE(editor->dialog->hasUnsavedChanges());
+    redo();
+    EXPECT_EQ(Entries(textures), QStringList({"wall_A", "grass", "sky"}));
+    EXPECT_TRUE(editor->dialog->hasUnsavedChanges());
+
+    // Saved here: stepping away and back again marks and clears.
+    editor->action(kSaveNewCommand)->trigger();
+    EXPECT_EQ(editor->dialog->windowTitle(), "Quorrel - track.T3D");
+    undo();
+    EXPECT_EQ(editor->dialog->windowTitle(), "Quorrel - track.T3D *");
+    redo();
+    EXPECT_EQ(editor->dialog->windowTitle(), "Quorrel - track.T3D");
+    EXPECT_TRUE(editor->action(kRedoCommand)->isEnabled());
+
+    // A new replacement drops what was undone; undoing past the save marks it.
+    replaceRow(2);
+    EXPECT_FALSE(editor->action(kRedoCommand)->isEnabled());
+    undo();
+    undo();
+    EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "sky"}));
+    EXPECT_TRUE(editor->dialog->hasUnsavedChanges());
+    // What Undo brings back is the texture as it was, to the byte.
+    const std::string undone = work.file("undone.T3D");
+    editor->script.saveAnswers.push_back(QString::fromStdString(undone));
+    editor->action(kSaveAsNewCommand)->trigger();
+    {
+        CVK7QScene saved;
+        ASSERT_TRUE(saved.Load(undone.c_str(), 0));
+        const T3D_TEXTURE* back = saved.GetSceneHeader()->textures;
+        EXPECT_TRUE(SameTexture(back[0], stone.record()) && std::string(back[0].name) == "stone");
+        EXPECT_TRUE(SameTexture(back[1], grass.record()) && SameTexture(back[2], sky.record()));
+    }
+
+    // Close (after the question) forgets the history.
+    editor->script.discardAnswers = {true};
+    editor->action(kCloseCommand)->trigger();
+    EXPECT_FALSE(editor->action(kUndoCommand)->isEnabled());
+    EXPECT_FALSE(editor->action(kRedoCommand)->isEnabled());
+    EXPECT_EQ(editor->dialog->windowTitle(), "Quorrel");
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(EditorWork, RecentScenesFoldersAndOptionsAreKeptBetweenRuns)
+{
+    // Nine scenes loaded: the last eight are listed, newest first; a missing
+    // one is greyed; an entry loads its scene.
+    std::vector<std::string> scenes;
+    for (int i = 0; i < 9; ++i) {
+        scenes.push_back(work.file("scene" + std::to_string(i) + ".T3D"));
+        WriteFileBytes(scenes.back(), ReadFileBytes(trackPath));
+        Load(scenes.back());
+    }
+    fs::remove(scenes[7]);
+    EditorDialog again(editor->script.prompts(), new TestFolderTree(QString::fromStdString(desk.string())));
+    auto recent = [&](int n) { return again.action(kFirstRecentSceneCommand + n); };
+    for (int n = 0; n < kRecentSceneCount; ++n) {
+        SCOPED_TRACE(n);
+        ASSERT_NE(recent(n), nullptr);
+        EXPECT_EQ(QString(recent(n)->text()).remove('&'),
+                  QString("%1 %2").arg(n + 1).arg(QString::fromStdString(scenes[8 - n])));
+        EXPECT_EQ(recent(n)->isEnabled(), n != 1);
+    }
+    EXPECT_EQ(again.action(kFirstRecentSceneCommand + kRecentSceneCount), nullptr);
+    recent(3)->trigger();
+    EXPECT_EQ(again.windowTitle(), "Quorrel - scene5.T3D");
+
+    // Each file dialog opens where it last chose a file.
+    fs::create_directories(work.path() / "out");
+    editor->script.saveAnswers = {QString::fromStdString(work.file("out/copy.T3D")), QString(), QString()};
+    editor->action(kSaveAsNewCommand)->trigger();
+    textures->setCurrentRow(0);
+    editor->action(kExtractCommand)->trigger();
+    editor->script.openAnswers.push_back(QString());
+    again.OnLoad();
+    again.OnSaveAs();
+    ASSERT_EQ(editor->script.openRequests.size(), 10u);
+    EXPECT_TRUE(editor->script.openRequests[0].folder.isEmpty());
+    EXPECT_EQ(editor->script.openRequests[9].folder, QString::fromStdString(work.path().string()));
+    ASSERT_EQ(editor->script.saveRequests.size(), 3u);
+    EXPECT_TRUE(editor->script.saveRequests[1].folder.isEmpty());
+    EXPECT_EQ(editor->script.saveRequests[2].folder, QString::fromStdString(work.file("out")));
+
+    // The options: Point at first; the choice is remembered, and changing it
+    // reads the replacement again (its file changed meanwhile).
+    EXPECT_FALSE(editor->dialog->keepSceneFormat());
+    EXPECT_EQ(editor->dialog->mipFilter(), MipFilterChoice::Point);
+    SelectInTree("wall_A.tga");
+    ASSERT_TRUE(WriteFileBytes((desk / "wall_A.tga").string(), Tga8(32, 32, [](int, int) { return 3; })));
+    editor->action(kBoxLevelsCommand)->trigger();
+    editor->action(kKeepSceneFormatCommand)->trigger();
+    EXPECT_EQ(editor->framePicture(kReplacementFrameId).pixel(136, 100) & 0xFFFFFF, 0x00FF00u);
+    EditorDialog third(editor->script.prompts(), new TestFolderTree(QString::fromStdString(desk.string())));
+    EXPECT_TRUE(third.keepSceneFormat());
+    EXPECT_EQ(third.mipFilter(), MipFilterChoice::Box);
+    EXPECT_TRUE(third.action(kBoxLevelsCommand)->isChecked());
+    EXPECT_FALSE(third.action(kPointLevelsCommand)->isChecked());
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST(EditorReports, WarningsOfOneReadShowInOneBoxAndErrorsAtOnce)
+{
+    ScriptedPrompts script;
+    const EditorPrompts prompts = script.prompts();
+    GatheringReport report(prompts);
+    report.report("Warning", "first level's map was short");
+    report.report("Error", "second level is truncated");
+    report.report("Warning", "alpha dropped");
+    ASSERT_EQ(script.messages.size(), 1u);
+    EXPECT_EQ(script.messages[0].caption, "Error");
+    report.showWarnings();
+    report.showWarnings();
+    ASSERT_EQ(script.messages.size(), 2u);
+    EXPECT_EQ(script.messages[1].caption, "Warning");
+    EXPECT_EQ(script.messages[1].text, "first level's map was short\nalpha dropped");
 }

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -239,6 +241,15 @@ TEST(SceneRoundTrip, FreeEmptiesTheSceneAndNamesAreCompleted)
     EXPECT_EQ(8, scene.GetSceneHeader()->textureCount);
     ASSERT_EQ(1, scene.Load(dir.file("named.old").c_str(), 0));
     EXPECT_EQ(kOldSceneMagic, scene.GetSceneHeader()->magic);
+
+    // A scene file whose own name has no extension (one a file manager knows
+    // by its content) is read and written under that name.
+    ASSERT_EQ(0, std::rename(dir.file("named.old").c_str(), dir.file("plain").c_str()));
+    ASSERT_EQ(1, scene.Load(dir.file("plain").c_str(), 0));
+    ASSERT_EQ(1, scene.Write(dir.file("plain").c_str()));
+    EXPECT_TRUE(ReadFileBytes(dir.file("plain.T3D")).empty());
+    ASSERT_EQ(1, scene.Load(dir.file("plain").c_str(), 0));
+    EXPECT_EQ(kNewSceneMagic, scene.GetSceneHeader()->magic);
 }
 
 }  // namespace

@@ -1,0 +1,77 @@
+#include "editor/EditorSettings.h"
+
+#include "resources/ResourceIds.h"
+#include "resources/Version.h"
+
+#include <QFileInfo>
+
+namespace {
+
+constexpr const char* kOrganisation = "Quorrel";
+constexpr const char* kRecentScenesKey = "recentScenes";
+constexpr const char* kKeepSceneFormatKey = "replace/keepSceneFormat";
+constexpr const char* kMipFilterKey = "replace/generatedLevels";
+constexpr const char* kBoxFilterValue = "box";
+constexpr const char* kPointFilterValue = "point";
+
+QString FolderKey(FileDialogKind dialog)
+{
+    switch (dialog) {
+    case FileDialogKind::LoadScene: return QStringLiteral("folders/loadScene");
+    case FileDialogKind::SaveScene: return QStringLiteral("folders/saveScene");
+    case FileDialogKind::Extract: return QStringLiteral("folders/extract");
+    }
+    return QString();
+}
+
+} // namespace
+
+EditorSettings::EditorSettings()
+    : settings_(QSettings::UserScope, kOrganisation, kQuorrelInternalName)
+{
+}
+
+QStringList EditorSettings::recentScenes() const
+{
+    return settings_.value(kRecentScenesKey).toStringList().mid(0, kRecentSceneCount);
+}
+
+void EditorSettings::addRecentScene(const QString& path)
+{
+    const QString file = QFileInfo(path).absoluteFilePath();
+    QStringList scenes = recentScenes();
+    scenes.removeAll(file);
+    scenes.prepend(file);
+    settings_.setValue(kRecentScenesKey, scenes.mid(0, kRecentSceneCount));
+}
+
+QString EditorSettings::lastFolder(FileDialogKind dialog) const
+{
+    return settings_.value(FolderKey(dialog)).toString();
+}
+
+void EditorSettings::setLastFolder(FileDialogKind dialog, const QString& chosenFile)
+{
+    settings_.setValue(FolderKey(dialog), QFileInfo(chosenFile).absolutePath());
+}
+
+bool EditorSettings::keepSceneFormat() const
+{
+    return settings_.value(kKeepSceneFormatKey, false).toBool();
+}
+
+void EditorSettings::setKeepSceneFormat(bool keep)
+{
+    settings_.setValue(kKeepSceneFormatKey, keep);
+}
+
+MipFilterChoice EditorSettings::mipFilter() const
+{
+    return settings_.value(kMipFilterKey).toString() == QLatin1String(kBoxFilterValue) ? MipFilterChoice::Box
+                                                                                       : MipFilterChoice::Point;
+}
+
+void EditorSettings::setMipFilter(MipFilterChoice filter)
+{
+    settings_.setValue(kMipFilterKey, filter == MipFilterChoice::Box ? kBoxFilterValue : kPointFilterValue);
+}

@@ -1,0 +1,37 @@
+// What the editor keeps between runs, with QSettings under the application's
+// own organisation and name: the recent scenes, the folder each file dialog
+// last chose from, and the options of the Action menu.
+#pragma once
+
+#include <QSettings>
+#include <QString>
+#include <QStringList>
+
+// How the levels a chain's files do not hold are generated.
+enum class MipFilterChoice { Point, Box };
+
+// The file dialogs that remember their folder.
+enum class FileDialogKind { LoadScene, SaveScene, Extract };
+
+class EditorSettings {
+public:
+    EditorSettings();
+
+    // Most recent first, at most kRecentSceneCount.
+    QStringList recentScenes() const;
+    // Puts the file at the front of the recent scenes (once).
+    void addRecentScene(const QString& path);
+
+    // Empty until the dialog has chosen a file.
+    QString lastFolder(FileDialogKind dialog) const;
+    // Remembers the folder of the file the dialog chose.
+    void setLastFolder(FileDialogKind dialog, const QString& chosenFile);
+
+    bool keepSceneFormat() const;
+    void setKeepSceneFormat(bool keep);
+    MipFilterChoice mipFilter() const;  // Point until Box is chosen
+    void setMipFilter(MipFilterChoice filter);
+
+private:
+    QSettings settings_;
+};

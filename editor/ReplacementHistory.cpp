@@ -1,0 +1,81 @@
+#include "editor/ReplacementHistory.h"
+
+#include <cstring>
+#include <utility>
+
+bool CopyTexture(const T3D_TEXTURE& source, TextureRecord& copy)
+{
+    copy.clear();
+    T3D_TEXTURE& record = copy.record();
+    std::memcpy(&record, &source, sizeof record);
+    std::memset(record.levels, 0, sizeof record.levels);
+    for (int level = 0; level < source.levelCount && level < kMaxTextureLevels; ++level) {
+        const uint64_t bytes = LevelByteCount(source, level);
+        uint8_t* pixels = copy.allocateLevel(level, bytes);
+        if (!pixels || !source.levels[level]) {
+            copy.clear();
+            return false;
+        }
+        std::memcpy(pixels, source.levels[level], size_t(bytes));
+    }
+    return true;
+}
+
+namespace {
+
+const T3D_TEXTURE* SceneTexture(CVK7QScene& scene, int index)
+{
+    const VK7Q_HEADER* header = scene.GetSceneHeader();
+    if (!header || !header->textures || index < 0 || index >= header->textureCount)
+        return nullptr;
+    return &header->textures[index];
+}
+
+} // namespace
+
+bool ReplacementHistory::swap(CVK7QScene& scene, Step& step)
+{
+    const T3D_TEXTURE* current = SceneTexture(scene, step.index);
+    TextureRecord held;
+    if (!current || !CopyTexture(*current, held) || !scene.ReplaceT3DTexture(step.index, &step.other.record()))
+        return false;
+    step.other = std::move(held);
+    return true;
+}
+
+bool ReplacementHistory::replace(CVK7QScene& scene, int index, const T3D_TEXTURE& replacement)
+{
+    const T3D_TEXTURE* current = SceneTexture(scene, index);
+    Step step{index, TextureRecord()};
+    if (!current || !CopyTexture(*current, step.other) || !scene.ReplaceT3DTexture(index, &replacement))
+        return false;
+    steps_.resize(done_);
+    if (saved_ != kNeverSaved && saved_ > done_)
+        saved_ = kNeverSaved;
+    steps_.push_back(std::move(step));
+    ++done_;
+    return true;
+}
+
+int ReplacementHistory::undo(CVK7QScene& scene)
+{
+    if (!canUndo() || !swap(scene, steps_[done_ - 1]))
+        return -1;
+    --done_;
+    return steps_[done_].index;
+}
+
+int ReplacementHistory::redo(CVK7QScene& scene)
+{
+    if (!canRedo() || !swap(scene, steps_[done_]))
+        return -1;
+    ++done_;
+    return steps_[done_ - 1].index;
+}
+
+void ReplacementHistory::clear()
+{
+    steps_.clear();
+    done_ = 0;
+    saved_ = 0;
+}
