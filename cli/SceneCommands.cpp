@@ -40,7 +40,7 @@ bool LoadScene(CVK7QScene& scene, const std::string& path, std::ostream& err)
 {
     if (scene.Load(path.c_str(), 0))
         return true;
-    err << "Can't load scene file " << path << " (missing, damaged or not a scene)\n";
+    err << "Can't load scene file " << WithSceneExtension(path) << ": " << SceneStatusText(scene.LastStatus()) << '\n';
     return false;
 }
 
@@ -50,7 +50,8 @@ int WriteScene(CVK7QScene& scene, const std::string& path, bool oldFormat, std::
 {
     const int written = oldFormat ? scene.WriteOld(path.c_str()) : scene.Write(path.c_str());
     if (!written) {
-        err << "Can't write scene file " << WithSceneExtension(path) << '\n';
+        err << "Can't write scene file " << WithSceneExtension(path) << ": " << SceneStatusText(scene.LastStatus())
+            << '\n';
         return kExitFailed;
     }
     out << "wrote " << WithSceneExtension(path) << ": " << (oldFormat ? "old" : "new") << " format, "

@@ -3,6 +3,7 @@
 #include "editor/EditorDialog.h"
 
 #include "editor/AboutDialog.h"
+#include "editor/FlagBox.h"
 #include "editor/GrowingLayout.h"
 #include "editor/PreviewFrame.h"
 #include "editor/SelectionListBox.h"
@@ -12,6 +13,7 @@
 #include "resources/Strings.h"
 
 #include <QActionGroup>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QCheckBox>
 #include <QFileInfo>
@@ -24,7 +26,8 @@
 namespace {
 
 // Narrow and small enough that every label and check box text fits the size
-// its template gives it.
+// its template gives it (DejaVu Sans at this size would clip "Mipmap level");
+// the condensed face comes with Debian's fonts-dejavu-extra.
 constexpr int kDialogFontPixelSize = 10;
 constexpr const char* kDialogFontFamily = "DejaVu Sans Condensed";
 
@@ -51,8 +54,11 @@ EditorDialog::EditorDialog(EditorPrompts prompts, FolderTree* folderTree, QWidge
                    | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setObjectName(QString::number(kMainDialogId));
     setAcceptDrops(true);
+    // One font for the window, its menus, tooltips and every dialog it opens.
+    // The window itself already took the font there was.
     QFont font(kDialogFontFamily);
     font.setPixelSize(kDialogFontPixelSize);
+    QApplication::setFont(font);
     setFont(font);
 
     // The client area starts at the template's size, its smallest, and takes
@@ -151,8 +157,7 @@ void EditorDialog::buildControls(QWidget* client)
             widget = statusLine_ = new QLabel(client);
             break;
         case ControlKind::FlagBox:
-            widget = flagBoxes_[flagBox++] = new QCheckBox(QString::fromLatin1(control.text), client);
-            widget->setEnabled(false);
+            widget = flagBoxes_[flagBox++] = new FlagBox(QString::fromLatin1(control.text), client);
             break;
         case ControlKind::FolderTree:
             if (!folderTree_)
@@ -211,6 +216,10 @@ void EditorDialog::wireMessageMap()
     connect(action(kSaveOldCommand), &QAction::triggered, this, &EditorDialog::OnSaveOld);
     connect(action(kSaveAsOldCommand), &QAction::triggered, this, &EditorDialog::OnSaveAsOld);
     connect(action(kQuitCommand), &QAction::triggered, this, &EditorDialog::reject);
+    connect(sceneFrame_, &PreviewFrame::levelStepRequested, this,
+            [this](int step) { OnPreviewLevelStep(kSceneFrameId, step); });
+    connect(replacementFrame_, &PreviewFrame::levelStepRequested, this,
+            [this](int step) { OnPreviewLevelStep(kReplacementFrameId, step); });
 
     connect(action(kUndoCommand), &QAction::triggered, this, &EditorDialog::OnUndo);
     connect(action(kRedoCommand), &QAction::triggered, this, &EditorDialog::OnRedo);

@@ -79,6 +79,9 @@ public:
     void DrawTexture(const T3D_TEXTURE& record, int frameId);
     void ClearFrame(int frameId);
     void RedrawPreviews();
+    // The mouse wheel or Page Up / Page Down over a frame: shows the next
+    // smaller (+1) or larger (-1) level of the frame's texture, if it has one.
+    void OnPreviewLevelStep(int frameId, int step);
 
     // Folder tree, Action menu.
     void OnTreeSelectionChanged();
@@ -138,7 +141,13 @@ private:
     const T3D_TEXTURE* sceneTexture(unsigned index);
     static QString textureName(const T3D_TEXTURE& texture);
     PreviewFrame* frame(int frameId) const;
+    // The record a frame stands for now, or nullptr when it shows none.
+    const T3D_TEXTURE* shownTexture(int frameId);
+    // DrawTexture at a level, kept within the record's levels.
+    void drawLevel(const T3D_TEXTURE& record, int frameId, int level);
     void tellUser(const char* text);
+    // The scene's last failure: the text, then the file and why.
+    void tellUserWhy(const char* text, const std::string& file);
     QString chooseFile(FileDialogKind kind, FileDialogRequest request);
     bool writeScene(const std::string& path, bool oldFormat);
     void save(bool oldFormat);

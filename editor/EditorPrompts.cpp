@@ -2,14 +2,44 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileIconProvider>
+#include <QFileInfo>
+#include <QGridLayout>
 #include <QMessageBox>
 
 namespace {
 
+// Icons and type names for the file dialogs from an entry's kind and name
+// alone. Qt's own provider reads a file's first bytes to guess its type, and
+// reading a special file (/proc/kmsg, a FIFO, a terminal under /dev) can block
+// for ever: typing /proc/ into the name field would freeze the program.
+class NameOnlyIconProvider : public QFileIconProvider {
+public:
+    NameOnlyIconProvider() { setOptions(DontUseCustomDirectoryIcons); }
+
+    using QFileIconProvider::icon;
+    QIcon icon(const QFileInfo& info) const override
+    {
+        return icon(info.isRoot() ? Drive : info.isDir() ? Folder : File);
+    }
+
+    QString type(const QFileInfo& info) const override
+    {
+        if (info.isRoot())
+            return QStringLiteral("Drive");
+        if (info.isDir())
+            return QStringLiteral("Folder");
+        const QString suffix = info.suffix();
+        return suffix.isEmpty() ? QStringLiteral("File") : suffix.toUpper() + QStringLiteral(" File");
+    }
+};
+
 QString RunFileDialog(const FileDialogRequest& request, QFileDialog::AcceptMode mode)
 {
+    NameOnlyIconProvider icons;
     QFileDialog dialog(nullptr, request.title);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontUseCustomDirectoryIcons);
+    dialog.setIconProvider(&icons);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(request.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     if (!request.filter.isEmpty())
@@ -22,6 +52,20 @@ QString RunFileDialog(const FileDialogRequest& request, QFileDialog::AcceptMode 
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().first();
+}
+
+// The window manager draws a box's caption in its title bar, beside the
+// window's icon and buttons; a box sized to a short text alone cuts it off.
+constexpr int kTitleBarRoom = 160;  // pixels beside the caption's text
+
+int ExecMessageBox(QMessageBox& box)
+{
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        const int width = box.fontMetrics().horizontalAdvance(box.windowTitle()) + kTitleBarRoom;
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+    }
+    return box.exec();
 }
 
 } // namespace
@@ -37,12 +81,13 @@ EditorPrompts DesktopPrompts()
     };
     prompts.message = [](const QString& caption, const QString& text) {
         QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, QApplication::activeWindow());
-        box.exec();
+        ExecMessageBox(box);
     };
     prompts.askDiscard = [](const QString& caption, const QString& text) {
-        return QMessageBox::question(QApplication::activeWindow(), caption, text,
-                                     QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Cancel)
-            == QMessageBox::Discard;
+        QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Discard | QMessageBox::Cancel,
+                        QApplication::activeWindow());
+        box.setDefaultButton(QMessageBox::Cancel);
+        return ExecMessageBox(box) == QMessageBox::Discard;
     };
     return prompts;
 }

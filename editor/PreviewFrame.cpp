@@ -1,6 +1,17 @@
 #include "editor/PreviewFrame.h"
 
+#include <QKeyEvent>
 #include <QPainter>
+#include <QWheelEvent>
+
+namespace {
+
+constexpr int kWheelNotch = 120;  // eighths of a degree: one step of a usual wheel
+constexpr int kCaptionMargin = 3;
+constexpr int kCaptionPadding = 2;
+const QColor kCaptionGround(0, 0, 0, 160);
+
+} // namespace
 
 PreviewFrame::PreviewFrame(QSize clientSize, QWidget* parent)
     : QFrame(parent)
@@ -8,20 +19,22 @@ PreviewFrame::PreviewFrame(QSize clientSize, QWidget* parent)
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(1);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::ClickFocus);
     const int edge = frameWidth();
     resize(clientSize.width() + 2 * edge, clientSize.height() + 2 * edge);
 }
 
-void PreviewFrame::setPicture(QImage picture)
+void PreviewFrame::setPicture(QImage picture, int level, QString caption)
 {
     picture_ = std::move(picture);
+    level_ = level;
+    caption_ = std::move(caption);
     update();
 }
 
 void PreviewFrame::clear()
 {
-    picture_ = QImage();
-    update();
+    setPicture(QImage());
 }
 
 void PreviewFrame::paintEvent(QPaintEvent*)
@@ -30,5 +43,56 @@ void PreviewFrame::paintEvent(QPaintEvent*)
     painter.fillRect(rect(), Qt::black);
     if (!picture_.isNull())
         painter.drawImage(contentsRect().topLeft(), picture_);
+    drawCaption(painter);
     drawFrame(&painter);
+    // A frame that took the focus says so with its edge, where Page Up and
+    // Page Down will act.
+    if (hasFocus()) {
+        painter.setPen(palette().color(QPalette::Highlight));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+}
+
+void PreviewFrame::drawCaption(QPainter& painter)
+{
+    if (caption_.isEmpty())
+        return;
+    const QFontMetrics metrics = fontMetrics();
+    const QRect area = contentsRect();
+    QRect box(0, 0, metrics.horizontalAdvance(caption_) + 2 * kCaptionPadding,
+              metrics.height() + 2 * kCaptionPadding);
+    box.moveBottomLeft(area.bottomLeft() + QPoint(kCaptionMargin, -kCaptionMargin));
+    painter.fillRect(box, kCaptionGround);
+    painter.setPen(Qt::white);
+    painter.drawText(box, Qt::AlignCenter, caption_);
+}
+
+void PreviewFrame::wheelEvent(QWheelEvent* event)
+{
+    wheelTurn_ += event->angleDelta().y();
+    event->accept();
+    while (wheelTurn_ >= kWheelNotch) {
+        wheelTurn_ -= kWheelNotch;
+        emit levelStepRequested(-1);
+    }
+    while (wheelTurn_ <= -kWheelNotch) {
+        wheelTurn_ += kWheelNotch;
+        emit levelStepRequested(+1);
+    }
+}
+
+void PreviewFrame::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_PageUp:
+        emit levelStepRequested(-1);
+        break;
+    case Qt::Key_PageDown:
+        emit levelStepRequested(+1);
+        break;
+    default:
+        QFrame::keyPressEvent(event);
+        return;
+    }
+    event->accept();
 }

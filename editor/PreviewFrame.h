@@ -2,10 +2,17 @@
 // area that keeps the last picture drawn into it and paints it whenever it is
 // exposed, black where there is none. The widget paints every one of its
 // pixels, so repainting it never repaints the window beneath.
+//
+// The frame also shows which level of its texture the picture is, in a small
+// caption at its bottom left, and asks for another level when the user turns
+// the mouse wheel over it, or presses Page Up / Page Down after a click gave
+// it the focus. Which record it shows is the window's business: the frame
+// only keeps the level number it was given.
 #pragma once
 
 #include <QFrame>
 #include <QImage>
+#include <QString>
 
 class PreviewFrame : public QFrame {
     Q_OBJECT
@@ -14,14 +21,30 @@ public:
     PreviewFrame(QSize clientSize, QWidget* parent);
 
     QSize clientSize() const { return contentsRect().size(); }
-    // Shows a picture of clientSize(); it is drawn from the area's top left.
-    void setPicture(QImage picture);
-    // Shows a black area.
+    // Shows a picture of clientSize(), drawn from the area's top left, as
+    // level `level` of its texture, with a caption (none when empty).
+    void setPicture(QImage picture, int level = 0, QString caption = QString());
+    // Shows a black area: no picture, no caption, level 0.
     void clear();
+
+    int level() const { return level_; }
+    QString caption() const { return caption_; }
+
+signals:
+    // +1 asks for the next smaller level (wheel towards the user, Page Down),
+    // -1 for the next larger one (wheel away, Page Up).
+    void levelStepRequested(int step);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void drawCaption(QPainter& painter);
+
     QImage picture_;
+    int level_ = 0;
+    QString caption_;
+    int wheelTurn_ = 0;  // wheel angle not yet used for a step, in eighths of a degree
 };

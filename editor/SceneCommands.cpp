@@ -4,9 +4,11 @@
 
 #include "editor/PreviewFrame.h"
 #include "resources/Strings.h"
+#include "scene/SceneFile.h"
 #include "scene/SceneFormat.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QListWidget>
@@ -32,6 +34,14 @@ FileDialogRequest SceneFileRequest(bool opening)
 }
 
 } // namespace
+
+// A scene failure: its own text, then which file and why.
+void EditorDialog::tellUserWhy(const char* text, const std::string& file)
+{
+    prompts_.message(QCoreApplication::applicationName(),
+                     QString::fromLatin1(text) + '\n' + QFile::decodeName(file.c_str()) + QStringLiteral(": ")
+                         + QString::fromStdString(SceneStatusText(scene_.LastStatus())));
+}
 
 QString EditorDialog::chooseFile(FileDialogKind kind, FileDialogRequest request)
 {
@@ -63,7 +73,7 @@ void EditorDialog::loadScene(const QString& path)
     // one has loaded.
     const std::string file = LocalPath(path);
     if (!scene_.Load(file.c_str(), 0)) {
-        tellUser(kLoadFailedText);
+        tellUserWhy(kLoadFailedText, WithSceneExtension(file));
         return;
     }
     sceneFile_ = file;
@@ -111,7 +121,7 @@ bool EditorDialog::writeScene(const std::string& path, bool oldFormat)
     scene_.GenerateC3D();
     const int written = oldFormat ? scene_.WriteOld(path.c_str()) : scene_.Write(path.c_str());
     if (!written) {
-        tellUser(kWriteFailedText);
+        tellUserWhy(kWriteFailedText, WithSceneExtension(path));
         return false;
     }
     showStatus(QString::fromLatin1(kSavedStatus).arg(QFileInfo(QFile::decodeName(path.c_str())).fileName()));

@@ -1,12 +1,32 @@
 #include "editor/SelectionListBox.h"
 
 #include <QMouseEvent>
+#include <QStyledItemDelegate>
+
+namespace {
+
+// Rows a few pixels taller than a line of text: underscores sit below the
+// baseline, lower than the font's own descent allows for.
+class RoomyRowDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        constexpr int kPadding = 2;  // above and below the text
+        const QSize size = QStyledItemDelegate::sizeHint(option, index);
+        return size.expandedTo(QSize(0, option.fontMetrics.height() + 2 * kPadding));
+    }
+};
+
+} // namespace
 
 SelectionListBox::SelectionListBox(QWidget* parent)
     : QListWidget(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSortingEnabled(false);
+    setItemDelegate(new RoomyRowDelegate(this));
     connect(this, &QListWidget::itemSelectionChanged, this, [this] {
         if (selectedRow() >= 0)
             emit selectionNotified();

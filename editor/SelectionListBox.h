@@ -3,7 +3,8 @@
 // keyboard, also when the entry chosen is the one already selected. Only a
 // selected entry counts: keyboard focus entering the list chooses nothing
 // (the first arrow key then selects the first entry). Changes the program
-// makes while the list's signals are blocked notify nothing.
+// makes while the list's signals are blocked notify nothing. Rows leave room
+// for underscores below the text.
 #pragma once
 
 #include <QListWidget>

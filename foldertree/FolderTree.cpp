@@ -1,14 +1,20 @@
 #include "foldertree/FolderTree.h"
 
+#include "foldertree/NaturalOrder.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPalette>
 #include <QStandardPaths>
 #include <QStorageInfo>
 #include <QStyle>
 #include <QStyledItemDelegate>
+#include <QTreeWidgetItemIterator>
 
 #include <algorithm>
 #include <filesystem>
@@ -17,6 +23,7 @@
 namespace {
 
 const QString kDrivesText = QStringLiteral("Drives");
+const QString kShowHiddenText = QStringLiteral("Show hidden files and folders");
 
 // The blank bitmap is this wide; the image list cuts it into as many blank
 // images as it holds, so the count of blanks follows the small-icon size.
@@ -100,15 +107,23 @@ std::filesystem::path ToFsPath(const QString& path)
     return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
+// A drive shows where it is mounted: "/", "/media/usb".
+QString DriveText(const QString& root)
+{
+    const QString trimmed = WithoutTrailingSlash(root);
+    return trimmed.isEmpty() ? QStringLiteral("/") : trimmed;
+}
+
 struct FolderEntries {
     QStringList folders;
     QStringList files;
 };
 
-// The folder's entries in the order the directory delivers them, without
-// "." and "..". A folder that cannot be read, or stops being readable part
-// way, yields what was read before the failure.
-FolderEntries ListFolder(const QString& path)
+// The folder's entries without "." and "..", and without the other names
+// that start with a dot unless `withHidden`; each group in natural order. A
+// folder that cannot be read, or stops being readable part way, yields what
+// was read before the failure.
+FolderEntries ListFolder(const QString& path, bool withHidden)
 {
     FolderEntries entries;
     std::error_code error;
@@ -116,12 +131,16 @@ FolderEntries ListFolder(const QString& path)
     const std::filesystem::directory_iterator end;
     for (; !error && it != end; it.increment(error)) {
         const QString name = QFile::decodeName(QByteArray::fromStdString(it->path().filename().native()));
+        if (!withHidden && name.startsWith(u'.'))
+            continue;
         std::error_code typeError;
         if (it->is_directory(typeError))
             entries.folders.append(name);
         else
             entries.files.append(name);
     }
+    for (QStringList* group : {&entries.folders, &entries.files})
+        std::sort(group->begin(), group->end(), [](const QString& a, const QString& b) { return NaturalLess(a, b); });
     return entries;
 }
 
@@ -139,6 +158,8 @@ FolderTree::FolderTree(QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setDragDropMode(QAbstractItemView::NoDragDrop);
     setItemDelegate(new SelectedImageDelegate(this));
+    showHiddenAction_ = new QAction(kShowHiddenText, this);
+    showHiddenAction_->setCheckable(true);
     connectSignals();
 }
 
@@ -155,6 +176,7 @@ void FolderTree::connectSignals()
 {
     connect(this, &QTreeWidget::itemExpanded, this, &FolderTree::OnItemExpanded);
     connect(this, &QTreeWidget::itemCollapsed, this, &FolderTree::OnItemExpanded);
+    connect(showHiddenAction_, &QAction::toggled, this, &FolderTree::setShowHiddenEntries);
 }
 
 void FolderTree::InitTree(bool reset)
@@ -275,6 +297,64 @@ void FolderTree::keyPressEvent(QKeyEvent* event)
     QTreeWidget::keyPressEvent(event);
 }
 
+void FolderTree::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu menu(this);
+    menu.addAction(showHiddenAction_);
+    menu.exec(event->globalPos());
+}
+
+void FolderTree::setShowHiddenEntries(bool show)
+{
+    if (show == showHidden_)
+        return;
+    showHidden_ = show;
+    const QSignalBlocker syncAction(showHiddenAction_);
+    showHiddenAction_->setChecked(show);
+
+    const QString selected = GetItemFullPath(currentItem());
+    QSet<QString> openPaths;
+    for (QTreeWidgetItemIterator it(this); *it; ++it) {
+        if ((*it)->isExpanded())
+            openPaths.insert(GetItemFullPath(*it));
+    }
+    {
+        // Items come and go below; whoever listens hears only of the end,
+        // and only when the selection now names another entry or none.
+        const QSignalBlocker quiet(this);
+        for (QTreeWidgetItem* root : {drivesRoot_, desktopRoot_}) {
+            if (root && root->isExpanded()) {
+                PopulateItem(root);
+                reopen(root, openPaths);
+            }
+        }
+        setCurrentItem(selected.isEmpty() ? nullptr : findItem(selected));
+    }
+    if (GetItemFullPath(currentItem()) != selected)
+        emit currentItemChanged(currentItem(), nullptr);
+}
+
+void FolderTree::reopen(QTreeWidgetItem* item, const QSet<QString>& openPaths)
+{
+    for (int i = 0; i < item->childCount(); ++i) {
+        QTreeWidgetItem* child = item->child(i);
+        if (child->childCount() > 0 && openPaths.contains(GetItemFullPath(child))) {
+            PopulateItem(child);
+            child->setExpanded(true);
+            reopen(child, openPaths);
+        }
+    }
+}
+
+QTreeWidgetItem* FolderTree::findItem(const QString& path) const
+{
+    for (QTreeWidgetItemIterator it(const_cast<FolderTree*>(this)); *it; ++it) {
+        if (GetItemFullPath(*it) == path)
+            return *it;
+    }
+    return nullptr;
+}
+
 void FolderTree::PopulateItem(QTreeWidgetItem* item)
 {
     if (item == drivesRoot_)
@@ -296,7 +376,7 @@ void FolderTree::populateDrives()
         return;
     }
     for (const QString& root : driveStrings_)
-        InsertShellItem(root, drivesRoot_, true, -1, -1);
+        InsertShellItem(root, drivesRoot_, true, -1, -1)->setText(0, DriveText(root));
 }
 
 void FolderTree::populateFolder(QTreeWidgetItem* item)
@@ -306,7 +386,7 @@ void FolderTree::populateFolder(QTreeWidgetItem* item)
     const QString path = BuildItemPath(QString(), item);
     RemoveChildItems(item, false);
 
-    const FolderEntries entries = ListFolder(path);
+    const FolderEntries entries = ListFolder(path, showHidden_);
     bool inserted = false;
     for (const QString& name : entries.folders) {
         InsertShellItem(path + name, item, true, -1, -1);

@@ -2,10 +2,12 @@
 // volumes) above the desktop folder, that fills itself from the file system
 // when an item is expanded and drops the content again when it is collapsed.
 // Expanding lists the item's sub-folders, then its files that AcceptFile()
-// takes (by default names ending in ".tga", compared case-sensitively), in the
-// order the directory delivers them. A folder that cannot be read, or holds
-// nothing to show, expands to one empty placeholder row; the tree never throws
-// and never shows a message.
+// takes (by default names ending in ".tga", compared case-sensitively), each
+// group in natural, case-insensitive order (NaturalOrder.h). Entries whose
+// names start with a dot are left out unless the user asks for them in the
+// tree's context menu. Drives show their mount points. A folder that cannot be
+// read, or holds nothing to show, expands to one empty placeholder row; the
+// tree never throws and never shows a message.
 //
 // Items carry only their text and two image indices (normal and selected)
 // into the tree's image list. The path of an item is rebuilt from its place in
@@ -23,12 +25,15 @@
 
 #include <QFileIconProvider>
 #include <QHash>
+#include <QSet>
 #include <QIcon>
 #include <QString>
 #include <QStringList>
 #include <QTreeWidget>
 
 #include <vector>
+
+class QAction;
 
 class FolderTree : public QTreeWidget {
     Q_OBJECT
@@ -56,6 +61,14 @@ public:
 
     const ImageList& imageList() const { return images_; }
 
+    // Whether entries whose names start with a dot are listed. Changing it
+    // reads every open folder again and keeps open what was open, and the
+    // selection where its entry is still listed.
+    bool showsHiddenEntries() const { return showHidden_; }
+    void setShowHiddenEntries(bool show);
+    // The context menu's check item that toggles the above.
+    QAction* showHiddenAction() const { return showHiddenAction_; }
+
 protected:
     // The desktop folder: the user's desktop, or the home folder where there
     // is no desktop folder. Called by InitTree.
@@ -77,6 +90,7 @@ protected:
     QString BuildItemPath(QString suffix, QTreeWidgetItem* item) const;
 
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     struct ShellIcons {
@@ -92,6 +106,10 @@ private:
     void populateDrives();
     void populateFolder(QTreeWidgetItem* item);
     void collectOwnedImages(QTreeWidgetItem* item, std::vector<int>& images) const;
+    // Reads the open folders below `item` (already read) again, opening those
+    // whose paths are in `openPaths`.
+    void reopen(QTreeWidgetItem* item, const QSet<QString>& openPaths);
+    QTreeWidgetItem* findItem(const QString& path) const;
     ShellIcons iconsFor(const QString& path);
 
     QTreeWidgetItem* desktopRoot_ = nullptr;
@@ -99,6 +117,9 @@ private:
     QTreeWidgetItem* drivesRoot_ = nullptr;
     QStringList driveStrings_;
     ImageList images_;
+
+    bool showHidden_ = false;
+    QAction* showHiddenAction_ = nullptr;
 
     QFileIconProvider iconProvider_;
     QHash<QString, ShellIcons> iconCache_;

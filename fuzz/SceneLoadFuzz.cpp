@@ -82,7 +82,7 @@ void CheckLayoutReadsBack(const SceneData& scene, bool newFormat)
     Require(newFormat ? LayOutNewScene(scene, pieces) : LayOutOldScene(scene, pieces),
             "a loaded scene cannot be laid out");
     SceneData again;
-    Require(ReadScene(Concatenate(pieces), again), "a laid-out scene does not read back");
+    Require(ReadScene(Concatenate(pieces), again).ok(), "a laid-out scene does not read back");
     Require(SameScene(scene, again), "a laid-out scene reads back different");
 }
 
@@ -101,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         RepairNewChecksums(bytes.data(), bytes.size());
 
     SceneData scene;
-    if (!ReadScene(std::move(bytes), scene))
+    if (!ReadScene(std::move(bytes), scene).ok())
         return 0;
     VK7Q_HEADER& header = scene.header();
     Require(header.textureCount == scene.textures().size(), "the header miscounts the textures");

@@ -32,16 +32,22 @@ CVK7QScene::~CVK7QScene() = default;
 
 int CVK7QScene::Load(const char* path, int)
 {
-    if (!path || !*path)
-        return 0;
+    status_ = LoadFile(path ? path : "");
+    return status_.ok();
+}
+
+SceneStatus CVK7QScene::LoadFile(const std::string& path)
+{
+    if (path.empty())
+        return {SceneCause::FileUnreadable, FileReadStatus::NotFound, std::string()};
     ByteBlock bytes;
-    if (ReadSceneFile(WithSceneExtension(path), bytes) != FileReadStatus::Ok)
-        return 0;
+    if (const FileReadStatus read = ReadSceneFile(WithSceneExtension(path), bytes); read != FileReadStatus::Ok)
+        return {SceneCause::FileUnreadable, read, std::string()};
     auto scene = std::make_unique<SceneData>();
-    if (!ReadScene(std::move(bytes), *scene))
-        return 0;
-    data_ = std::move(scene);
-    return 1;
+    SceneStatus status = ReadScene(std::move(bytes), *scene);
+    if (status.ok())
+        data_ = std::move(scene);
+    return status;
 }
 
 VK7Q_HEADER* CVK7QScene::GetSceneHeader()
@@ -85,19 +91,28 @@ int CVK7QScene::GenerateC3D()
 
 int CVK7QScene::Write(const char* path)
 {
-    if (!data_->loaded() || !path || !*path)
-        return 0;
-    RefreshDirectory(*data_);
-    ScenePieces pieces;
-    return LayOutNewScene(*data_, pieces) && WriteFileAtomically(WithSceneExtension(path), pieces);
+    status_ = WriteFile(path, false);
+    return status_.ok();
 }
 
 int CVK7QScene::WriteOld(const char* path)
 {
-    if (!data_->loaded() || !path || !*path)
-        return 0;
+    status_ = WriteFile(path, true);
+    return status_.ok();
+}
+
+SceneStatus CVK7QScene::WriteFile(const char* path, bool oldFormat)
+{
+    if (!data_->loaded())
+        return SceneFailure(SceneCause::NothingLoaded);
+    if (!path || !*path)
+        return SceneFailure(SceneCause::WriteFailed, "no file name");
     ScenePieces pieces;
-    return LayOutOldScene(*data_, pieces) && WriteFileAtomically(WithSceneExtension(path), pieces);
+    if (!oldFormat)
+        RefreshDirectory(*data_);
+    if (!(oldFormat ? LayOutOldScene(*data_, pieces) : LayOutNewScene(*data_, pieces)))
+        return SceneFailure(SceneCause::WriteFailed, "the scene is too large for the format");
+    return WriteFileAtomically(WithSceneExtension(path), pieces);
 }
 
 void CVK7QScene::Free()

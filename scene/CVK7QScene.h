@@ -1,16 +1,19 @@
 // The scene object: loads a scene file (new or old format), hands out its
 // header and texture records, replaces textures, and writes the scene back in
-// either format. Plain C++, no Qt. Every operation reports success as non-zero.
+// either format. Plain C++, no Qt. Every operation reports success as non-zero;
+// LastStatus() tells why a load or write failed.
 // Records handed out through the header are for reading; they and their level
 // pointers stay valid until the next Load, ReplaceT3DTexture,
 // AppendT3DTexture or Free. docs/scene-format.md describes the files.
 #pragma once
 
+#include "scene/SceneStatus.h"
 #include "texture/T3DTexture.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 // The scene header. Readers rely on the texture count at offset 12 and the
 // texture array pointer (records at a stride of sizeof(T3D_TEXTURE)) at 84
@@ -65,6 +68,14 @@ public:
     // Releases everything; afterwards no scene is loaded.
     void Free();
 
+    // Why the last Load, Write or WriteOld failed (cause None when it
+    // worked); the other operations leave it as it is.
+    const SceneStatus& LastStatus() const { return status_; }
+
 private:
+    SceneStatus LoadFile(const std::string& path);
+    SceneStatus WriteFile(const char* path, bool oldFormat);
+
     std::unique_ptr<SceneData> data_;
+    SceneStatus status_;
 };

@@ -7,6 +7,7 @@
 #include "scene/TextureSection.h"
 
 #include <cstdint>
+#include <string>
 #include <utility>
 
 namespace {
@@ -82,81 +83,102 @@ bool DecodeDirectory(uint8_t* content, uint64_t size, std::vector<DirectoryEntry
     return true;
 }
 
-// Reads one section and checks its CRC and padding.
-bool ReadSection(ByteReader& reader, Section& section)
+// Reads section `index` and checks its padding and CRC.
+SceneStatus ReadSection(ByteReader& reader, uint32_t index, Section& section)
 {
     uint8_t* header;
     uint32_t storedCrc;
     if (!reader.view(kSectionCrcOffset, header) || !reader.u32(storedCrc))
-        return false;
+        return SceneFailure(SceneCause::Truncated, "in the header of section " + std::to_string(index + 1));
     section.tag = GetU32(header);
     section.size = GetU64(header + 4);
-    if (!reader.view(section.size, section.content) || !reader.zeros(SectionPadding(section.size)))
-        return false;
+    const std::string name = SectionName("section", index, section.tag);
+    const uint64_t padding = SectionPadding(section.size);
+    if (!reader.view(section.size, section.content) || reader.remaining() < padding)
+        return SceneFailure(SceneCause::Truncated, name + " ends past the end of the file");
+    if (!reader.zeros(padding))
+        return SceneFailure(SceneCause::Damaged, name + ": padding is not zero");
     section.contentCrc = Crc32(section.content, section.size);
-    return CombineCrc32(Crc32(header, kSectionCrcOffset), section.contentCrc, section.size) == storedCrc;
+    if (CombineCrc32(Crc32(header, kSectionCrcOffset), section.contentCrc, section.size) != storedCrc)
+        return SceneFailure(SceneCause::Damaged, name + ": checksum does not match");
+    return {};
 }
 
-bool AddTexture(const Section& section, SceneData& scene)
+SceneStatus AddTexture(const Section& section, uint32_t index, SceneData& scene)
 {
     SceneTexture texture;
-    if (scene.textures().size() >= kMaxSceneTextures ||
-        !DecodeTextureSection(section.content, section.size, texture.record))
-        return false;
+    if (scene.textures().size() >= kMaxSceneTextures)
+        return SceneFailure(SceneCause::Damaged, "more textures than a scene can hold");
+    if (!DecodeTextureSection(section.content, section.size, texture.record))
+        return SceneFailure(SceneCause::Damaged, SectionName("section", index, section.tag) + ": not a valid texture");
     texture.pixelBytes = section.size - kStoredTextureRecordSize;
     texture.contentCrc = section.contentCrc;
     texture.contentCrcKnown = true;
     scene.appendTexture(std::move(texture));
-    return true;
+    return {};
 }
 
-bool ReadHeader(ByteReader& reader, uint32_t& sectionCount)
+SceneStatus ReadHeader(ByteReader& reader, uint32_t& sectionCount)
 {
     uint8_t* header;
     uint32_t storedCrc;
     if (!reader.view(kHeaderCrcOffset, header) || !reader.u32(storedCrc))
-        return false;
+        return SceneFailure(SceneCause::Truncated, "in the file header");
     sectionCount = GetU32(header + 8);
-    return GetU32(header) == kNewSceneMagic && GetU16(header + 4) == kNewSceneVersion &&
-           GetU16(header + 6) == 0 && Crc32(header, kHeaderCrcOffset) == storedCrc &&
-           sectionCount >= 1 && sectionCount <= reader.remaining() / kNewSectionHeaderSize;
+    const uint16_t version = GetU16(header + 4);
+    if (GetU32(header) != kNewSceneMagic)
+        return SceneFailure(SceneCause::NotSceneFile);
+    if (Crc32(header, kHeaderCrcOffset) != storedCrc)
+        return SceneFailure(SceneCause::Damaged, "file header checksum does not match");
+    if (version != kNewSceneVersion)
+        return SceneFailure(SceneCause::UnsupportedVersion, "new format, version " + std::to_string(version));
+    if (GetU16(header + 6) != 0 || sectionCount < 1)
+        return SceneFailure(SceneCause::Damaged, "file header");
+    if (sectionCount > reader.remaining() / kNewSectionHeaderSize)
+        return SceneFailure(SceneCause::Truncated, "the header counts " + std::to_string(sectionCount) +
+                                                       " sections, more than the file holds");
+    return {};
 }
 
 }  // namespace
 
-bool ReadNewScene(ByteBlock bytes, SceneData& scene)
+SceneStatus ReadNewScene(ByteBlock bytes, SceneData& scene)
 {
     scene.fileBytes = std::move(bytes);
     ByteReader reader(scene.fileBytes.data(), scene.fileBytes.size());
     uint32_t sectionCount;
-    if (!ReadHeader(reader, sectionCount))
-        return false;
+    if (SceneStatus header = ReadHeader(reader, sectionCount); !header.ok())
+        return header;
     scene.setFormat(kNewSceneMagic, kNewSceneVersion);
 
     std::vector<DirectoryEntry> storedDirectory;
     for (uint32_t i = 0; i < sectionCount; ++i) {
         Section section;
-        if (!ReadSection(reader, section))
-            return false;
+        if (SceneStatus read = ReadSection(reader, i, section); !read.ok())
+            return read;
         const bool last = i + 1 == sectionCount;
         if (section.tag == kDirectoryTag) {
             // Exactly one directory, and it closes the file.
-            if (!last || !DecodeDirectory(section.content, section.size, storedDirectory))
-                return false;
+            if (!last)
+                return SceneFailure(SceneCause::Damaged, SectionName("section", i, section.tag) + ": a texture directory before the last section");
+            if (!DecodeDirectory(section.content, section.size, storedDirectory))
+                return SceneFailure(SceneCause::Damaged, SectionName("section", i, section.tag) + ": texture directory");
         } else if (last) {
-            return false;
+            return SceneFailure(SceneCause::Damaged, "no texture directory at the end");
         } else if (section.tag == kTextureTag) {
-            if (!AddTexture(section, scene))
-                return false;
+            if (SceneStatus added = AddTexture(section, i, scene); !added.ok())
+                return added;
         } else {
             scene.appendOpaque({section.tag, section.content, section.size, section.contentCrc, true});
         }
     }
-    if (reader.remaining() != 0 || !(BuildDirectory(scene) == storedDirectory))
-        return false;
+    if (reader.remaining() != 0)
+        return SceneFailure(SceneCause::Damaged, "bytes after the texture directory");
+    if (!(BuildDirectory(scene) == storedDirectory))
+        return SceneFailure(SceneCause::Damaged, "the texture directory does not match the textures");
     scene.directory = std::move(storedDirectory);
     scene.directoryCurrent = true;
-    return true;
+    return {};
 }
 
 std::vector<DirectoryEntry> BuildDirectory(const SceneData& scene)

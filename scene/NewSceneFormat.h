@@ -6,14 +6,15 @@
 #include "texture/ByteBlock.h"
 #include "scene/SceneData.h"
 #include "scene/ScenePieces.h"
+#include "scene/SceneStatus.h"
 
 #include <vector>
 
-// Reads a new-format file into an empty `scene`, which keeps the bytes. Fails
-// on anything that does not check out: magic, version, a CRC, a length or
-// count beyond the file, a texture record, padding, the directory, or bytes
-// left over.
-bool ReadNewScene(ByteBlock bytes, SceneData& scene);
+// Reads a new-format file into an empty `scene`, which keeps the bytes. Fails,
+// saying why and where, on anything that does not check out: magic, version,
+// a CRC, a length or count beyond the file, a texture record, padding, the
+// directory, or bytes left over.
+SceneStatus ReadNewScene(ByteBlock bytes, SceneData& scene);
 
 // The directory of the scene's textures as the new format lays them out.
 // Every checksum must be known.

@@ -6,39 +6,56 @@
 #include "scene/TextureSection.h"
 
 #include <cstdint>
+#include <string>
 #include <utility>
 
 namespace {
 
-bool ReadHeader(ByteReader& reader, uint16_t& textureCount, uint32_t& chunkCount)
+SceneStatus ReadHeader(ByteReader& reader, uint16_t& textureCount, uint32_t& chunkCount)
 {
     uint32_t magic;
     uint16_t version;
-    return reader.u32(magic) && magic == kOldSceneMagic && reader.u16(version) &&
-           version == kOldSceneVersion && reader.u16(textureCount) && reader.u32(chunkCount) &&
-           reader.zeros(4) && chunkCount <= reader.remaining() / kOldChunkHeaderSize;
+    if (!reader.u32(magic) || !reader.u16(version) || !reader.u16(textureCount) || !reader.u32(chunkCount) ||
+        reader.remaining() < 4)
+        return SceneFailure(SceneCause::Truncated, "in the file header");
+    if (magic != kOldSceneMagic)
+        return SceneFailure(SceneCause::NotSceneFile);
+    if (version != kOldSceneVersion)
+        return SceneFailure(SceneCause::UnsupportedVersion, "old format, version " + std::to_string(version));
+    if (!reader.zeros(4))
+        return SceneFailure(SceneCause::Damaged, "file header");
+    if (chunkCount > reader.remaining() / kOldChunkHeaderSize)
+        return SceneFailure(SceneCause::Truncated, "the header counts " + std::to_string(chunkCount) +
+                                                       " chunks, more than the file holds");
+    return {};
 }
 
-bool ReadChunk(ByteReader& reader, SceneData& scene)
+SceneStatus ReadChunk(ByteReader& reader, uint32_t index, SceneData& scene)
 {
     uint32_t tag, size;
     uint8_t* content;
-    if (!reader.u32(tag) || !reader.u32(size) || !reader.view(size, content) ||
-        !reader.zeros(SectionPadding(size)))
-        return false;
+    if (!reader.u32(tag) || !reader.u32(size))
+        return SceneFailure(SceneCause::Truncated, "in the header of chunk " + std::to_string(index + 1));
+    const std::string name = SectionName("chunk", index, tag);
+    const uint64_t padding = SectionPadding(size);
+    if (!reader.view(size, content) || reader.remaining() < padding)
+        return SceneFailure(SceneCause::Truncated, name + " ends past the end of the file");
+    if (!reader.zeros(padding))
+        return SceneFailure(SceneCause::Damaged, name + ": padding is not zero");
     if (tag == kDirectoryTag)
-        return false;
+        return SceneFailure(SceneCause::Damaged, name + ": a texture directory, which this format has not");
     if (tag != kTextureTag) {
         scene.appendOpaque({tag, content, size});
-        return true;
+        return {};
     }
     SceneTexture texture;
-    if (scene.textures().size() >= kMaxSceneTextures ||
-        !DecodeTextureSection(content, size, texture.record))
-        return false;
+    if (scene.textures().size() >= kMaxSceneTextures)
+        return SceneFailure(SceneCause::Damaged, "more textures than a scene can hold");
+    if (!DecodeTextureSection(content, size, texture.record))
+        return SceneFailure(SceneCause::Damaged, name + ": not a valid texture");
     texture.pixelBytes = size - kStoredTextureRecordSize;
     scene.appendTexture(std::move(texture));
-    return true;
+    return {};
 }
 
 void AddChunkHeader(uint32_t tag, uint64_t size, ScenePieces& out)
@@ -51,19 +68,26 @@ void AddChunkHeader(uint32_t tag, uint64_t size, ScenePieces& out)
 
 }  // namespace
 
-bool ReadOldScene(ByteBlock bytes, SceneData& scene)
+SceneStatus ReadOldScene(ByteBlock bytes, SceneData& scene)
 {
     scene.fileBytes = std::move(bytes);
     ByteReader reader(scene.fileBytes.data(), scene.fileBytes.size());
     uint16_t textureCount;
     uint32_t chunkCount;
-    if (!ReadHeader(reader, textureCount, chunkCount))
-        return false;
+    if (SceneStatus header = ReadHeader(reader, textureCount, chunkCount); !header.ok())
+        return header;
     scene.setFormat(kOldSceneMagic, kOldSceneVersion);
-    for (uint32_t i = 0; i < chunkCount; ++i)
-        if (!ReadChunk(reader, scene))
-            return false;
-    return reader.remaining() == 0 && scene.textures().size() == textureCount;
+    for (uint32_t i = 0; i < chunkCount; ++i) {
+        if (SceneStatus chunk = ReadChunk(reader, i, scene); !chunk.ok())
+            return chunk;
+    }
+    if (reader.remaining() != 0)
+        return SceneFailure(SceneCause::Damaged, "bytes after the last chunk");
+    if (scene.textures().size() != textureCount)
+        return SceneFailure(SceneCause::Damaged, "the header counts " + std::to_string(textureCount) +
+                                                     " textures, the file holds " +
+                                                     std::to_string(scene.textures().size()));
+    return {};
 }
 
 bool LayOutOldScene(const SceneData& scene, ScenePieces& out)

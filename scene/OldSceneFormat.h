@@ -5,12 +5,13 @@
 #include "texture/ByteBlock.h"
 #include "scene/SceneData.h"
 #include "scene/ScenePieces.h"
+#include "scene/SceneStatus.h"
 
 // Reads an old-format file into an empty `scene`, which keeps the bytes.
-// Fails on a wrong magic or version, a length or count beyond the file, a bad
+// Fails, saying why and where, on a wrong magic or version, a length or count beyond the file, a bad
 // texture record or padding, a directory chunk, a texture count that does not
 // match the texture chunks, or bytes left over.
-bool ReadOldScene(ByteBlock bytes, SceneData& scene);
+SceneStatus ReadOldScene(ByteBlock bytes, SceneData& scene);
 
 // Lays the scene out in the old format. Fails when a section is larger than a
 // 32-bit length can say or there are more sections than the format counts.

@@ -122,6 +122,21 @@ bool WriteSpans(int fd, const std::vector<ByteSpan>& spans)
     return true;
 }
 
+// The cause of a failed write from the system's error number.
+SceneStatus WriteFailure(int error)
+{
+    switch (error) {
+    case EACCES:
+    case EPERM:
+    case EROFS: return SceneFailure(SceneCause::PermissionDenied);
+    case ENOENT:
+    case ENOTDIR: return SceneFailure(SceneCause::FolderMissing);
+    case ENOSPC:
+    case EDQUOT: return SceneFailure(SceneCause::DiskFull);
+    default: return SceneFailure(SceneCause::WriteFailed, error != 0 ? std::strerror(error) : "");
+    }
+}
+
 void SyncFolder(const std::string& folder)
 {
     const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -150,28 +165,34 @@ FileReadStatus ReadSceneFile(const std::string& path, ByteBlock& out)
     return ReadWholeFile(path, out, SIZE_MAX);
 }
 
-bool WriteFileAtomically(const std::string& path, const ScenePieces& pieces)
+SceneStatus WriteFileAtomically(const std::string& path, const ScenePieces& pieces)
 {
     struct stat existing;
     const bool replacing = stat(path.c_str(), &existing) == 0;
     if (path.empty() || path.back() == '/' || (replacing && !S_ISREG(existing.st_mode)))
-        return false;
+        return SceneFailure(SceneCause::NotRegularFile);
     if (replacing && access(path.c_str(), W_OK) != 0)
-        return false;
+        return WriteFailure(errno);
 
     RemoveStaleTemporaries(path);
     std::string temporaryPath;
     const int fd = CreateTemporaryBeside(path, temporaryPath);
     if (fd < 0)
-        return false;
-    bool ok = (!replacing || fchmod(fd, existing.st_mode & 07777) == 0) && WriteSpans(fd, pieces.spans()) &&
-              fsync(fd) == 0;
-    ok = close(fd) == 0 && ok;
-    ok = ok && rename(temporaryPath.c_str(), path.c_str()) == 0;
+        return WriteFailure(errno);
+    int error = 0;
+    const auto step = [&error](bool done) {
+        if (!done && error == 0)
+            error = errno;
+        return done;
+    };
+    bool ok = step(!replacing || fchmod(fd, existing.st_mode & 07777) == 0) && step(WriteSpans(fd, pieces.spans())) &&
+              step(fsync(fd) == 0);
+    ok = step(close(fd) == 0) && ok;
+    ok = ok && step(rename(temporaryPath.c_str(), path.c_str()) == 0);
     if (!ok) {
         unlink(temporaryPath.c_str());
-        return false;
+        return WriteFailure(error);
     }
     SyncFolder(FolderOf(path));
-    return true;
+    return {};
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "scene/ScenePieces.h"
+#include "scene/SceneStatus.h"
 #include "texture/ByteBlock.h"
 #include "texture/FileRead.h"
 
@@ -23,5 +24,6 @@ std::string WithSceneExtension(const std::string& path);
 // existing file at `path` is left as it was. A replaced file keeps its
 // permission bits. A writer killed midway cannot remove its fresh file; the
 // next write of the same path removes such leftovers of processes that no
-// longer run, and never takes one for the file it writes itself.
-bool WriteFileAtomically(const std::string& path, const ScenePieces& pieces);
+// longer run, and never takes one for the file it writes itself. A failure
+// says why: permission denied, no such folder, disk full, ...
+SceneStatus WriteFileAtomically(const std::string& path, const ScenePieces& pieces);

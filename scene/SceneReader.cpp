@@ -7,14 +7,14 @@
 
 #include <utility>
 
-bool ReadScene(ByteBlock bytes, SceneData& scene)
+SceneStatus ReadScene(ByteBlock bytes, SceneData& scene)
 {
     if (bytes.size() < 4)
-        return false;
+        return SceneFailure(SceneCause::NotSceneFile);
     const uint32_t magic = GetU32(bytes.data());
     if (magic == kNewSceneMagic)
         return ReadNewScene(std::move(bytes), scene);
     if (magic == kOldSceneMagic)
         return ReadOldScene(std::move(bytes), scene);
-    return false;
+    return SceneFailure(SceneCause::NotSceneFile);
 }

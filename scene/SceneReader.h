@@ -1,8 +1,10 @@
 // Reads a scene held in memory in either format, told apart by the magic
-// number. False for a file of neither format or one that breaks its rules.
+// number. Fails for a file of neither format or one that breaks its rules,
+// saying why.
 #pragma once
 
 #include "texture/ByteBlock.h"
 #include "scene/SceneData.h"
+#include "scene/SceneStatus.h"
 
-bool ReadScene(ByteBlock bytes, SceneData& scene);
+SceneStatus ReadScene(ByteBlock bytes, SceneData& scene);

@@ -124,9 +124,13 @@ TEST_F(PackedScene, ListShowsFormatAndEveryTexture)
 
     const Outcome missing = Call(RunList, {dir.file("absent.T3D")});
     EXPECT_EQ(1, missing.status);
-    EXPECT_NE(std::string::npos, missing.err.find("Can't load scene file"));
+    EXPECT_EQ("Can't load scene file " + dir.file("absent.T3D") + ": does not exist\n", missing.err);
     const Outcome notAScene = Call(RunList, {dir.file("floor.tga")});
     EXPECT_EQ(1, notAScene.status);
+    EXPECT_EQ("Can't load scene file " + dir.file("floor.tga") + ": is not a scene file\n", notAScene.err);
+    const Outcome nowhere = Call(RunPack, {dir.file("missing/new.T3D"), dir.file("floor.tga")});
+    EXPECT_EQ(1, nowhere.status);
+    EXPECT_EQ("Can't write scene file " + dir.file("missing/new.T3D") + ": its folder does not exist\n", nowhere.err);
 }
 
 TEST_F(PackedScene, ExtractWritesTheChainThatReadsBackTheSame)

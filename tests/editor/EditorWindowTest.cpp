@@ -10,17 +10,28 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileDialog>
+#include <QFileIconProvider>
+#include <QFileInfo>
+#include <QFontInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QToolTip>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
 #include <set>
+#include <string>
+
+#include <sys/inotify.h>
+#include <unistd.h>
 
 namespace {
 
@@ -167,7 +178,13 @@ TEST(EditorWindow, ControlsSitAtTheirPlacesWithTheirTextsUnclipped)
         auto* box = editor.control<QCheckBox>(id);
         ASSERT_NE(box, nullptr) << id;
         EXPECT_EQ(box->text(), QString(text));
-        EXPECT_FALSE(box->isEnabled()) << text;
+        EXPECT_FALSE(box->isChecked()) << text;
+        // Read-only at full contrast: enabled, yet a click or a key changes nothing.
+        EXPECT_TRUE(box->isEnabled()) << text;
+        EXPECT_EQ(box->focusPolicy(), Qt::NoFocus) << text;
+        QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, box->rect().center());
+        QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, QPoint(5, box->height() / 2));
+        QTest::keyClick(box, Qt::Key_Space);
         EXPECT_FALSE(box->isChecked()) << text;
         // The text is drawn right of the indicator, in the contents rectangle.
         QStyleOptionButton option;
@@ -201,6 +218,92 @@ TEST(EditorWindow, ControlsSitAtTheirPlacesWithTheirTextsUnclipped)
         EXPECT_EQ(frame->mapToParent(frame->contentsRect().topLeft()), QPoint(left, 11)) << id;
     }
     EXPECT_EQ(editor.control<QWidget>(1025), editor.tree);
+}
+
+TEST(EditorWindow, OneFontEverywhereAndRoomForEveryText)
+{
+    TempDir desktop;
+    EditorUnderTest editor(desktop.path().string());
+    const QFont font = editor.dialog->font();
+    // The face itself, not a stand-in of other widths that would clip the labels.
+    EXPECT_EQ(QFontInfo(font).family(), "DejaVu Sans Condensed");
+    for (QMenu* menu : editor.dialog->findChildren<QMenu*>())
+        EXPECT_EQ(menu->font(), font) << menu->title().toStdString();
+    EXPECT_EQ(editor.dialog->findChild<QMenuBar*>()->font(), font);
+    EXPECT_EQ(QToolTip::font(), font);
+
+    // List rows leave room below the baseline for the underscores in names,
+    // and a pixel to spare, so the next row's highlight never touches them.
+    auto* textures = editor.control<QListWidget>(kTextureListId);
+    textures->addItems({"crate_A_gj", "wall_9"});
+    const QFontMetrics metrics = textures->fontMetrics();
+    const QRect row = textures->visualItemRect(textures->item(0));
+    const int baseline = row.top() + (row.height() - metrics.height()) / 2 + metrics.ascent();
+    EXPECT_LT(baseline + metrics.boundingRect(QChar('_')).bottom(), row.bottom());
+    EXPECT_LE(row.bottom(), textures->visualItemRect(textures->item(1)).top() - 1);
+
+    // A message box on the screen: the same font, wide enough that its title
+    // bar shows the caption beside the window's buttons.
+    bool checked = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        checked = true;
+        EXPECT_EQ(box->font(), font);
+        EXPECT_GE(box->width(), box->fontMetrics().horizontalAdvance(box->windowTitle()) + 150);
+        box->accept();
+    });
+    DesktopPrompts().message("quorrel", "File not loaded");
+    EXPECT_TRUE(checked);
+}
+
+namespace {
+
+// Whether `action` opens the file: an inotify watch sees every open, which a
+// look at the file's kind and name (stat) never is.
+bool Opens(const std::string& path, const std::function<void()>& action)
+{
+    const int watch = inotify_init1(IN_NONBLOCK);
+    EXPECT_GE(watch, 0);
+    EXPECT_GE(inotify_add_watch(watch, path.c_str(), IN_OPEN), 0);
+    action();
+    char events[4096];
+    const bool opened = read(watch, events, sizeof events) > 0;
+    close(watch);
+    return opened;
+}
+
+} // namespace
+
+TEST(EditorWindow, FileDialogsJudgeEntriesByTheirNamesAlone)
+{
+    // Qt's own provider reads a file of unknown name to guess its type; on a
+    // special file such as /proc/kmsg that read never returns.
+    TempDir folder;
+    const std::string path = (folder.path() / "unknown").string();
+    ASSERT_TRUE(WriteFileBytes(path, "VK7N and more"));
+    const QFileInfo info(QString::fromStdString(path));
+    ASSERT_TRUE(Opens(path, [&] { QFileIconProvider().type(info); })) << "the watch sees Qt's provider read";
+
+    bool checked = false;
+    const bool opened = Opens(path, [&] {
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            checked = true;
+            QTest::qWait(300);  // the dialog lists the folder and fetches its icons
+            const QAbstractFileIconProvider* icons = dialog->iconProvider();
+            EXPECT_EQ(icons->type(info), "File");
+            EXPECT_EQ(icons->type(QFileInfo(info.path())), "Folder");
+            EXPECT_FALSE(icons->icon(info).isNull());
+            dialog->reject();
+        });
+        FileDialogRequest request;
+        request.startName = info.filePath();
+        EXPECT_TRUE(DesktopPrompts().openFile(request).isEmpty());
+    });
+    EXPECT_TRUE(checked);
+    EXPECT_FALSE(opened);
 }
 
 TEST(EditorWindow, AboutBoxShowsTheVersion)

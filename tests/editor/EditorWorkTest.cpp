@@ -18,6 +18,7 @@
 #include <QUrl>
 #include <QTest>
 
+#include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
@@ -374,9 +375,13 @@ TEST_F(EditorWork, FailedLoadKeepsTheLoadedSceneAndItsPath)
     ASSERT_TRUE(WriteFileBytes(badPath, "VK7N but nothing else"));
 
     Load(badPath);
-    ASSERT_EQ(messages().size(), 1u);
+    Load(work.file("absent.T3D"));
+    ASSERT_EQ(messages().size(), 2u);
     EXPECT_EQ(messages()[0].caption, "quorrel");
-    EXPECT_EQ(messages()[0].text, "File not loaded");
+    // The message's own text, then which file and why.
+    EXPECT_EQ(messages()[0].text,
+              QString::fromStdString("File not loaded\n" + badPath + ": is damaged: file header checksum does not match"));
+    EXPECT_EQ(messages()[1].text, QString::fromStdString("File not loaded\n" + work.file("absent.T3D") + ": does not exist"));
     EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "sky"}));
     EXPECT_EQ(Entries(details), QStringList({"8", "8", "16", "1"}));
     EXPECT_TRUE(editor->action(kSaveNewCommand)->isEnabled());
@@ -389,7 +394,7 @@ TEST_F(EditorWork, FailedLoadKeepsTheLoadedSceneAndItsPath)
     CVK7QScene saved;
     ASSERT_TRUE(saved.Load(trackPath.c_str(), 0));
     EXPECT_EQ(std::string(saved.GetSceneHeader()->textures[1].name), "wall_A");
-    EXPECT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages().size(), 2u);
 }
 
 TEST_F(EditorWork, AFileNamedOnTheCommandLineLoadsWithoutAFileDialog)
@@ -401,7 +406,8 @@ TEST_F(EditorWork, AFileNamedOnTheCommandLineLoadsWithoutAFileDialog)
 
     editor->dialog->openSceneFile(QString::fromStdString(work.file("missing.T3D")));
     ASSERT_EQ(messages().size(), 1u);
-    EXPECT_EQ(messages()[0].text, "File not loaded");
+    EXPECT_EQ(messages()[0].text,
+              QString::fromStdString("File not loaded\n" + work.file("missing.T3D") + ": does not exist"));
     EXPECT_EQ(textures->count(), 3);
 }
 
@@ -477,10 +483,11 @@ TEST_F(EditorWork, FailedWriteSaysSoAndLeavesTheOldFileWhole)
     std::signal(SIGXFSZ, oldHandler);
 
     ASSERT_EQ(messages().size(), 2u);
-    for (const ShownMessage& message : messages()) {
+    const std::string why = ": could not be written: " + std::string(std::strerror(EFBIG));
+    EXPECT_EQ(messages()[0].text, QString::fromStdString("error during writing file\n" + trackPath + why));
+    EXPECT_EQ(messages()[1].text, QString::fromStdString("error during writing file\n" + work.file("other.T3D") + why));
+    for (const ShownMessage& message : messages())
         EXPECT_EQ(message.caption, "quorrel");
-        EXPECT_EQ(message.text, "error during writing file");
-    }
     EXPECT_EQ(ReadFileBytes(trackPath), trackBytes);
     EXPECT_EQ(FolderContents(work.path()), before);
     EXPECT_TRUE(editor->dialog->hasUnsavedChanges());

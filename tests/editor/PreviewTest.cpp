@@ -1,18 +1,28 @@
 #include "EditorTestSupport.h"
 
 #include "editor/FitRect.h"
+#include "editor/PreviewFrame.h"
 #include "editor/PreviewImage.h"
 #include "resources/ResourceIds.h"
+#include "scene/CVK7QScene.h"
 #include "support/TempDir.h"
 #include "texture/PixelExpansion.h"
 #include "texture/TextureRecord.h"
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QListWidget>
+#include <QTest>
+#include <QWheelEvent>
+
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -42,6 +52,16 @@ std::vector<uint8_t> Pixels16(const std::vector<uint16_t>& values)
         bytes.push_back(uint8_t(v));
         bytes.push_back(uint8_t(v >> 8));
     }
+    return bytes;
+}
+
+// Pixels 0xAARRGGBB as the little-endian bytes of a 32-bit level.
+std::vector<uint8_t> Bgra(const std::vector<uint32_t>& values)
+{
+    std::vector<uint8_t> bytes;
+    for (uint32_t v : values)
+        for (int shift = 0; shift < 32; shift += 8)
+            bytes.push_back(uint8_t(v >> shift));
     return bytes;
 }
 
@@ -108,16 +128,53 @@ TEST(TexturePreview, DrawsEveryDepthScaledAndCentredOnBlack)
         ExpectQuadrants(editor.framePicture(kSceneFrameId), {0x123456, 0x0000FF, 0x00FF00, 0xFE8001});
     }
     {
-        SCOPED_TRACE("depth 32: alpha is not shown");
-        std::vector<uint8_t> bgra;
-        for (uint32_t argb : {0x00FF0000u, 0x00FF0000u, 0x8000FF00u, 0x8000FF00u,
-                              0xFF0000FFu, 0xFF0000FFu, 0x00ABCDEFu, 0x00ABCDEFu})
-            for (int shift = 0; shift < 32; shift += 8)
-                bgra.push_back(uint8_t(argb >> shift));
-        TextureRecord t = MakeTexture(4, 2, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, bgra);
+        SCOPED_TRACE("depth 32 whose alpha is 0 everywhere: drawn opaque");
+        TextureRecord t = MakeTexture(4, 2, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000,
+                                      Bgra({0xFF0000, 0xFF0000, 0x00FF00, 0x00FF00, 0x0000FF, 0x0000FF, 0xABCDEF, 0xABCDEF}));
         editor.dialog->DrawTexture(t.record(), kReplacementFrameId);
         ExpectQuadrants(editor.framePicture(kReplacementFrameId), {0xFF0000, 0x00FF00, 0x0000FF, 0xABCDEF});
     }
+}
+
+TEST(TexturePreview, AlphaIsDrawnOverACheckerboard)
+{
+    struct Case {
+        const char* what;
+        TextureRecord texture;  // 4 x 1: clear red, white (half or opaque), opaque blue, clear
+    };
+    Case cases[] = {
+        {"32 bit, 8-bit alpha",
+         MakeTexture(4, 1, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, Bgra({0x00FF0000, 0x80FFFFFF, 0xFF0000FF, 0x00123456}))},
+        {"16 bit, 1-5-5-5",
+         MakeTexture(4, 1, 16, 0x7C00, 0x3E0, 0x1F, 0x8000, Pixels16({0x7C00, 0xFFFF, 0x801F, 0x0000}))},
+    };
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(ShowsAlpha(c.texture.record()));
+        // 4 x 1 in 272 x 368: 272 x 68 from row 150, each texel 68 pixels wide.
+        const QImage shown = PreviewImage(c.texture.record(), QSize(272, 368));
+        for (int y : {150, 157, 158, 217}) {
+            for (int x : {0, 7, 8, 67, 204, 271}) {
+                const QRgb ground = CheckerColour(x, y - 150) & 0xFFFFFF;
+                EXPECT_EQ(At(shown, x, y), ground) << x << "," << y << ": clear texels show the checkerboard";
+            }
+        }
+        EXPECT_EQ(At(shown, 0, 150), kCheckerLight & 0xFFFFFF);
+        EXPECT_EQ(At(shown, 8, 150), kCheckerDark & 0xFFFFFF);
+        EXPECT_EQ(At(shown, 140, 160), 0x0000FFu) << "an opaque texel hides it";
+        EXPECT_EQ(At(shown, 0, 149), 0u) << "black around the texture";
+        if (c.texture.record().depth == 32) {
+            // White at alpha 0x80 over light 0xC8 and dark 0x8C squares.
+            EXPECT_EQ(At(shown, 68, 150), 0xE4E4E4u);
+            EXPECT_EQ(At(shown, 76, 150), 0xC6C6C6u);
+        } else {
+            EXPECT_EQ(At(shown, 68, 150), 0xFFFFFFu) << "the alpha bit is set: opaque";
+        }
+    }
+
+    TextureRecord clear = MakeTexture(1, 1, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, Bgra({0x00FF0000}));
+    EXPECT_FALSE(ShowsAlpha(clear.record()));
+    EXPECT_EQ(At(PreviewImage(clear.record(), QSize(272, 368)), 100, 100), 0xFF0000u);
 }
 
 TEST(TexturePreview, FramesKeepTheirPictureUntilClearedAndShowBlackForNoPixels)
@@ -182,10 +239,78 @@ TEST(TexturePreview, ShowsTheColoursOfTheExportAtEveryNearestPixel)
                 for (int dx = 0; dx < fit.width; ++dx) {
                     const size_t sx = size_t(dx) * size.width() / fit.width;
                     const size_t sy = size_t(dy) * size.height() / fit.height;
-                    ASSERT_EQ(At(shown, fit.x + dx, fit.y + dy), exported[sy * size.width() + sx] & 0xFFFFFF)
-                        << dx << "," << dy;
+                    // Opaque pixels show the export's colour, clear ones the checkerboard.
+                    const uint32_t pixel = exported[sy * size.width() + sx];
+                    if (pixel >> 24 == 0xFF)
+                        ASSERT_EQ(At(shown, fit.x + dx, fit.y + dy), pixel & 0xFFFFFF) << dx << "," << dy;
+                    else if (pixel >> 24 == 0)
+                        ASSERT_EQ(At(shown, fit.x + dx, fit.y + dy), CheckerColour(dx, dy) & 0xFFFFFF) << dx << "," << dy;
                 }
             }
         }
     }
+}
+
+namespace {
+
+void Turn(QWidget* widget, int angle)
+{
+    QWheelEvent wheel(QPointF(10, 10), widget->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, angle),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(widget, &wheel);
+}
+
+} // namespace
+
+TEST(TexturePreview, EachFrameStepsThroughTheLevelsOfItsTextureAndSaysWhichItShows)
+{
+    TempDir desktop;
+    const fs::path samples = QUORREL_SAMPLES_DIR;
+    std::error_code error;
+    fs::copy(samples / "tga", desktop.path(), error);
+    ASSERT_FALSE(error) << error.message();
+    EditorUnderTest editor(desktop.path().string());
+    editor.script.openAnswers.push_back(QString::fromStdString((samples / "scene_new.T3D").string()));
+    editor.dialog->OnLoad();
+    auto* list = editor.control<QListWidget>(kTextureListId);
+    auto* scene = editor.control<PreviewFrame>(kSceneFrameId);
+    auto* replacement = editor.control<PreviewFrame>(kReplacementFrameId);
+    ASSERT_TRUE(list && scene && replacement);
+    EXPECT_EQ(scene->focusPolicy(), Qt::ClickFocus);
+
+    list->setCurrentRow(4);  // sky_EZ, 128 x 64, five levels
+    EXPECT_EQ(scene->caption(), QString("level 0 \u00B7 128 x 64"));
+    Turn(scene, -120);
+    EXPECT_EQ(scene->caption(), QString("level 1 \u00B7 64 x 32"));
+    Turn(scene, -60);
+    EXPECT_EQ(scene->level(), 1) << "half a notch is no step yet";
+    Turn(scene, -60);
+    for (int i = 0; i < 4; ++i)
+        QTest::keyClick(scene, Qt::Key_PageDown);
+    EXPECT_EQ(scene->caption(), QString("level 4 \u00B7 8 x 4")) << "the last level is as far as it goes";
+    QTest::keyClick(scene, Qt::Key_PageUp);
+    Turn(scene, 120);
+    CVK7QScene read;
+    ASSERT_TRUE(read.Load((samples / "scene_new.T3D").c_str(), 0));
+    const QImage expected = PreviewImage(read.GetSceneHeader()->textures[4], scene->clientSize(), 2);
+    editor.dialog->repaint();
+    EXPECT_EQ(scene->level(), 2) << "painting keeps the level";
+    EXPECT_EQ(editor.framePicture(kSceneFrameId).copy(0, 0, 272, 300), expected.copy(0, 0, 272, 300));
+    list->setCurrentRow(2);  // bricks_E, 64 x 32
+    EXPECT_EQ(scene->caption(), QString("level 0 \u00B7 64 x 32"));
+
+    // The replacement: its own levels, and a tooltip that sums it up.
+    editor.tree->setCurrentItem(editor.tree->desktopEntry("crate_A.tga"));
+    EXPECT_EQ(replacement->caption(), QString("level 0 \u00B7 64 x 64"));
+    QTest::keyClick(replacement, Qt::Key_PageDown);
+    EXPECT_EQ(replacement->caption(), QString("level 1 \u00B7 32 x 32"));
+    EXPECT_EQ(scene->level(), 0);
+    const QString tip = replacement->toolTip();
+    EXPECT_TRUE(tip.startsWith("64 x 64 \u00B7 ") && tip.contains(" bit \u00B7 5 levels\nFlags: ")) << tip.toStdString();
+    editor.tree->setCurrentItem(editor.tree->desktopEntry("crate_A1.tga"));
+    EXPECT_EQ(replacement->caption(), QString("level 0 \u00B7 32 x 32"));
+    editor.tree->setCurrentItem(editor.tree->topLevelItem(0));
+    EXPECT_TRUE(replacement->caption().isEmpty() && replacement->toolTip().isEmpty());
+    Turn(replacement, -120);
+    EXPECT_TRUE(replacement->caption().isEmpty()) << "nothing to step through";
 }

@@ -1,15 +1,18 @@
 #include "foldertree/FolderTree.h"
+#include "foldertree/NaturalOrder.h"
 
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QSet>
 #include <QStyledItemDelegate>
 
+#include <algorithm>
 #include <filesystem>
 #include <random>
 #include <system_error>
@@ -146,33 +149,64 @@ TEST(FolderTree, InitTreeShowsDrivesAboveTheDesktop)
     ExpectImagesOwnedByTheirItems(tree);
 }
 
-TEST(FolderTree, ExpansionListsFoldersThenTgaFilesInDirectoryOrder)
+TEST(FolderTree, NamesSortNaturallyIgnoringCase)
+{
+    const QStringList sorted = {".b", "1", "2", "10", "a", "A1", "a01", "a1", "a2", "a10", "b_9", "B_10", "b_10x",
+                                "crate_A.tga", "crate_A1.tga", "crate_A2.tga", "wall_9", "wall_10", "wall_010x"};
+    std::mt19937 random(3);
+    for (int round = 0; round < 5; ++round) {
+        QStringList shuffled = sorted;
+        std::shuffle(shuffled.begin(), shuffled.end(), random);
+        std::sort(shuffled.begin(), shuffled.end(), [](const QString& a, const QString& b) { return NaturalLess(a, b); });
+        EXPECT_EQ(shuffled, sorted);
+    }
+    EXPECT_EQ(NaturalCompare(u"Wall_07", u"wall_7"), 0);
+    EXPECT_LT(NaturalCompare(u"x99999999999999999999", u"x100000000000000000000"), 0);
+}
+
+TEST(FolderTree, ExpansionListsFoldersThenTgaFilesSortedWithoutDotEntriesUntilAsked)
 {
     TempDir temp;
-    Make(temp.path(), {"zeta/", ".hidden/", "alpha/", "pics.tga/", "a.tga", "B.TGA", "c.Tga", "d.bmp", ".tga", "tga",
-                       ".secret.tga", "x.tga.bak"});
+    Make(temp.path(), {"zeta/", ".hidden/", "Alpha/inner.tga", "Alpha/.dot.tga", "pics.tga/", "wall_10/", "wall_9/",
+                       "crate_A2.tga", "crate_A.tga", "crate_A1.tga", "wall_10.tga", "wall_9.tga", "B.TGA", "c.Tga",
+                       "d.bmp", ".tga", "tga", ".secret.tga", "x.tga.bak"});
     TestTree tree;
     tree.desktop = Q(temp.path());
     tree.InitTree(true);
     QTreeWidgetItem* desk = tree.topLevelItem(1);
     desk->setExpanded(true);
-
-    QStringList folders;
-    QStringList files;
-    std::error_code error;
-    for (fs::directory_iterator it(temp.path(), error), end; it != end; it.increment(error)) {
-        const QString name = Q(it->path().filename());
-        std::error_code typeError;
-        if (it->is_directory(typeError))
-            folders.append(name);
-        else if (name == "a.tga" || name == ".tga" || name == ".secret.tga")
-            files.append(name);
-    }
+    const QStringList folders = {"Alpha", "pics.tga", "wall_9", "wall_10", "zeta"};
+    const QStringList files = {"crate_A.tga", "crate_A1.tga", "crate_A2.tga", "wall_9.tga", "wall_10.tga"};
     EXPECT_EQ(ChildTexts(desk), folders + files);
     for (const QString& folder : folders)
         EXPECT_TRUE(IsLonePlaceholder(Child(desk, folder))) << folder.toStdString();
     for (const QString& file : files)
         EXPECT_EQ(Child(desk, file)->childCount(), 0) << file.toStdString();
+
+    // The context menu's toggle reads the open folders again, keeps them
+    // open, and keeps the selection quietly while its entry stays listed.
+    Child(desk, "Alpha")->setExpanded(true);
+    tree.setCurrentItem(Child(desk, "crate_A1.tga"));
+    int selectionChanges = 0;
+    QObject::connect(&tree, &QTreeWidget::currentItemChanged, [&selectionChanges] { ++selectionChanges; });
+    QAction* toggle = tree.showHiddenAction();
+    ASSERT_TRUE(toggle->isCheckable());
+    toggle->trigger();
+    EXPECT_TRUE(tree.showsHiddenEntries());
+    desk = tree.topLevelItem(1);
+    EXPECT_EQ(ChildTexts(desk), QStringList({".hidden"}) + folders + QStringList({".secret.tga", ".tga"}) + files);
+    EXPECT_EQ(ChildTexts(Child(desk, "Alpha")), QStringList({".dot.tga", "inner.tga"}));
+    EXPECT_EQ(tree.GetItemFullPath(tree.currentItem()), Q(temp.path() / "crate_A1.tga"));
+    EXPECT_EQ(selectionChanges, 0);
+
+    tree.setCurrentItem(Child(desk, ".tga"));
+    selectionChanges = 0;
+    toggle->trigger();
+    EXPECT_FALSE(tree.showsHiddenEntries());
+    EXPECT_EQ(ChildTexts(tree.topLevelItem(1)), folders + files);
+    EXPECT_EQ(tree.currentItem(), nullptr);
+    EXPECT_EQ(selectionChanges, 1);
+    ExpectImagesOwnedByTheirItems(tree);
 }
 
 TEST(FolderTree, FullPathOfEveryKindOfItem)
@@ -193,7 +227,7 @@ TEST(FolderTree, FullPathOfEveryKindOfItem)
     drives->setExpanded(false);
     tree.drives = {Q(volume), Q(desktop / "sub") + '/'};
     drives->setExpanded(true);
-    ASSERT_EQ(ChildTexts(drives), QStringList({"volume", "sub"}));
+    ASSERT_EQ(ChildTexts(drives), QStringList({Q(volume), Q(desktop / "sub")})) << "drives show their mount points";
     QTreeWidgetItem* drive = drives->child(0);
     EXPECT_EQ(tree.GetItemFullPath(drive), Q(volume) + '/');
     drive->setExpanded(true);

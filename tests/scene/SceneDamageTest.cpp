@@ -4,12 +4,15 @@
 
 #include "scene/CVK7QScene.h"
 #include "scene/SceneFormat.h"
+#include "scene/SceneStatus.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <filesystem>
+#include <string>
+#include <utility>
 #include <sys/stat.h>
 #include <vector>
 
@@ -59,6 +62,16 @@ void ExpectRefused(const TempDir& dir, LoadedScene& loaded, const std::string& b
     loaded.expectUnchanged();
 }
 
+// As ExpectRefused, and the scene says why: the cause, and where when given.
+void ExpectRefusedFor(const TempDir& dir, LoadedScene& loaded, const std::string& bytes, const std::string& what,
+                      SceneCause cause, const std::string& text = std::string())
+{
+    ExpectRefused(dir, loaded, bytes, what);
+    const SceneStatus& status = loaded.scene.LastStatus();
+    EXPECT_EQ(int(cause), int(status.cause)) << what << ": " << SceneStatusText(status);
+    EXPECT_NE(std::string::npos, SceneStatusText(status).find(text)) << what << ": " << SceneStatusText(status);
+}
+
 TEST(SceneDamage, EveryTruncationFails)
 {
     TempDir dir;
@@ -67,8 +80,10 @@ TEST(SceneDamage, EveryTruncationFails)
         ASSERT_TRUE(WriteFileBytes(dir.file("whole.T3D"), file));
         CVK7QScene check;
         ASSERT_EQ(1, check.Load(dir.file("whole.T3D").c_str(), 0));
+        EXPECT_TRUE(check.LastStatus().ok());
         for (size_t length = 0; length < file.size(); ++length)
-            ExpectRefused(dir, loaded, file.substr(0, length), "length " + std::to_string(length));
+            ExpectRefusedFor(dir, loaded, file.substr(0, length), "length " + std::to_string(length),
+                             length < 4 ? SceneCause::NotSceneFile : SceneCause::Truncated);
     }
 }
 
@@ -84,34 +99,48 @@ TEST(SceneDamage, EveryFlippedByteOfANewFileIsCaught)
             ExpectRefused(dir, loaded, damaged, "byte " + std::to_string(at));
         }
     }
+    std::string flipped = file;
+    flipped[16 + 16 + 40] ^= 1;  // inside the first texture's record
+    ExpectRefusedFor(dir, loaded, flipped, "a record byte", SceneCause::Damaged,
+                     "section 1 (TXTR): checksum does not match");
 }
 
 TEST(SceneDamage, MissingEmptyForeignAndFolderPathsFail)
 {
     TempDir dir;
     LoadedScene loaded(dir);
-    EXPECT_EQ(0, loaded.scene.Load(dir.file("absent.T3D").c_str(), 0));
-    EXPECT_EQ(0, loaded.scene.Load(dir.path().string().c_str(), 0));
     std::filesystem::create_directory(dir.path() / "folder.T3D");
-    EXPECT_EQ(0, loaded.scene.Load(dir.file("folder.T3D").c_str(), 0));
     ASSERT_EQ(0, mkfifo(dir.file("pipe.T3D").c_str(), 0600));
-    EXPECT_EQ(0, loaded.scene.Load(dir.file("pipe.T3D").c_str(), 0));  // and does not wait for a writer
-    EXPECT_EQ(0, loaded.scene.Load("", 0));
+    const std::pair<std::string, FileReadStatus> unreadable[] = {
+        {dir.file("absent.T3D"), FileReadStatus::NotFound},
+        {dir.path().string(), FileReadStatus::NotFound},  // the folder's name with ".T3D" added
+        {dir.file("folder.T3D"), FileReadStatus::NotRegularFile},
+        {dir.file("pipe.T3D"), FileReadStatus::NotRegularFile},  // and does not wait for a writer
+        {"", FileReadStatus::NotFound},
+    };
+    for (const auto& [path, why] : unreadable) {
+        EXPECT_EQ(0, loaded.scene.Load(path.c_str(), 0)) << path;
+        EXPECT_EQ(int(SceneCause::FileUnreadable), int(loaded.scene.LastStatus().cause)) << path;
+        EXPECT_EQ(int(why), int(loaded.scene.LastStatus().fileRead)) << path;
+    }
     EXPECT_EQ(0, loaded.scene.Load(nullptr, 0));
+    EXPECT_EQ("does not exist", SceneStatusText(loaded.scene.LastStatus()));
     loaded.expectUnchanged();
 
-    ExpectRefused(dir, loaded, "", "empty");
-    ExpectRefused(dir, loaded, "VK7", "three bytes");
-    ExpectRefused(dir, loaded, std::string(18, '\0') + "TRUEVISION-XFILE.", "a picture");
-    ExpectRefused(dir, loaded, "VK7Q" + NewFile(SmallScene()).substr(4), "neither magic");
+    ExpectRefusedFor(dir, loaded, "", "empty", SceneCause::NotSceneFile, "is not a scene file");
+    ExpectRefusedFor(dir, loaded, "VK7", "three bytes", SceneCause::NotSceneFile);
+    ExpectRefusedFor(dir, loaded, std::string(18, '\0') + "TRUEVISION-XFILE.", "a picture", SceneCause::NotSceneFile);
+    ExpectRefusedFor(dir, loaded, "VK7Q" + NewFile(SmallScene()).substr(4), "neither magic", SceneCause::NotSceneFile);
     // A version this tool does not know, with its header CRC right.
     std::string laterNew = NewFile(SmallScene());
     const std::string head = "VK7N" + U16(2) + U16(0) + laterNew.substr(8, 4);
     laterNew.replace(0, 16, head + Crc(head));
-    ExpectRefused(dir, loaded, laterNew, "new format version 2");
+    ExpectRefusedFor(dir, loaded, laterNew, "new format version 2", SceneCause::UnsupportedVersion,
+                     "unsupported version: new format, version 2");
     std::string laterOld = OldFile(SmallScene());
     laterOld[4] = 2;
-    ExpectRefused(dir, loaded, laterOld, "old format version 2");
+    ExpectRefusedFor(dir, loaded, laterOld, "old format version 2", SceneCause::UnsupportedVersion,
+                     "old format, version 2");
 }
 
 TEST(SceneDamage, NewFilesAgainstTheRulesFailWithRightCrcs)
@@ -133,7 +162,8 @@ TEST(SceneDamage, NewFilesAgainstTheRulesFailWithRightCrcs)
     CVK7QScene good;
     ASSERT_EQ(1, good.Load(dir.file("good.T3D").c_str(), 0));
 
-    ExpectRefused(dir, loaded, patched(4, U16(12)), "depth 12");
+    ExpectRefusedFor(dir, loaded, patched(4, U16(12)), "depth 12", SceneCause::Damaged,
+                     "is damaged: section 1 (TXTR): not a valid texture");
     ExpectRefused(dir, loaded, patched(28, U16(0)), "no levels");
     ExpectRefused(dir, loaded, patched(28, U16(9)), "nine levels");
     ExpectRefused(dir, loaded, patched(0, U16(0)), "width 0");
@@ -149,15 +179,18 @@ TEST(SceneDamage, NewFilesAgainstTheRulesFailWithRightCrcs)
     for (const LaidSection& s : sections)
         body += NewSection(s.tag, s.content);
     const std::string directory = NewSection("TDIR", DirectoryFor(sections));
-    ExpectRefused(dir, loaded, NewFileHeader(3) + body, "no directory");
+    ExpectRefusedFor(dir, loaded, NewFileHeader(3) + body, "no directory", SceneCause::Damaged,
+                     "no texture directory");
     ExpectRefused(dir, loaded, NewFileHeader(5) + body + directory + directory, "two directories");
     ExpectRefused(dir, loaded, NewFileHeader(4) + directory + body, "directory first");
     ExpectRefused(dir, loaded, header + body + directory + Zeros(8), "bytes after the last section");
-    ExpectRefused(dir, loaded, NewFileHeader(0xFFFFFFFF) + body + directory, "more sections than bytes");
+    ExpectRefusedFor(dir, loaded, NewFileHeader(0xFFFFFFFF) + body + directory, "more sections than bytes",
+                     SceneCause::Truncated, "more than the file holds");
     // A directory that disagrees with the textures: checksum, offset, count.
     std::string wrong = DirectoryFor(sections);
     wrong[8 + 16] ^= 1;
-    ExpectRefused(dir, loaded, header + body + NewSection("TDIR", wrong), "directory checksum");
+    ExpectRefusedFor(dir, loaded, header + body + NewSection("TDIR", wrong), "directory checksum",
+                     SceneCause::Damaged, "does not match the textures");
     wrong = DirectoryFor(sections);
     wrong[8] ^= 8;
     ExpectRefused(dir, loaded, header + body + NewSection("TDIR", wrong), "directory offset");
@@ -171,6 +204,7 @@ TEST(SceneDamage, NewFilesAgainstTheRulesFailWithRightCrcs)
                   header + NewSection("TXTR", textureA) + noteSection + NewSection("TXTR", sections[2].content) +
                       directory,
                   "padding");
+    EXPECT_EQ("is damaged: section 2 (NOTE): padding is not zero", SceneStatusText(loaded.scene.LastStatus()));
 }
 
 TEST(SceneDamage, OldFilesAgainstTheRulesFail)
@@ -188,7 +222,8 @@ TEST(SceneDamage, OldFilesAgainstTheRulesFail)
     CVK7QScene good;
     ASSERT_EQ(1, good.Load(dir.file("good.T3D").c_str(), 0));
 
-    ExpectRefused(dir, loaded, head(3, 3, 0) + chunks, "texture count too high");
+    ExpectRefusedFor(dir, loaded, head(3, 3, 0) + chunks, "texture count too high", SceneCause::Damaged,
+                     "the header counts 3 textures, the file holds 2");
     ExpectRefused(dir, loaded, head(1, 3, 0) + chunks, "texture count too low");
     ExpectRefused(dir, loaded, head(2, 4, 0) + chunks, "chunk count too high");
     ExpectRefused(dir, loaded, head(2, 2, 0) + chunks, "chunk count too low");
@@ -197,7 +232,8 @@ TEST(SceneDamage, OldFilesAgainstTheRulesFail)
                   "a directory chunk");
     std::string bigLength = head(2, 3, 0) + chunks;
     bigLength.replace(16 + 4, 4, U32(0xFFFFFFF0));
-    ExpectRefused(dir, loaded, bigLength, "length beyond the file");
+    ExpectRefusedFor(dir, loaded, bigLength, "length beyond the file", SceneCause::Truncated,
+                     "chunk 1 (TXTR) ends past the end of the file");
     std::string badPadding = head(2, 3, 0) + OldChunk("TXTR", sections[0].content) + OldChunk("NOTE", "odd") +
                              OldChunk("TXTR", sections[2].content);
     const size_t noteEnd = 16 + OldChunk("TXTR", sections[0].content).size() + OldChunk("NOTE", "odd").size();

@@ -3,12 +3,15 @@
 #include "SceneTestBytes.h"
 
 #include "scene/CVK7QScene.h"
+#include "scene/SceneStatus.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <string>
+#include <utility>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -57,10 +60,21 @@ TEST_F(SceneWriteFailure, PathsThatCannotBeWrittenFail)
     const std::string missingFolder = dir_.file("missing/scene.T3D");
     std::filesystem::create_directory(dir_.path() / "folder.T3D");
     const std::string folder = dir_.file("folder.T3D");
-    for (const std::string& path : {underAFile, missingFolder, folder, dir_.file("folder")}) {
+    const std::pair<std::string, SceneCause> paths[] = {
+        {underAFile, SceneCause::FolderMissing},
+        {missingFolder, SceneCause::FolderMissing},
+        {folder, SceneCause::NotRegularFile},
+        {dir_.file("folder"), SceneCause::NotRegularFile},
+    };
+    for (const auto& [path, why] : paths) {
         EXPECT_EQ(0, scene_.Write(path.c_str())) << path;
+        EXPECT_EQ(int(why), int(scene_.LastStatus().cause)) << path;
         EXPECT_EQ(0, scene_.WriteOld(path.c_str())) << path;
+        EXPECT_EQ(int(why), int(scene_.LastStatus().cause)) << path;
     }
+    CVK7QScene empty;
+    EXPECT_EQ(0, empty.Write(target_.c_str()));
+    EXPECT_EQ("no scene is loaded", SceneStatusText(empty.LastStatus()));
     EXPECT_TRUE(std::filesystem::is_directory(dir_.path() / "folder.T3D"));
     std::filesystem::remove(dir_.path() / "folder.T3D");
     expectOldFileWholeAndNoLeftovers();
@@ -77,7 +91,7 @@ TEST_F(SceneWriteFailure, DiskFullLeavesTheOldFile)
             const rlimit limit{4096, 4096};
             setrlimit(RLIMIT_FSIZE, &limit);
             const int written = oldFormat ? scene_.WriteOld(target_.c_str()) : scene_.Write(target_.c_str());
-            _exit(written == 0 ? 0 : 1);
+            _exit(written == 0 && !scene_.LastStatus().ok() ? 0 : 1);
         }
         int status = 0;
         ASSERT_EQ(child, waitpid(child, &status, 0));
@@ -93,6 +107,7 @@ TEST_F(SceneWriteFailure, ReadOnlyTargetIsNotReplaced)
         GTEST_SKIP() << "root may write any file";
     chmod(target_.c_str(), 0444);
     EXPECT_EQ(0, scene_.Write(target_.c_str()));
+    EXPECT_EQ("permission denied", SceneStatusText(scene_.LastStatus()));
     expectOldFileWholeAndNoLeftovers();
 }
 
