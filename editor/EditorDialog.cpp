@@ -3,6 +3,7 @@
 #include "editor/EditorDialog.h"
 
 #include "editor/AboutDialog.h"
+#include "editor/ChainWatch.h"
 #include "editor/FlagBox.h"
 #include "editor/GrowingLayout.h"
 #include "editor/PreviewFrame.h"
@@ -19,6 +20,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -79,6 +81,8 @@ EditorDialog::EditorDialog(EditorPrompts prompts, FolderTree* folderTree, QWidge
     // Dialog initialisation: the icon, then the folder tree's first filling.
     setWindowIcon(icon_);
     folderTree_->InitTree(true);
+    folderTree_->viewport()->installEventFilter(this);
+    chainWatch_ = new ChainWatch(this);
     wireMessageMap();
     fillRecentScenes();
     updateActions();
@@ -197,6 +201,8 @@ bool EditorDialog::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == client_ && event->type() == QEvent::Resize)
         layoutControls();
+    if (folderTree_ && watched == folderTree_->viewport() && event->type() == QEvent::MouseButtonPress)
+        treeItemPressed(folderTree_->itemAt(static_cast<QMouseEvent*>(event)->position().toPoint()));
     return QDialog::eventFilter(watched, event);
 }
 
@@ -226,6 +232,7 @@ void EditorDialog::wireMessageMap()
     connect(recentScenesMenu_, &QMenu::aboutToShow, this, &EditorDialog::fillRecentScenes);
     for (int command : {kKeepSceneFormatCommand, kPointLevelsCommand, kBoxLevelsCommand})
         connect(action(command), &QAction::triggered, this, &EditorDialog::replacementOptionsChanged);
+    connect(chainWatch_, &ChainWatch::chainChanged, this, [this] { rereadReplacement(true); });
     connect(new QShortcut(QKeySequence(Qt::Key_F10), this), &QShortcut::activated, this, &EditorDialog::openMenuBar);
 }
 

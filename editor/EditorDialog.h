@@ -9,8 +9,11 @@
 // The details, flags and left frame describe the list entry the user chose,
 // or nothing: Load and Close choose none. Extract and Replace decline with a
 // message when no entry is chosen or no replacement is read. The replacement
-// is the file chosen in the folder tree or the last one dropped on the right
-// frame. Quit, the close box, Escape, Close, Load and a dropped scene ask
+// is the texture file (TGA or PNG) chosen in the folder tree or the last one
+// dropped on the right frame. It follows its files on disk: a change to any
+// file of its chain is read again in the background (what that read meets is
+// said across the right frame, never in a box), a failed read keeps the last
+// good one, and Replace reads again first whenever a file changed. Quit, the close box, Escape, Close, Load and a dropped scene ask
 // before they throw away replaced textures that were never saved; Escape
 // with a menu open only leaves the menu; Enter never ends the dialog. The
 // window grows from its template size (its smallest) as GrowingLayout says.
@@ -23,6 +26,7 @@
 #include "resources/DialogTemplate.h"
 #include "resources/ResourceIds.h"
 #include "scene/CVK7QScene.h"
+#include "texture/TextureFileReader.h"
 #include "texture/TextureRecord.h"
 
 #include <QDialog>
@@ -30,10 +34,12 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+class ChainWatch;
 class FolderTree;
 class PreviewFrame;
 class QAction;
@@ -42,6 +48,7 @@ class QLabel;
 class QListWidget;
 class QMenu;
 class QMenuBar;
+class QTreeWidgetItem;
 class SelectionListBox;
 
 class EditorDialog : public QDialog {
@@ -130,11 +137,25 @@ private:
     void selectNoTexture();
     // Makes entry [index] the chosen one and shows what it holds now.
     void showChangedTexture(int index);
-    // Reads the chain at `path` as the replacement and shows it.
-    void readReplacement(const QString& path);
+    // Makes the chain at `path` the replacement, read and shown; a file that
+    // cannot be read leaves none.
+    void pickReplacement(const QString& path, bool dropped);
+    // Reads the replacement's chain again; a failure keeps the last good read.
+    // In the background what the read meets goes to the frame, not to boxes.
+    bool rereadReplacement(bool background);
+    // Reads the chain at `path` as the replacement would be, converted when
+    // asked, named after its file.
+    bool readReplacementChain(const QString& path, TextureRecord& into, TextureReport& report,
+                              const std::optional<DepthOptions>& convertTo);
     void forgetReplacement();
+    // A mouse press in the tree, before the tree acts on it.
+    void treeItemPressed(QTreeWidgetItem* item);
     // Reads the replacement again after an Action menu option changed.
     void replacementOptionsChanged();
+    // The replacement read as it goes into scene texture `target`: a PNG, or
+    // any file when the scene texture's format is kept, read again converted
+    // to the texture's format. Null when that read fails.
+    const T3D_TEXTURE* replacementFor(const T3D_TEXTURE& target, TextureRecord& converted);
     void showStatus(const QString& text);
 
     // Scene texture [index], or nullptr when the scene holds no such texture.
@@ -170,6 +191,9 @@ private:
     bool replacementLoaded_ = false;
     QString replacementFile_;          // the file the replacement was read from
     bool replacementDropped_ = false;  // it came from a drop, not from the tree
+    bool replacementRead_ = false;     // the latest read of its chain worked
+    bool replacementPng_ = false;      // its first file is a PNG
+    ChainWatch* chainWatch_ = nullptr; // the replacement's files on disk
     FolderTree* folderTree_ = nullptr;
     std::string scenePath_;  // base path of the loaded scene, without extension
     std::string sceneFile_;  // the loaded scene's whole file name, as chosen

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 namespace {
 
@@ -34,6 +35,13 @@ public:
     }
 };
 
+// The suffix of a name filter's first pattern: "tga" for "... (*.tga)".
+QString FilterSuffix(const QString& filter)
+{
+    const QRegularExpressionMatch pattern = QRegularExpression(QStringLiteral("\\(\\*\\.([^ ;)]+)")).match(filter);
+    return pattern.hasMatch() ? pattern.captured(1) : QString();
+}
+
 QString RunFileDialog(const FileDialogRequest& request, QFileDialog::AcceptMode mode)
 {
     NameOnlyIconProvider icons;
@@ -45,6 +53,10 @@ QString RunFileDialog(const FileDialogRequest& request, QFileDialog::AcceptMode 
     if (!request.filter.isEmpty())
         dialog.setNameFilter(request.filter);
     dialog.setDefaultSuffix(request.defaultSuffix);
+    // A name typed without a suffix gets the one of the filter shown.
+    if (!request.defaultSuffix.isEmpty())
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&dialog](const QString& filter) { dialog.setDefaultSuffix(FilterSuffix(filter)); });
     if (!request.folder.isEmpty())
         dialog.setDirectory(request.folder);
     if (!request.startName.isEmpty())

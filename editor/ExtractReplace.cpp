@@ -4,7 +4,10 @@
 
 #include "foldertree/FolderTree.h"
 #include "resources/Strings.h"
-#include "texture/TgaTextureReader.h"
+#include "editor/ChainWatch.h"
+#include "editor/PreviewFrame.h"
+#include "texture/FileRead.h"
+#include "texture/PngDecoder.h"
 #include "texture/TgaTextureWriter.h"
 
 #include <QAction>
@@ -15,6 +18,22 @@
 #include <cstring>
 
 namespace {
+
+// A .tga that could not be read leaves the record without pixels.
+bool HasPixels(const T3D_TEXTURE& record)
+{
+    return record.levelCount > 0 && record.width > 0 && record.height > 0;
+}
+
+// Whether the file begins as a PNG does (its format, whatever its name).
+bool StartsAsPng(const QString& path)
+{
+    InputFile file;
+    uint8_t signature[kPngSignatureSize];
+    return file.open(QFile::encodeName(path).toStdString()) == FileReadStatus::Ok
+        && file.readAt(0, signature, sizeof signature) == FileReadStatus::Ok
+        && IsPngSignature(signature, sizeof signature);
+}
 
 // A texture is named after its file, without folder or extension, so no
 // local path goes into a scene file.
@@ -38,29 +57,70 @@ void EditorDialog::OnTreeSelectionChanged()
         return;
     }
     const QString path = folderTree_->GetItemFullPath(item);
-    if (path.endsWith(QLatin1String(kTgaExtension), Qt::CaseSensitive)) {
-        readReplacement(path);
-        replacementDropped_ = false;
-    } else {
+    if (IsTextureFileName(QFile::encodeName(path).toStdString()))
+        pickReplacement(path, false);
+    else
         forgetReplacement();
-    }
 }
 
-void EditorDialog::readReplacement(const QString& path)
+void EditorDialog::treeItemPressed(QTreeWidgetItem* item)
+{
+    // A press on the item already selected changes no selection; it still
+    // reads the file again.
+    if (item && item == folderTree_->currentItem())
+        OnTreeSelectionChanged();
+}
+
+bool EditorDialog::readReplacementChain(const QString& path, TextureRecord& into, TextureReport& report,
+                                        const std::optional<DepthOptions>& convertTo)
+{
+    TextureReadOptions options;
+    options.filter = mipFilter() == MipFilterChoice::Box ? MipFilter::box : MipFilter::point;
+    options.convertTo = convertTo;
+    if (!ReadTextureChain(QFile::encodeName(path).toStdString(), into, report, options))
+        return false;
+    NameAfterFile(into.record(), path);
+    return true;
+}
+
+void EditorDialog::pickReplacement(const QString& path, bool dropped)
 {
     replacementLoaded_ = true;
+    replacementDropped_ = dropped;
     replacementFile_ = path;
-    if (TgaTextureReader(QFile::encodeName(path).constData(), replacement_, report_))
-        NameAfterFile(replacement_.record(), path);
+    replacement_.clear();
+    replacementFrame_->clear();
+    rereadReplacement(false);
+}
+
+bool EditorDialog::rereadReplacement(bool background)
+{
+    chainWatch_->watch(replacementFile_);
+    NoticeReport notes;
+    TextureReport& report = background ? static_cast<TextureReport&>(notes) : report_;
+    TextureRecord read;
+    replacementRead_ = readReplacementChain(replacementFile_, read, report, std::nullopt);
+    if (replacementRead_) {
+        replacement_ = std::move(read);
+        replacementPng_ = StartsAsPng(replacementFile_);
+    }
     report_.showWarnings();
-    DrawTexture(replacement_.record(), kReplacementFrameId);
+    QString notice = notes.text();
+    if (!replacementRead_ && HasPixels(replacement_.record()))
+        notice.prepend(QString::fromLatin1(kRereadFailedNotice) + (notice.isEmpty() ? "" : "\n"));
+    replacementFrame_->setNotice(notice);
+    drawLevel(replacement_.record(), kReplacementFrameId, replacementFrame_->level());
+    return replacementRead_;
 }
 
 void EditorDialog::forgetReplacement()
 {
     replacementLoaded_ = false;
     replacementDropped_ = false;
+    replacementRead_ = false;
     replacementFile_.clear();
+    chainWatch_->stop();
+    replacementFrame_->setNotice(QString());
     ClearFrame(kReplacementFrameId);
 }
 
@@ -79,7 +139,7 @@ void EditorDialog::replacementOptionsChanged()
     settings_.setKeepSceneFormat(keepSceneFormat());
     settings_.setMipFilter(mipFilter());
     if (replacementLoaded_)
-        readReplacement(replacementFile_);
+        rereadReplacement(false);
 }
 
 void EditorDialog::OnExtract()
@@ -117,19 +177,37 @@ void EditorDialog::OnReplace()
         tellUser(kSelectTextureText);
         return;
     }
-    const T3D_TEXTURE& replacement = replacement_.record();
-    // A .tga that could not be read leaves the record without pixels.
-    if (!replacementLoaded_ || replacement.levelCount == 0 || replacement.width == 0
-        || replacement.height == 0) {
+    // Stale pixels never go into the scene: a file of the chain that changed
+    // since the last read is read again first.
+    if (replacementLoaded_ && chainWatch_->changed())
+        rereadReplacement(false);
+    if (!replacementLoaded_ || !HasPixels(replacement_.record())) {
         tellUser(kNoReplacementText);
         return;
     }
-    if (!history_.replace(scene_, selectedIndex_, replacement)) {
+    if (!replacementRead_) {
+        tellUser(kReplacementUnreadText);
+        return;
+    }
+    TextureRecord converted;
+    const T3D_TEXTURE* replacement = replacementFor(*sceneTexture(selectedIndex_), converted);
+    if (!replacement)
+        return;  // the read said why
+    if (!history_.replace(scene_, selectedIndex_, *replacement)) {
         tellUser(kReplaceFailedText);
         return;
     }
     showChangedTexture(selectedIndex_);
     updateActions();
+}
+
+const T3D_TEXTURE* EditorDialog::replacementFor(const T3D_TEXTURE& target, TextureRecord& converted)
+{
+    if (!replacementPng_ && !keepSceneFormat())
+        return &replacement_.record();
+    const bool read = readReplacementChain(replacementFile_, converted, report_, FormatOf(target));
+    report_.showWarnings();
+    return read ? &converted.record() : nullptr;
 }
 
 void EditorDialog::OnUndo()

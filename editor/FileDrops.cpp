@@ -4,6 +4,7 @@
 #include "editor/EditorDialog.h"
 
 #include "editor/PreviewFrame.h"
+#include "texture/TextureFileReader.h"
 
 #include <QDropEvent>
 #include <QFileInfo>
@@ -19,12 +20,11 @@ DroppedFile KindOfDrop(const QMimeData* data, QString* path = nullptr)
     if (!data || data->urls().size() != 1 || !data->urls().first().isLocalFile())
         return DroppedFile::None;
     const QString file = data->urls().first().toLocalFile();
-    const QString suffix = QFileInfo(file).suffix().toLower();
     if (path)
         *path = file;
-    if (suffix == QLatin1String("t3d"))
+    if (QFileInfo(file).suffix().toLower() == QLatin1String("t3d"))
         return DroppedFile::Scene;
-    if (suffix == QLatin1String("tga") || suffix == QLatin1String("png"))
+    if (IsTextureFileName(QFile::encodeName(file).toStdString()))
         return DroppedFile::Texture;
     return DroppedFile::None;
 }
@@ -66,8 +66,7 @@ void EditorDialog::dropEvent(QDropEvent* event)
         return;
     case DroppedFile::Texture:
         event->acceptProposedAction();
-        readReplacement(path);
-        replacementDropped_ = true;
+        pickReplacement(path, true);
         return;
     }
 }

@@ -18,3 +18,8 @@ void GatheringReport::showWarnings()
     warnings_.clear();
     PromptReport::report(kWarningCaption, list);
 }
+
+void NoticeReport::report(const std::string& caption, const std::string& text)
+{
+    lines_.append(QString::fromLocal8Bit(caption) + QStringLiteral(": ") + QString::fromLocal8Bit(text));
+}

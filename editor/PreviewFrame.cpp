@@ -10,6 +10,7 @@ constexpr int kWheelNotch = 120;  // eighths of a degree: one step of a usual wh
 constexpr int kCaptionMargin = 3;
 constexpr int kCaptionPadding = 2;
 const QColor kCaptionGround(0, 0, 0, 160);
+const QColor kNoticeGround(96, 0, 0, 220);
 
 } // namespace
 
@@ -32,6 +33,12 @@ void PreviewFrame::setPicture(QImage picture, int level, QString caption)
     update();
 }
 
+void PreviewFrame::setNotice(QString text)
+{
+    notice_ = std::move(text);
+    update();
+}
+
 void PreviewFrame::clear()
 {
     setPicture(QImage());
@@ -44,6 +51,7 @@ void PreviewFrame::paintEvent(QPaintEvent*)
     if (!picture_.isNull())
         painter.drawImage(contentsRect().topLeft(), picture_);
     drawCaption(painter);
+    drawNotice(painter);
     drawFrame(&painter);
     // A frame that took the focus says so with its edge, where Page Up and
     // Page Down will act.
@@ -65,6 +73,20 @@ void PreviewFrame::drawCaption(QPainter& painter)
     painter.fillRect(box, kCaptionGround);
     painter.setPen(Qt::white);
     painter.drawText(box, Qt::AlignCenter, caption_);
+}
+
+void PreviewFrame::drawNotice(QPainter& painter)
+{
+    if (notice_.isEmpty())
+        return;
+    const QRect area = contentsRect().adjusted(kCaptionMargin, kCaptionMargin, -kCaptionMargin, -kCaptionMargin);
+    const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+    const QRect text = fontMetrics().boundingRect(area.adjusted(kCaptionPadding, kCaptionPadding, -kCaptionPadding, 0),
+                                                  flags, notice_);
+    QRect box(area.topLeft(), QSize(area.width(), text.height() + 2 * kCaptionPadding));
+    painter.fillRect(box.intersected(area), kNoticeGround);
+    painter.setPen(Qt::white);
+    painter.drawText(box.adjusted(kCaptionPadding, kCaptionPadding, -kCaptionPadding, -kCaptionPadding), flags, notice_);
 }
 
 void PreviewFrame::wheelEvent(QWheelEvent* event)

@@ -7,7 +7,8 @@
 // caption at its bottom left, and asks for another level when the user turns
 // the mouse wheel over it, or presses Page Up / Page Down after a click gave
 // it the focus. Which record it shows is the window's business: the frame
-// only keeps the level number it was given.
+// only keeps the level number it was given. A notice (what a read in the
+// background met) shows across its top until it is taken away.
 #pragma once
 
 #include <QFrame>
@@ -30,6 +31,11 @@ public:
     int level() const { return level_; }
     QString caption() const { return caption_; }
 
+    // Shows `text` across the top of the frame, over the picture; an empty
+    // text takes the notice away. Pictures drawn meanwhile keep it.
+    void setNotice(QString text);
+    QString notice() const { return notice_; }
+
 signals:
     // +1 asks for the next smaller level (wheel towards the user, Page Down),
     // -1 for the next larger one (wheel away, Page Up).
@@ -42,9 +48,11 @@ protected:
 
 private:
     void drawCaption(QPainter& painter);
+    void drawNotice(QPainter& painter);
 
     QImage picture_;
     int level_ = 0;
     QString caption_;
+    QString notice_;
     int wheelTurn_ = 0;  // wheel angle not yet used for a step, in eighths of a degree
 };

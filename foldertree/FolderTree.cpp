@@ -1,6 +1,7 @@
 #include "foldertree/FolderTree.h"
 
 #include "foldertree/NaturalOrder.h"
+#include "texture/TextureFileReader.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -404,7 +405,7 @@ void FolderTree::populateFolder(QTreeWidgetItem* item)
 
 bool FolderTree::AcceptFile(QString name) const
 {
-    return name.right(4) == QLatin1String(".tga");
+    return IsTextureFileName(QFile::encodeName(name).toStdString());
 }
 
 void FolderTree::RemoveChildItems(QTreeWidgetItem* item, bool addPlaceholder)

@@ -2,7 +2,7 @@
 // volumes) above the desktop folder, that fills itself from the file system
 // when an item is expanded and drops the content again when it is collapsed.
 // Expanding lists the item's sub-folders, then its files that AcceptFile()
-// takes (by default names ending in ".tga", compared case-sensitively), each
+// takes (by default the texture files: .tga and .png, any case), each
 // group in natural, case-insensitive order (NaturalOrder.h). Entries whose
 // names start with a dot are left out unless the user asks for them in the
 // tree's context menu. Drives show their mount points. A folder that cannot be
@@ -51,8 +51,7 @@ public:
     // the desktop root and a folder; the file's path for a file.
     QString GetItemFullPath(QTreeWidgetItem* item) const;
 
-    // The file filter: true when the name's last four characters (the whole
-    // name when it is shorter) are exactly ".tga".
+    // The file filter: true for a texture file's name (IsTextureFileName).
     virtual bool AcceptFile(QString name) const;
 
     // Reads an item's image and selected image; false for an item this tree

@@ -15,8 +15,9 @@ constexpr int kSceneExtensionLength = 4;  // ".T3D", removed from the chosen nam
 // Extract.
 constexpr const char* kExtractDialogTitle = "Choose tga save name";
 constexpr const char* kTgaFileFilter = "tga pictures files (*.tga)";
+constexpr const char* kPngFileFilter = "PNG images (*.png)";
 constexpr const char* kTgaDefaultSuffix = "tga";
-constexpr const char* kTgaExtension = ".tga";  // compared case-sensitively
+constexpr const char* kPngExtension = ".png";  // any case: the chain is written as PNG
 
 // Scene messages.
 constexpr const char* kLoadFailedText = "File not loaded";
@@ -25,7 +26,12 @@ constexpr const char* kNothingToExtractText = "No scene texture to extract: load
 constexpr const char* kNothingToReplaceText = "No scene texture to replace: load a scene first.";
 constexpr const char* kSelectTextureText = "Select a texture in the list first.";
 constexpr const char* kNoReplacementText =
-    "No replacement texture loaded: select a readable .tga file in the folder tree first.";
+    "No replacement texture loaded: select a readable .tga or .png file in the folder tree first.";
+constexpr const char* kReplacementUnreadText =
+    "The replacement's files changed and could not be read again. Replace waits until they read.";
+// Across the top of the right frame when a read after a change on disk failed.
+constexpr const char* kRereadFailedNotice =
+    "Changed on disk, could not be read again: showing the last good read. Replace waits for a good read.";
 constexpr const char* kReplaceFailedText = "The texture could not be replaced.";
 constexpr const char* kDiscardChangesText =
     "The scene has replaced textures that are not saved.\nDiscard them?";

@@ -1,11 +1,14 @@
 #include "EditorTestSupport.h"
+#include "PngTestBytes.h"
 
+#include "editor/ChainWatch.h"
 #include "editor/GatheringReport.h"
 #include "editor/PreviewFrame.h"
 #include "resources/ResourceIds.h"
 #include "scene/CVK7QScene.h"
 #include "support/RecordingReport.h"
 #include "support/TempDir.h"
+#include "texture/TextureFileReader.h"
 #include "texture/TgaTextureReader.h"
 #include "texture/TextureRecord.h"
 
@@ -15,6 +18,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
+#include <QSignalSpy>
+#include <QTimer>
 #include <QUrl>
 #include <QTest>
 
@@ -110,6 +115,31 @@ std::string Tga8(int width, int height, const std::function<uint8_t(int x, int y
         for (int x = 0; x < width; ++x)
             out += char(index(x, y));
     return out;
+}
+
+// An opaque RGBA PNG whose pixel (x, y) is colour(x, y), 0xRRGGBB.
+std::string RgbPng(int width, int height, const std::function<uint32_t(int x, int y)>& colour)
+{
+    PngSpec spec;
+    spec.width = uint32_t(width);
+    spec.height = uint32_t(height);
+    spec.colourType = 6;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const uint32_t c = colour(x, y);
+            spec.rows.insert(spec.rows.end(), {uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c), 255});
+        }
+    const std::vector<uint8_t> png = MakePng(spec);
+    return std::string(png.begin(), png.end());
+}
+
+// Puts new bytes in a file's place as an editor saving it does: a new file
+// renamed over the old one.
+bool ReplaceFileBytes(const fs::path& path, const std::string& bytes)
+{
+    const fs::path fresh = path.string() + ".new";
+    std::error_code error;
+    return WriteFileBytes(fresh.string(), bytes) && (fs::rename(fresh, path, error), !error);
 }
 
 bool SameTexture(const T3D_TEXTURE& a, const T3D_TEXTURE& b)
@@ -313,7 +343,7 @@ TEST_F(EditorWork, LoadBrowseReplaceSaveExtractClose)
     ASSERT_EQ(editor->script.saveRequests.size(), 2u);
     const FileDialogRequest& extract = editor->script.saveRequests[1];
     EXPECT_EQ(extract.title, "Choose tga save name");
-    EXPECT_EQ(extract.filter, "tga pictures files (*.tga)");
+    EXPECT_EQ(extract.filter, "tga pictures files (*.tga);;PNG images (*.png)");
     EXPECT_EQ(extract.defaultSuffix, "tga");
     EXPECT_EQ(extract.startName, "grass");
     TextureRecord back;
@@ -323,13 +353,34 @@ TEST_F(EditorWork, LoadBrowseReplaceSaveExtractClose)
     EXPECT_EQ(std::memcmp(back.record().levels[0], grass.record().levels[0], 8 * 8 * 2), 0);
     EXPECT_EQ(editor->control<QLabel>(kStatusLineId)->text(), "Extracted grass to grass.tga");
 
+    // The PNG road: the 24-bit texture extracted as a PNG (any case) reads
+    // back as its pixels at depth 32; picked in the tree it shows as 32-bit,
+    // and Replace puts it into the 16-bit texture in that texture's format.
+    textures->setCurrentRow(2);
+    const fs::path skyPng = desk / "sky_A.PNG";
+    editor->script.saveAnswers.push_back(QString::fromStdString(skyPng.string()));
+    editor->action(kExtractCommand)->trigger();
+    EXPECT_EQ(editor->control<QLabel>(kStatusLineId)->text(), "Extracted sky to sky_A.PNG");
+    ASSERT_TRUE(ReadTextureChain(skyPng.string(), back, quiet));
+    ASSERT_EQ(back.record().depth, 32);
+    ASSERT_EQ(back.record().width, 4);
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(std::memcmp(back.record().levels[0] + 4 * i, sky.record().levels[0] + 3 * i, 3), 0) << i;
+    SelectInTree("sky_A.PNG");
+    EXPECT_TRUE(editor->control<QWidget>(kReplacementFrameId)->toolTip().startsWith("4 x 4 \u00B7 32 bit"));
+    textures->setCurrentRow(1);
+    editor->action(kReplaceCommand)->trigger();
+    EXPECT_EQ(Entries(textures), QStringList({"wall_A", "sky_A", "sky"}));
+    EXPECT_EQ(Entries(details), QStringList({"4", "4", "16", "1"}));
+    const QImage rightFrame = editor->framePicture(kReplacementFrameId);
+
     // Close: lists empty, boxes clear, left frame black, right frame kept.
     editor->action(kCloseCommand)->trigger();
     EXPECT_EQ(textures->count(), 0);
     EXPECT_EQ(details->count(), 0);
     EXPECT_TRUE(TickedBoxes().empty());
     EXPECT_TRUE(AllBlack(editor->framePicture(kSceneFrameId)));
-    EXPECT_EQ(editor->framePicture(kReplacementFrameId).pixel(136, 100) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(editor->framePicture(kReplacementFrameId), rightFrame);
     for (int id : {57602, 57603, 32777, 32778, 32779})
         EXPECT_FALSE(editor->action(id)->isEnabled()) << id;
     editor->dialog->repaint();
@@ -519,7 +570,7 @@ TEST_F(EditorWork, ExtractAndReplaceDeclineWhenThereIsNothingToActOn)
     ASSERT_EQ(messages().size(), beforeReplace + 1);
     EXPECT_EQ(messages()[2].text, messages().back().text);
     EXPECT_EQ(messages().back().text,
-              "No replacement texture loaded: select a readable .tga file in the folder tree first.");
+              "No replacement texture loaded: select a readable .tga or .png file in the folder tree first.");
     EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "sky"}));
     EXPECT_FALSE(editor->dialog->hasUnsavedChanges());
 
@@ -650,7 +701,7 @@ TEST_F(EditorWork, TheReplacementIsTheTreesFileOrTheLastOneDropped)
     EXPECT_TRUE(AllBlack(editor->framePicture(kReplacementFrameId)));
     editor->action(kReplaceCommand)->trigger();
     ASSERT_EQ(messages().size(), 1u);
-    EXPECT_EQ(messages()[0].text, "No replacement texture loaded: select a readable .tga file in the folder tree first.");
+    EXPECT_EQ(messages()[0].text, "No replacement texture loaded: select a readable .tga or .png file in the folder tree first.");
 
     // A dropped file stays through a collapse, until the tree picks a file or
     // another one is dropped.
@@ -663,6 +714,107 @@ TEST_F(EditorWork, TheReplacementIsTheTreesFileOrTheLastOneDropped)
     editor->tree->topLevelItem(1)->setExpanded(false);
     editor->action(kReplaceCommand)->trigger();
     EXPECT_EQ(Entries(textures), QStringList({"wall_A1", "grass", "sky"}));
+    EXPECT_EQ(messages().size(), 1u);
+}
+
+TEST_F(EditorWork, PngReplacementsTakeTheSceneTexturesFormatTgaOnesOnlyWhenAsked)
+{
+    // paint_A.png: top half red, bottom half blue.
+    ASSERT_TRUE(WriteFileBytes((desk / "paint_A.png").string(),
+                               RgbPng(32, 32, [](int, int y) { return y < 16 ? 0xFF0000u : 0x0000FFu; })));
+    Load(trackPath);
+    auto leftTop = [&] { return editor->framePicture(kSceneFrameId).pixel(136, 100) & 0xFFFFFF; };
+    auto leftBottom = [&] { return editor->framePicture(kSceneFrameId).pixel(136, 250) & 0xFFFFFF; };
+    SelectInTree("paint_A.png");
+    EXPECT_TRUE(editor->control<QWidget>(kReplacementFrameId)->toolTip().startsWith("32 x 32 \u00B7 32 bit"));
+    EXPECT_EQ(editor->framePicture(kReplacementFrameId).pixel(136, 100) & 0xFFFFFF, 0xFF0000u);
+
+    // Into the 8-, 16- and 24-bit textures: each keeps its depth and shows
+    // the picture's colours.
+    const struct {
+        int row;
+        const char* depth;
+    } targets[] = {{0, "8"}, {1, "16"}, {2, "24"}};
+    for (const auto& target : targets) {
+        SCOPED_TRACE(target.depth);
+        textures->setCurrentRow(target.row);
+        editor->action(kReplaceCommand)->trigger();
+        EXPECT_EQ(Entries(details), QStringList({"32", "32", target.depth, "4"}));
+        EXPECT_EQ(leftTop(), 0xFF0000u);
+        EXPECT_EQ(leftBottom(), 0x0000FFu);
+    }
+
+    // The 8-bit TGA keeps its depth, unless the scene texture's format is kept.
+    SelectInTree("wall_A.tga");
+    textures->setCurrentRow(1);
+    editor->action(kReplaceCommand)->trigger();
+    EXPECT_EQ(details->item(2)->text(), "8");
+    editor->action(kKeepSceneFormatCommand)->trigger();
+    textures->setCurrentRow(2);
+    editor->action(kReplaceCommand)->trigger();
+    EXPECT_EQ(details->item(2)->text(), "24");
+    EXPECT_EQ(leftTop(), 0xFF0000u);
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(EditorWork, TheReplacementFollowsItsFilesOnDisk)
+{
+    Load(trackPath);
+    textures->setCurrentRow(0);
+    auto* watch = editor->dialog->findChild<ChainWatch*>();
+    ASSERT_NE(watch, nullptr);
+    watch->settleTimer().setInterval(20);
+    QSignalSpy reread(watch, &ChainWatch::chainChanged);
+    auto* frame = editor->control<PreviewFrame>(kReplacementFrameId);
+    auto rightTop = [&] { return editor->framePicture(kReplacementFrameId).pixel(136, 100) & 0xFFFFFF; };
+    const fs::path wall = desk / "wall_A.tga", level1 = desk / "wall_A1.tga";
+    const std::string green32 = Tga8(32, 32, [](int, int) { return 3; });
+    SelectInTree("wall_A.tga");
+    ASSERT_EQ(rightTop(), 0xFF0000u);
+
+    // Level 0 saved anew, then level 1 gone (generated from level 0 then) and
+    // back: each picked up without a click.
+    ASSERT_TRUE(ReplaceFileBytes(wall, green32));
+    ASSERT_TRUE(reread.wait(3000));
+    EXPECT_EQ(rightTop(), 0x00FF00u);
+    ASSERT_TRUE(WriteFileBytes(wall.string(), Tga8(32, 32, [](int, int) { return 2; })));
+    fs::remove(level1);
+    ASSERT_TRUE(reread.wait(3000));
+    editor->dialog->OnPreviewLevelStep(kReplacementFrameId, +1);
+    EXPECT_EQ(frame->level(), 1);
+    EXPECT_EQ(rightTop(), 0x0000FFu);
+    ASSERT_TRUE(WriteFileBytes(level1.string(), Tga8(16, 16, [](int, int) { return 1; })));
+    ASSERT_TRUE(reread.wait(3000));
+    EXPECT_EQ(rightTop(), 0xFF0000u);
+
+    // A file that no longer reads: the last good read stays, the frame says
+    // so (no box), Replace declines until a read works.
+    ASSERT_TRUE(ReplaceFileBytes(wall, "half a picture"));
+    ASSERT_TRUE(reread.wait(3000));
+    EXPECT_EQ(rightTop(), 0xFF0000u);
+    EXPECT_TRUE(frame->notice().startsWith(
+        "Changed on disk, could not be read again: showing the last good read. Replace waits for a good read.\nError: "));
+    EXPECT_TRUE(messages().empty());
+    editor->action(kReplaceCommand)->trigger();
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].text,
+              "The replacement's files changed and could not be read again. Replace waits until they read.");
+    EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "sky"}));
+    ASSERT_TRUE(ReplaceFileBytes(wall, green32));
+    ASSERT_TRUE(reread.wait(3000));
+    EXPECT_TRUE(frame->notice().isEmpty());
+    EXPECT_EQ(frame->level(), 1);
+
+    // Replace reads a chain changed since its last read before it acts, and a
+    // click on the tree's selected file reads it again, watcher or not.
+    ASSERT_TRUE(ReplaceFileBytes(wall, Tga8(16, 16, [](int, int) { return 1; })));
+    editor->action(kReplaceCommand)->trigger();
+    EXPECT_EQ(Entries(details), QStringList({"16", "16", "8", "3"}));
+    ASSERT_TRUE(ReplaceFileBytes(wall, green32));
+    watch->blockSignals(true);
+    QTreeWidgetItem* item = editor->tree->currentItem();
+    QTest::mouseClick(editor->tree->viewport(), Qt::LeftButton, {}, editor->tree->visualItemRect(item).center());
+    EXPECT_EQ(frame->caption(), "level 0 \u00B7 32 x 32");
     EXPECT_EQ(messages().size(), 1u);
 }
 
