@@ -164,19 +164,20 @@ TEST(FolderTree, NamesSortNaturallyIgnoringCase)
     EXPECT_LT(NaturalCompare(u"x99999999999999999999", u"x100000000000000000000"), 0);
 }
 
-TEST(FolderTree, ExpansionListsFoldersThenTgaFilesSortedWithoutDotEntriesUntilAsked)
+TEST(FolderTree, ExpansionListsFoldersThenTextureFilesSortedWithoutDotEntriesUntilAsked)
 {
     TempDir temp;
     Make(temp.path(), {"zeta/", ".hidden/", "Alpha/inner.tga", "Alpha/.dot.tga", "pics.tga/", "wall_10/", "wall_9/",
                        "crate_A2.tga", "crate_A.tga", "crate_A1.tga", "wall_10.tga", "wall_9.tga", "B.TGA", "c.Tga",
-                       "d.bmp", ".tga", "tga", ".secret.tga", "x.tga.bak"});
+                       "paint.png", "Shot.PNG", "d.bmp", ".tga", "tga", ".secret.tga", "x.tga.bak", "y.png.txt"});
     TestTree tree;
     tree.desktop = Q(temp.path());
     tree.InitTree(true);
     QTreeWidgetItem* desk = tree.topLevelItem(1);
     desk->setExpanded(true);
     const QStringList folders = {"Alpha", "pics.tga", "wall_9", "wall_10", "zeta"};
-    const QStringList files = {"crate_A.tga", "crate_A1.tga", "crate_A2.tga", "wall_9.tga", "wall_10.tga"};
+    const QStringList files = {"B.TGA",     "c.Tga",    "crate_A.tga", "crate_A1.tga",
+                               "crate_A2.tga", "paint.png", "Shot.PNG",  "wall_9.tga", "wall_10.tga"};
     EXPECT_EQ(ChildTexts(desk), folders + files);
     for (const QString& folder : folders)
         EXPECT_TRUE(IsLonePlaceholder(Child(desk, folder))) << folder.toStdString();
@@ -194,12 +195,12 @@ TEST(FolderTree, ExpansionListsFoldersThenTgaFilesSortedWithoutDotEntriesUntilAs
     toggle->trigger();
     EXPECT_TRUE(tree.showsHiddenEntries());
     desk = tree.topLevelItem(1);
-    EXPECT_EQ(ChildTexts(desk), QStringList({".hidden"}) + folders + QStringList({".secret.tga", ".tga"}) + files);
+    EXPECT_EQ(ChildTexts(desk), QStringList({".hidden"}) + folders + QStringList({".secret.tga"}) + files);
     EXPECT_EQ(ChildTexts(Child(desk, "Alpha")), QStringList({".dot.tga", "inner.tga"}));
     EXPECT_EQ(tree.GetItemFullPath(tree.currentItem()), Q(temp.path() / "crate_A1.tga"));
     EXPECT_EQ(selectionChanges, 0);
 
-    tree.setCurrentItem(Child(desk, ".tga"));
+    tree.setCurrentItem(Child(desk, ".secret.tga"));
     selectionChanges = 0;
     toggle->trigger();
     EXPECT_FALSE(tree.showsHiddenEntries());
