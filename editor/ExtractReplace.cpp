@@ -39,7 +39,10 @@ void EditorDialog::OnExtract()
     const QString chosen = prompts_.saveFile(request);
     if (chosen.isEmpty())
         return;
-    TgaTextureWriter(QFile::encodeName(chosen).constData(), *texture, report_);
+    // The writer checks the chain's names before writing and never replaces the scene's own file.
+    ImageWriteOptions options;
+    options.inputs.add(sceneFile_);
+    TgaTextureWriter(QFile::encodeName(chosen).constData(), *texture, report_, options);
 }
 
 void EditorDialog::OnReplace()

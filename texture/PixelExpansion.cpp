@@ -63,58 +63,6 @@ bool HasByteMasks(const T3D_TEXTURE& record)
            record.blueMask == kMask8888Blue;
 }
 
-void ExpandPalette(const T3D_TEXTURE& record, const uint8_t* in, uint32_t* out, size_t count)
-{
-    uint32_t table[kPaletteEntries];
-    for (int i = 0; i < kPaletteEntries; ++i) {
-        const uint8_t* entry = record.palette[i];
-        table[i] = kOpaque | uint32_t(entry[2]) << 16 | uint32_t(entry[1]) << 8 | entry[0];
-    }
-    for (size_t i = 0; i < count; ++i)
-        out[i] = table[in[i]];
-}
-
-// Every 16-bit value looked up once in a table of all 65536.
-void Expand16(const T3D_TEXTURE& record, const uint8_t* in, uint32_t* out, size_t count)
-{
-    const MaskedPixel convert(record);
-    std::vector<uint32_t> table(1u << 16);
-    for (uint32_t v = 0; v < table.size(); ++v)
-        table[v] = convert(v);
-    for (size_t i = 0; i < count; ++i)
-        out[i] = table[in[2 * i] | in[2 * i + 1] << 8];
-}
-
-void Expand24(const T3D_TEXTURE& record, const uint8_t* in, uint32_t* out, size_t count)
-{
-    if (HasByteMasks(record)) {
-        for (size_t i = 0; i < count; ++i, in += 3)
-            out[i] = kOpaque | uint32_t(in[2]) << 16 | uint32_t(in[1]) << 8 | in[0];
-        return;
-    }
-    const MaskedPixel convert(record);
-    for (size_t i = 0; i < count; ++i, in += 3)
-        out[i] = convert(uint32_t(in[2]) << 16 | uint32_t(in[1]) << 8 | in[0]);
-}
-
-void Expand32(const T3D_TEXTURE& record, const uint8_t* in, uint32_t* out, size_t count)
-{
-    if (HasByteMasks(record) && (record.alphaMask == kMask8888Alpha || record.alphaMask == 0)) {
-        std::memcpy(out, in, count * 4);  // already 0xAARRGGBB, little-endian
-        if (record.alphaMask == 0) {
-            for (size_t i = 0; i < count; ++i)
-                out[i] |= kOpaque;
-        }
-        return;
-    }
-    const MaskedPixel convert(record);
-    for (size_t i = 0; i < count; ++i) {
-        uint32_t pixel;
-        std::memcpy(&pixel, in + 4 * i, 4);
-        out[i] = convert(pixel);
-    }
-}
-
 } // namespace
 
 uint8_t WidenChannel(uint32_t value, unsigned bits)
@@ -128,6 +76,67 @@ uint8_t WidenChannel(uint32_t value, unsigned bits)
     return uint8_t(repeated >> (filled - 8));
 }
 
+struct ArgbRowExpander::Masks {
+    MaskedPixel convert;
+};
+
+ArgbRowExpander::ArgbRowExpander(const T3D_TEXTURE& record)
+    : record_(record), masks_(new Masks{MaskedPixel(record)})
+{
+    if (record.depth == 8) {
+        table_.resize(kPaletteEntries);
+        for (int i = 0; i < kPaletteEntries; ++i) {
+            const uint8_t* entry = record.palette[i];
+            table_[size_t(i)] = kOpaque | uint32_t(entry[2]) << 16 | uint32_t(entry[1]) << 8 | entry[0];
+        }
+    } else if (record.depth == 16) {  // every 16-bit value looked up once in a table of all 65536
+        table_.resize(1u << 16);
+        for (uint32_t v = 0; v < table_.size(); ++v)
+            table_[v] = masks_->convert(v);
+    }
+}
+
+ArgbRowExpander::~ArgbRowExpander() = default;
+
+bool ArgbRowExpander::expand(const uint8_t* in, uint32_t* out, size_t count) const
+{
+    switch (record_.depth) {
+    case 8:
+        for (size_t i = 0; i < count; ++i)
+            out[i] = table_[in[i]];
+        return true;
+    case 16:
+        for (size_t i = 0; i < count; ++i)
+            out[i] = table_[in[2 * i] | in[2 * i + 1] << 8];
+        return true;
+    case 24:
+        if (HasByteMasks(record_)) {
+            for (size_t i = 0; i < count; ++i, in += 3)
+                out[i] = kOpaque | uint32_t(in[2]) << 16 | uint32_t(in[1]) << 8 | in[0];
+        } else {
+            for (size_t i = 0; i < count; ++i, in += 3)
+                out[i] = masks_->convert(uint32_t(in[2]) << 16 | uint32_t(in[1]) << 8 | in[0]);
+        }
+        return true;
+    case 32:
+        if (HasByteMasks(record_) && (record_.alphaMask == kMask8888Alpha || record_.alphaMask == 0)) {
+            std::memcpy(out, in, count * 4);  // already 0xAARRGGBB, little-endian
+            if (record_.alphaMask == 0) {
+                for (size_t i = 0; i < count; ++i)
+                    out[i] |= kOpaque;
+            }
+        } else {
+            for (size_t i = 0; i < count; ++i) {
+                uint32_t pixel;
+                std::memcpy(&pixel, in + 4 * i, 4);
+                out[i] = masks_->convert(pixel);
+            }
+        }
+        return true;
+    default: return false;
+    }
+}
+
 std::vector<uint32_t> ExpandLevelToArgb(const T3D_TEXTURE& record, int level)
 {
     if (level < 0 || level >= record.levelCount || level >= kMaxTextureLevels || !record.levels[level])
@@ -137,13 +146,7 @@ std::vector<uint32_t> ExpandLevelToArgb(const T3D_TEXTURE& record, int level)
         return {};
 
     std::vector<uint32_t> out(count);
-    const uint8_t* in = record.levels[level];
-    switch (record.depth) {
-    case 8: ExpandPalette(record, in, out.data(), count); break;
-    case 16: Expand16(record, in, out.data(), count); break;
-    case 24: Expand24(record, in, out.data(), count); break;
-    case 32: Expand32(record, in, out.data(), count); break;
-    default: return {};
-    }
+    if (!ArgbRowExpander(record).expand(record.levels[level], out.data(), count))
+        return {};
     return out;
 }

@@ -27,7 +27,7 @@ enum TextureFlag : uint32_t {
 
 // Masks by pixel format.
 constexpr uint32_t kMask555Red = 0x7C00, kMask555Green = 0x3E0, kMask555Blue = 0x1F;
-constexpr uint32_t kMask565Green = 0x7E0;
+constexpr uint32_t kMask565Red = 0xF800, kMask565Green = 0x7E0;
 constexpr uint32_t kMask8888Red = 0xFF0000, kMask8888Green = 0xFF00, kMask8888Blue = 0xFF;
 constexpr uint32_t kMask8888Alpha = 0xFF000000;
 
