@@ -12,6 +12,7 @@
 #include "texture/TgaTextureWriter.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,7 +20,9 @@
 #include <filesystem>
 #include <ostream>
 #include <sys/stat.h>
+#include <sstream>
 #include <system_error>
+#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -216,9 +219,9 @@ std::vector<PlannedChain> PlanChains(const VK7Q_HEADER& header, const std::strin
             PlanChainNames(first, levels, files);
             if (std::none_of(files.begin(), files.end(), [&](const std::string& f) { return taken.count(f) != 0; }))
                 chain.files = files;
-            else if (chain.change.empty())
-                chain.change = "another texture's files have that name";
         }
+        if (chain.change.empty() && chain.files[0] != own)
+            chain.change = "another texture's files have that name";
         taken.insert(chain.files.begin(), chain.files.end());
         plan.push_back(std::move(chain));
     }
@@ -237,6 +240,38 @@ bool NoneExists(const std::vector<PlannedChain>& plan, std::ostream& err)
         }
     }
     return true;
+}
+
+struct ChainOutcome {
+    bool written = false;
+    std::string messages;  // what the writer reported, as stderr lines
+};
+
+// Writes the planned chains on a few threads: each file costs the file system
+// a wait (creating, and above all replacing, a directory entry), and the
+// waits overlap. The outcomes come back in the plan's order.
+std::vector<ChainOutcome> WriteChains(const VK7Q_HEADER& header, const std::vector<PlannedChain>& plan,
+                                      const ImageWriteOptions& options)
+{
+    constexpr unsigned kWriterThreads = 4;  // enough to keep the disk busy; the work is waiting, not computing
+    std::vector<ChainOutcome> outcomes(plan.size());
+    std::atomic<size_t> next{0};
+    auto work = [&] {
+        for (size_t i = next++; i < plan.size(); i = next++) {
+            std::ostringstream messages;
+            StderrReport report(messages);
+            outcomes[i].written =
+                TgaTextureWriter(plan[i].files[0].c_str(), header.textures[plan[i].index], report, options);
+            outcomes[i].messages = messages.str();
+        }
+    };
+    std::vector<std::thread> threads;
+    for (unsigned t = 1; t < kWriterThreads; ++t)
+        threads.emplace_back(work);
+    work();
+    for (std::thread& thread : threads)
+        thread.join();
+    return outcomes;
 }
 
 // What a written chain's line says after the file: the levels, and why the
@@ -324,11 +359,13 @@ int RunExtractAll(const CommandArguments& args, std::ostream& out, std::ostream&
     options.inputs.add(args.files[0]);
     options.flushEachFile = false;
     options.clearStaleTemporaries = false;
-    StderrReport report(err);
+    const std::vector<ChainOutcome> outcomes = WriteChains(header, plan, options);
     int status = kExitOk;
-    for (const PlannedChain& chain : plan) {
+    for (size_t i = 0; i < plan.size(); ++i) {
+        const PlannedChain& chain = plan[i];
         const T3D_TEXTURE& record = header.textures[chain.index];
-        if (TgaTextureWriter(chain.files[0].c_str(), record, report, options)) {
+        err << outcomes[i].messages;
+        if (outcomes[i].written) {
             out << chain.index << '\t' << Escaped(record.name) << '\t' << chain.files[0] << '\t'
                 << WhatWasWritten(chain) << '\n';
         } else {
