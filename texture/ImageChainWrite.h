@@ -7,7 +7,8 @@
 // that works. Otherwise every level is written to a temporary beside its file
 // (texture/FileWrite.h), and the temporaries are renamed over the levels'
 // files only once every one is whole; when any level fails, every temporary
-// goes and no file changes.
+// goes and no file changes. (Only a rename that the system refuses part-way,
+// after every check has passed, leaves the levels renamed before it.)
 #pragma once
 
 #include "texture/FileWrite.h"
