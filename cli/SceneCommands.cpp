@@ -214,8 +214,8 @@ std::vector<PlannedChain> PlanChains(const VK7Q_HEADER& header, const std::strin
         const ChainNaming naming = PlanChainNames(own, levels, files);
         const std::string working = WorkingChainName(own, levels, ".tga");
         PlannedChain chain{i, {}, naming == ChainNaming::Ok ? "" : ChainNamingProblem(naming)};
-        for (int& tag = nextTag[working]; chain.files.empty(); ++tag) {
-            const std::string first = tag < 2 ? working : WorkingChainName(own, levels, ".tga", "-" + std::to_string(tag));
+        for (int& tag = nextTag.try_emplace(working, 1).first->second; chain.files.empty(); ++tag) {
+            const std::string first = tag == 1 ? working : WorkingChainName(own, levels, ".tga", "-" + std::to_string(tag));
             PlanChainNames(first, levels, files);
             if (std::none_of(files.begin(), files.end(), [&](const std::string& f) { return taken.count(f) != 0; }))
                 chain.files = files;
@@ -283,8 +283,6 @@ std::string WhatWasWritten(const PlannedChain& chain)
         text += ", renamed: " + chain.change;
     return text;
 }
-
-
 
 bool WantsOneFormat(const CommandArguments& args, bool& oldFormat, std::ostream& err)
 {
