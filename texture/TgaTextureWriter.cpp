@@ -35,6 +35,8 @@ bool HasMasks(const T3D_TEXTURE& r, uint32_t red, uint32_t green, uint32_t blue)
 
 PixelLayout LayoutOf(const T3D_TEXTURE& r)
 {
+    if (HasMasks(r, 0, 0, 0) && r.alphaMask == 0)
+        return PixelLayout::AsStored;  // no masks say otherwise: the depth's own layout
     switch (r.depth) {
     case 8: return PixelLayout::AsStored;
     case 16:
