@@ -4,20 +4,27 @@
 #include "scene/CVK7QScene.h"
 #include "scene/SceneFile.h"
 #include "scene/SceneFormat.h"
+#include "texture/FileWrite.h"
+#include "texture/ImageChainWrite.h"
 #include "texture/MipChainNaming.h"
 #include "texture/TextureRecord.h"
 #include "texture/TgaTextureReader.h"
 #include "texture/TgaTextureWriter.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <strings.h>
 #include <filesystem>
 #include <ostream>
-#include <set>
+#include <sys/stat.h>
+#include <sstream>
 #include <system_error>
+#include <thread>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -36,6 +43,32 @@ const char* FormatName(uint32_t magic)
     return magic == kOldSceneMagic ? "old" : "new";
 }
 
+// A texture name as one field of a line: control characters written as
+// escapes (\n, \t, \x1b) and the backslash doubled, so that no name can
+// break a line or forge a field.
+std::string Escaped(const char* name)
+{
+    std::string out;
+    for (const char* c = name; *c; ++c) {
+        const unsigned char byte = static_cast<unsigned char>(*c);
+        if (byte == '\\')
+            out += "\\\\";
+        else if (byte == '\n')
+            out += "\\n";
+        else if (byte == '\t')
+            out += "\\t";
+        else if (byte == '\r')
+            out += "\\r";
+        else if (byte < 0x20 || byte == 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02x", byte);
+            out += hex;
+        } else
+            out += char(byte);
+    }
+    return out;
+}
+
 bool LoadScene(CVK7QScene& scene, const std::string& path, std::ostream& err)
 {
     if (scene.Load(path.c_str(), 0))
@@ -44,10 +77,16 @@ bool LoadScene(CVK7QScene& scene, const std::string& path, std::ostream& err)
     return false;
 }
 
-// Writes the scene in the chosen format and says where.
-int WriteScene(CVK7QScene& scene, const std::string& path, bool oldFormat, std::ostream& out,
-               std::ostream& err)
+// Writes the scene in the chosen format and says where; refuses, before
+// writing, a path that is one of the image files the scene was made from.
+int WriteScene(CVK7QScene& scene, const std::string& path, bool oldFormat, const InputFiles& images,
+               std::ostream& out, std::ostream& err)
 {
+    if (images.includes(WithSceneExtension(path))) {
+        err << "Can't write scene file " << WithSceneExtension(path) << ": "
+            << FileWriteProblem(FileWriteStatus::SameAsInput) << '\n';
+        return kExitFailed;
+    }
     const int written = oldFormat ? scene.WriteOld(path.c_str()) : scene.Write(path.c_str());
     if (!written) {
         err << "Can't write scene file " << WithSceneExtension(path) << ": " << SceneStatusText(scene.LastStatus())
@@ -106,7 +145,7 @@ void StoreAs565(T3D_TEXTURE& record)
             pixel[1] = uint8_t(q >> 8);
         }
     }
-    record.redMask = 0xF800;
+    record.redMask = kMask565Red;
     record.greenMask = kMask565Green;
     record.blueMask = kMask555Blue;
 }
@@ -126,6 +165,12 @@ bool ReadChainForScene(const std::string& path, bool as565, TextureRecord& textu
     return true;
 }
 
+bool EndsWithNoCase(const std::string& text, const char* end)
+{
+    const size_t n = std::strlen(end);
+    return text.size() > n && strcasecmp(text.c_str() + text.size() - n, end) == 0;
+}
+
 // A texture's name as a file name: its last path component without a .tga
 // extension, with characters that file names cannot hold (on any common
 // system) replaced by '-'.
@@ -135,7 +180,7 @@ std::string FileBaseFor(const char* textureName, int index)
     const size_t slash = base.find_last_of("/\\");
     if (slash != std::string::npos)
         base.erase(0, slash + 1);
-    if (base.size() > 4 && strcasecmp(base.c_str() + base.size() - 4, ".tga") == 0)
+    if (EndsWithNoCase(base, ".tga"))
         base.resize(base.size() - 4);
     for (char& c : base)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F || std::strchr("<>:\"|?*", c))
@@ -145,74 +190,99 @@ std::string FileBaseFor(const char* textureName, int index)
     return base;
 }
 
-// The base with "-n" put before its mip suffix (the part after the last
-// underscore), so the suffix keeps its flag letters and version digit.
-std::string Disambiguated(const std::string& base, int n)
-{
-    const std::string tag = "-" + std::to_string(n);
-    const size_t underscore = base.rfind('_');
-    if (underscore == std::string::npos || underscore == 0)
-        return base + tag;
-    return base.substr(0, underscore) + tag + base.substr(underscore);
-}
-
-// The files of a chain of `levels` levels starting at `first`; empty when
-// the naming rule runs out of names before the last level.
-std::vector<std::string> ChainFiles(const std::string& first, int levels)
-{
-    std::vector<std::string> files{first};
-    while (int(files.size()) < levels) {
-        std::string next;
-        NextMipLevelName(files.back(), next);
-        if (next.empty())
-            return {};
-        files.push_back(next);
-    }
-    return files;
-}
-
 struct PlannedChain {
     int index;
     std::vector<std::string> files;
+    std::string change;  // why the name is not the texture's own; empty when it is
 };
 
-// Chain names for every texture, none sharing a file with another.
-bool PlanChains(const VK7Q_HEADER& header, const std::string& dir, std::vector<PlannedChain>& plan,
-                std::ostream& err)
+// Chain names for every texture, none sharing a file with another: the
+// texture's own name where its chain can be named, else a name that works;
+// names that clash get "-2", "-3", ... before their suffix. Each clashing name
+// counts on from where the last one stopped, so the work grows with the
+// number of textures, not its square.
+std::vector<PlannedChain> PlanChains(const VK7Q_HEADER& header, const std::string& dir)
 {
-    std::set<std::string> taken;
+    std::vector<PlannedChain> plan;
+    std::unordered_set<std::string> taken;
+    std::unordered_map<std::string, int> nextTag;
     for (int i = 0; i < header.textureCount; ++i) {
         const T3D_TEXTURE& record = header.textures[i];
-        const std::string base = FileBaseFor(record.name, i);
+        const int levels = std::max(1, LevelsWithPixels(record.width, record.height,
+                                                         std::min<int>(record.levelCount, kMaxTextureLevels)));
+        const std::string own = (fs::path(dir) / (FileBaseFor(record.name, i) + ".tga")).string();
         std::vector<std::string> files;
-        for (int n = 1; files.empty() && n <= 8 * header.textureCount + 1; ++n) {
-            const std::string candidate = n == 1 ? base : Disambiguated(base, n);
-            files = ChainFiles((fs::path(dir) / (candidate + ".tga")).string(), record.levelCount);
-            if (std::any_of(files.begin(), files.end(), [&](const std::string& f) { return taken.count(f) != 0; }))
-                files.clear();
+        const ChainNaming naming = PlanChainNames(own, levels, files);
+        const std::string working = WorkingChainName(own, levels, ".tga");
+        PlannedChain chain{i, {}, naming == ChainNaming::Ok ? "" : ChainNamingProblem(naming)};
+        for (int& tag = nextTag.try_emplace(working, 1).first->second; chain.files.empty(); ++tag) {
+            const std::string first = tag == 1 ? working : WorkingChainName(own, levels, ".tga", "-" + std::to_string(tag));
+            PlanChainNames(first, levels, files);
+            if (std::none_of(files.begin(), files.end(), [&](const std::string& f) { return taken.count(f) != 0; }))
+                chain.files = files;
         }
-        if (files.empty()) {
-            err << "Can't name the mip chain files of texture " << i << " (" << record.name << ")\n";
-            return false;
-        }
-        taken.insert(files.begin(), files.end());
-        plan.push_back({i, files});
+        if (chain.change.empty() && chain.files[0] != own)
+            chain.change = "another texture's files have that name";
+        taken.insert(chain.files.begin(), chain.files.end());
+        plan.push_back(std::move(chain));
     }
-    return true;
+    return plan;
 }
 
 bool NoneExists(const std::vector<PlannedChain>& plan, std::ostream& err)
 {
     for (const PlannedChain& chain : plan) {
         for (const std::string& file : chain.files) {
-            std::error_code ec;
-            if (fs::symlink_status(file, ec).type() != fs::file_type::not_found) {
+            struct stat info;
+            if (::lstat(file.c_str(), &info) == 0) {
                 err << file << " already exists; give --force to overwrite it\n";
                 return false;
             }
         }
     }
     return true;
+}
+
+struct ChainOutcome {
+    bool written = false;
+    std::string messages;  // what the writer reported, as stderr lines
+};
+
+// Writes the planned chains on a few threads: each file costs the file system
+// a wait (creating, and above all replacing, a directory entry), and the
+// waits overlap. The outcomes come back in the plan's order.
+std::vector<ChainOutcome> WriteChains(const VK7Q_HEADER& header, const std::vector<PlannedChain>& plan,
+                                      const ImageWriteOptions& options)
+{
+    constexpr unsigned kWriterThreads = 4;  // enough to keep the disk busy; the work is waiting, not computing
+    std::vector<ChainOutcome> outcomes(plan.size());
+    std::atomic<size_t> next{0};
+    auto work = [&] {
+        for (size_t i = next++; i < plan.size(); i = next++) {
+            std::ostringstream messages;
+            StderrReport report(messages);
+            outcomes[i].written =
+                TgaTextureWriter(plan[i].files[0].c_str(), header.textures[plan[i].index], report, options);
+            outcomes[i].messages = messages.str();
+        }
+    };
+    std::vector<std::thread> threads;
+    for (unsigned t = 1; t < kWriterThreads; ++t)
+        threads.emplace_back(work);
+    work();
+    for (std::thread& thread : threads)
+        thread.join();
+    return outcomes;
+}
+
+// What a written chain's line says after the file: the levels, and why the
+// name is not the texture's own.
+std::string WhatWasWritten(const PlannedChain& chain)
+{
+    std::string text = std::to_string(chain.files.size()) + (chain.files.size() == 1 ? " level" : " levels");
+    if (!chain.change.empty())
+        text += ", renamed: " + chain.change;
+    return text;
 }
 
 bool WantsOneFormat(const CommandArguments& args, bool& oldFormat, std::ostream& err)
@@ -237,7 +307,7 @@ int RunList(const CommandArguments& args, std::ostream& out, std::ostream& err)
         << header.textureCount << " textures, " << header.sectionCount << " other sections\n";
     for (int i = 0; i < header.textureCount; ++i) {
         const T3D_TEXTURE& r = header.textures[i];
-        out << i << '\t' << r.name << '\t' << r.width << '\t' << r.height << '\t' << r.depth << '\t'
+        out << i << '\t' << Escaped(r.name) << '\t' << r.width << '\t' << r.height << '\t' << r.depth << '\t'
             << r.levelCount << '\t' << Hex(r.flags) << '\n';
     }
     return kExitOk;
@@ -245,14 +315,22 @@ int RunList(const CommandArguments& args, std::ostream& out, std::ostream& err)
 
 int RunExtract(const CommandArguments& args, std::ostream& out, std::ostream& err)
 {
+    const std::string& target = args.files[2];
+    if (EndsWithNoCase(target, ".png"))
+        return UsageError(err, "extract cannot write PNG files yet; give OUT.tga");
+    if (!EndsWithNoCase(target, ".tga"))
+        return UsageError(err, "extract writes OUT.tga or OUT.png, not " + target);
     CVK7QScene scene;
     int index = 0;
     if (!LoadScene(scene, args.files[0], err) || !PickTexture(*scene.GetSceneHeader(), args.files[1], index, err))
         return kExitFailed;
     StderrReport report(err);
-    if (!TgaTextureWriter(args.files[2].c_str(), scene.GetSceneHeader()->textures[index], report))
+    ImageWriteOptions options;
+    options.inputs.add(args.files[0]);
+    const T3D_TEXTURE& record = scene.GetSceneHeader()->textures[index];
+    if (!TgaTextureWriter(target.c_str(), record, report, options))
         return kExitFailed;
-    out << index << '\t' << scene.GetSceneHeader()->textures[index].name << '\t' << args.files[2] << '\n';
+    out << index << '\t' << Escaped(record.name) << '\t' << target << '\n';
     return kExitOk;
 }
 
@@ -269,18 +347,34 @@ int RunExtractAll(const CommandArguments& args, std::ostream& out, std::ostream&
         return kExitFailed;
     }
     const VK7Q_HEADER& header = *scene.GetSceneHeader();
-    std::vector<PlannedChain> plan;
-    if (!PlanChains(header, dir, plan, err) || (!args.has("--force") && !NoneExists(plan, err)))
+    const std::vector<PlannedChain> plan = PlanChains(header, dir);
+    if (!args.has("--force") && !NoneExists(plan, err))
         return kExitFailed;
 
-    StderrReport report(err);
+    // One folder, many files: it is cleared of stale temporaries once, and
+    // flushed to disk once at the end rather than file by file.
+    RemoveStaleTemporaries(dir);
+    ImageWriteOptions options;
+    options.inputs.add(args.files[0]);
+    options.flushEachFile = false;
+    options.clearStaleTemporaries = false;
+    const std::vector<ChainOutcome> outcomes = WriteChains(header, plan, options);
     int status = kExitOk;
-    for (const PlannedChain& chain : plan) {
+    for (size_t i = 0; i < plan.size(); ++i) {
+        const PlannedChain& chain = plan[i];
         const T3D_TEXTURE& record = header.textures[chain.index];
-        if (TgaTextureWriter(chain.files[0].c_str(), record, report))
-            out << chain.index << '\t' << record.name << '\t' << chain.files[0] << '\n';
-        else
+        err << outcomes[i].messages;
+        if (outcomes[i].written) {
+            out << chain.index << '\t' << Escaped(record.name) << '\t' << chain.files[0] << '\t'
+                << WhatWasWritten(chain) << '\n';
+        } else {
+            err << "Texture " << chain.index << " (" << Escaped(record.name) << ") was not written\n";
             status = kExitFailed;
+        }
+    }
+    if (!FlushFileSystemOf(dir)) {
+        err << "Can't flush the files in " << dir << " to disk\n";
+        status = kExitFailed;
     }
     return status;
 }
@@ -301,13 +395,17 @@ int RunReplace(const CommandArguments& args, std::ostream& out, std::ostream& er
     scene.GenerateC3D();
     const auto target = args.options.find("-o");
     const std::string& path = target != args.options.end() ? target->second : args.files[0];
-    return WriteScene(scene, path, args.has("--old-format"), out, err);
+    InputFiles images;
+    AddChainFiles(images, args.files[2]);
+    return WriteScene(scene, path, args.has("--old-format"), images, out, err);
 }
 
 int RunPack(const CommandArguments& args, std::ostream& out, std::ostream& err)
 {
     CVK7QScene scene;
+    InputFiles images;
     for (size_t i = 1; i < args.files.size(); ++i) {
+        AddChainFiles(images, args.files[i]);
         TextureRecord texture;
         if (!ReadChainForScene(args.files[i], args.has("--rgb565"), texture, err))
             return kExitFailed;
@@ -317,7 +415,7 @@ int RunPack(const CommandArguments& args, std::ostream& out, std::ostream& err)
         }
     }
     scene.GenerateC3D();
-    return WriteScene(scene, args.files[0], args.has("--old-format"), out, err);
+    return WriteScene(scene, args.files[0], args.has("--old-format"), images, out, err);
 }
 
 int RunConvert(const CommandArguments& args, std::ostream& out, std::ostream& err)
@@ -328,5 +426,5 @@ int RunConvert(const CommandArguments& args, std::ostream& out, std::ostream& er
     CVK7QScene scene;
     if (!LoadScene(scene, args.files[0], err))
         return kExitFailed;
-    return WriteScene(scene, args.files[1], oldFormat, out, err);
+    return WriteScene(scene, args.files[1], oldFormat, InputFiles(), out, err);
 }

@@ -1,11 +1,13 @@
 #include "cli/TextureCommands.h"
 
 #include "cli/StderrReport.h"
+#include "texture/FileWrite.h"
+#include "texture/ImageChainWrite.h"
 #include "texture/PixelExpansion.h"
 #include "texture/TextureRecord.h"
 #include "texture/TgaTextureReader.h"
 
-#include <QFile>
+#include <QBuffer>
 #include <QImage>
 
 #include <cstdio>
@@ -27,6 +29,26 @@ bool ReadChain(const std::string& path, TextureRecord& holder, std::ostream& err
 {
     StderrReport report(err);
     return TgaTextureReader(path.c_str(), holder, report) && !report.errorReported();
+}
+
+// Writes the bytes as `target`, which may not be one of the files of the
+// chain read from `source`.
+int WriteOutput(const std::string& target, const QByteArray& bytes, const std::string& source, std::ostream& err)
+{
+    InputFiles inputs;
+    AddChainFiles(inputs, source);
+    OutputFile file;
+    FileWriteStatus status = file.create(target, inputs);
+    if (status == FileWriteStatus::Ok && !file.write(bytes.constData(), size_t(bytes.size())))
+        status = FileWriteStatus::WriteFailed;
+    if (status == FileWriteStatus::Ok)
+        status = file.finish(true);
+    if (status == FileWriteStatus::Ok)
+        status = file.commit();
+    if (status == FileWriteStatus::Ok)
+        return kExitOk;
+    err << "Can't write PNG file " << target << ": " << FileWriteProblem(status) << '\n';
+    return kExitFailed;
 }
 
 } // namespace
@@ -79,9 +101,11 @@ int RunExport(const CommandArguments& args, std::ostream&, std::ostream& err)
     }
     for (int y = 0; y < height; ++y)
         std::memcpy(image.scanLine(y), pixels.data() + size_t(y) * width, size_t(width) * 4);
-    if (!image.save(QFile::decodeName(target.c_str()), "PNG")) {
+    QBuffer encoded;
+    encoded.open(QIODevice::WriteOnly);
+    if (!image.save(&encoded, "PNG")) {
         err << "Can't write PNG file " << target << '\n';
         return kExitFailed;
     }
-    return kExitOk;
+    return WriteOutput(target, encoded.data(), source, err);
 }

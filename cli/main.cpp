@@ -3,6 +3,7 @@
 #include "cli/SceneCommands.h"
 #include "cli/TextureCommands.h"
 
+#include <csignal>
 #include <iostream>
 
 namespace {
@@ -31,5 +32,6 @@ const std::vector<Command> kCommands = {
 
 int main(int argc, char** argv)
 {
+    std::signal(SIGXFSZ, SIG_IGN);  // a file size limit fails the write, which is reported, instead of killing
     return RunCommandLine(kCommands, argc, argv, std::cout, std::cerr);
 }

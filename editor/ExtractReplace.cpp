@@ -161,7 +161,10 @@ void EditorDialog::OnExtract()
     const QString chosen = chooseFile(FileDialogKind::Extract, request);
     if (chosen.isEmpty())
         return;
-    const bool written = TgaTextureWriter(QFile::encodeName(chosen).constData(), *texture, report_);
+    // The writer checks the chain's names before writing and never replaces the scene's own file.
+    ImageWriteOptions options;
+    options.inputs.add(sceneFile_);
+    const bool written = TgaTextureWriter(QFile::encodeName(chosen).constData(), *texture, report_, options);
     report_.showWarnings();
     if (written)
         showStatus(QString::fromLatin1(kExtractedStatus).arg(textureName(*texture), QFileInfo(chosen).fileName()));

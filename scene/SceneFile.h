@@ -20,10 +20,10 @@ std::string WithSceneExtension(const std::string& path);
 [[nodiscard]] FileReadStatus ReadSceneFile(const std::string& path, ByteBlock& out);
 
 // Writes the pieces to a fresh file beside `path`, flushes it to disk and
-// renames it over `path`. On any failure the fresh file is removed and an
-// existing file at `path` is left as it was. A replaced file keeps its
-// permission bits. A writer killed midway cannot remove its fresh file; the
-// next write of the same path removes such leftovers of processes that no
-// longer run, and never takes one for the file it writes itself. A failure
-// says why: permission denied, no such folder, disk full, ...
+// renames it over `path` (texture/FileWrite.h says how, and what it refuses).
+// On any failure the fresh file is removed and an existing file at `path` is
+// left as it was, and the status says why. A replaced file keeps its owner,
+// group and permission bits.
+// A writer killed midway cannot remove its fresh file; each write first
+// removes such leftovers, in the same folder, of processes that no longer run.
 SceneStatus WriteFileAtomically(const std::string& path, const ScenePieces& pieces);

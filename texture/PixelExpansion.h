@@ -7,6 +7,7 @@
 
 #include "texture/T3DTexture.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

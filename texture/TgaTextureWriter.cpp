@@ -1,32 +1,59 @@
 #include "texture/TgaTextureWriter.h"
 
 #include "texture/MipChainNaming.h"
+#include "texture/PixelExpansion.h"
 #include "texture/TextureMessages.h"
 #include "texture/TgaFormat.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <vector>
 
 // Pixels are little-endian in the record and are handled here as native words.
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "a little-endian machine is assumed");
 
 namespace {
 
+constexpr ImageFileKind kTgaFiles{"TGA", ".tga"};
 constexpr unsigned kColourMapEntryBytes = 3;
 constexpr uint8_t kAlphaBits32 = 8;
 constexpr uint16_t kAttributeBit = 0x8000;
 
-struct FreeDeleter {
-    void operator()(uint8_t* p) const { std::free(p); }
+// How the record's pixels become the file's.
+enum class PixelLayout {
+    AsStored,      // the record's bytes are the file's
+    From565,       // 5-6-5 to 5-5-5 with the attribute bit
+    ThroughMasks,  // expanded through the masks to 32-bit BGRA
 };
-using Bytes = std::unique_ptr<uint8_t[], FreeDeleter>;
+
+bool HasMasks(const T3D_TEXTURE& r, uint32_t red, uint32_t green, uint32_t blue)
+{
+    return r.redMask == red && r.greenMask == green && r.blueMask == blue;
+}
+
+PixelLayout LayoutOf(const T3D_TEXTURE& r)
+{
+    if (HasMasks(r, 0, 0, 0) && r.alphaMask == 0)
+        return PixelLayout::AsStored;  // no masks say otherwise: the depth's own layout
+    switch (r.depth) {
+    case 8: return PixelLayout::AsStored;
+    case 16:
+        if (HasMasks(r, kMask555Red, kMask555Green, kMask555Blue) && (r.alphaMask == 0 || r.alphaMask == kAttributeBit))
+            return PixelLayout::AsStored;
+        if (r.greenMask == kMask565Green)  // 5-6-5 is known by its green
+            return PixelLayout::From565;
+        return PixelLayout::ThroughMasks;
+    case 24:
+        return HasMasks(r, kMask8888Red, kMask8888Green, kMask8888Blue) && r.alphaMask == 0 ? PixelLayout::AsStored
+                                                                                              : PixelLayout::ThroughMasks;
+    default:
+        return HasMasks(r, kMask8888Red, kMask8888Green, kMask8888Blue) && r.alphaMask == kMask8888Alpha
+                   ? PixelLayout::AsStored
+                   : PixelLayout::ThroughMasks;
+    }
+}
 
 bool IsWritable(const T3D_TEXTURE& record, int levels)
 {
@@ -39,12 +66,12 @@ bool IsWritable(const T3D_TEXTURE& record, int levels)
     return true;
 }
 
-TgaHeader LevelHeader(const T3D_TEXTURE& record, int level)
+TgaHeader LevelHeader(const T3D_TEXTURE& record, PixelLayout layout, int level)
 {
     TgaHeader header;
     header.width = uint16_t(LevelWidth(record, level));
     header.height = uint16_t(LevelHeight(record, level));
-    header.pixelDepth = uint8_t(record.depth);
+    header.pixelDepth = layout == PixelLayout::ThroughMasks ? 32 : uint8_t(record.depth);
     if (record.depth == 8) {
         header.colourMapType = kTgaColourMapPresent;
         header.imageType = kTgaColourMapped;
@@ -53,16 +80,11 @@ TgaHeader LevelHeader(const T3D_TEXTURE& record, int level)
         return header;
     }
     header.imageType = kTgaTrueColour;
-    if (record.depth == 16)
+    if (header.pixelDepth == 16)
         header.colourMapEntryBits = 16;
-    if (record.depth == 32)
+    if (header.pixelDepth == 32)
         header.descriptor = kAlphaBits32;
     return header;
-}
-
-size_t ColourMapSize(const T3D_TEXTURE& record)
-{
-    return record.depth == 8 ? kPaletteEntries * kColourMapEntryBytes : 0;
 }
 
 // 5-6-5 to 5-5-5: red's five bits, green's top five, blue's five, and the
@@ -82,151 +104,90 @@ void ConvertRow565(const uint8_t* __restrict in, uint8_t* __restrict out, unsign
     }
 }
 
-bool WriteAll(int fd, const uint8_t* bytes, size_t size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, bytes, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        bytes += n;
-        size -= size_t(n);
-    }
-    return true;
-}
-
-// A buffer that gathers a level file's bytes, header and rows, and writes them
-// in blocks of whole rows. One block serves every level of a record.
-class BlockWriter {
+// Lays out each level's file: header, colour map, rows bottom row first,
+// converted a row at a time where the layout asks.
+class TgaLevelEncoder {
 public:
-    // Room for at least `minimum` bytes, and for the record's largest file up
-    // to kBlockBytes.
-    BlockWriter(const T3D_TEXTURE& record, size_t minimum)
+    explicit TgaLevelEncoder(const T3D_TEXTURE& record)
+        : record_(record), layout_(LayoutOf(record)), row_(LevelWidth(record, 0))
     {
-        const uint64_t largest = kTgaHeaderSize + ColourMapSize(record) + LevelByteCount(record, 0);
-        capacity_ = std::max<size_t>(minimum, size_t(std::min<uint64_t>(largest, kBlockBytes)));
-        block_.reset(static_cast<uint8_t*>(std::malloc(capacity_)));
+        if (layout_ == PixelLayout::ThroughMasks)
+            expander_ = std::make_unique<PixelExpander>(record);
     }
 
-    bool ready() const { return block_ != nullptr; }
-    void start(int fd)
+    bool operator()(int level, ByteSink& out)
     {
-        fd_ = fd;
-        used_ = 0;
-    }
+        const TgaHeader header = LevelHeader(record_, layout_, level);
+        uint8_t head[kTgaHeaderSize];
+        WriteTgaHeader(header, head);
+        if (!out.write(head, sizeof head) || (record_.depth == 8 && !writeColourMap(out)))
+            return false;
 
-    // Space for the next n bytes (n within the capacity), writing out what
-    // the block holds first when they would not fit. Null when that write fails.
-    uint8_t* next(size_t n)
-    {
-        if (used_ + n > capacity_ && !flush())
-            return nullptr;
-        uint8_t* at = block_.get() + used_;
-        used_ += n;
-        return at;
-    }
-
-    bool flush()
-    {
-        const bool written = WriteAll(fd_, block_.get(), used_);
-        used_ = 0;
-        return written;
+        const size_t rowBytes = size_t(header.width) * BytesPerPixel(record_.depth);
+        for (unsigned y = header.height; y-- > 0;) {
+            const uint8_t* row = record_.levels[level] + rowBytes * y;
+            if (!out.write(converted(row, header.width), size_t(header.width) * header.pixelDepth / 8))
+                return false;
+        }
+        return true;
     }
 
 private:
-    // Large enough that each write call moves much; small enough to stay in
-    // cache until the kernel copies it, and never a fresh buffer the size of
-    // a large level.
-    static constexpr uint64_t kBlockBytes = 1 << 20;
+    bool writeColourMap(ByteSink& out) const
+    {
+        uint8_t map[kPaletteEntries * kColourMapEntryBytes];
+        for (int i = 0; i < kPaletteEntries; ++i)
+            std::memcpy(map + i * kColourMapEntryBytes, record_.palette[i], kColourMapEntryBytes);
+        return out.write(map, sizeof map);
+    }
 
-    Bytes block_;
-    size_t capacity_ = 0;
-    size_t used_ = 0;
-    int fd_ = -1;
+    // The row as the file holds it.
+    const void* converted(const uint8_t* row, unsigned width)
+    {
+        switch (layout_) {
+        case PixelLayout::AsStored: return row;
+        case PixelLayout::From565: ConvertRow565(row, reinterpret_cast<uint8_t*>(row_.data()), width); break;
+        case PixelLayout::ThroughMasks: expander_->expand(row, row_.data(), width); break;
+        }
+        return row_.data();  // 0xAARRGGBB words, little-endian: B, G, R, A
+    }
+
+    const T3D_TEXTURE& record_;
+    PixelLayout layout_;
+    std::vector<uint32_t> row_;
+    std::unique_ptr<PixelExpander> expander_;
 };
 
-// Writes the level's file: header, colour map, rows bottom row first.
-bool WriteLevelBytes(const T3D_TEXTURE& record, int level, BlockWriter& out)
+// Tells where the chain stops when levels past it have no pixels.
+void ReportShortChain(TextureReport& report, const std::string& path, int written, int levels)
 {
-    const TgaHeader header = LevelHeader(record, level);
-    uint8_t* at = out.next(kTgaHeaderSize + ColourMapSize(record));  // the block is empty: room
-    WriteTgaHeader(header, at);
-    at += kTgaHeaderSize;
-    if (record.depth == 8) {
-        for (const auto& entry : record.palette) {
-            std::memcpy(at, entry, kColourMapEntryBytes);
-            at += kColourMapEntryBytes;
-        }
-    }
-
-    const size_t rowBytes = size_t(header.width) * BytesPerPixel(record.depth);
-    const bool convert565 = record.depth == 16 && record.greenMask == kMask565Green;
-    for (unsigned y = header.height; y-- > 0;) {
-        const uint8_t* row = record.levels[level] + rowBytes * y;
-        uint8_t* to = out.next(rowBytes);
-        if (!to)
-            return false;
-        if (convert565)
-            ConvertRow565(row, to, header.width);
-        else
-            std::memcpy(to, row, rowBytes);
-    }
-    return out.flush();
-}
-
-bool WriteLevel(const std::string& path, const T3D_TEXTURE& record, int level, BlockWriter& out,
-                TextureReport& report)
-{
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        ReportTgaError(report, kCantWriteTga, path);
-        return false;
-    }
-    struct stat info {};
-    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    out.start(fd);
-    const bool written = WriteLevelBytes(record, level, out);
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed) {
-        if (regular)
-            ::unlink(path.c_str());  // a part of a level would read as a damaged file
-        ReportTgaError(report, kCantWriteTga, path);
-        return false;
-    }
-    return true;
+    std::vector<std::string> files;
+    PlanChainNames(path, written, files);  // named once already
+    ReportTgaWarning(report,
+                     ("TGA file %s is the last mip level written: levels " + std::to_string(written) + " to " +
+                      std::to_string(levels - 1) + " have no pixels")
+                         .c_str(),
+                     files.back());
 }
 
 } // namespace
 
-bool TgaTextureWriter(const char* path, const T3D_TEXTURE& record, TextureReport& report)
+bool TgaTextureWriter(const char* path, const T3D_TEXTURE& record, TextureReport& report,
+                      const ImageWriteOptions& options)
 {
     const int levels = std::min<int>(record.levelCount, kMaxTextureLevels);
-    if (levels > 0 && !IsWritable(record, levels)) {
+    if (levels == 0)
+        return true;
+    const int withPixels = LevelsWithPixels(record.width, record.height, levels);
+    if (withPixels == 0 || !IsWritable(record, withPixels)) {
         ReportTgaError(report, kTextureNotWritable, path);
         return false;
     }
 
-    if (levels == 0)
-        return true;
-    const size_t levelZeroRow = size_t(LevelWidth(record, 0)) * BytesPerPixel(record.depth);
-    BlockWriter out(record, kTgaHeaderSize + ColourMapSize(record) + levelZeroRow);
-    if (!out.ready()) {
-        ReportTgaError(report, kNoMemoryForTga, path);
+    TgaLevelEncoder encoder(record);
+    if (!WriteImageChain(path, withPixels, kTgaFiles, options, report, std::ref(encoder)))
         return false;
-    }
-
-    std::string current = path;
-    for (int level = 0; level < levels; ++level) {
-        std::string next;
-        NextMipLevelName(current, next);
-        if (!WriteLevel(current, record, level, out, report))
-            return false;
-        if (next.empty() && level + 1 < levels) {
-            ReportTgaError(report, kNoNameAfterTga, current);
-            return false;
-        }
-        current = next;
-    }
+    if (withPixels < levels)
+        ReportShortChain(report, path, withPixels, levels);
     return true;
 }

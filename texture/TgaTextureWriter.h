@@ -1,23 +1,27 @@
-// Writes every mip level of a texture record as its own uncompressed TGA file:
-// level 0 under the given path, each further level under the name the
-// mip-chain rule derives from the one before, so the reader walks the same
-// chain back. Depth 8 is written colour-mapped (256 entries of 24 bits),
-// depth 16 as 16-bit true colour (5-6-5 pixels converted to 5-5-5 with the
-// attribute bit set, 5-5-5 pixels as they are), depths 24 and 32 as true
-// colour (32 bits with 8 alpha bits). Rows go bottom row first.
+// Writes every mip level of a texture record that holds pixels as its own
+// uncompressed TGA file: level 0 under the given path, each further level
+// under the name the mip-chain rule derives from the one before, so the reader
+// walks the same chain back. The writing stops before the first level of zero
+// width or height, and says so.
 //
-// Each level's bytes (header, colour map, rows converted where need be) are
-// laid out in a block of whole rows, one write call per block of up to 1 MiB.
-// Every write and the close are checked; a file that could not be written
-// whole is removed, and the writing ends. When the rule gives no new name for
-// a further level (a version digit of 9, or no dot to bump before), the
-// writing ends there too, so no level is ever written under a name the reader
-// would not walk to.
+// Pixels go out in a TGA layout that holds their colours, read through the
+// record's masks: depth 8 colour-mapped (256 entries of 24 bits); depth 16
+// with 5-5-5 masks as 16-bit true colour as it is, with 5-6-5 masks converted
+// to 5-5-5 with the attribute bit set; depth 24 with 8-8-8 masks and depth 32
+// with 8-8-8-8 masks as they are, and so is a record with no masks at all.
+// Any other masks are expanded to 32-bit true colour with 8 alpha bits (alpha
+// 255 where the record has no alpha mask). Rows go bottom row first.
+//
+// The names are planned and checked first, the files written as temporaries
+// and renamed only when every level is written (texture/ImageChainWrite.h): a
+// chain the rule cannot name, or a write that fails, changes no file.
 #pragma once
 
+#include "texture/ImageChainWrite.h"
 #include "texture/T3DTexture.h"
 #include "texture/TextureReport.h"
 
-// Returns true when every level was written; a record with no levels writes
-// nothing and succeeds. Every problem is told to `report`.
-bool TgaTextureWriter(const char* path, const T3D_TEXTURE& record, TextureReport& report);
+// Returns true when every level with pixels was written; a record with no
+// levels writes nothing and succeeds. Every problem is told to `report`.
+bool TgaTextureWriter(const char* path, const T3D_TEXTURE& record, TextureReport& report,
+                      const ImageWriteOptions& options = ImageWriteOptions());

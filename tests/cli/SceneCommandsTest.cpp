@@ -13,7 +13,9 @@
 
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <sstream>
+#include <unistd.h>
 
 namespace {
 
@@ -154,6 +156,16 @@ TEST_F(PackedScene, ExtractWritesTheChainThatReadsBackTheSame)
         EXPECT_NE(std::string::npos, bad.err.find("no texture")) << bad.err;
     }
     EXPECT_FALSE(std::filesystem::exists(dir.file("bad.tga")));
+
+    // Only .tga (or, later, .png) names; never the scene file itself.
+    for (const char* name : {"out.bmp", "out", "out.png"})
+        EXPECT_EQ(2, Call(RunExtract, {scene, "0", dir.file(name)}).status) << name;
+    const std::string tgaScene = dir.file("scene.tga");
+    ASSERT_EQ(0, Call(RunConvert, {scene, tgaScene}, {{"--new-format", ""}}).status);
+    const Outcome ontoScene = Call(RunExtract, {tgaScene, "0", tgaScene});
+    EXPECT_EQ(1, ontoScene.status);
+    EXPECT_EQ("Error: Can't write TGA file " + tgaScene + ": it is a file the output is made from\n", ontoScene.err);
+    EXPECT_EQ(packed, ReadFileBytes(tgaScene));
 }
 
 TEST_F(PackedScene, ReplaceWritesWhereAskedAndRefusesBadInput)
@@ -173,6 +185,13 @@ TEST_F(PackedScene, ReplaceWritesWhereAskedAndRefusesBadInput)
 
     for (const std::string& which : {std::string("2"), std::string("ceiling")})
         EXPECT_EQ(1, Call(RunReplace, {scene, which, dir.file("wall_A.tga")}).status) << which;
+    // The scene never goes over a file of the chain it takes.
+    const Outcome ontoInput = Call(RunReplace, {scene, "0", dir.file("floor.tga")}, {{"-o", dir.file("floor.tga")}});
+    EXPECT_EQ(1, ontoInput.status);
+    EXPECT_EQ("Can't write scene file " + dir.file("floor.tga") + ": it is a file the output is made from\n",
+              ontoInput.err);
+    EXPECT_EQ(1, Call(RunPack, {dir.file("floor.tga"), dir.file("wall_A.tga"), dir.file("floor.tga")}).status);
+    EXPECT_EQ(FloorFile(), ReadFileBytes(dir.file("floor.tga")));
     const Outcome noTga = Call(RunReplace, {scene, "0", dir.file("absent.tga")});
     EXPECT_EQ(1, noTga.status);
     EXPECT_NE(std::string::npos, noTga.err.find("Can't find TGA file"));
@@ -219,18 +238,21 @@ TEST(SceneCommands, PackStoresSixteenBitsAs565WhenAsked)
     EXPECT_FALSE(std::filesystem::exists(dir.file("none.T3D")));
 }
 
-TEST(SceneCommands, ExtractAllNeverOverwritesUnlessForced)
+TEST(SceneCommands, ExtractAllNamesEveryTextureAndNeverOverwritesUnlessForced)
 {
     TempDir dir;
     CVK7QScene built;
-    const char* names[] = {"wall_A", "wall_A", "C:\\textures\\sign_Z.tga", "bad:na*me", ""};
-    for (int i = 0; i < 5; ++i) {
+    const std::string longName = std::string(252, 'L') + "_DZ";  // 255 characters
+    const std::string names[] = {"wall_A", "wall_A", "C:\\textures\\sign_Z.tga", "bad:na*me", "", "wall_9",
+                                 longName, "line\nbreak\x1b"};
+    const int count = int(std::size(names));
+    for (int i = 0; i < count; ++i) {
         TextureRecord t;
         T3D_TEXTURE& r = t.record();
         r.width = r.height = 32;
         r.depth = 8;
         r.levelCount = 4;  // as many as the reader makes of a 32 x 32 chain; it reads the first two
-        std::strcpy(r.name, names[i]);
+        std::strcpy(r.name, names[i].c_str());
         for (int level = 0; level < 4; ++level)
             std::memset(t.allocateLevel(level, LevelByteCount(r, level)), 10 * i + level, LevelByteCount(r, level));
         ASSERT_EQ(1, built.AppendT3DTexture(&r));
@@ -240,24 +262,40 @@ TEST(SceneCommands, ExtractAllNeverOverwritesUnlessForced)
     const std::string out = dir.file("out");
     std::filesystem::create_directory(out);
     ASSERT_TRUE(WriteFileBytes(out + "/sign_Z1.tga", "mine"));
+    ASSERT_TRUE(WriteFileBytes(dir.file("precious"), "precious"));
+    ASSERT_EQ(0, ::symlink(dir.file("precious").c_str(), (out + "/wall_A2.tga").c_str()));
 
     const Outcome refused = Call(RunExtractAll, {scene, out});
     EXPECT_EQ(1, refused.status);
-    EXPECT_NE(std::string::npos, refused.err.find("sign_Z1.tga already exists"));
-    EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(out), {}));  // nothing written
+    EXPECT_EQ(out + "/wall_A2.tga already exists; give --force to overwrite it\n", refused.err);  // a link counts
+    EXPECT_EQ(2, std::distance(std::filesystem::directory_iterator(out), {}));  // nothing written
+
+    // Control characters in names are escaped wherever a name is printed.
+    EXPECT_NE(std::string::npos, Call(RunList, {scene}).out.find("\n7\tline\\nbreak\\x1b\t32\t"));
 
     const Outcome forced = Call(RunExtractAll, {scene, out}, {{"--force", ""}});
     ASSERT_EQ(0, forced.status) << forced.err;
-    const std::string expected[] = {"wall_A.tga", "wall-2_A.tga", "sign_Z.tga", "bad-na-me.tga", "texture-4.tga"};
-    for (int i = 0; i < 5; ++i) {
-        SCOPED_TRACE(expected[i]);
+    const std::string shortened = std::string(247, 'L') + "_DZ.tga";
+    const std::string expected[] = {"wall_A.tga",    "wall-2_A.tga",  "sign_Z.tga", "bad-na-me.tga",
+                                    "texture-4.tga", "wall_0.tga", shortened,    "line-break-.tga"};
+    for (int i = 0; i < count; ++i) {
+        SCOPED_TRACE(expected[i].substr(0, 20));
         TextureRecord back = ReadBack(out + "/" + expected[i]);
         ASSERT_EQ(4, back.record().levelCount);
         EXPECT_EQ(10 * i, back.record().levels[0][0]);
         EXPECT_EQ(10 * i + 1, back.record().levels[1][0]);
     }
+    EXPECT_NE(std::string::npos, forced.out.find("1\twall_A\t" + out + "/wall-2_A.tga\t4 levels, renamed: another "
+                                                                     "texture's files have that name\n"));
+    EXPECT_NE(std::string::npos, forced.out.find("5\twall_9\t" + out + "/wall_0.tga\t4 levels, renamed: its level "
+                                                                     "numbers would run past 9\n"));
+    EXPECT_NE(std::string::npos, forced.out.find("7\tline\\nbreak\\x1b\t" + out + "/line-break-.tga\t4 levels\n"));
     EXPECT_NE("mine", ReadFileBytes(out + "/sign_Z1.tga"));
+    EXPECT_EQ("precious", ReadFileBytes(dir.file("precious")));  // the link in DIR was replaced, not followed
+    EXPECT_FALSE(std::filesystem::is_symlink(out + "/wall_A2.tga"));
     EXPECT_TRUE(std::filesystem::exists(out + "/wall-2_A3.tga"));
+    for (const std::string& name : FolderEntries(out))
+        EXPECT_NE(0u, name.find(".quorrel.")) << "temporary left: " << name;
 
     const Outcome intoNewFolder = Call(RunExtractAll, {scene, dir.file("made/here")});
     EXPECT_EQ(0, intoNewFolder.status);
@@ -278,13 +316,31 @@ TEST(SceneCommands, TheProgramKnowsTheSceneCommands)
                            Run{{"extract", scene, "0", QString::fromStdString(dir.file("x.tga"))}, 0},
                            Run{{"extract-all", scene, QString::fromStdString(dir.file("all"))}, 0},
                            Run{{"replace", scene, "0", tga}, 0}, Run{{"convert", scene, scene, "--old-format"}, 0},
-                           Run{{"convert", scene, scene}, 2}, Run{{"list"}, 2}}) {
+                           Run{{"convert", scene, scene}, 2}, Run{{"list"}, 2},
+                           Run{{"extract", scene, "0", QString::fromStdString(dir.file("x.bmp"))}, 2}}) {
         QProcess process;
         process.start(QUORREL_CLI, run.arguments);
         ASSERT_TRUE(process.waitForFinished(60000));
         EXPECT_EQ(run.status, process.exitCode()) << run.arguments.join(' ').toStdString() << '\n'
                                                   << process.readAllStandardError().toStdString();
     }
+}
+
+TEST(SceneCommands, AFileSizeLimitIsAReportedFailure)
+{
+    TempDir dir;
+    ASSERT_TRUE(WriteFileBytes(dir.file("wall_A.tga"), WallFile()));
+    ASSERT_EQ(0, Call(RunPack, {dir.file("p.T3D"), dir.file("wall_A.tga")}).status);
+    ASSERT_TRUE(WriteFileBytes(dir.file("x.tga"), "old"));
+    QProcess process;  // a limit of 1024 bytes: level 0 takes 1810
+    process.start("sh", {"-c", "ulimit -f 2 && exec \"$0\" \"$@\"", QUORREL_CLI, "extract",
+                         QString::fromStdString(dir.file("p.T3D")), "0", QString::fromStdString(dir.file("x.tga"))});
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(QProcess::NormalExit, process.exitStatus());
+    EXPECT_EQ(1, process.exitCode());
+    EXPECT_EQ("Error: Can't write TGA file " + dir.file("x.tga") + "\n", process.readAllStandardError().toStdString());
+    EXPECT_EQ("old", ReadFileBytes(dir.file("x.tga")));
+    EXPECT_EQ(std::vector<std::string>({"p.T3D", "wall_A.tga", "x.tga"}), FolderEntries(dir.path()));
 }
 
 }  // namespace

@@ -127,8 +127,12 @@ TEST(TextureCommands, ExportWritesTheLevelAsAnRgbaPng)
     EXPECT_EQ(Call(RunExport, {dir.file("none.tga"), out}).status, 1);
     const Outcome unwritable = Call(RunExport, {tga, nowhere});
     EXPECT_EQ(unwritable.status, 1);
-    EXPECT_EQ(unwritable.err, "Can't write PNG file " + nowhere + "\n");
+    EXPECT_EQ(unwritable.err, "Can't write PNG file " + nowhere + ": the folder does not exist\n");
     EXPECT_TRUE(ReadFileBytes(out).empty());
+    const Outcome ontoItself = Call(RunExport, {tga, tga});
+    EXPECT_EQ(ontoItself.status, 1);
+    EXPECT_EQ(ontoItself.err, "Can't write PNG file " + tga + ": it is a file the output is made from\n");
+    EXPECT_EQ(ReadFileBytes(tga), PaletteFile());
 }
 
 TEST(TextureCommands, TheProgramRunsItsCommandTable)

@@ -353,6 +353,24 @@ TEST_F(EditorWork, LoadBrowseReplaceSaveExtractClose)
     EXPECT_EQ(std::memcmp(back.record().levels[0], grass.record().levels[0], 8 * 8 * 2), 0);
     EXPECT_EQ(editor->control<QLabel>(kStatusLineId)->text(), "Extracted grass to grass.tga");
 
+    // A name the rule cannot carry past level 0 of the replaced chain, and
+    // the scene file itself: each is said, with the reason, and nothing is
+    // written.
+    textures->setCurrentRow(0);
+    const size_t outFiles = FolderEntries(work.path() / "out").size();
+    for (const std::string& name : {work.file("out/wall_9.tga"), trackPath}) {
+        editor->script.saveAnswers.push_back(QString::fromStdString(name));
+        editor->action(kExtractCommand)->trigger();
+    }
+    ASSERT_EQ(messages().size(), 2u);
+    EXPECT_EQ(messages()[0].text.toStdString(), "Can't name all 4 mip levels after TGA file " +
+                                                    work.file("out/wall_9.tga") +
+                                                    ": its level numbers would run past 9. A name that works: wall_0.tga");
+    EXPECT_EQ(messages()[1].text.toStdString(),
+              "Can't write TGA file " + trackPath + ": it is a file the output is made from");
+    EXPECT_EQ(FolderEntries(work.path() / "out").size(), outFiles);
+    editor->script.messages.clear();
+
     // The PNG road: the 24-bit texture extracted as a PNG (any case) reads
     // back as its pixels at depth 32; picked in the tree it shows as 32-bit,
     // and Replace puts it into the 16-bit texture in that texture's format.

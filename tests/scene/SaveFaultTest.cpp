@@ -196,18 +196,21 @@ TEST_F(SaveFault, OnlyLeftoversOfEndedWritersAreCleared)
     if (ended == 0)
         _exit(0);
     ASSERT_EQ(ended, waitpid(ended, nullptr, 0));
-    const std::string stale = "level.T3D." + std::to_string(ended) + ".0.1f.tmp";
-    const std::string running = "level.T3D.1.0.1f.tmp";  // process 1 outlives the test
-    const std::string otherScene = "other.T3D." + std::to_string(ended) + ".0.1f.tmp";
-    const std::string notOurs = "level.T3D." + std::to_string(ended) + ".notes.tmp";
-    for (const std::string& name : {stale, running, otherScene, notOurs})
+    // Temporaries are named for their writer, not their target: whichever
+    // file a killed writer was making, its leftover goes.
+    const std::string stale = ".quorrel." + std::to_string(ended) + ".0.1f.tmp";
+    const std::string staleToo = ".quorrel." + std::to_string(ended) + ".7.2e.tmp";
+    const std::string running = ".quorrel.1.0.1f.tmp";  // process 1 outlives the test
+    const std::string notOurs = ".quorrel." + std::to_string(ended) + ".notes.tmp";
+    const std::string oldStyle = "level.T3D." + std::to_string(ended) + ".0.1f.tmp";
+    for (const std::string& name : {stale, staleToo, running, notOurs, oldStyle})
         ASSERT_TRUE(WriteFileBytes(dir_.file(name), "part"));
 
     buildNewScene(8, 1, false);
     ASSERT_EQ(1, scene_.Write(target_.c_str()));
     std::vector<std::string> left = Leftovers(dir_.path(), "level.T3D");
     std::sort(left.begin(), left.end());
-    EXPECT_EQ((std::vector<std::string>{running, notOurs, otherScene}), left);
+    EXPECT_EQ((std::vector<std::string>{running, notOurs, oldStyle}), left);
 }
 
 }  // namespace

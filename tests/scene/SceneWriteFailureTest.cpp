@@ -20,16 +20,6 @@
 
 namespace {
 
-std::vector<std::string> FolderEntries(const std::filesystem::path& folder)
-{
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 class SceneWriteFailure : public ::testing::Test {
 protected:
     void SetUp() override
@@ -111,13 +101,21 @@ TEST_F(SceneWriteFailure, ReadOnlyTargetIsNotReplaced)
     expectOldFileWholeAndNoLeftovers();
 }
 
-TEST_F(SceneWriteFailure, ReplacedFileKeepsItsPermissions)
+TEST_F(SceneWriteFailure, ReplacedFileKeepsItsOwnerAndPermissions)
 {
-    chmod(target_.c_str(), 0640);
+    chmod(target_.c_str(), 0600);
+    // Root replacing another user's scene gives it back to that user.
+    const bool root = geteuid() == 0;
+    if (root)
+        ASSERT_EQ(0, chown(target_.c_str(), 4321, 8765));
     ASSERT_EQ(1, scene_.Write(target_.c_str()));
     struct stat info;
     ASSERT_EQ(0, stat(target_.c_str(), &info));
-    EXPECT_EQ(0640u, info.st_mode & 07777);
+    EXPECT_EQ(0600u, info.st_mode & 07777);
+    if (root) {
+        EXPECT_EQ(4321u, info.st_uid);
+        EXPECT_EQ(8765u, info.st_gid);
+    }
     EXPECT_NE(oldBytes_, ReadFileBytes(target_));
     EXPECT_EQ(std::vector<std::string>{"target.T3D"}, FolderEntries(dir_.path()));
 }

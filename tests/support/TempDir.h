@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 class TempDir {
 public:
@@ -24,3 +25,5 @@ private:
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 // Reads a whole file; empty when it cannot.
 std::string ReadFileBytes(const std::string& path);
+// The names in a folder, sorted; temporaries left behind show up here.
+std::vector<std::string> FolderEntries(const std::filesystem::path& folder);

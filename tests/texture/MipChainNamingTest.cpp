@@ -32,8 +32,13 @@ TEST(MipChainNaming, FollowsTheRuleForEveryKindOfName)
         {"C:\\tex\\wall.tga", "C:\\tex\\wall_1.tga", 0},
         {"C:\\my_tex\\wall.tga", "C:\\my_tex\\wall_1.tga", 0},
         {"/home/my_tex/wall.tga", "/home/my_tex/wall_1.tga", 0},
-        {"C:\\my.dir\\wall", "C:\\my_1.dir\\wall", 0},
         {"C:\\tex\\wall", "C:\\tex\\wall", 0},
+        // Only the file name counts: a dot, underscore or digit in a folder
+        // name is never used, and a file name without a dot has no next name.
+        {"C:\\my.dir\\wall", "C:\\my.dir\\wall", 0},
+        {"/my.d/wall_A1", "/my.d/wall_A1", 0x02},
+        {"/a_1.d/wall.tga", "/a_1.d/wall_1.tga", 0},
+        {"/a_1.d/b_2/wall_A.tga", "/a_1.d/b_2/wall_A1.tga", 0x02},
         {"", "", 0},
         // A leading underscore or dot is never a separator.
         {"_A.tga", "_A_1.tga", 0},
@@ -93,16 +98,59 @@ TEST(MipChainNaming, NeverWritesPastItsBuffer)
     }
 }
 
-TEST(MipChainNaming, NextLevelNameIsEmptyWhereTheRuleGivesNoNewName)
+TEST(MipChainNaming, NextLevelNameServesPathsOfAnyLength)
 {
     std::string next;
     EXPECT_EQ(NextMipLevelName("/t/wall_A.tga", next), 0x02u);
     EXPECT_EQ(next, "/t/wall_A1.tga");
-    const std::string tooLong = "/t/" + std::string(600, 'x') + "_Z.tga";
-    for (const std::string& path : {std::string("/t/wall_A9.tga"), std::string("/t/wall"), tooLong}) {
+    const std::string longPath = "/t/" + std::string(600, 'x') + "_Z.tga";
+    EXPECT_EQ(NextMipLevelName(longPath, next), 0x80u);
+    EXPECT_EQ(next, "/t/" + std::string(600, 'x') + "_Z1.tga");
+    for (const std::string& path : {std::string("/t/wall_A9.tga"), std::string("/t/wall")}) {
         next = "stale";
         NextMipLevelName(path, next);
         EXPECT_EQ(next, "") << path;
     }
-    EXPECT_EQ(NextMipLevelName(tooLong, next), 0x80u);  // flags all the same
+}
+
+TEST(MipChainNaming, PlansChainsAndSuggestsNamesThatWork)
+{
+    const std::string x249(249, 'x'), w250(250, 'w');
+    struct PlanCase {
+        std::string first;
+        int levels;
+        ChainNaming naming;
+        std::string working;  // in the same folder
+    };
+    const PlanCase cases[] = {
+        {"/o/wall_A.tga", 4, ChainNaming::Ok, "/o/wall_A.tga"},
+        {"/o/wall", 1, ChainNaming::Ok, "/o/wall"},  // a chain of one needs no next name
+        {"/o/wall_7.tga", 3, ChainNaming::Ok, "/o/wall_7.tga"},
+        {"/o/wall_8.tga", 3, ChainNaming::PastDigitNine, "/o/wall_0.tga"},
+        {"/o/tree_a9f.tga", 2, ChainNaming::PastDigitNine, "/o/tree_af.tga"},
+        {"/o/wall", 2, ChainNaming::NoDot, "/o/wall.tga"},
+        {"/o/sky_EZ", 4, ChainNaming::NoDot, "/o/sky_EZ.tga"},
+        {"/my.d/wall_A", 2, ChainNaming::NoDot, "/my.d/wall_A.tga"},
+        // Too long: the part before the suffix gives way, so the longest
+        // level's name is 255 characters.
+        {"/o/" + x249 + "xxxxx.tga", 2, ChainNaming::NameTooLong, "/o/" + x249 + ".tga"},
+        {"/o/" + w250 + "_DZ.tga", 3, ChainNaming::NameTooLong, "/o/" + w250.substr(3) + "_DZ.tga"},
+        // Nothing before the suffix to shorten: only the flag letters stay.
+        {"/o/x_" + std::string(260, 'A') + ".tga", 2, ChainNaming::NameTooLong, "/o/texture_A.tga"},
+    };
+    for (const PlanCase& c : cases) {
+        SCOPED_TRACE(c.first.substr(0, 40));
+        std::vector<std::string> files;
+        EXPECT_EQ(PlanChainNames(c.first, c.levels, files), c.naming);
+        if (c.naming == ChainNaming::Ok)
+            EXPECT_EQ(int(files.size()), c.levels);
+        const std::string working = WorkingChainName(c.first, c.levels, ".tga");
+        EXPECT_EQ(working, c.working);
+        ASSERT_EQ(PlanChainNames(working, c.levels, files), ChainNaming::Ok);
+        std::string unused;
+        EXPECT_EQ(NextMipLevelName(working, unused), NextMipLevelName(c.first, unused));  // the same flags
+    }
+    // A tag goes in before the suffix.
+    EXPECT_EQ(WorkingChainName("/o/wall_A.tga", 3, ".tga", "-2"), "/o/wall-2_A.tga");
+    EXPECT_EQ(WorkingChainName("/o/wall_9.tga", 3, ".tga", "-2"), "/o/wall-2_0.tga");
 }

@@ -3,6 +3,7 @@
 #include "support/RecordingReport.h"
 #include "support/TempDir.h"
 #include "texture/MipGeneration.h"
+#include "texture/PixelExpansion.h"
 #include "texture/TgaTestBytes.h"
 #include "texture/TgaTextureReader.h"
 
@@ -10,6 +11,9 @@
 
 #include <csignal>
 #include <cstring>
+#include <filesystem>
+#include <sys/stat.h>
+#include <tuple>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -162,48 +166,78 @@ TEST(TgaTextureWriter, WritesTheChainTheReaderWalksBack)
     }
 }
 
-TEST(TgaTextureWriter, StopsAndSaysSoWhenALevelCannotBeWritten)
+TEST(TgaTextureWriter, NamesTheWholeChainBeforeWritingAByte)
 {
     TempDir dir;
     TextureRecord holder;
     MakeRecord(holder, 32, 32, 8, 4);
-    const T3D_TEXTURE& r = holder.record();
-    const std::string noName = "Can't name the mip level after TGA file ", cantWrite = "Can't write TGA file ";
-    struct Failure {
-        std::string path;
-        std::string message;
-        std::vector<const char*> written, absent;
+    const std::string nines = "its level numbers would run past 9", noDot = "its file name has no dot to number the levels before";
+    const std::pair<const char*, std::string> cases[] = {
+        {"wall_8.tga", nines + ". A name that works: wall_0.tga"},
+        {"wall_A7.tga", nines + ". A name that works: wall_A.tga"},
+        {"plain", noDot + ". A name that works: plain.tga"},
+        {"sky_EZ", noDot + ". A name that works: sky_EZ.tga"},
     };
-    ASSERT_EQ(::symlink("/dev/full", dir.file("full.tga").c_str()), 0);
-    const Failure failures[] = {
-        // Past the digit 9 there is no name: never "wall_" or a second wall_9.
-        {dir.file("wall_8.tga"), noName + dir.file("wall_9.tga"), {"wall_8.tga", "wall_9.tga"}, {"wall_", "wall_10.tga"}},
-        {dir.file("plain"), noName + dir.file("plain"), {"plain"}, {}},
-        {dir.file("none/w.tga"), cantWrite + dir.file("none/w.tga"), {}, {}},
-        {dir.file("full.tga"), cantWrite + dir.file("full.tga"), {}, {"full_1.tga"}},
-    };
-    for (const Failure& f : failures) {
+    for (const auto& [name, why] : cases) {
         RecordingReport report;
-        EXPECT_FALSE(TgaTextureWriter(f.path.c_str(), r, report));
-        EXPECT_EQ(report.texts(), std::vector<std::string>({f.message}));
-        for (const char* name : f.written)
-            EXPECT_TRUE(Exists(dir.file(name))) << name;
-        for (const char* name : f.absent)
-            EXPECT_FALSE(Exists(dir.file(name))) << name;
+        EXPECT_FALSE(TgaTextureWriter(dir.file(name).c_str(), holder.record(), report));
+        EXPECT_EQ(report.texts(),
+                  std::vector<std::string>({"Can't name all 4 mip levels after TGA file " + dir.file(name) + ": " + why}));
+        EXPECT_EQ(report.messages[0].caption, "Error");
+        EXPECT_TRUE(FolderEntries(dir.path()).empty()) << name;
     }
+}
 
-    // A file size limit met part-way: the part is removed, no further level is
-    // written. At exactly the limit every file is whole.
+TEST(TgaTextureWriter, AFailedWriteChangesNoFile)
+{
+    TempDir dir, elsewhere;
+    TextureRecord holder;
+    MakeRecord(holder, 32, 32, 8, 4);
+    const T3D_TEXTURE& r = holder.record();
+    const std::vector<std::string> chain = {"old.tga", "old_1.tga", "old_2.tga", "old_3.tga"};
+    auto writeOldChain = [&] {
+        for (const std::string& name : chain)
+            ASSERT_TRUE(WriteFileBytes(dir.file(name), "old " + name));
+    };
+    auto expectOldChainAlone = [&](const std::string& what) {
+        EXPECT_EQ(FolderEntries(dir.path()), chain) << what;  // no temporary left
+        for (const std::string& name : chain)
+            EXPECT_EQ(ReadFileBytes(dir.file(name)), "old " + name) << what;
+    };
+    const std::string cantWrite = "Can't write TGA file " + dir.file("old");
+
+    // Level 0 is met by a size limit (the disk full, as the writer sees it).
+    writeOldChain();
     RecordingReport limited;
-    EXPECT_FALSE(WriteUnderSizeLimit(dir.file("cut.tga"), r, 18 + 768 + 512, limited));
-    EXPECT_EQ(limited.texts(), std::vector<std::string>({cantWrite + dir.file("cut.tga")}));
-    EXPECT_FALSE(Exists(dir.file("cut.tga")));
-    EXPECT_FALSE(Exists(dir.file("cut_1.tga")));
-    EXPECT_TRUE(WriteUnderSizeLimit(dir.file("fit.tga"), r, 18 + 768 + 1024, limited));
-    TextureRecord big;  // 4.5 MB in 1500 rows: the limit is met in the second call
-    MakeRecord(big, 1000, 1500, 24, 1);
-    EXPECT_FALSE(WriteUnderSizeLimit(dir.file("big.tga"), big.record(), 4200000, limited));
-    EXPECT_FALSE(Exists(dir.file("big.tga")));
+    EXPECT_FALSE(WriteUnderSizeLimit(dir.file("old.tga"), r, 18 + 768 + 512, limited));
+    EXPECT_EQ(limited.texts(), std::vector<std::string>({cantWrite + ".tga"}));
+    expectOldChainAlone("size limit");
+
+    // Level 2 is refused after levels 0 and 1 were written: a FIFO in its
+    // place, or the file the texture was read from.
+    std::filesystem::remove(dir.file("old_2.tga"));
+    ASSERT_EQ(::mkfifo(dir.file("old_2.tga").c_str(), 0644), 0);
+    RecordingReport fifo;
+    EXPECT_FALSE(TgaTextureWriter(dir.file("old.tga").c_str(), r, fifo));
+    EXPECT_EQ(fifo.texts(), std::vector<std::string>({cantWrite + "_2.tga: not a regular file"}));
+    std::filesystem::remove(dir.file("old_2.tga"));
+    writeOldChain();
+    ImageWriteOptions options;
+    options.inputs.add(dir.file("old_2.tga"));
+    RecordingReport same;
+    EXPECT_FALSE(TgaTextureWriter(dir.file("old.tga").c_str(), r, same, options));
+    EXPECT_EQ(same.texts(), std::vector<std::string>({cantWrite + "_2.tga: it is a file the output is made from"}));
+    expectOldChainAlone("level 2 refused");
+
+    // A link in a level's place is replaced, never followed out of the folder.
+    ASSERT_TRUE(WriteFileBytes(elsewhere.file("theirs.tga"), "theirs"));
+    std::filesystem::remove(dir.file("old_1.tga"));
+    ASSERT_EQ(::symlink(elsewhere.file("theirs.tga").c_str(), dir.file("old_1.tga").c_str()), 0);
+    RecordingReport linked;
+    ASSERT_TRUE(TgaTextureWriter(dir.file("old.tga").c_str(), r, linked));
+    EXPECT_EQ(ReadFileBytes(elsewhere.file("theirs.tga")), "theirs");
+    EXPECT_EQ(ReadFileBytes(dir.file("old_1.tga")).size(), 18u + 768 + 256);
+    EXPECT_EQ(FolderEntries(dir.path()), chain);
 
     // A depth no TGA file holds writes nothing; no levels write nothing and succeed.
     holder.record().depth = 12;
@@ -213,4 +247,40 @@ TEST(TgaTextureWriter, StopsAndSaysSoWhenALevelCannotBeWritten)
     holder.record().levelCount = 0;
     EXPECT_TRUE(TgaTextureWriter(dir.file("odd.tga").c_str(), r, depth));
     EXPECT_FALSE(Exists(dir.file("odd.tga")));
+}
+
+TEST(TgaTextureWriter, StopsBeforeEmptyLevelsAndWritesOtherMasksAs32Bits)
+{
+    TempDir dir;
+    TextureRecord flat;  // 8 x 2: level 1 is 4 x 1, level 2 would be 2 x 0
+    MakeRecord(flat, 8, 2, 32, 4);
+    std::memset(flat.allocateLevel(1, 16), 7, 16);
+    RecordingReport report;
+    ASSERT_TRUE(TgaTextureWriter(dir.file("flat.tga").c_str(), flat.record(), report));
+    EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>({"flat.tga", "flat_1.tga"}));
+    ASSERT_EQ(report.messages.size(), 1u);
+    EXPECT_EQ(report.messages[0].caption, "Warning");
+    EXPECT_EQ(report.messages[0].text,
+              "TGA file " + dir.file("flat_1.tga") + " is the last mip level written: levels 2 to 3 have no pixels");
+
+    struct Masks {
+        int depth;
+        uint32_t red, green, blue, alpha;
+    };
+    const Masks others[] = {
+        {16, 0x0F00, 0x00F0, 0x000F, 0xF000},  // 4-4-4-4
+        {24, 0x0000FF, 0x00FF00, 0xFF0000, 0},  // red and blue swapped
+        {32, 0xFF0000, 0x00FF00, 0x0000FF, 0},  // no alpha: opaque
+    };
+    for (const Masks& m : others) {
+        TextureRecord holder;
+        MakeRecord(holder, 4, 2, m.depth, 1);
+        T3D_TEXTURE& r = holder.record();
+        std::tie(r.redMask, r.greenMask, r.blueMask, r.alphaMask) = std::tie(m.red, m.green, m.blue, m.alpha);
+        ASSERT_TRUE(TgaTextureWriter(dir.file("m.tga").c_str(), r, report));
+        EXPECT_EQ(ReadFileBytes(dir.file("m.tga")).substr(16, 2), Bytes({32, 8})) << m.depth;
+        TextureRecord back;
+        ASSERT_TRUE(TgaTextureReader(dir.file("m.tga").c_str(), back, report));
+        EXPECT_EQ(ExpandLevelToArgb(back.record(), 0), ExpandLevelToArgb(r, 0)) << m.depth;
+    }
 }

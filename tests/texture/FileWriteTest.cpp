@@ -1,0 +1,121 @@
+// Output files: written beside the target and renamed over it, so what
+// stands in the target's place decides only whether it may be replaced.
+#include "texture/FileWrite.h"
+
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+FileWriteStatus WriteOutput(const std::string& target, const InputFiles& inputs, const std::string& bytes)
+{
+    OutputFile file;
+    FileWriteStatus status = file.create(target, inputs);
+    if (status == FileWriteStatus::Ok && !file.write(bytes.data(), bytes.size()))
+        status = FileWriteStatus::WriteFailed;
+    if (status == FileWriteStatus::Ok)
+        status = file.finish(true);
+    return status == FileWriteStatus::Ok ? file.commit() : status;
+}
+
+} // namespace
+
+TEST(FileWrite, WhatStandsInTheTargetsPlaceDecides)
+{
+    TempDir dir, elsewhere;
+    const auto at = [&](const std::string& name) { return dir.file(name); };
+    ASSERT_TRUE(WriteFileBytes(elsewhere.file("theirs"), "theirs"));
+    ASSERT_TRUE(WriteFileBytes(at("input"), "input"));
+    ASSERT_EQ(::symlink(elsewhere.file("theirs").c_str(), at("link").c_str()), 0);
+    ASSERT_EQ(::symlink("/dev/null", at("null").c_str()), 0);
+    ASSERT_EQ(::mkfifo(at("fifo").c_str(), 0644), 0);
+    ASSERT_TRUE(std::filesystem::create_directory(at("folder")));
+    ASSERT_EQ(::link(at("input").c_str(), at("hard").c_str()), 0);
+    ASSERT_EQ(::symlink(at("input").c_str(), at("to-input").c_str()), 0);
+    InputFiles inputs;
+    inputs.add(at("input"));
+
+    const std::pair<std::string, FileWriteStatus> cases[] = {
+        {at("new"), FileWriteStatus::Ok},
+        {at("link"), FileWriteStatus::Ok},  // the link goes; the file it led to stays
+        {at("null"), FileWriteStatus::Ok},
+        {at(std::string(255, 'n')), FileWriteStatus::Ok},  // the temporary's name stays short
+        {at(std::string(256, 'n')), FileWriteStatus::NameTooLong},
+        {at("fifo"), FileWriteStatus::NotRegularFile},
+        {at("folder"), FileWriteStatus::NotRegularFile},
+        {at("folder") + "/", FileWriteStatus::NotRegularFile},
+        {"/dev/null", FileWriteStatus::NotRegularFile},
+        {at("input"), FileWriteStatus::SameAsInput},
+        {at("hard"), FileWriteStatus::SameAsInput},
+        {at("to-input"), FileWriteStatus::SameAsInput},
+        {at("missing/new"), FileWriteStatus::NoFolder},
+        {at("input") + "/new", FileWriteStatus::NoFolder},
+    };
+    for (const auto& [target, expected] : cases) {
+        EXPECT_EQ(WriteOutput(target, inputs, "new bytes"), expected) << target;
+        if (expected == FileWriteStatus::Ok)
+            EXPECT_EQ(ReadFileBytes(target), "new bytes") << target;
+    }
+    EXPECT_EQ(ReadFileBytes(elsewhere.file("theirs")), "theirs");
+    EXPECT_EQ(ReadFileBytes(at("input")), "input");
+    struct stat info {};
+    ASSERT_EQ(::lstat(at("fifo").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    ASSERT_EQ(::lstat(at("link").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISREG(info.st_mode));
+    EXPECT_EQ(FolderEntries(dir.path()),
+              std::vector<std::string>({"fifo", "folder", "hard", "input", "link", "new", std::string(255, 'n'), "null",
+                                        "to-input"}));
+}
+
+TEST(FileWrite, BytesArriveInOrderOrTheOldFileStays)
+{
+    TempDir dir;
+    const std::string target = dir.file("out");
+    std::string expected;
+    {
+        OutputFile file;
+        ASSERT_EQ(file.create(target, InputFiles()), FileWriteStatus::Ok);
+        for (int i = 0; i < 70000; ++i) {  // more than one gathering's worth, a byte at a time
+            const char c = char('a' + i % 26);
+            ASSERT_TRUE(file.write(&c, 1));
+            expected += c;
+        }
+        const std::string large(300000, 'L');  // past the gathering, straight out
+        ASSERT_TRUE(file.write(large.data(), large.size()));
+        ASSERT_TRUE(file.write("end", 3));
+        expected += large + "end";
+        ASSERT_EQ(file.finish(false), FileWriteStatus::Ok);
+        EXPECT_FALSE(std::filesystem::exists(target));  // not before the rename
+        ASSERT_EQ(file.commit(), FileWriteStatus::Ok);
+    }
+    EXPECT_EQ(ReadFileBytes(target), expected);
+
+    // A size limit met part-way: the write and the finish fail, the object's
+    // end removes the temporary, the old file is whole.
+    struct rlimit old {};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit lowered = old;
+    lowered.rlim_cur = 100000;
+    ::setrlimit(RLIMIT_FSIZE, &lowered);
+    {
+        OutputFile file;
+        ASSERT_EQ(file.create(target, InputFiles()), FileWriteStatus::Ok);
+        EXPECT_FALSE(file.write(expected.data(), expected.size()));
+        EXPECT_FALSE(file.write("x", 1));
+        EXPECT_EQ(file.finish(true), FileWriteStatus::WriteFailed);
+        EXPECT_EQ(file.commit(), FileWriteStatus::WriteFailed);
+    }
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(ReadFileBytes(target), expected);
+    EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>({"out"}));
+}
