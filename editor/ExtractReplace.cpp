@@ -8,6 +8,7 @@
 #include "editor/PreviewFrame.h"
 #include "texture/FileRead.h"
 #include "texture/PngDecoder.h"
+#include "texture/PngTextureWriter.h"
 #include "texture/TgaTextureWriter.h"
 
 #include <QAction>
@@ -155,7 +156,7 @@ void EditorDialog::OnExtract()
     }
     FileDialogRequest request;
     request.title = kExtractDialogTitle;
-    request.filter = kTgaFileFilter;
+    request.filter = QString::fromLatin1(kTgaFileFilter) + QStringLiteral(";;") + QString::fromLatin1(kPngFileFilter);
     request.defaultSuffix = kTgaDefaultSuffix;
     request.startName = textureName(*texture);
     const QString chosen = chooseFile(FileDialogKind::Extract, request);
@@ -164,7 +165,10 @@ void EditorDialog::OnExtract()
     // The writer checks the chain's names before writing and never replaces the scene's own file.
     ImageWriteOptions options;
     options.inputs.add(sceneFile_);
-    const bool written = TgaTextureWriter(QFile::encodeName(chosen).constData(), *texture, report_, options);
+    const QByteArray path = QFile::encodeName(chosen);
+    const bool written = chosen.endsWith(QLatin1String(kPngExtension), Qt::CaseInsensitive)
+        ? PngTextureWriter(path.constData(), *texture, report_, options)
+        : TgaTextureWriter(path.constData(), *texture, report_, options);
     report_.showWarnings();
     if (written)
         showStatus(QString::fromLatin1(kExtractedStatus).arg(textureName(*texture), QFileInfo(chosen).fileName()));
