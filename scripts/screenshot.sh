@@ -2,8 +2,8 @@
 # Takes a picture of the editor's main window under a virtual X server.
 #   scripts/screenshot.sh [OUT.png [BUILD_DIR]]   (defaults: docs/screenshot.png, build/release)
 # The window shows the first scene in samples/ (or a small demo scene made for
-# the picture) with its first texture selected and a .tga chosen in the folder
-# tree. Everything the script starts is stopped again, also on failure.
+# the picture) with its first texture selected and a PNG chosen in the folder
+# tree: the sample TGA chain written as PNG, as an artist extracts it to paint. Everything the script starts is stopped again, also on failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=${1:-docs/screenshot.png}
@@ -38,11 +38,14 @@ wait_for_line() {
 
 scene=$(find samples -maxdepth 2 -name '*.T3D' 2>/dev/null | LC_ALL=C sort | head -n 1)
 tga=$(find samples -maxdepth 2 -name '*.tga' 2>/dev/null | LC_ALL=C sort | head -n 1)
-if [ -z "$scene" ] || [ -z "$tga" ]; then
-  mkdir "$work/Textures"
+mkdir "$work/Textures"
+if [ -n "$scene" ] && [ -n "$tga" ]; then
+  png=$(basename "${tga%.*}").png
+  QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$work/runtime "$driver" --png "$tga" "$work/Textures/$png"
+else
   QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$work/runtime "$driver" --demo "$work/Textures"
   scene=$work/Textures/demo.T3D
-  tga=$work/Textures/tiles_A.tga
+  png=tiles_A.png
 fi
 
 # Xvfb picks a free display number and writes it to fd 3.
@@ -53,7 +56,7 @@ export DISPLAY=:$(head -n 1 "$work/display")
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 [ -n "${XDG_RUNTIME_DIR:-}" ] || export XDG_RUNTIME_DIR=$work/runtime
 
-"$driver" "$(realpath "$scene")" 0 "$(realpath "$(dirname "$tga")")" "$(basename "$tga")" \
+"$driver" "$(realpath "$scene")" 0 "$work/Textures" "$png" \
   >"$work/driver.out" 2>"$work/driver.log" &
 driver_pid=$!
 wait_for_line "$work/driver.out" '^window ' "the editor window"

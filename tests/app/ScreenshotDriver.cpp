@@ -1,15 +1,17 @@
 // Shows the editor in a state worth a picture, for scripts/screenshot.sh: a
-// scene loaded, one of its textures selected, a .tga chosen in the folder tree.
-// Once the window has been painted it prints "window <id>" on stdout and runs
-// until it is closed or killed.
+// scene loaded, one of its textures selected, a texture file chosen in the
+// folder tree. Once the window has been painted it prints "window <id>" on
+// stdout and runs until it is closed or killed.
 //
-//   quorrel-screenshot-driver SCENE.T3D INDEX FOLDER NAME.tga
-//   quorrel-screenshot-driver --demo FOLDER   writes demo.T3D and tiles_A.tga
+//   quorrel-screenshot-driver SCENE.T3D INDEX FOLDER NAME.png
+//   quorrel-screenshot-driver --demo FOLDER   writes demo.T3D and tiles_A.png
+//   quorrel-screenshot-driver --png IN OUT.png  writes the chain at IN as PNG
 #include "editor/EditorDialog.h"
 #include "foldertree/FolderTree.h"
 #include "scene/CVK7QScene.h"
 #include "texture/TextureRecord.h"
-#include "texture/TgaTextureWriter.h"
+#include "texture/PngTextureWriter.h"
+#include "texture/TextureFileReader.h"
 
 #include <QApplication>
 #include <QListWidget>
@@ -125,10 +127,18 @@ bool MakeDemo(const std::string& folder)
     StderrReport report;
     const TextureRecord tiles = PatternTexture("tiles", 128, 128, 24, 0, 1, Tiles);
     return scene.Write((folder + "/demo.T3D").c_str())
-        && TgaTextureWriter((folder + "/tiles_A.tga").c_str(), tiles.record(), report);
+        && PngTextureWriter((folder + "/tiles_A.png").c_str(), tiles.record(), report);
 }
 
-int ShowEditor(const QString& scenePath, int index, const QString& folder, const QString& tgaName)
+// The chain at `in`, as an artist extracting it to paint on would have it.
+bool WritePngChain(const char* in, const char* out)
+{
+    StderrReport report;
+    TextureRecord chain;
+    return ReadTextureChain(in, chain, report) && PngTextureWriter(out, chain.record(), report);
+}
+
+int ShowEditor(const QString& scenePath, int index, const QString& folder, const QString& fileName)
 {
     EditorPrompts prompts = DesktopPrompts();
     prompts.openFile = [scenePath](const FileDialogRequest&) { return scenePath; };
@@ -140,7 +150,7 @@ int ShowEditor(const QString& scenePath, int index, const QString& folder, const
     QTreeWidgetItem* desktop = tree->topLevelItem(1);
     desktop->setExpanded(true);
     for (int i = 0; i < desktop->childCount(); ++i)
-        if (desktop->child(i)->text(0) == tgaName)
+        if (desktop->child(i)->text(0) == fileName)
             tree->setCurrentItem(desktop->child(i));
 
     QTimer::singleShot(1000, &dialog, [&dialog] {
@@ -159,8 +169,10 @@ int main(int argc, char** argv)
     QApplication::setApplicationName("quorrel");
     if (argc == 3 && std::strcmp(argv[1], "--demo") == 0)
         return MakeDemo(argv[2]) ? 0 : 1;
+    if (argc == 4 && std::strcmp(argv[1], "--png") == 0)
+        return WritePngChain(argv[2], argv[3]) ? 0 : 1;
     if (argc != 5) {
-        std::fprintf(stderr, "usage: %s SCENE.T3D INDEX FOLDER NAME.tga | --demo FOLDER\n", argv[0]);
+        std::fprintf(stderr, "usage: %s SCENE.T3D INDEX FOLDER NAME.png | --demo FOLDER | --png IN OUT.png\n", argv[0]);
         return 2;
     }
     return ShowEditor(QString::fromLocal8Bit(argv[1]), std::atoi(argv[2]), QString::fromLocal8Bit(argv[3]),
