@@ -81,8 +81,8 @@ void PreviewFrame::drawNotice(QPainter& painter)
         return;
     const QRect area = contentsRect().adjusted(kCaptionMargin, kCaptionMargin, -kCaptionMargin, -kCaptionMargin);
     const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
-    const QRect text = fontMetrics().boundingRect(area.adjusted(kCaptionPadding, kCaptionPadding, -kCaptionPadding, 0),
-                                                  flags, notice_);
+    const QRect text = painter.boundingRect(area.adjusted(kCaptionPadding, kCaptionPadding, -kCaptionPadding, 0),
+                                            flags, notice_);
     QRect box(area.topLeft(), QSize(area.width(), text.height() + 2 * kCaptionPadding));
     painter.fillRect(box.intersected(area), kNoticeGround);
     painter.setPen(Qt::white);
