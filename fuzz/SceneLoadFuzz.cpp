@@ -6,7 +6,7 @@
 #include "fuzz/FuzzSupport.h"
 #include "texture/ByteBlock.h"
 #include "scene/Checksum.h"
-#include "scene/LittleEndian.h"
+#include "texture/LittleEndian.h"
 #include "scene/NewSceneFormat.h"
 #include "scene/OldSceneFormat.h"
 #include "scene/SceneData.h"

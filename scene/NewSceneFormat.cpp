@@ -1,8 +1,8 @@
 #include "scene/NewSceneFormat.h"
 
-#include "scene/ByteReader.h"
+#include "texture/ByteCursor.h"
 #include "scene/Checksum.h"
-#include "scene/LittleEndian.h"
+#include "texture/LittleEndian.h"
 #include "scene/SceneFormat.h"
 #include "scene/TextureSection.h"
 
@@ -65,36 +65,32 @@ std::vector<uint8_t> EncodeDirectory(const std::vector<DirectoryEntry>& entries)
 
 bool DecodeDirectory(uint8_t* content, uint64_t size, std::vector<DirectoryEntry>& out)
 {
-    ByteReader reader(content, size_t(size));
+    MutableByteCursor reader(content, size_t(size));
     uint32_t count;
-    if (!reader.u32(count) || !reader.zeros(4) || reader.remaining() != uint64_t(count) * kDirectoryEntrySize)
+    if (!reader.readU32(count) || !reader.zeros(4) || reader.remaining() != uint64_t(count) * kDirectoryEntrySize)
         return false;
     out.resize(count);
     for (DirectoryEntry& e : out) {
-        reader.u64(e.sectionOffset);
-        reader.u64(e.contentSize);
-        reader.u32(e.contentCrc);
-        reader.u16(e.width);
-        reader.u16(e.height);
-        reader.u16(e.depth);
-        reader.u16(e.levelCount);
-        reader.u32(e.flags);
+        if (!reader.readU64(e.sectionOffset) || !reader.readU64(e.contentSize) || !reader.readU32(e.contentCrc) ||
+            !reader.readU16(e.width) || !reader.readU16(e.height) || !reader.readU16(e.depth) ||
+            !reader.readU16(e.levelCount) || !reader.readU32(e.flags))
+            return false;  // the count was checked against the size: never taken
     }
     return true;
 }
 
 // Reads section `index` and checks its padding and CRC.
-SceneStatus ReadSection(ByteReader& reader, uint32_t index, Section& section)
+SceneStatus ReadSection(MutableByteCursor& reader, uint32_t index, Section& section)
 {
     uint8_t* header;
     uint32_t storedCrc;
-    if (!reader.view(kSectionCrcOffset, header) || !reader.u32(storedCrc))
+    if (!(header = reader.take(kSectionCrcOffset)) || !reader.readU32(storedCrc))
         return SceneFailure(SceneCause::Truncated, "in the header of section " + std::to_string(index + 1));
     section.tag = GetU32(header);
     section.size = GetU64(header + 4);
     const std::string name = SectionName("section", index, section.tag);
     const uint64_t padding = SectionPadding(section.size);
-    if (!reader.view(section.size, section.content) || reader.remaining() < padding)
+    if (!(section.content = reader.take(section.size)) || reader.remaining() < padding)
         return SceneFailure(SceneCause::Truncated, name + " ends past the end of the file");
     if (!reader.zeros(padding))
         return SceneFailure(SceneCause::Damaged, name + ": padding is not zero");
@@ -118,11 +114,11 @@ SceneStatus AddTexture(const Section& section, uint32_t index, SceneData& scene)
     return {};
 }
 
-SceneStatus ReadHeader(ByteReader& reader, uint32_t& sectionCount)
+SceneStatus ReadHeader(MutableByteCursor& reader, uint32_t& sectionCount)
 {
     uint8_t* header;
     uint32_t storedCrc;
-    if (!reader.view(kHeaderCrcOffset, header) || !reader.u32(storedCrc))
+    if (!(header = reader.take(kHeaderCrcOffset)) || !reader.readU32(storedCrc))
         return SceneFailure(SceneCause::Truncated, "in the file header");
     sectionCount = GetU32(header + 8);
     const uint16_t version = GetU16(header + 4);
@@ -145,7 +141,7 @@ SceneStatus ReadHeader(ByteReader& reader, uint32_t& sectionCount)
 SceneStatus ReadNewScene(ByteBlock bytes, SceneData& scene)
 {
     scene.fileBytes = std::move(bytes);
-    ByteReader reader(scene.fileBytes.data(), scene.fileBytes.size());
+    MutableByteCursor reader(scene.fileBytes.data(), scene.fileBytes.size());
     uint32_t sectionCount;
     if (SceneStatus header = ReadHeader(reader, sectionCount); !header.ok())
         return header;

@@ -1,7 +1,7 @@
 #include "scene/OldSceneFormat.h"
 
-#include "scene/ByteReader.h"
-#include "scene/LittleEndian.h"
+#include "texture/ByteCursor.h"
+#include "texture/LittleEndian.h"
 #include "scene/SceneFormat.h"
 #include "scene/TextureSection.h"
 
@@ -11,11 +11,11 @@
 
 namespace {
 
-SceneStatus ReadHeader(ByteReader& reader, uint16_t& textureCount, uint32_t& chunkCount)
+SceneStatus ReadHeader(MutableByteCursor& reader, uint16_t& textureCount, uint32_t& chunkCount)
 {
     uint32_t magic;
     uint16_t version;
-    if (!reader.u32(magic) || !reader.u16(version) || !reader.u16(textureCount) || !reader.u32(chunkCount) ||
+    if (!reader.readU32(magic) || !reader.readU16(version) || !reader.readU16(textureCount) || !reader.readU32(chunkCount) ||
         reader.remaining() < 4)
         return SceneFailure(SceneCause::Truncated, "in the file header");
     if (magic != kOldSceneMagic)
@@ -30,15 +30,15 @@ SceneStatus ReadHeader(ByteReader& reader, uint16_t& textureCount, uint32_t& chu
     return {};
 }
 
-SceneStatus ReadChunk(ByteReader& reader, uint32_t index, SceneData& scene)
+SceneStatus ReadChunk(MutableByteCursor& reader, uint32_t index, SceneData& scene)
 {
     uint32_t tag, size;
     uint8_t* content;
-    if (!reader.u32(tag) || !reader.u32(size))
+    if (!reader.readU32(tag) || !reader.readU32(size))
         return SceneFailure(SceneCause::Truncated, "in the header of chunk " + std::to_string(index + 1));
     const std::string name = SectionName("chunk", index, tag);
     const uint64_t padding = SectionPadding(size);
-    if (!reader.view(size, content) || reader.remaining() < padding)
+    if (!(content = reader.take(size)) || reader.remaining() < padding)
         return SceneFailure(SceneCause::Truncated, name + " ends past the end of the file");
     if (!reader.zeros(padding))
         return SceneFailure(SceneCause::Damaged, name + ": padding is not zero");
@@ -71,7 +71,7 @@ void AddChunkHeader(uint32_t tag, uint64_t size, ScenePieces& out)
 SceneStatus ReadOldScene(ByteBlock bytes, SceneData& scene)
 {
     scene.fileBytes = std::move(bytes);
-    ByteReader reader(scene.fileBytes.data(), scene.fileBytes.size());
+    MutableByteCursor reader(scene.fileBytes.data(), scene.fileBytes.size());
     uint16_t textureCount;
     uint32_t chunkCount;
     if (SceneStatus header = ReadHeader(reader, textureCount, chunkCount); !header.ok())

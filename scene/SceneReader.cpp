@@ -1,6 +1,6 @@
 #include "scene/SceneReader.h"
 
-#include "scene/LittleEndian.h"
+#include "texture/LittleEndian.h"
 #include "scene/NewSceneFormat.h"
 #include "scene/OldSceneFormat.h"
 #include "scene/SceneFormat.h"

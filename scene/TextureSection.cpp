@@ -1,6 +1,6 @@
 #include "scene/TextureSection.h"
 
-#include "scene/LittleEndian.h"
+#include "texture/LittleEndian.h"
 
 #include <cstring>
 

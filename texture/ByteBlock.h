@@ -8,6 +8,12 @@
 #include <cstdint>
 #include <memory>
 
+// Uninitialised memory for `size` bytes (at least one), freed with free(); a
+// block of 2 MiB and more is aligned to a huge page and marked for huge pages,
+// so that filling it costs a few dozen page faults instead of thousands.
+// nullptr when the memory cannot be had.
+uint8_t* AllocateBytes(size_t size);
+
 class ByteBlock {
 public:
     // False, and an empty block, when the memory cannot be had.

@@ -1,29 +1,10 @@
 #include "texture/TextureRecord.h"
 
+#include "texture/ByteBlock.h"
+
 #include <cstdlib>
 #include <cstring>
-#include <sys/mman.h>
 #include <utility>
-
-namespace {
-
-// Large levels get memory aligned to a huge page and marked for huge pages:
-// a 4096 x 4096 level then costs a few dozen page faults instead of
-// thousands. The buffer is still freed with free().
-constexpr size_t kHugePage = size_t(2) << 20;
-
-void* AllocatePixels(size_t bytes)
-{
-    if (bytes < kHugePage)
-        return std::malloc(bytes ? bytes : 1);  // malloc(0) may give null
-    void* pixels = nullptr;
-    if (posix_memalign(&pixels, kHugePage, bytes) != 0)
-        return nullptr;
-    ::madvise(pixels, bytes, MADV_HUGEPAGE);  // a hint: refused, it changes nothing
-    return pixels;
-}
-
-} // namespace
 
 TextureRecord::TextureRecord()
 {
@@ -64,7 +45,7 @@ uint8_t* TextureRecord::allocateLevel(int level, uint64_t bytes)
     if (bytes > SIZE_MAX)
         return nullptr;
     // A level of no pixels still gets a distinct buffer.
-    record_.levels[level] = static_cast<uint8_t*>(AllocatePixels(size_t(bytes)));
+    record_.levels[level] = AllocateBytes(size_t(bytes));
     return record_.levels[level];
 }
 

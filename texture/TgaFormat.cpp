@@ -1,32 +1,13 @@
 #include "texture/TgaFormat.h"
 
-namespace {
-
-void PutU16(uint8_t* out, uint16_t value)
-{
-    out[0] = uint8_t(value);
-    out[1] = uint8_t(value >> 8);
-}
-
-} // namespace
-
 bool ReadTgaHeader(ByteCursor& in, TgaHeader& header)
 {
-    if (in.remaining() < kTgaHeaderSize)
-        return false;
     TgaHeader h;
-    in.readU8(h.idLength);
-    in.readU8(h.colourMapType);
-    in.readU8(h.imageType);
-    in.readU16(h.colourMapFirst);
-    in.readU16(h.colourMapLength);
-    in.readU8(h.colourMapEntryBits);
-    in.readU16(h.xOrigin);
-    in.readU16(h.yOrigin);
-    in.readU16(h.width);
-    in.readU16(h.height);
-    in.readU8(h.pixelDepth);
-    in.readU8(h.descriptor);
+    if (!in.readU8(h.idLength) || !in.readU8(h.colourMapType) || !in.readU8(h.imageType) ||
+        !in.readU16(h.colourMapFirst) || !in.readU16(h.colourMapLength) || !in.readU8(h.colourMapEntryBits) ||
+        !in.readU16(h.xOrigin) || !in.readU16(h.yOrigin) || !in.readU16(h.width) || !in.readU16(h.height) ||
+        !in.readU8(h.pixelDepth) || !in.readU8(h.descriptor))
+        return false;
     header = h;
     return true;
 }
