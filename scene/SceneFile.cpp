@@ -21,8 +21,10 @@ FileReadStatus ReadSceneFile(const std::string& path, ByteBlock& out)
 bool WriteFileAtomically(const std::string& path, const ScenePieces& pieces)
 {
     RemoveStaleTemporaries(FolderOfPath(path));
+    // A named temporary: a save's progress can be seen, and a killed save's
+    // leftover is cleared by the next one.
     OutputFile file;
-    if (file.create(path, InputFiles()) != FileWriteStatus::Ok)
+    if (file.create(path, InputFiles(), false) != FileWriteStatus::Ok)
         return false;
     for (const ByteSpan& span : pieces.spans()) {
         if (!file.write(span.data, size_t(span.size)))
