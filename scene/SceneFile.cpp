@@ -50,8 +50,10 @@ FileReadStatus ReadSceneFile(const std::string& path, ByteBlock& out)
 SceneStatus WriteFileAtomically(const std::string& path, const ScenePieces& pieces)
 {
     RemoveStaleTemporaries(FolderOfPath(path));
+    // A named temporary: a save's progress can be seen, and a killed save's
+    // leftover is cleared by the next one.
     OutputFile file;
-    if (const FileWriteStatus status = file.create(path, InputFiles()); status != FileWriteStatus::Ok)
+    if (const FileWriteStatus status = file.create(path, InputFiles(), false); status != FileWriteStatus::Ok)
         return WriteFailure(status, errno);
     for (const ByteSpan& span : pieces.spans()) {
         if (!file.write(span.data, size_t(span.size)))

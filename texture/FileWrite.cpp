@@ -52,21 +52,45 @@ bool WriteAll(int fd, const uint8_t* bytes, size_t size)
     return true;
 }
 
+// A fresh temporary name; the same process never gives one twice.
+std::string TemporaryName()
+{
+    static std::atomic<unsigned> counter{0};
+    static const unsigned long long stamp =
+        (unsigned long long)std::chrono::steady_clock::now().time_since_epoch().count();
+    char text[80];
+    std::snprintf(text, sizeof text, "%s%ld.%u.%llx.tmp", kTemporaryPrefix, long(getpid()), counter++, stamp);
+    return text;
+}
+
 // A file in the folder that did not exist before, under a fresh temporary name.
 int CreateTemporary(int folder, std::string& name)
 {
-    static std::atomic<unsigned> counter{0};
-    const unsigned long long stamp =
-        (unsigned long long)std::chrono::steady_clock::now().time_since_epoch().count();
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
-        char text[80];
-        std::snprintf(text, sizeof text, "%s%ld.%u.%llx.tmp", kTemporaryPrefix, long(getpid()), counter++, stamp);
-        name = text;
-        const int fd = ::openat(folder, text, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        name = TemporaryName();
+        const int fd = ::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
     return -1;
+}
+
+// A file in the folder that has no name yet, so that nothing can see it
+// before it is whole and a killed writer leaves nothing behind; -1 where the
+// file system cannot make one or the name cannot be given later.
+int CreateUnnamed(int folder)
+{
+    if (::access("/proc/self/fd", X_OK) != 0)
+        return -1;
+    return ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+}
+
+// Gives the unnamed file `fd` the name in the folder; false with errno EEXIST
+// when a file has that name.
+bool GiveName(int fd, int folder, const std::string& name)
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    return ::linkat(AT_FDCWD, self.c_str(), folder, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
 }
 
 // Gives the new file the replaced file's owner, group and permission bits, as
@@ -171,6 +195,8 @@ OutputFile& OutputFile::operator=(OutputFile&& other) noexcept
         fd_ = std::exchange(other.fd_, -1);
         failed_ = other.failed_;
         flushed_ = other.flushed_;
+        unnamed_ = other.unnamed_;
+        finished_ = other.finished_;
         gathered_ = std::move(other.gathered_);
         used_ = std::exchange(other.used_, 0);
         other.temporary_.clear();
@@ -190,12 +216,12 @@ void OutputFile::discard()
     temporary_.clear();
 }
 
-FileWriteStatus OutputFile::create(const std::string& target, const InputFiles& inputs)
+FileWriteStatus OutputFile::create(const std::string& target, const InputFiles& inputs, bool unnamedTemporary)
 {
     discard();
     target_ = target;
     name_ = NameInFolder(target);
-    failed_ = flushed_ = false;
+    failed_ = flushed_ = unnamed_ = finished_ = false;
     used_ = 0;
     if (name_.empty() || name_ == "." || name_ == "..")
         return FileWriteStatus::NotRegularFile;
@@ -215,7 +241,10 @@ FileWriteStatus OutputFile::create(const std::string& target, const InputFiles& 
     if (replacingFile && ::faccessat(folder_, name_.c_str(), W_OK, AT_EACCESS) != 0)
         return FileWriteStatus::PermissionDenied;
 
-    fd_ = CreateTemporary(folder_, temporary_);
+    fd_ = unnamedTemporary ? CreateUnnamed(folder_) : -1;
+    unnamed_ = fd_ >= 0;
+    if (!unnamed_)
+        fd_ = CreateTemporary(folder_, temporary_);
     if (fd_ < 0) {
         temporary_.clear();
         return StatusOfError(errno, FileWriteStatus::WriteFailed);
@@ -253,11 +282,13 @@ bool OutputFile::write(const void* data, size_t size)
 
 FileWriteStatus OutputFile::finish(bool flushToDisk)
 {
-    if (fd_ < 0)
+    if (fd_ < 0 || finished_)
         return FileWriteStatus::WriteFailed;
     bool ok = writeOut(gathered_.get(), std::exchange(used_, 0));
     ok = ok && (!flushToDisk || ::fsync(fd_) == 0);
-    ok = ::close(std::exchange(fd_, -1)) == 0 && ok;
+    if (!unnamed_)  // an unnamed file stays open until it is given its name
+        ok = ::close(std::exchange(fd_, -1)) == 0 && ok;
+    finished_ = true;
     flushed_ = flushToDisk;
     failed_ = !ok;
     return ok ? FileWriteStatus::Ok : FileWriteStatus::WriteFailed;
@@ -265,14 +296,39 @@ FileWriteStatus OutputFile::finish(bool flushToDisk)
 
 FileWriteStatus OutputFile::commit()
 {
-    if (fd_ >= 0 || failed_ || temporary_.empty())
+    if (!finished_ || failed_)
         return FileWriteStatus::WriteFailed;
+    if (unnamed_) {
+        // A new file takes its name at once; one that replaces a file gets a
+        // temporary name first, and is renamed over the target as below.
+        const bool named = GiveName(fd_, folder_, name_);
+        for (int attempt = 0; !named && errno == EEXIST && temporary_.empty() && attempt < kTemporaryNameAttempts;
+             ++attempt) {
+            const std::string name = TemporaryName();
+            if (GiveName(fd_, folder_, name))
+                temporary_ = name;
+        }
+        const int error = errno;
+        const bool closed = ::close(std::exchange(fd_, -1)) == 0;
+        if (!closed || (!named && temporary_.empty()))
+            return StatusOfError(closed ? error : EIO, FileWriteStatus::RenameFailed);
+        if (named) {
+            committed();
+            return FileWriteStatus::Ok;
+        }
+    }
     if (::renameat(folder_, temporary_.c_str(), folder_, name_.c_str()) != 0)
         return StatusOfError(errno, FileWriteStatus::RenameFailed);
     temporary_.clear();
-    if (flushed_)
-        (void)::fsync(folder_);  // the rename is done; a folder that cannot be flushed leaves it to the system
+    committed();
     return FileWriteStatus::Ok;
+}
+
+void OutputFile::committed()
+{
+    if (flushed_)
+        (void)::fsync(folder_);  // the file is in place; a folder that cannot be flushed leaves it to the system
+    finished_ = false;
 }
 
 void RemoveStaleTemporaries(const std::string& folder)

@@ -1,10 +1,14 @@
 // Writing the files the program makes: TGA and PNG levels and scenes.
 //
 // A file is never written in place. Its bytes go to a fresh temporary file in
-// the target's folder, under a short name of our own whatever the target's
-// length, through checked writes; the temporary is flushed to disk when asked
-// and renamed over the target only once it is whole. Until then a file the user
-// already had is untouched, and a write that fails removes its temporary.
+// the target's folder, through checked writes; the temporary is flushed to
+// disk when asked and put in the target's place only once it is whole. Until
+// then a file the user already had is untouched, and a write that fails
+// removes its temporary. Where the file system allows, the temporary has no
+// name at all until it is whole (O_TMPFILE): a new file then simply gets its
+// name, and a killed writer leaves nothing. Otherwise, and to replace an
+// existing file, the temporary has a short name of our own, whatever the
+// target's length, and is renamed over the target.
 //
 // The target itself is never opened. A symbolic link in its place is replaced
 // by the new file, never followed; a folder, FIFO, device or socket in its
@@ -75,7 +79,10 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
 
     // Checks the target and makes the temporary; nothing is made on failure.
-    [[nodiscard]] FileWriteStatus create(const std::string& target, const InputFiles& inputs);
+    // `unnamedTemporary`: the temporary has no name where the file system
+    // allows; otherwise it is always a named file beside the target.
+    [[nodiscard]] FileWriteStatus create(const std::string& target, const InputFiles& inputs,
+                                         bool unnamedTemporary = true);
 
     // Small writes are gathered and handed on in blocks; large ones go straight.
     bool write(const void* data, size_t size) override;
@@ -91,6 +98,7 @@ public:
 
 private:
     bool writeOut(const uint8_t* data, size_t size);
+    void committed();
     void discard();
 
     std::string target_;
@@ -100,6 +108,8 @@ private:
     int fd_ = -1;
     bool failed_ = false;
     bool flushed_ = false;
+    bool unnamed_ = false;   // made without a name (O_TMPFILE), named at commit
+    bool finished_ = false;  // written out, ready to commit
     std::unique_ptr<uint8_t[]> gathered_;
     size_t used_ = 0;
 };

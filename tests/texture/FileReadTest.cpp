@@ -83,15 +83,17 @@ TEST(FileRead, AFileRewrittenDuringReadsIsReadWholeOrRefused)
     if (writer == 0) {
         for (;;) {
             // Rewritten in place, truncated then filled; the pauses put each
-            // version in a clock tick of its own, as the file system stamps it.
+            // version in a clock tick of its own, as the file system stamps it,
+            // and leave the large one in place long enough for whole reads
+            // even on a loaded machine.
             WriteFileBytes(path, small);
             usleep(5000);
             WriteFileBytes(path, large);
-            usleep(5000);
+            usleep(30000);
         }
     }
     int wholeReads = 0;
-    for (int i = 0; i < 300; ++i) {
+    for (int i = 0; i < 200; ++i) {
         TextureRecord holder;
         RecordingReport report;
         if (TgaTextureReader(path.c_str(), holder, report) && report.messages.empty()) {

@@ -14,10 +14,11 @@
 
 namespace {
 
-FileWriteStatus WriteOutput(const std::string& target, const InputFiles& inputs, const std::string& bytes)
+FileWriteStatus WriteOutput(const std::string& target, const InputFiles& inputs, const std::string& bytes,
+                            bool unnamedTemporary)
 {
     OutputFile file;
-    FileWriteStatus status = file.create(target, inputs);
+    FileWriteStatus status = file.create(target, inputs, unnamedTemporary);
     if (status == FileWriteStatus::Ok && !file.write(bytes.data(), bytes.size()))
         status = FileWriteStatus::WriteFailed;
     if (status == FileWriteStatus::Ok)
@@ -58,10 +59,14 @@ TEST(FileWrite, WhatStandsInTheTargetsPlaceDecides)
         {at("missing/new"), FileWriteStatus::NoFolder},
         {at("input") + "/new", FileWriteStatus::NoFolder},
     };
-    for (const auto& [target, expected] : cases) {
-        EXPECT_EQ(WriteOutput(target, inputs, "new bytes"), expected) << target;
-        if (expected == FileWriteStatus::Ok)
-            EXPECT_EQ(ReadFileBytes(target), "new bytes") << target;
+    for (bool unnamed : {true, false}) {  // the second round replaces what the first made
+        for (const auto& [target, expected] : cases) {
+            const std::string bytes = unnamed ? "new bytes" : "newer bytes";
+            EXPECT_EQ(WriteOutput(target, inputs, bytes, unnamed), expected) << target;
+            if (expected == FileWriteStatus::Ok) {
+                EXPECT_EQ(ReadFileBytes(target), bytes) << target;
+            }
+        }
     }
     EXPECT_EQ(ReadFileBytes(elsewhere.file("theirs")), "theirs");
     EXPECT_EQ(ReadFileBytes(at("input")), "input");
