@@ -142,7 +142,7 @@ private:
     void pickReplacement(const QString& path, bool dropped);
     // Reads the replacement's chain again; a failure keeps the last good read.
     // In the background what the read meets goes to the frame, not to boxes.
-    bool rereadReplacement(bool background);
+    void rereadReplacement(bool background);
     // Reads the chain at `path` as the replacement would be, converted when
     // asked, named after its file.
     bool readReplacementChain(const QString& path, TextureRecord& into, TextureReport& report,

@@ -94,7 +94,7 @@ void EditorDialog::pickReplacement(const QString& path, bool dropped)
     rereadReplacement(false);
 }
 
-bool EditorDialog::rereadReplacement(bool background)
+void EditorDialog::rereadReplacement(bool background)
 {
     chainWatch_->watch(replacementFile_);
     NoticeReport notes;
@@ -105,13 +105,13 @@ bool EditorDialog::rereadReplacement(bool background)
         replacement_ = std::move(read);
         replacementPng_ = StartsAsPng(replacementFile_);
     }
-    report_.showWarnings();
+    if (!background)
+        report_.showWarnings();
     QString notice = notes.text();
     if (!replacementRead_ && HasPixels(replacement_.record()))
         notice.prepend(QString::fromLatin1(kRereadFailedNotice) + (notice.isEmpty() ? "" : "\n"));
     replacementFrame_->setNotice(notice);
     drawLevel(replacement_.record(), kReplacementFrameId, replacementFrame_->level());
-    return replacementRead_;
 }
 
 void EditorDialog::forgetReplacement()
