@@ -161,6 +161,8 @@ private:
     // Scene texture [index], or nullptr when the scene holds no such texture.
     const T3D_TEXTURE* sceneTexture(unsigned index);
     static QString textureName(const T3D_TEXTURE& texture);
+    // False for a record without pixels (a file that could not be read).
+    static bool HasPicture(const T3D_TEXTURE& record);
     PreviewFrame* frame(int frameId) const;
     // The record a frame stands for now, or nullptr when it shows none.
     const T3D_TEXTURE* shownTexture(int frameId);

@@ -2,10 +2,10 @@
 // Replace, Undo and Redo, and the options for reading replacements.
 #include "editor/EditorDialog.h"
 
-#include "foldertree/FolderTree.h"
-#include "resources/Strings.h"
 #include "editor/ChainWatch.h"
 #include "editor/PreviewFrame.h"
+#include "foldertree/FolderTree.h"
+#include "resources/Strings.h"
 #include "texture/FileRead.h"
 #include "texture/PngDecoder.h"
 #include "texture/PngTextureWriter.h"
@@ -19,12 +19,6 @@
 #include <cstring>
 
 namespace {
-
-// A .tga that could not be read leaves the record without pixels.
-bool HasPixels(const T3D_TEXTURE& record)
-{
-    return record.levelCount > 0 && record.width > 0 && record.height > 0;
-}
 
 // Whether the file begins as a PNG does (its format, whatever its name).
 bool StartsAsPng(const QString& path)
@@ -108,7 +102,7 @@ void EditorDialog::rereadReplacement(bool background)
     if (!background)
         report_.showWarnings();
     QString notice = notes.text();
-    if (!replacementRead_ && HasPixels(replacement_.record()))
+    if (!replacementRead_ && HasPicture(replacement_.record()))
         notice.prepend(QString::fromLatin1(kRereadFailedNotice) + (notice.isEmpty() ? "" : "\n"));
     replacementFrame_->setNotice(notice);
     drawLevel(replacement_.record(), kReplacementFrameId, replacementFrame_->level());
@@ -188,7 +182,7 @@ void EditorDialog::OnReplace()
     // since the last read is read again first.
     if (replacementLoaded_ && chainWatch_->changed())
         rereadReplacement(false);
-    if (!replacementLoaded_ || !HasPixels(replacement_.record())) {
+    if (!replacementLoaded_ || !HasPicture(replacement_.record())) {
         tellUser(kNoReplacementText);
         return;
     }

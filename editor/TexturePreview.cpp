@@ -43,12 +43,12 @@ QString TextureSummary(const T3D_TEXTURE& record)
         .arg(flags.isEmpty() ? QStringLiteral("none") : flags.join(QStringLiteral(", ")));
 }
 
-bool HasPicture(const T3D_TEXTURE& record)
+} // namespace
+
+bool EditorDialog::HasPicture(const T3D_TEXTURE& record)
 {
     return record.width > 0 && record.height > 0 && record.levelCount > 0;
 }
-
-} // namespace
 
 PreviewFrame* EditorDialog::frame(int frameId) const
 {
