@@ -384,12 +384,22 @@ TEST_F(EditorWork, LoadBrowseReplaceSaveExtractClose)
     ASSERT_EQ(back.record().width, 4);
     for (int i = 0; i < 16; ++i)
         EXPECT_EQ(std::memcmp(back.record().levels[0] + 4 * i, sky.record().levels[0] + 3 * i, 3), 0) << i;
+    editor->tree->topLevelItem(1)->setExpanded(false);  // read the folder afresh
     SelectInTree("sky_A.PNG");
     EXPECT_TRUE(editor->control<QWidget>(kReplacementFrameId)->toolTip().startsWith("4 x 4 \u00B7 32 bit"));
     textures->setCurrentRow(1);
     editor->action(kReplaceCommand)->trigger();
     EXPECT_EQ(Entries(textures), QStringList({"wall_A", "sky_A", "sky"}));
     EXPECT_EQ(Entries(details), QStringList({"4", "4", "16", "1"}));
+    editor->action(kSaveNewCommand)->trigger();
+    {
+        CVK7QScene saved;
+        ASSERT_TRUE(saved.Load(trackPath.c_str(), 0));
+        const T3D_TEXTURE& replaced = saved.GetSceneHeader()->textures[1];
+        EXPECT_EQ(std::string(replaced.name), "sky_A");
+        EXPECT_EQ(replaced.depth, 16);
+        EXPECT_EQ(replaced.greenMask, grass.record().greenMask);
+    }
     const QImage rightFrame = editor->framePicture(kReplacementFrameId);
 
     // Close: lists empty, boxes clear, left frame black, right frame kept.
