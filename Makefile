@@ -31,7 +31,7 @@ run: deps $(RELEASE_DIR)/CMakeCache.txt
 
 test: deps
 	@scripts/install-deps.sh $(TEST_TOOLS)
-	cmake -S . -B $(TEST_DIR) -DCMAKE_BUILD_TYPE=Debug -DQUORREL_SANITIZE=ON
+	cmake -S . -B $(TEST_DIR) -DCMAKE_BUILD_TYPE=Debug -DQUORREL_SANITIZE=ON -DQUORREL_WERROR=ON
 	cmake --build $(TEST_DIR) -j$(JOBS)
 	cd $(TEST_DIR) && ctest --output-on-failure -j$(JOBS)
 

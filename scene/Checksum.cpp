@@ -59,7 +59,9 @@ uint32_t Crc32(const uint8_t* data, uint64_t size, uint32_t crc)
 {
     // Large ranges are split across the cores, one part per helper thread
     // plus this one, and the parts' CRCs combined. A part whose thread cannot
-    // be started is done here.
+    // be started is done here. pthread rather than std::thread: its failure to
+    // start is a return value, so a thread the system refuses costs no
+    // exception (our code throws none) and the part is simply done here.
     const unsigned count = PartCount(size);
     if (count == 1)
         return SerialCrc32(data, size, crc);

@@ -145,7 +145,7 @@ SceneStatus ReadNewScene(ByteBlock bytes, SceneData& scene)
     uint32_t sectionCount;
     if (SceneStatus header = ReadHeader(reader, sectionCount); !header.ok())
         return header;
-    scene.setFormat(kNewSceneMagic, kNewSceneVersion);
+    scene.setLoadedFormat(kNewSceneMagic, kNewSceneVersion);
 
     std::vector<DirectoryEntry> storedDirectory;
     for (uint32_t i = 0; i < sectionCount; ++i) {

@@ -76,7 +76,7 @@ SceneStatus ReadOldScene(ByteBlock bytes, SceneData& scene)
     uint32_t chunkCount;
     if (SceneStatus header = ReadHeader(reader, textureCount, chunkCount); !header.ok())
         return header;
-    scene.setFormat(kOldSceneMagic, kOldSceneVersion);
+    scene.setLoadedFormat(kOldSceneMagic, kOldSceneVersion);
     for (uint32_t i = 0; i < chunkCount; ++i) {
         if (SceneStatus chunk = ReadChunk(reader, i, scene); !chunk.ok())
             return chunk;

@@ -32,11 +32,11 @@ SceneData::SceneData()
 
 void SceneData::startEmpty()
 {
-    setFormat(kNewSceneMagic, kNewSceneVersion);
+    setLoadedFormat(kNewSceneMagic, kNewSceneVersion);
     updateHeader();
 }
 
-void SceneData::setFormat(uint32_t magic, uint16_t version)
+void SceneData::setLoadedFormat(uint32_t magic, uint16_t version)
 {
     loaded_ = true;
     header_.magic = magic;

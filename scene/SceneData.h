@@ -61,8 +61,8 @@ public:
 
     // Starts an empty scene in the new format.
     void startEmpty();
-    // Sets the header's magic and version to those of the format read.
-    void setFormat(uint32_t magic, uint16_t version);
+    // Marks the scene loaded, in the format of this magic and version.
+    void setLoadedFormat(uint32_t magic, uint16_t version);
     // Appends a texture or an opaque section at the end of the section order.
     void appendTexture(SceneTexture texture);
     void appendOpaque(const OpaqueSection& section);

@@ -7,6 +7,9 @@
 #include <climits>
 #include <cstring>
 
+// U spells the V-clamping bit and V the U-clamping bit. That is how the chains
+// already on users' disks were named, so the crossing stays: swapping it would
+// turn every clamped texture read back from an existing chain the other way.
 const FlagLetter FlagLetterTable[7] = {
     {'A', kFlagAlphaLevel},
     {'F', kFlagForce32Bit},

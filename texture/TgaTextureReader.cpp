@@ -295,8 +295,8 @@ LevelResult ChainReader::readLevelOnce(const std::string& path, int level)
         return failUnlessChanged(file, kCantReadTga, path);
 
     ByteCursor in(front.data(), front.size());
-    in.skip(kTgaHeaderSize + header.idLength);
-    const uint8_t* colourMap = in.take(ColourMapBytes(header));
+    // The front holds the header, ID field and colour map: neither step can fail.
+    const uint8_t* colourMap = in.skip(kTgaHeaderSize + header.idLength) ? in.take(ColourMapBytes(header)) : nullptr;
     const PacketWalk walk = runLength ? WalkRunLengthData(in, pixelCount, bytesPerPixel) : PacketWalk::Exact;
     if (walk == PacketWalk::Short)
         return failUnlessChanged(file, kTgaShortOfPixels, path);

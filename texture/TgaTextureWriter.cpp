@@ -80,6 +80,9 @@ TgaHeader LevelHeader(const T3D_TEXTURE& record, PixelLayout layout, int level)
         return header;
     }
     header.imageType = kTgaTrueColour;
+    // No colour map, yet the entry-size byte says 16: every 16-bit file this
+    // tool has written carries it, and files written now stay byte for byte
+    // the same as those (readers ignore the byte when there is no map).
     if (header.pixelDepth == 16)
         header.colourMapEntryBits = 16;
     if (header.pixelDepth == 32)

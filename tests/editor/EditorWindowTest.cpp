@@ -73,8 +73,8 @@ void ExpectMnemonicsUnique(const QWidget* menu)
 {
     std::set<QChar> letters;
     for (QAction* action : menu->actions()) {
-        if (action->isSeparator() || action->data().toInt() >= kFirstRecentSceneCommand
-            && action->data().toInt() < kFirstRecentSceneCommand + kRecentSceneCount)
+        if (action->isSeparator() || (action->data().toInt() >= kFirstRecentSceneCommand &&
+                                      action->data().toInt() < kFirstRecentSceneCommand + kRecentSceneCount))
             continue;
         const QString text = action->text();
         const qsizetype marker = text.indexOf('&');

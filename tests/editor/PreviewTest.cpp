@@ -241,10 +241,11 @@ TEST(TexturePreview, ShowsTheColoursOfTheExportAtEveryNearestPixel)
                     const size_t sy = size_t(dy) * size.height() / fit.height;
                     // Opaque pixels show the export's colour, clear ones the checkerboard.
                     const uint32_t pixel = exported[sy * size.width() + sx];
-                    if (pixel >> 24 == 0xFF)
+                    if (pixel >> 24 == 0xFF) {
                         ASSERT_EQ(At(shown, fit.x + dx, fit.y + dy), pixel & 0xFFFFFF) << dx << "," << dy;
-                    else if (pixel >> 24 == 0)
+                    } else if (pixel >> 24 == 0) {
                         ASSERT_EQ(At(shown, fit.x + dx, fit.y + dy), CheckerColour(dx, dy) & 0xFFFFFF) << dx << "," << dy;
+                    }
                 }
             }
         }

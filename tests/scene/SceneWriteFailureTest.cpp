@@ -106,8 +106,9 @@ TEST_F(SceneWriteFailure, ReplacedFileKeepsItsOwnerAndPermissions)
     chmod(target_.c_str(), 0600);
     // Root replacing another user's scene gives it back to that user.
     const bool root = geteuid() == 0;
-    if (root)
+    if (root) {
         ASSERT_EQ(0, chown(target_.c_str(), 4321, 8765));
+    }
     ASSERT_EQ(1, scene_.Write(target_.c_str()));
     struct stat info;
     ASSERT_EQ(0, stat(target_.c_str(), &info));

@@ -142,8 +142,9 @@ TEST(MipChainNaming, PlansChainsAndSuggestsNamesThatWork)
         SCOPED_TRACE(c.first.substr(0, 40));
         std::vector<std::string> files;
         EXPECT_EQ(PlanChainNames(c.first, c.levels, files), c.naming);
-        if (c.naming == ChainNaming::Ok)
+        if (c.naming == ChainNaming::Ok) {
             EXPECT_EQ(int(files.size()), c.levels);
+        }
         const std::string working = WorkingChainName(c.first, c.levels, ".tga");
         EXPECT_EQ(working, c.working);
         ASSERT_EQ(PlanChainNames(working, c.levels, files), ChainNaming::Ok);

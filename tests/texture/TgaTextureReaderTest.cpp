@@ -496,10 +496,12 @@ TEST(TgaTextureReader, MergesTheColourMapsOfAChain)
         for (int l = 0; l < 3; ++l) {
             const std::string stored = ReadFileBytes(names[l]);
             const std::string file = stored.substr(stored.size() - LevelByteCount(read.r(), l));
-            if (l == 0 || c.sameBytes)
+            if (l == 0 || c.sameBytes) {
                 EXPECT_EQ(read.level(l), file) << "level " << l;
-            if (l != c.fullAt)
+            }
+            if (l != c.fullAt) {
                 EXPECT_EQ(ExpandLevelToArgb(read.r(), l), expected[size_t(l)]) << "level " << l;
+            }
         }
         if (c.fullAt == 1) {
             // Shade i is (blue i, green 255 - i, red 7). Nearest to red: i² +
