@@ -1,8 +1,8 @@
 // The main window: a modal dialog with the scene's texture list, the selected
 // texture's details and flags, two previews (the selected scene texture, the
-// replacement read from a TGA file), the folder tree, and the File, Edit and
-// Action menus. It owns the scene object, the replacement record, the history
-// of replacements and the editing state for its whole life.
+// replacement read from a TGA or PNG file), the folder tree, and the File,
+// Edit and Action menus. It owns the scene object, the replacement record,
+// the history of replacements and the editing state for its whole life.
 //
 // Handlers run on the one UI thread and block until they return. Every
 // question and message goes through the EditorPrompts given to the dialog.
