@@ -25,18 +25,6 @@ std::string FileName(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Whether the chain's first file is a PNG: by its signature, or by its name
-// when it cannot be opened (so the message that follows names the right kind).
-bool IsPngFile(const std::string& path)
-{
-    InputFile file;
-    if (file.open(path) != FileReadStatus::Ok)
-        return HasExtension(FileName(path), ".png");
-    uint8_t signature[kPngSignatureSize];
-    return file.size() >= kPngSignatureSize && file.readAt(0, signature, sizeof signature) == FileReadStatus::Ok &&
-           IsPngSignature(signature, sizeof signature);
-}
-
 bool Generate(TextureRecord& holder, MipFilter filter, const std::string& path, TextureReport& report)
 {
     if (GenerateMipLevels(holder, filter))
@@ -128,6 +116,16 @@ bool ReadTgaChain(const std::string& path, TextureRecord& holder, TextureReport&
 }
 
 } // namespace
+
+bool IsPngFile(const std::string& path)
+{
+    InputFile file;
+    if (file.open(path) != FileReadStatus::Ok)
+        return HasExtension(FileName(path), ".png");
+    uint8_t signature[kPngSignatureSize];
+    return file.size() >= kPngSignatureSize && file.readAt(0, signature, sizeof signature) == FileReadStatus::Ok &&
+           IsPngSignature(signature, sizeof signature);
+}
 
 bool IsTextureFileName(const std::string& path)
 {
