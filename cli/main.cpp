@@ -10,21 +10,21 @@ namespace {
 
 // Every command, in the order the usage lists them.
 const std::vector<Command> kCommands = {
-    {"info", "FILE [--mip-filter point|box]",
+    {"info", "FILE.(tga|png) [--mip-filter point|box]",
      "print the texture record read from a TGA or PNG file and its mip chain", 1, 1, {{"--mip-filter", true}},
      RunInfo},
-    {"export", "FILE OUT.png [--level N] [--mip-filter point|box]",
+    {"export", "FILE.(tga|png) OUT.png [--level N] [--mip-filter point|box]",
      "write mip level N (default 0) as an 8-bit RGBA PNG", 2, 2, {{"--level", true}, {"--mip-filter", true}},
      RunExport},
     {"list", "SCENE.T3D", "list the scene's textures: index, name, width, height, depth, levels, flags", 1, 1, {},
      RunList},
-    {"extract", "SCENE.T3D (INDEX|NAME) OUT.tga|OUT.png",
+    {"extract", "SCENE.T3D (INDEX|NAME) OUT.(tga|png)",
      "write a texture's whole mip chain as TGA or PNG files, by OUT's extension", 3, 3, {}, RunExtract},
     {"extract-all", "SCENE.T3D DIR [--force] [--png]",
      "write every texture's mip chain into DIR, named after the texture (PNG files with --png)", 2, 2,
      {{"--force", false}, {"--png", false}}, RunExtractAll},
     {"replace",
-     "SCENE.T3D (INDEX|NAME) IN [-o OUT.T3D] [--old-format] [--rgb565] [--keep-format] [--mip-filter point|box] "
+     "SCENE.T3D (INDEX|NAME) IN.(tga|png) [-o OUT.T3D] [--old-format] [--rgb565] [--keep-format] [--mip-filter point|box] "
      "[--no-dither]",
      "put a TGA or PNG chain in a texture's place and write the scene (in place without -o); a PNG, or any chain "
      "with --keep-format, takes the texture's format",
@@ -32,7 +32,7 @@ const std::vector<Command> kCommands = {
      {{"-o", true}, {"--old-format", false}, {"--rgb565", false}, {"--keep-format", false}, {"--mip-filter", true},
       {"--no-dither", false}},
      RunReplace},
-    {"pack", "OUT.T3D IN... [--depth 8|16|24|32] [--rgb565] [--no-dither] [--old-format] [--mip-filter point|box]",
+    {"pack", "OUT.T3D IN.(tga|png)... [--depth 8|16|24|32] [--rgb565] [--no-dither] [--old-format] [--mip-filter point|box]",
      "make a new scene of TGA and PNG chains, in order, converted to --depth when given (a PNG is 32-bit without it)",
      2, -1,
      {{"--depth", true}, {"--rgb565", false}, {"--no-dither", false}, {"--old-format", false},

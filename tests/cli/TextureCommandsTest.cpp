@@ -147,11 +147,11 @@ TEST(TextureCommands, TheProgramRunsItsCommandTable)
     };
     const Invocation runs[] = {
         {{}, 2, "", "usage: quorrel-cli COMMAND"},
-        {{"--help"}, 0, "export FILE OUT.png [--level N] [--mip-filter point|box]", ""},
-        {{"export", "--help"}, 0, "usage: quorrel-cli export FILE OUT.png [--level N] [--mip-filter point|box]\n", ""},
+        {{"--help"}, 0, "export FILE.(tga|png) OUT.png [--level N] [--mip-filter point|box]", ""},
+        {{"export", "--help"}, 0, "usage: quorrel-cli export FILE.(tga|png) OUT.png [--level N] [--mip-filter point|box]\n", ""},
         {{"frob"}, 2, "", "quorrel-cli: unknown command 'frob'"},
         {{"info", tga}, 0, "levels: 1\n", ""},
-        {{"info"}, 2, "", "wrong number of files for info\nusage: quorrel-cli info FILE [--mip-filter"},
+        {{"info"}, 2, "", "wrong number of files for info\nusage: quorrel-cli info FILE.(tga|png) [--mip-filter"},
         {{"info", tga, "--mip-filter", "smooth"}, 2, "", "--mip-filter wants point or box, not 'smooth'"},
         {{"export", "--level", "0", tga, png}, 0, "", ""},
         {{"info", png, "--mip-filter=box"}, 0, "depth: 32\n", ""},

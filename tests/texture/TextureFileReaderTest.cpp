@@ -190,8 +190,9 @@ TEST(TextureFileReader, APalettePngChainKeepsItsPaletteAndIndices)
                     const unsigned sampled = (((x + 2 * y) << std::max(level - 1, 0)) + 1) % 4;
                     const Rgb want = file[level < 2 ? index : sampled];
                     ASSERT_EQ(PaletteColour(r, stored), want) << "level " << level;
-                    if (same)
+                    if (same) {
                         ASSERT_EQ(stored, level < 2 ? index : sampled);
+                    }
                 }
             }
         }
