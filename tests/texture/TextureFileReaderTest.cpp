@@ -238,6 +238,14 @@ TEST(TextureFileReader, TgaChainsConvertOnlyWhenTheirFormatDiffers)
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(kept.r().levels[0]), 512), Repeat(0x5A, 512));
     const Read to565From555(dir.file("t16.tga"), to565);
     EXPECT_EQ(to565From555.r().greenMask, kMask565Green);
+
+    // A depth no texture has is refused, never written past its buffers.
+    TextureReadOptions to12;
+    to12.convertTo = DepthOptions{12};
+    const Read odd(dir.file("t24.tga"), to12);
+    EXPECT_FALSE(odd.ok);
+    EXPECT_EQ(odd.report.texts(),
+              std::vector<std::string>({"Can't convert " + dir.file("t24.tga") + " to a texture of 12 bits"}));
 }
 
 // What the PNG writer writes the reader reads back: a depth-8 texture with the
