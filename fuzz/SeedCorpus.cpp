@@ -200,37 +200,37 @@ Bytes PngChainInput(const std::string& scratch, unsigned depth)
 // A 9 x 7 PNG (odd sides: packed rows end mid-byte) of patterned samples.
 Bytes PngFile(uint8_t colourType, uint8_t bitDepth, bool interlaced = false)
 {
-    PngSpec spec;
-    spec.width = 9;
-    spec.height = 7;
-    spec.colourType = colourType;
-    spec.bitDepth = bitDepth;
-    spec.interlaced = interlaced;
-    spec.rows.resize(PngRowBytes(spec) * spec.height);
-    for (size_t i = 0; i < spec.rows.size(); ++i)
-        spec.rows[i] = uint8_t(i * 37 + 11);
+    PngSpec picture;
+    picture.width = 9;
+    picture.height = 7;
+    picture.colourType = colourType;
+    picture.bitDepth = bitDepth;
+    picture.interlaced = interlaced;
+    picture.rows.resize(PngRowBytes(picture) * picture.height);
+    for (size_t i = 0; i < picture.rows.size(); ++i)
+        picture.rows[i] = uint8_t(i * 37 + 11);
     if (colourType == 3) {
         for (unsigned i = 0; i < (1u << bitDepth); ++i)
-            spec.palette.push_back({uint8_t(i * 5), uint8_t(255 - i), uint8_t(i * 3)});
+            picture.palette.push_back({uint8_t(i * 5), uint8_t(255 - i), uint8_t(i * 3)});
     }
-    return MakePng(spec);
+    return MakePng(picture);
 }
 
 Bytes WithTransparency(uint8_t colourType, uint8_t bitDepth)
 {
-    PngSpec spec;
-    spec.width = spec.height = 4;
-    spec.colourType = colourType;
-    spec.bitDepth = bitDepth;
-    spec.rows.assign(PngRowBytes(spec) * spec.height, 1);
+    PngSpec picture;
+    picture.width = picture.height = 4;
+    picture.colourType = colourType;
+    picture.bitDepth = bitDepth;
+    picture.rows.assign(PngRowBytes(picture) * picture.height, 1);
     if (colourType == 3) {
-        spec.palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
-        spec.paletteAlpha = {0, 128};
+        picture.palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+        picture.paletteAlpha = {0, 128};
     } else {
-        spec.colourKey = true;
-        spec.keyGrey = spec.keyRed = spec.keyGreen = spec.keyBlue = 0x0101;
+        picture.colourKey = true;
+        picture.keyGrey = picture.keyRed = picture.keyGreen = picture.keyBlue = 0x0101;
     }
-    return MakePng(spec);
+    return MakePng(picture);
 }
 
 Bytes SceneBytes(const std::string& scratch, bool oldFormat)

@@ -1,7 +1,7 @@
 // The walk along a texture's chain of level files that every file format
 // shares: level 0 from the given file, each later level from the file the
-// mip-chain rule names after the one before, while the level is at least 16
-// on a side and the levels array has room. The flags come from the names.
+// mip-chain rule names after the one before, while the level's larger side is
+// at least 16 and the levels array has room. The flags come from the names.
 // Every file is opened and read through texture/FileRead.h; a file that
 // changes during its read is read once more, then refused. A format supplies
 // only the decoding of one open file.

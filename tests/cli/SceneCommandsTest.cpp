@@ -324,13 +324,13 @@ TEST(SceneCommands, ExtractAllNamesEveryTextureAndNeverOverwritesUnlessForced)
 // A PNG painted elsewhere goes into a scene at every depth and comes back out.
 TEST_F(PackedScene, PngChainsGoInAtTheDepthAskedOrTheTexturesOwn)
 {
-    PngSpec spec;  // 32 x 32 RGBA, 16 colours in 8 x 8 squares
-    spec.width = spec.height = 32;
-    spec.colourType = 6;
+    PngSpec picture;  // 32 x 32 RGBA, 16 colours in 8 x 8 squares
+    picture.width = picture.height = 32;
+    picture.colourType = 6;
     for (unsigned y = 0; y < 32; ++y)
         for (unsigned x = 0; x < 32; ++x)
-            spec.rows.insert(spec.rows.end(), {uint8_t(x / 8 * 80), uint8_t(y / 8 * 80), 40, 255});
-    const std::vector<uint8_t> pngBytes = MakePng(spec);
+            picture.rows.insert(picture.rows.end(), {uint8_t(x / 8 * 80), uint8_t(y / 8 * 80), 40, 255});
+    const std::vector<uint8_t> pngBytes = MakePng(picture);
     const std::string png = dir.file("paint_A.png");
     ASSERT_TRUE(WriteFileBytes(png, std::string(pngBytes.begin(), pngBytes.end())));
     const uint32_t corner = 0xFF000000u | 240u << 16 | 240u << 8 | 40u;  // pixel (31, 31)

@@ -27,10 +27,10 @@ std::string GreyTga(unsigned side, int value)
 
 std::string GreyPng(unsigned side, int value)
 {
-    PngSpec spec;
-    spec.width = spec.height = side;
-    spec.rows.assign(size_t(side) * side, uint8_t(value));
-    const std::vector<uint8_t> png = MakePng(spec);
+    PngSpec picture;
+    picture.width = picture.height = side;
+    picture.rows.assign(size_t(side) * side, uint8_t(value));
+    const std::vector<uint8_t> png = MakePng(picture);
     return std::string(png.begin(), png.end());
 }
 

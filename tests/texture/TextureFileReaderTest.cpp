@@ -26,17 +26,17 @@ std::string AsString(const std::vector<uint8_t>& bytes)
 
 std::string RgbaPng(unsigned width, unsigned height, const PixelAt& pixel)
 {
-    PngSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.colourType = 6;
+    PngSpec picture;
+    picture.width = width;
+    picture.height = height;
+    picture.colourType = 6;
     for (unsigned y = 0; y < height; ++y) {
         for (unsigned x = 0; x < width; ++x) {
             const uint32_t p = pixel(x, y);
-            spec.rows.insert(spec.rows.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p), uint8_t(p >> 24)});
+            picture.rows.insert(picture.rows.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p), uint8_t(p >> 24)});
         }
     }
-    return AsString(MakePng(spec));
+    return AsString(MakePng(picture));
 }
 
 PixelAt Flat(uint32_t argb)
@@ -48,14 +48,14 @@ PixelAt Flat(uint32_t argb)
 // order in which the colours first appear.
 std::string PalettePng(unsigned side, const std::vector<Rgb>& palette)
 {
-    PngSpec spec;
-    spec.width = spec.height = side;
-    spec.colourType = 3;
-    spec.palette = palette;
+    PngSpec picture;
+    picture.width = picture.height = side;
+    picture.colourType = 3;
+    picture.palette = palette;
     for (unsigned y = 0; y < side; ++y)
         for (unsigned x = 0; x < side; ++x)
-            spec.rows.push_back(uint8_t((x + 2 * y + 1) % palette.size()));
-    return AsString(MakePng(spec));
+            picture.rows.push_back(uint8_t((x + 2 * y + 1) % palette.size()));
+    return AsString(MakePng(picture));
 }
 
 // Writes the chain's files, level 0 first, under the names the rule gives.
