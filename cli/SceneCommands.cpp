@@ -2,7 +2,6 @@
 
 #include "cli/StderrReport.h"
 #include "scene/CVK7QScene.h"
-#include "scene/SceneFile.h"
 #include "scene/SceneFormat.h"
 #include "texture/FileWrite.h"
 #include "texture/ImageChainWrite.h"
