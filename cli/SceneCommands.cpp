@@ -2,13 +2,13 @@
 
 #include "cli/StderrReport.h"
 #include "scene/CVK7QScene.h"
-#include "scene/SceneFile.h"
 #include "scene/SceneFormat.h"
 #include "texture/FileWrite.h"
 #include "texture/ImageChainWrite.h"
 #include "texture/MipChainNaming.h"
 #include "texture/TextureRecord.h"
-#include "texture/TgaTextureReader.h"
+#include "cli/TextureOptions.h"
+#include "texture/PngTextureWriter.h"
 #include "texture/TgaTextureWriter.h"
 
 #include <algorithm>
@@ -150,17 +150,25 @@ void StoreAs565(T3D_TEXTURE& record)
     record.blueMask = kMask555Blue;
 }
 
-// Reads a chain for a scene: named after its first file, 5-6-5 when asked.
-bool ReadChainForScene(const std::string& path, bool as565, TextureRecord& texture, std::ostream& err)
+// How a command reads the chains it puts into a scene.
+struct SceneReadOptions {
+    TextureReadOptions read;
+    bool as565 = false;  // a 5-5-5 chain not converted is stored as 5-6-5
+};
+
+// Reads a chain for a scene: named after its first file, converted or 5-6-5
+// as asked. False when it is not read or an error was reported on the way.
+bool ReadChainForScene(const std::string& path, const SceneReadOptions& options, TextureRecord& texture,
+                       std::ostream& err)
 {
     StderrReport report(err);
-    if (!TgaTextureReader(path.c_str(), texture, report))
+    if (!ReadTextureChain(path, texture, report, options.read) || report.errorReported())
         return false;
     T3D_TEXTURE& record = texture.record();
     std::memset(record.name, 0, sizeof record.name);
     const std::string name = TextureNameOf(path);
     std::memcpy(record.name, name.data(), name.size());
-    if (as565)
+    if (options.as565 && !options.read.convertTo)
         StoreAs565(record);
     return true;
 }
@@ -172,7 +180,7 @@ bool EndsWithNoCase(const std::string& text, const char* end)
 }
 
 // A texture's name as a file name: its last path component without a .tga
-// extension, with characters that file names cannot hold (on any common
+// or .png extension, with characters that file names cannot hold (on any common
 // system) replaced by '-'.
 std::string FileBaseFor(const char* textureName, int index)
 {
@@ -180,7 +188,7 @@ std::string FileBaseFor(const char* textureName, int index)
     const size_t slash = base.find_last_of("/\\");
     if (slash != std::string::npos)
         base.erase(0, slash + 1);
-    if (EndsWithNoCase(base, ".tga"))
+    if (IsTextureFileName(base))
         base.resize(base.size() - 4);
     for (char& c : base)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F || std::strchr("<>:\"|?*", c))
@@ -201,7 +209,7 @@ struct PlannedChain {
 // names that clash get "-2", "-3", ... before their suffix. Each clashing name
 // counts on from where the last one stopped, so the work grows with the
 // number of textures, not its square.
-std::vector<PlannedChain> PlanChains(const VK7Q_HEADER& header, const std::string& dir)
+std::vector<PlannedChain> PlanChains(const VK7Q_HEADER& header, const std::string& dir, const std::string& extension)
 {
     std::vector<PlannedChain> plan;
     std::unordered_set<std::string> taken;
@@ -210,13 +218,13 @@ std::vector<PlannedChain> PlanChains(const VK7Q_HEADER& header, const std::strin
         const T3D_TEXTURE& record = header.textures[i];
         const int levels = std::max(1, LevelsWithPixels(record.width, record.height,
                                                          std::min<int>(record.levelCount, kMaxTextureLevels)));
-        const std::string own = (fs::path(dir) / (FileBaseFor(record.name, i) + ".tga")).string();
+        const std::string own = (fs::path(dir) / (FileBaseFor(record.name, i) + extension)).string();
         std::vector<std::string> files;
         const ChainNaming naming = PlanChainNames(own, levels, files);
-        const std::string working = WorkingChainName(own, levels, ".tga");
+        const std::string working = WorkingChainName(own, levels, extension);
         PlannedChain chain{i, {}, naming == ChainNaming::Ok ? "" : ChainNamingProblem(naming)};
         for (int& tag = nextTag.try_emplace(working, 1).first->second; chain.files.empty(); ++tag) {
-            const std::string first = tag == 1 ? working : WorkingChainName(own, levels, ".tga", "-" + std::to_string(tag));
+            const std::string first = tag == 1 ? working : WorkingChainName(own, levels, extension, "-" + std::to_string(tag));
             PlanChainNames(first, levels, files);
             if (std::none_of(files.begin(), files.end(), [&](const std::string& f) { return taken.count(f) != 0; }))
                 chain.files = files;
@@ -252,7 +260,7 @@ struct ChainOutcome {
 // a wait (creating, and above all replacing, a directory entry), and the
 // waits overlap. The outcomes come back in the plan's order.
 std::vector<ChainOutcome> WriteChains(const VK7Q_HEADER& header, const std::vector<PlannedChain>& plan,
-                                      const ImageWriteOptions& options)
+                                      bool png, const ImageWriteOptions& options)
 {
     constexpr unsigned kWriterThreads = 4;  // enough to keep the disk busy; the work is waiting, not computing
     std::vector<ChainOutcome> outcomes(plan.size());
@@ -261,8 +269,8 @@ std::vector<ChainOutcome> WriteChains(const VK7Q_HEADER& header, const std::vect
         for (size_t i = next++; i < plan.size(); i = next++) {
             std::ostringstream messages;
             StderrReport report(messages);
-            outcomes[i].written =
-                TgaTextureWriter(plan[i].files[0].c_str(), header.textures[plan[i].index], report, options);
+            outcomes[i].written = (png ? PngTextureWriter : TgaTextureWriter)(
+                plan[i].files[0].c_str(), header.textures[plan[i].index], report, options);
             outcomes[i].messages = messages.str();
         }
     };
@@ -316,9 +324,8 @@ int RunList(const CommandArguments& args, std::ostream& out, std::ostream& err)
 int RunExtract(const CommandArguments& args, std::ostream& out, std::ostream& err)
 {
     const std::string& target = args.files[2];
-    if (EndsWithNoCase(target, ".png"))
-        return UsageError(err, "extract cannot write PNG files yet; give OUT.tga");
-    if (!EndsWithNoCase(target, ".tga"))
+    const bool png = EndsWithNoCase(target, ".png");
+    if (!IsTextureFileName(target))
         return UsageError(err, "extract writes OUT.tga or OUT.png, not " + target);
     CVK7QScene scene;
     int index = 0;
@@ -328,7 +335,7 @@ int RunExtract(const CommandArguments& args, std::ostream& out, std::ostream& er
     ImageWriteOptions options;
     options.inputs.add(args.files[0]);
     const T3D_TEXTURE& record = scene.GetSceneHeader()->textures[index];
-    if (!TgaTextureWriter(target.c_str(), record, report, options))
+    if (!(png ? PngTextureWriter : TgaTextureWriter)(target.c_str(), record, report, options))
         return kExitFailed;
     out << index << '\t' << Escaped(record.name) << '\t' << target << '\n';
     return kExitOk;
@@ -347,7 +354,8 @@ int RunExtractAll(const CommandArguments& args, std::ostream& out, std::ostream&
         return kExitFailed;
     }
     const VK7Q_HEADER& header = *scene.GetSceneHeader();
-    const std::vector<PlannedChain> plan = PlanChains(header, dir);
+    const bool png = args.has("--png");
+    const std::vector<PlannedChain> plan = PlanChains(header, dir, png ? ".png" : ".tga");
     if (!args.has("--force") && !NoneExists(plan, err))
         return kExitFailed;
 
@@ -358,7 +366,7 @@ int RunExtractAll(const CommandArguments& args, std::ostream& out, std::ostream&
     options.inputs.add(args.files[0]);
     options.flushEachFile = false;
     options.clearStaleTemporaries = false;
-    const std::vector<ChainOutcome> outcomes = WriteChains(header, plan, options);
+    const std::vector<ChainOutcome> outcomes = WriteChains(header, plan, png, options);
     int status = kExitOk;
     for (size_t i = 0; i < plan.size(); ++i) {
         const PlannedChain& chain = plan[i];
@@ -381,33 +389,49 @@ int RunExtractAll(const CommandArguments& args, std::ostream& out, std::ostream&
 
 int RunReplace(const CommandArguments& args, std::ostream& out, std::ostream& err)
 {
+    SceneReadOptions options;
+    options.as565 = args.has("--rgb565");
+    std::string error;
+    if (!MipFilterOption(args, options.read.filter, error))
+        return UsageError(err, error);
+    if (options.as565 && args.has("--keep-format"))
+        return UsageError(err, "--rgb565 and --keep-format do not go together: the scene's texture gives the format");
     CVK7QScene scene;
     int index = 0;
     if (!LoadScene(scene, args.files[0], err) || !PickTexture(*scene.GetSceneHeader(), args.files[1], index, err))
         return kExitFailed;
+    const std::string& source = args.files[2];
+    // A PNG always takes the scene texture's format; a TGA only when asked.
+    if (args.has("--keep-format") || IsPngFile(source))
+        options.read.convertTo = FormatOf(scene.GetSceneHeader()->textures[index], !args.has("--no-dither"));
     TextureRecord replacement;
-    if (!ReadChainForScene(args.files[2], args.has("--rgb565"), replacement, err))
+    if (!ReadChainForScene(source, options, replacement, err))
         return kExitFailed;
     if (!scene.ReplaceT3DTexture(index, &replacement.record())) {
-        err << "Can't put " << args.files[2] << " into the scene\n";
+        err << "Can't put " << source << " into the scene\n";
         return kExitFailed;
     }
     scene.GenerateC3D();
     const auto target = args.options.find("-o");
     const std::string& path = target != args.options.end() ? target->second : args.files[0];
     InputFiles images;
-    AddChainFiles(images, args.files[2]);
+    AddChainFiles(images, source);
     return WriteScene(scene, path, args.has("--old-format"), images, out, err);
 }
 
 int RunPack(const CommandArguments& args, std::ostream& out, std::ostream& err)
 {
+    SceneReadOptions options;
+    options.as565 = args.has("--rgb565");
+    std::string error;
+    if (!MipFilterOption(args, options.read.filter, error) || !DepthOption(args, options.read.convertTo, error))
+        return UsageError(err, error);
     CVK7QScene scene;
     InputFiles images;
     for (size_t i = 1; i < args.files.size(); ++i) {
         AddChainFiles(images, args.files[i]);
         TextureRecord texture;
-        if (!ReadChainForScene(args.files[i], args.has("--rgb565"), texture, err))
+        if (!ReadChainForScene(args.files[i], options, texture, err))
             return kExitFailed;
         if (!scene.AppendT3DTexture(&texture.record())) {
             err << "Can't put " << args.files[i] << " into the scene\n";

@@ -10,14 +10,15 @@
 // backslash doubled.
 int RunList(const CommandArguments& args, std::ostream& out, std::ostream& err);
 
-// extract SCENE.T3D (INDEX|NAME) OUT.tga: the texture's whole mip chain,
-// level 0 as OUT.tga and the further levels named by the mip-chain rule.
-// Nothing is written when the rule cannot name every level (the message names
-// one that works) or OUT.tga is the scene file; an OUT that does not end in
-// .tga or .png is a usage error.
+// extract SCENE.T3D (INDEX|NAME) OUT.tga|OUT.png: the texture's whole mip
+// chain as TGA or PNG files (by OUT's extension, any case), level 0 as OUT and
+// the further levels named by the mip-chain rule. Nothing is written when the
+// rule cannot name every level (the message names one that works) or OUT is
+// the scene file; an OUT that does not end in .tga or .png is a usage error.
 int RunExtract(const CommandArguments& args, std::ostream& out, std::ostream& err);
 
-// extract-all SCENE.T3D DIR [--force]: every texture's chain into DIR (made
+// extract-all SCENE.T3D DIR [--force] [--png]: every texture's chain, as TGA
+// files or with --png as PNG files, into DIR (made
 // when missing), named after the texture: shortened where too long, changed
 // where the rule cannot chain it, flag letters kept. Names that clash get
 // "-2", "-3", ... before their suffix. One line per texture written: index,
@@ -26,14 +27,20 @@ int RunExtract(const CommandArguments& args, std::ostream& out, std::ostream& er
 // (never the files the links lead to).
 int RunExtractAll(const CommandArguments& args, std::ostream& out, std::ostream& err);
 
-// replace SCENE.T3D (INDEX|NAME) IN.tga [-o OUT.T3D] [--old-format] [--rgb565]:
-// reads the chain, puts it in the texture's place (named after IN.tga), and
-// writes the scene to OUT.T3D, or over SCENE.T3D without -o. OUT.T3D may not
-// be one of the chain's files (nor, for pack, of any chain's).
+// replace SCENE.T3D (INDEX|NAME) IN [-o OUT.T3D] [--old-format] [--rgb565]
+// [--keep-format] [--mip-filter point|box] [--no-dither]: reads the chain (a
+// PNG by its signature, else TGA), puts it in the texture's place (named after
+// IN), and writes the scene to OUT.T3D, or over SCENE.T3D without -o. A PNG
+// chain always takes the scene texture's depth and layout; a TGA chain keeps
+// its own unless --keep-format (with which --rgb565 is a usage error).
+// OUT.T3D may not be one of the chain's files (nor, for pack, of any chain's).
 int RunReplace(const CommandArguments& args, std::ostream& out, std::ostream& err);
 
-// pack OUT.T3D IN.tga... [--old-format] [--rgb565]: a new scene of the chains,
-// in order, each named after its first file.
+// pack OUT.T3D IN... [--depth 8|16|24|32] [--rgb565] [--no-dither]
+// [--old-format] [--mip-filter point|box]: a new scene of the chains, in
+// order, each named after its first file. With --depth every chain is
+// converted to it (--rgb565 then only with 16); without, a PNG is 32-bit, a
+// TGA keeps its depth, and --rgb565 stores 5-5-5 chains as 5-6-5.
 int RunPack(const CommandArguments& args, std::ostream& out, std::ostream& err);
 
 // convert IN.T3D OUT.T3D (--old-format|--new-format): the scene rewritten in

@@ -1,17 +1,13 @@
 #include "cli/TextureCommands.h"
 
 #include "cli/StderrReport.h"
+#include "cli/TextureOptions.h"
 #include "texture/FileWrite.h"
 #include "texture/ImageChainWrite.h"
-#include "texture/PixelExpansion.h"
-#include "texture/TextureRecord.h"
-#include "texture/TgaTextureReader.h"
-
-#include <QBuffer>
-#include <QImage>
+#include "texture/PngEncoder.h"
+#include "texture/TextureFileReader.h"
 
 #include <cstdio>
-#include <cstring>
 #include <ostream>
 
 namespace {
@@ -25,21 +21,25 @@ std::string Hex(uint32_t value, int digits)
 
 // False when the chain is not read or an error was reported on the way;
 // warnings alone let the command go on.
-bool ReadChain(const std::string& path, TextureRecord& holder, std::ostream& err)
+bool ReadChain(const std::string& path, MipFilter filter, TextureRecord& holder, std::ostream& err)
 {
     StderrReport report(err);
-    return TgaTextureReader(path.c_str(), holder, report) && !report.errorReported();
+    TextureReadOptions options;
+    options.filter = filter;
+    return ReadTextureChain(path, holder, report, options) && !report.errorReported();
 }
 
-// Writes the bytes as `target`, which may not be one of the files of the
-// chain read from `source`.
-int WriteOutput(const std::string& target, const QByteArray& bytes, const std::string& source, std::ostream& err)
+// Writes the level as an 8-bit RGBA PNG named `target`, row by row, which
+// may not be one of the files of the chain read from `source`.
+int WriteLevelPng(const std::string& target, const T3D_TEXTURE& record, int level, const std::string& source,
+                  std::ostream& err)
 {
     InputFiles inputs;
     AddChainFiles(inputs, source);
     OutputFile file;
     FileWriteStatus status = file.create(target, inputs);
-    if (status == FileWriteStatus::Ok && !file.write(bytes.constData(), size_t(bytes.size())))
+    const PngSink sink = [&file](const void* bytes, size_t size) { return file.write(bytes, size); };
+    if (status == FileWriteStatus::Ok && !EncodePngLevel(record, level, sink, nullptr, PngLayout::rgba))
         status = FileWriteStatus::WriteFailed;
     if (status == FileWriteStatus::Ok)
         status = file.finish(true);
@@ -55,8 +55,12 @@ int WriteOutput(const std::string& target, const QByteArray& bytes, const std::s
 
 int RunInfo(const CommandArguments& args, std::ostream& out, std::ostream& err)
 {
+    MipFilter filter = MipFilter::point;
+    std::string error;
+    if (!MipFilterOption(args, filter, error))
+        return UsageError(err, error);
     TextureRecord holder;
-    if (!ReadChain(args.files[0], holder, err))
+    if (!ReadChain(args.files[0], filter, holder, err))
         return kExitFailed;
     const T3D_TEXTURE& r = holder.record();
     out << "name: " << r.name << '\n'
@@ -75,37 +79,21 @@ int RunInfo(const CommandArguments& args, std::ostream& out, std::ostream& err)
 int RunExport(const CommandArguments& args, std::ostream&, std::ostream& err)
 {
     long level = 0;
+    MipFilter filter = MipFilter::point;
     std::string error;
-    if (!OptionAsNumber(args, "--level", 0, kMaxTextureLevels - 1, level, error))
+    if (!OptionAsNumber(args, "--level", 0, kMaxTextureLevels - 1, level, error) ||
+        !MipFilterOption(args, filter, error))
         return UsageError(err, error);
 
     const std::string& source = args.files[0];
-    const std::string& target = args.files[1];
     TextureRecord holder;
-    if (!ReadChain(source, holder, err))
+    if (!ReadChain(source, filter, holder, err))
         return kExitFailed;
     const T3D_TEXTURE& r = holder.record();
-    const std::vector<uint32_t> pixels = ExpandLevelToArgb(r, int(level));
-    if (pixels.empty()) {
+    if (level >= r.levelCount || LevelWidth(r, int(level)) == 0 || LevelHeight(r, int(level)) == 0) {
         err << source << " has " << r.levelCount << " mip level(s) of depth " << r.depth
             << ": no level " << level << " to export\n";
         return kExitFailed;
     }
-
-    const int width = int(LevelWidth(r, int(level)));
-    const int height = int(LevelHeight(r, int(level)));
-    QImage image(width, height, QImage::Format_ARGB32);
-    if (image.isNull()) {
-        err << "Not enough memory for a " << width << " x " << height << " image\n";
-        return kExitFailed;
-    }
-    for (int y = 0; y < height; ++y)
-        std::memcpy(image.scanLine(y), pixels.data() + size_t(y) * width, size_t(width) * 4);
-    QBuffer encoded;
-    encoded.open(QIODevice::WriteOnly);
-    if (!image.save(&encoded, "PNG")) {
-        err << "Can't write PNG file " << target << '\n';
-        return kExitFailed;
-    }
-    return WriteOutput(target, encoded.data(), source, err);
+    return WriteLevelPng(args.files[1], r, int(level), source, err);
 }

@@ -6,8 +6,6 @@
 #include "editor/PreviewFrame.h"
 #include "foldertree/FolderTree.h"
 #include "resources/Strings.h"
-#include "texture/FileRead.h"
-#include "texture/PngDecoder.h"
 #include "texture/PngTextureWriter.h"
 #include "texture/TgaTextureWriter.h"
 
@@ -19,16 +17,6 @@
 #include <cstring>
 
 namespace {
-
-// Whether the file begins as a PNG does (its format, whatever its name).
-bool StartsAsPng(const QString& path)
-{
-    InputFile file;
-    uint8_t signature[kPngSignatureSize];
-    return file.open(QFile::encodeName(path).toStdString()) == FileReadStatus::Ok
-        && file.readAt(0, signature, sizeof signature) == FileReadStatus::Ok
-        && IsPngSignature(signature, sizeof signature);
-}
 
 // A texture is named after its file, without folder or extension, so no
 // local path goes into a scene file.
@@ -97,7 +85,7 @@ void EditorDialog::rereadReplacement(bool background)
     replacementRead_ = readReplacementChain(replacementFile_, read, report, std::nullopt);
     if (replacementRead_) {
         replacement_ = std::move(read);
-        replacementPng_ = StartsAsPng(replacementFile_);
+        replacementPng_ = IsPngFile(QFile::encodeName(replacementFile_).toStdString());
     }
     if (!background)
         report_.showWarnings();

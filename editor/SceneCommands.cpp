@@ -4,7 +4,6 @@
 
 #include "editor/PreviewFrame.h"
 #include "resources/Strings.h"
-#include "scene/SceneFile.h"
 #include "scene/SceneFormat.h"
 
 #include <QAction>

@@ -24,10 +24,10 @@ ChainParts SplitChainInput(const uint8_t* data, size_t size)
     return parts;
 }
 
-std::string PutChainFiles(const ChainParts& parts)
+std::string PutChainFiles(const ChainParts& parts, const std::string& extension)
 {
-    const char* names[3] = {"wall_A.tga", "wall_A1.tga", "wall_A2.tga"};
+    const char* names[3] = {"wall_A", "wall_A1", "wall_A2"};
     for (int i = 0; i < 3; ++i)
-        PutScratchFile(names[i], parts.data[i], parts.size[i]);
-    return ScratchFolder() + "/" + names[0];
+        PutScratchFile(names[i] + extension, parts.data[i], parts.size[i]);
+    return ScratchFolder() + "/" + names[0] + extension;
 }

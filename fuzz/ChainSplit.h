@@ -14,6 +14,7 @@ struct ChainParts {
 
 ChainParts SplitChainInput(const uint8_t* data, size_t size);
 
-// Writes the parts as wall_A.tga, wall_A1.tga and wall_A2.tga in the scratch
-// folder (an absent part removes its file) and returns the first one's path.
-std::string PutChainFiles(const ChainParts& parts);
+// Writes the parts as wall_A, wall_A1 and wall_A2 with the extension (".tga")
+// in the scratch folder (an absent part removes its file) and returns the
+// first one's path.
+std::string PutChainFiles(const ChainParts& parts, const std::string& extension = ".tga");

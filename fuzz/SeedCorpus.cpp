@@ -3,9 +3,13 @@
 // TGA writer and scene code, plus files laid out here with the TGA header code
 // of kinds the writer does not make: run-length, grey, right-to-left, colour
 // maps of 15/16-bit entries or with a first-entry index, and chains whose
-// files each carry their own colour map.
+// files each carry their own colour map. PNG seeds: chains written by the
+// project's PNG writer, and single files of every colour type and bit depth
+// (palette with tRNS, Adam7) laid out with libspng's encoder.
 //   quorrel-fuzz-seeds fuzz/corpus
 #include "scene/CVK7QScene.h"
+#include "texture/PngTestBytes.h"
+#include "texture/PngTextureWriter.h"
 #include "texture/TextureRecord.h"
 #include "texture/TgaFormat.h"
 #include "texture/TgaTextureWriter.h"
@@ -175,6 +179,60 @@ Bytes ChainInput(const std::string& scratch, unsigned depth)
     return ChainBytes(files);
 }
 
+// The files of a 32 x 32 texture written by the PNG writer under wall_A.png:
+// levels 32 and 16 as the first two files, 8 as the third.
+Bytes PngChainInput(const std::string& scratch, unsigned depth)
+{
+    TextureRecord holder;
+    FillTexture(holder, 32, 32, depth, 3);
+    PrintReport report;
+    const std::string names[3] = {scratch + "/wall_A.png", scratch + "/wall_A1.png", scratch + "/wall_A2.png"};
+    if (!PngTextureWriter(names[0].c_str(), holder.record(), report))
+        return {};
+    Bytes files[3];
+    for (int i = 0; i < 3; ++i) {
+        files[i] = ReadAll(names[i]);
+        unlink(names[i].c_str());
+    }
+    return ChainBytes(files);
+}
+
+// A 9 x 7 PNG (odd sides: packed rows end mid-byte) of patterned samples.
+Bytes PngFile(uint8_t colourType, uint8_t bitDepth, bool interlaced = false)
+{
+    PngSpec picture;
+    picture.width = 9;
+    picture.height = 7;
+    picture.colourType = colourType;
+    picture.bitDepth = bitDepth;
+    picture.interlaced = interlaced;
+    picture.rows.resize(PngRowBytes(picture) * picture.height);
+    for (size_t i = 0; i < picture.rows.size(); ++i)
+        picture.rows[i] = uint8_t(i * 37 + 11);
+    if (colourType == 3) {
+        for (unsigned i = 0; i < (1u << bitDepth); ++i)
+            picture.palette.push_back({uint8_t(i * 5), uint8_t(255 - i), uint8_t(i * 3)});
+    }
+    return MakePng(picture);
+}
+
+Bytes WithTransparency(uint8_t colourType, uint8_t bitDepth)
+{
+    PngSpec picture;
+    picture.width = picture.height = 4;
+    picture.colourType = colourType;
+    picture.bitDepth = bitDepth;
+    picture.rows.assign(PngRowBytes(picture) * picture.height, 1);
+    if (colourType == 3) {
+        picture.palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+        picture.paletteAlpha = {0, 128};
+    } else {
+        picture.colourKey = true;
+        picture.keyGrey = picture.keyRed = picture.keyGreen = picture.keyBlue = 0x0101;
+    }
+    return MakePng(picture);
+}
+
 Bytes SceneBytes(const std::string& scratch, bool oldFormat)
 {
     CVK7QScene scene;
@@ -227,6 +285,35 @@ std::vector<Seed> TgaSeeds(const std::string& scratch)
     };
 }
 
+// Each PNG file alone as a chain's first file, and PNG writer chains; the
+// option byte in front picks the filter and the depth (PngChainFuzz.cpp).
+std::vector<Seed> PngSeeds(const std::string& scratch)
+{
+    struct Kind {
+        const char* name;
+        uint8_t colourType, bitDepth;
+    };
+    const Kind kinds[] = {{"grey1", 0, 1},  {"grey2", 0, 2},    {"grey4", 0, 4},    {"grey8", 0, 8},
+                          {"grey16", 0, 16}, {"grey_alpha8", 4, 8}, {"grey_alpha16", 4, 16}, {"rgb8", 2, 8},
+                          {"rgb16", 2, 16},  {"rgba8", 6, 8},   {"rgba16", 6, 16},  {"palette1", 3, 1},
+                          {"palette2", 3, 2}, {"palette4", 3, 4}, {"palette8", 3, 8}};
+    std::vector<Seed> seeds;
+    uint8_t option = 0;
+    for (const Kind& kind : kinds) {
+        const Bytes file = PngFile(kind.colourType, kind.bitDepth);
+        seeds.push_back({std::string(kind.name) + ".png", Prefixed(option++ & 0x0F, ChainBytes({file, {}, {}}))});
+    }
+    seeds.push_back({"rgba8_adam7.png", Prefixed(1, ChainBytes({PngFile(6, 8, true), {}, {}}))});
+    seeds.push_back({"palette4_adam7.png", Prefixed(2, ChainBytes({PngFile(3, 4, true), {}, {}}))});
+    seeds.push_back({"palette8_trns.png", Prefixed(2, ChainBytes({WithTransparency(3, 8), {}, {}}))});
+    seeds.push_back({"grey16_trns.png", Prefixed(0, ChainBytes({WithTransparency(0, 16), {}, {}}))});
+    seeds.push_back({"rgb8_trns.png", Prefixed(4, ChainBytes({WithTransparency(2, 8), {}, {}}))});
+    seeds.push_back({"chain_palette8_to8", Prefixed(2, PngChainInput(scratch, 8))});
+    seeds.push_back({"chain_rgba32_box", Prefixed(1, PngChainInput(scratch, 32))});
+    seeds.push_back({"chain_rgb24_to16", Prefixed(4, PngChainInput(scratch, 24))});
+    return seeds;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -259,6 +346,7 @@ int main(int argc, char** argv)
         {"version", text("sky_FZ3.tga")},            {"last", text("door_E9.tga")},
         {"no_dot", text("folder.d/name_A")},         {"leading", text("_.tga")},
     };
+    const std::vector<Seed> png = PngSeeds(scratch);
     const Bytes newScene = SceneBytes(scratch, false);
     const Bytes oldScene = SceneBytes(scratch, true);
     const std::vector<Seed> scene = {{"new_two_textures", Prefixed(0, newScene)},
@@ -268,6 +356,6 @@ int main(int argc, char** argv)
 
     const bool ok = SaveAll(root + "/tga_read", tga) && SaveAll(root + "/tga_write", write) &&
                     SaveAll(root + "/tga_chain", chain) && SaveAll(root + "/mip_naming", naming) &&
-                    SaveAll(root + "/scene_load", scene);
+                    SaveAll(root + "/scene_load", scene) && SaveAll(root + "/png_chain", png);
     return ok ? 0 : 1;
 }

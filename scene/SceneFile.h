@@ -9,12 +9,6 @@
 
 #include <string>
 
-// The path with ".T3D" added when its file name has no extension (no dot
-// after the first character) and no regular file has that very name; a path
-// with an extension, or naming an existing file, as it is. So a scene that
-// was given a name without extension is read and written under that name.
-std::string WithSceneExtension(const std::string& path);
-
 // Reads a whole regular file into `out` (texture/FileRead.h says how and what
 // it refuses). An empty file reads as an empty block, which no format accepts.
 [[nodiscard]] FileReadStatus ReadSceneFile(const std::string& path, ByteBlock& out);

@@ -7,7 +7,7 @@ packages=(
   g++ cmake make pkg-config
   qt6-base-dev zlib1g-dev libspng-dev libimagequant-dev
   libgtest-dev libgmock-dev libbenchmark-dev libstb-dev
-  fonts-dejavu-core fonts-dejavu-extra
+  fonts-dejavu-core fonts-dejavu-extra git
   "$@"
 )
 

@@ -194,6 +194,10 @@ bool ConvertRgbaChain(TextureRecord& holder, const DepthOptions& options, const 
     const T3D_TEXTURE& in = holder.record();
     if (options.depth == 32)
         return true;
+    if (BytesPerPixel(options.depth) == 0) {
+        report.report(kErrorCaption, Message(kCantConvertToDepth, name, options.depth));
+        return false;
+    }
     TextureRecord converted;
     T3D_TEXTURE& out = converted.record();
     std::memcpy(&out, &in, sizeof out);

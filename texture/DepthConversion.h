@@ -34,6 +34,7 @@ struct KeptPalette {
 
 constexpr const char* kAlphaDropped = "%s is not opaque: a %u-bit texture has no alpha, so it is dropped";
 constexpr const char* kCantQuantise = "Can't reduce the colours of %s to 256";
+constexpr const char* kCantConvertToDepth = "Can't convert %s to a texture of %u bits";
 constexpr const char* kNoMemoryToConvert = "Not enough memory to convert %s";
 
 // Converts `holder` in place. `name` (the file) goes into the messages.

@@ -3,6 +3,7 @@
 #include "texture/MipChainNaming.h"
 #include "texture/T3DTexture.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -21,7 +22,47 @@ void ReportCantWrite(TextureReport& report, const ImageFileKind& kind, const std
     report.report(kErrorCaption, text);
 }
 
+bool IsWritable(const T3D_TEXTURE& record, int levels)
+{
+    if (BytesPerPixel(record.depth) == 0)
+        return false;
+    for (int level = 0; level < levels; ++level) {
+        if (!record.levels[level])
+            return false;
+    }
+    return true;
+}
+
+// Tells where the chain stops when levels past it have no pixels.
+void ReportShortChain(TextureReport& report, const ImageFileKind& kind, const std::string& path, int written,
+                      int levels)
+{
+    std::vector<std::string> files;
+    PlanChainNames(path, written, files);  // named once already
+    report.report(kWarningCaption, FileText(kind, files.back()) + " is the last mip level written: levels " +
+                                       std::to_string(written) + " to " + std::to_string(levels - 1) +
+                                       " have no pixels");
+}
+
 } // namespace
+
+bool WriteTextureChain(const std::string& path, const T3D_TEXTURE& record, const ImageFileKind& kind,
+                       const ImageWriteOptions& options, TextureReport& report, const LevelEncoder& encode)
+{
+    const int levels = std::min<int>(record.levelCount, kMaxTextureLevels);
+    if (levels == 0)
+        return true;
+    const int withPixels = LevelsWithPixels(record.width, record.height, levels);
+    if (withPixels == 0 || !IsWritable(record, withPixels)) {
+        report.report(kErrorCaption, "Can't write this texture to " + FileText(kind, path));
+        return false;
+    }
+    if (!WriteImageChain(path, withPixels, kind, options, report, encode))
+        return false;
+    if (withPixels < levels)
+        ReportShortChain(report, kind, path, withPixels, levels);
+    return true;
+}
 
 int LevelsWithPixels(unsigned width, unsigned height, int levels)
 {

@@ -18,15 +18,6 @@ int WriteToSink(spng_ctx*, void* user, void* bytes, size_t size)
     return (*static_cast<const PngSink*>(user))(bytes, size) ? 0 : SPNG_IO_ERROR;
 }
 
-uint8_t ColourType(unsigned depth)
-{
-    switch (depth) {
-    case 8: return SPNG_COLOR_TYPE_INDEXED;
-    case 32: return SPNG_COLOR_TYPE_TRUECOLOR_ALPHA;
-    default: return SPNG_COLOR_TYPE_TRUECOLOR;
-    }
-}
-
 // 0xAARRGGBB pixels to PNG's byte order: R, G, B (and A).
 void ToPngBytes(const uint32_t* in, uint8_t* out, size_t count, bool alpha)
 {
@@ -49,7 +40,7 @@ bool Fail(std::string* error, const char* text)
 
 } // namespace
 
-bool EncodePngLevel(const T3D_TEXTURE& record, int level, const PngSink& sink, std::string* error)
+bool EncodePngLevel(const T3D_TEXTURE& record, int level, const PngSink& sink, std::string* error, PngLayout layout)
 {
     const unsigned width = LevelWidth(record, level), height = LevelHeight(record, level);
     const unsigned bytesPerPixel = BytesPerPixel(record.depth);
@@ -65,11 +56,13 @@ bool EncodePngLevel(const T3D_TEXTURE& record, int level, const PngSink& sink, s
     ihdr.width = width;
     ihdr.height = height;
     ihdr.bit_depth = 8;
-    ihdr.color_type = ColourType(record.depth);
+    const bool indexed = record.depth == 8 && layout == PngLayout::ofDepth;
+    const bool alpha = record.depth == 32 || layout == PngLayout::rgba;
+    ihdr.color_type = alpha ? SPNG_COLOR_TYPE_TRUECOLOR_ALPHA : indexed ? SPNG_COLOR_TYPE_INDEXED : SPNG_COLOR_TYPE_TRUECOLOR;
     int result = spng_set_png_stream(ctx, WriteToSink, const_cast<PngSink*>(&sink));
     if (!result)
         result = spng_set_ihdr(ctx, &ihdr);
-    if (!result && record.depth == 8) {
+    if (!result && indexed) {
         spng_plte plte = {};
         plte.n_entries = kPaletteEntries;
         for (int i = 0; i < kPaletteEntries; ++i)
@@ -79,16 +72,15 @@ bool EncodePngLevel(const T3D_TEXTURE& record, int level, const PngSink& sink, s
     if (!result)
         result = spng_encode_image(ctx, nullptr, 0, SPNG_FMT_PNG, SPNG_ENCODE_PROGRESSIVE | SPNG_ENCODE_FINALIZE);
 
-    const bool alpha = record.depth == 32;
     const size_t rowPixels = width;
-    const size_t pngRowBytes = record.depth == 8 ? rowPixels : rowPixels * (alpha ? 4 : 3);
-    std::vector<uint32_t> argb(record.depth == 8 ? 0 : rowPixels);
-    std::vector<uint8_t> row(record.depth == 8 ? 0 : pngRowBytes);
+    const size_t pngRowBytes = indexed ? rowPixels : rowPixels * (alpha ? 4 : 3);
+    std::vector<uint32_t> argb(indexed ? 0 : rowPixels);
+    std::vector<uint8_t> row(indexed ? 0 : pngRowBytes);
     const PixelExpander expander(record);
     const uint8_t* in = record.levels[level];
     for (unsigned y = 0; !result && y < height; ++y, in += rowPixels * bytesPerPixel) {
         const void* out = in;
-        if (record.depth != 8) {
+        if (!indexed) {
             expander.expand(in, argb.data(), rowPixels);
             ToPngBytes(argb.data(), row.data(), rowPixels, alpha);
             out = row.data();

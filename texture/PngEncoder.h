@@ -15,6 +15,13 @@
 // Takes the next bytes of the file; false when they could not be written.
 using PngSink = std::function<bool(const void* bytes, size_t size)>;
 
+// How the level's pixels go into the PNG.
+enum class PngLayout {
+    ofDepth,  // by the record's depth, as above
+    rgba,     // every depth as 8-bit RGBA, expanded as the preview shows it
+};
+
 // Returns true when the whole PNG went to the sink. On failure `error`, when
 // given, holds what went wrong (the caller names the file).
-bool EncodePngLevel(const T3D_TEXTURE& record, int level, const PngSink& sink, std::string* error = nullptr);
+bool EncodePngLevel(const T3D_TEXTURE& record, int level, const PngSink& sink, std::string* error = nullptr,
+                    PngLayout layout = PngLayout::ofDepth);

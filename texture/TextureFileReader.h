@@ -21,6 +21,11 @@
 // this one question.
 bool IsTextureFileName(const std::string& path);
 
+// Whether the file at `path` is read as PNG: by its signature, or, when it
+// cannot be opened, by its name ending in .png (any case). ReadTextureChain
+// asks this of a chain's first file.
+bool IsPngFile(const std::string& path);
+
 struct TextureReadOptions {
     // How the levels that no file holds are made.
     MipFilter filter = MipFilter::point;

@@ -29,7 +29,6 @@ constexpr const char* kTgaColourMapFull =
     "TGA file %s has more colours than the colour map holds (the nearest ones are used)";
 constexpr const char* kNoMemoryForTga = "Not enough memory for TGA file %s";
 constexpr const char* kCantWriteTga = "Can't write TGA file %s";
-constexpr const char* kTextureNotWritable = "Can't write this texture to TGA file %s";
 constexpr const char* kNoNameAfterTga = "Can't name the mip level after TGA file %s";
 
 // Reports `text` with its %s replaced by `path`, as an error or a warning.

@@ -1,6 +1,6 @@
 #include "texture/TgaTextureReader.h"
 
-#include "texture/FileRead.h"
+#include "texture/ChainFileReader.h"
 #include "texture/MipChainNaming.h"
 #include "texture/MipGeneration.h"
 #include "texture/PaletteMatch.h"
@@ -16,10 +16,6 @@
 #include <vector>
 
 namespace {
-
-// Chain files are read while a level's larger side is at least this long;
-// smaller levels are always generated.
-constexpr unsigned kSmallestReadSide = 16;
 
 // The record's depth for a pixel depth the reader takes.
 unsigned RecordDepth(uint8_t pixelDepth)
@@ -52,13 +48,6 @@ const char* RefusedKind(const TgaHeader& header)
     default:
         return kTgaUnsupportedImageType;
     }
-}
-
-void CopyName(const char* path, char* name)
-{
-    const size_t n = std::min(std::strlen(path), size_t(kTextureNameSize - 1));
-    std::memcpy(name, path, n);
-    name[n] = '\0';
 }
 
 // Bytes of the colour map that follows the ID field: present when the file
@@ -178,89 +167,28 @@ void DecodeRunLength(ByteCursor in, const RowPlacer& place, unsigned width, unsi
 // take more than a raw packet's byte per 128 pixels over the level's bytes.
 constexpr uint64_t kMaxRunLengthFileBytes = kMaxTgaLevelBytes + kMaxTgaLevelBytes / 64 + (uint64_t(1) << 20);
 
-enum class LevelResult { Read, Missing, Failed, Changed };
+constexpr ChainFileMessages kTgaMessages{kCantFindTga, kTgaPermissionDenied, kTgaNotRegularFile, kCantReadTga,
+                                         kTgaChanged,  kTgaDoesNotFitLevel,  kNoMemoryForTga};
 
-class ChainReader {
+// Decodes each TGA file of a chain into its level.
+class ChainReader : public ChainFileReader {
 public:
-    ChainReader(TextureRecord& holder, TextureReport& report) : holder_(holder), report_(report) {}
-
-    // Reads one level, once more when its file changed during the read.
-    LevelResult readLevel(const std::string& path, int level);
+    ChainReader(TextureRecord& holder, TextureReport& report) : ChainFileReader(holder, report, kTgaMessages) {}
 
 private:
-    LevelResult readLevelOnce(const std::string& path, int level);
-    LevelResult refuseOpen(FileReadStatus status, const std::string& path, int level);
-
-    // Level 0 fails with an error. A later level ends the chain with a
-    // warning: the texture is still read, the rest generated.
-    LevelResult fail(const char* text, const std::string& path)
-    {
-        if (level_ == 0) {
-            ReportTgaError(report_, text, path);
-            return LevelResult::Failed;
-        }
-        ReportTgaWarning(report_, text, path);
-        return LevelResult::Missing;
-    }
-
-    // A problem found in a file that changed while it was read is the
-    // change's doing: the level is read again instead.
-    LevelResult failUnlessChanged(const InputFile& file, const char* text, const std::string& path)
-    {
-        return file.unchanged() ? fail(text, path) : LevelResult::Changed;
-    }
-
-    bool fitsLevel(const TgaHeader& header, unsigned depth, int level) const
-    {
-        const T3D_TEXTURE& record = holder_.record();
-        return header.width == LevelWidth(record, level) &&
-               header.height == LevelHeight(record, level) && depth == record.depth;
-    }
-
+    LevelResult readFile(const InputFile& file, const std::string& path, int level) override;
     void describeLevelZero(const TgaHeader& header, unsigned depth);
     void takeColours(const TgaHeader& header, const uint8_t* colourMap, const std::string& path);
 
-    TextureRecord& holder_;
-    TextureReport& report_;
-    int level_ = 0;
     // Level 0's colour map ends before this entry; the later levels' colours
     // are merged into it.
     unsigned mapEnd_ = 0;
     std::optional<ColourMapMerge> merge_;
 };
 
-LevelResult ChainReader::readLevel(const std::string& path, int level)
+LevelResult ChainReader::readFile(const InputFile& file, const std::string& path, int level)
 {
-    level_ = level;
-    const LevelResult result = readLevelOnce(path, level);
-    if (result != LevelResult::Changed)
-        return result;
-    if (const LevelResult again = readLevelOnce(path, level); again != LevelResult::Changed)
-        return again;
-    return fail(kTgaChanged, path);
-}
-
-// A file that cannot be opened: level 0 fails; a later level that is missing
-// ends the chain quietly, one that is there but cannot be read ends it with a
-// warning, and generation fills the rest either way.
-LevelResult ChainReader::refuseOpen(FileReadStatus status, const std::string& path, int level)
-{
-    switch (status) {
-    case FileReadStatus::NotFound: return level == 0 ? fail(kCantFindTga, path) : LevelResult::Missing;
-    case FileReadStatus::PermissionDenied: return fail(kTgaPermissionDenied, path);
-    case FileReadStatus::NotRegularFile: return fail(kTgaNotRegularFile, path);
-    case FileReadStatus::OutOfMemory: return fail(kNoMemoryForTga, path);
-    default: return fail(kCantReadTga, path);
-    }
-}
-
-LevelResult ChainReader::readLevelOnce(const std::string& path, int level)
-{
-    InputFile file;
-    if (const FileReadStatus status = file.open(path); status != FileReadStatus::Ok)
-        return refuseOpen(status, path, level);
-
-    uint8_t headerBytes[kTgaHeaderSize];
+    uint8_t headerBytes[kTgaHeaderSize] = {};
     ByteCursor headerCursor(headerBytes, sizeof headerBytes);
     TgaHeader header;
     if (file.size() < kTgaHeaderSize || file.readAt(0, headerBytes, kTgaHeaderSize) != FileReadStatus::Ok ||
@@ -274,7 +202,7 @@ LevelResult ChainReader::readLevelOnce(const std::string& path, int level)
     const uint64_t levelBytes = pixelCount * bytesPerPixel;
     if (pixelCount == 0 || levelBytes > kMaxTgaLevelBytes)
         return fail(kTgaUnsupportedSize, path);
-    if (level > 0 && !fitsLevel(header, depth, level))
+    if (level > 0 && !fitsLevel(header.width, header.height, depth, level))
         return fail(kTgaDoesNotFitLevel, path);
 
     // The ID field and colour map, or for run-length data the whole file:
@@ -363,45 +291,19 @@ void ChainReader::takeColours(const TgaHeader& header, const uint8_t* colourMap,
         ReportTgaWarning(report_, kTgaColourMapFull, path);
 }
 
-// Whether the chain goes on to level L: level 0 always; later ones while the
-// levels array has room and the level is at least kSmallestReadSide on a side
-// (and not empty on the other).
-bool ChainGoesOn(const T3D_TEXTURE& record, int level)
-{
-    if (level == 0)
-        return true;
-    const unsigned width = LevelWidth(record, level);
-    const unsigned height = LevelHeight(record, level);
-    return level < kMaxTextureLevels && (width >= kSmallestReadSide || height >= kSmallestReadSide) &&
-           width > 0 && height > 0;
-}
-
 } // namespace
 
-bool TgaTextureReader(const char* path, TextureRecord& holder, TextureReport& report)
+bool ReadTgaChainFiles(const std::string& path, TextureRecord& holder, TextureReport& report)
 {
-    holder.clear();
-    T3D_TEXTURE& record = holder.record();
     ChainReader chain(holder, report);
+    return chain.readChain(path) > 0;
+}
 
-    int levelsRead = 0;
-    std::string current = path;
-    while (!current.empty() && ChainGoesOn(record, levelsRead)) {
-        std::string next;
-        const uint32_t flags = NextMipLevelName(current, next);
-        if (chain.readLevel(current, levelsRead) != LevelResult::Read)
-            break;
-        record.flags = flags | (levelsRead > 0 ? uint32_t(kFlagMipmapLevels) : 0u);
-        record.levelCount = uint16_t(++levelsRead);
-        current = next;
-    }
-
-    if (levelsRead == 0)
-        holder.clear();  // a failed level 0 may have set the size, depth or palette
-    CopyName(path, record.name);
-    if (levelsRead == 0)
+bool TgaTextureReader(const char* path, TextureRecord& holder, TextureReport& report, MipFilter filter)
+{
+    if (!ReadTgaChainFiles(path, holder, report))
         return false;
-    if (!GenerateMipLevels(holder))
+    if (!GenerateMipLevels(holder, filter))
         ReportTgaError(report, kNoMemoryForTga, path);
     return true;
 }

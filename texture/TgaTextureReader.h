@@ -27,10 +27,12 @@
 // the nearest colours, with a warning.
 #pragma once
 
+#include "texture/MipGeneration.h"
 #include "texture/TextureRecord.h"
 #include "texture/TextureReport.h"
 
 #include <cstdint>
+#include <string>
 
 // Far above any texture a scene holds (16384 x 16384 at 32 bits); a larger
 // claim comes from a damaged header and would only exhaust memory.
@@ -39,5 +41,10 @@ constexpr uint64_t kMaxTgaLevelBytes = uint64_t(1) << 30;
 // Clears the holder (freeing its buffers), then fills it from the chain that
 // starts at `path`. Returns true when level 0 was read; otherwise the record
 // is cleared except for its name field, which holds the path (cut to 255
-// characters). Every problem is told to `report`.
-bool TgaTextureReader(const char* path, TextureRecord& record, TextureReport& report);
+// characters). Every problem is told to `report`. The levels no file holds
+// are made with `filter`.
+bool TgaTextureReader(const char* path, TextureRecord& record, TextureReport& report,
+                      MipFilter filter = MipFilter::point);
+
+// The same without generating: only the levels the chain's files hold.
+bool ReadTgaChainFiles(const std::string& path, TextureRecord& holder, TextureReport& report);

@@ -55,17 +55,6 @@ PixelLayout LayoutOf(const T3D_TEXTURE& r)
     }
 }
 
-bool IsWritable(const T3D_TEXTURE& record, int levels)
-{
-    if (BytesPerPixel(record.depth) == 0)
-        return false;
-    for (int level = 0; level < levels; ++level) {
-        if (!record.levels[level])
-            return false;
-    }
-    return true;
-}
-
 TgaHeader LevelHeader(const T3D_TEXTURE& record, PixelLayout layout, int level)
 {
     TgaHeader header;
@@ -161,36 +150,11 @@ private:
     std::unique_ptr<PixelExpander> expander_;
 };
 
-// Tells where the chain stops when levels past it have no pixels.
-void ReportShortChain(TextureReport& report, const std::string& path, int written, int levels)
-{
-    std::vector<std::string> files;
-    PlanChainNames(path, written, files);  // named once already
-    ReportTgaWarning(report,
-                     ("TGA file %s is the last mip level written: levels " + std::to_string(written) + " to " +
-                      std::to_string(levels - 1) + " have no pixels")
-                         .c_str(),
-                     files.back());
-}
-
 } // namespace
 
 bool TgaTextureWriter(const char* path, const T3D_TEXTURE& record, TextureReport& report,
                       const ImageWriteOptions& options)
 {
-    const int levels = std::min<int>(record.levelCount, kMaxTextureLevels);
-    if (levels == 0)
-        return true;
-    const int withPixels = LevelsWithPixels(record.width, record.height, levels);
-    if (withPixels == 0 || !IsWritable(record, withPixels)) {
-        ReportTgaError(report, kTextureNotWritable, path);
-        return false;
-    }
-
     TgaLevelEncoder encoder(record);
-    if (!WriteImageChain(path, withPixels, kTgaFiles, options, report, std::ref(encoder)))
-        return false;
-    if (withPixels < levels)
-        ReportShortChain(report, path, withPixels, levels);
-    return true;
+    return WriteTextureChain(path, record, kTgaFiles, options, report, std::ref(encoder));
 }

@@ -6,7 +6,9 @@
 #include "support/TempDir.h"
 #include "texture/TextureRecord.h"
 #include "texture/TgaTestBytes.h"
-#include "texture/TgaTextureReader.h"
+#include "texture/PixelExpansion.h"
+#include "texture/PngTestBytes.h"
+#include "texture/TextureFileReader.h"
 
 #include <QProcess>
 #include <gtest/gtest.h>
@@ -73,11 +75,11 @@ std::string FloorFile()
     return File555(16, 8, pixels);
 }
 
-TextureRecord ReadBack(const std::string& path)
+TextureRecord ReadBack(const std::string& path, const TextureReadOptions& options = {})
 {
     TextureRecord texture;
     RecordingReport report;
-    EXPECT_TRUE(TgaTextureReader(path.c_str(), texture, report)) << path;
+    EXPECT_TRUE(ReadTextureChain(path, texture, report, options)) << path;
     return texture;
 }
 
@@ -157,8 +159,15 @@ TEST_F(PackedScene, ExtractWritesTheChainThatReadsBackTheSame)
     }
     EXPECT_FALSE(std::filesystem::exists(dir.file("bad.tga")));
 
-    // Only .tga (or, later, .png) names; never the scene file itself.
-    for (const char* name : {"out.bmp", "out", "out.png"})
+    // A PNG chain reads back as the same 8-bit texture: palette and indices.
+    ASSERT_EQ(0, Call(RunExtract, {scene, "wall_A", dir.file("png_A.PNG")}).status);
+    EXPECT_TRUE(std::filesystem::exists(dir.file("png_A3.PNG")));
+    TextureReadOptions to8;
+    to8.convertTo = DepthOptions{8};
+    ExpectSamePixels(textures[0], ReadBack(dir.file("png_A.PNG"), to8).record());
+
+    // Only .tga and .png names; never the scene file itself.
+    for (const char* name : {"out.bmp", "out", "out.png.x"})
         EXPECT_EQ(2, Call(RunExtract, {scene, "0", dir.file(name)}).status) << name;
     const std::string tgaScene = dir.file("scene.tga");
     ASSERT_EQ(0, Call(RunConvert, {scene, tgaScene}, {{"--new-format", ""}}).status);
@@ -300,6 +309,87 @@ TEST(SceneCommands, ExtractAllNamesEveryTextureAndNeverOverwritesUnlessForced)
     const Outcome intoNewFolder = Call(RunExtractAll, {scene, dir.file("made/here")});
     EXPECT_EQ(0, intoNewFolder.status);
     EXPECT_TRUE(std::filesystem::exists(dir.file("made/here/wall-2_A1.tga")));
+
+    // As PNG chains: the same names with .png, reading back the same indices.
+    const Outcome asPng = Call(RunExtractAll, {scene, dir.file("png")}, {{"--png", ""}});
+    ASSERT_EQ(0, asPng.status) << asPng.err;
+    EXPECT_NE(std::string::npos, asPng.out.find(dir.file("png") + "/wall-2_A.png\t4 levels"));
+    TextureReadOptions to8;
+    to8.convertTo = DepthOptions{8};
+    const TextureRecord back = ReadBack(dir.file("png/wall-2_A.png"), to8);
+    EXPECT_EQ(10, back.record().levels[0][0]);
+    EXPECT_EQ(11, back.record().levels[1][0]);
+}
+
+// A PNG painted elsewhere goes into a scene at every depth and comes back out.
+TEST_F(PackedScene, PngChainsGoInAtTheDepthAskedOrTheTexturesOwn)
+{
+    PngSpec picture;  // 32 x 32 RGBA, 16 colours in 8 x 8 squares
+    picture.width = picture.height = 32;
+    picture.colourType = 6;
+    for (unsigned y = 0; y < 32; ++y)
+        for (unsigned x = 0; x < 32; ++x)
+            picture.rows.insert(picture.rows.end(), {uint8_t(x / 8 * 80), uint8_t(y / 8 * 80), 40, 255});
+    const std::vector<uint8_t> pngBytes = MakePng(picture);
+    const std::string png = dir.file("paint_A.png");
+    ASSERT_TRUE(WriteFileBytes(png, std::string(pngBytes.begin(), pngBytes.end())));
+    const uint32_t corner = 0xFF000000u | 240u << 16 | 240u << 8 | 40u;  // pixel (31, 31)
+    // The corner as the preview shows it at 16 bits.
+    auto at16 = [](unsigned greenBits) {
+        auto channel = [](unsigned c, unsigned bits) { return uint32_t(WidenChannel(NarrowChannel(c, bits), bits)); };
+        return 0xFF000000u | channel(240, 5) << 16 | channel(240, greenBits) << 8 | channel(40, 5);
+    };
+
+    struct Pack {
+        std::map<std::string, std::string> options;
+        unsigned depth;
+        uint32_t greenMask;
+    };
+    const Pack packs[] = {
+        {{}, 32, kMask8888Green},
+        {{{"--depth", "24"}, {"--mip-filter", "box"}}, 24, kMask8888Green},
+        {{{"--depth", "16"}, {"--rgb565", ""}}, 16, kMask565Green},
+        {{{"--depth", "8"}, {"--no-dither", ""}}, 8, 0},
+    };
+    for (const Pack& p : packs) {
+        const std::string out = dir.file("p" + std::to_string(p.depth) + ".T3D");
+        const Outcome pack = Call(RunPack, {out, png}, p.options);
+        ASSERT_EQ(0, pack.status) << pack.err;
+        CVK7QScene loaded;
+        ASSERT_EQ(1, loaded.Load(out.c_str(), 0));
+        const T3D_TEXTURE& t = loaded.GetSceneHeader()->textures[0];
+        EXPECT_EQ(p.depth, t.depth);
+        EXPECT_EQ(p.greenMask, t.greenMask);
+        EXPECT_EQ(4, t.levelCount);
+        EXPECT_STREQ("paint_A", t.name);
+        const std::vector<uint32_t> level0 = ExpandLevelToArgb(t, 0);
+        const uint32_t want = p.depth == 16 ? at16(6) : corner;
+        EXPECT_EQ(want, level0.back()) << std::hex << level0.back();
+    }
+
+    // A PNG takes the scene texture's format; a TGA its own unless --keep-format.
+    const std::string out = dir.file("r.T3D");
+    ASSERT_EQ(0, Call(RunReplace, {scene, "1", png}, {{"-o", out}}).status);
+    ASSERT_EQ(0, Call(RunReplace, {out, "0", dir.file("floor.tga")}, {{"--keep-format", ""}}).status);
+    CVK7QScene replaced;
+    ASSERT_EQ(1, replaced.Load(out.c_str(), 0));
+    const T3D_TEXTURE* textures = replaced.GetSceneHeader()->textures;
+    EXPECT_EQ(16, textures[1].depth);
+    EXPECT_EQ(kMask555Green, textures[1].greenMask);
+    EXPECT_EQ(at16(5), ExpandLevelToArgb(textures[1], 0).back());
+    EXPECT_EQ(8, textures[0].depth);
+    EXPECT_EQ(ExpandLevelToArgb(ReadBack(dir.file("floor.tga")).record(), 0), ExpandLevelToArgb(textures[0], 0));
+    ASSERT_EQ(0, Call(RunReplace, {out, "0", dir.file("floor.tga")}).status);
+    ASSERT_EQ(1, replaced.Load(out.c_str(), 0));
+    EXPECT_EQ(16, replaced.GetSceneHeader()->textures[0].depth);
+
+    // Options that do not go together are usage errors, and nothing is written.
+    const std::map<std::string, std::string> wrongPacks[] = {
+        {{"--depth", "12"}}, {{"--depth", "8"}, {"--rgb565", ""}}, {{"--mip-filter", "linear"}}};
+    for (const auto& options : wrongPacks)
+        EXPECT_EQ(2, Call(RunPack, {dir.file("no.T3D"), png}, options).status);
+    EXPECT_EQ(2, Call(RunReplace, {out, "0", png}, {{"--keep-format", ""}, {"--rgb565", ""}}).status);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("no.T3D")));
 }
 
 TEST(SceneCommands, TheProgramKnowsTheSceneCommands)
@@ -317,7 +407,11 @@ TEST(SceneCommands, TheProgramKnowsTheSceneCommands)
                            Run{{"extract-all", scene, QString::fromStdString(dir.file("all"))}, 0},
                            Run{{"replace", scene, "0", tga}, 0}, Run{{"convert", scene, scene, "--old-format"}, 0},
                            Run{{"convert", scene, scene}, 2}, Run{{"list"}, 2},
-                           Run{{"extract", scene, "0", QString::fromStdString(dir.file("x.bmp"))}, 2}}) {
+                           Run{{"extract", scene, "0", QString::fromStdString(dir.file("x.bmp"))}, 2},
+                           Run{{"extract", scene, "0", QString::fromStdString(dir.file("x.png"))}, 0},
+                           Run{{"extract-all", scene, QString::fromStdString(dir.file("png")), "--png"}, 0},
+                           Run{{"pack", scene, QString::fromStdString(dir.file("x.png")), "--depth", "8"}, 0},
+                           Run{{"pack", scene, tga, "--depth", "9"}, 2}}) {
         QProcess process;
         process.start(QUORREL_CLI, run.arguments);
         ASSERT_TRUE(process.waitForFinished(60000));

@@ -147,12 +147,14 @@ TEST(TextureCommands, TheProgramRunsItsCommandTable)
     };
     const Invocation runs[] = {
         {{}, 2, "", "usage: quorrel-cli COMMAND"},
-        {{"--help"}, 0, "export FILE.tga OUT.png [--level N]", ""},
-        {{"export", "--help"}, 0, "usage: quorrel-cli export FILE.tga OUT.png [--level N]\n", ""},
+        {{"--help"}, 0, "export FILE.(tga|png) OUT.png [--level N] [--mip-filter point|box]", ""},
+        {{"export", "--help"}, 0, "usage: quorrel-cli export FILE.(tga|png) OUT.png [--level N] [--mip-filter point|box]\n", ""},
         {{"frob"}, 2, "", "quorrel-cli: unknown command 'frob'"},
         {{"info", tga}, 0, "levels: 1\n", ""},
-        {{"info"}, 2, "", "wrong number of files for info\nusage: quorrel-cli info FILE.tga"},
+        {{"info"}, 2, "", "wrong number of files for info\nusage: quorrel-cli info FILE.(tga|png) [--mip-filter"},
+        {{"info", tga, "--mip-filter", "smooth"}, 2, "", "--mip-filter wants point or box, not 'smooth'"},
         {{"export", "--level", "0", tga, png}, 0, "", ""},
+        {{"info", png, "--mip-filter=box"}, 0, "depth: 32\n", ""},
         {{"export", tga, png, "--level"}, 2, "", "option --level needs a value"},
         {{"info", QString::fromStdString(dir.file("no.tga"))}, 1, "", "Can't find TGA file"},
     };
@@ -166,4 +168,12 @@ TEST(TextureCommands, TheProgramRunsItsCommandTable)
         EXPECT_NE(out.find(run.stdoutHas), std::string::npos) << out;
         EXPECT_NE(err.find(run.stderrHas), std::string::npos) << err;
     }
+
+    // The program needs no Qt.
+    QProcess ldd;
+    ldd.start("ldd", {QUORREL_CLI});
+    ASSERT_TRUE(ldd.waitForFinished(30000));
+    const QString libraries = QString::fromLocal8Bit(ldd.readAllStandardOutput());
+    EXPECT_TRUE(libraries.contains("libc.so"));
+    EXPECT_FALSE(libraries.contains("qt", Qt::CaseInsensitive)) << libraries.toStdString();
 }

@@ -1,0 +1,291 @@
+#include "texture/TextureFileReader.h"
+
+#include "support/RecordingReport.h"
+#include "support/TempDir.h"
+#include "texture/MipChainNaming.h"
+#include "texture/PaletteMatch.h"
+#include "texture/PixelExpansion.h"
+#include "texture/PngTestBytes.h"
+#include "texture/PngTextureWriter.h"
+#include "texture/TgaTestBytes.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+
+namespace {
+
+using PixelAt = std::function<uint32_t(unsigned x, unsigned y)>;  // 0xAARRGGBB
+
+std::string AsString(const std::vector<uint8_t>& bytes)
+{
+    return std::string(bytes.begin(), bytes.end());
+}
+
+std::string RgbaPng(unsigned width, unsigned height, const PixelAt& pixel)
+{
+    PngSpec picture;
+    picture.width = width;
+    picture.height = height;
+    picture.colourType = 6;
+    for (unsigned y = 0; y < height; ++y) {
+        for (unsigned x = 0; x < width; ++x) {
+            const uint32_t p = pixel(x, y);
+            picture.rows.insert(picture.rows.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p), uint8_t(p >> 24)});
+        }
+    }
+    return AsString(MakePng(picture));
+}
+
+PixelAt Flat(uint32_t argb)
+{
+    return [argb](unsigned, unsigned) { return argb; };
+}
+
+// A palette PNG whose pixel (x, y) is index (x + 2y + 1) % colours: not the
+// order in which the colours first appear.
+std::string PalettePng(unsigned side, const std::vector<Rgb>& palette)
+{
+    PngSpec picture;
+    picture.width = picture.height = side;
+    picture.colourType = 3;
+    picture.palette = palette;
+    for (unsigned y = 0; y < side; ++y)
+        for (unsigned x = 0; x < side; ++x)
+            picture.rows.push_back(uint8_t((x + 2 * y + 1) % palette.size()));
+    return AsString(MakePng(picture));
+}
+
+// Writes the chain's files, level 0 first, under the names the rule gives.
+std::string WriteChain(const TempDir& dir, const std::string& first, const std::vector<std::string>& files)
+{
+    std::string name = dir.file(first);
+    for (const std::string& bytes : files) {
+        EXPECT_TRUE(WriteFileBytes(name, bytes));
+        std::string next;
+        NextMipLevelName(name, next);
+        name = next;
+    }
+    return dir.file(first);
+}
+
+uint32_t Pixel32(const T3D_TEXTURE& r, int level, unsigned x, unsigned y)
+{
+    uint32_t p;
+    std::memcpy(&p, r.levels[level] + 4 * (size_t(y) * LevelWidth(r, level) + x), 4);
+    return p;
+}
+
+struct Read {
+    TextureRecord holder;
+    RecordingReport report;
+    bool ok;
+    Read(const std::string& path, const TextureReadOptions& options = {})
+        : ok(ReadTextureChain(path, holder, report, options)) {}
+    const T3D_TEXTURE& r() const { return holder.record(); }
+};
+
+} // namespace
+
+// PNG chains walk as TGA chains do: names by the rule, files read while the
+// level is 16 or more on a side, a file not fitting its level ends the chain
+// with a warning; the signature, not the name, says PNG; a PNG is 32-bit.
+TEST(TextureFileReader, PngChainsFollowTheNamingAndLevelRules)
+{
+    struct Chain {
+        const char* first;
+        unsigned width, height;
+        int files;       // files of the right size, then one of the wrong size when misfit
+        bool misfit;
+        int levels, lastFileLevel;
+        uint32_t flags;
+        size_t warnings;
+    };
+    const Chain chains[] = {
+        {"wall_A.png", 64, 64, 4, false, 5, 2, 0x03, 0},   // 64, 32, 16 read; the 8 x 8 file is not
+        {"door_A.png", 32, 32, 1, false, 4, 0, 0x03, 0},   // 16, 8, 4 generated
+        {"floor.png", 256, 64, 5, false, 5, 4, 0x01, 0},   // the wide side keeps the chain going
+        {"sky_EZ.png", 64, 64, 1, true, 5, 0, 0x91, 1},    // level 1 does not fit: warned, generated
+        {"named_A.tga", 32, 32, 2, false, 4, 1, 0x03, 0},  // PNG bytes under a TGA name
+    };
+    for (const Chain& c : chains) {
+        TempDir dir;
+        std::vector<std::string> files;
+        for (int level = 0; level < c.files; ++level)
+            files.push_back(RgbaPng(c.width >> level, c.height >> level, Flat(0xFF000000u | uint32_t(100 + level))));
+        if (c.misfit)
+            files.push_back(RgbaPng(c.width, c.height, Flat(0xFF0000FFu)));
+        const Read read(WriteChain(dir, c.first, files));
+        ASSERT_TRUE(read.ok) << c.first;
+        EXPECT_EQ(read.report.messages.size(), c.warnings) << c.first;
+        EXPECT_EQ(read.r().depth, 32);
+        EXPECT_EQ(read.r().alphaMask, kMask8888Alpha);
+        EXPECT_EQ(read.r().levelCount, c.levels) << c.first;
+        EXPECT_EQ(read.r().flags, c.flags) << c.first;
+        for (int level = 0; level < c.levels; ++level)
+            EXPECT_EQ(Pixel32(read.r(), level, 0, 0), 0xFF000000u | uint32_t(100 + std::min(level, c.lastFileLevel)))
+                << c.first << " level " << level;
+    }
+}
+
+// Missing levels come from the filter asked for: point takes the top-left
+// pixel of each block, box averages it in linear light (black and white give
+// sRGB 188) weighted by alpha (a transparent pixel adds no colour).
+TEST(TextureFileReader, MissingLevelsAreGeneratedWithTheChosenFilter)
+{
+    const PixelAt checker = [](unsigned x, unsigned y) { return (x + y) % 2 ? 0xFFFFFFFFu : 0xFF000000u; };
+    const PixelAt halfClear = [](unsigned x, unsigned) { return x % 2 ? 0x00FFFFFFu : 0xFF102030u; };
+    struct Case {
+        PixelAt picture;
+        MipFilter filter;
+        uint32_t level1;
+    };
+    const Case cases[] = {
+        {checker, MipFilter::point, 0xFF000000u},
+        {checker, MipFilter::box, 0xFFBCBCBCu},
+        {halfClear, MipFilter::box, 0x80102030u},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        TextureReadOptions options;
+        options.filter = c.filter;
+        const Read read(WriteChain(dir, "c.png", {RgbaPng(16, 16, c.picture)}), options);
+        ASSERT_TRUE(read.ok);
+        ASSERT_EQ(read.r().levelCount, 3);
+        for (int level = 1; level < 3; ++level) {
+            const uint32_t p = Pixel32(read.r(), level, 1, 1);
+            for (int shift = 0; shift < 32; shift += 8)
+                EXPECT_NEAR(int(p >> shift & 0xFF), int(c.level1 >> shift & 0xFF), 1) << std::hex << p;
+        }
+    }
+}
+
+// Into depth 8, a palette PNG chain whose files share one palette keeps it and
+// its indices, generated levels point-sampled alike; files with palettes of
+// their own give the same colours through a map of their own.
+TEST(TextureFileReader, APalettePngChainKeepsItsPaletteAndIndices)
+{
+    const std::vector<Rgb> shared = {{200, 0, 0}, {0, 150, 0}, {0, 0, 100}, {9, 9, 9}};
+    const std::vector<Rgb> other = {{9, 9, 9}, {0, 0, 100}, {0, 150, 0}, {200, 0, 0}};
+    TextureReadOptions to8;
+    to8.convertTo = DepthOptions{8};
+    for (const bool same : {true, false}) {
+        TempDir dir;
+        const Read read(WriteChain(dir, "p_A.png", {PalettePng(32, shared), PalettePng(16, same ? shared : other)}),
+                        to8);
+        ASSERT_TRUE(read.ok);
+        EXPECT_TRUE(read.report.messages.empty());
+        const T3D_TEXTURE& r = read.r();
+        ASSERT_EQ(r.depth, 8);
+        ASSERT_EQ(r.levelCount, 4);
+        for (int level = 0; level < 4; ++level) {
+            const unsigned side = 32u >> level;
+            const std::vector<Rgb>& file = level >= 1 && !same ? other : shared;  // generated from level 1
+            for (unsigned y = 0; y < side; ++y) {
+                for (unsigned x = 0; x < side; ++x) {
+                    const uint8_t stored = r.levels[level][y * side + x];
+                    const unsigned index = (x + 2 * y + 1) % 4;
+                    const unsigned sampled = (((x + 2 * y) << std::max(level - 1, 0)) + 1) % 4;
+                    const Rgb want = file[level < 2 ? index : sampled];
+                    ASSERT_EQ(PaletteColour(r, stored), want) << "level " << level;
+                    if (same) {
+                        ASSERT_EQ(stored, level < 2 ? index : sampled);
+                    }
+                }
+            }
+        }
+    }
+}
+
+// Asked for a depth, a TGA chain of another depth or layout is expanded,
+// completed and converted; one already in it is read as it is.
+TEST(TextureFileReader, TgaChainsConvertOnlyWhenTheirFormatDiffers)
+{
+    TgaFields f;
+    f.width = f.height = 16;
+    f.pixelDepth = 24;
+    std::string pixels24;
+    for (int i = 0; i < 256; ++i)
+        pixels24 += Bytes({i, 255 - i, i / 2});  // blue, green, red
+    f.pixelDepth = 16;
+    const std::string tga16 = TgaHeaderBytes(f) + Repeat(0x5A, 512);
+    f.pixelDepth = 24;
+    const std::string tga24 = TgaHeaderBytes(f) + pixels24;
+
+    TempDir dir;
+    ASSERT_TRUE(WriteFileBytes(dir.file("t24.tga"), tga24));
+    ASSERT_TRUE(WriteFileBytes(dir.file("t16.tga"), tga16));
+    TextureReadOptions to565, to555;
+    to565.convertTo = DepthOptions{16, true};
+    to555.convertTo = DepthOptions{16, false};
+
+    const Read converted(dir.file("t24.tga"), to565);
+    ASSERT_TRUE(converted.ok);
+    EXPECT_EQ(converted.r().greenMask, kMask565Green);
+    EXPECT_EQ(converted.r().levelCount, 3);
+    for (int i = 0; i < 256; ++i) {  // bottom row first in the file
+        const int row = 15 - i / 16, column = i % 16;
+        uint16_t p;
+        std::memcpy(&p, converted.r().levels[0] + 2 * (row * 16 + column), 2);
+        ASSERT_EQ(p, PackPixel16(0xFF000000u | uint32_t(i / 2) << 16 | uint32_t(255 - i) << 8 | uint32_t(i), true));
+    }
+
+    const Read kept(dir.file("t16.tga"), to555);
+    ASSERT_TRUE(kept.ok);
+    EXPECT_EQ(kept.r().greenMask, kMask555Green);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(kept.r().levels[0]), 512), Repeat(0x5A, 512));
+    const Read to565From555(dir.file("t16.tga"), to565);
+    EXPECT_EQ(to565From555.r().greenMask, kMask565Green);
+
+    // A depth no texture has is refused, never written past its buffers.
+    TextureReadOptions to12;
+    to12.convertTo = DepthOptions{12};
+    const Read odd(dir.file("t24.tga"), to12);
+    EXPECT_FALSE(odd.ok);
+    EXPECT_EQ(odd.report.texts(),
+              std::vector<std::string>({"Can't convert " + dir.file("t24.tga") + " to a texture of 12 bits"}));
+}
+
+// What the PNG writer writes the reader reads back: a depth-8 texture with the
+// same palette and indices, other depths as the preview shows them.
+TEST(TextureFileReader, PngChainsWrittenReadBackTheSame)
+{
+    for (const unsigned depth : {8u, 16u, 24u, 32u}) {
+        TextureRecord original;
+        T3D_TEXTURE& o = original.record();
+        o.width = o.height = 64;
+        o.depth = uint16_t(depth);
+        SetStandardMasks(o, depth);
+        o.levelCount = 1;
+        uint8_t* level0 = original.allocateLevel(0, LevelByteCount(o, 0));
+        for (uint64_t i = 0; i < LevelByteCount(o, 0); ++i)
+            level0[i] = uint8_t(i * 37 + i / 64);
+        for (int i = 0; i < kPaletteEntries; ++i)
+            SetPaletteColour(o, i, {uint8_t(i), uint8_t(255 - i), uint8_t(i * 3)});
+        ASSERT_TRUE(GenerateMipLevels(original));
+
+        TempDir dir;
+        RecordingReport writeReport;
+        ASSERT_TRUE(PngTextureWriter(dir.file("crate_A.png").c_str(), o, writeReport));
+        EXPECT_EQ(FolderEntries(dir.path()),
+                  std::vector<std::string>({"crate_A.png", "crate_A1.png", "crate_A2.png", "crate_A3.png",
+                                            "crate_A4.png"}));
+        TextureReadOptions options;
+        if (depth == 8)
+            options.convertTo = DepthOptions{8};
+        const Read back(dir.file("crate_A.png"), options);
+        ASSERT_TRUE(back.ok);
+        ASSERT_EQ(back.r().levelCount, 5);
+        for (int level = 0; level < 5; ++level) {
+            if (depth == 8) {
+                ASSERT_EQ(std::memcmp(back.r().levels[level], o.levels[level], LevelByteCount(o, level)), 0);
+                ASSERT_EQ(std::memcmp(back.r().palette, o.palette, sizeof o.palette), 0);
+            } else {
+                const std::vector<uint32_t> want = ExpandLevelToArgb(o, level);
+                ASSERT_EQ(std::memcmp(back.r().levels[level], want.data(), want.size() * 4), 0) << depth;
+            }
+        }
+    }
+}
