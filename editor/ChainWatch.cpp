@@ -11,12 +11,11 @@
 
 bool ChainWatch::FileStamp::operator==(const FileStamp& other) const
 {
-    return exists == other.exists && device == other.device && inode == other.inode && size == other.size
-        && seconds == other.seconds && nanoseconds == other.nanoseconds;
+    return exists == other.exists && device == other.device && inode == other.inode && size == other.size &&
+           seconds == other.seconds && nanoseconds == other.nanoseconds;
 }
 
-ChainWatch::ChainWatch(QObject* parent)
-    : QObject(parent)
+ChainWatch::ChainWatch(QObject* parent) : QObject(parent)
 {
     settle_.setSingleShot(true);
     settle_.setInterval(kSettleMilliseconds);
