@@ -8,7 +8,7 @@
 // (palette with tRNS, Adam7) laid out with libspng's encoder.
 //   quorrel-fuzz-seeds fuzz/corpus
 #include "scene/CVK7QScene.h"
-#include "texture/PngTestBytes.h"
+#include "support/PngTestBytes.h"
 #include "texture/PngTextureWriter.h"
 #include "texture/TextureRecord.h"
 #include "texture/TgaFormat.h"

@@ -5,9 +5,9 @@
 #include "support/RecordingReport.h"
 #include "support/TempDir.h"
 #include "texture/TextureRecord.h"
-#include "texture/TgaTestBytes.h"
+#include "support/TgaTestBytes.h"
 #include "texture/PixelExpansion.h"
-#include "texture/PngTestBytes.h"
+#include "support/PngTestBytes.h"
 #include "texture/TextureFileReader.h"
 
 #include <QProcess>

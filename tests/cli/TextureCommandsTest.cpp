@@ -1,7 +1,7 @@
 #include "cli/TextureCommands.h"
 
 #include "support/TempDir.h"
-#include "texture/TgaTestBytes.h"
+#include "support/TgaTestBytes.h"
 
 #include <QImage>
 #include <QProcess>

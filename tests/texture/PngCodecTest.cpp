@@ -1,4 +1,4 @@
-#include "PngTestBytes.h"
+#include "support/PngTestBytes.h"
 
 #include "texture/PngDecoder.h"
 #include "texture/PngEncoder.h"

@@ -5,9 +5,9 @@
 #include "texture/MipChainNaming.h"
 #include "texture/PaletteMatch.h"
 #include "texture/PixelExpansion.h"
-#include "texture/PngTestBytes.h"
+#include "support/PngTestBytes.h"
 #include "texture/PngTextureWriter.h"
-#include "texture/TgaTestBytes.h"
+#include "support/TgaTestBytes.h"
 
 #include <gtest/gtest.h>
 

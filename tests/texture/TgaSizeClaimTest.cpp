@@ -1,6 +1,6 @@
 // Files whose headers claim far more than they hold: the reader refuses them
 // with a message, having asked for no memory near the claimed size.
-#include "TgaTestBytes.h"
+#include "support/TgaTestBytes.h"
 
 #include "support/LargestAllocation.h"
 #include "support/RecordingReport.h"

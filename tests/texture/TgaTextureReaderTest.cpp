@@ -4,7 +4,7 @@
 #include "support/TempDir.h"
 #include "texture/MipChainNaming.h"
 #include "texture/PixelExpansion.h"
-#include "texture/TgaTestBytes.h"
+#include "support/TgaTestBytes.h"
 
 #include <gtest/gtest.h>
 #include <stb_image.h>

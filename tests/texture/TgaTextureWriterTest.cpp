@@ -4,7 +4,7 @@
 #include "support/TempDir.h"
 #include "texture/MipGeneration.h"
 #include "texture/PixelExpansion.h"
-#include "texture/TgaTestBytes.h"
+#include "support/TgaTestBytes.h"
 #include "texture/TgaTextureReader.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "texture/TgaTestBytes.h"
+#include "support/TgaTestBytes.h"
 
 std::string TgaHeaderBytes(const TgaFields& f)
 {
