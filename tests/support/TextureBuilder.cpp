@@ -102,7 +102,7 @@ TextureRecord TextureBuilder::build() const
             pixels[i] = pattern_ ? pattern_(level, i) : 0;
     }
     if (generate_) {
-        GenerateMipLevels(texture);
+        EXPECT_TRUE(GenerateMipLevels(texture)) << "levels below level 0";
         r.levelCount = uint16_t(levels_);
     }
     return texture;
