@@ -2,18 +2,18 @@
 
 #include "scene/CVK7QScene.h"
 #include "scene/SceneFormat.h"
+#include "support/PngTestBytes.h"
 #include "support/RecordingReport.h"
 #include "support/TempDir.h"
-#include "texture/TextureRecord.h"
+#include "support/TextureBuilder.h"
 #include "support/TgaTestBytes.h"
 #include "texture/PixelExpansion.h"
-#include "support/PngTestBytes.h"
 #include "texture/TextureFileReader.h"
+#include "texture/TextureRecord.h"
 
 #include <QProcess>
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 #include <iterator>
 #include <sstream>
@@ -83,18 +83,6 @@ TextureRecord ReadBack(const std::string& path, const TextureReadOptions& option
     return texture;
 }
 
-void ExpectSamePixels(const T3D_TEXTURE& a, const T3D_TEXTURE& b)
-{
-    ASSERT_EQ(a.width, b.width);
-    ASSERT_EQ(a.height, b.height);
-    ASSERT_EQ(a.depth, b.depth);
-    ASSERT_EQ(a.levelCount, b.levelCount);
-    EXPECT_EQ(0, std::memcmp(a.palette, b.palette, sizeof a.palette));
-    for (int level = 0; level < a.levelCount; ++level)
-        EXPECT_EQ(0, std::memcmp(a.levels[level], b.levels[level], size_t(LevelByteCount(a, level))))
-            << "level " << level;
-}
-
 // A scene of a pack of wall_A.tga and floor.tga, in `dir`.
 class PackedScene : public ::testing::Test {
 protected:
@@ -147,10 +135,10 @@ TEST_F(PackedScene, ExtractWritesTheChainThatReadsBackTheSame)
     ASSERT_EQ(0, byName.status) << byName.err;
     for (const char* level : {"out_A1.tga", "out_A2.tga", "out_A3.tga"})
         EXPECT_TRUE(std::filesystem::exists(dir.file(level))) << level;
-    ExpectSamePixels(textures[0], ReadBack(dir.file("out_A.tga")).record());
+    ExpectSameTexture(textures[0], ReadBack(dir.file("out_A.tga")).record(), TextureParts::pixels);
 
     ASSERT_EQ(0, Call(RunExtract, {scene, "1", dir.file("floor_out.tga")}).status);
-    ExpectSamePixels(textures[1], ReadBack(dir.file("floor_out.tga")).record());
+    ExpectSameTexture(textures[1], ReadBack(dir.file("floor_out.tga")).record(), TextureParts::pixels);
 
     for (const char* which : {"2", "99999", "nope", ""}) {
         const Outcome bad = Call(RunExtract, {scene, which, dir.file("bad.tga")});
@@ -164,7 +152,7 @@ TEST_F(PackedScene, ExtractWritesTheChainThatReadsBackTheSame)
     EXPECT_TRUE(std::filesystem::exists(dir.file("png_A3.PNG")));
     TextureReadOptions to8;
     to8.convertTo = DepthOptions{8};
-    ExpectSamePixels(textures[0], ReadBack(dir.file("png_A.PNG"), to8).record());
+    ExpectSameTexture(textures[0], ReadBack(dir.file("png_A.PNG"), to8).record(), TextureParts::pixels);
 
     // Only .tga and .png names; never the scene file itself.
     for (const char* name : {"out.bmp", "out", "out.png.x"})
@@ -211,7 +199,7 @@ TEST_F(PackedScene, ReplaceWritesWhereAskedAndRefusesBadInput)
     CVK7QScene loaded;
     ASSERT_EQ(1, loaded.Load(scene.c_str(), 0));
     EXPECT_EQ(kOldSceneMagic, loaded.GetSceneHeader()->magic);
-    ExpectSamePixels(loaded.GetSceneHeader()->textures[0], loaded.GetSceneHeader()->textures[1]);
+    ExpectSameTexture(loaded.GetSceneHeader()->textures[0], loaded.GetSceneHeader()->textures[1], TextureParts::pixels);
 }
 
 TEST_F(PackedScene, ConvertWantsOneFormatAndRoundTrips)
@@ -256,15 +244,13 @@ TEST(SceneCommands, ExtractAllNamesEveryTextureAndNeverOverwritesUnlessForced)
                                  longName, "line\nbreak\x1b"};
     const int count = int(std::size(names));
     for (int i = 0; i < count; ++i) {
-        TextureRecord t;
-        T3D_TEXTURE& r = t.record();
-        r.width = r.height = 32;
-        r.depth = 8;
-        r.levelCount = 4;  // as many as the reader makes of a 32 x 32 chain; it reads the first two
-        std::strcpy(r.name, names[i].c_str());
-        for (int level = 0; level < 4; ++level)
-            std::memset(t.allocateLevel(level, LevelByteCount(r, level)), 10 * i + level, LevelByteCount(r, level));
-        ASSERT_EQ(1, built.AppendT3DTexture(&r));
+        // As many levels as the reader makes of a 32 x 32 chain; it reads the first two.
+        TextureRecord t = TextureBuilder(32, 32, 8)
+                              .levels(4)
+                              .name(names[i])
+                              .bytes([i](int level, uint64_t) { return uint8_t(10 * i + level); })
+                              .build();
+        ASSERT_EQ(1, built.AppendT3DTexture(&t.record()));
     }
     const std::string scene = dir.file("s.T3D");
     ASSERT_EQ(1, built.Write(scene.c_str()));
