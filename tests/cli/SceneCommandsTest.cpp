@@ -39,32 +39,11 @@ Outcome Call(CommandFunction run, std::vector<std::string> files, std::map<std::
 // 32 x 32 colour-mapped, four map entries in 8 x 8 squares.
 std::string WallFile()
 {
-    TgaFields f;
-    f.colourMapType = 1;
-    f.imageType = 1;
-    f.colourMapLength = 4;
-    f.colourMapEntryBits = 24;
-    f.width = f.height = 32;
-    f.pixelDepth = 8;
-    std::string bytes = TgaHeaderBytes(f) + Bytes({0, 0, 0, 0xFF, 0, 0, 0, 0xFF, 0, 0, 0, 0xFF});
+    std::string indices;
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 32; ++x)
-            bytes += char((x / 8 + y / 8) % 4);
-    return bytes;
-}
-
-// 16-bit 5-5-5 of the given pixels, rows given top first.
-std::string File555(uint16_t width, uint16_t height, const std::vector<uint16_t>& topFirst)
-{
-    TgaFields f;
-    f.width = width;
-    f.height = height;
-    f.pixelDepth = 16;
-    std::string bytes = TgaHeaderBytes(f);
-    for (int y = height; y-- > 0;)
-        for (int x = 0; x < width; ++x)
-            bytes += U16(topFirst[size_t(y) * width + x]);
-    return bytes;
+            indices += char((x / 8 + y / 8) % 4);
+    return MappedTga(32, 32, Bytes({0, 0, 0, 0xFF, 0, 0, 0, 0xFF, 0, 0, 0, 0xFF}), indices);
 }
 
 std::string FloorFile()
@@ -72,7 +51,7 @@ std::string FloorFile()
     std::vector<uint16_t> pixels;
     for (int i = 0; i < 16 * 8; ++i)
         pixels.push_back(uint16_t(i * 0x0421));
-    return File555(16, 8, pixels);
+    return Tga555(16, 8, pixels);
 }
 
 TextureRecord ReadBack(const std::string& path, const TextureReadOptions& options = {})
@@ -219,7 +198,7 @@ TEST_F(PackedScene, ConvertWantsOneFormatAndRoundTrips)
 TEST(SceneCommands, PackStoresSixteenBitsAs565WhenAsked)
 {
     TempDir dir;
-    ASSERT_TRUE(WriteFileBytes(dir.file("tile.tga"), File555(2, 2, {0x7FFF, 0x03E0, 0x0021, 0x7C00})));
+    ASSERT_TRUE(WriteFileBytes(dir.file("tile.tga"), Tga555(2, 2, {0x7FFF, 0x03E0, 0x0021, 0x7C00})));
     const std::string scene = dir.file("tile.T3D");
     ASSERT_EQ(0, Call(RunPack, {scene, dir.file("tile.tga")}, {{"--rgb565", ""}}).status);
     CVK7QScene loaded;

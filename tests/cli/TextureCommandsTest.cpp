@@ -28,26 +28,17 @@ Outcome Call(CommandFunction run, std::vector<std::string> files, std::map<std::
 // 2 x 2 colour-mapped: top row entries 1 (blue), 2 (green); bottom 3 (red), 0.
 std::string PaletteFile()
 {
-    TgaFields f;
-    f.colourMapType = f.imageType = 1;
-    f.colourMapLength = 4;
-    f.colourMapEntryBits = 24;
-    f.width = f.height = 2;
-    f.pixelDepth = 8;
-    return TgaHeaderBytes(f) + Bytes({0, 0, 0, 0xFF, 0, 0, 0, 0xFF, 0, 0, 0, 0xFF}) + Bytes({3, 0, 1, 2});
+    return MappedTga(2, 2, Bytes({0, 0, 0, 0xFF, 0, 0, 0, 0xFF, 0, 0, 0, 0xFF}), Bytes({3, 0, 1, 2}));
 }
 
 // 16 x 16 at 5-5-5: pixel (x, y) from the top has red x and blue y.
 std::string File555()
 {
-    TgaFields f;
-    f.width = f.height = 16;
-    f.pixelDepth = 16;
-    std::string bytes = TgaHeaderBytes(f);
-    for (unsigned y = 16; y-- > 0;)
+    std::vector<uint16_t> pixels;
+    for (unsigned y = 0; y < 16; ++y)
         for (unsigned x = 0; x < 16; ++x)
-            bytes += U16(x << 10 | y);
-    return bytes;
+            pixels.push_back(uint16_t(x << 10 | y));
+    return Tga555(16, 16, pixels);
 }
 
 } // namespace

@@ -7,6 +7,35 @@ std::string TgaHeaderBytes(const TgaFields& f)
            U16(f.height) + Bytes({f.pixelDepth, f.descriptor});
 }
 
+TgaFields TgaFields::Image(int imageType, unsigned width, unsigned height, int depth, int descriptor)
+{
+    TgaFields f;
+    f.imageType = uint8_t(imageType);
+    f.width = uint16_t(width);
+    f.height = uint16_t(height);
+    f.pixelDepth = uint8_t(depth);
+    f.descriptor = uint8_t(descriptor);
+    return f;
+}
+
+std::string MappedTga(unsigned width, unsigned height, const std::string& map, const std::string& indices)
+{
+    TgaFields f = TgaFields::Image(1, width, height, 8);
+    f.colourMapType = 1;
+    f.colourMapLength = uint16_t(map.size() / 3);
+    f.colourMapEntryBits = 24;
+    return TgaHeaderBytes(f) + map + indices;
+}
+
+std::string Tga555(unsigned width, unsigned height, const std::vector<uint16_t>& topFirst)
+{
+    std::string bytes = TgaHeaderBytes(TgaFields::Image(2, width, height, 16));
+    for (size_t y = height; y-- > 0;)
+        for (size_t x = 0; x < width; ++x)
+            bytes += U16(topFirst[y * width + x]);
+    return bytes;
+}
+
 std::string Bytes(std::initializer_list<int> values)
 {
     std::string out;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 struct TgaFields {
     uint8_t idLength = 0;
@@ -17,10 +18,20 @@ struct TgaFields {
     uint16_t height = 0;
     uint8_t pixelDepth = 0;
     uint8_t descriptor = 0;
+
+    // An image of the given type, size and pixel depth, no colour map.
+    static TgaFields Image(int imageType, unsigned width, unsigned height, int depth, int descriptor = 0);
 };
 
 // The 18 header bytes of `fields` (origin 0).
 std::string TgaHeaderBytes(const TgaFields& fields);
+
+// A whole colour-mapped file: `map` holds 24-bit entries (blue, green, red),
+// `indices` the pixels in file order (bottom row first).
+std::string MappedTga(unsigned width, unsigned height, const std::string& map, const std::string& indices);
+
+// A whole 16-bit 5-5-5 file of the given pixels, rows given top first.
+std::string Tga555(unsigned width, unsigned height, const std::vector<uint16_t>& topFirst);
 
 // The given byte values as a string.
 std::string Bytes(std::initializer_list<int> values);
