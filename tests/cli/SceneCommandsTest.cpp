@@ -1,5 +1,6 @@
 #include "cli/SceneCommands.h"
 
+#include "CommandCall.h"
 #include "scene/CVK7QScene.h"
 #include "scene/SceneFormat.h"
 #include "support/PngTestBytes.h"
@@ -16,25 +17,9 @@
 
 #include <filesystem>
 #include <iterator>
-#include <sstream>
 #include <unistd.h>
 
 namespace {
-
-struct Outcome {
-    int status;
-    std::string out, err;
-};
-
-Outcome Call(CommandFunction run, std::vector<std::string> files, std::map<std::string, std::string> options = {})
-{
-    CommandArguments args;
-    args.files = std::move(files);
-    args.options = std::move(options);
-    std::ostringstream out, err;
-    const int status = run(args, out, err);
-    return {status, out.str(), err.str()};
-}
 
 // 32 x 32 colour-mapped, four map entries in 8 x 8 squares.
 std::string WallFile()

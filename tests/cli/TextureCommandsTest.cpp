@@ -1,5 +1,6 @@
 #include "cli/TextureCommands.h"
 
+#include "CommandCall.h"
 #include "support/TempDir.h"
 #include "support/TgaTestBytes.h"
 
@@ -7,23 +8,9 @@
 #include <QProcess>
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <tuple>
 
 namespace {
-
-struct Outcome {
-    int status;
-    std::string out, err;
-};
-
-Outcome Call(CommandFunction run, std::vector<std::string> files, std::map<std::string, std::string> options = {})
-{
-    CommandArguments args{std::move(files), std::move(options)};
-    std::ostringstream out, err;
-    const int status = run(args, out, err);
-    return {status, out.str(), err.str()};
-}
 
 // 2 x 2 colour-mapped: top row entries 1 (blue), 2 (green); bottom 3 (red), 0.
 std::string PaletteFile()
