@@ -42,12 +42,7 @@ TEST(TextureCommands, InfoPrintsTheRecordAndSendsMessagesToStderr)
     EXPECT_EQ(info.err, "");
 
     // Warnings: exit 0, the record printed. Errors: exit 1, nothing printed.
-    TgaFields mapped;
-    mapped.colourMapType = mapped.imageType = 1;
-    mapped.colourMapLength = 1;
-    mapped.colourMapEntryBits = 24;
-    mapped.width = mapped.height = 1;
-    mapped.pixelDepth = 8;
+    const TgaFields mapped = TgaFields::Image(1, 1, 1, 8).withMap(1, 24);
     TgaFields type4 = mapped, map8 = mapped;
     type4.imageType = 4;
     map8.colourMapEntryBits = 8;

@@ -18,13 +18,19 @@ TgaFields TgaFields::Image(int imageType, unsigned width, unsigned height, int d
     return f;
 }
 
+TgaFields& TgaFields::withMap(unsigned length, int entryBits, unsigned first)
+{
+    colourMapType = 1;
+    colourMapFirst = uint16_t(first);
+    colourMapLength = uint16_t(length);
+    colourMapEntryBits = uint8_t(entryBits);
+    return *this;
+}
+
 std::string MappedTga(unsigned width, unsigned height, const std::string& map, const std::string& indices)
 {
-    TgaFields f = TgaFields::Image(1, width, height, 8);
-    f.colourMapType = 1;
-    f.colourMapLength = uint16_t(map.size() / 3);
-    f.colourMapEntryBits = 24;
-    return TgaHeaderBytes(f) + map + indices;
+    return TgaHeaderBytes(TgaFields::Image(1, width, height, 8).withMap(unsigned(map.size() / 3), 24)) + map +
+           indices;
 }
 
 std::string Tga555(unsigned width, unsigned height, const std::vector<uint16_t>& topFirst)

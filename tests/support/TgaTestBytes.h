@@ -21,6 +21,9 @@ struct TgaFields {
 
     // An image of the given type, size and pixel depth, no colour map.
     static TgaFields Image(int imageType, unsigned width, unsigned height, int depth, int descriptor = 0);
+    // Gives these fields a colour map (type 1) of `length` entries of
+    // `entryBits`, the first numbered `first`.
+    TgaFields& withMap(unsigned length, int entryBits, unsigned first = 0);
 };
 
 // The 18 header bytes of `fields` (origin 0).

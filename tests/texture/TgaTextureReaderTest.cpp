@@ -82,11 +82,9 @@ TEST(TgaTextureReader, EveryStorageOfTheSamePictureReadsTheSame)
                       F = Bytes({13, 14, 15});
     const std::string top = A + A + C, bottom = D + E + F;
     const std::string pot = C + A + A, mottob = F + E + D;  // the rows right to left
-    TgaFields withId = TgaFields::Image(2, 3, 2, 24), unusedMap = TgaFields::Image(2, 3, 2, 24);
+    TgaFields withId = TgaFields::Image(2, 3, 2, 24);
     withId.idLength = 5;
-    unusedMap.colourMapType = 1;
-    unusedMap.colourMapLength = 2;
-    unusedMap.colourMapEntryBits = 16;
+    const TgaFields unusedMap = TgaFields::Image(2, 3, 2, 24).withMap(2, 16);
     const char* noWarning = nullptr;
     const std::pair<std::string, const char*> files[] = {
         {TgaHeaderBytes(TgaFields::Image(2, 3, 2, 24)) + bottom + top, noWarning},
@@ -146,11 +144,7 @@ TEST(TgaTextureReader, TakesThePaletteFromTheColourMapOrTheGreyRamp)
     TempDir dir;
     const std::string path = dir.file("pal.tga");
     for (const Map& m : maps) {
-        TgaFields f = TgaFields::Image(1, 2, 1, 8);
-        f.colourMapType = 1;
-        f.colourMapFirst = uint16_t(m.first);
-        f.colourMapLength = uint16_t(m.length);
-        f.colourMapEntryBits = uint8_t(m.entryBits);
+        const TgaFields f = TgaFields::Image(1, 2, 1, 8).withMap(unsigned(m.length), m.entryBits, unsigned(m.first));
         ASSERT_TRUE(WriteFileBytes(path, TgaHeaderBytes(f) + m.entries + m.pixels));
         const Read read(path);
         ASSERT_TRUE(read.ok);
@@ -210,11 +204,9 @@ TEST(TgaTextureReader, WalksTheChainAndGeneratesTheSmallLevels)
 
 TEST(TgaTextureReader, RefusesDamagedFilesWithAMessageAndNoPixels)
 {
-    TgaFields withId = TgaFields::Image(3, 4, 4, 8), mapped = TgaFields::Image(1, 4, 4, 8);
+    TgaFields withId = TgaFields::Image(3, 4, 4, 8);
     withId.idLength = 200;
-    mapped.colourMapType = 1;
-    mapped.colourMapLength = 256;
-    mapped.colourMapEntryBits = 24;
+    const TgaFields mapped = TgaFields::Image(1, 4, 4, 8).withMap(256, 24);
     const char* truncated = "TGA file %s is truncated";
     const char* badSize = "TGA file %s has an unsupported size";
     const char* short_ = "TGA file %s holds fewer pixels than its size";
@@ -368,9 +360,7 @@ TEST(TgaTextureReader, AgreesWithAnIndependentDecoder)
         const bool topDown = v.descriptor & 0x20, mapped = v.depth == 8;
         std::string map, pixels;
         if (mapped) {
-            f.colourMapType = 1;
-            f.colourMapLength = 15;
-            f.colourMapEntryBits = uint8_t(v.entryBits);
+            f.withMap(15, int(v.entryBits));
             for (unsigned i = 0; i < 15; ++i)
                 map += colour(i % 5, i / 5, v.entryBits);
         }
@@ -406,11 +396,7 @@ TEST(TgaTextureReader, ReadsTheMapsFirstEntryIndexAsImageMagickDoes)
 {
     TempDir dir;
     const std::string path = dir.file("first.tga"), theirs = dir.file("first.rgb");
-    TgaFields f = TgaFields::Image(9, 4, 2, 8, 0x20);
-    f.colourMapType = 1;
-    f.colourMapFirst = 200;
-    f.colourMapLength = 5;
-    f.colourMapEntryBits = 24;
+    const TgaFields f = TgaFields::Image(9, 4, 2, 8, 0x20).withMap(5, 24, 200);
     const std::string map = Bytes({1, 2, 3, 10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120});
     // Values 200 .. 204 name entries 0 .. 4: a run of three, then five raw.
     ASSERT_TRUE(WriteFileBytes(path, TgaHeaderBytes(f) + map + Bytes({0x82, 204, 0x04, 200, 201, 202, 203, 204})));
