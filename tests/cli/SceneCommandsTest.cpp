@@ -7,6 +7,7 @@
 #include "support/RecordingReport.h"
 #include "support/TempDir.h"
 #include "support/TextureBuilder.h"
+#include "support/TextureCompare.h"
 #include "support/TgaTestBytes.h"
 #include "texture/PixelExpansion.h"
 #include "texture/TextureFileReader.h"

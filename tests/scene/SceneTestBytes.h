@@ -4,6 +4,7 @@
 #pragma once
 
 #include "support/TextureBuilder.h"
+#include "support/TextureCompare.h"
 #include "support/TgaTestBytes.h"
 #include "texture/T3DTexture.h"
 #include "texture/TextureRecord.h"

@@ -1,6 +1,7 @@
-// Texture records for tests: the size, depth and fields a test names, the
-// pixel bytes from a pattern it gives, so every test states its input in one
-// line and the bytes stay exactly the ones its assertions expect.
+// Texture records for tests and seed inputs: the size, depth and fields a test
+// names, the pixel bytes from a pattern it gives, so every test states its
+// input in one place and the bytes stay exactly the ones its assertions
+// expect. No GoogleTest here, so the fuzz seed maker can use it too.
 #pragma once
 
 #include "texture/PaletteMatch.h"
@@ -24,13 +25,15 @@ public:
     // Levels 0 to count - 1 get buffers filled from the pattern (default 1).
     TextureBuilder& levels(int count);
     // Level 0 from the pattern, the levels below it made by GenerateMipLevels,
-    // then the level count set to `count` whatever that made.
+    // then the level count set to `count` whatever that made. When making
+    // them fails, build() gives a cleared record.
     TextureBuilder& generatedLevels(int count);
     TextureBuilder& flags(uint32_t flags);
     TextureBuilder& standardMasks();
     TextureBuilder& masks(uint32_t red, uint32_t green, uint32_t blue, uint32_t alpha);
     TextureBuilder& name(const std::string& name);
-    // Pixel bytes; without one, every byte is 0.
+    // Pixel bytes; without one, every byte is 0. A level that cannot be
+    // allocated leaves build() a cleared record.
     TextureBuilder& bytes(LevelBytes pattern);
     TextureBuilder& argb(LevelArgb pattern);
     // Level 0's bytes exactly (the other levels zero).
@@ -46,14 +49,3 @@ private:
     bool generate_ = false;
     LevelBytes pattern_;
 };
-
-// What ExpectSameTexture compares: `everything` is every field and every
-// pixel of the counted levels, levels past the count empty, names as strings;
-// `pixels` is what a file chain carries: size, depth, level count, palette and
-// the counted levels' pixels.
-enum class TextureParts { everything, pixels };
-
-// Adds a failure naming each difference; stops at a size, depth or level
-// count that differs, before comparing pixels.
-void ExpectSameTexture(const T3D_TEXTURE& expected, const T3D_TEXTURE& actual,
-                       TextureParts parts = TextureParts::everything);

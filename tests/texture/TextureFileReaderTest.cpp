@@ -262,6 +262,7 @@ TEST(TextureFileReader, PngChainsWrittenReadBackTheSame)
                 .palette([](int i) { return Rgb{uint8_t(i), uint8_t(255 - i), uint8_t(i * 3)}; })
                 .build();
         const T3D_TEXTURE& o = original.record();
+        ASSERT_EQ(o.levelCount, 5);
 
         TempDir dir;
         RecordingReport writeReport;
