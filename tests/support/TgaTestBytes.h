@@ -1,5 +1,6 @@
-// Helpers for tests that lay out TGA files byte by byte: the 18 header fields
-// in file order, and little-endian values.
+// Helpers for tests that lay out files byte by byte: the 18 TGA header fields
+// in file order, whole colour-mapped and 5-5-5 TGA files, and little-endian
+// values (the scene tests use these too).
 #pragma once
 
 #include <cstdint>
