@@ -8,7 +8,8 @@
 // (palette with tRNS, Adam7) laid out with libspng's encoder.
 //   quorrel-fuzz-seeds fuzz/corpus
 #include "scene/CVK7QScene.h"
-#include "texture/PngTestBytes.h"
+#include "support/PngTestBytes.h"
+#include "support/TextureBuilder.h"
 #include "texture/PngTextureWriter.h"
 #include "texture/TextureRecord.h"
 #include "texture/TgaFormat.h"
@@ -55,35 +56,24 @@ Bytes Prefixed(uint8_t first, const Bytes& rest)
 }
 
 // A texture with `levels` levels of patterned pixels.
-void FillTexture(TextureRecord& holder, unsigned width, unsigned height, unsigned depth, int levels)
+TextureRecord PatternedTexture(unsigned width, unsigned height, unsigned depth, int levels)
 {
-    holder.clear();
-    T3D_TEXTURE& r = holder.record();
-    r.width = uint16_t(width);
-    r.height = uint16_t(height);
-    r.depth = uint16_t(depth);
-    r.levelCount = uint16_t(levels);
-    r.flags = levels > 1 ? kFlagMipmapLevels : 0;
-    SetStandardMasks(r, depth);
-    for (int i = 0; i < kPaletteEntries; ++i) {
-        r.palette[i][0] = uint8_t(i);
-        r.palette[i][1] = uint8_t(255 - i);
-        r.palette[i][2] = uint8_t(i * 7);
-    }
-    for (int level = 0; level < levels; ++level) {
-        const uint64_t bytes = LevelByteCount(r, level);
-        uint8_t* pixels = holder.allocateLevel(level, bytes);
-        for (uint64_t i = 0; i < bytes; ++i)
-            pixels[i] = uint8_t(i * 31 + level);
-    }
-    std::snprintf(r.name, sizeof r.name, "seed_%ux%u_%u.tga", width, height, depth);
+    char name[64];
+    std::snprintf(name, sizeof name, "seed_%ux%u_%u.tga", width, height, depth);
+    return TextureBuilder(width, height, depth)
+        .levels(levels)
+        .flags(levels > 1 ? kFlagMipmapLevels : 0)
+        .standardMasks()
+        .palette([](int i) { return Rgb{uint8_t(i * 7), uint8_t(255 - i), uint8_t(i)}; })
+        .bytes([](int level, uint64_t i) { return uint8_t(i * 31 + level); })
+        .name(name)
+        .build();
 }
 
 // One TGA file of a single level, written by the project's writer.
 Bytes WrittenTga(const std::string& scratch, unsigned width, unsigned height, unsigned depth)
 {
-    TextureRecord holder;
-    FillTexture(holder, width, height, depth, 1);
+    const TextureRecord holder = PatternedTexture(width, height, depth, 1);
     PrintReport report;
     const std::string path = scratch + "/one.tga";
     if (!TgaTextureWriter(path.c_str(), holder.record(), report))
@@ -165,8 +155,7 @@ Bytes ChainBytes(const Bytes (&files)[3])
 // The three files of a 64 x 16 texture written by the writer under wall_A.tga.
 Bytes ChainInput(const std::string& scratch, unsigned depth)
 {
-    TextureRecord holder;
-    FillTexture(holder, 64, 16, depth, 3);
+    const TextureRecord holder = PatternedTexture(64, 16, depth, 3);
     PrintReport report;
     const std::string names[3] = {scratch + "/wall_A.tga", scratch + "/wall_A1.tga", scratch + "/wall_A2.tga"};
     if (!TgaTextureWriter(names[0].c_str(), holder.record(), report))
@@ -183,8 +172,7 @@ Bytes ChainInput(const std::string& scratch, unsigned depth)
 // levels 32 and 16 as the first two files, 8 as the third.
 Bytes PngChainInput(const std::string& scratch, unsigned depth)
 {
-    TextureRecord holder;
-    FillTexture(holder, 32, 32, depth, 3);
+    const TextureRecord holder = PatternedTexture(32, 32, depth, 3);
     PrintReport report;
     const std::string names[3] = {scratch + "/wall_A.png", scratch + "/wall_A1.png", scratch + "/wall_A2.png"};
     if (!PngTextureWriter(names[0].c_str(), holder.record(), report))
@@ -236,9 +224,7 @@ Bytes WithTransparency(uint8_t colourType, uint8_t bitDepth)
 Bytes SceneBytes(const std::string& scratch, bool oldFormat)
 {
     CVK7QScene scene;
-    TextureRecord a, b;
-    FillTexture(a, 4, 4, 32, 3);
-    FillTexture(b, 8, 2, 8, 2);
+    TextureRecord a = PatternedTexture(4, 4, 32, 3), b = PatternedTexture(8, 2, 8, 2);
     const std::string path = scratch + "/seed.T3D";
     if (!scene.AppendT3DTexture(&a.record()) || !scene.AppendT3DTexture(&b.record()) ||
         !(oldFormat ? scene.WriteOld(path.c_str()) : scene.Write(path.c_str())))

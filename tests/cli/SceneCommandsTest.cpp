@@ -1,70 +1,35 @@
 #include "cli/SceneCommands.h"
 
+#include "CommandCall.h"
 #include "scene/CVK7QScene.h"
 #include "scene/SceneFormat.h"
+#include "support/PngTestBytes.h"
 #include "support/RecordingReport.h"
 #include "support/TempDir.h"
-#include "texture/TextureRecord.h"
-#include "texture/TgaTestBytes.h"
+#include "support/TextureBuilder.h"
+#include "support/TextureCompare.h"
+#include "support/TgaTestBytes.h"
 #include "texture/PixelExpansion.h"
-#include "texture/PngTestBytes.h"
 #include "texture/TextureFileReader.h"
+#include "texture/TextureRecord.h"
 
 #include <QProcess>
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 #include <iterator>
-#include <sstream>
 #include <unistd.h>
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out, err;
-};
-
-Outcome Call(CommandFunction run, std::vector<std::string> files, std::map<std::string, std::string> options = {})
-{
-    CommandArguments args;
-    args.files = std::move(files);
-    args.options = std::move(options);
-    std::ostringstream out, err;
-    const int status = run(args, out, err);
-    return {status, out.str(), err.str()};
-}
-
 // 32 x 32 colour-mapped, four map entries in 8 x 8 squares.
 std::string WallFile()
 {
-    TgaFields f;
-    f.colourMapType = 1;
-    f.imageType = 1;
-    f.colourMapLength = 4;
-    f.colourMapEntryBits = 24;
-    f.width = f.height = 32;
-    f.pixelDepth = 8;
-    std::string bytes = TgaHeaderBytes(f) + Bytes({0, 0, 0, 0xFF, 0, 0, 0, 0xFF, 0, 0, 0, 0xFF});
+    std::string indices;
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 32; ++x)
-            bytes += char((x / 8 + y / 8) % 4);
-    return bytes;
-}
-
-// 16-bit 5-5-5 of the given pixels, rows given top first.
-std::string File555(uint16_t width, uint16_t height, const std::vector<uint16_t>& topFirst)
-{
-    TgaFields f;
-    f.width = width;
-    f.height = height;
-    f.pixelDepth = 16;
-    std::string bytes = TgaHeaderBytes(f);
-    for (int y = height; y-- > 0;)
-        for (int x = 0; x < width; ++x)
-            bytes += U16(topFirst[size_t(y) * width + x]);
-    return bytes;
+            indices += char((x / 8 + y / 8) % 4);
+    return MappedTga(32, 32, Bytes({0, 0, 0, 0xFF, 0, 0, 0, 0xFF, 0, 0, 0, 0xFF}), indices);
 }
 
 std::string FloorFile()
@@ -72,7 +37,7 @@ std::string FloorFile()
     std::vector<uint16_t> pixels;
     for (int i = 0; i < 16 * 8; ++i)
         pixels.push_back(uint16_t(i * 0x0421));
-    return File555(16, 8, pixels);
+    return Tga555(16, 8, pixels);
 }
 
 TextureRecord ReadBack(const std::string& path, const TextureReadOptions& options = {})
@@ -81,18 +46,6 @@ TextureRecord ReadBack(const std::string& path, const TextureReadOptions& option
     RecordingReport report;
     EXPECT_TRUE(ReadTextureChain(path, texture, report, options)) << path;
     return texture;
-}
-
-void ExpectSamePixels(const T3D_TEXTURE& a, const T3D_TEXTURE& b)
-{
-    ASSERT_EQ(a.width, b.width);
-    ASSERT_EQ(a.height, b.height);
-    ASSERT_EQ(a.depth, b.depth);
-    ASSERT_EQ(a.levelCount, b.levelCount);
-    EXPECT_EQ(0, std::memcmp(a.palette, b.palette, sizeof a.palette));
-    for (int level = 0; level < a.levelCount; ++level)
-        EXPECT_EQ(0, std::memcmp(a.levels[level], b.levels[level], size_t(LevelByteCount(a, level))))
-            << "level " << level;
 }
 
 // A scene of a pack of wall_A.tga and floor.tga, in `dir`.
@@ -147,10 +100,10 @@ TEST_F(PackedScene, ExtractWritesTheChainThatReadsBackTheSame)
     ASSERT_EQ(0, byName.status) << byName.err;
     for (const char* level : {"out_A1.tga", "out_A2.tga", "out_A3.tga"})
         EXPECT_TRUE(std::filesystem::exists(dir.file(level))) << level;
-    ExpectSamePixels(textures[0], ReadBack(dir.file("out_A.tga")).record());
+    ExpectSameTexture(textures[0], ReadBack(dir.file("out_A.tga")).record(), TextureParts::pixels);
 
     ASSERT_EQ(0, Call(RunExtract, {scene, "1", dir.file("floor_out.tga")}).status);
-    ExpectSamePixels(textures[1], ReadBack(dir.file("floor_out.tga")).record());
+    ExpectSameTexture(textures[1], ReadBack(dir.file("floor_out.tga")).record(), TextureParts::pixels);
 
     for (const char* which : {"2", "99999", "nope", ""}) {
         const Outcome bad = Call(RunExtract, {scene, which, dir.file("bad.tga")});
@@ -164,7 +117,7 @@ TEST_F(PackedScene, ExtractWritesTheChainThatReadsBackTheSame)
     EXPECT_TRUE(std::filesystem::exists(dir.file("png_A3.PNG")));
     TextureReadOptions to8;
     to8.convertTo = DepthOptions{8};
-    ExpectSamePixels(textures[0], ReadBack(dir.file("png_A.PNG"), to8).record());
+    ExpectSameTexture(textures[0], ReadBack(dir.file("png_A.PNG"), to8).record(), TextureParts::pixels);
 
     // Only .tga and .png names; never the scene file itself.
     for (const char* name : {"out.bmp", "out", "out.png.x"})
@@ -211,7 +164,7 @@ TEST_F(PackedScene, ReplaceWritesWhereAskedAndRefusesBadInput)
     CVK7QScene loaded;
     ASSERT_EQ(1, loaded.Load(scene.c_str(), 0));
     EXPECT_EQ(kOldSceneMagic, loaded.GetSceneHeader()->magic);
-    ExpectSamePixels(loaded.GetSceneHeader()->textures[0], loaded.GetSceneHeader()->textures[1]);
+    ExpectSameTexture(loaded.GetSceneHeader()->textures[0], loaded.GetSceneHeader()->textures[1], TextureParts::pixels);
 }
 
 TEST_F(PackedScene, ConvertWantsOneFormatAndRoundTrips)
@@ -231,7 +184,7 @@ TEST_F(PackedScene, ConvertWantsOneFormatAndRoundTrips)
 TEST(SceneCommands, PackStoresSixteenBitsAs565WhenAsked)
 {
     TempDir dir;
-    ASSERT_TRUE(WriteFileBytes(dir.file("tile.tga"), File555(2, 2, {0x7FFF, 0x03E0, 0x0021, 0x7C00})));
+    ASSERT_TRUE(WriteFileBytes(dir.file("tile.tga"), Tga555(2, 2, {0x7FFF, 0x03E0, 0x0021, 0x7C00})));
     const std::string scene = dir.file("tile.T3D");
     ASSERT_EQ(0, Call(RunPack, {scene, dir.file("tile.tga")}, {{"--rgb565", ""}}).status);
     CVK7QScene loaded;
@@ -256,15 +209,13 @@ TEST(SceneCommands, ExtractAllNamesEveryTextureAndNeverOverwritesUnlessForced)
                                  longName, "line\nbreak\x1b"};
     const int count = int(std::size(names));
     for (int i = 0; i < count; ++i) {
-        TextureRecord t;
-        T3D_TEXTURE& r = t.record();
-        r.width = r.height = 32;
-        r.depth = 8;
-        r.levelCount = 4;  // as many as the reader makes of a 32 x 32 chain; it reads the first two
-        std::strcpy(r.name, names[i].c_str());
-        for (int level = 0; level < 4; ++level)
-            std::memset(t.allocateLevel(level, LevelByteCount(r, level)), 10 * i + level, LevelByteCount(r, level));
-        ASSERT_EQ(1, built.AppendT3DTexture(&r));
+        // As many levels as the reader makes of a 32 x 32 chain; it reads the first two.
+        TextureRecord t = TextureBuilder(32, 32, 8)
+                              .levels(4)
+                              .name(names[i])
+                              .bytes([i](int level, uint64_t) { return uint8_t(10 * i + level); })
+                              .build();
+        ASSERT_EQ(1, built.AppendT3DTexture(&t.record()));
     }
     const std::string scene = dir.file("s.T3D");
     ASSERT_EQ(1, built.Write(scene.c_str()));

@@ -1,53 +1,31 @@
 #include "cli/TextureCommands.h"
 
+#include "CommandCall.h"
 #include "support/TempDir.h"
-#include "texture/TgaTestBytes.h"
+#include "support/TgaTestBytes.h"
 
 #include <QImage>
 #include <QProcess>
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <tuple>
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out, err;
-};
-
-Outcome Call(CommandFunction run, std::vector<std::string> files, std::map<std::string, std::string> options = {})
-{
-    CommandArguments args{std::move(files), std::move(options)};
-    std::ostringstream out, err;
-    const int status = run(args, out, err);
-    return {status, out.str(), err.str()};
-}
-
 // 2 x 2 colour-mapped: top row entries 1 (blue), 2 (green); bottom 3 (red), 0.
 std::string PaletteFile()
 {
-    TgaFields f;
-    f.colourMapType = f.imageType = 1;
-    f.colourMapLength = 4;
-    f.colourMapEntryBits = 24;
-    f.width = f.height = 2;
-    f.pixelDepth = 8;
-    return TgaHeaderBytes(f) + Bytes({0, 0, 0, 0xFF, 0, 0, 0, 0xFF, 0, 0, 0, 0xFF}) + Bytes({3, 0, 1, 2});
+    return MappedTga(2, 2, Bytes({0, 0, 0, 0xFF, 0, 0, 0, 0xFF, 0, 0, 0, 0xFF}), Bytes({3, 0, 1, 2}));
 }
 
 // 16 x 16 at 5-5-5: pixel (x, y) from the top has red x and blue y.
 std::string File555()
 {
-    TgaFields f;
-    f.width = f.height = 16;
-    f.pixelDepth = 16;
-    std::string bytes = TgaHeaderBytes(f);
-    for (unsigned y = 16; y-- > 0;)
+    std::vector<uint16_t> pixels;
+    for (unsigned y = 0; y < 16; ++y)
         for (unsigned x = 0; x < 16; ++x)
-            bytes += U16(x << 10 | y);
-    return bytes;
+            pixels.push_back(uint16_t(x << 10 | y));
+    return Tga555(16, 16, pixels);
 }
 
 } // namespace
@@ -64,12 +42,7 @@ TEST(TextureCommands, InfoPrintsTheRecordAndSendsMessagesToStderr)
     EXPECT_EQ(info.err, "");
 
     // Warnings: exit 0, the record printed. Errors: exit 1, nothing printed.
-    TgaFields mapped;
-    mapped.colourMapType = mapped.imageType = 1;
-    mapped.colourMapLength = 1;
-    mapped.colourMapEntryBits = 24;
-    mapped.width = mapped.height = 1;
-    mapped.pixelDepth = 8;
+    const TgaFields mapped = TgaFields::Image(1, 1, 1, 8).withMap(1, 24);
     TgaFields type4 = mapped, map8 = mapped;
     type4.imageType = 4;
     map8.colourMapEntryBits = 8;

@@ -183,7 +183,7 @@ TEST(SceneDamage, NewFilesAgainstTheRulesFailWithRightCrcs)
                      "no texture directory");
     ExpectRefused(dir, loaded, NewFileHeader(5) + body + directory + directory, "two directories");
     ExpectRefused(dir, loaded, NewFileHeader(4) + directory + body, "directory first");
-    ExpectRefused(dir, loaded, header + body + directory + Zeros(8), "bytes after the last section");
+    ExpectRefused(dir, loaded, header + body + directory + Repeat(0, 8), "bytes after the last section");
     ExpectRefusedFor(dir, loaded, NewFileHeader(0xFFFFFFFF) + body + directory, "more sections than bytes",
                      SceneCause::Truncated, "more than the file holds");
     // A directory that disagrees with the textures: checksum, offset, count.

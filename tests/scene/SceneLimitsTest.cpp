@@ -28,11 +28,11 @@ TEST(SceneLimits, ClaimsBeyondTheFileFailWithoutLargeAllocations)
         const char* what;
         std::string bytes;
     } claims[] = {
-        {"new: four billion sections", NewFileHeader(0xFFFFFFFF) + Zeros(4096)},
+        {"new: four billion sections", NewFileHeader(0xFFFFFFFF) + Repeat(0, 4096)},
         {"new: a section of 2^62 bytes", NewFileHeader(2) + WithCorrectCrc("TXTR", uint64_t(1) << 62, content)},
         {"new: a directory of four billion entries",
-         NewFileHeader(1) + NewSection("TDIR", U32(0xFFFFFFFF) + U32(0) + Zeros(64))},
-        {"old: four billion chunks", oldHeader + U16(1) + U32(0xFFFFFFFF) + U32(0) + Zeros(4096)},
+         NewFileHeader(1) + NewSection("TDIR", U32(0xFFFFFFFF) + U32(0) + Repeat(0, 64))},
+        {"old: four billion chunks", oldHeader + U16(1) + U32(0xFFFFFFFF) + U32(0) + Repeat(0, 4096)},
         {"old: a chunk of 4 GiB", oldHeader + U16(1) + U32(1) + U32(0) + "TXTR" + U32(0xFFFFFFFF) + content},
         {"old: 65535 textures, one chunk",
          oldHeader + U16(0xFFFF) + U32(1) + U32(0) + "TXTR" + U32(uint32_t(content.size())) + content},

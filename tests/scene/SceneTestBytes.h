@@ -1,8 +1,11 @@
-// Test helpers for scene files: textures with recognisable pixels, a field by
-// field comparison of records, and scene files laid out byte by byte as
-// docs/scene-format.md describes them, so tests state their input directly.
+// Test helpers for scene files: textures with recognisable pixels, and scene
+// files laid out byte by byte as docs/scene-format.md describes them, so tests
+// state their input directly.
 #pragma once
 
+#include "support/TextureBuilder.h"
+#include "support/TextureCompare.h"
+#include "support/TgaTestBytes.h"
 #include "texture/T3DTexture.h"
 #include "texture/TextureRecord.h"
 
@@ -14,15 +17,8 @@
 TextureRecord MakeTexture(uint16_t width, uint16_t height, uint16_t depth, int levels, uint32_t flags,
                           const std::string& name, uint8_t seed);
 
-// Every field and every pixel of the counted levels the same; names compared
-// as strings. Adds a failure naming the first difference.
-void ExpectSameTexture(const T3D_TEXTURE& expected, const T3D_TEXTURE& actual);
-
-std::string U16(uint16_t v);
-std::string U32(uint32_t v);
 std::string U64(uint64_t v);
 std::string Crc(const std::string& bytes);
-std::string Zeros(size_t n);
 
 // The 1344 stored bytes of a record (level slots zero).
 std::string StoredRecord(const T3D_TEXTURE& record);

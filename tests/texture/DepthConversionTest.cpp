@@ -1,4 +1,5 @@
 #include "support/RecordingReport.h"
+#include "support/TextureBuilder.h"
 
 #include "texture/DepthConversion.h"
 #include "texture/MipGeneration.h"
@@ -11,25 +12,6 @@
 #include <vector>
 
 namespace {
-
-// A depth-32 chain of `side` x `side` with `levels` levels, pixel i of level
-// L from `colour(L, i)` (0xAARRGGBB).
-template <typename Colour>
-void MakeChain(TextureRecord& holder, unsigned side, int levels, Colour colour)
-{
-    T3D_TEXTURE& r = holder.record();
-    r.width = r.height = uint16_t(side);
-    r.depth = 32;
-    SetStandardMasks(r, 32);
-    r.levelCount = uint16_t(levels);
-    for (int level = 0; level < r.levelCount; ++level) {
-        uint8_t* p = holder.allocateLevel(level, LevelByteCount(r, level));
-        for (size_t i = 0; i < size_t(LevelWidth(r, level)) * LevelHeight(r, level); ++i) {
-            const uint32_t c = colour(level, i);
-            std::memcpy(p + 4 * i, &c, 4);
-        }
-    }
-}
 
 std::vector<uint32_t> Opaque(std::vector<uint32_t> pixels)
 {
@@ -49,8 +31,7 @@ TEST(DepthConversion, EachDepthKeepsTheColoursItCanHold)
     };
     for (unsigned depth : {32u, 24u, 16u}) {
         for (bool green565 : {false, true}) {
-            TextureRecord holder;
-            MakeChain(holder, 16, 3, colour);
+            TextureRecord holder = TextureBuilder(16, 16, 32).standardMasks().levels(3).argb(colour).build();
             const std::vector<uint32_t> before = ExpandLevelToArgb(holder.record(), 2);
             RecordingReport report;
             ASSERT_TRUE(ConvertRgbaChain(holder, {depth, green565, true}, "a.png", report));
@@ -83,12 +64,11 @@ TEST(DepthConversion, FewColoursMapExactlyInOrderOfFirstAppearance)
 {
     // Level 0 uses (from its top row) C, A, B; level 1 brings D.
     const uint32_t A = 0xFF102030, B = 0xFF405060, C = 0xFF708090, D = 0xFFA0B0C0;
-    TextureRecord holder;
-    MakeChain(holder, 4, 2, [&](int level, size_t i) {
+    TextureRecord holder = TextureBuilder(4, 4, 32).standardMasks().levels(2).argb([&](int level, size_t i) {
         if (level == 1)
             return i == 3 ? D : A;
         return i == 0 ? C : i < 8 ? A : B;
-    });
+    }).build();
     RecordingReport report;
     ASSERT_TRUE(ConvertRgbaChain(holder, {8, false, true}, "a.png", report));
     const T3D_TEXTURE& r = holder.record();
@@ -111,11 +91,10 @@ TEST(DepthConversion, PaletteChainKeepsItsPaletteAndIndices)
     palette.colours[0] = palette.colours[2] = {9, 9, 9};  // a duplicate: indices still kept
     palette.colours[1] = {1, 2, 3};
     const std::vector<uint8_t> level0 = {2, 1, 0, 2}, level1 = {1};
-    TextureRecord holder;
-    MakeChain(holder, 2, 2, [&](int level, size_t i) {
+    TextureRecord holder = TextureBuilder(2, 2, 32).standardMasks().levels(2).argb([&](int level, size_t i) {
         const Rgb c = palette.colours[level == 0 ? level0[i] : level1[i]];
         return 0xFF000000u | uint32_t(c.red) << 16 | uint32_t(c.green) << 8 | c.blue;
-    });
+    }).build();
     KeptPalette kept;
     kept.palette = &palette;
     kept.levels[0] = level0.data();
@@ -134,8 +113,7 @@ TEST(DepthConversion, ManyColoursAreQuantisedToOnePaletteForAllLevels)
         return 0xFF000000u | uint32_t(i * 4 % 256) << 16 | uint32_t(i / 16 % 256) << 8 | uint32_t(level * 40);
     };
     for (bool dither : {true, false}) {
-        TextureRecord copy;
-        MakeChain(copy, 64, 5, colour);
+        TextureRecord copy = TextureBuilder(64, 64, 32).standardMasks().levels(5).argb(colour).build();
         const std::vector<uint32_t> before = ExpandLevelToArgb(copy.record(), 1);
         RecordingReport report;
         ASSERT_TRUE(ConvertRgbaChain(copy, {8, false, dither}, "q.png", report));

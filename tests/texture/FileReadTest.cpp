@@ -2,9 +2,9 @@
 
 #include "support/RecordingReport.h"
 #include "support/TempDir.h"
-#include "texture/PngTestBytes.h"
+#include "support/PngTestBytes.h"
 #include "texture/TextureFileReader.h"
-#include "texture/TgaTestBytes.h"
+#include "support/TgaTestBytes.h"
 
 #include <gtest/gtest.h>
 

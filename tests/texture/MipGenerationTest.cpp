@@ -1,3 +1,5 @@
+#include "support/TextureBuilder.h"
+
 #include "texture/BoxFilter.h"
 #include "texture/MipGeneration.h"
 #include "texture/PaletteMatch.h"
@@ -31,19 +33,14 @@ TEST(MipGeneration, TakesWholePixelsWithEachLevelsOwnRowLength)
     // so level 2's pixel (x, y) is level 1's (2x, 2y) at 2y * 7 + 2x.
     for (int depth : {8, 16, 24, 32}) {
         const unsigned bpp = BytesPerPixel(depth);
-        TextureRecord holder;
+        // Byte b of pixel i is (i * 3 + b) & 0xFF, so a shifted or split pixel
+        // shows.
+        TextureRecord holder = TextureBuilder(14, 28, unsigned(depth))
+                                   .flags(0x80)
+                                   .bytes([bpp](int, uint64_t i) { return uint8_t(i / bpp * 3 + i % bpp); })
+                                   .build();
         T3D_TEXTURE& r = holder.record();
-        r.width = 14;
-        r.height = 28;
-        r.depth = uint16_t(depth);
-        r.levelCount = 1;
-        r.flags = 0x80;
-        uint8_t* top = holder.allocateLevel(0, 14 * 28 * bpp);
-        // Pixel i holds i in every byte's position-dependent way: byte b of
-        // pixel i is (i * 3 + b) & 0xFF, so a shifted or split pixel shows.
-        for (unsigned i = 0; i < 14 * 28; ++i)
-            for (unsigned b = 0; b < bpp; ++b)
-                top[i * bpp + b] = uint8_t(i * 3 + b);
+        const uint8_t* top = r.levels[0];
 
         ASSERT_TRUE(GenerateMipLevels(holder));
         EXPECT_EQ(r.levelCount, 3) << depth;
@@ -68,13 +65,8 @@ TEST(MipGeneration, TakesWholePixelsWithEachLevelsOwnRowLength)
 
 TEST(MipGeneration, LeavesEnoughLevelsAlone)
 {
-    TextureRecord holder;
+    TextureRecord holder = TextureBuilder(16, 16, 8).levels(3).build();
     T3D_TEXTURE& r = holder.record();
-    r.width = r.height = 16;
-    r.depth = 8;
-    r.levelCount = 3;
-    for (int level = 0; level < 3; ++level)
-        holder.allocateLevel(level, LevelByteCount(r, level));
     uint8_t* const kept = r.levels[2];
     ASSERT_TRUE(GenerateMipLevels(holder));
     EXPECT_EQ(r.levelCount, 3);
@@ -166,30 +158,25 @@ TEST(BoxFilter, EveryDepthFiltersWhatThePreviewShowsAndOddEdgesAreUnused)
     // 11 x 8 (a generated level of 5 x 4): black and white in a
     // checkerboard, and a last column of white that the filter must not reach.
     for (int depth : {8, 16, 24, 32}) {
-        TextureRecord holder;
-        T3D_TEXTURE& r = holder.record();
-        r.width = 11;
-        r.height = 8;
-        r.depth = uint16_t(depth);
-        r.levelCount = 1;
-        SetStandardMasks(r, unsigned(depth));
-        SetPaletteColour(r, 1, {255, 255, 255});
-        SetPaletteColour(r, 2, {190, 190, 190});
         const unsigned bpp = BytesPerPixel(unsigned(depth));
-        uint8_t* top = holder.allocateLevel(0, LevelByteCount(r, 0));
-        for (unsigned y = 0; y < 8; ++y) {
-            for (unsigned x = 0; x < 11; ++x) {
-                const bool white = x == 10 || (x + y) % 2 == 1;
-                uint8_t* p = top + (y * 11 + x) * bpp;
-                std::memset(p, white ? 0xFF : 0, bpp);
-                if (depth == 8)
-                    *p = white ? 1 : 0;
-                if (depth == 16)
-                    p[1] &= 0x7F;  // bit 15 stays zero
-                if (depth == 32)
-                    p[3] = 0xFF;   // opaque black
-            }
-        }
+        const auto byte = [depth, bpp](int, uint64_t i) {
+            const uint64_t x = i / bpp % 11, y = i / bpp / 11, b = i % bpp;
+            const bool white = x == 10 || (x + y) % 2 == 1;
+            if (depth == 8)
+                return uint8_t(white ? 1 : 0);
+            if (depth == 16 && b == 1)
+                return uint8_t(white ? 0x7F : 0);  // bit 15 stays zero
+            if (depth == 32 && b == 3)
+                return uint8_t(0xFF);  // opaque black
+            return uint8_t(white ? 0xFF : 0);
+        };
+        TextureRecord holder = TextureBuilder(11, 8, unsigned(depth))
+                                   .standardMasks()
+                                   .paletteColour(1, {255, 255, 255})
+                                   .paletteColour(2, {190, 190, 190})
+                                   .bytes(byte)
+                                   .build();
+        T3D_TEXTURE& r = holder.record();
         ASSERT_TRUE(GenerateMipLevels(holder, MipFilter::box));
         ASSERT_EQ(r.levelCount, 2);
         const std::vector<uint32_t> out = ExpandLevelToArgb(r, 1);

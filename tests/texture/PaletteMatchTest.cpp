@@ -1,28 +1,23 @@
 #include "texture/PaletteMatch.h"
+
+#include "support/TextureBuilder.h"
 #include "texture/TextureRecord.h"
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 namespace {
 
 // An 8-bit record of `pixels` at level 0 whose palette holds `colours` first.
-struct EightBit {
-    EightBit(const std::vector<Rgb>& colours, std::vector<uint8_t> pixels)
-    {
-        T3D_TEXTURE& r = holder.record();
-        r.width = uint16_t(pixels.size());
-        r.height = 1;
-        r.depth = 8;
-        r.levelCount = 1;
-        uint8_t* level = holder.allocateLevel(0, pixels.size());
-        std::copy(pixels.begin(), pixels.end(), level);
-        for (size_t i = 0; i < colours.size(); ++i)
-            SetPaletteColour(r, int(i), colours[i]);
-    }
-    TextureRecord holder;
-};
+TextureRecord EightBit(const std::vector<Rgb>& colours, std::vector<uint8_t> pixels)
+{
+    TextureBuilder builder(unsigned(pixels.size()), 1, 8);
+    for (size_t i = 0; i < colours.size(); ++i)
+        builder.paletteColour(int(i), colours[i]);
+    return builder.level0(std::move(pixels)).build();
+}
 
 PaletteColours Colours(const std::vector<Rgb>& first)
 {
@@ -38,8 +33,8 @@ constexpr Rgb kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255}, kGrey{128, 1
 
 TEST(PaletteMatch, NearestEntryTakesLowestIndexOnTies)
 {
-    EightBit t({{0, 0, 100}, {10, 0, 0}, {0, 10, 0}, {20, 20, 20}}, {0});
-    const T3D_TEXTURE& r = t.holder.record();
+    TextureRecord t = EightBit({{0, 0, 100}, {10, 0, 0}, {0, 10, 0}, {20, 20, 20}}, {0});
+    const T3D_TEXTURE& r = t.record();
     PaletteUse four;
     for (int i = 0; i < 4; ++i)
         four[i] = true;
@@ -53,8 +48,8 @@ TEST(PaletteMatch, SharedMapKeepsIndicesEvenWithDuplicateColours)
 {
     // Entries 0 and 2 are both red: a level using entry 2 of the same map
     // must keep index 2, not move to the first red.
-    EightBit t({kRed, kGreen, kRed}, {0, 1});
-    ColourMapMerge merge(t.holder.record(), 3);
+    TextureRecord t = EightBit({kRed, kGreen, kRed}, {0, 1});
+    ColourMapMerge merge(t.record(), 3);
     std::vector<uint8_t> level = {2, 1, 2};
     EXPECT_TRUE(merge.mergeLevel(Colours({kRed, kGreen, kRed}), level.data(), level.size()));
     EXPECT_EQ(level, (std::vector<uint8_t>{2, 1, 2}));
@@ -64,8 +59,8 @@ TEST(PaletteMatch, OwnMapsFindColoursThenTakeFreeEntries)
 {
     // Level 0: map of 4 entries, pixels use 0 and 2; entry 1 (blue, in the
     // map but unused) and 3 are free, as is everything past 4.
-    EightBit t({kRed, kBlue, kGreen, {1, 2, 3}}, {0, 2, 0});
-    T3D_TEXTURE& r = t.holder.record();
+    TextureRecord t = EightBit({kRed, kBlue, kGreen, {1, 2, 3}}, {0, 2, 0});
+    T3D_TEXTURE& r = t.record();
     ColourMapMerge merge(r, 4);
 
     // Level 1's map: 0 green, 1 grey (new), 2 blue (found at unused 1), 3 red.
@@ -94,8 +89,8 @@ TEST(PaletteMatch, FullMapSendsRestToNearestAndSaysSo)
         all[size_t(i)] = uint8_t(i);
         ramp[size_t(i)] = {uint8_t(i), uint8_t(i), uint8_t(i)};
     }
-    EightBit t(ramp, all);  // a grey level 0 using every entry
-    ColourMapMerge merge(t.holder.record(), 256);
+    TextureRecord t = EightBit(ramp, all);  // a grey level 0 using every entry
+    ColourMapMerge merge(t.record(), 256);
     std::vector<uint8_t> level = {0, 1};
     PaletteColours own = Colours({{100, 100, 100}, {10, 250, 10}});
     const ColourMapMerge::LevelMapping m = merge.mapLevel(own, UsedEntries(level.data(), 2));

@@ -1,26 +1,12 @@
 #include "texture/PixelExpansion.h"
 
+#include "support/TextureBuilder.h"
 #include "texture/TextureRecord.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
-
-namespace {
-
-// A one-level record of width x 1 pixels holding `bytes`.
-void MakeRow(TextureRecord& holder, int depth, unsigned width, const std::vector<uint8_t>& bytes)
-{
-    T3D_TEXTURE& r = holder.record();
-    r.width = uint16_t(width);
-    r.height = 1;
-    r.depth = uint16_t(depth);
-    r.levelCount = 1;
-    std::memcpy(holder.allocateLevel(0, bytes.size()), bytes.data(), bytes.size());
-}
-
-} // namespace
 
 TEST(PixelExpansion, WidensChannelsByRepeatingTheirBits)
 {
@@ -40,8 +26,7 @@ TEST(PixelExpansion, WidensChannelsByRepeatingTheirBits)
 
 TEST(PixelExpansion, ExpandsEveryDepthThroughPaletteOrMasks)
 {
-    TextureRecord pal;
-    MakeRow(pal, 8, 2, {0, 255});
+    TextureRecord pal = TextureBuilder(2, 1, 8).level0({0, 255}).build();
     pal.record().palette[0][0] = 1;  // blue
     pal.record().palette[0][1] = 2;  // green
     pal.record().palette[0][2] = 3;  // red
@@ -49,34 +34,22 @@ TEST(PixelExpansion, ExpandsEveryDepthThroughPaletteOrMasks)
     pal.record().palette[255][2] = 0xFF;
     EXPECT_EQ(ExpandLevelToArgb(pal.record(), 0), std::vector<uint32_t>({0xFF030201, 0xFFFF0000}));
 
-    TextureRecord r555;  // 0x7C00 red, 0x03E0 green, 0x0010 half blue
-    MakeRow(r555, 16, 3, {0x00, 0x7C, 0xE0, 0x03, 0x10, 0x00});
-    r555.record().redMask = 0x7C00;
-    r555.record().greenMask = 0x3E0;
-    r555.record().blueMask = 0x1F;
+    // 0x7C00 red, 0x03E0 green, 0x0010 half blue
+    TextureRecord r555 =
+        TextureBuilder(3, 1, 16).level0({0x00, 0x7C, 0xE0, 0x03, 0x10, 0x00}).masks(0x7C00, 0x3E0, 0x1F, 0).build();
     EXPECT_EQ(ExpandLevelToArgb(r555.record(), 0), std::vector<uint32_t>({0xFFFF0000, 0xFF00FF00, 0xFF000084}));
 
-    TextureRecord r565;  // 0xF800 red, 0x0400 half green (32 of 63)
-    MakeRow(r565, 16, 2, {0x00, 0xF8, 0x00, 0x04});
-    r565.record().redMask = 0xF800;
-    r565.record().greenMask = 0x7E0;
-    r565.record().blueMask = 0x1F;
+    // 0xF800 red, 0x0400 half green (32 of 63)
+    TextureRecord r565 =
+        TextureBuilder(2, 1, 16).level0({0x00, 0xF8, 0x00, 0x04}).masks(0xF800, 0x7E0, 0x1F, 0).build();
     EXPECT_EQ(ExpandLevelToArgb(r565.record(), 0), std::vector<uint32_t>({0xFFFF0000, 0xFF008200}));
 
-    TextureRecord r24;
-    MakeRow(r24, 24, 2, {1, 2, 3, 4, 5, 6});
-    r24.record().redMask = 0xFF0000;
-    r24.record().greenMask = 0xFF00;
-    r24.record().blueMask = 0xFF;
+    TextureRecord r24 = TextureBuilder(2, 1, 24).level0({1, 2, 3, 4, 5, 6}).masks(0xFF0000, 0xFF00, 0xFF, 0).build();
     EXPECT_EQ(ExpandLevelToArgb(r24.record(), 0), std::vector<uint32_t>({0xFF030201, 0xFF060504}));
 
-    TextureRecord r32;
-    MakeRow(r32, 32, 2, {1, 2, 3, 0x40, 4, 5, 6, 0});
+    TextureRecord r32 =
+        TextureBuilder(2, 1, 32).level0({1, 2, 3, 0x40, 4, 5, 6, 0}).masks(0xFF0000, 0xFF00, 0xFF, 0xFF000000).build();
     T3D_TEXTURE& t32 = r32.record();
-    t32.redMask = 0xFF0000;
-    t32.greenMask = 0xFF00;
-    t32.blueMask = 0xFF;
-    t32.alphaMask = 0xFF000000;
     EXPECT_EQ(ExpandLevelToArgb(t32, 0), std::vector<uint32_t>({0x40030201, 0x00060504}));
     t32.alphaMask = 0;  // no alpha: opaque
     EXPECT_EQ(ExpandLevelToArgb(t32, 0), std::vector<uint32_t>({0xFF030201, 0xFF060504}));
@@ -89,8 +62,7 @@ TEST(PixelExpansion, ExpandsEveryDepthThroughPaletteOrMasks)
 
 TEST(PixelExpansion, GivesNothingForALevelWithoutPixels)
 {
-    TextureRecord holder;
-    MakeRow(holder, 8, 4, {1, 2, 3, 4});
+    TextureRecord holder = TextureBuilder(4, 1, 8).level0({1, 2, 3, 4}).build();
     T3D_TEXTURE& r = holder.record();
     EXPECT_EQ(ExpandLevelToArgb(r, 0).size(), 4u);
     EXPECT_TRUE(ExpandLevelToArgb(r, 1).empty());   // beyond the level count

@@ -1,4 +1,5 @@
-#include "PngTestBytes.h"
+#include "support/PngTestBytes.h"
+#include "support/TextureBuilder.h"
 
 #include "texture/PngDecoder.h"
 #include "texture/PngEncoder.h"
@@ -170,24 +171,15 @@ TEST(PngDecoder, DamagedOrOversizedFilesAreRefused)
 TEST(PngEncoder, EveryDepthReadsBackAsThePreviewShowsIt)
 {
     for (int depth : {8, 16, 24, 32}) {
-        TextureRecord holder;
+        TextureBuilder builder(10, 6, unsigned(depth));
+        builder.levels(2)
+            .standardMasks()
+            .bytes([](int level, uint64_t i) { return uint8_t(i * 37 + level); })
+            .palette([](int i) { return Rgb{uint8_t(i), uint8_t(i * 5), uint8_t(255 - i)}; });
+        if (depth == 16)
+            builder.masks(kMask565Red, kMask565Green, kMask555Blue, 0);
+        TextureRecord holder = builder.build();
         T3D_TEXTURE& r = holder.record();
-        r.width = 10;
-        r.height = 6;
-        r.depth = uint16_t(depth);
-        r.levelCount = 2;
-        SetStandardMasks(r, unsigned(depth));
-        if (depth == 16) {
-            r.redMask = kMask565Red;
-            r.greenMask = kMask565Green;
-        }
-        for (int level = 0; level < 2; ++level) {
-            uint8_t* p = holder.allocateLevel(level, LevelByteCount(r, level));
-            for (uint64_t i = 0; i < LevelByteCount(r, level); ++i)
-                p[i] = uint8_t(i * 37 + level);
-        }
-        for (int i = 0; i < kPaletteEntries; ++i)
-            SetPaletteColour(r, i, {uint8_t(i), uint8_t(i * 5), uint8_t(255 - i)});
 
         std::vector<uint8_t> png;
         const PngSink sink = [&](const void* bytes, size_t size) {

@@ -1,13 +1,14 @@
 #include "texture/TextureFileReader.h"
 
+#include "support/PngTestBytes.h"
 #include "support/RecordingReport.h"
 #include "support/TempDir.h"
+#include "support/TextureBuilder.h"
+#include "support/TgaTestBytes.h"
 #include "texture/MipChainNaming.h"
 #include "texture/PaletteMatch.h"
 #include "texture/PixelExpansion.h"
-#include "texture/PngTestBytes.h"
 #include "texture/PngTextureWriter.h"
-#include "texture/TgaTestBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -253,18 +254,15 @@ TEST(TextureFileReader, TgaChainsConvertOnlyWhenTheirFormatDiffers)
 TEST(TextureFileReader, PngChainsWrittenReadBackTheSame)
 {
     for (const unsigned depth : {8u, 16u, 24u, 32u}) {
-        TextureRecord original;
-        T3D_TEXTURE& o = original.record();
-        o.width = o.height = 64;
-        o.depth = uint16_t(depth);
-        SetStandardMasks(o, depth);
-        o.levelCount = 1;
-        uint8_t* level0 = original.allocateLevel(0, LevelByteCount(o, 0));
-        for (uint64_t i = 0; i < LevelByteCount(o, 0); ++i)
-            level0[i] = uint8_t(i * 37 + i / 64);
-        for (int i = 0; i < kPaletteEntries; ++i)
-            SetPaletteColour(o, i, {uint8_t(i), uint8_t(255 - i), uint8_t(i * 3)});
-        ASSERT_TRUE(GenerateMipLevels(original));
+        const TextureRecord original =
+            TextureBuilder(64, 64, depth)
+                .standardMasks()
+                .generatedLevels(5)
+                .bytes([](int, uint64_t i) { return uint8_t(i * 37 + i / 64); })
+                .palette([](int i) { return Rgb{uint8_t(i), uint8_t(255 - i), uint8_t(i * 3)}; })
+                .build();
+        const T3D_TEXTURE& o = original.record();
+        ASSERT_EQ(o.levelCount, 5);
 
         TempDir dir;
         RecordingReport writeReport;

@@ -1,6 +1,6 @@
 // Files whose headers claim far more than they hold: the reader refuses them
 // with a message, having asked for no memory near the claimed size.
-#include "TgaTestBytes.h"
+#include "support/TgaTestBytes.h"
 
 #include "support/LargestAllocation.h"
 #include "support/RecordingReport.h"
@@ -28,13 +28,7 @@ TEST(TgaSizeClaim, HugeClaimsFailWithoutLargeAllocations)
     widest.width = widest.height = 65535;  // 16 GiB: over it
     TgaFields runLength = truecolour;
     runLength.imageType = 10;
-    TgaFields colourMap;
-    colourMap.imageType = 1;
-    colourMap.colourMapType = 1;
-    colourMap.colourMapLength = 65535;
-    colourMap.colourMapEntryBits = 32;
-    colourMap.width = colourMap.height = 4;
-    colourMap.pixelDepth = 8;
+    const TgaFields colourMap = TgaFields::Image(1, 4, 4, 8).withMap(65535, 32);
     TgaFields idField = truecolour;
     idField.idLength = 255;
 

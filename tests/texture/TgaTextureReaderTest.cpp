@@ -4,7 +4,7 @@
 #include "support/TempDir.h"
 #include "texture/MipChainNaming.h"
 #include "texture/PixelExpansion.h"
-#include "texture/TgaTestBytes.h"
+#include "support/TgaTestBytes.h"
 
 #include <gtest/gtest.h>
 #include <stb_image.h>
@@ -29,21 +29,10 @@ struct Read {
     }
 };
 
-TgaFields Fields(int imageType, unsigned width, unsigned height, int depth, int descriptor = 0)
-{
-    TgaFields f;
-    f.imageType = uint8_t(imageType);
-    f.width = uint16_t(width);
-    f.height = uint16_t(height);
-    f.pixelDepth = uint8_t(depth);
-    f.descriptor = uint8_t(descriptor);
-    return f;
-}
-
 // An 8-bit grey file whose every pixel is `value`.
 std::string GreyFile(unsigned width, unsigned height, int value)
 {
-    return TgaHeaderBytes(Fields(3, width, height, 8)) + Repeat(value, width * height);
+    return TgaHeaderBytes(TgaFields::Image(3, width, height, 8)) + Repeat(value, width * height);
 }
 
 std::string Filled(const char* text, const std::string& path)
@@ -71,7 +60,7 @@ TEST(TgaTextureReader, ReadsEachPixelDepthBottomRowFirst)
     for (const Depth& d : depths) {
         const size_t rowBytes = 2 * size_t(d.depth / 8);
         const std::string bottom = Repeat(1, rowBytes - 1) + "B", top = Repeat(2, rowBytes - 1) + "T";
-        ASSERT_TRUE(WriteFileBytes(path, TgaHeaderBytes(Fields(d.depth == 8 ? 3 : 2, 2, 2, d.fileDepth)) + bottom + top));
+        ASSERT_TRUE(WriteFileBytes(path, TgaHeaderBytes(TgaFields::Image(d.depth == 8 ? 3 : 2, 2, 2, d.fileDepth)) + bottom + top));
         const Read read(path);
         ASSERT_TRUE(read.ok) << d.fileDepth;
         const T3D_TEXTURE& t = read.r();
@@ -93,26 +82,24 @@ TEST(TgaTextureReader, EveryStorageOfTheSamePictureReadsTheSame)
                       F = Bytes({13, 14, 15});
     const std::string top = A + A + C, bottom = D + E + F;
     const std::string pot = C + A + A, mottob = F + E + D;  // the rows right to left
-    TgaFields withId = Fields(2, 3, 2, 24), unusedMap = Fields(2, 3, 2, 24);
+    TgaFields withId = TgaFields::Image(2, 3, 2, 24);
     withId.idLength = 5;
-    unusedMap.colourMapType = 1;
-    unusedMap.colourMapLength = 2;
-    unusedMap.colourMapEntryBits = 16;
+    const TgaFields unusedMap = TgaFields::Image(2, 3, 2, 24).withMap(2, 16);
     const char* noWarning = nullptr;
     const std::pair<std::string, const char*> files[] = {
-        {TgaHeaderBytes(Fields(2, 3, 2, 24)) + bottom + top, noWarning},
-        {TgaHeaderBytes(Fields(2, 3, 2, 24, 0x20)) + top + bottom, noWarning},
-        {TgaHeaderBytes(Fields(2, 3, 2, 24, 0x10)) + mottob + pot, noWarning},
-        {TgaHeaderBytes(Fields(2, 3, 2, 24, 0x30)) + pot + mottob, noWarning},
+        {TgaHeaderBytes(TgaFields::Image(2, 3, 2, 24)) + bottom + top, noWarning},
+        {TgaHeaderBytes(TgaFields::Image(2, 3, 2, 24, 0x20)) + top + bottom, noWarning},
+        {TgaHeaderBytes(TgaFields::Image(2, 3, 2, 24, 0x10)) + mottob + pot, noWarning},
+        {TgaHeaderBytes(TgaFields::Image(2, 3, 2, 24, 0x30)) + pot + mottob, noWarning},
         {TgaHeaderBytes(withId) + "12345" + bottom + top, noWarning},
         {TgaHeaderBytes(unusedMap) + Bytes({0xEE, 0xEE, 0xEE, 0xEE}) + bottom + top, noWarning},
         // Run-length: raw 3, a run of 2 across the row end, raw 1.
-        {TgaHeaderBytes(Fields(10, 3, 2, 24)) + Bytes({0x02}) + bottom + Bytes({0x81}) + A + Bytes({0x00}) + C,
+        {TgaHeaderBytes(TgaFields::Image(10, 3, 2, 24)) + Bytes({0x02}) + bottom + Bytes({0x81}) + A + Bytes({0x00}) + C,
          noWarning},
-        {TgaHeaderBytes(Fields(10, 3, 2, 24, 0x30)) + Bytes({0x00}) + C + Bytes({0x81}) + A + Bytes({0x02}) + mottob,
+        {TgaHeaderBytes(TgaFields::Image(10, 3, 2, 24, 0x30)) + Bytes({0x00}) + C + Bytes({0x81}) + A + Bytes({0x02}) + mottob,
          noWarning},
         // Top-down run-length, whose last run is longer than the pixels left.
-        {TgaHeaderBytes(Fields(10, 3, 2, 24, 0x20)) + Bytes({0x81}) + A + Bytes({0x00}) + C + Bytes({0x01}) + D + E +
+        {TgaHeaderBytes(TgaFields::Image(10, 3, 2, 24, 0x20)) + Bytes({0x81}) + A + Bytes({0x00}) + C + Bytes({0x01}) + D + E +
              Bytes({0xFF}) + F,
          "TGA file %s has run-length packets running past the image (cut at its end)"},
     };
@@ -157,11 +144,7 @@ TEST(TgaTextureReader, TakesThePaletteFromTheColourMapOrTheGreyRamp)
     TempDir dir;
     const std::string path = dir.file("pal.tga");
     for (const Map& m : maps) {
-        TgaFields f = Fields(1, 2, 1, 8);
-        f.colourMapType = 1;
-        f.colourMapFirst = uint16_t(m.first);
-        f.colourMapLength = uint16_t(m.length);
-        f.colourMapEntryBits = uint8_t(m.entryBits);
+        const TgaFields f = TgaFields::Image(1, 2, 1, 8).withMap(unsigned(m.length), m.entryBits, unsigned(m.first));
         ASSERT_TRUE(WriteFileBytes(path, TgaHeaderBytes(f) + m.entries + m.pixels));
         const Read read(path);
         ASSERT_TRUE(read.ok);
@@ -221,38 +204,36 @@ TEST(TgaTextureReader, WalksTheChainAndGeneratesTheSmallLevels)
 
 TEST(TgaTextureReader, RefusesDamagedFilesWithAMessageAndNoPixels)
 {
-    TgaFields withId = Fields(3, 4, 4, 8), mapped = Fields(1, 4, 4, 8);
+    TgaFields withId = TgaFields::Image(3, 4, 4, 8);
     withId.idLength = 200;
-    mapped.colourMapType = 1;
-    mapped.colourMapLength = 256;
-    mapped.colourMapEntryBits = 24;
+    const TgaFields mapped = TgaFields::Image(1, 4, 4, 8).withMap(256, 24);
     const char* truncated = "TGA file %s is truncated";
     const char* badSize = "TGA file %s has an unsupported size";
     const char* short_ = "TGA file %s holds fewer pixels than its size";
     std::vector<std::pair<std::string, const char*>> cases = {
         {"", truncated},
-        {TgaHeaderBytes(Fields(3, 4, 4, 8)).substr(0, 17), truncated},
+        {TgaHeaderBytes(TgaFields::Image(3, 4, 4, 8)).substr(0, 17), truncated},
         {TgaHeaderBytes(withId) + Repeat(1, 100), truncated},
         {TgaHeaderBytes(mapped) + Repeat(1, 767), truncated},
-        {TgaHeaderBytes(Fields(3, 0, 4, 8)) + Repeat(1, 16), badSize},
-        {TgaHeaderBytes(Fields(3, 4, 0, 8)) + Repeat(1, 16), badSize},
+        {TgaHeaderBytes(TgaFields::Image(3, 0, 4, 8)) + Repeat(1, 16), badSize},
+        {TgaHeaderBytes(TgaFields::Image(3, 4, 0, 8)) + Repeat(1, 16), badSize},
         // Claims of gigabytes in 100 bytes are refused before any allocation.
-        {TgaHeaderBytes(Fields(2, 65535, 65535, 32)) + Repeat(1, 82), badSize},
-        {TgaHeaderBytes(Fields(10, 65535, 65535, 32)) + Repeat(0xFF, 82), badSize},
-        {TgaHeaderBytes(Fields(2, 1000, 1000, 32)) + Repeat(1, 82), short_},
-        {TgaHeaderBytes(Fields(10, 1000, 1000, 32)) + Repeat(0xFF, 82), short_},
-        {TgaHeaderBytes(Fields(3, 4, 4, 8)) + Repeat(1, 15), short_},
+        {TgaHeaderBytes(TgaFields::Image(2, 65535, 65535, 32)) + Repeat(1, 82), badSize},
+        {TgaHeaderBytes(TgaFields::Image(10, 65535, 65535, 32)) + Repeat(0xFF, 82), badSize},
+        {TgaHeaderBytes(TgaFields::Image(2, 1000, 1000, 32)) + Repeat(1, 82), short_},
+        {TgaHeaderBytes(TgaFields::Image(10, 1000, 1000, 32)) + Repeat(0xFF, 82), short_},
+        {TgaHeaderBytes(TgaFields::Image(3, 4, 4, 8)) + Repeat(1, 15), short_},
         {TgaHeaderBytes(mapped) + Repeat(1, 768 + 15), short_},
     };
     // Kinds of file that are not read, whatever follows the header.
     auto kind = [&](TgaFields f, const char* message) { cases.push_back({TgaHeaderBytes(f) + Repeat(1, 1024), message}); };
     for (int type : {0, 4, 8, 32, 33, 255})
-        kind(Fields(type, 4, 4, 24), "TGA file %s has an image type that is not read");
+        kind(TgaFields::Image(type, 4, 4, 24), "TGA file %s has an image type that is not read");
     for (int depth : {0, 1, 7, 33, 255})
-        kind(Fields(2, 4, 4, depth), "TGA file %s has an unsupported pixel depth");
+        kind(TgaFields::Image(2, 4, 4, depth), "TGA file %s has an unsupported pixel depth");
     for (auto [type, depth] : {std::pair{3, 16}, {3, 24}, {11, 16}})
-        kind(Fields(type, 4, 4, depth), "TGA file %s holds grey pixels of more than 8 bits");
-    TgaFields indices16 = mapped, emptyMap = mapped, reservedMap = Fields(2, 4, 4, 24), map8 = mapped;
+        kind(TgaFields::Image(type, 4, 4, depth), "TGA file %s holds grey pixels of more than 8 bits");
+    TgaFields indices16 = mapped, emptyMap = mapped, reservedMap = TgaFields::Image(2, 4, 4, 24), map8 = mapped;
     indices16.pixelDepth = 16;
     emptyMap.colourMapLength = 0;
     reservedMap.colourMapType = 2;
@@ -296,13 +277,13 @@ TEST(TgaTextureReader, EndsTheChainAtAFileThatDoesNotFitItsLevel)
     std::string top;  // 32 x 32 at 24 bits; file pixel i has blue i & 0xFF
     for (int i = 0; i < 32 * 32; ++i)
         top += Bytes({i & 0xFF, 1, 2});
-    ASSERT_TRUE(WriteFileBytes(dir.file("tile_E.tga"), TgaHeaderBytes(Fields(2, 32, 32, 24)) + top));
+    ASSERT_TRUE(WriteFileBytes(dir.file("tile_E.tga"), TgaHeaderBytes(TgaFields::Image(2, 32, 32, 24)) + top));
     const std::pair<std::string, const char*> level1[] = {
         {GreyFile(16, 16, 7), "TGA file %s does not fit its mip level"},
-        {TgaHeaderBytes(Fields(2, 8, 8, 24)) + Repeat(7, 8 * 8 * 3), "TGA file %s does not fit its mip level"},
-        {TgaHeaderBytes(Fields(2, 16, 16, 32)) + Repeat(7, 16 * 16 * 4), "TGA file %s does not fit its mip level"},
-        {TgaHeaderBytes(Fields(2, 16, 16, 24)) + Repeat(7, 16 * 16 * 3 - 1), "TGA file %s holds fewer pixels than its size"},
-        {TgaHeaderBytes(Fields(4, 16, 16, 24)) + Repeat(7, 16 * 16 * 3), "TGA file %s has an image type that is not read"},
+        {TgaHeaderBytes(TgaFields::Image(2, 8, 8, 24)) + Repeat(7, 8 * 8 * 3), "TGA file %s does not fit its mip level"},
+        {TgaHeaderBytes(TgaFields::Image(2, 16, 16, 32)) + Repeat(7, 16 * 16 * 4), "TGA file %s does not fit its mip level"},
+        {TgaHeaderBytes(TgaFields::Image(2, 16, 16, 24)) + Repeat(7, 16 * 16 * 3 - 1), "TGA file %s holds fewer pixels than its size"},
+        {TgaHeaderBytes(TgaFields::Image(4, 16, 16, 24)) + Repeat(7, 16 * 16 * 3), "TGA file %s has an image type that is not read"},
     };
     for (const auto& [file, message] : level1) {
         ASSERT_TRUE(WriteFileBytes(dir.file("tile_E1.tga"), file));
@@ -375,13 +356,11 @@ TEST(TgaTextureReader, AgreesWithAnIndependentDecoder)
     TempDir dir;
     const std::string path = dir.file("oracle.tga");
     for (const Variant& v : variants) {
-        TgaFields f = Fields(v.imageType, 5, 3, v.depth, v.descriptor);
+        TgaFields f = TgaFields::Image(v.imageType, 5, 3, v.depth, v.descriptor);
         const bool topDown = v.descriptor & 0x20, mapped = v.depth == 8;
         std::string map, pixels;
         if (mapped) {
-            f.colourMapType = 1;
-            f.colourMapLength = 15;
-            f.colourMapEntryBits = uint8_t(v.entryBits);
+            f.withMap(15, int(v.entryBits));
             for (unsigned i = 0; i < 15; ++i)
                 map += colour(i % 5, i / 5, v.entryBits);
         }
@@ -417,11 +396,7 @@ TEST(TgaTextureReader, ReadsTheMapsFirstEntryIndexAsImageMagickDoes)
 {
     TempDir dir;
     const std::string path = dir.file("first.tga"), theirs = dir.file("first.rgb");
-    TgaFields f = Fields(9, 4, 2, 8, 0x20);
-    f.colourMapType = 1;
-    f.colourMapFirst = 200;
-    f.colourMapLength = 5;
-    f.colourMapEntryBits = 24;
+    const TgaFields f = TgaFields::Image(9, 4, 2, 8, 0x20).withMap(5, 24, 200);
     const std::string map = Bytes({1, 2, 3, 10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120});
     // Values 200 .. 204 name entries 0 .. 4: a run of three, then five raw.
     ASSERT_TRUE(WriteFileBytes(path, TgaHeaderBytes(f) + map + Bytes({0x82, 204, 0x04, 200, 201, 202, 203, 204})));
@@ -469,7 +444,7 @@ TEST(TgaTextureReader, MergesTheColourMapsOfAChain)
         for (int l = 0; l < 3; ++l) {
             const Level& level = c.levels[size_t(l)];
             const unsigned side = 64u >> l;
-            TgaFields f = Fields(level.map.empty() ? 3 : 1, side, side, 8, 0x20);  // top-down, as the record
+            TgaFields f = TgaFields::Image(level.map.empty() ? 3 : 1, side, side, 8, 0x20);  // top-down, as the record
             std::string map, pixels;
             for (const auto& [b, g, r] : level.map)
                 map += Bytes({b, g, r});

@@ -2,9 +2,10 @@
 
 #include "support/RecordingReport.h"
 #include "support/TempDir.h"
+#include "support/TextureBuilder.h"
+#include "support/TgaTestBytes.h"
 #include "texture/MipGeneration.h"
 #include "texture/PixelExpansion.h"
-#include "texture/TgaTestBytes.h"
 #include "texture/TgaTextureReader.h"
 
 #include <gtest/gtest.h>
@@ -21,28 +22,14 @@ namespace {
 
 // A record whose level-0 byte i is i * 7 + 1, its other levels generated,
 // palette entry i (i, 255 - i, i / 2), masks by depth (16: 5-5-5).
-void MakeRecord(TextureRecord& holder, unsigned width, unsigned height, int depth, int levels)
+TextureRecord MakeRecord(unsigned width, unsigned height, int depth, int levels)
 {
-    T3D_TEXTURE& r = holder.record();
-    r.width = uint16_t(width);
-    r.height = uint16_t(height);
-    r.depth = uint16_t(depth);
-    r.levelCount = 1;
-    uint8_t* top = holder.allocateLevel(0, LevelByteCount(r, 0));
-    for (uint64_t i = 0; i < LevelByteCount(r, 0); ++i)
-        top[i] = uint8_t(i * 7 + 1);
-    GenerateMipLevels(holder);
-    r.levelCount = uint16_t(levels);
-    for (int i = 0; i < kPaletteEntries; ++i) {
-        r.palette[i][0] = uint8_t(i);
-        r.palette[i][1] = uint8_t(255 - i);
-        r.palette[i][2] = uint8_t(i / 2);
-    }
-    const bool bytes = depth >= 24;
-    r.redMask = depth == 16 ? 0x7C00 : bytes ? 0xFF0000 : 0;
-    r.greenMask = depth == 16 ? 0x3E0 : bytes ? 0xFF00 : 0;
-    r.blueMask = depth == 16 ? 0x1F : bytes ? 0xFF : 0;
-    r.alphaMask = depth == 32 ? 0xFF000000 : 0;
+    return TextureBuilder(width, height, unsigned(depth))
+        .standardMasks()
+        .generatedLevels(levels)
+        .bytes([](int, uint64_t i) { return uint8_t(i * 7 + 1); })
+        .palette([](int i) { return Rgb{uint8_t(i / 2), uint8_t(255 - i), uint8_t(i)}; })
+        .build();
 }
 
 std::string Level(const T3D_TEXTURE& r, int level)
@@ -96,8 +83,7 @@ TEST(TgaTextureWriter, LaysOutEachDepthsFile)
 {
     TempDir dir;
     RecordingReport report;
-    TextureRecord pal;
-    MakeRecord(pal, 4, 2, 8, 1);
+    TextureRecord pal = MakeRecord(4, 2, 8, 1);
     ASSERT_TRUE(TgaTextureWriter(dir.file("p.tga").c_str(), pal.record(), report));
     std::string map;
     for (int i = 0; i < 256; ++i)
@@ -108,8 +94,7 @@ TEST(TgaTextureWriter, LaysOutEachDepthsFile)
     // 1000 x 1500 at 24 bits also checks a level of more rows than one call takes.
     const int trueColour[][5] = {{16, 16, 0, 3, 2}, {24, 0, 0, 1000, 1500}, {32, 0, 8, 3, 2}};
     for (const auto& [depth, entryBits, descriptor, width, height] : trueColour) {
-        TextureRecord holder;
-        MakeRecord(holder, width, height, depth, 1);
+        TextureRecord holder = MakeRecord(width, height, depth, 1);
         ASSERT_TRUE(TgaTextureWriter(dir.file("t.tga").c_str(), holder.record(), report));
         EXPECT_EQ(ReadFileBytes(dir.file("t.tga")), Bytes({0, 0, 2, 0, 0, 0, 0, entryBits, 0, 0, 0, 0}) + U16(width) +
                                                         U16(height) + Bytes({depth, descriptor}) +
@@ -118,8 +103,7 @@ TEST(TgaTextureWriter, LaysOutEachDepthsFile)
     }
 
     // 5-6-5 pixels go out as 5-5-5 with the attribute bit; 5-5-5 as they are.
-    TextureRecord c;
-    MakeRecord(c, 6, 1, 16, 1);
+    TextureRecord c = MakeRecord(6, 1, 16, 1);
     const std::string in = U16(0xFFFF) + U16(0xF800) + U16(0x07E0) + U16(0x001F) + U16(0x0000) + U16(0x0840);
     std::memcpy(c.record().levels[0], in.data(), in.size());
     ASSERT_TRUE(TgaTextureWriter(dir.file("c.tga").c_str(), c.record(), report));
@@ -129,8 +113,8 @@ TEST(TgaTextureWriter, LaysOutEachDepthsFile)
     ASSERT_TRUE(TgaTextureWriter(dir.file("c.tga").c_str(), c.record(), report));
     EXPECT_EQ(ReadFileBytes(dir.file("c.tga")).substr(18),
               U16(0xFFFF) + U16(0xFC00) + U16(0x83E0) + U16(0x801F) + U16(0x8000) + U16(0x8420));
-    TextureRecord big565;  // 1.2 MB: converted rows go out in more than one block
-    MakeRecord(big565, 1024, 600, 16, 1);
+    // 1.2 MB: converted rows go out in more than one block
+    TextureRecord big565 = MakeRecord(1024, 600, 16, 1);
     big565.record().greenMask = 0x7E0;
     ASSERT_TRUE(TgaTextureWriter(dir.file("c.tga").c_str(), big565.record(), report));
     EXPECT_EQ(ReadFileBytes(dir.file("c.tga")).substr(18), As555(RowsBottomUp(big565.record(), 0)));
@@ -141,8 +125,7 @@ TEST(TgaTextureWriter, WritesTheChainTheReaderWalksBack)
 {
     for (const auto& [depth, green] : {std::pair{8, 0u}, {16, 0x3E0u}, {16, 0x7E0u}, {24, 0xFF00u}, {32, 0xFF00u}}) {
         TempDir dir;
-        TextureRecord holder;
-        MakeRecord(holder, 64, 64, depth, 4);
+        TextureRecord holder = MakeRecord(64, 64, depth, 4);
         T3D_TEXTURE& r = holder.record();
         r.greenMask = green;
         r.flags = 0x04;
@@ -169,8 +152,7 @@ TEST(TgaTextureWriter, WritesTheChainTheReaderWalksBack)
 TEST(TgaTextureWriter, NamesTheWholeChainBeforeWritingAByte)
 {
     TempDir dir;
-    TextureRecord holder;
-    MakeRecord(holder, 32, 32, 8, 4);
+    TextureRecord holder = MakeRecord(32, 32, 8, 4);
     const std::string nines = "its level numbers would run past 9", noDot = "its file name has no dot to number the levels before";
     const std::pair<const char*, std::string> cases[] = {
         {"wall_8.tga", nines + ". A name that works: wall_0.tga"},
@@ -191,8 +173,7 @@ TEST(TgaTextureWriter, NamesTheWholeChainBeforeWritingAByte)
 TEST(TgaTextureWriter, AFailedWriteChangesNoFile)
 {
     TempDir dir, elsewhere;
-    TextureRecord holder;
-    MakeRecord(holder, 32, 32, 8, 4);
+    TextureRecord holder = MakeRecord(32, 32, 8, 4);
     const T3D_TEXTURE& r = holder.record();
     const std::vector<std::string> chain = {"old.tga", "old_1.tga", "old_2.tga", "old_3.tga"};
     auto writeOldChain = [&] {
@@ -252,8 +233,8 @@ TEST(TgaTextureWriter, AFailedWriteChangesNoFile)
 TEST(TgaTextureWriter, StopsBeforeEmptyLevelsAndWritesOtherMasksAs32Bits)
 {
     TempDir dir;
-    TextureRecord flat;  // 8 x 2: level 1 is 4 x 1, level 2 would be 2 x 0
-    MakeRecord(flat, 8, 2, 32, 4);
+    // 8 x 2: level 1 is 4 x 1, level 2 would be 2 x 0
+    TextureRecord flat = MakeRecord(8, 2, 32, 4);
     std::memset(flat.allocateLevel(1, 16), 7, 16);
     RecordingReport report;
     ASSERT_TRUE(TgaTextureWriter(dir.file("flat.tga").c_str(), flat.record(), report));
@@ -273,8 +254,7 @@ TEST(TgaTextureWriter, StopsBeforeEmptyLevelsAndWritesOtherMasksAs32Bits)
         {32, 0xFF0000, 0x00FF00, 0x0000FF, 0},  // no alpha: opaque
     };
     for (const Masks& m : others) {
-        TextureRecord holder;
-        MakeRecord(holder, 4, 2, m.depth, 1);
+        TextureRecord holder = MakeRecord(4, 2, m.depth, 1);
         T3D_TEXTURE& r = holder.record();
         std::tie(r.redMask, r.greenMask, r.blueMask, r.alphaMask) = std::tie(m.red, m.green, m.blue, m.alpha);
         ASSERT_TRUE(TgaTextureWriter(dir.file("m.tga").c_str(), r, report));

@@ -1,4 +1,4 @@
-#include "PngTestBytes.h"
+#include "support/PngTestBytes.h"
 
 #include <spng.h>
 #include <zlib.h>
