@@ -1,5 +1,5 @@
 #include "EditorTestSupport.h"
-#include "PngTestBytes.h"
+#include "support/PngTestBytes.h"
 
 #include "editor/ChainWatch.h"
 #include "editor/GatheringReport.h"
