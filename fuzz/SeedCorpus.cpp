@@ -188,7 +188,7 @@ Bytes PngChainInput(const std::string& scratch, unsigned depth)
 // A 9 x 7 PNG (odd sides: packed rows end mid-byte) of patterned samples.
 Bytes PngFile(uint8_t colourType, uint8_t bitDepth, bool interlaced = false)
 {
-    PngSpec picture;
+    PngPicture picture;
     picture.width = 9;
     picture.height = 7;
     picture.colourType = colourType;
@@ -206,7 +206,7 @@ Bytes PngFile(uint8_t colourType, uint8_t bitDepth, bool interlaced = false)
 
 Bytes WithTransparency(uint8_t colourType, uint8_t bitDepth)
 {
-    PngSpec picture;
+    PngPicture picture;
     picture.width = picture.height = 4;
     picture.colourType = colourType;
     picture.bitDepth = bitDepth;

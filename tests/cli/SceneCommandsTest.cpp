@@ -275,7 +275,7 @@ TEST(SceneCommands, ExtractAllNamesEveryTextureAndNeverOverwritesUnlessForced)
 // A PNG painted elsewhere goes into a scene at every depth and comes back out.
 TEST_F(PackedScene, PngChainsGoInAtTheDepthAskedOrTheTexturesOwn)
 {
-    PngSpec picture;  // 32 x 32 RGBA, 16 colours in 8 x 8 squares
+    PngPicture picture;  // 32 x 32 RGBA, 16 colours in 8 x 8 squares
     picture.width = picture.height = 32;
     picture.colourType = 6;
     for (unsigned y = 0; y < 32; ++y)

@@ -120,16 +120,16 @@ std::string Tga8(int width, int height, const std::function<uint8_t(int x, int y
 // An opaque RGBA PNG whose pixel (x, y) is colour(x, y), 0xRRGGBB.
 std::string RgbPng(int width, int height, const std::function<uint32_t(int x, int y)>& colour)
 {
-    PngSpec spec;
-    spec.width = uint32_t(width);
-    spec.height = uint32_t(height);
-    spec.colourType = 6;
+    PngPicture picture;
+    picture.width = uint32_t(width);
+    picture.height = uint32_t(height);
+    picture.colourType = 6;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             const uint32_t c = colour(x, y);
-            spec.rows.insert(spec.rows.end(), {uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c), 255});
+            picture.rows.insert(picture.rows.end(), {uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c), 255});
         }
-    const std::vector<uint8_t> png = MakePng(spec);
+    const std::vector<uint8_t> png = MakePng(picture);
     return std::string(png.begin(), png.end());
 }
 

@@ -27,42 +27,42 @@ void PutBigEndian(uint8_t* at, uint32_t value)
 
 } // namespace
 
-size_t PngRowBytes(const PngSpec& spec)
+size_t PngRowBytes(const PngPicture& picture)
 {
-    return (size_t(spec.width) * Channels(spec.colourType) * spec.bitDepth + 7) / 8;
+    return (size_t(picture.width) * Channels(picture.colourType) * picture.bitDepth + 7) / 8;
 }
 
-std::vector<uint8_t> MakePng(const PngSpec& spec)
+std::vector<uint8_t> MakePng(const PngPicture& picture)
 {
     spng_ctx* ctx = spng_ctx_new(SPNG_CTX_ENCODER);
     spng_set_option(ctx, SPNG_ENCODE_TO_BUFFER, 1);
     spng_ihdr ihdr = {};
-    ihdr.width = spec.width;
-    ihdr.height = spec.height;
-    ihdr.bit_depth = spec.bitDepth;
-    ihdr.color_type = spec.colourType;
-    ihdr.interlace_method = spec.interlaced ? SPNG_INTERLACE_ADAM7 : SPNG_INTERLACE_NONE;
+    ihdr.width = picture.width;
+    ihdr.height = picture.height;
+    ihdr.bit_depth = picture.bitDepth;
+    ihdr.color_type = picture.colourType;
+    ihdr.interlace_method = picture.interlaced ? SPNG_INTERLACE_ADAM7 : SPNG_INTERLACE_NONE;
     spng_set_ihdr(ctx, &ihdr);
-    if (!spec.palette.empty()) {
+    if (!picture.palette.empty()) {
         spng_plte plte = {};
-        plte.n_entries = uint32_t(spec.palette.size());
-        for (size_t i = 0; i < spec.palette.size(); ++i)
-            plte.entries[i] = {spec.palette[i].red, spec.palette[i].green, spec.palette[i].blue, 0};
+        plte.n_entries = uint32_t(picture.palette.size());
+        for (size_t i = 0; i < picture.palette.size(); ++i)
+            plte.entries[i] = {picture.palette[i].red, picture.palette[i].green, picture.palette[i].blue, 0};
         spng_set_plte(ctx, &plte);
     }
-    if (!spec.paletteAlpha.empty() || spec.colourKey) {
+    if (!picture.paletteAlpha.empty() || picture.colourKey) {
         spng_trns trns = {};
-        trns.gray = spec.keyGrey;
-        trns.red = spec.keyRed;
-        trns.green = spec.keyGreen;
-        trns.blue = spec.keyBlue;
-        trns.n_type3_entries = uint32_t(spec.paletteAlpha.size());
-        for (size_t i = 0; i < spec.paletteAlpha.size(); ++i)
-            trns.type3_alpha[i] = spec.paletteAlpha[i];
+        trns.gray = picture.keyGrey;
+        trns.red = picture.keyRed;
+        trns.green = picture.keyGreen;
+        trns.blue = picture.keyBlue;
+        trns.n_type3_entries = uint32_t(picture.paletteAlpha.size());
+        for (size_t i = 0; i < picture.paletteAlpha.size(); ++i)
+            trns.type3_alpha[i] = picture.paletteAlpha[i];
         spng_set_trns(ctx, &trns);
     }
     std::vector<uint8_t> png;
-    if (spng_encode_image(ctx, spec.rows.data(), spec.rows.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE) == 0) {
+    if (spng_encode_image(ctx, picture.rows.data(), picture.rows.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE) == 0) {
         size_t size = 0;
         int error = 0;
         uint8_t* bytes = static_cast<uint8_t*>(spng_get_png_buffer(ctx, &size, &error));

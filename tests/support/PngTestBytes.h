@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-struct PngSpec {
+struct PngPicture {
     uint32_t width = 0, height = 0;
     uint8_t colourType = 0;  // 0 grey, 2 RGB, 3 palette, 4 grey+alpha, 6 RGBA
     uint8_t bitDepth = 8;
@@ -20,10 +20,10 @@ struct PngSpec {
     uint16_t keyRed = 0, keyGreen = 0, keyBlue = 0, keyGrey = 0;
 };
 
-std::vector<uint8_t> MakePng(const PngSpec& spec);
+std::vector<uint8_t> MakePng(const PngPicture& picture);
 
-// Bytes of one PNG row of `spec` (packed to the bit depth).
-size_t PngRowBytes(const PngSpec& spec);
+// Bytes of one PNG row of `picture` (packed to the bit depth).
+size_t PngRowBytes(const PngPicture& picture);
 
 // Sets the IHDR's width and height and mends its CRC.
 void PatchPngSize(std::vector<uint8_t>& png, uint32_t width, uint32_t height);

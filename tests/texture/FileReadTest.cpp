@@ -27,7 +27,7 @@ std::string GreyTga(unsigned side, int value)
 
 std::string GreyPng(unsigned side, int value)
 {
-    PngSpec picture;
+    PngPicture picture;
     picture.width = picture.height = side;
     picture.rows.assign(size_t(side) * side, uint8_t(value));
     const std::vector<uint8_t> png = MakePng(picture);

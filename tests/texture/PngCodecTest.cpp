@@ -17,26 +17,26 @@ namespace {
 
 constexpr uint32_t kWidth = 13, kHeight = 7;  // odd, so packed rows end mid-byte
 
-// Pseudo-random rows for the spec's layout; palette images get 2^depth entries.
-PngSpec Spec(uint8_t colourType, uint8_t bitDepth, bool interlaced = false)
+// Pseudo-random rows for the picture's layout; palette images get 2^depth entries.
+PngPicture Picture(uint8_t colourType, uint8_t bitDepth, bool interlaced = false)
 {
-    PngSpec spec;
-    spec.width = kWidth;
-    spec.height = kHeight;
-    spec.colourType = colourType;
-    spec.bitDepth = bitDepth;
-    spec.interlaced = interlaced;
+    PngPicture picture;
+    picture.width = kWidth;
+    picture.height = kHeight;
+    picture.colourType = colourType;
+    picture.bitDepth = bitDepth;
+    picture.interlaced = interlaced;
     uint32_t state = 77u * colourType + bitDepth;
-    spec.rows.resize(PngRowBytes(spec) * kHeight);
-    for (uint8_t& b : spec.rows) {
+    picture.rows.resize(PngRowBytes(picture) * kHeight);
+    for (uint8_t& b : picture.rows) {
         state = state * 1664525u + 1013904223u;
         b = uint8_t(state >> 24);
     }
     if (colourType == 3) {
         for (unsigned i = 0; i < (1u << bitDepth); ++i)
-            spec.palette.push_back({uint8_t(i * 7), uint8_t(255 - i), uint8_t(i * 3)});
+            picture.palette.push_back({uint8_t(i * 7), uint8_t(255 - i), uint8_t(i * 3)});
     }
-    return spec;
+    return picture;
 }
 
 // Decodes with our decoder; pixels as 0xAARRGGBB.
@@ -66,35 +66,35 @@ std::vector<uint32_t> StbDecode(const std::vector<uint8_t>& png)
 
 TEST(PngDecoder, EveryColourTypeAndDepthMatchesAnIndependentDecoder)
 {
-    std::vector<PngSpec> specs;
+    std::vector<PngPicture> pictures;
     for (uint8_t depth : {1, 2, 4, 8, 16})
-        specs.push_back(Spec(0, depth));
+        pictures.push_back(Picture(0, depth));
     for (uint8_t depth : {1, 2, 4, 8})
-        specs.push_back(Spec(3, depth));
+        pictures.push_back(Picture(3, depth));
     for (uint8_t type : {2, 4, 6})
         for (uint8_t depth : {8, 16})
-            specs.push_back(Spec(type, depth));
-    specs.push_back(Spec(6, 8, true));
-    specs.push_back(Spec(3, 4, true));
-    PngSpec greyKey = Spec(0, 8);
+            pictures.push_back(Picture(type, depth));
+    pictures.push_back(Picture(6, 8, true));
+    pictures.push_back(Picture(3, 4, true));
+    PngPicture greyKey = Picture(0, 8);
     greyKey.colourKey = true;
     greyKey.keyGrey = greyKey.rows[3];
-    specs.push_back(greyKey);
-    PngSpec rgbKey = Spec(2, 8);
+    pictures.push_back(greyKey);
+    PngPicture rgbKey = Picture(2, 8);
     rgbKey.colourKey = true;
     rgbKey.keyRed = rgbKey.rows[0], rgbKey.keyGreen = rgbKey.rows[1], rgbKey.keyBlue = rgbKey.rows[2];
-    specs.push_back(rgbKey);
-    PngSpec paletteAlpha = Spec(3, 8);
+    pictures.push_back(rgbKey);
+    PngPicture paletteAlpha = Picture(3, 8);
     paletteAlpha.palette.resize(256);
     paletteAlpha.paletteAlpha = {0, 100, 200};
-    specs.push_back(paletteAlpha);
+    pictures.push_back(paletteAlpha);
 
-    for (const PngSpec& spec : specs) {
-        const std::vector<uint8_t> png = MakePng(spec);
-        ASSERT_FALSE(png.empty()) << int(spec.colourType) << "/" << int(spec.bitDepth);
+    for (const PngPicture& picture : pictures) {
+        const std::vector<uint8_t> png = MakePng(picture);
+        ASSERT_FALSE(png.empty()) << int(picture.colourType) << "/" << int(picture.bitDepth);
         ASSERT_TRUE(IsPngSignature(png.data(), png.size()));
         EXPECT_EQ(Decode(png), StbDecode(png))
-            << "type " << int(spec.colourType) << " depth " << int(spec.bitDepth) << " interlaced " << spec.interlaced;
+            << "type " << int(picture.colourType) << " depth " << int(picture.bitDepth) << " interlaced " << picture.interlaced;
     }
     // Keyed pixels did turn transparent, so tRNS was really applied.
     EXPECT_EQ(Decode(MakePng(greyKey))[3] >> 24, 0u);
@@ -104,18 +104,18 @@ TEST(PngDecoder, EveryColourTypeAndDepthMatchesAnIndependentDecoder)
 TEST(PngDecoder, PaletteImagesGiveTheirPaletteAndIndices)
 {
     for (uint8_t depth : {2, 8}) {
-        const PngSpec spec = Spec(3, depth);
-        const std::vector<uint8_t> png = MakePng(spec);
+        const PngPicture picture = Picture(3, depth);
+        const std::vector<uint8_t> png = MakePng(picture);
         PngDecoder decoder(png.data(), png.size());
         ASSERT_TRUE(decoder.hasPalette());
-        EXPECT_EQ(decoder.palette().count, spec.palette.size());
-        EXPECT_EQ(decoder.palette().colours[1], spec.palette[1]);
+        EXPECT_EQ(decoder.palette().count, picture.palette.size());
+        EXPECT_EQ(decoder.palette().colours[1], picture.palette[1]);
         std::vector<uint8_t> argb(kWidth * kHeight * 4), indices(kWidth * kHeight);
         ASSERT_EQ(decoder.decode(argb.data(), indices.data()), PngStatus::ok);
         for (uint32_t y = 0; y < kHeight; ++y) {
             for (uint32_t x = 0; x < kWidth; ++x) {
                 const unsigned bit = x * depth;
-                const unsigned raw = spec.rows[y * PngRowBytes(spec) + bit / 8] >> (8 - depth - bit % 8) & ((1u << depth) - 1);
+                const unsigned raw = picture.rows[y * PngRowBytes(picture) + bit / 8] >> (8 - depth - bit % 8) & ((1u << depth) - 1);
                 ASSERT_EQ(indices[y * kWidth + x], raw) << int(depth) << " at " << x << "," << y;
             }
         }
@@ -124,7 +124,7 @@ TEST(PngDecoder, PaletteImagesGiveTheirPaletteAndIndices)
 
 TEST(PngDecoder, DamagedOrOversizedFilesAreRefused)
 {
-    const std::vector<uint8_t> good = MakePng(Spec(6, 8));
+    const std::vector<uint8_t> good = MakePng(Picture(6, 8));
     struct Case {
         const char* what;
         std::vector<uint8_t> png;

@@ -27,7 +27,7 @@ std::string AsString(const std::vector<uint8_t>& bytes)
 
 std::string RgbaPng(unsigned width, unsigned height, const PixelAt& pixel)
 {
-    PngSpec picture;
+    PngPicture picture;
     picture.width = width;
     picture.height = height;
     picture.colourType = 6;
@@ -49,7 +49,7 @@ PixelAt Flat(uint32_t argb)
 // order in which the colours first appear.
 std::string PalettePng(unsigned side, const std::vector<Rgb>& palette)
 {
-    PngSpec picture;
+    PngPicture picture;
     picture.width = picture.height = side;
     picture.colourType = 3;
     picture.palette = palette;
