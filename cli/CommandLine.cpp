@@ -1,13 +1,13 @@
 #include "cli/CommandLine.h"
 
+#include "cli/CliOutput.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <ostream>
 
 namespace {
-
-constexpr const char* kProgram = "quorrel-cli";
 
 const OptionSpec* FindOption(const Command& command, const std::string& name)
 {
@@ -123,7 +123,7 @@ bool OptionAsNumber(const CommandArguments& args, const std::string& option, lon
 
 int UsageError(std::ostream& err, const std::string& message)
 {
-    err << kProgram << ": " << message << '\n';
+    PrintProblem(err, "", message);
     return kExitUsage;
 }
 

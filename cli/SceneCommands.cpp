@@ -1,14 +1,16 @@
 #include "cli/SceneCommands.h"
 
+#include "cli/CliOutput.h"
 #include "cli/StderrReport.h"
+#include "cli/TextureOptions.h"
 #include "scene/CVK7QScene.h"
 #include "scene/SceneFormat.h"
+#include "texture/DepthConversion.h"
 #include "texture/FileWrite.h"
 #include "texture/ImageChainWrite.h"
 #include "texture/MipChainNaming.h"
-#include "texture/TextureRecord.h"
-#include "cli/TextureOptions.h"
 #include "texture/PngTextureWriter.h"
+#include "texture/TextureRecord.h"
 #include "texture/TgaTextureWriter.h"
 
 #include <algorithm>
@@ -30,13 +32,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Hex(uint32_t value)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%02X", value);
-    return text;
-}
 
 const char* FormatName(uint32_t magic)
 {
@@ -73,7 +68,7 @@ bool LoadScene(CVK7QScene& scene, const std::string& path, std::ostream& err)
 {
     if (scene.Load(path.c_str(), 0))
         return true;
-    err << "Can't load scene file " << WithSceneExtension(path) << ": " << SceneStatusText(scene.LastStatus()) << '\n';
+    PrintProblem(err, WithSceneExtension(path), SceneStatusText(scene.LastStatus()));
     return false;
 }
 
@@ -82,15 +77,14 @@ bool LoadScene(CVK7QScene& scene, const std::string& path, std::ostream& err)
 int WriteScene(CVK7QScene& scene, const std::string& path, bool oldFormat, const InputFiles& images,
                std::ostream& out, std::ostream& err)
 {
-    if (images.includes(WithSceneExtension(path))) {
-        err << "Can't write scene file " << WithSceneExtension(path) << ": "
-            << FileWriteProblem(FileWriteStatus::SameAsInput) << '\n';
+    const std::string file = WithSceneExtension(path);
+    if (images.includes(file)) {
+        PrintProblem(err, file, std::string("could not be written: ") + FileWriteProblem(FileWriteStatus::SameAsInput));
         return kExitFailed;
     }
     const int written = oldFormat ? scene.WriteOld(path.c_str()) : scene.Write(path.c_str());
     if (!written) {
-        err << "Can't write scene file " << WithSceneExtension(path) << ": " << SceneStatusText(scene.LastStatus())
-            << '\n';
+        PrintProblem(err, file, SceneStatusText(scene.LastStatus()));
         return kExitFailed;
     }
     out << "wrote " << WithSceneExtension(path) << ": " << (oldFormat ? "old" : "new") << " format, "
@@ -100,7 +94,8 @@ int WriteScene(CVK7QScene& scene, const std::string& path, bool oldFormat, const
 
 // The texture that `which` names: an index when it is digits within the
 // scene, otherwise the one texture of that name.
-bool PickTexture(const VK7Q_HEADER& header, const std::string& which, int& index, std::ostream& err)
+bool PickTexture(const VK7Q_HEADER& header, const std::string& scenePath, const std::string& which, int& index,
+                 std::ostream& err)
 {
     const bool digits = !which.empty() && which.size() < 6 && which.find_first_not_of("0123456789") == std::string::npos;
     if (digits && std::strtol(which.c_str(), nullptr, 10) < header.textureCount) {
@@ -115,12 +110,14 @@ bool PickTexture(const VK7Q_HEADER& header, const std::string& which, int& index
         index = named[0];
         return true;
     }
+    std::string why;
     if (named.empty())
-        err << "The scene has no texture " << which << " (" << header.textureCount << " textures, indices 0 to "
-            << int(header.textureCount) - 1 << ")\n";
+        why = "has no texture " + which + " (" + std::to_string(header.textureCount) + " textures, indices 0 to " +
+              std::to_string(header.textureCount - 1) + ")";
     else
-        err << "Textures " << named[0] << " and " << named[1] << " are both named " << which
-            << "; give the index\n";
+        why = "textures " + std::to_string(named[0]) + " and " + std::to_string(named[1]) + " are both named " +
+              which + "; give the index";
+    PrintProblem(err, WithSceneExtension(scenePath), why);
     return false;
 }
 
@@ -128,26 +125,6 @@ bool PickTexture(const VK7Q_HEADER& header, const std::string& which, int& index
 std::string TextureNameOf(const std::string& path)
 {
     return fs::path(path).stem().string().substr(0, kTextureNameSize - 1);
-}
-
-// Widens a 5-5-5 texture's green to six bits, storing its pixels as 5-6-5.
-void StoreAs565(T3D_TEXTURE& record)
-{
-    if (record.depth != 16 || record.greenMask != kMask555Green)
-        return;
-    for (int level = 0; level < record.levelCount; ++level) {
-        uint8_t* pixel = record.levels[level];
-        for (uint64_t i = 0; i < LevelByteCount(record, level) / 2; ++i, pixel += 2) {
-            const unsigned p = unsigned(pixel[0] | pixel[1] << 8);
-            const unsigned green = (p >> 5) & 0x1F;
-            const unsigned q = ((p >> 10) & 0x1F) << 11 | (green << 1 | green >> 4) << 5 | (p & 0x1F);
-            pixel[0] = uint8_t(q);
-            pixel[1] = uint8_t(q >> 8);
-        }
-    }
-    record.redMask = kMask565Red;
-    record.greenMask = kMask565Green;
-    record.blueMask = kMask555Blue;
 }
 
 // How a command reads the chains it puts into a scene.
@@ -169,7 +146,7 @@ bool ReadChainForScene(const std::string& path, const SceneReadOptions& options,
     const std::string name = TextureNameOf(path);
     std::memcpy(record.name, name.data(), name.size());
     if (options.as565 && !options.read.convertTo)
-        StoreAs565(record);
+        Store555As565(record);
     return true;
 }
 
@@ -243,7 +220,7 @@ bool NoneExists(const std::vector<PlannedChain>& plan, std::ostream& err)
         for (const std::string& file : chain.files) {
             struct stat info;
             if (::lstat(file.c_str(), &info) == 0) {
-                err << file << " already exists; give --force to overwrite it\n";
+                PrintProblem(err, file, "already exists; give --force to overwrite it");
                 return false;
             }
         }
@@ -316,7 +293,7 @@ int RunList(const CommandArguments& args, std::ostream& out, std::ostream& err)
     for (int i = 0; i < header.textureCount; ++i) {
         const T3D_TEXTURE& r = header.textures[i];
         out << i << '\t' << Escaped(r.name) << '\t' << r.width << '\t' << r.height << '\t' << r.depth << '\t'
-            << r.levelCount << '\t' << Hex(r.flags) << '\n';
+            << r.levelCount << '\t' << Hex(r.flags, 2) << '\n';
     }
     return kExitOk;
 }
@@ -329,7 +306,8 @@ int RunExtract(const CommandArguments& args, std::ostream& out, std::ostream& er
         return UsageError(err, "extract writes OUT.tga or OUT.png, not " + target);
     CVK7QScene scene;
     int index = 0;
-    if (!LoadScene(scene, args.files[0], err) || !PickTexture(*scene.GetSceneHeader(), args.files[1], index, err))
+    if (!LoadScene(scene, args.files[0], err) ||
+        !PickTexture(*scene.GetSceneHeader(), args.files[0], args.files[1], index, err))
         return kExitFailed;
     StderrReport report(err);
     ImageWriteOptions options;
@@ -350,7 +328,7 @@ int RunExtractAll(const CommandArguments& args, std::ostream& out, std::ostream&
     std::error_code ec;
     fs::create_directories(dir, ec);
     if (!fs::is_directory(dir, ec)) {
-        err << "Can't make folder " << dir << '\n';
+        PrintProblem(err, dir, "is not a folder and can't be made one");
         return kExitFailed;
     }
     const VK7Q_HEADER& header = *scene.GetSceneHeader();
@@ -376,12 +354,13 @@ int RunExtractAll(const CommandArguments& args, std::ostream& out, std::ostream&
             out << chain.index << '\t' << Escaped(record.name) << '\t' << chain.files[0] << '\t'
                 << WhatWasWritten(chain) << '\n';
         } else {
-            err << "Texture " << chain.index << " (" << Escaped(record.name) << ") was not written\n";
+            PrintProblem(err, "", "texture " + std::to_string(chain.index) + " (" + Escaped(record.name) +
+                                      ") was not written");
             status = kExitFailed;
         }
     }
     if (!FlushFileSystemOf(dir)) {
-        err << "Can't flush the files in " << dir << " to disk\n";
+        PrintProblem(err, dir, "its files could not be flushed to disk");
         status = kExitFailed;
     }
     return status;
@@ -398,7 +377,8 @@ int RunReplace(const CommandArguments& args, std::ostream& out, std::ostream& er
         return UsageError(err, "--rgb565 and --keep-format do not go together: the scene's texture gives the format");
     CVK7QScene scene;
     int index = 0;
-    if (!LoadScene(scene, args.files[0], err) || !PickTexture(*scene.GetSceneHeader(), args.files[1], index, err))
+    if (!LoadScene(scene, args.files[0], err) ||
+        !PickTexture(*scene.GetSceneHeader(), args.files[0], args.files[1], index, err))
         return kExitFailed;
     const std::string& source = args.files[2];
     // A PNG always takes the scene texture's format; a TGA only when asked.
@@ -408,7 +388,7 @@ int RunReplace(const CommandArguments& args, std::ostream& out, std::ostream& er
     if (!ReadChainForScene(source, options, replacement, err))
         return kExitFailed;
     if (!scene.ReplaceT3DTexture(index, &replacement.record())) {
-        err << "Can't put " << source << " into the scene\n";
+        PrintProblem(err, source, "can't be put into the scene");
         return kExitFailed;
     }
     scene.GenerateC3D();
@@ -434,7 +414,7 @@ int RunPack(const CommandArguments& args, std::ostream& out, std::ostream& err)
         if (!ReadChainForScene(args.files[i], options, texture, err))
             return kExitFailed;
         if (!scene.AppendT3DTexture(&texture.record())) {
-            err << "Can't put " << args.files[i] << " into the scene\n";
+            PrintProblem(err, args.files[i], "can't be put into the scene");
             return kExitFailed;
         }
     }

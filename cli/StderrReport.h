@@ -1,9 +1,10 @@
-// A TextureReport for the command-line program: every message, warnings
-// included, goes out as one "caption: text" line on stderr (or the stream
-// given, for tests). Whether an error (not just warnings) was reported decides
-// the exit status: warnings alone leave it 0.
+// A TextureReport for the command-line program: every problem, warnings
+// included, goes out as one line on stderr (or the stream given, for tests),
+// "quorrel-cli: FILE: what is wrong". Whether an error (not just warnings)
+// was reported decides the exit status: warnings alone leave it 0.
 #pragma once
 
+#include "cli/CliOutput.h"
 #include "texture/TextureReport.h"
 
 #include <iostream>
@@ -12,10 +13,11 @@ class StderrReport : public TextureReport {
 public:
     explicit StderrReport(std::ostream& err = std::cerr) : err_(err) {}
 
-    void report(const std::string& caption, const std::string& text) override
+    void report(const TextureProblem& problem) override
     {
-        err_ << caption << ": " << text << '\n';
-        errorReported_ = errorReported_ || caption == kErrorCaption;
+        const bool warning = problem.severity == Severity::Warning;
+        PrintProblem(err_, problem.file, problem.detail, warning);
+        errorReported_ = errorReported_ || !warning;
     }
 
     bool errorReported() const { return errorReported_; }

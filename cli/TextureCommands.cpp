@@ -1,5 +1,6 @@
 #include "cli/TextureCommands.h"
 
+#include "cli/CliOutput.h"
 #include "cli/StderrReport.h"
 #include "cli/TextureOptions.h"
 #include "texture/FileWrite.h"
@@ -7,17 +8,9 @@
 #include "texture/PngEncoder.h"
 #include "texture/TextureFileReader.h"
 
-#include <cstdio>
 #include <ostream>
 
 namespace {
-
-std::string Hex(uint32_t value, int digits)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%0*X", digits, value);
-    return text;
-}
 
 // False when the chain is not read or an error was reported on the way;
 // warnings alone let the command go on.
@@ -47,7 +40,7 @@ int WriteLevelPng(const std::string& target, const T3D_TEXTURE& record, int leve
         status = file.commit();
     if (status == FileWriteStatus::Ok)
         return kExitOk;
-    err << "Can't write PNG file " << target << ": " << FileWriteProblem(status) << '\n';
+    PrintProblem(err, target, std::string("could not be written: ") + FileWriteProblem(status));
     return kExitFailed;
 }
 
@@ -91,8 +84,9 @@ int RunExport(const CommandArguments& args, std::ostream&, std::ostream& err)
         return kExitFailed;
     const T3D_TEXTURE& r = holder.record();
     if (level >= r.levelCount || LevelWidth(r, int(level)) == 0 || LevelHeight(r, int(level)) == 0) {
-        err << source << " has " << r.levelCount << " mip level(s) of depth " << r.depth
-            << ": no level " << level << " to export\n";
+        PrintProblem(err, source,
+                     "has " + std::to_string(r.levelCount) + " mip level(s) of depth " + std::to_string(r.depth) +
+                         ": no level " + std::to_string(level) + " to export");
         return kExitFailed;
     }
     return WriteLevelPng(args.files[1], r, int(level), source, err);

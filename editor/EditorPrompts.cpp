@@ -104,7 +104,17 @@ EditorPrompts DesktopPrompts()
     return prompts;
 }
 
-void PromptReport::report(const std::string& caption, const std::string& text)
+const char* CaptionOf(Severity severity)
 {
-    prompts_.message(QString::fromLocal8Bit(caption), QString::fromLocal8Bit(text));
+    return severity == Severity::Warning ? kWarningCaption : kErrorCaption;
+}
+
+void PromptReport::report(const TextureProblem& problem)
+{
+    show(CaptionOf(problem.severity), problem.sentence);
+}
+
+void PromptReport::show(const char* caption, const std::string& text)
+{
+    prompts_.message(QString::fromLatin1(caption), QString::fromLocal8Bit(text));
 }

@@ -32,11 +32,22 @@ struct EditorPrompts {
 // File dialogs and message boxes on the screen.
 EditorPrompts DesktopPrompts();
 
-// Shows what the texture code reports through the prompts' message.
+// The captions of the texture code's messages: a problem that stops a read
+// or write, and one that does not.
+constexpr const char* kErrorCaption = "Error";
+constexpr const char* kWarningCaption = "Warning";
+
+const char* CaptionOf(Severity severity);
+
+// Shows what the texture code reports through the prompts' message: its
+// sentence under the caption of its severity.
 class PromptReport : public TextureReport {
 public:
     explicit PromptReport(const EditorPrompts& prompts) : prompts_(prompts) {}
-    void report(const std::string& caption, const std::string& text) override;
+    void report(const TextureProblem& problem) override;
+
+protected:
+    void show(const char* caption, const std::string& text);
 
 private:
     const EditorPrompts& prompts_;

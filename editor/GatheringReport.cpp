@@ -1,11 +1,11 @@
 #include "editor/GatheringReport.h"
 
-void GatheringReport::report(const std::string& caption, const std::string& text)
+void GatheringReport::report(const TextureProblem& problem)
 {
-    if (caption == kWarningCaption)
-        warnings_.push_back(text);
+    if (problem.severity == Severity::Warning)
+        warnings_.push_back(problem.sentence);
     else
-        PromptReport::report(caption, text);
+        PromptReport::report(problem);
 }
 
 void GatheringReport::showWarnings()
@@ -16,10 +16,11 @@ void GatheringReport::showWarnings()
     for (const std::string& warning : warnings_)
         list += (list.empty() ? "" : "\n") + warning;
     warnings_.clear();
-    PromptReport::report(kWarningCaption, list);
+    show(kWarningCaption, list);
 }
 
-void NoticeReport::report(const std::string& caption, const std::string& text)
+void NoticeReport::report(const TextureProblem& problem)
 {
-    lines_.append(QString::fromLocal8Bit(caption) + QStringLiteral(": ") + QString::fromLocal8Bit(text));
+    lines_.append(QString::fromLatin1(CaptionOf(problem.severity)) + QStringLiteral(": ") +
+                  QString::fromLocal8Bit(problem.sentence));
 }

@@ -14,7 +14,7 @@
 class GatheringReport : public PromptReport {
 public:
     using PromptReport::PromptReport;
-    void report(const std::string& caption, const std::string& text) override;
+    void report(const TextureProblem& problem) override;
     // One box listing every warning since the last call, if there was one.
     void showWarnings();
 
@@ -26,7 +26,7 @@ private:
 // "Error: ...") for the replacement frame to show, never a box.
 class NoticeReport : public TextureReport {
 public:
-    void report(const std::string& caption, const std::string& text) override;
+    void report(const TextureProblem& problem) override;
     QString text() const { return lines_.join('\n'); }
 
 private:

@@ -1,7 +1,6 @@
 #include "texture/ChainFileReader.h"
 
 #include "texture/MipChainNaming.h"
-#include "texture/TextureMessages.h"
 
 #include <algorithm>
 #include <cstring>
@@ -55,14 +54,15 @@ int ChainFileReader::readChain(const std::string& first)
     return levelsRead;
 }
 
-LevelResult ChainFileReader::fail(const char* text, const std::string& path)
+LevelResult ChainFileReader::fail(const TextureMessage& message, const std::string& path, const std::string& more)
 {
-    if (level_ == 0) {
-        ReportTgaError(report_, text, path);
-        return LevelResult::Failed;
+    TextureProblem problem = MakeProblem(level_ == 0 ? Severity::Error : Severity::Warning, message, path);
+    if (!more.empty()) {
+        problem.detail += ": " + more;
+        problem.sentence += ": " + more;
     }
-    ReportTgaWarning(report_, text, path);
-    return LevelResult::Missing;
+    report_.report(problem);
+    return level_ == 0 ? LevelResult::Failed : LevelResult::Missing;
 }
 
 bool ChainFileReader::fitsLevel(unsigned width, unsigned height, unsigned depth, int level) const

@@ -18,15 +18,15 @@
 
 #include <string>
 
-// The texts a format's reader shows, each with %s for the file.
+// The messages every format's reader gives, in its own words.
 struct ChainFileMessages {
-    const char* cantFind;
-    const char* permissionDenied;
-    const char* notRegularFile;
-    const char* cantRead;
-    const char* changed;
-    const char* doesNotFitLevel;
-    const char* noMemory;
+    TextureMessage cantFind;
+    TextureMessage permissionDenied;
+    TextureMessage notRegularFile;
+    TextureMessage cantRead;
+    TextureMessage changed;
+    TextureMessage doesNotFitLevel;
+    TextureMessage noMemory;
 };
 
 enum class LevelResult { Read, Missing, Failed, Changed };
@@ -41,7 +41,7 @@ public:
     // level count and flags. Returns the number of levels read; with none the
     // holder is cleared except for its name field, which always holds `first`
     // (cut to 255 characters).
-    int readChain(const std::string& first);
+    [[nodiscard]] int readChain(const std::string& first);
 
 protected:
     // Decodes level `level` (its record fields set at level 0) from the open
@@ -50,14 +50,15 @@ protected:
     virtual LevelResult readFile(const InputFile& file, const std::string& path, int level) = 0;
 
     // Level 0 fails with an error. A later level ends the chain with a
-    // warning: the texture is still read, the rest generated.
-    LevelResult fail(const char* text, const std::string& path);
+    // warning: the texture is still read, the rest generated. `more`, when
+    // given, follows the message's words after a colon.
+    LevelResult fail(const TextureMessage& message, const std::string& path, const std::string& more = {});
 
     // A problem found in a file that changed while it was read is the
     // change's doing: the level is read again instead.
-    LevelResult failUnlessChanged(const InputFile& file, const char* text, const std::string& path)
+    LevelResult failUnlessChanged(const InputFile& file, const TextureMessage& message, const std::string& path)
     {
-        return file.unchanged() ? fail(text, path) : LevelResult::Changed;
+        return file.unchanged() ? fail(message, path) : LevelResult::Changed;
     }
 
     // Whether a later level's file has the level's size (and the depth).

@@ -4,18 +4,10 @@
 
 #include <libimagequant.h>
 
-#include <cstdio>
 #include <cstring>
 #include <memory>
 
 namespace {
-
-std::string Message(const char* format, const std::string& name, unsigned depth = 0)
-{
-    char text[1024];
-    std::snprintf(text, sizeof text, format, name.c_str(), depth);
-    return text;
-}
 
 size_t PixelCount(const T3D_TEXTURE& r, int level)
 {
@@ -195,7 +187,7 @@ bool ConvertRgbaChain(TextureRecord& holder, const DepthOptions& options, const 
     if (options.depth == 32)
         return true;
     if (BytesPerPixel(options.depth) == 0) {
-        report.report(kErrorCaption, Message(kCantConvertToDepth, name, options.depth));
+        report.report(MakeProblem(Severity::Error, kCantConvertToDepth, name, options.depth));
         return false;
     }
     TextureRecord converted;
@@ -211,7 +203,7 @@ bool ConvertRgbaChain(TextureRecord& holder, const DepthOptions& options, const 
     }
     for (int level = 0; level < in.levelCount; ++level) {
         if (!converted.allocateLevel(level, LevelByteCount(out, level))) {
-            report.report(kErrorCaption, Message(kNoMemoryToConvert, name));
+            ReportError(report, kNoMemoryToConvert, name);
             return false;
         }
     }
@@ -224,11 +216,28 @@ bool ConvertRgbaChain(TextureRecord& holder, const DepthOptions& options, const 
     }
     if (options.depth == 8 && !KeepPalette(in, out, kept) && !ExactColours(in, out) &&
         !Quantise(in, out, options.dither)) {
-        report.report(kErrorCaption, Message(kCantQuantise, name));
+        ReportError(report, kCantQuantise, name);
         return false;
     }
     if (AnyTransparent(in))
-        report.report(kWarningCaption, Message(kAlphaDropped, name, options.depth));
+        report.report(MakeProblem(Severity::Warning, kAlphaDropped, name, options.depth));
     holder = std::move(converted);
     return true;
+}
+
+void Store555As565(T3D_TEXTURE& record)
+{
+    if (record.depth != 16 || record.greenMask != kMask555Green)
+        return;
+    for (int level = 0; level < record.levelCount; ++level) {
+        uint8_t* pixel = record.levels[level];
+        for (uint64_t i = 0; i < LevelByteCount(record, level) / 2; ++i, pixel += 2) {
+            const uint16_t p = Pixel555To565(uint16_t(pixel[0] | pixel[1] << 8));
+            pixel[0] = uint8_t(p);
+            pixel[1] = uint8_t(p >> 8);
+        }
+    }
+    record.redMask = kMask565Red;
+    record.greenMask = kMask565Green;
+    record.blueMask = kMask555Blue;
 }

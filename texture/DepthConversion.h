@@ -32,13 +32,22 @@ struct KeptPalette {
     const uint8_t* levels[kMaxTextureLevels] = {};
 };
 
-constexpr const char* kAlphaDropped = "%s is not opaque: a %u-bit texture has no alpha, so it is dropped";
-constexpr const char* kCantQuantise = "Can't reduce the colours of %s to 256";
-constexpr const char* kCantConvertToDepth = "Can't convert %s to a texture of %u bits";
-constexpr const char* kNoMemoryToConvert = "Not enough memory to convert %s";
+constexpr TextureMessage kAlphaDropped{TextureCause::ColoursChanged,
+                                       "%s is not opaque: a %u-bit texture has no alpha, so it is dropped",
+                                       "is not opaque: a %u-bit texture has no alpha, so it is dropped"};
+constexpr TextureMessage kCantQuantise{TextureCause::CannotConvert, "Can't reduce the colours of %s to 256",
+                                       "can't have its colours reduced to 256"};
+constexpr TextureMessage kCantConvertToDepth{TextureCause::CannotConvert, "Can't convert %s to a texture of %u bits",
+                                             "can't be converted to a texture of %u bits"};
+constexpr TextureMessage kNoMemoryToConvert{TextureCause::OutOfMemory, "Not enough memory to convert %s",
+                                            "does not fit in memory to be converted"};
 
 // Converts `holder` in place. `name` (the file) goes into the messages.
-// Returns false, leaving `holder` as it was, when the conversion fails;
-// warnings (kWarningCaption) and errors (kErrorCaption) go to `report`.
-bool ConvertRgbaChain(TextureRecord& holder, const DepthOptions& options, const std::string& name,
-                      TextureReport& report, const KeptPalette* kept = nullptr);
+// Returns false, leaving `holder` as it was, when the conversion fails; the
+// warning and errors go to `report`.
+[[nodiscard]] bool ConvertRgbaChain(TextureRecord& holder, const DepthOptions& options, const std::string& name,
+                                    TextureReport& report, const KeptPalette* kept = nullptr);
+
+// Rewrites a 16-bit record's 5-5-5 pixels in place as 5-6-5, and its masks;
+// leaves any other record as it is.
+void Store555As565(T3D_TEXTURE& record);

@@ -13,13 +13,21 @@ std::string FileText(const ImageFileKind& kind, const std::string& path)
     return std::string(kind.name) + " file " + path;
 }
 
+TextureCause CauseOf(FileWriteStatus status)
+{
+    switch (status) {
+    case FileWriteStatus::PermissionDenied: return TextureCause::PermissionDenied;
+    case FileWriteStatus::NotRegularFile: return TextureCause::NotRegularFile;
+    default: return TextureCause::WriteFailed;
+    }
+}
+
 void ReportCantWrite(TextureReport& report, const ImageFileKind& kind, const std::string& path,
                      FileWriteStatus status)
 {
-    std::string text = "Can't write " + FileText(kind, path);
-    if (status != FileWriteStatus::WriteFailed)
-        text += std::string(": ") + FileWriteProblem(status);
-    report.report(kErrorCaption, text);
+    const std::string why = status == FileWriteStatus::WriteFailed ? "" : std::string(": ") + FileWriteProblem(status);
+    report.report({Severity::Error, CauseOf(status), path, "could not be written" + why,
+                   "Can't write " + FileText(kind, path) + why});
 }
 
 bool IsWritable(const T3D_TEXTURE& record, int levels)
@@ -39,9 +47,10 @@ void ReportShortChain(TextureReport& report, const ImageFileKind& kind, const st
 {
     std::vector<std::string> files;
     PlanChainNames(path, written, files);  // named once already
-    report.report(kWarningCaption, FileText(kind, files.back()) + " is the last mip level written: levels " +
-                                       std::to_string(written) + " to " + std::to_string(levels - 1) +
-                                       " have no pixels");
+    const std::string detail = "is the last mip level written: levels " + std::to_string(written) + " to " +
+                               std::to_string(levels - 1) + " have no pixels";
+    report.report({Severity::Warning, TextureCause::ShortChain, files.back(), detail,
+                   FileText(kind, files.back()) + " " + detail});
 }
 
 } // namespace
@@ -54,7 +63,9 @@ bool WriteTextureChain(const std::string& path, const T3D_TEXTURE& record, const
         return true;
     const int withPixels = LevelsWithPixels(record.width, record.height, levels);
     if (withPixels == 0 || !IsWritable(record, withPixels)) {
-        report.report(kErrorCaption, "Can't write this texture to " + FileText(kind, path));
+        report.report({Severity::Error, TextureCause::UnsupportedKind, path,
+                       "could not be written: the texture has no pixels or a depth that is not written",
+                       "Can't write this texture to " + FileText(kind, path)});
         return false;
     }
     if (!WriteImageChain(path, withPixels, kind, options, report, encode))
@@ -78,10 +89,13 @@ bool WriteImageChain(const std::string& path, int levels, const ImageFileKind& k
     std::vector<std::string> names;
     const ChainNaming naming = PlanChainNames(path, levels, names);
     if (naming != ChainNaming::Ok) {
-        const std::string working = WorkingChainName(path, levels, kind.extension);
-        report.report(kErrorCaption, "Can't name all " + std::to_string(levels) + " mip levels after " +
-                                         FileText(kind, path) + ": " + ChainNamingProblem(naming) +
-                                         ". A name that works: " + NameInFolder(working));
+        const std::string why = ChainNamingProblem(naming);
+        const std::string working = NameInFolder(WorkingChainName(path, levels, kind.extension));
+        report.report({Severity::Error, TextureCause::Naming, path,
+                       "its " + std::to_string(levels) + " mip levels can't all be named: " + why +
+                           "; a name that works: " + working,
+                       "Can't name all " + std::to_string(levels) + " mip levels after " + FileText(kind, path) +
+                           ": " + why + ". A name that works: " + working});
         return false;
     }
 

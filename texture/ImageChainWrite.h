@@ -42,16 +42,17 @@ using LevelEncoder = std::function<bool(int level, ByteSink& out)>;
 
 // Writes levels 0 to levels - 1, level 0 under `path`. True when every file
 // is in place; every problem is told to `report`.
-bool WriteImageChain(const std::string& path, int levels, const ImageFileKind& kind,
-                     const ImageWriteOptions& options, TextureReport& report, const LevelEncoder& encode);
+[[nodiscard]] bool WriteImageChain(const std::string& path, int levels, const ImageFileKind& kind,
+                                   const ImageWriteOptions& options, TextureReport& report, const LevelEncoder& encode);
 
 // Writes the record's levels that hold pixels through WriteImageChain,
 // stopping before the first level of zero width or height and saying where
 // the chain stops. A record with no levels writes nothing and succeeds; one
 // whose levels cannot be written (no pixel size, a missing buffer) is
 // refused. True when every level with pixels is in place.
-bool WriteTextureChain(const std::string& path, const T3D_TEXTURE& record, const ImageFileKind& kind,
-                       const ImageWriteOptions& options, TextureReport& report, const LevelEncoder& encode);
+[[nodiscard]] bool WriteTextureChain(const std::string& path, const T3D_TEXTURE& record,
+                                     const ImageFileKind& kind, const ImageWriteOptions& options,
+                                     TextureReport& report, const LevelEncoder& encode);
 
 // The number of levels, from level 0, that hold pixels: writers stop before
 // the first level of zero width or height.

@@ -27,6 +27,19 @@ inline unsigned NarrowChannel(unsigned value, unsigned bits)
 // An 0xAARRGGBB pixel as 5-5-5 (bit 15 zero) or 5-6-5, each channel narrowed.
 uint16_t PackPixel16(uint32_t argb, bool green565);
 
+// A 5-5-5 pixel as 5-6-5, green widened by repeating its top bit (bit 15
+// ignored), and back, green's low bit dropped (bit 15 zero).
+constexpr uint16_t Pixel555To565(uint16_t p)
+{
+    const unsigned green = (p >> 5) & 0x1F;
+    return uint16_t(((p >> 10) & 0x1F) << 11 | (green << 1 | green >> 4) << 5 | (p & 0x1F));
+}
+
+constexpr uint16_t Pixel565To555(uint16_t p)
+{
+    return uint16_t((p >> 11) << 10 | ((p >> 6) & 0x1F) << 5 | (p & 0x1F));
+}
+
 // Expands runs of a record's pixels; tables are built once, at construction.
 class PixelExpander {
 public:

@@ -62,18 +62,6 @@ bool IsPngSignature(const uint8_t* data, size_t size)
     return size >= kPngSignatureSize && std::memcmp(data, kSignature, kPngSignatureSize) == 0;
 }
 
-const char* PngStatusMessage(PngStatus status)
-{
-    switch (status) {
-    case PngStatus::ok: return "";
-    case PngStatus::damaged: return "PNG file %s is damaged";
-    case PngStatus::unsupportedSize: return "PNG file %s has an unsupported size";
-    case PngStatus::claimsTooMuch: return "PNG file %s holds fewer pixels than its size";
-    case PngStatus::noMemory: return "Not enough memory for PNG file %s";
-    }
-    return "";
-}
-
 PngDecoder::PngDecoder(const uint8_t* data, size_t size) : context_(new (std::nothrow) Context)
 {
     std::fill(std::begin(paletteAlpha_), std::end(paletteAlpha_), uint8_t(0xFF));

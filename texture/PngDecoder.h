@@ -37,9 +37,6 @@ enum class PngStatus {
     noMemory,
 };
 
-// The message for a status, with %s for the file's name (empty for ok).
-const char* PngStatusMessage(PngStatus status);
-
 struct PngPalette {
     PaletteColours colours{};  // entries past `count` are black
     unsigned count = 0;

@@ -1,20 +1,38 @@
 #include "texture/PngTextureReader.h"
 
 #include "texture/ChainFileReader.h"
-#include "texture/TextureMessages.h"
 #include "texture/TgaTextureReader.h"
 
 namespace {
 
-constexpr const char* kCantFindPng = "Can't find PNG file %s";
-constexpr const char* kCantReadPng = "Can't read PNG file %s";
-constexpr ChainFileMessages kPngMessages{kCantFindPng,
-                                         "Can't read PNG file %s: permission denied",
-                                         "PNG file %s is not a regular file",
-                                         kCantReadPng,
-                                         "PNG file %s changed while it was read",
-                                         "PNG file %s does not fit its mip level",
-                                         "Not enough memory for PNG file %s"};
+constexpr TextureMessage kCantReadPng{TextureCause::ReadFailed, "Can't read PNG file %s", "could not be read"};
+constexpr TextureMessage kNoMemoryForPng{TextureCause::OutOfMemory, "Not enough memory for PNG file %s",
+                                         "does not fit in memory"};
+constexpr TextureMessage kPngUnsupportedSize{TextureCause::UnsupportedSize, "PNG file %s has an unsupported size",
+                                             "has an unsupported size"};
+constexpr ChainFileMessages kPngMessages{
+    {TextureCause::NotFound, "Can't find PNG file %s", "does not exist"},
+    {TextureCause::PermissionDenied, "Can't read PNG file %s: permission denied", "permission denied"},
+    {TextureCause::NotRegularFile, "PNG file %s is not a regular file", "is not a regular file"},
+    kCantReadPng,
+    {TextureCause::ChangedWhileRead, "PNG file %s changed while it was read", "changed while it was read"},
+    {TextureCause::LevelMismatch, "PNG file %s does not fit its mip level", "does not fit its mip level"},
+    kNoMemoryForPng};
+
+// The message for a decoder's refusal.
+const TextureMessage& PngMessage(PngStatus status)
+{
+    static constexpr TextureMessage kDamaged{TextureCause::Damaged, "PNG file %s is damaged", "is damaged"};
+    static constexpr TextureMessage kClaimsTooMuch{TextureCause::Truncated,
+                                                   "PNG file %s holds fewer pixels than its size",
+                                                   "holds fewer pixels than its size"};
+    switch (status) {
+    case PngStatus::unsupportedSize: return kPngUnsupportedSize;
+    case PngStatus::claimsTooMuch: return kClaimsTooMuch;
+    case PngStatus::noMemory: return kNoMemoryForPng;
+    default: return kDamaged;
+    }
+}
 
 // A PNG file is read whole; a larger one is refused unread. Stored (not
 // compressed) data of the largest level and its chunk framing fit.
@@ -37,7 +55,7 @@ private:
 LevelResult PngChainReader::readFile(const InputFile& file, const std::string& path, int level)
 {
     if (file.size() > kMaxPngFileBytes)
-        return fail(PngStatusMessage(PngStatus::unsupportedSize), path);
+        return fail(kPngUnsupportedSize, path);
     ByteBlock bytes;
     if (!bytes.allocate(size_t(file.size())))
         return fail(messages_.noMemory, path);
@@ -72,10 +90,7 @@ LevelResult PngChainReader::decode(PngDecoder& png, const std::string& path, int
 // The status's message, with libspng's words for what is damaged.
 LevelResult PngChainReader::refuse(const PngDecoder& png, PngStatus status, const std::string& path)
 {
-    std::string text = PngStatusMessage(status);
-    if (status == PngStatus::damaged && !png.detail().empty())
-        text += ": " + png.detail();
-    return fail(text.c_str(), path);
+    return fail(PngMessage(status), path, status == PngStatus::damaged ? png.detail() : std::string());
 }
 
 // Where the level's indices go when the chain still shares one palette;

@@ -26,5 +26,5 @@ struct PngChainPalette {
 // Clears the holder, then reads the chain's files (generating no level).
 // True when level 0 was read. With `palette`, a palette chain's indices are
 // kept there as well.
-bool ReadPngChainFiles(const std::string& path, TextureRecord& holder, TextureReport& report,
-                       PngChainPalette* palette = nullptr);
+[[nodiscard]] bool ReadPngChainFiles(const std::string& path, TextureRecord& holder, TextureReport& report,
+                                     PngChainPalette* palette = nullptr);

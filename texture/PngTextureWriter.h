@@ -16,5 +16,5 @@
 
 // Returns true when every level with pixels was written; a record with no
 // levels writes nothing and succeeds. Every problem is told to `report`.
-bool PngTextureWriter(const char* path, const T3D_TEXTURE& record, TextureReport& report,
-                      const ImageWriteOptions& options = ImageWriteOptions());
+[[nodiscard]] bool PngTextureWriter(const char* path, const T3D_TEXTURE& record, TextureReport& report,
+                                    const ImageWriteOptions& options = ImageWriteOptions());

@@ -3,7 +3,6 @@
 #include "texture/FileRead.h"
 #include "texture/PixelExpansion.h"
 #include "texture/PngTextureReader.h"
-#include "texture/TextureMessages.h"
 #include "texture/TgaTextureReader.h"
 
 #include <cstring>
@@ -11,7 +10,8 @@
 
 namespace {
 
-constexpr const char* kNoMemoryForTexture = "Not enough memory for the texture of %s";
+constexpr TextureMessage kNoMemoryForTexture{TextureCause::OutOfMemory, "Not enough memory for the texture of %s",
+                                             "does not fit in memory"};
 
 bool HasExtension(const std::string& name, const char* extension)
 {
@@ -29,7 +29,7 @@ bool Generate(TextureRecord& holder, MipFilter filter, const std::string& path, 
 {
     if (GenerateMipLevels(holder, filter))
         return true;
-    ReportTgaError(report, kNoMemoryForTexture, path);
+    ReportError(report, kNoMemoryForTexture, path);
     return false;
 }
 
@@ -108,7 +108,7 @@ bool ReadTgaChain(const std::string& path, TextureRecord& holder, TextureReport&
     if (!options.convertTo || HasFormat(holder.record(), *options.convertTo))
         return Generate(holder, options.filter, path, report);
     if (!ExpandToRgba(holder)) {
-        ReportTgaError(report, kNoMemoryForTexture, path);
+        ReportError(report, kNoMemoryForTexture, path);
         return false;
     }
     return Generate(holder, options.filter, path, report) &&

@@ -38,7 +38,7 @@ struct TextureReadOptions {
 DepthOptions FormatOf(const T3D_TEXTURE& model, bool dither = true);
 
 // Clears the holder, then reads the chain that starts at `path`. True when
-// level 0 was read (and any conversion succeeded); every problem is told to
-// `report`, warnings under kWarningCaption, errors under kErrorCaption.
+// level 0 was read (and any conversion succeeded); every problem, warnings
+// included, is told to `report`.
 [[nodiscard]] bool ReadTextureChain(const std::string& path, TextureRecord& holder, TextureReport& report,
                                     const TextureReadOptions& options = {});

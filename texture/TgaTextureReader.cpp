@@ -24,29 +24,29 @@ unsigned RecordDepth(uint8_t pixelDepth)
 }
 
 // Why the reader does not take a file of this kind; nullptr when it does.
-const char* RefusedKind(const TgaHeader& header)
+const TextureMessage* RefusedKind(const TgaHeader& header)
 {
     if (header.colourMapType > kTgaColourMapPresent)
-        return kTgaReservedColourMapType;
+        return &kTgaReservedColourMapType;
     switch (header.imageType) {
     case kTgaColourMapped:
     case kTgaRunLengthColourMapped:
         if (header.pixelDepth != 8)
-            return kTgaIndexDepth;
+            return &kTgaIndexDepth;
         if (header.colourMapLength == 0)
-            return kTgaEmptyColourMap;
-        return IsReadableColourMapEntrySize(header.colourMapEntryBits) ? nullptr : kTgaPaletteError;
+            return &kTgaEmptyColourMap;
+        return IsReadableColourMapEntrySize(header.colourMapEntryBits) ? nullptr : &kTgaPaletteError;
     case kTgaTrueColour:
     case kTgaRunLengthTrueColour:  // 8 bits are read as grey
         switch (header.pixelDepth) {
         case 8: case 15: case 16: case 24: case 32: return nullptr;
-        default: return kTgaUnsupportedPixelDepth;
+        default: return &kTgaUnsupportedPixelDepth;
         }
     case kTgaGrey:
     case kTgaRunLengthGrey:
-        return header.pixelDepth == 8 ? nullptr : kTgaGreyDepth;
+        return header.pixelDepth == 8 ? nullptr : &kTgaGreyDepth;
     default:
-        return kTgaUnsupportedImageType;
+        return &kTgaUnsupportedImageType;
     }
 }
 
@@ -194,8 +194,8 @@ LevelResult ChainReader::readFile(const InputFile& file, const std::string& path
     if (file.size() < kTgaHeaderSize || file.readAt(0, headerBytes, kTgaHeaderSize) != FileReadStatus::Ok ||
         !ReadTgaHeader(headerCursor, header))
         return failUnlessChanged(file, kTgaTruncated, path);
-    if (const char* refusal = RefusedKind(header))
-        return fail(refusal, path);
+    if (const TextureMessage* refusal = RefusedKind(header))
+        return fail(*refusal, path);
     const unsigned depth = RecordDepth(header.pixelDepth);
     const unsigned bytesPerPixel = BytesPerPixel(depth);
     const uint64_t pixelCount = uint64_t(header.width) * header.height;
@@ -246,7 +246,7 @@ LevelResult ChainReader::readFile(const InputFile& file, const std::string& path
     if (header.descriptor & kTgaDescriptorRightToLeft)
         MirrorRows(pixels, header.width, header.height, bytesPerPixel);
     if (walk == PacketWalk::RanPast)
-        ReportTgaWarning(report_, kTgaRunPastImage, path);
+        ReportWarning(report_, kTgaRunPastImage, path);
     if (depth == 8)
         takeColours(header, colourMap, path);
     return LevelResult::Read;
@@ -274,7 +274,7 @@ void ChainReader::takeColours(const TgaHeader& header, const uint8_t* colourMap,
     const bool wholeMap = colours.inMap.all();
     const PaletteUse used = level_ > 0 || !wholeMap ? UsedEntries(pixels, count) : PaletteUse();
     if (!wholeMap && UsesValuesOutsideMap(colours, used))
-        ReportTgaWarning(report_, kTgaIndexBeyondMap, path);
+        ReportWarning(report_, kTgaIndexBeyondMap, path);
 
     if (level_ == 0) {
         for (int i = 0; i < kPaletteEntries; ++i)
@@ -288,7 +288,7 @@ void ChainReader::takeColours(const TgaHeader& header, const uint8_t* colourMap,
     const ColourMapMerge::LevelMapping mapping = merge_->mapLevel(colours.colours, used);
     RemapIndices(pixels, count, mapping.index);
     if (mapping.mapRanFull)
-        ReportTgaWarning(report_, kTgaColourMapFull, path);
+        ReportWarning(report_, kTgaColourMapFull, path);
 }
 
 } // namespace
@@ -304,6 +304,6 @@ bool TgaTextureReader(const char* path, TextureRecord& holder, TextureReport& re
     if (!ReadTgaChainFiles(path, holder, report))
         return false;
     if (!GenerateMipLevels(holder, filter))
-        ReportTgaError(report, kNoMemoryForTga, path);
+        ReportError(report, kNoMemoryForTga, path);
     return true;
 }

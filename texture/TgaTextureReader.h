@@ -43,8 +43,8 @@ constexpr uint64_t kMaxTgaLevelBytes = uint64_t(1) << 30;
 // is cleared except for its name field, which holds the path (cut to 255
 // characters). Every problem is told to `report`. The levels no file holds
 // are made with `filter`.
-bool TgaTextureReader(const char* path, TextureRecord& record, TextureReport& report,
-                      MipFilter filter = MipFilter::point);
+[[nodiscard]] bool TgaTextureReader(const char* path, TextureRecord& record, TextureReport& report,
+                                    MipFilter filter = MipFilter::point);
 
 // The same without generating: only the levels the chain's files hold.
-bool ReadTgaChainFiles(const std::string& path, TextureRecord& holder, TextureReport& report);
+[[nodiscard]] bool ReadTgaChainFiles(const std::string& path, TextureRecord& holder, TextureReport& report);

@@ -2,7 +2,6 @@
 
 #include "texture/MipChainNaming.h"
 #include "texture/PixelExpansion.h"
-#include "texture/TextureMessages.h"
 #include "texture/TgaFormat.h"
 
 #include <algorithm>
@@ -79,19 +78,12 @@ TgaHeader LevelHeader(const T3D_TEXTURE& record, PixelLayout layout, int level)
     return header;
 }
 
-// 5-6-5 to 5-5-5: red's five bits, green's top five, blue's five, and the
-// attribute bit set.
-uint16_t To555(uint16_t p)
-{
-    return uint16_t(kAttributeBit | (p >> 11) << 10 | ((p >> 6) & 0x1F) << 5 | (p & 0x1F));
-}
-
 void ConvertRow565(const uint8_t* __restrict in, uint8_t* __restrict out, unsigned width)
 {
     for (size_t x = 0; x < width; ++x) {
         uint16_t p;
         std::memcpy(&p, in + 2 * x, 2);
-        p = To555(p);
+        p = uint16_t(kAttributeBit | Pixel565To555(p));  // 5-5-5 with the attribute bit set
         std::memcpy(out + 2 * x, &p, 2);
     }
 }

@@ -23,5 +23,5 @@
 
 // Returns true when every level with pixels was written; a record with no
 // levels writes nothing and succeeds. Every problem is told to `report`.
-bool TgaTextureWriter(const char* path, const T3D_TEXTURE& record, TextureReport& report,
-                      const ImageWriteOptions& options = ImageWriteOptions());
+[[nodiscard]] bool TgaTextureWriter(const char* path, const T3D_TEXTURE& record, TextureReport& report,
+                                    const ImageWriteOptions& options = ImageWriteOptions());

@@ -1,0 +1,16 @@
+// How quorrel-cli writes: every stderr line in one form, and numbers in hex.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+
+constexpr const char* kProgram = "quorrel-cli";
+
+// "quorrel-cli: FILE: message", "quorrel-cli: FILE: warning: message" for a
+// warning, or "quorrel-cli: message" when it is about no file (an empty
+// `file`). The message starts lower-case: it follows the file's name.
+void PrintProblem(std::ostream& err, const std::string& file, const std::string& message, bool warning = false);
+
+// "0x0F" for Hex(15, 2): at least `digits` upper-case hex digits.
+std::string Hex(uint32_t value, int digits);
