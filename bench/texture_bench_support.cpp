@@ -2,6 +2,7 @@
 
 #include "texture/TgaTextureWriter.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -72,7 +73,8 @@ std::string BenchTgaFile(const std::string& name, unsigned side, int depth)
         TextureRecord holder;
         MakeBenchRecord(holder, side, depth);
         SilentReport report;
-        TgaTextureWriter(path.c_str(), holder.record(), report);
+        if (!TgaTextureWriter(path.c_str(), holder.record(), report))
+            std::fprintf(stderr, "can't write the benchmark file %s\n", path.c_str());
     }
     return path;
 }

@@ -8,12 +8,6 @@
 #include <cstdint>
 #include <string>
 
-// Drops every message: benchmarks look at speed only.
-class SilentReport : public TextureReport {
-public:
-    void report(const std::string&, const std::string&) override {}
-};
-
 // The path of `name` in the folder for files that are read (under /tmp).
 std::string BenchFile(const std::string& name);
 

@@ -82,8 +82,7 @@ void TgaReadChain(benchmark::State& state)
     TextureRecord holder;
     SilentReport report;
     for (auto _ : state) {
-        TgaTextureReader(path.c_str(), holder, report);
-        if (holder.record().levelCount != 8)
+        if (!TgaTextureReader(path.c_str(), holder, report) || holder.record().levelCount != 8)
             state.SkipWithError("chain not read");
     }
 }

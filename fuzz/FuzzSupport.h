@@ -1,5 +1,5 @@
 // Shared pieces of the fuzz targets: a scratch folder made once per process,
-// files written into it, and a report that keeps nothing.
+// files written into it (SilentReport, in texture/TextureReport.h, keeps nothing).
 #pragma once
 
 #include "texture/TextureRecord.h"
@@ -8,11 +8,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-
-class SilentReport : public TextureReport {
-public:
-    void report(const std::string&, const std::string&) override {}
-};
 
 // The process's scratch folder (made on first use, removed at exit); ends the
 // process when no folder can be made, since no input could be tried.

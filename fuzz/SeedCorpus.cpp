@@ -29,9 +29,9 @@ using Bytes = std::vector<uint8_t>;
 
 class PrintReport : public TextureReport {
 public:
-    void report(const std::string& caption, const std::string& text) override
+    void report(const TextureProblem& problem) override
     {
-        std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+        std::fprintf(stderr, "%s: %s\n", problem.file.c_str(), problem.detail.c_str());
     }
 };
 

@@ -49,9 +49,9 @@ TEST(TextureCommands, InfoPrintsTheRecordAndSendsMessagesToStderr)
     const std::string odd = dir.file("odd.tga");
     const std::tuple<std::string, int, std::string> cases[] = {
         {TgaHeaderBytes(mapped) + Bytes({1, 2, 3, 5}), 0,
-         "Warning: TGA file " + odd + " has colour indices beyond its colour map (shown black)\n"},
-        {TgaHeaderBytes(type4) + Bytes({1, 2, 3, 0}), 1, "Error: TGA file " + odd + " has an image type that is not read\n"},
-        {TgaHeaderBytes(map8) + Bytes({1, 0}), 1, "Error: Error with TGA palette!\n"},
+         "quorrel-cli: " + odd + ": warning: has colour indices beyond its colour map (shown black)\n"},
+        {TgaHeaderBytes(type4) + Bytes({1, 2, 3, 0}), 1, "quorrel-cli: " + odd + ": has an image type that is not read\n"},
+        {TgaHeaderBytes(map8) + Bytes({1, 0}), 1, "quorrel-cli: " + odd + ": has a colour map entry size that is not read\n"},
     };
     for (const auto& [bytes, status, err] : cases) {
         ASSERT_TRUE(WriteFileBytes(odd, bytes));
@@ -64,7 +64,7 @@ TEST(TextureCommands, InfoPrintsTheRecordAndSendsMessagesToStderr)
     const Outcome missing = Call(RunInfo, {dir.file("none.tga")});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.out, "");
-    EXPECT_EQ(missing.err, "Error: Can't find TGA file " + dir.file("none.tga") + "\n");
+    EXPECT_EQ(missing.err, "quorrel-cli: " + dir.file("none.tga") + ": does not exist\n");
 }
 
 TEST(TextureCommands, ExportWritesTheLevelAsAnRgbaPng)
@@ -93,18 +93,19 @@ TEST(TextureCommands, ExportWritesTheLevelAsAnRgbaPng)
 
     // Failures: no such level (1), a wrong level (2), no file or no place to write (1).
     const std::string tga = dir.file("pal.tga"), out = dir.file("x.png"), nowhere = dir.file("none/x.png");
-    EXPECT_EQ(Call(RunExport, {tga, out}, {{"--level", "1"}}).err, tga + " has 1 mip level(s) of depth 8: no level 1 to export\n");
+    EXPECT_EQ(Call(RunExport, {tga, out}, {{"--level", "1"}}).err,
+              "quorrel-cli: " + tga + ": has 1 mip level(s) of depth 8: no level 1 to export\n");
     const Outcome wrong = Call(RunExport, {tga, out}, {{"--level", "one"}});
     EXPECT_EQ(wrong.status, 2);
     EXPECT_EQ(wrong.err, "quorrel-cli: --level wants a whole number from 0 to 7, not 'one'\n");
     EXPECT_EQ(Call(RunExport, {dir.file("none.tga"), out}).status, 1);
     const Outcome unwritable = Call(RunExport, {tga, nowhere});
     EXPECT_EQ(unwritable.status, 1);
-    EXPECT_EQ(unwritable.err, "Can't write PNG file " + nowhere + ": the folder does not exist\n");
+    EXPECT_EQ(unwritable.err, "quorrel-cli: " + nowhere + ": could not be written: the folder does not exist\n");
     EXPECT_TRUE(ReadFileBytes(out).empty());
     const Outcome ontoItself = Call(RunExport, {tga, tga});
     EXPECT_EQ(ontoItself.status, 1);
-    EXPECT_EQ(ontoItself.err, "Can't write PNG file " + tga + ": it is a file the output is made from\n");
+    EXPECT_EQ(ontoItself.err, "quorrel-cli: " + tga + ": could not be written: it is a file the output is made from\n");
     EXPECT_EQ(ReadFileBytes(tga), PaletteFile());
 }
 
@@ -129,7 +130,7 @@ TEST(TextureCommands, TheProgramRunsItsCommandTable)
         {{"export", "--level", "0", tga, png}, 0, "", ""},
         {{"info", png, "--mip-filter=box"}, 0, "depth: 32\n", ""},
         {{"export", tga, png, "--level"}, 2, "", "option --level needs a value"},
-        {{"info", QString::fromStdString(dir.file("no.tga"))}, 1, "", "Can't find TGA file"},
+        {{"info", QString::fromStdString(dir.file("no.tga"))}, 1, "", "no.tga: does not exist\n"},
     };
     for (const Invocation& run : runs) {
         QProcess process;

@@ -1016,9 +1016,12 @@ TEST(EditorReports, WarningsOfOneReadShowInOneBoxAndErrorsAtOnce)
     ScriptedPrompts script;
     const EditorPrompts prompts = script.prompts();
     GatheringReport report(prompts);
-    report.report("Warning", "first level's map was short");
-    report.report("Error", "second level is truncated");
-    report.report("Warning", "alpha dropped");
+    auto problem = [](Severity severity, const char* sentence) {
+        return TextureProblem{severity, TextureCause::Damaged, "a.tga", "is damaged", sentence};
+    };
+    report.report(problem(Severity::Warning, "first level's map was short"));
+    report.report(problem(Severity::Error, "second level is truncated"));
+    report.report(problem(Severity::Warning, "alpha dropped"));
     ASSERT_EQ(script.messages.size(), 1u);
     EXPECT_EQ(script.messages[0].caption, "Error");
     report.showWarnings();

@@ -1,8 +1,14 @@
 #include "support/RecordingReport.h"
 
-void RecordingReport::report(const std::string& caption, const std::string& text)
+std::ostream& operator<<(std::ostream& out, const ReportedMessage& message)
 {
-    messages.push_back({caption, text});
+    return out << (message.severity == Severity::Warning ? "warning: " : "error: ") << message.text;
+}
+
+void RecordingReport::report(const TextureProblem& problem)
+{
+    problems.push_back(problem);
+    messages.push_back({problem.severity, problem.sentence});
 }
 
 std::vector<std::string> RecordingReport::texts() const
@@ -10,5 +16,13 @@ std::vector<std::string> RecordingReport::texts() const
     std::vector<std::string> out;
     for (const ReportedMessage& m : messages)
         out.push_back(m.text);
+    return out;
+}
+
+std::vector<TextureCause> RecordingReport::causes() const
+{
+    std::vector<TextureCause> out;
+    for (const TextureProblem& p : problems)
+        out.push_back(p.cause);
     return out;
 }

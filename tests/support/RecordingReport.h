@@ -1,4 +1,4 @@
-// A TextureReport that keeps every message, for tests to read.
+// A TextureReport that keeps every problem, for tests to read.
 #pragma once
 
 #include "texture/TextureReport.h"
@@ -7,22 +7,23 @@
 #include <string>
 #include <vector>
 
+// What a test usually compares: how bad, and the sentence.
 struct ReportedMessage {
-    std::string caption;
+    Severity severity;
     std::string text;
-    bool operator==(const ReportedMessage& other) const { return caption == other.caption && text == other.text; }
+    bool operator==(const ReportedMessage& other) const { return severity == other.severity && text == other.text; }
 };
 
-inline std::ostream& operator<<(std::ostream& out, const ReportedMessage& message)
-{
-    return out << message.caption << ": " << message.text;
-}
+std::ostream& operator<<(std::ostream& out, const ReportedMessage& message);
 
 class RecordingReport : public TextureReport {
 public:
-    void report(const std::string& caption, const std::string& text) override;
+    void report(const TextureProblem& problem) override;
 
+    std::vector<TextureProblem> problems;
     std::vector<ReportedMessage> messages;
-    // The texts alone, in order.
+    // The sentences alone, in order.
     std::vector<std::string> texts() const;
+    // The causes alone, in order.
+    std::vector<TextureCause> causes() const;
 };

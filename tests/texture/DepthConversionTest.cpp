@@ -54,7 +54,7 @@ TEST(DepthConversion, EachDepthKeepsTheColoursItCanHold)
             }
             ASSERT_EQ(report.messages.size(), depth == 32 ? 0u : 1u) << depth;
             if (depth != 32) {
-                EXPECT_EQ(report.messages[0].caption, kWarningCaption);
+                EXPECT_EQ(report.messages[0].severity, Severity::Warning);
             }
         }
     }

@@ -104,7 +104,7 @@ TEST(FileRead, SpecialFilesAreRefusedAtEveryEntryPoint)
             ASSERT_TRUE(ReadTextureChain(first, holder, report));
             EXPECT_EQ(holder.record().levelCount, 5);  // level 0 read, the rest generated
             ASSERT_EQ(report.messages.size(), 1u);
-            EXPECT_EQ(report.messages[0].caption, "Warning");
+            EXPECT_EQ(report.messages[0].severity, Severity::Warning);
             EXPECT_EQ(report.messages[0].text, std::string(format.kind) + " file " + level1 + " is not a regular file");
             ASSERT_EQ(std::system(("rm -rf '" + level1 + "'").c_str()), 0);
         }

@@ -155,7 +155,7 @@ TEST(TgaTextureReader, TakesThePaletteFromTheColourMapOrTheGreyRamp)
         std::vector<ReportedMessage> expected;
         if (m.beyondMap)
             expected.push_back(
-                {"Warning", Filled("TGA file %s has colour indices beyond its colour map (shown black)", path)});
+                {Severity::Warning, Filled("TGA file %s has colour indices beyond its colour map (shown black)", path)});
         EXPECT_EQ(read.report.messages, expected);
     }
     ASSERT_TRUE(WriteFileBytes(path, GreyFile(2, 2, 5)));
@@ -251,7 +251,7 @@ TEST(TgaTextureReader, RefusesDamagedFilesWithAMessageAndNoPixels)
         RecordingReport report;
         EXPECT_FALSE(TgaTextureReader(path.c_str(), holder, report));
         ASSERT_EQ(report.messages.size(), 1u) << message;
-        EXPECT_EQ(report.messages[0].caption, "Error");
+        EXPECT_EQ(report.messages[0].severity, Severity::Error);
         EXPECT_EQ(report.messages[0].text, Filled(message, path));
         // Nothing but the name is left.
         T3D_TEXTURE rest = holder.record();
@@ -290,7 +290,7 @@ TEST(TgaTextureReader, EndsTheChainAtAFileThatDoesNotFitItsLevel)
         const Read read(dir.file("tile_E.tga"));
         ASSERT_TRUE(read.ok);
         EXPECT_EQ(read.report.messages,
-                  std::vector<ReportedMessage>({{"Warning", Filled(message, dir.file("tile_E1.tga"))}}));
+                  std::vector<ReportedMessage>({{Severity::Warning, Filled(message, dir.file("tile_E1.tga"))}}));
         // Level 1 is generated instead, at the record's depth: its pixel
         // (1, 0) is level 0's (2, 0), which the file stores in its last row.
         EXPECT_EQ(std::vector<int>({read.r().depth, read.r().levelCount, int(read.r().flags)}),
@@ -311,7 +311,7 @@ TEST(TgaTextureReader, SaysWhenAFileMayNotBeRead)
     const Read chain(first);  // level 1 is generated instead
     ASSERT_TRUE(chain.ok);
     EXPECT_EQ(chain.report.messages, std::vector<ReportedMessage>(
-                                         {{"Warning", Filled("Can't read TGA file %s: permission denied", second)}}));
+                                         {{Severity::Warning, Filled("Can't read TGA file %s: permission denied", second)}}));
     EXPECT_EQ(chain.r().levelCount, 4);
     EXPECT_EQ(chain.level(1), Repeat(9, 16 * 16));
 
@@ -319,7 +319,7 @@ TEST(TgaTextureReader, SaysWhenAFileMayNotBeRead)
     const Read none(first);
     EXPECT_FALSE(none.ok);
     EXPECT_EQ(none.report.messages, std::vector<ReportedMessage>(
-                                        {{"Error", Filled("Can't read TGA file %s: permission denied", first)}}));
+                                        {{Severity::Error, Filled("Can't read TGA file %s: permission denied", first)}}));
 }
 
 TEST(TgaTextureReader, CutsTheNameFieldTo255Characters)
@@ -464,7 +464,7 @@ TEST(TgaTextureReader, MergesTheColourMapsOfAChain)
         ASSERT_TRUE(read.ok);
         std::vector<ReportedMessage> warnings;
         if (c.fullAt >= 0)
-            warnings.push_back({"Warning", Filled("TGA file %s has more colours than the colour map holds (the "
+            warnings.push_back({Severity::Warning, Filled("TGA file %s has more colours than the colour map holds (the "
                                                   "nearest ones are used)",
                                                   names[c.fullAt])});
         EXPECT_EQ(read.report.messages, warnings);

@@ -165,7 +165,7 @@ TEST(TgaTextureWriter, NamesTheWholeChainBeforeWritingAByte)
         EXPECT_FALSE(TgaTextureWriter(dir.file(name).c_str(), holder.record(), report));
         EXPECT_EQ(report.texts(),
                   std::vector<std::string>({"Can't name all 4 mip levels after TGA file " + dir.file(name) + ": " + why}));
-        EXPECT_EQ(report.messages[0].caption, "Error");
+        EXPECT_EQ(report.messages[0].severity, Severity::Error);
         EXPECT_TRUE(FolderEntries(dir.path()).empty()) << name;
     }
 }
@@ -240,7 +240,7 @@ TEST(TgaTextureWriter, StopsBeforeEmptyLevelsAndWritesOtherMasksAs32Bits)
     ASSERT_TRUE(TgaTextureWriter(dir.file("flat.tga").c_str(), flat.record(), report));
     EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>({"flat.tga", "flat_1.tga"}));
     ASSERT_EQ(report.messages.size(), 1u);
-    EXPECT_EQ(report.messages[0].caption, "Warning");
+    EXPECT_EQ(report.messages[0].severity, Severity::Warning);
     EXPECT_EQ(report.messages[0].text,
               "TGA file " + dir.file("flat_1.tga") + " is the last mip level written: levels 2 to 3 have no pixels");
 
