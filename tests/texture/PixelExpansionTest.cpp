@@ -22,6 +22,13 @@ TEST(PixelExpansion, WidensChannelsByRepeatingTheirBits)
     };
     for (const Widen& c : cases)
         EXPECT_EQ(WidenChannel(c.value, c.bits), c.wide) << c.value << "/" << c.bits;
+
+    // 5-5-5 to 5-6-5 widens green the same way, and back loses nothing.
+    for (unsigned p = 0; p < 0x8000; ++p) {
+        const uint16_t wide = Pixel555To565(uint16_t(p));
+        ASSERT_EQ((wide >> 5) & 0x3F, WidenChannel((p >> 5) & 0x1F, 5) >> 2) << p;
+        ASSERT_EQ(Pixel565To555(wide), p) << p;
+    }
 }
 
 TEST(PixelExpansion, ExpandsEveryDepthThroughPaletteOrMasks)
