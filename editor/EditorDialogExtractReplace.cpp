@@ -1,3 +1,4 @@
+// EditorDialog's Action and Edit handlers: OnTreeSelectionChanged, OnExtract, OnReplace, OnUndo, OnRedo.
 // The replacement (read from the folder tree's file or a dropped one), Extract,
 // Replace, Undo and Redo, and the options for reading replacements.
 #include "editor/EditorDialog.h"

@@ -1,5 +1,5 @@
-// The File menu: Load, the recent scenes, Close, Save and Save as in the new
-// and the old format.
+// EditorDialog's File menu handlers: OnLoad, OnClose, OnSave, OnSaveOld, OnSaveAs, OnSaveAsOld.
+// Also the recent scenes menu, and the messages of a failed load or write.
 #include "editor/EditorDialog.h"
 
 #include "editor/PreviewFrame.h"

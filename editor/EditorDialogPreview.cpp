@@ -1,5 +1,4 @@
-// Drawing textures into the two preview frames, and stepping through their
-// levels.
+// EditorDialog's preview handlers: DrawTexture, ClearFrame, RedrawPreviews, OnPreviewLevelStep.
 #include "editor/EditorDialog.h"
 
 #include "editor/PreviewFrame.h"
