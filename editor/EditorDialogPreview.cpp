@@ -63,7 +63,7 @@ const T3D_TEXTURE* EditorDialog::shownTexture(int frameId)
     if (frameId == kSceneFrameId)
         return textureSelected_ ? sceneTexture(selectedIndex_) : nullptr;
     if (frameId == kReplacementFrameId)
-        return replacementLoaded_ ? &replacement_.record() : nullptr;
+        return replacementChosen_ ? &replacement_.record() : nullptr;
     return nullptr;
 }
 
