@@ -18,6 +18,7 @@
 #include <QCoreApplication>
 #include <QCheckBox>
 #include <QFileInfo>
+#include <QIcon>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -50,7 +51,6 @@ EditorDialog::EditorDialog(EditorPrompts prompts, FolderTree* folderTree, QWidge
     , folderTree_(folderTree)
 {
     LoadQuorrelResources();
-    icon_ = QIcon(kMainIconPath);
     setWindowTitle(kMainDialogCaption);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
@@ -79,7 +79,7 @@ EditorDialog::EditorDialog(EditorPrompts prompts, FolderTree* folderTree, QWidge
     buildControls(client_);
 
     // Dialog initialisation: the icon, then the folder tree's first filling.
-    setWindowIcon(icon_);
+    setWindowIcon(QIcon(kMainIconPath));
     folderTree_->InitTree(true);
     folderTree_->viewport()->installEventFilter(this);
     chainWatch_ = new ChainWatch(this);

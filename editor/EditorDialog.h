@@ -13,10 +13,12 @@
 // dropped on the right frame. It follows its files on disk: a change to any
 // file of its chain is read again in the background (what that read meets is
 // said across the right frame, never in a box), a failed read keeps the last
-// good one, and Replace reads again first whenever a file changed. Quit, the close box, Escape, Close, Load and a dropped scene ask
-// before they throw away replaced textures that were never saved; Escape
-// with a menu open only leaves the menu; Enter never ends the dialog. The
-// window grows from its template size (its smallest) as GrowingLayout says.
+// good one, and Replace reads again first whenever a file changed. Save as
+// and Extract refuse a target that is one of its files. Quit, the close box,
+// Escape, Close, Load and a dropped scene ask before they throw away replaced
+// textures that were never saved; Escape with a menu open only leaves the
+// menu; Enter never ends the dialog. The window grows from its template size
+// (its smallest) as GrowingLayout says.
 #pragma once
 
 #include "editor/EditorPrompts.h"
@@ -30,7 +32,6 @@
 #include "texture/TextureRecord.h"
 
 #include <QDialog>
-#include <QIcon>
 
 #include <cstdint>
 #include <map>
@@ -61,8 +62,10 @@ public:
     ~EditorDialog() override;
 
     // The scene commands of the File menu: enabled while a scene is loaded.
+    // Enabling them also marks the scene loaded for Extract, Replace and the title.
     void EnableSceneCommands();
-    // Greys them, empties both lists and forgets that a texture was chosen.
+    // Greys them, marks no scene loaded, empties both lists and forgets that a
+    // texture was chosen.
     void DisableSceneCommands();
 
     // File menu. openSceneFile loads the scene at `path` as Load does once
@@ -148,6 +151,9 @@ private:
     bool readReplacementChain(const QString& path, TextureRecord& into, TextureReport& report,
                               const std::optional<DepthOptions>& convertTo);
     void forgetReplacement();
+    // True, having said so, when a target is one of the files of the chosen
+    // replacement's chain: nothing the editor writes replaces them.
+    bool refuseReplacementFile(const std::vector<std::string>& targets);
     // A mouse press in the tree, before the tree acts on it.
     void treeItemPressed(QTreeWidgetItem* item);
     // Reads the replacement again after an Action menu option changed.
@@ -169,6 +175,8 @@ private:
     // DrawTexture at a level, kept within the record's levels.
     void drawLevel(const T3D_TEXTURE& record, int frameId, int level);
     void tellUser(const char* text);
+    // The text, then on a second line the file and why.
+    void tellUserWhy(const char* text, const std::string& file, const QString& why);
     // The scene's last failure: the text, then the file and why.
     void tellUserWhy(const char* text, const std::string& file);
     QString chooseFile(FileDialogKind kind, FileDialogRequest request);
@@ -186,20 +194,24 @@ private:
     EditorSettings settings_;
 
     // The editing state.
-    QIcon icon_;
-    TextureRecord replacement_;
+    // The chosen list entry; 16 bits, as the scene counts its textures.
     uint16_t selectedIndex_ = 0;
     bool textureSelected_ = false;
-    bool replacementLoaded_ = false;
-    QString replacementFile_;          // the file the replacement was read from
+    // The replacement: a texture file chosen in the tree or dropped. Chosen, it
+    // stays chosen until another pick, whether or not its reads work;
+    // replacement_ holds its last good read (empty when none worked yet).
+    bool replacementChosen_ = false;
+    TextureRecord replacement_;
+    QString replacementFile_;          // the chosen file, level 0 of its chain
     bool replacementDropped_ = false;  // it came from a drop, not from the tree
     bool replacementRead_ = false;     // the latest read of its chain worked
-    bool replacementPng_ = false;      // its first file is a PNG
+    bool replacementPng_ = false;      // replacement_ was read from a PNG
     ChainWatch* chainWatch_ = nullptr; // the replacement's files on disk
     FolderTree* folderTree_ = nullptr;
-    std::string scenePath_;  // base path of the loaded scene, without extension
     std::string sceneFile_;  // the loaded scene's whole file name, as chosen
     CVK7QScene scene_;
+    // Set and cleared with the scene commands (EnableSceneCommands,
+    // DisableSceneCommands); a failed Load keeps the scene loaded before.
     bool sceneLoaded_ = false;
     bool sceneFileOld_ = false;  // the loaded scene's file is in the old format
     ReplacementHistory history_;
@@ -212,7 +224,7 @@ private:
     PreviewFrame* replacementFrame_ = nullptr;
     QLabel* statusLine_ = nullptr;
     QWidget* client_ = nullptr;
-    std::vector<std::pair<QWidget*, const ControlTemplate*>> placed_;
+    std::vector<std::pair<QWidget*, const ControlTemplate*>> placed_;  // each control and its template entry
     QMenuBar* menuBar_ = nullptr;
     QMenu* recentScenesMenu_ = nullptr;
     std::map<int, QAction*> actions_;

@@ -152,13 +152,15 @@ Bytes ChainBytes(const Bytes (&files)[3])
     return out;
 }
 
-// The three files of a 64 x 16 texture written by the writer under wall_A.tga.
-Bytes ChainInput(const std::string& scratch, unsigned depth)
+// The chain input made of the three files `write` makes of `holder` under
+// scratch/wall_A<extension>; the files are removed again.
+template <typename Writer>
+Bytes WrittenChainInput(const std::string& scratch, const TextureRecord& holder, const char* extension, Writer write)
 {
-    const TextureRecord holder = PatternedTexture(64, 16, depth, 3);
     PrintReport report;
-    const std::string names[3] = {scratch + "/wall_A.tga", scratch + "/wall_A1.tga", scratch + "/wall_A2.tga"};
-    if (!TgaTextureWriter(names[0].c_str(), holder.record(), report))
+    const std::string base = scratch + "/wall_A";
+    const std::string names[3] = {base + extension, base + "1" + extension, base + "2" + extension};
+    if (!write(names[0].c_str(), holder.record(), report))
         return {};
     Bytes files[3];
     for (int i = 0; i < 3; ++i) {
@@ -168,21 +170,23 @@ Bytes ChainInput(const std::string& scratch, unsigned depth)
     return ChainBytes(files);
 }
 
-// The files of a 32 x 32 texture written by the PNG writer under wall_A.png:
-// levels 32 and 16 as the first two files, 8 as the third.
+// The three files of a 64 x 16 texture written by the TGA writer.
+Bytes ChainInput(const std::string& scratch, unsigned depth)
+{
+    return WrittenChainInput(scratch, PatternedTexture(64, 16, depth, 3), ".tga",
+                             [](const char* path, const T3D_TEXTURE& record, TextureReport& report) {
+                                 return TgaTextureWriter(path, record, report);
+                             });
+}
+
+// The files of a 32 x 32 texture written by the PNG writer: levels 32 and 16
+// as the first two files, 8 as the third.
 Bytes PngChainInput(const std::string& scratch, unsigned depth)
 {
-    const TextureRecord holder = PatternedTexture(32, 32, depth, 3);
-    PrintReport report;
-    const std::string names[3] = {scratch + "/wall_A.png", scratch + "/wall_A1.png", scratch + "/wall_A2.png"};
-    if (!PngTextureWriter(names[0].c_str(), holder.record(), report))
-        return {};
-    Bytes files[3];
-    for (int i = 0; i < 3; ++i) {
-        files[i] = ReadAll(names[i]);
-        unlink(names[i].c_str());
-    }
-    return ChainBytes(files);
+    return WrittenChainInput(scratch, PatternedTexture(32, 32, depth, 3), ".png",
+                             [](const char* path, const T3D_TEXTURE& record, TextureReport& report) {
+                                 return PngTextureWriter(path, record, report);
+                             });
 }
 
 // A 9 x 7 PNG (odd sides: packed rows end mid-byte) of patterned samples.

@@ -10,7 +10,6 @@ constexpr const char* kAboutMenuText = "&About quorrel...";
 constexpr const char* kSceneDialogTitle = "Choose VK7Q file";
 constexpr const char* kSceneFileFilter = "VK7Q files (*.T3D)";
 constexpr const char* kSceneDefaultSuffix = "T3D";
-constexpr int kSceneExtensionLength = 4;  // ".T3D", removed from the chosen name
 
 // Extract.
 constexpr const char* kExtractDialogTitle = "Choose tga save name";
@@ -33,6 +32,9 @@ constexpr const char* kReplacementUnreadText =
 constexpr const char* kRereadFailedNotice =
     "Changed on disk, could not be read again: showing the last good read. Replace waits for a good read.";
 constexpr const char* kReplaceFailedText = "The texture could not be replaced.";
+// After kWriteFailedText and the target's name, when Save as or Extract names
+// a file the chosen replacement is read from.
+constexpr const char* kReplacementFileProblem = "it is a file of the replacement texture";
 constexpr const char* kDiscardChangesText =
     "The scene has replaced textures that are not saved.\nDiscard them?";
 

@@ -1,5 +1,8 @@
 #include "EditorTestSupport.h"
 #include "support/PngTestBytes.h"
+#include "support/TextureBuilder.h"
+#include "support/TextureCompare.h"
+#include "support/TgaTestBytes.h"
 
 #include "editor/ChainWatch.h"
 #include "editor/GatheringReport.h"
@@ -40,35 +43,14 @@ namespace {
 // A scene texture with every level filled from a pattern of its own.
 TextureRecord SceneTexture(const char* name, int width, int height, int depth, uint32_t flags, int levels)
 {
-    TextureRecord holder;
-    T3D_TEXTURE& r = holder.record();
-    std::strcpy(r.name, name);
-    r.width = uint16_t(width);
-    r.height = uint16_t(height);
-    r.depth = uint16_t(depth);
-    r.flags = flags;
-    r.levelCount = uint16_t(levels);
-    if (depth == 16) {
-        r.redMask = 0x7C00;
-        r.greenMask = 0x3E0;
-        r.blueMask = 0x1F;
-    } else if (depth == 24) {
-        r.redMask = 0xFF0000;
-        r.greenMask = 0xFF00;
-        r.blueMask = 0xFF;
-    }
-    for (int i = 0; i < kPaletteEntries; ++i) {
-        r.palette[i][0] = uint8_t(i);
-        r.palette[i][1] = uint8_t(255 - i);
-        r.palette[i][2] = uint8_t(i * 7);
-    }
-    for (int level = 0; level < levels; ++level) {
-        const uint64_t bytes = LevelByteCount(r, level);
-        uint8_t* pixels = holder.allocateLevel(level, bytes);
-        for (uint64_t i = 0; i < bytes; ++i)
-            pixels[i] = uint8_t(i * 13 + level * 31 + width);
-    }
-    return holder;
+    return TextureBuilder(unsigned(width), unsigned(height), unsigned(depth))
+        .name(name)
+        .flags(flags)
+        .standardMasks()
+        .levels(levels)
+        .palette([](int i) { return Rgb{uint8_t(i), uint8_t(255 - i), uint8_t(i * 7)}; })
+        .bytes([width](int level, uint64_t i) { return uint8_t(i * 13 + level * 31 + width); })
+        .build();
 }
 
 // Writes a new-format scene of the given textures.
@@ -80,41 +62,18 @@ void WriteScene(const std::string& path, const std::vector<const TextureRecord*>
     ASSERT_TRUE(scene.Write(path.c_str()));
 }
 
-void PutU16(std::string& out, unsigned v)
-{
-    out += char(v & 0xFF);
-    out += char(v >> 8);
-}
-
 // An uncompressed colour-mapped 8-bit TGA: a 256-entry map of 24-bit entries
 // (entry 1 red, 2 blue, 3 green, the rest grey), rows stored bottom row first.
 std::string Tga8(int width, int height, const std::function<uint8_t(int x, int y)>& index)
 {
-    std::string out;
-    out += char(0);  // no ID field
-    out += char(1);  // colour map present
-    out += char(1);  // colour-mapped image
-    PutU16(out, 0);
-    PutU16(out, 256);
-    out += char(24);
-    PutU16(out, 0);
-    PutU16(out, 0);
-    PutU16(out, unsigned(width));
-    PutU16(out, unsigned(height));
-    out += char(8);
-    out += char(0);  // bottom-up rows
-    for (int i = 0; i < 256; ++i) {
-        const char grey = char(i);
-        const char bgr[3][3] = {{0, 0, char(0xFF)}, {char(0xFF), 0, 0}, {0, char(0xFF), 0}};
-        if (i >= 1 && i <= 3)
-            out.append(bgr[i - 1], 3);
-        else
-            out.append({grey, grey, grey});
-    }
+    std::string map = Repeat(0, 3) + Bytes({0, 0, 0xFF, 0xFF, 0, 0, 0, 0xFF, 0});
+    for (int i = 4; i < 256; ++i)
+        map += Repeat(i, 3);
+    std::string indices;
     for (int y = height - 1; y >= 0; --y)
         for (int x = 0; x < width; ++x)
-            out += char(index(x, y));
-    return out;
+            indices += char(index(x, y));
+    return MappedTga(unsigned(width), unsigned(height), map, indices);
 }
 
 // An opaque RGBA PNG whose pixel (x, y) is colour(x, y), 0xRRGGBB.
@@ -140,20 +99,6 @@ bool ReplaceFileBytes(const fs::path& path, const std::string& bytes)
     const fs::path fresh = path.string() + ".new";
     std::error_code error;
     return WriteFileBytes(fresh.string(), bytes) && (fs::rename(fresh, path, error), !error);
-}
-
-bool SameTexture(const T3D_TEXTURE& a, const T3D_TEXTURE& b)
-{
-    if (a.width != b.width || a.height != b.height || a.depth != b.depth || a.flags != b.flags
-        || a.levelCount != b.levelCount || a.redMask != b.redMask || a.greenMask != b.greenMask
-        || a.blueMask != b.blueMask || a.alphaMask != b.alphaMask
-        || std::memcmp(a.palette, b.palette, sizeof a.palette) != 0)
-        return false;
-    for (int level = 0; level < a.levelCount; ++level) {
-        if (std::memcmp(a.levels[level], b.levels[level], size_t(LevelByteCount(a, level))) != 0)
-            return false;
-    }
-    return true;
 }
 
 QStringList Entries(const QListWidget* list)
@@ -233,6 +178,14 @@ protected:
         return enter.isAccepted() && dropped.isAccepted();
     }
 
+    // Texture 0 replaced by the desktop's wall_A chain.
+    void ReplaceFirstWithWall()
+    {
+        textures->setCurrentRow(0);
+        SelectInTree("wall_A.tga");
+        editor->action(kReplaceCommand)->trigger();
+    }
+
     std::vector<int> TickedBoxes() const
     {
         std::vector<int> ticked;
@@ -255,7 +208,10 @@ protected:
 
 } // namespace
 
-TEST_F(EditorWork, LoadBrowseReplaceSaveExtractClose)
+// The way through the window, step by step: load, choose, replace, save,
+// extract, the PNG road, close. Each step starts from a fresh window.
+
+TEST_F(EditorWork, LoadListsTheTexturesAndAChosenEntryShowsItsDetails)
 {
     // Load: every texture name at its index, the save commands enabled.
     Load(trackPath);
@@ -283,12 +239,15 @@ TEST_F(EditorWork, LoadBrowseReplaceSaveExtractClose)
     EXPECT_EQ(editor->framePicture(kReplacementFrameId).pixel(136, 250) & 0xFFFFFF, 0x0000FFu);
     SelectInTree("sub");
     EXPECT_TRUE(AllBlack(editor->framePicture(kReplacementFrameId)));
-    SelectInTree("wall_A.tga");
+    EXPECT_TRUE(messages().empty());
+}
 
-    // Replace: the entry named after the file and still selected, details and
-    // boxes refreshed.
-    editor->action(kReplaceCommand)->trigger();
-    const QString wallPath = QString::fromStdString((desk / "wall_A.tga").string());
+TEST_F(EditorWork, ReplaceRenamesTheEntryAndShowsWhatItHoldsNow)
+{
+    // The entry named after the file and still selected, details and boxes
+    // refreshed.
+    Load(trackPath);
+    ReplaceFirstWithWall();
     EXPECT_EQ(Entries(textures), QStringList({"wall_A", "grass", "sky"}));
     EXPECT_EQ(textures->currentRow(), 0);
     EXPECT_EQ(Entries(details), QStringList({"32", "32", "8", "4"}));
@@ -300,21 +259,30 @@ TEST_F(EditorWork, LoadBrowseReplaceSaveExtractClose)
     QTest::mouseClick(textures->viewport(), Qt::LeftButton, {},
                       textures->visualItemRect(textures->item(0)).center());
     EXPECT_EQ(Entries(details), QStringList({"32", "32", "8", "4"}));
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(EditorWork, SaveAndSaveAsWriteTheReplacedChain)
+{
+    Load(trackPath);
+    ReplaceFirstWithWall();
+    TextureRecord chain;
+    RecordingReport quiet;
+    ASSERT_TRUE(TgaTextureReader((desk / "wall_A.tga").c_str(), chain, quiet));
+    ASSERT_EQ(chain.record().levelCount, 4);
+    std::strcpy(chain.record().name, "wall_A");
 
     // Save (new format), then compare with the chain read afresh.
     editor->action(kSaveNewCommand)->trigger();
     EXPECT_FALSE(editor->dialog->hasUnsavedChanges());
     EXPECT_EQ(editor->control<QLabel>(kStatusLineId)->text(), "Saved track.T3D");
-    TextureRecord chain;
-    RecordingReport quiet;
-    ASSERT_TRUE(TgaTextureReader(wallPath.toLocal8Bit().constData(), chain, quiet));
-    ASSERT_EQ(chain.record().levelCount, 4);
     {
+        SCOPED_TRACE("Save");
         CVK7QScene saved;
         ASSERT_TRUE(saved.Load(work.file("track").c_str(), 0));
         ASSERT_EQ(saved.GetSceneHeader()->textureCount, 3);
-        EXPECT_TRUE(SameTexture(saved.GetSceneHeader()->textures[0], chain.record()));
-        EXPECT_TRUE(SameTexture(saved.GetSceneHeader()->textures[1], grass.record()));
+        ExpectSameTexture(chain.record(), saved.GetSceneHeader()->textures[0]);
+        ExpectSameTexture(grass.record(), saved.GetSceneHeader()->textures[1]);
     }
 
     // Save as (old format) to a new name.
@@ -326,13 +294,21 @@ TEST_F(EditorWork, LoadBrowseReplaceSaveExtractClose)
     EXPECT_TRUE(editor->script.saveRequests[0].filter.isEmpty());
     EXPECT_TRUE(editor->script.saveRequests[0].defaultSuffix.isEmpty());
     {
+        SCOPED_TRACE("Save as");
         CVK7QScene copy;
         ASSERT_TRUE(copy.Load(oldCopy.c_str(), 0));
         ASSERT_EQ(copy.GetSceneHeader()->textureCount, 3);
-        EXPECT_TRUE(SameTexture(copy.GetSceneHeader()->textures[0], chain.record()));
-        EXPECT_TRUE(SameTexture(copy.GetSceneHeader()->textures[2], sky.record()));
+        ExpectSameTexture(chain.record(), copy.GetSceneHeader()->textures[0]);
+        ExpectSameTexture(sky.record(), copy.GetSceneHeader()->textures[2]);
     }
     EXPECT_NE(ReadFileBytes(oldCopy).substr(0, 4), ReadFileBytes(trackPath).substr(0, 4));
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(EditorWork, ExtractWritesTheChainOrSaysWhyItWritesNothing)
+{
+    Load(trackPath);
+    ReplaceFirstWithWall();
 
     // Extract the 16-bit texture and read the chain back.
     textures->setCurrentRow(1);
@@ -340,13 +316,14 @@ TEST_F(EditorWork, LoadBrowseReplaceSaveExtractClose)
     const std::string extracted = work.file("out/grass.tga");
     editor->script.saveAnswers.push_back(QString::fromStdString(extracted));
     editor->action(kExtractCommand)->trigger();
-    ASSERT_EQ(editor->script.saveRequests.size(), 2u);
-    const FileDialogRequest& extract = editor->script.saveRequests[1];
+    ASSERT_EQ(editor->script.saveRequests.size(), 1u);
+    const FileDialogRequest& extract = editor->script.saveRequests[0];
     EXPECT_EQ(extract.title, "Choose tga save name");
     EXPECT_EQ(extract.filter, "tga pictures files (*.tga);;PNG images (*.png)");
     EXPECT_EQ(extract.defaultSuffix, "tga");
     EXPECT_EQ(extract.startName, "grass");
     TextureRecord back;
+    RecordingReport quiet;
     ASSERT_TRUE(TgaTextureReader(extracted.c_str(), back, quiet));
     EXPECT_EQ(back.record().width, 8);
     EXPECT_EQ(back.record().depth, 16);
@@ -369,40 +346,49 @@ TEST_F(EditorWork, LoadBrowseReplaceSaveExtractClose)
     EXPECT_EQ(messages()[1].text.toStdString(),
               "Can't write TGA file " + trackPath + ": it is a file the output is made from");
     EXPECT_EQ(FolderEntries(work.path() / "out").size(), outFiles);
-    editor->script.messages.clear();
+}
 
-    // The PNG road: the 24-bit texture extracted as a PNG (any case) reads
-    // back as its pixels at depth 32; picked in the tree it shows as 32-bit,
-    // and Replace puts it into the 16-bit texture in that texture's format.
+TEST_F(EditorWork, APngExtractedThenPickedGoesInInTheScenesFormat)
+{
+    // The 24-bit texture extracted as a PNG (any case) reads back as its
+    // pixels at depth 32; picked in the tree it shows as 32-bit, and Replace
+    // puts it into the 16-bit texture in that texture's format.
+    Load(trackPath);
     textures->setCurrentRow(2);
     const fs::path skyPng = desk / "sky_A.PNG";
     editor->script.saveAnswers.push_back(QString::fromStdString(skyPng.string()));
     editor->action(kExtractCommand)->trigger();
     EXPECT_EQ(editor->control<QLabel>(kStatusLineId)->text(), "Extracted sky to sky_A.PNG");
+    TextureRecord back;
+    RecordingReport quiet;
     ASSERT_TRUE(ReadTextureChain(skyPng.string(), back, quiet));
     ASSERT_EQ(back.record().depth, 32);
     ASSERT_EQ(back.record().width, 4);
     for (int i = 0; i < 16; ++i)
         EXPECT_EQ(std::memcmp(back.record().levels[0] + 4 * i, sky.record().levels[0] + 3 * i, 3), 0) << i;
-    editor->tree->topLevelItem(1)->setExpanded(false);  // read the folder afresh
     SelectInTree("sky_A.PNG");
     EXPECT_TRUE(editor->control<QWidget>(kReplacementFrameId)->toolTip().startsWith("4 x 4 \u00B7 32 bit"));
     textures->setCurrentRow(1);
     editor->action(kReplaceCommand)->trigger();
-    EXPECT_EQ(Entries(textures), QStringList({"wall_A", "sky_A", "sky"}));
+    EXPECT_EQ(Entries(textures), QStringList({"stone", "sky_A", "sky"}));
     EXPECT_EQ(Entries(details), QStringList({"4", "4", "16", "1"}));
     editor->action(kSaveNewCommand)->trigger();
-    {
-        CVK7QScene saved;
-        ASSERT_TRUE(saved.Load(trackPath.c_str(), 0));
-        const T3D_TEXTURE& replaced = saved.GetSceneHeader()->textures[1];
-        EXPECT_EQ(std::string(replaced.name), "sky_A");
-        EXPECT_EQ(replaced.depth, 16);
-        EXPECT_EQ(replaced.greenMask, grass.record().greenMask);
-    }
-    const QImage rightFrame = editor->framePicture(kReplacementFrameId);
+    CVK7QScene saved;
+    ASSERT_TRUE(saved.Load(trackPath.c_str(), 0));
+    const T3D_TEXTURE& replaced = saved.GetSceneHeader()->textures[1];
+    EXPECT_EQ(std::string(replaced.name), "sky_A");
+    EXPECT_EQ(replaced.depth, 16);
+    EXPECT_EQ(replaced.greenMask, grass.record().greenMask);
+    EXPECT_TRUE(messages().empty());
+}
 
-    // Close: lists empty, boxes clear, left frame black, right frame kept.
+TEST_F(EditorWork, CloseEmptiesTheListsAndKeepsTheRightFrame)
+{
+    // Lists empty, boxes clear, left frame black, right frame kept.
+    Load(trackPath);
+    ReplaceFirstWithWall();
+    editor->action(kSaveNewCommand)->trigger();
+    const QImage rightFrame = editor->framePicture(kReplacementFrameId);
     editor->action(kCloseCommand)->trigger();
     EXPECT_EQ(textures->count(), 0);
     EXPECT_EQ(details->count(), 0);
@@ -414,6 +400,30 @@ TEST_F(EditorWork, LoadBrowseReplaceSaveExtractClose)
     editor->dialog->repaint();
     EXPECT_TRUE(AllBlack(editor->framePicture(kSceneFrameId)));
     EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(EditorWork, SaveAsAndExtractLeaveTheReplacementsFilesAsTheyAre)
+{
+    // The replacement's first file and a later file of its chain, reached
+    // through a link: refused before anything is written.
+    Load(trackPath);
+    SelectInTree("wall_A.tga");
+    textures->setCurrentRow(0);
+    fs::create_symlink(desk / "wall_A1.tga", work.path() / "link.tga");
+    const std::string first = ReadFileBytes((desk / "wall_A.tga").string());
+    const std::string second = ReadFileBytes((desk / "wall_A1.tga").string());
+    editor->script.saveAnswers = {QString::fromStdString(work.file("link.tga")),
+                                  QString::fromStdString((desk / "wall_A.tga").string())};
+    editor->action(kSaveAsNewCommand)->trigger();
+    editor->action(kExtractCommand)->trigger();
+    ASSERT_EQ(messages().size(), 2u);
+    EXPECT_EQ(messages()[0].text.toStdString(),
+              "error during writing file\n" + work.file("link.tga") + ": it is a file of the replacement texture");
+    EXPECT_EQ(messages()[1].text.toStdString(), "error during writing file\n" + (desk / "wall_A.tga").string() +
+                                                    ": it is a file of the replacement texture");
+    EXPECT_EQ(ReadFileBytes((desk / "wall_A.tga").string()), first);
+    EXPECT_EQ(ReadFileBytes((desk / "wall_A1.tga").string()), second);
+    EXPECT_TRUE(fs::is_symlink(work.path() / "link.tga"));
 }
 
 TEST_F(EditorWork, CancellingADialogChangesAndWritesNothing)
@@ -639,7 +649,7 @@ TEST_F(EditorWork, ExtractAndReplaceDeclineWhenThereIsNothingToActOn)
     EXPECT_TRUE(AllBlack(editor->framePicture(kSceneFrameId)));
     CVK7QScene reread;
     ASSERT_TRUE(reread.Load(small.c_str(), 0));
-    EXPECT_TRUE(SameTexture(reread.GetSceneHeader()->textures[0], stone.record()));
+    ExpectSameTexture(stone.record(), reread.GetSceneHeader()->textures[0]);
     EXPECT_FALSE(editor->dialog->hasUnsavedChanges());
     QTest::keyClick(textures, Qt::Key_Down);
     EXPECT_EQ(Entries(details), QStringList({"16", "8", "8", "2"}));
@@ -941,8 +951,9 @@ TEST_F(EditorWork, UndoAndRedoStepThroughReplacementsAndTheTitleFollows)
         CVK7QScene saved;
         ASSERT_TRUE(saved.Load(undone.c_str(), 0));
         const T3D_TEXTURE* back = saved.GetSceneHeader()->textures;
-        EXPECT_TRUE(SameTexture(back[0], stone.record()) && std::string(back[0].name) == "stone");
-        EXPECT_TRUE(SameTexture(back[1], grass.record()) && SameTexture(back[2], sky.record()));
+        ExpectSameTexture(stone.record(), back[0]);
+        ExpectSameTexture(grass.record(), back[1]);
+        ExpectSameTexture(sky.record(), back[2]);
     }
 
     // Close (after the question) forgets the history.

@@ -6,6 +6,7 @@
 #include "resources/ResourceIds.h"
 #include "scene/CVK7QScene.h"
 #include "support/TempDir.h"
+#include "support/TextureBuilder.h"
 #include "texture/PixelExpansion.h"
 #include "texture/TextureRecord.h"
 
@@ -30,19 +31,10 @@ namespace {
 TextureRecord MakeTexture(int width, int height, int depth, uint32_t red, uint32_t green, uint32_t blue,
                           uint32_t alpha, const std::vector<uint8_t>& pixels)
 {
-    TextureRecord holder;
-    T3D_TEXTURE& r = holder.record();
-    r.width = uint16_t(width);
-    r.height = uint16_t(height);
-    r.depth = uint16_t(depth);
-    r.redMask = red;
-    r.greenMask = green;
-    r.blueMask = blue;
-    r.alphaMask = alpha;
-    r.levelCount = 1;
-    uint8_t* level = holder.allocateLevel(0, pixels.size());
-    std::memcpy(level, pixels.data(), pixels.size());
-    return holder;
+    return TextureBuilder(unsigned(width), unsigned(height), unsigned(depth))
+        .masks(red, green, blue, alpha)
+        .level0(pixels)
+        .build();
 }
 
 std::vector<uint8_t> Pixels16(const std::vector<uint16_t>& values)

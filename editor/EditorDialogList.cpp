@@ -1,4 +1,5 @@
-// The texture list, the details lines and the flag boxes.
+// EditorDialog's texture list handlers: FillTextureList, OnTextureSelected, ShowDetails, ShowFlags.
+// Also the details lines and the flag boxes of the chosen entry.
 #include "editor/EditorDialog.h"
 
 #include "editor/DialogUnits.h"

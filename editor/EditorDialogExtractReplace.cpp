@@ -1,3 +1,4 @@
+// EditorDialog's Action and Edit handlers: OnTreeSelectionChanged, OnExtract, OnReplace, OnUndo, OnRedo.
 // The replacement (read from the folder tree's file or a dropped one), Extract,
 // Replace, Undo and Redo, and the options for reading replacements.
 #include "editor/EditorDialog.h"
@@ -6,6 +7,8 @@
 #include "editor/PreviewFrame.h"
 #include "foldertree/FolderTree.h"
 #include "resources/Strings.h"
+#include "texture/ImageChainWrite.h"
+#include "texture/MipChainNaming.h"
 #include "texture/PngTextureWriter.h"
 #include "texture/TgaTextureWriter.h"
 
@@ -68,7 +71,7 @@ bool EditorDialog::readReplacementChain(const QString& path, TextureRecord& into
 
 void EditorDialog::pickReplacement(const QString& path, bool dropped)
 {
-    replacementLoaded_ = true;
+    replacementChosen_ = true;
     replacementDropped_ = dropped;
     replacementFile_ = path;
     replacement_.clear();
@@ -98,13 +101,28 @@ void EditorDialog::rereadReplacement(bool background)
 
 void EditorDialog::forgetReplacement()
 {
-    replacementLoaded_ = false;
+    replacementChosen_ = false;
     replacementDropped_ = false;
     replacementRead_ = false;
     replacementFile_.clear();
     chainWatch_->stop();
     replacementFrame_->setNotice(QString());
     ClearFrame(kReplacementFrameId);
+}
+
+bool EditorDialog::refuseReplacementFile(const std::vector<std::string>& targets)
+{
+    if (!replacementChosen_)
+        return false;
+    InputFiles chain;
+    AddChainFiles(chain, QFile::encodeName(replacementFile_).toStdString());
+    for (const std::string& target : targets) {
+        if (chain.includes(target)) {
+            tellUserWhy(kWriteFailedText, target, QString::fromLatin1(kReplacementFileProblem));
+            return true;
+        }
+    }
+    return false;
 }
 
 bool EditorDialog::keepSceneFormat() const
@@ -121,7 +139,7 @@ void EditorDialog::replacementOptionsChanged()
 {
     settings_.setKeepSceneFormat(keepSceneFormat());
     settings_.setMipFilter(mipFilter());
-    if (replacementLoaded_)
+    if (replacementChosen_)
         rereadReplacement(false);
 }
 
@@ -144,10 +162,16 @@ void EditorDialog::OnExtract()
     const QString chosen = chooseFile(FileDialogKind::Extract, request);
     if (chosen.isEmpty())
         return;
-    // The writer checks the chain's names before writing and never replaces the scene's own file.
+    // The writer checks the chain's names before writing and never replaces
+    // the scene's own file; the replacement's files are refused here.
+    const QByteArray path = QFile::encodeName(chosen);
+    const int levels = std::min<int>(texture->levelCount, kMaxTextureLevels);
+    std::vector<std::string> levelFiles;
+    PlanChainNames(path.toStdString(), LevelsWithPixels(texture->width, texture->height, levels), levelFiles);
+    if (refuseReplacementFile(levelFiles))
+        return;
     ImageWriteOptions options;
     options.inputs.add(sceneFile_);
-    const QByteArray path = QFile::encodeName(chosen);
     const bool written = chosen.endsWith(QLatin1String(kPngExtension), Qt::CaseInsensitive)
         ? PngTextureWriter(path.constData(), *texture, report_, options)
         : TgaTextureWriter(path.constData(), *texture, report_, options);
@@ -168,9 +192,9 @@ void EditorDialog::OnReplace()
     }
     // Stale pixels never go into the scene: a file of the chain that changed
     // since the last read is read again first.
-    if (replacementLoaded_ && chainWatch_->changed())
+    if (replacementChosen_ && chainWatch_->changed())
         rereadReplacement(false);
-    if (!replacementLoaded_ || !HasPicture(replacement_.record())) {
+    if (!replacementChosen_ || !HasPicture(replacement_.record())) {
         tellUser(kNoReplacementText);
         return;
     }

@@ -1,3 +1,4 @@
+// EditorDialog's drag and drop handlers: dragEnterEvent, dragMoveEvent, dropEvent.
 // Files dropped on the main window: a scene anywhere loads it, a texture file
 // on the right frame becomes the replacement. A drag carrying anything but
 // one local file of those kinds is refused.

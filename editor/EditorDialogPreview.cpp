@@ -1,5 +1,4 @@
-// Drawing textures into the two preview frames, and stepping through their
-// levels.
+// EditorDialog's preview handlers: DrawTexture, ClearFrame, RedrawPreviews, OnPreviewLevelStep.
 #include "editor/EditorDialog.h"
 
 #include "editor/PreviewFrame.h"
@@ -64,7 +63,7 @@ const T3D_TEXTURE* EditorDialog::shownTexture(int frameId)
     if (frameId == kSceneFrameId)
         return textureSelected_ ? sceneTexture(selectedIndex_) : nullptr;
     if (frameId == kReplacementFrameId)
-        return replacementLoaded_ ? &replacement_.record() : nullptr;
+        return replacementChosen_ ? &replacement_.record() : nullptr;
     return nullptr;
 }
 

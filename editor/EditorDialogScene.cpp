@@ -1,5 +1,5 @@
-// The File menu: Load, the recent scenes, Close, Save and Save as in the new
-// and the old format.
+// EditorDialog's File menu handlers: OnLoad, OnClose, OnSave, OnSaveOld, OnSaveAs, OnSaveAsOld.
+// Also the recent scenes menu, and the messages of a failed load or write.
 #include "editor/EditorDialog.h"
 
 #include "editor/PreviewFrame.h"
@@ -34,12 +34,15 @@ FileDialogRequest SceneFileRequest(bool opening)
 
 } // namespace
 
-// A scene failure: its own text, then which file and why.
-void EditorDialog::tellUserWhy(const char* text, const std::string& file)
+void EditorDialog::tellUserWhy(const char* text, const std::string& file, const QString& why)
 {
     prompts_.message(QCoreApplication::applicationName(),
-                     QString::fromLatin1(text) + '\n' + QFile::decodeName(file.c_str()) + QStringLiteral(": ")
-                         + QString::fromStdString(SceneStatusText(scene_.LastStatus())));
+                     QString::fromLatin1(text) + '\n' + QFile::decodeName(file.c_str()) + QStringLiteral(": ") + why);
+}
+
+void EditorDialog::tellUserWhy(const char* text, const std::string& file)
+{
+    tellUserWhy(text, file, QString::fromStdString(SceneStatusText(scene_.LastStatus())));
 }
 
 QString EditorDialog::chooseFile(FileDialogKind kind, FileDialogRequest request)
@@ -66,17 +69,15 @@ void EditorDialog::openSceneFile(const QString& path)
 
 void EditorDialog::loadScene(const QString& path)
 {
-    // The scene path is the chosen name without its extension. The library
-    // gets the whole name: "level.1" or a lower-case ".t3d" would otherwise
-    // name another file. The paths of the scene loaded before stay until this
-    // one has loaded.
+    // The library gets the whole chosen name: "level.1" or a lower-case ".t3d"
+    // without its extension would name another file. The file of the scene
+    // loaded before stays until this one has loaded.
     const std::string file = LocalPath(path);
     if (!scene_.Load(file.c_str(), 0)) {
         tellUserWhy(kLoadFailedText, WithSceneExtension(file));
         return;
     }
     sceneFile_ = file;
-    scenePath_ = LocalPath(path.left(path.size() - kSceneExtensionLength));
     sceneFileOld_ = scene_.GetSceneHeader()->magic == kOldSceneMagic;
     history_.clear();
     settings_.addRecentScene(path);
@@ -145,9 +146,12 @@ void EditorDialog::saveAs(bool oldFormat)
     const QString chosen = chooseFile(FileDialogKind::SaveScene, SceneFileRequest(false));
     if (chosen.isEmpty())
         return;
+    const std::string path = LocalPath(chosen);
+    if (refuseReplacementFile({WithSceneExtension(path)}))
+        return;
     // Another name leaves the loaded file as it was: its replaced textures
     // stay unsaved.
-    if (writeScene(LocalPath(chosen), oldFormat) && isLoadedSceneFile(chosen))
+    if (writeScene(path, oldFormat) && isLoadedSceneFile(chosen))
         savedToOwnFile(oldFormat);
 }
 
