@@ -25,12 +25,10 @@ constexpr TextureMessage kTgaPaletteError{TextureCause::UnsupportedKind, "Error 
 constexpr TextureMessage kTgaUnsupportedImageType{TextureCause::UnsupportedKind,
                                                   "TGA file %s has an image type that is not read",
                                                   "has an image type that is not read"};
-constexpr TextureMessage kTgaReservedColourMapType{TextureCause::UnsupportedKind,
-                                                   "TGA file %s has a reserved colour map type",
-                                                   "has a reserved colour map type"};
-constexpr TextureMessage kTgaUnsupportedPixelDepth{TextureCause::UnsupportedKind,
-                                                   "TGA file %s has an unsupported pixel depth",
-                                                   "has an unsupported pixel depth"};
+constexpr TextureMessage kTgaReservedColourMapType{
+    TextureCause::UnsupportedKind, "TGA file %s has a reserved colour map type", "has a reserved colour map type"};
+constexpr TextureMessage kTgaUnsupportedPixelDepth{
+    TextureCause::UnsupportedKind, "TGA file %s has an unsupported pixel depth", "has an unsupported pixel depth"};
 constexpr TextureMessage kTgaGreyDepth{TextureCause::UnsupportedKind,
                                        "TGA file %s holds grey pixels of more than 8 bits",
                                        "holds grey pixels of more than 8 bits"};
@@ -45,10 +43,9 @@ constexpr TextureMessage kNoMemoryForTga{TextureCause::OutOfMemory, "Not enough 
 constexpr TextureMessage kTgaIndexBeyondMap{TextureCause::Damaged,
                                             "TGA file %s has colour indices beyond its colour map (shown black)",
                                             "has colour indices beyond its colour map (shown black)"};
-constexpr TextureMessage kTgaRunPastImage{
-    TextureCause::Damaged, "TGA file %s has run-length packets running past the image (cut at its end)",
-    "has run-length packets running past the image (cut at its end)"};
+constexpr TextureMessage kTgaRunPastImage{TextureCause::Damaged,
+                                          "TGA file %s has run-length packets running past the image (cut at its end)",
+                                          "has run-length packets running past the image (cut at its end)"};
 constexpr TextureMessage kTgaColourMapFull{
-    TextureCause::ColoursChanged,
-    "TGA file %s has more colours than the colour map holds (the nearest ones are used)",
+    TextureCause::ColoursChanged, "TGA file %s has more colours than the colour map holds (the nearest ones are used)",
     "has more colours than the colour map holds (the nearest ones are used)"};

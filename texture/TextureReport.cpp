@@ -18,10 +18,9 @@ std::string Filled(const char* text, const std::string& path, unsigned number)
     return filled;
 }
 
-} // namespace
+}  // namespace
 
-TextureProblem MakeProblem(Severity severity, const TextureMessage& message, const std::string& path,
-                           unsigned number)
+TextureProblem MakeProblem(Severity severity, const TextureMessage& message, const std::string& path, unsigned number)
 {
     return {severity, message.cause, path, Filled(message.detail, path, number),
             Filled(message.sentence, path, number)};

@@ -19,7 +19,7 @@ enum class TextureCause {
     UnsupportedKind,   // an image type, depth or colour map this code does not take
     UnsupportedSize,   // no pixels, or more than the limits allow
     LevelMismatch,     // a later level's file is not the size of its level
-    OutOfMemory,
+    OutOfMemory,       // a buffer for the bytes or pixels could not be had
     CannotConvert,     // the pixels cannot take the depth asked for
     ColoursChanged,    // colours or alpha not kept exactly (a warning)
     WriteFailed,       // the system refused to create, write or put the file in place

@@ -27,7 +27,7 @@ void ExpectOneProblem(const RecordingReport& report, TextureCause cause, const s
     EXPECT_TRUE(std::islower(static_cast<unsigned char>(problem.detail[0]))) << what << ": " << problem.detail;
 }
 
-} // namespace
+}  // namespace
 
 TEST(TextureCauses, EachFailureSaysWhy)
 {
