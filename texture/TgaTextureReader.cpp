@@ -303,7 +303,8 @@ bool TgaTextureReader(const char* path, TextureRecord& holder, TextureReport& re
 {
     if (!ReadTgaChainFiles(path, holder, report))
         return false;
-    if (!GenerateMipLevels(holder, filter))
-        ReportError(report, kNoMemoryForTga, path);
-    return true;
+    if (GenerateMipLevels(holder, filter))
+        return true;
+    ReportError(report, kNoMemoryForTga, path);
+    return false;
 }

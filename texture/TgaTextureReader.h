@@ -39,7 +39,9 @@
 constexpr uint64_t kMaxTgaLevelBytes = uint64_t(1) << 30;
 
 // Clears the holder (freeing its buffers), then fills it from the chain that
-// starts at `path`. Returns true when level 0 was read; otherwise the record
+// starts at `path`. Returns true when level 0 was read and every missing
+// level could be made (when memory runs out for them it says so and returns
+// false, keeping the levels made so far); when level 0 is not read the record
 // is cleared except for its name field, which holds the path (cut to 255
 // characters). Every problem is told to `report`. The levels no file holds
 // are made with `filter`.
