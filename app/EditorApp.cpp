@@ -19,10 +19,9 @@ void NameApplication(QCoreApplication& app)
     app.setApplicationVersion(kQuorrelVersion);
 }
 
-} // namespace
+}  // namespace
 
-EditorApp::EditorApp(int& argc, char** argv)
-    : QApplication(argc, argv)
+EditorApp::EditorApp(int& argc, char** argv) : QApplication(argc, argv)
 {
     NameApplication(*this);
 }
@@ -65,6 +64,6 @@ QString SceneFileFromCommandLine(int argc, char** argv)
 
 bool DisplayAvailable()
 {
-    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-        || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 }

@@ -13,7 +13,6 @@
 #include <QImage>
 #include <QPainter>
 
-
 namespace {
 
 constexpr unsigned kSide = 4096;
@@ -51,8 +50,15 @@ void PreviewRepaint(benchmark::State& state)
     }
 }
 
-} // namespace
+}  // namespace
 
-BENCHMARK(PreviewDraw)->ArgName("depth")->Arg(8)->Arg(16)->Arg(24)->Arg(32)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(PreviewDraw)
+    ->ArgName("depth")
+    ->Arg(8)
+    ->Arg(16)
+    ->Arg(24)
+    ->Arg(32)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(PreviewDrawLimit)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(PreviewRepaint)->UseRealTime()->Unit(benchmark::kMicrosecond);

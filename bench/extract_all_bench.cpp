@@ -98,7 +98,7 @@ void ExtractAllFloor(benchmark::State& state)
     fs::remove_all(folder, ec);
 }
 
-} // namespace
+}  // namespace
 
 BENCHMARK(ExtractAllSameNamed)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
 BENCHMARK(ExtractAllFloor)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();

@@ -29,7 +29,7 @@ void EnsureApplication()
     static char* argv[] = {name, nullptr};
     static const bool ready = [] {
         qputenv("QT_QPA_PLATFORM", "offscreen");
-        new QApplication(argc, argv); // lives until the process ends
+        new QApplication(argc, argv);  // lives until the process ends
         return true;
     }();
     (void)ready;
@@ -147,7 +147,7 @@ void BM_FolderTreeListingFloor(benchmark::State& state)
     }
 }
 
-} // namespace
+}  // namespace
 
 BENCHMARK(BM_FolderTreeListingFloor)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FolderTreeExpand)->Arg(2000)->Arg(20000)->UseManualTime()->Unit(benchmark::kMillisecond);

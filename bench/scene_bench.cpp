@@ -19,9 +19,9 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <string>
-#include <vector>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 

@@ -31,7 +31,7 @@ private:
     std::string path_;
 };
 
-} // namespace
+}  // namespace
 
 std::string BenchFile(const std::string& name)
 {
@@ -87,7 +87,7 @@ namespace {
 // that reads a file once.
 const int kFixedMmapThreshold = mallopt(M_MMAP_THRESHOLD, 128 * 1024);
 
-} // namespace
+}  // namespace
 
 size_t ReadIntoFreshBuffer(const std::string& path, bool pageAligned)
 {

@@ -42,7 +42,13 @@ void MipGenerateLimit(benchmark::State& state)
     }
 }
 
-} // namespace
+}  // namespace
 
-BENCHMARK(MipGenerate)->ArgNames({"depth", "box"})->Args({8, 0})->Args({32, 0})->Args({32, 1})->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(MipGenerate)
+    ->ArgNames({"depth", "box"})
+    ->Args({8, 0})
+    ->Args({32, 0})
+    ->Args({32, 1})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(MipGenerateLimit)->ArgName("depth")->Arg(8)->Arg(32)->UseRealTime()->Unit(benchmark::kMillisecond);

@@ -178,7 +178,7 @@ void ConvertTo8BitLimit(benchmark::State& state)
     }
 }
 
-} // namespace
+}  // namespace
 
 BENCHMARK(PngDecodeToRecord)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(PngDecodeLimit)->UseRealTime()->Unit(benchmark::kMillisecond);

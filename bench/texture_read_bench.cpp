@@ -66,7 +66,7 @@ void TgaReadStb(benchmark::State& state)
 }
 
 // A 1024 x 1024 32-bit chain with its files for levels 0 to 6 (1024 to 16).
-const char* const kChainNames[] = {"chain.tga", "chain_1.tga", "chain_2.tga", "chain_3.tga",
+const char* const kChainNames[] = {"chain.tga",   "chain_1.tga", "chain_2.tga", "chain_3.tga",
                                    "chain_4.tga", "chain_5.tga", "chain_6.tga"};
 
 std::string MakeChain()
@@ -104,7 +104,7 @@ void Sizes(benchmark::internal::Benchmark* b)
             b->Args({depth, side});
 }
 
-} // namespace
+}  // namespace
 
 BENCHMARK(TgaRead)->Apply(Sizes);
 BENCHMARK(TgaReadLimit)->Apply(Sizes);

@@ -23,7 +23,7 @@ void MakeRecord(TextureRecord& holder, const benchmark::State& state)
     GenerateMipLevels(holder);
 }
 
-const char* const kNames[] = {"out.tga", "out_1.tga", "out_2.tga", "out_3.tga",
+const char* const kNames[] = {"out.tga",   "out_1.tga", "out_2.tga", "out_3.tga",
                               "out_4.tga", "out_5.tga", "out_6.tga", "out_7.tga"};
 
 void TgaWrite(benchmark::State& state)
@@ -71,7 +71,7 @@ void Formats(benchmark::internal::Benchmark* b)
     b->Args({8, 0})->Args({16, 0})->Args({16, 1});
 }
 
-} // namespace
+}  // namespace
 
 BENCHMARK(TgaWrite)->Apply(Formats);
 BENCHMARK(TgaWriteLimit)->Apply(Formats);

@@ -38,8 +38,8 @@ void PrintProgramUsage(std::ostream& to, const std::vector<Command>& table)
 }
 
 // Takes one option word (and its value) starting at words[i]; advances i.
-bool TakeOption(const Command& command, const std::vector<std::string>& words, size_t& i,
-                CommandArguments& parsed, std::string& error)
+bool TakeOption(const Command& command, const std::vector<std::string>& words, size_t& i, CommandArguments& parsed,
+                std::string& error)
 {
     const std::string& word = words[i];
     const size_t equals = word.find('=');
@@ -70,10 +70,10 @@ bool TakeOption(const Command& command, const std::vector<std::string>& words, s
     return true;
 }
 
-} // namespace
+}  // namespace
 
-bool ParseCommandArguments(const Command& command, const std::vector<std::string>& words,
-                           CommandArguments& parsed, bool& help, std::string& error)
+bool ParseCommandArguments(const Command& command, const std::vector<std::string>& words, CommandArguments& parsed,
+                           bool& help, std::string& error)
 {
     parsed = {};
     help = false;
@@ -100,8 +100,8 @@ bool ParseCommandArguments(const Command& command, const std::vector<std::string
     return true;
 }
 
-bool OptionAsNumber(const CommandArguments& args, const std::string& option, long min, long max,
-                    long& value, std::string& error)
+bool OptionAsNumber(const CommandArguments& args, const std::string& option, long min, long max, long& value,
+                    std::string& error)
 {
     const auto found = args.options.find(option);
     if (found == args.options.end())
@@ -110,11 +110,11 @@ bool OptionAsNumber(const CommandArguments& args, const std::string& option, lon
     char* end = nullptr;
     errno = 0;
     const long number = std::strtol(text.c_str(), &end, 10);
-    const bool whole = !text.empty() && text.find_first_not_of("0123456789") == std::string::npos &&
-                       *end == '\0' && errno == 0;
+    const bool whole =
+        !text.empty() && text.find_first_not_of("0123456789") == std::string::npos && *end == '\0' && errno == 0;
     if (!whole || number < min || number > max) {
-        error = option + " wants a whole number from " + std::to_string(min) + " to " +
-                std::to_string(max) + ", not '" + text + "'";
+        error = option + " wants a whole number from " + std::to_string(min) + " to " + std::to_string(max) +
+                ", not '" + text + "'";
         return false;
     }
     value = number;

@@ -43,13 +43,13 @@ struct Command {
 // Parses the words after the command name. False, with `error` set, for an
 // unknown or repeated option, an option without its value, or a wrong number
 // of files. `help` is set when --help (or -h) is among the words.
-bool ParseCommandArguments(const Command& command, const std::vector<std::string>& words,
-                           CommandArguments& parsed, bool& help, std::string& error);
+bool ParseCommandArguments(const Command& command, const std::vector<std::string>& words, CommandArguments& parsed,
+                           bool& help, std::string& error);
 
 // Parses an option's value as a whole number in [min, max]. False, with
 // `error` set, for anything else; `value` is untouched when the option is absent.
-bool OptionAsNumber(const CommandArguments& args, const std::string& option, long min, long max,
-                    long& value, std::string& error);
+bool OptionAsNumber(const CommandArguments& args, const std::string& option, long min, long max, long& value,
+                    std::string& error);
 
 // Prints "quorrel-cli: <message>" to `err` and returns kExitUsage.
 int UsageError(std::ostream& err, const std::string& message);

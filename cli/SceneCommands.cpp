@@ -18,11 +18,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <strings.h>
 #include <filesystem>
 #include <ostream>
-#include <sys/stat.h>
 #include <sstream>
+#include <strings.h>
+#include <sys/stat.h>
 #include <system_error>
 #include <thread>
 #include <unordered_map>
@@ -74,8 +74,8 @@ bool LoadScene(CVK7QScene& scene, const std::string& path, std::ostream& err)
 
 // Writes the scene in the chosen format and says where; refuses, before
 // writing, a path that is one of the image files the scene was made from.
-int WriteScene(CVK7QScene& scene, const std::string& path, bool oldFormat, const InputFiles& images,
-               std::ostream& out, std::ostream& err)
+int WriteScene(CVK7QScene& scene, const std::string& path, bool oldFormat, const InputFiles& images, std::ostream& out,
+               std::ostream& err)
 {
     const std::string file = WithSceneExtension(path);
     if (images.includes(file)) {
@@ -97,7 +97,8 @@ int WriteScene(CVK7QScene& scene, const std::string& path, bool oldFormat, const
 bool PickTexture(const VK7Q_HEADER& header, const std::string& scenePath, const std::string& which, int& index,
                  std::ostream& err)
 {
-    const bool digits = !which.empty() && which.size() < 6 && which.find_first_not_of("0123456789") == std::string::npos;
+    const bool digits =
+        !which.empty() && which.size() < 6 && which.find_first_not_of("0123456789") == std::string::npos;
     if (digits && std::strtol(which.c_str(), nullptr, 10) < header.textureCount) {
         index = int(std::strtol(which.c_str(), nullptr, 10));
         return true;
@@ -115,8 +116,8 @@ bool PickTexture(const VK7Q_HEADER& header, const std::string& scenePath, const 
         why = "has no texture " + which + " (" + std::to_string(header.textureCount) + " textures, indices 0 to " +
               std::to_string(header.textureCount - 1) + ")";
     else
-        why = "textures " + std::to_string(named[0]) + " and " + std::to_string(named[1]) + " are both named " +
-              which + "; give the index";
+        why = "textures " + std::to_string(named[0]) + " and " + std::to_string(named[1]) + " are both named " + which +
+              "; give the index";
     PrintProblem(err, WithSceneExtension(scenePath), why);
     return false;
 }
@@ -193,15 +194,16 @@ std::vector<PlannedChain> PlanChains(const VK7Q_HEADER& header, const std::strin
     std::unordered_map<std::string, int> nextTag;
     for (int i = 0; i < header.textureCount; ++i) {
         const T3D_TEXTURE& record = header.textures[i];
-        const int levels = std::max(1, LevelsWithPixels(record.width, record.height,
-                                                         std::min<int>(record.levelCount, kMaxTextureLevels)));
+        const int levels = std::max(
+            1, LevelsWithPixels(record.width, record.height, std::min<int>(record.levelCount, kMaxTextureLevels)));
         const std::string own = (fs::path(dir) / (FileBaseFor(record.name, i) + extension)).string();
         std::vector<std::string> files;
         const ChainNaming naming = PlanChainNames(own, levels, files);
         const std::string working = WorkingChainName(own, levels, extension);
         PlannedChain chain{i, {}, naming == ChainNaming::Ok ? "" : ChainNamingProblem(naming)};
         for (int& tag = nextTag.try_emplace(working, 1).first->second; chain.files.empty(); ++tag) {
-            const std::string first = tag == 1 ? working : WorkingChainName(own, levels, extension, "-" + std::to_string(tag));
+            const std::string first =
+                tag == 1 ? working : WorkingChainName(own, levels, extension, "-" + std::to_string(tag));
             PlanChainNames(first, levels, files);
             if (std::none_of(files.begin(), files.end(), [&](const std::string& f) { return taken.count(f) != 0; }))
                 chain.files = files;
@@ -236,8 +238,8 @@ struct ChainOutcome {
 // Writes the planned chains on a few threads: each file costs the file system
 // a wait (creating, and above all replacing, a directory entry), and the
 // waits overlap. The outcomes come back in the plan's order.
-std::vector<ChainOutcome> WriteChains(const VK7Q_HEADER& header, const std::vector<PlannedChain>& plan,
-                                      bool png, const ImageWriteOptions& options)
+std::vector<ChainOutcome> WriteChains(const VK7Q_HEADER& header, const std::vector<PlannedChain>& plan, bool png,
+                                      const ImageWriteOptions& options)
 {
     constexpr unsigned kWriterThreads = 4;  // enough to keep the disk busy; the work is waiting, not computing
     std::vector<ChainOutcome> outcomes(plan.size());
@@ -354,8 +356,8 @@ int RunExtractAll(const CommandArguments& args, std::ostream& out, std::ostream&
             out << chain.index << '\t' << Escaped(record.name) << '\t' << chain.files[0] << '\t'
                 << WhatWasWritten(chain) << '\n';
         } else {
-            PrintProblem(err, "", "texture " + std::to_string(chain.index) + " (" + Escaped(record.name) +
-                                      ") was not written");
+            PrintProblem(err, "",
+                         "texture " + std::to_string(chain.index) + " (" + Escaped(record.name) + ") was not written");
             status = kExitFailed;
         }
     }

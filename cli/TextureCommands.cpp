@@ -44,7 +44,7 @@ int WriteLevelPng(const std::string& target, const T3D_TEXTURE& record, int leve
     return kExitFailed;
 }
 
-} // namespace
+}  // namespace
 
 int RunInfo(const CommandArguments& args, std::ostream& out, std::ostream& err)
 {

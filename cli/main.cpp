@@ -8,7 +8,9 @@
 
 namespace {
 
-// Every command, in the order the usage lists them.
+// Every command, in the order the usage lists them. Laid out by hand: one
+// command's fields together, its usage and help text unbroken.
+// clang-format off
 const std::vector<Command> kCommands = {
     {"info", "FILE.(tga|png) [--mip-filter point|box]",
      "print the texture record read from a TGA or PNG file and its mip chain", 1, 1, {{"--mip-filter", true}},

@@ -10,8 +10,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-AboutDialog::AboutDialog(QWidget* parent)
-    : QDialog(parent)
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
 {
     LoadQuorrelResources();
     setWindowTitle(kAboutCaption);

@@ -6,11 +6,17 @@
 
 #include <QRect>
 
-constexpr int DialogUnitsToPixelsX(int units) { return (units * 3 + 1) / 2; }
-constexpr int DialogUnitsToPixelsY(int units) { return (units * 16 + 5) / 10; }
+constexpr int DialogUnitsToPixelsX(int units)
+{
+    return (units * 3 + 1) / 2;
+}
+constexpr int DialogUnitsToPixelsY(int units)
+{
+    return (units * 16 + 5) / 10;
+}
 
 inline QRect DialogUnitsToPixels(int x, int y, int width, int height)
 {
-    return QRect(DialogUnitsToPixelsX(x), DialogUnitsToPixelsY(y),
-                 DialogUnitsToPixelsX(width), DialogUnitsToPixelsY(height));
+    return QRect(DialogUnitsToPixelsX(x), DialogUnitsToPixelsY(y), DialogUnitsToPixelsX(width),
+                 DialogUnitsToPixelsY(height));
 }

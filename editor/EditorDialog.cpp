@@ -15,8 +15,8 @@
 
 #include <QActionGroup>
 #include <QApplication>
-#include <QCoreApplication>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QIcon>
 #include <QLabel>
@@ -42,18 +42,15 @@ void TagControl(QWidget* widget, int id, const char* text)
     widget->setAccessibleName(QString::fromLatin1(text));
 }
 
-} // namespace
+}  // namespace
 
 EditorDialog::EditorDialog(EditorPrompts prompts, FolderTree* folderTree, QWidget* parent)
-    : QDialog(parent)
-    , prompts_(std::move(prompts))
-    , report_(prompts_)
-    , folderTree_(folderTree)
+    : QDialog(parent), prompts_(std::move(prompts)), report_(prompts_), folderTree_(folderTree)
 {
     LoadQuorrelResources();
     setWindowTitle(kMainDialogCaption);
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                   Qt::WindowCloseButtonHint);
     setObjectName(QString::number(kMainDialogId));
     setAcceptDrops(true);
     // One font for the window, its menus, tooltips and every dialog it opens.

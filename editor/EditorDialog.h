@@ -57,8 +57,7 @@ class EditorDialog : public QDialog {
 public:
     // folderTree: control 1025, taken over by the dialog; nullptr makes one
     // over the machine's own folders.
-    explicit EditorDialog(EditorPrompts prompts, FolderTree* folderTree = nullptr,
-                          QWidget* parent = nullptr);
+    explicit EditorDialog(EditorPrompts prompts, FolderTree* folderTree = nullptr, QWidget* parent = nullptr);
     ~EditorDialog() override;
 
     // The scene commands of the File menu: enabled while a scene is loaded.
@@ -202,11 +201,11 @@ private:
     // replacement_ holds its last good read (empty when none worked yet).
     bool replacementChosen_ = false;
     TextureRecord replacement_;
-    QString replacementFile_;          // the chosen file, level 0 of its chain
-    bool replacementDropped_ = false;  // it came from a drop, not from the tree
-    bool replacementRead_ = false;     // the latest read of its chain worked
-    bool replacementPng_ = false;      // replacement_ was read from a PNG
-    ChainWatch* chainWatch_ = nullptr; // the replacement's files on disk
+    QString replacementFile_;           // the chosen file, level 0 of its chain
+    bool replacementDropped_ = false;   // it came from a drop, not from the tree
+    bool replacementRead_ = false;      // the latest read of its chain worked
+    bool replacementPng_ = false;       // replacement_ was read from a PNG
+    ChainWatch* chainWatch_ = nullptr;  // the replacement's files on disk
     FolderTree* folderTree_ = nullptr;
     std::string sceneFile_;  // the loaded scene's whole file name, as chosen
     CVK7QScene scene_;

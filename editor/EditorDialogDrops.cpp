@@ -38,7 +38,7 @@ DroppedFile DropAt(const QDropEvent& event, const QWidget* window, const QWidget
     return kind == DroppedFile::Texture && !overFrame ? DroppedFile::None : kind;
 }
 
-} // namespace
+}  // namespace
 
 void EditorDialog::dragEnterEvent(QDragEnterEvent* event)
 {

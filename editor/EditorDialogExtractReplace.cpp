@@ -30,7 +30,7 @@ void NameAfterFile(T3D_TEXTURE& record, const QString& path)
     std::memcpy(record.name, name.constData(), std::min<size_t>(name.size(), kTextureNameSize - 1));
 }
 
-} // namespace
+}  // namespace
 
 void EditorDialog::OnTreeSelectionChanged()
 {
@@ -173,8 +173,8 @@ void EditorDialog::OnExtract()
     ImageWriteOptions options;
     options.inputs.add(sceneFile_);
     const bool written = chosen.endsWith(QLatin1String(kPngExtension), Qt::CaseInsensitive)
-        ? PngTextureWriter(path.constData(), *texture, report_, options)
-        : TgaTextureWriter(path.constData(), *texture, report_, options);
+                             ? PngTextureWriter(path.constData(), *texture, report_, options)
+                             : TgaTextureWriter(path.constData(), *texture, report_, options);
     report_.showWarnings();
     if (written)
         showStatus(QString::fromLatin1(kExtractedStatus).arg(textureName(*texture), QFileInfo(chosen).fileName()));

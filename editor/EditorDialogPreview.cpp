@@ -42,7 +42,7 @@ QString TextureSummary(const T3D_TEXTURE& record)
         .arg(flags.isEmpty() ? QStringLiteral("none") : flags.join(QStringLiteral(", ")));
 }
 
-} // namespace
+}  // namespace
 
 bool EditorDialog::HasPicture(const T3D_TEXTURE& record)
 {
@@ -52,9 +52,12 @@ bool EditorDialog::HasPicture(const T3D_TEXTURE& record)
 PreviewFrame* EditorDialog::frame(int frameId) const
 {
     switch (frameId) {
-    case kSceneFrameId: return sceneFrame_;
-    case kReplacementFrameId: return replacementFrame_;
-    default: return nullptr;
+    case kSceneFrameId:
+        return sceneFrame_;
+    case kReplacementFrameId:
+        return replacementFrame_;
+    default:
+        return nullptr;
     }
 }
 

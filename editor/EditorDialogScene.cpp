@@ -32,7 +32,7 @@ FileDialogRequest SceneFileRequest(bool opening)
     return request;
 }
 
-} // namespace
+}  // namespace
 
 void EditorDialog::tellUserWhy(const char* text, const std::string& file, const QString& why)
 {
@@ -96,7 +96,8 @@ void EditorDialog::fillRecentScenes()
     recentScenesMenu_->clear();
     const QStringList scenes = settings_.recentScenes();
     for (int i = 0; i < scenes.size(); ++i) {
-        QAction* entry = recentScenesMenu_->addAction(QString::fromLatin1(kRecentSceneFormat).arg(i + 1).arg(scenes[i]));
+        QAction* entry =
+            recentScenesMenu_->addAction(QString::fromLatin1(kRecentSceneFormat).arg(i + 1).arg(scenes[i]));
         entry->setData(kFirstRecentSceneCommand + i);
         actions_[kFirstRecentSceneCommand + i] = entry;
         entry->setEnabled(QFileInfo(scenes[i]).isFile());

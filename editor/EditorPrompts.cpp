@@ -80,17 +80,13 @@ int ExecMessageBox(QMessageBox& box)
     return box.exec();
 }
 
-} // namespace
+}  // namespace
 
 EditorPrompts DesktopPrompts()
 {
     EditorPrompts prompts;
-    prompts.openFile = [](const FileDialogRequest& request) {
-        return RunFileDialog(request, QFileDialog::AcceptOpen);
-    };
-    prompts.saveFile = [](const FileDialogRequest& request) {
-        return RunFileDialog(request, QFileDialog::AcceptSave);
-    };
+    prompts.openFile = [](const FileDialogRequest& request) { return RunFileDialog(request, QFileDialog::AcceptOpen); };
+    prompts.saveFile = [](const FileDialogRequest& request) { return RunFileDialog(request, QFileDialog::AcceptSave); };
     prompts.message = [](const QString& caption, const QString& text) {
         QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, QApplication::activeWindow());
         ExecMessageBox(box);

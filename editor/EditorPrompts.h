@@ -17,7 +17,7 @@ struct FileDialogRequest {
     QString defaultSuffix;  // added to a name typed without one; empty: none
     QString startName;      // the name the dialog offers first
     bool fileMustExist = false;
-    QString folder;         // the folder the dialog opens in; empty: its own choice
+    QString folder;  // the folder the dialog opens in; empty: its own choice
 };
 
 struct EditorPrompts {

@@ -17,17 +17,19 @@ constexpr const char* kPointFilterValue = "point";
 QString FolderKey(FileDialogKind dialog)
 {
     switch (dialog) {
-    case FileDialogKind::LoadScene: return QStringLiteral("folders/loadScene");
-    case FileDialogKind::SaveScene: return QStringLiteral("folders/saveScene");
-    case FileDialogKind::Extract: return QStringLiteral("folders/extract");
+    case FileDialogKind::LoadScene:
+        return QStringLiteral("folders/loadScene");
+    case FileDialogKind::SaveScene:
+        return QStringLiteral("folders/saveScene");
+    case FileDialogKind::Extract:
+        return QStringLiteral("folders/extract");
     }
     return QString();
 }
 
-} // namespace
+}  // namespace
 
-EditorSettings::EditorSettings()
-    : settings_(QSettings::UserScope, kOrganisation, kQuorrelInternalName)
+EditorSettings::EditorSettings() : settings_(QSettings::UserScope, kOrganisation, kQuorrelInternalName)
 {
 }
 

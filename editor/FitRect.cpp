@@ -1,8 +1,7 @@
 #include "editor/FitRect.h"
 
 FitRect::FitRect(int32_t left, int32_t top, int32_t right, int32_t bottom)
-    : frameWidth_(uint16_t(right - left))
-    , frameHeight_(uint16_t(bottom - top))
+    : frameWidth_(uint16_t(right - left)), frameHeight_(uint16_t(bottom - top))
 {
 }
 

@@ -8,8 +8,8 @@ namespace {
 
 bool KeepsItsSize(ControlKind kind)
 {
-    return kind == ControlKind::Label || kind == ControlKind::FlagBox || kind == ControlKind::DetailsList
-        || kind == ControlKind::StatusLine;
+    return kind == ControlKind::Label || kind == ControlKind::FlagBox || kind == ControlKind::DetailsList ||
+           kind == ControlKind::StatusLine;
 }
 
 // Rounded half up; exact when `now` equals `start`.
@@ -32,14 +32,14 @@ QRect ScaledPlace(QRect place, QSize start, QSize now)
 const ControlTemplate* FrameAbove(const ControlTemplate& control)
 {
     for (const ControlTemplate& frame : kMainDialogControls) {
-        if (frame.kind == ControlKind::Frame && control.x >= frame.x && control.x < frame.x + frame.width
-            && control.y >= frame.y + frame.height)
+        if (frame.kind == ControlKind::Frame && control.x >= frame.x && control.x < frame.x + frame.width &&
+            control.y >= frame.y + frame.height)
             return &frame;
     }
     return nullptr;
 }
 
-} // namespace
+}  // namespace
 
 QSize TemplateClientSize()
 {

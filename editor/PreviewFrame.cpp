@@ -12,10 +12,9 @@ constexpr int kCaptionPadding = 2;
 const QColor kCaptionGround(0, 0, 0, 160);
 const QColor kNoticeGround(96, 0, 0, 220);
 
-} // namespace
+}  // namespace
 
-PreviewFrame::PreviewFrame(QSize clientSize, QWidget* parent)
-    : QFrame(parent)
+PreviewFrame::PreviewFrame(QSize clientSize, QWidget* parent) : QFrame(parent)
 {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(1);
@@ -67,8 +66,7 @@ void PreviewFrame::drawCaption(QPainter& painter)
         return;
     const QFontMetrics metrics = fontMetrics();
     const QRect area = contentsRect();
-    QRect box(0, 0, metrics.horizontalAdvance(caption_) + 2 * kCaptionPadding,
-              metrics.height() + 2 * kCaptionPadding);
+    QRect box(0, 0, metrics.horizontalAdvance(caption_) + 2 * kCaptionPadding, metrics.height() + 2 * kCaptionPadding);
     box.moveBottomLeft(area.bottomLeft() + QPoint(kCaptionMargin, -kCaptionMargin));
     painter.fillRect(box, kCaptionGround);
     painter.setPen(Qt::white);
@@ -81,12 +79,13 @@ void PreviewFrame::drawNotice(QPainter& painter)
         return;
     const QRect area = contentsRect().adjusted(kCaptionMargin, kCaptionMargin, -kCaptionMargin, -kCaptionMargin);
     const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
-    const QRect text = painter.boundingRect(area.adjusted(kCaptionPadding, kCaptionPadding, -kCaptionPadding, 0),
-                                            flags, notice_);
+    const QRect text =
+        painter.boundingRect(area.adjusted(kCaptionPadding, kCaptionPadding, -kCaptionPadding, 0), flags, notice_);
     QRect box(area.topLeft(), QSize(area.width(), text.height() + 2 * kCaptionPadding));
     painter.fillRect(box.intersected(area), kNoticeGround);
     painter.setPen(Qt::white);
-    painter.drawText(box.adjusted(kCaptionPadding, kCaptionPadding, -kCaptionPadding, -kCaptionPadding), flags, notice_);
+    painter.drawText(box.adjusted(kCaptionPadding, kCaptionPadding, -kCaptionPadding, -kCaptionPadding), flags,
+                     notice_);
 }
 
 void PreviewFrame::wheelEvent(QWheelEvent* event)

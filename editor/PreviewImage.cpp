@@ -46,8 +46,8 @@ T3D_TEXTURE SampleLevel(const T3D_TEXTURE& record, int level, const FitRect& fit
 
 bool LevelHasPixels(const T3D_TEXTURE& record, int level)
 {
-    return level >= 0 && level < record.levelCount && level < kMaxTextureLevels && record.levels[level]
-        && LevelWidth(record, level) > 0 && LevelHeight(record, level) > 0 && BytesPerPixel(record.depth) > 0;
+    return level >= 0 && level < record.levelCount && level < kMaxTextureLevels && record.levels[level] &&
+           LevelWidth(record, level) > 0 && LevelHeight(record, level) > 0 && BytesPerPixel(record.depth) > 0;
 }
 
 uint32_t Blend(uint32_t over, uint32_t under, uint32_t alpha, int shift)
@@ -78,7 +78,7 @@ bool AnyMaskedBit(const uint8_t* in, size_t count, uint32_t mask)
     return false;
 }
 
-} // namespace
+}  // namespace
 
 bool ShowsAlpha(const T3D_TEXTURE& record)
 {
@@ -89,10 +89,10 @@ bool ShowsAlpha(const T3D_TEXTURE& record)
             continue;
         const uint8_t* in = record.levels[level];
         const size_t count = size_t(LevelWidth(record, level)) * LevelHeight(record, level);
-        const bool found = record.depth == 16 ? AnyMaskedBit<2>(in, count, record.alphaMask)
-                         : record.depth == 24 ? AnyMaskedBit<3>(in, count, record.alphaMask)
-                         : record.depth == 32 ? AnyMaskedBit<4>(in, count, record.alphaMask)
-                                              : false;  // depth 8: the palette carries no alpha
+        const bool found = record.depth == 16   ? AnyMaskedBit<2>(in, count, record.alphaMask)
+                           : record.depth == 24 ? AnyMaskedBit<3>(in, count, record.alphaMask)
+                           : record.depth == 32 ? AnyMaskedBit<4>(in, count, record.alphaMask)
+                                                : false;  // depth 8: the palette carries no alpha
         if (found)
             return true;
     }

@@ -31,7 +31,7 @@ const T3D_TEXTURE* SceneTexture(CVK7QScene& scene, int index)
     return &header->textures[index];
 }
 
-} // namespace
+}  // namespace
 
 bool ReplacementHistory::swap(CVK7QScene& scene, Step& step)
 {

@@ -19,10 +19,9 @@ public:
     }
 };
 
-} // namespace
+}  // namespace
 
-SelectionListBox::SelectionListBox(QWidget* parent)
-    : QListWidget(parent)
+SelectionListBox::SelectionListBox(QWidget* parent) : QListWidget(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSortingEnabled(false);

@@ -145,10 +145,9 @@ FolderEntries ListFolder(const QString& path, bool withHidden)
     return entries;
 }
 
-} // namespace
+}  // namespace
 
-FolderTree::FolderTree(QWidget* parent)
-    : QTreeWidget(parent)
+FolderTree::FolderTree(QWidget* parent) : QTreeWidget(parent)
 {
     setColumnCount(1);
     setHeaderHidden(true);

@@ -25,8 +25,8 @@
 
 #include <QFileIconProvider>
 #include <QHash>
-#include <QSet>
 #include <QIcon>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QTreeWidget>
@@ -76,11 +76,11 @@ protected:
     // Called at each expansion of "Drives".
     virtual QStringList DriveRoots() const;
 
-    QTreeWidgetItem* InsertTreeItem(const QString& text, QTreeWidgetItem* parent, bool addPlaceholder,
-                                    int image, int selectedImage);
+    QTreeWidgetItem* InsertTreeItem(const QString& text, QTreeWidgetItem* parent, bool addPlaceholder, int image,
+                                    int selectedImage);
     // image or selectedImage -1: append the entry's own icon (or open icon).
-    QTreeWidgetItem* InsertShellItem(const QString& path, QTreeWidgetItem* parent, bool addPlaceholder,
-                                     int image, int selectedImage);
+    QTreeWidgetItem* InsertShellItem(const QString& path, QTreeWidgetItem* parent, bool addPlaceholder, int image,
+                                     int selectedImage);
     void PopulateItem(QTreeWidgetItem* item);
     // Deletes everything below the item and releases the images it owned.
     void RemoveChildItems(QTreeWidgetItem* item, bool addPlaceholder);

@@ -18,7 +18,7 @@ QStringView DigitRun(QStringView text, qsizetype& at)
     return text.mid(start, at - start);
 }
 
-} // namespace
+}  // namespace
 
 int NaturalCompare(QStringView a, QStringView b)
 {

@@ -82,8 +82,7 @@ uint64_t TouchLevels(const T3D_TEXTURE& record)
 bool SameTexture(const T3D_TEXTURE& a, const T3D_TEXTURE& b)
 {
     if (a.width != b.width || a.height != b.height || a.depth != b.depth || a.levelCount != b.levelCount ||
-        a.redMask != b.redMask || a.greenMask != b.greenMask || a.blueMask != b.blueMask ||
-        a.alphaMask != b.alphaMask)
+        a.redMask != b.redMask || a.greenMask != b.greenMask || a.blueMask != b.blueMask || a.alphaMask != b.alphaMask)
         return false;
     if (a.depth == 8 && std::memcmp(a.palette, b.palette, sizeof a.palette) != 0)
         return false;

@@ -4,15 +4,15 @@
 // rest is the file. A scene that loads is laid out in both formats, and each
 // layout must read back to the same scene.
 #include "fuzz/FuzzSupport.h"
-#include "texture/ByteBlock.h"
 #include "scene/Checksum.h"
-#include "texture/LittleEndian.h"
 #include "scene/NewSceneFormat.h"
 #include "scene/OldSceneFormat.h"
 #include "scene/SceneData.h"
 #include "scene/SceneFormat.h"
 #include "scene/ScenePieces.h"
 #include "scene/SceneReader.h"
+#include "texture/ByteBlock.h"
+#include "texture/LittleEndian.h"
 
 #include <cstring>
 

@@ -64,7 +64,9 @@ TextureRecord PatternedTexture(unsigned width, unsigned height, unsigned depth, 
         .levels(levels)
         .flags(levels > 1 ? kFlagMipmapLevels : 0)
         .standardMasks()
-        .palette([](int i) { return Rgb{uint8_t(i * 7), uint8_t(255 - i), uint8_t(i)}; })
+        .palette([](int i) {
+            return Rgb{uint8_t(i * 7), uint8_t(255 - i), uint8_t(i)};
+        })
         .bytes([](int level, uint64_t i) { return uint8_t(i * 31 + level); })
         .name(name)
         .build();
@@ -283,10 +285,10 @@ std::vector<Seed> PngSeeds(const std::string& scratch)
         const char* name;
         uint8_t colourType, bitDepth;
     };
-    const Kind kinds[] = {{"grey1", 0, 1},  {"grey2", 0, 2},    {"grey4", 0, 4},    {"grey8", 0, 8},
-                          {"grey16", 0, 16}, {"grey_alpha8", 4, 8}, {"grey_alpha16", 4, 16}, {"rgb8", 2, 8},
-                          {"rgb16", 2, 16},  {"rgba8", 6, 8},   {"rgba16", 6, 16},  {"palette1", 3, 1},
-                          {"palette2", 3, 2}, {"palette4", 3, 4}, {"palette8", 3, 8}};
+    const Kind kinds[] = {{"grey1", 0, 1},    {"grey2", 0, 2},       {"grey4", 0, 4},         {"grey8", 0, 8},
+                          {"grey16", 0, 16},  {"grey_alpha8", 4, 8}, {"grey_alpha16", 4, 16}, {"rgb8", 2, 8},
+                          {"rgb16", 2, 16},   {"rgba8", 6, 8},       {"rgba16", 6, 16},       {"palette1", 3, 1},
+                          {"palette2", 3, 2}, {"palette4", 3, 4},    {"palette8", 3, 8}};
     std::vector<Seed> seeds;
     uint8_t option = 0;
     for (const Kind& kind : kinds) {
@@ -325,16 +327,16 @@ int main(int argc, char** argv)
         write.push_back({seed.file, Prefixed(0, seed.bytes)});
     write.push_back({"as565_rgb16_8x4.tga", Prefixed(1, WrittenTga(scratch, 8, 4, 16))});
 
-    const std::vector<Seed> chain = {{"wall_palette8_64x16", ChainInput(scratch, 8)},
-                                     {"wall_rgb555_64x16", ChainInput(scratch, 16)},
-                                     {"wall_palette8_own_maps_64x16",
-                                      ChainBytes({OwnMapTga(64, 16, 24, 0, 16, 0), OwnMapTga(32, 8, 16, 0, 8, 3),
-                                                  OwnMapTga(16, 4, 32, 2, 4, 5)})}};
+    const std::vector<Seed> chain = {
+        {"wall_palette8_64x16", ChainInput(scratch, 8)},
+        {"wall_rgb555_64x16", ChainInput(scratch, 16)},
+        {"wall_palette8_own_maps_64x16",
+         ChainBytes({OwnMapTga(64, 16, 24, 0, 16, 0), OwnMapTga(32, 8, 16, 0, 8, 3), OwnMapTga(16, 4, 32, 2, 4, 5)})}};
     auto text = [](const char* s) { return Bytes(s, s + std::char_traits<char>::length(s)); };
     const std::vector<Seed> naming = {
-        {"plain", text("textures/wall.tga")},        {"flags", text("C:\\maps\\rock_ADV.tga")},
-        {"version", text("sky_FZ3.tga")},            {"last", text("door_E9.tga")},
-        {"no_dot", text("folder.d/name_A")},         {"leading", text("_.tga")},
+        {"plain", text("textures/wall.tga")}, {"flags", text("C:\\maps\\rock_ADV.tga")},
+        {"version", text("sky_FZ3.tga")},     {"last", text("door_E9.tga")},
+        {"no_dot", text("folder.d/name_A")},  {"leading", text("_.tga")},
     };
     const std::vector<Seed> png = PngSeeds(scratch);
     const Bytes newScene = SceneBytes(scratch, false);

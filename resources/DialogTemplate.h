@@ -9,9 +9,9 @@ enum class ControlKind {
     Frame,        // black frame with a static edge: a preview
     DetailsList,  // list box without selection
     Label,
-    FlagBox,      // disabled check box
+    FlagBox,  // disabled check box
     FolderTree,
-    StatusLine,   // a line of text that says what the last Save or Extract did
+    StatusLine,  // a line of text that says what the last Save or Extract did
 };
 
 struct ControlTemplate {

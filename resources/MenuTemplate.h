@@ -18,7 +18,7 @@ struct MenuItemTemplate {
     const char* menu;
     const char* submenu;  // nullptr: an entry of the menu itself
     MenuItemKind kind;
-    const char* text;     // nullptr for separators and the recent scenes
+    const char* text;  // nullptr for separators and the recent scenes
     int command;
     bool greyedAtStart;
     const char* shortcut;  // nullptr: none

@@ -35,8 +35,7 @@ constexpr const char* kReplaceFailedText = "The texture could not be replaced.";
 // After kWriteFailedText and the target's name, when Save as or Extract names
 // a file the chosen replacement is read from.
 constexpr const char* kReplacementFileProblem = "it is a file of the replacement texture";
-constexpr const char* kDiscardChangesText =
-    "The scene has replaced textures that are not saved.\nDiscard them?";
+constexpr const char* kDiscardChangesText = "The scene has replaced textures that are not saved.\nDiscard them?";
 
 // File > Recent scenes: entry N shows "&N path".
 constexpr const char* kRecentSceneFormat = "&%1 %2";

@@ -23,8 +23,7 @@ void RefreshDirectory(SceneData& scene)
 
 }  // namespace
 
-CVK7QScene::CVK7QScene()
-    : data_(std::make_unique<SceneData>())
+CVK7QScene::CVK7QScene() : data_(std::make_unique<SceneData>())
 {
 }
 

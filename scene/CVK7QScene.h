@@ -19,11 +19,11 @@
 // texture array pointer (records at a stride of sizeof(T3D_TEXTURE)) at 84
 // with 32-bit pointers, at the next aligned offset (88) with 64-bit ones.
 struct VK7Q_HEADER {
-    uint32_t magic;          // kNewSceneMagic or kOldSceneMagic (scene/SceneFormat.h): the
-                             // format the scene was read from; new for a scene built here
-    uint16_t version;        // that format's version
+    uint32_t magic;    // kNewSceneMagic or kOldSceneMagic (scene/SceneFormat.h): the
+                       // format the scene was read from; new for a scene built here
+    uint16_t version;  // that format's version
     uint16_t reserved0;
-    uint32_t sectionCount;   // opaque sections carried through load and save
+    uint32_t sectionCount;  // opaque sections carried through load and save
     uint16_t textureCount;
     uint16_t reserved1;
     uint8_t reserved2[68];
@@ -34,10 +34,9 @@ static_assert(offsetof(VK7Q_HEADER, textureCount) == 12);
 static_assert(sizeof(void*) != 4 || offsetof(VK7Q_HEADER, textures) == 84);
 static_assert(sizeof(void*) != 8 || offsetof(VK7Q_HEADER, textures) == 88);
 
-// The file that Load, Write and WriteOld use for `path`: the path with ".T3D" added when its file name has no extension (no dot
-// after the first character) and no regular file has that very name; a path
-// with an extension, or naming an existing file, as it is. So a scene that
-// was given a name without extension is read and written under that name.
+// The file that Load, Write and WriteOld use for `path`: the path with ".T3D" added when its file name has no extension
+// (no dot after the first character) and no regular file has that very name; a path with an extension, or naming an
+// existing file, as it is. So a scene that was given a name without extension is read and written under that name.
 std::string WithSceneExtension(const std::string& path);
 
 class SceneData;

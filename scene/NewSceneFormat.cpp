@@ -1,10 +1,10 @@
 #include "scene/NewSceneFormat.h"
 
-#include "texture/ByteCursor.h"
 #include "scene/Checksum.h"
-#include "texture/LittleEndian.h"
 #include "scene/SceneFormat.h"
 #include "scene/TextureSection.h"
+#include "texture/ByteCursor.h"
+#include "texture/LittleEndian.h"
 
 #include <cstdint>
 #include <string>
@@ -156,9 +156,11 @@ SceneStatus ReadNewScene(ByteBlock bytes, SceneData& scene)
         if (section.tag == kDirectoryTag) {
             // Exactly one directory, and it closes the file.
             if (!last)
-                return SceneFailure(SceneCause::Damaged, SectionName("section", i, section.tag) + ": a texture directory before the last section");
+                return SceneFailure(SceneCause::Damaged, SectionName("section", i, section.tag) +
+                                                             ": a texture directory before the last section");
             if (!DecodeDirectory(section.content, section.size, storedDirectory))
-                return SceneFailure(SceneCause::Damaged, SectionName("section", i, section.tag) + ": texture directory");
+                return SceneFailure(SceneCause::Damaged,
+                                    SectionName("section", i, section.tag) + ": texture directory");
         } else if (last) {
             return SceneFailure(SceneCause::Damaged, "no texture directory at the end");
         } else if (section.tag == kTextureTag) {
@@ -187,8 +189,8 @@ std::vector<DirectoryEntry> BuildDirectory(const SceneData& scene)
         if (ref.isTexture) {
             const SceneTexture& texture = scene.textures()[ref.index];
             const T3D_TEXTURE& r = texture.record;
-            entries.push_back({offset, contentSize, texture.contentCrc, r.width, r.height, r.depth,
-                               r.levelCount, r.flags});
+            entries.push_back(
+                {offset, contentSize, texture.contentCrc, r.width, r.height, r.depth, r.levelCount, r.flags});
         }
         offset += SectionFileSize(contentSize);
     }

@@ -3,10 +3,10 @@
 // directory that GenerateC3D derives from the textures.
 #pragma once
 
-#include "texture/ByteBlock.h"
 #include "scene/SceneData.h"
 #include "scene/ScenePieces.h"
 #include "scene/SceneStatus.h"
+#include "texture/ByteBlock.h"
 
 #include <vector>
 

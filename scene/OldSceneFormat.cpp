@@ -1,9 +1,9 @@
 #include "scene/OldSceneFormat.h"
 
-#include "texture/ByteCursor.h"
-#include "texture/LittleEndian.h"
 #include "scene/SceneFormat.h"
 #include "scene/TextureSection.h"
+#include "texture/ByteCursor.h"
+#include "texture/LittleEndian.h"
 
 #include <cstdint>
 #include <string>
@@ -15,8 +15,8 @@ SceneStatus ReadHeader(MutableByteCursor& reader, uint16_t& textureCount, uint32
 {
     uint32_t magic;
     uint16_t version;
-    if (!reader.readU32(magic) || !reader.readU16(version) || !reader.readU16(textureCount) || !reader.readU32(chunkCount) ||
-        reader.remaining() < 4)
+    if (!reader.readU32(magic) || !reader.readU16(version) || !reader.readU16(textureCount) ||
+        !reader.readU32(chunkCount) || reader.remaining() < 4)
         return SceneFailure(SceneCause::Truncated, "in the file header");
     if (magic != kOldSceneMagic)
         return SceneFailure(SceneCause::NotSceneFile);
@@ -25,8 +25,8 @@ SceneStatus ReadHeader(MutableByteCursor& reader, uint16_t& textureCount, uint32
     if (!reader.zeros(4))
         return SceneFailure(SceneCause::Damaged, "file header");
     if (chunkCount > reader.remaining() / kOldChunkHeaderSize)
-        return SceneFailure(SceneCause::Truncated, "the header counts " + std::to_string(chunkCount) +
-                                                       " chunks, more than the file holds");
+        return SceneFailure(SceneCause::Truncated,
+                            "the header counts " + std::to_string(chunkCount) + " chunks, more than the file holds");
     return {};
 }
 

@@ -20,9 +20,9 @@ uint32_t TextureContentCrc(const SceneTexture& texture)
 
 bool DirectoryEntry::operator==(const DirectoryEntry& other) const
 {
-    return sectionOffset == other.sectionOffset && contentSize == other.contentSize &&
-           contentCrc == other.contentCrc && width == other.width && height == other.height &&
-           depth == other.depth && levelCount == other.levelCount && flags == other.flags;
+    return sectionOffset == other.sectionOffset && contentSize == other.contentSize && contentCrc == other.contentCrc &&
+           width == other.width && height == other.height && depth == other.depth && levelCount == other.levelCount &&
+           flags == other.flags;
 }
 
 SceneData::SceneData()

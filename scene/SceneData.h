@@ -9,8 +9,8 @@
 // outside the scene's buffers.
 #pragma once
 
-#include "texture/ByteBlock.h"
 #include "scene/CVK7QScene.h"
+#include "texture/ByteBlock.h"
 #include "texture/T3DTexture.h"
 
 #include <cstddef>

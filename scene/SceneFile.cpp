@@ -14,22 +14,29 @@ namespace {
 SceneStatus WriteFailure(FileWriteStatus status, int error)
 {
     switch (status) {
-    case FileWriteStatus::NoFolder: return SceneFailure(SceneCause::FolderMissing);
-    case FileWriteStatus::PermissionDenied: return SceneFailure(SceneCause::PermissionDenied);
-    case FileWriteStatus::NotRegularFile: return SceneFailure(SceneCause::NotRegularFile);
-    default: break;
+    case FileWriteStatus::NoFolder:
+        return SceneFailure(SceneCause::FolderMissing);
+    case FileWriteStatus::PermissionDenied:
+        return SceneFailure(SceneCause::PermissionDenied);
+    case FileWriteStatus::NotRegularFile:
+        return SceneFailure(SceneCause::NotRegularFile);
+    default:
+        break;
     }
     switch (error) {
     case EACCES:
     case EPERM:
-    case EROFS: return SceneFailure(SceneCause::PermissionDenied);
+    case EROFS:
+        return SceneFailure(SceneCause::PermissionDenied);
     case ENOSPC:
-    case EDQUOT: return SceneFailure(SceneCause::DiskFull);
-    default: return SceneFailure(SceneCause::WriteFailed, error != 0 ? std::strerror(error) : FileWriteProblem(status));
+    case EDQUOT:
+        return SceneFailure(SceneCause::DiskFull);
+    default:
+        return SceneFailure(SceneCause::WriteFailed, error != 0 ? std::strerror(error) : FileWriteProblem(status));
     }
 }
 
-} // namespace
+}  // namespace
 
 std::string WithSceneExtension(const std::string& path)
 {

@@ -8,8 +8,8 @@
 // A four-character code as the little-endian 32-bit value it is stored as.
 constexpr uint32_t FourCharCode(const char (&text)[5])
 {
-    return uint32_t(uint8_t(text[0])) | uint32_t(uint8_t(text[1])) << 8 |
-           uint32_t(uint8_t(text[2])) << 16 | uint32_t(uint8_t(text[3])) << 24;
+    return uint32_t(uint8_t(text[0])) | uint32_t(uint8_t(text[1])) << 8 | uint32_t(uint8_t(text[2])) << 16 |
+           uint32_t(uint8_t(text[3])) << 24;
 }
 
 constexpr uint32_t kNewSceneMagic = FourCharCode("VK7N");

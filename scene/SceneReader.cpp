@@ -1,9 +1,9 @@
 #include "scene/SceneReader.h"
 
-#include "texture/LittleEndian.h"
 #include "scene/NewSceneFormat.h"
 #include "scene/OldSceneFormat.h"
 #include "scene/SceneFormat.h"
+#include "texture/LittleEndian.h"
 
 #include <utility>
 

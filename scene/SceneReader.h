@@ -3,8 +3,8 @@
 // saying why.
 #pragma once
 
-#include "texture/ByteBlock.h"
 #include "scene/SceneData.h"
 #include "scene/SceneStatus.h"
+#include "texture/ByteBlock.h"
 
 SceneStatus ReadScene(ByteBlock bytes, SceneData& scene);

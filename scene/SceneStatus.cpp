@@ -9,23 +9,35 @@ std::string WithDetail(const char* text, const std::string& detail)
     return detail.empty() ? text : std::string(text) + ": " + detail;
 }
 
-} // namespace
+}  // namespace
 
 std::string SceneStatusText(const SceneStatus& status)
 {
     switch (status.cause) {
-    case SceneCause::None: return "done";
-    case SceneCause::FileUnreadable: return FileReadProblem(status.fileRead);
-    case SceneCause::NotSceneFile: return "is not a scene file";
-    case SceneCause::UnsupportedVersion: return WithDetail("is a scene of an unsupported version", status.detail);
-    case SceneCause::Truncated: return WithDetail("is truncated", status.detail);
-    case SceneCause::Damaged: return WithDetail("is damaged", status.detail);
-    case SceneCause::NothingLoaded: return "no scene is loaded";
-    case SceneCause::PermissionDenied: return "permission denied";
-    case SceneCause::FolderMissing: return "its folder does not exist";
-    case SceneCause::NotRegularFile: return "is not a regular file";
-    case SceneCause::DiskFull: return "disk full";
-    case SceneCause::WriteFailed: return WithDetail("could not be written", status.detail);
+    case SceneCause::None:
+        return "done";
+    case SceneCause::FileUnreadable:
+        return FileReadProblem(status.fileRead);
+    case SceneCause::NotSceneFile:
+        return "is not a scene file";
+    case SceneCause::UnsupportedVersion:
+        return WithDetail("is a scene of an unsupported version", status.detail);
+    case SceneCause::Truncated:
+        return WithDetail("is truncated", status.detail);
+    case SceneCause::Damaged:
+        return WithDetail("is damaged", status.detail);
+    case SceneCause::NothingLoaded:
+        return "no scene is loaded";
+    case SceneCause::PermissionDenied:
+        return "permission denied";
+    case SceneCause::FolderMissing:
+        return "its folder does not exist";
+    case SceneCause::NotRegularFile:
+        return "is not a regular file";
+    case SceneCause::DiskFull:
+        return "disk full";
+    case SceneCause::WriteFailed:
+        return WithDetail("could not be written", status.detail);
     }
     return "failed";
 }

@@ -11,7 +11,7 @@
 #include <utility>
 
 enum class SceneCause {
-    None,                // it worked
+    None,  // it worked
     // Loading
     FileUnreadable,      // fileRead says how (texture/FileRead.h)
     NotSceneFile,        // neither format's magic number
@@ -22,9 +22,9 @@ enum class SceneCause {
     NothingLoaded,
     PermissionDenied,
     FolderMissing,
-    NotRegularFile,      // the target is a folder, device, ...
+    NotRegularFile,  // the target is a folder, device, ...
     DiskFull,
-    WriteFailed,         // any other refusal; detail gives the system's words
+    WriteFailed,  // any other refusal; detail gives the system's words
 };
 
 struct SceneStatus {

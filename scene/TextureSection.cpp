@@ -29,8 +29,8 @@ bool AllZero(const uint8_t* bytes, size_t n)
 
 bool IsSceneTexture(const T3D_TEXTURE& record)
 {
-    return BytesPerPixel(record.depth) != 0 && record.levelCount >= 1 &&
-           record.levelCount <= kMaxTextureLevels && record.width >= 1 && record.height >= 1;
+    return BytesPerPixel(record.depth) != 0 && record.levelCount >= 1 && record.levelCount <= kMaxTextureLevels &&
+           record.width >= 1 && record.height >= 1;
 }
 
 uint64_t TexturePixelBytes(const T3D_TEXTURE& record)

@@ -82,8 +82,8 @@ uint32_t FilterBlock(const uint32_t p[4], bool alphaWeights, const SrgbTables& t
     return out;
 }
 
-void FilterRows(const uint8_t* source, unsigned sourceWidth, uint8_t* dest, unsigned width,
-                unsigned firstRow, unsigned endRow, bool alphaWeights)
+void FilterRows(const uint8_t* source, unsigned sourceWidth, uint8_t* dest, unsigned width, unsigned firstRow,
+                unsigned endRow, bool alphaWeights)
 {
     const SrgbTables& t = Tables();
     const size_t sourceRowBytes = size_t(sourceWidth) * 4;
@@ -100,10 +100,10 @@ void FilterRows(const uint8_t* source, unsigned sourceWidth, uint8_t* dest, unsi
     }
 }
 
-} // namespace
+}  // namespace
 
-void BoxFilterLevel(const uint8_t* source, unsigned sourceWidth, uint8_t* dest, unsigned width,
-                    unsigned height, bool alphaWeights)
+void BoxFilterLevel(const uint8_t* source, unsigned sourceWidth, uint8_t* dest, unsigned width, unsigned height,
+                    bool alphaWeights)
 {
     Tables();  // built once, before any thread needs them
     if (uint64_t(width) * height < kPixelsForTwoThreads || height < 2) {

@@ -15,5 +15,5 @@
 // Makes width x height pixels from the source level, whose rows are
 // sourceWidth pixels long. `alphaWeights` false: every pixel weighs the same
 // (a texture without alpha). Large levels are shared between two threads.
-void BoxFilterLevel(const uint8_t* source, unsigned sourceWidth, uint8_t* dest, unsigned width,
-                    unsigned height, bool alphaWeights);
+void BoxFilterLevel(const uint8_t* source, unsigned sourceWidth, uint8_t* dest, unsigned width, unsigned height,
+                    bool alphaWeights);

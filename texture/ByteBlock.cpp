@@ -8,7 +8,7 @@ namespace {
 constexpr size_t kHugePageSize = size_t(2) << 20;
 constexpr size_t kOrdinaryAlignment = 64;
 
-} // namespace
+}  // namespace
 
 uint8_t* AllocateBytes(size_t size)
 {

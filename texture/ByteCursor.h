@@ -45,7 +45,10 @@ public:
         return true;
     }
 
-    [[nodiscard]] bool readU8(uint8_t& value) { return read(1, value, [](const uint8_t* b) { return b[0]; }); }
+    [[nodiscard]] bool readU8(uint8_t& value)
+    {
+        return read(1, value, [](const uint8_t* b) { return b[0]; });
+    }
     [[nodiscard]] bool readU16(uint16_t& value) { return read(2, value, GetU16); }
     [[nodiscard]] bool readU32(uint32_t& value) { return read(4, value, GetU32); }
     [[nodiscard]] bool readU64(uint64_t& value) { return read(8, value, GetU64); }

@@ -27,11 +27,11 @@ bool ChainGoesOn(const T3D_TEXTURE& record, int level)
         return true;
     const unsigned width = LevelWidth(record, level);
     const unsigned height = LevelHeight(record, level);
-    return level < kMaxTextureLevels && (width >= kSmallestReadSide || height >= kSmallestReadSide) &&
-           width > 0 && height > 0;
+    return level < kMaxTextureLevels && (width >= kSmallestReadSide || height >= kSmallestReadSide) && width > 0 &&
+           height > 0;
 }
 
-} // namespace
+}  // namespace
 
 int ChainFileReader::readChain(const std::string& first)
 {
@@ -96,10 +96,15 @@ LevelResult ChainFileReader::readLevelOnce(const std::string& path, int level)
 LevelResult ChainFileReader::refuseOpen(FileReadStatus status, const std::string& path, int level)
 {
     switch (status) {
-    case FileReadStatus::NotFound: return level == 0 ? fail(messages_.cantFind, path) : LevelResult::Missing;
-    case FileReadStatus::PermissionDenied: return fail(messages_.permissionDenied, path);
-    case FileReadStatus::NotRegularFile: return fail(messages_.notRegularFile, path);
-    case FileReadStatus::OutOfMemory: return fail(messages_.noMemory, path);
-    default: return fail(messages_.cantRead, path);
+    case FileReadStatus::NotFound:
+        return level == 0 ? fail(messages_.cantFind, path) : LevelResult::Missing;
+    case FileReadStatus::PermissionDenied:
+        return fail(messages_.permissionDenied, path);
+    case FileReadStatus::NotRegularFile:
+        return fail(messages_.notRegularFile, path);
+    case FileReadStatus::OutOfMemory:
+        return fail(messages_.noMemory, path);
+    default:
+        return fail(messages_.cantRead, path);
     }
 }

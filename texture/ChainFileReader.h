@@ -34,7 +34,9 @@ enum class LevelResult { Read, Missing, Failed, Changed };
 class ChainFileReader {
 public:
     ChainFileReader(TextureRecord& holder, TextureReport& report, const ChainFileMessages& messages)
-        : holder_(holder), report_(report), messages_(messages) {}
+        : holder_(holder), report_(report), messages_(messages)
+    {
+    }
     virtual ~ChainFileReader() = default;
 
     // Clears the holder, then reads the chain's files into it, setting the

@@ -157,8 +157,8 @@ bool Quantise(const T3D_TEXTURE& in, T3D_TEXTURE& out, bool dither)
         return false;
     for (int level = 0; level < in.levelCount; ++level) {
         rows[level] = {in.levels[level], LevelWidth(in, level)};
-        images[level].reset(liq_image_create_custom(attr.get(), OpaqueRow, &rows[level],
-                                                    int(LevelWidth(in, level)), int(LevelHeight(in, level)), 0));
+        images[level].reset(liq_image_create_custom(attr.get(), OpaqueRow, &rows[level], int(LevelWidth(in, level)),
+                                                    int(LevelHeight(in, level)), 0));
         if (!images[level] || liq_histogram_add_image(histogram.get(), attr.get(), images[level].get()) != LIQ_OK)
             return false;
     }
@@ -168,8 +168,8 @@ bool Quantise(const T3D_TEXTURE& in, T3D_TEXTURE& out, bool dither)
     LiqPtr<liq_result> result(raw);
     liq_set_dithering_level(result.get(), dither ? 1.0f : 0.0f);
     for (int level = 0; level < in.levelCount; ++level) {
-        if (liq_write_remapped_image(result.get(), images[level].get(), out.levels[level],
-                                     PixelCount(in, level)) != LIQ_OK)
+        if (liq_write_remapped_image(result.get(), images[level].get(), out.levels[level], PixelCount(in, level)) !=
+            LIQ_OK)
             return false;
     }
     const liq_palette* palette = liq_get_palette(result.get());
@@ -178,7 +178,7 @@ bool Quantise(const T3D_TEXTURE& in, T3D_TEXTURE& out, bool dither)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 bool ConvertRgbaChain(TextureRecord& holder, const DepthOptions& options, const std::string& name,
                       TextureReport& report, const KeptPalette* kept)

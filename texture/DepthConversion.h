@@ -19,9 +19,9 @@
 #include <string>
 
 struct DepthOptions {
-    unsigned depth = 32;     // 8, 16, 24 or 32
-    bool green565 = false;   // depth 16: 5-6-5 instead of 5-5-5
-    bool dither = true;      // depth 8 beyond 256 colours
+    unsigned depth = 32;    // 8, 16, 24 or 32
+    bool green565 = false;  // depth 16: 5-6-5 instead of 5-5-5
+    bool dither = true;     // depth 8 beyond 256 colours
 };
 
 // A palette chain's own colour map and, for every level of the chain, its

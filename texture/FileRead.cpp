@@ -18,30 +18,43 @@ FileReadStatus StatusOfOpenError(int error)
     switch (error) {
     case ENOENT:
     case ENOTDIR:
-    case ENAMETOOLONG: return FileReadStatus::NotFound;
+    case ENAMETOOLONG:
+        return FileReadStatus::NotFound;
     case EACCES:
-    case EPERM: return FileReadStatus::PermissionDenied;
+    case EPERM:
+        return FileReadStatus::PermissionDenied;
     case ELOOP:
     case ENXIO:  // a socket, or a FIFO with no writer opened for writing
-    case EISDIR: return FileReadStatus::NotRegularFile;
-    case ENOMEM: return FileReadStatus::OutOfMemory;
-    default: return FileReadStatus::ReadFailed;
+    case EISDIR:
+        return FileReadStatus::NotRegularFile;
+    case ENOMEM:
+        return FileReadStatus::OutOfMemory;
+    default:
+        return FileReadStatus::ReadFailed;
     }
 }
 
-} // namespace
+}  // namespace
 
 const char* FileReadProblem(FileReadStatus status)
 {
     switch (status) {
-    case FileReadStatus::Ok: return "was read";
-    case FileReadStatus::NotFound: return "does not exist";
-    case FileReadStatus::PermissionDenied: return "permission denied";
-    case FileReadStatus::NotRegularFile: return "is not a regular file";
-    case FileReadStatus::TooLarge: return "is too large";
-    case FileReadStatus::ReadFailed: return "could not be read";
-    case FileReadStatus::Changed: return "changed while it was read";
-    case FileReadStatus::OutOfMemory: return "does not fit in memory";
+    case FileReadStatus::Ok:
+        return "was read";
+    case FileReadStatus::NotFound:
+        return "does not exist";
+    case FileReadStatus::PermissionDenied:
+        return "permission denied";
+    case FileReadStatus::NotRegularFile:
+        return "is not a regular file";
+    case FileReadStatus::TooLarge:
+        return "is too large";
+    case FileReadStatus::ReadFailed:
+        return "could not be read";
+    case FileReadStatus::Changed:
+        return "changed while it was read";
+    case FileReadStatus::OutOfMemory:
+        return "does not fit in memory";
     }
     return "could not be read";
 }
@@ -106,7 +119,7 @@ FileReadStatus InputFile::readAt(uint64_t offset, uint8_t* out, size_t n) const
 
 FileReadStatus InputFile::readScattered(uint64_t offset, const std::vector<iovec>& pieces) const
 {
-    size_t next = 0;       // first piece not wholly filled
+    size_t next = 0;        // first piece not wholly filled
     size_t doneInNext = 0;  // bytes of it already filled
     std::vector<iovec> batch;
     while (next < pieces.size()) {
@@ -153,8 +166,7 @@ bool InputFile::unchanged() const
 {
     struct stat info {};
     return fd_ >= 0 && ::fstat(fd_, &info) == 0 && uint64_t(info.st_size) == size_ &&
-           int64_t(info.st_mtim.tv_sec) == modifiedSeconds_ &&
-           int64_t(info.st_mtim.tv_nsec) == modifiedNanoseconds_;
+           int64_t(info.st_mtim.tv_sec) == modifiedSeconds_ && int64_t(info.st_mtim.tv_nsec) == modifiedNanoseconds_;
 }
 
 namespace {
@@ -176,7 +188,7 @@ FileReadStatus ReadWholeFileOnce(const std::string& path, ByteBlock& out, uint64
     return status;
 }
 
-} // namespace
+}  // namespace
 
 FileReadStatus ReadWholeFile(const std::string& path, ByteBlock& out, uint64_t maxBytes)
 {

@@ -20,12 +20,12 @@
 
 enum class FileReadStatus {
     Ok,
-    NotFound,          // no such file (or a folder on its path is missing)
+    NotFound,  // no such file (or a folder on its path is missing)
     PermissionDenied,
-    NotRegularFile,    // a folder, FIFO, device, socket or looping link
-    TooLarge,          // larger than the caller's limit
-    ReadFailed,        // the system refused the read, or the file ended early
-    Changed,           // size or modification time moved while it was read
+    NotRegularFile,  // a folder, FIFO, device, socket or looping link
+    TooLarge,        // larger than the caller's limit
+    ReadFailed,      // the system refused the read, or the file ended early
+    Changed,         // size or modification time moved while it was read
     OutOfMemory,
 };
 

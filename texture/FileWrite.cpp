@@ -30,11 +30,15 @@ FileWriteStatus StatusOfError(int error, FileWriteStatus otherwise)
     switch (error) {
     case EACCES:
     case EPERM:
-    case EROFS: return FileWriteStatus::PermissionDenied;
-    case ENAMETOOLONG: return FileWriteStatus::NameTooLong;
+    case EROFS:
+        return FileWriteStatus::PermissionDenied;
+    case ENAMETOOLONG:
+        return FileWriteStatus::NameTooLong;
     case ENOENT:
-    case ENOTDIR: return FileWriteStatus::NoFolder;
-    default: return otherwise;
+    case ENOTDIR:
+        return FileWriteStatus::NoFolder;
+    default:
+        return otherwise;
     }
 }
 
@@ -119,19 +123,27 @@ bool IsStaleTemporary(const char* entry)
     return pid > 0 && pid != long(getpid()) && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
 }
 
-} // namespace
+}  // namespace
 
 const char* FileWriteProblem(FileWriteStatus status)
 {
     switch (status) {
-    case FileWriteStatus::Ok: return "written";
-    case FileWriteStatus::NoFolder: return "the folder does not exist";
-    case FileWriteStatus::PermissionDenied: return "permission denied";
-    case FileWriteStatus::NotRegularFile: return "not a regular file";
-    case FileWriteStatus::SameAsInput: return "it is a file the output is made from";
-    case FileWriteStatus::NameTooLong: return "the name is too long";
-    case FileWriteStatus::WriteFailed: return "the write failed";
-    case FileWriteStatus::RenameFailed: return "it could not be put in place";
+    case FileWriteStatus::Ok:
+        return "written";
+    case FileWriteStatus::NoFolder:
+        return "the folder does not exist";
+    case FileWriteStatus::PermissionDenied:
+        return "permission denied";
+    case FileWriteStatus::NotRegularFile:
+        return "not a regular file";
+    case FileWriteStatus::SameAsInput:
+        return "it is a file the output is made from";
+    case FileWriteStatus::NameTooLong:
+        return "the name is too long";
+    case FileWriteStatus::WriteFailed:
+        return "the write failed";
+    case FileWriteStatus::RenameFailed:
+        return "it could not be put in place";
     }
     return "the write failed";
 }

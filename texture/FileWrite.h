@@ -35,7 +35,7 @@ enum class FileWriteStatus {
     NotRegularFile,    // a folder, FIFO, device or socket in the target's place
     SameAsInput,       // the target is one of the files the output is made from
     NameTooLong,
-    WriteFailed,       // a write, flush or close failed: disk full, size limit, I/O error
+    WriteFailed,  // a write, flush or close failed: disk full, size limit, I/O error
     RenameFailed,
 };
 

@@ -16,14 +16,16 @@ std::string FileText(const ImageFileKind& kind, const std::string& path)
 TextureCause CauseOf(FileWriteStatus status)
 {
     switch (status) {
-    case FileWriteStatus::PermissionDenied: return TextureCause::PermissionDenied;
-    case FileWriteStatus::NotRegularFile: return TextureCause::NotRegularFile;
-    default: return TextureCause::WriteFailed;
+    case FileWriteStatus::PermissionDenied:
+        return TextureCause::PermissionDenied;
+    case FileWriteStatus::NotRegularFile:
+        return TextureCause::NotRegularFile;
+    default:
+        return TextureCause::WriteFailed;
     }
 }
 
-void ReportCantWrite(TextureReport& report, const ImageFileKind& kind, const std::string& path,
-                     FileWriteStatus status)
+void ReportCantWrite(TextureReport& report, const ImageFileKind& kind, const std::string& path, FileWriteStatus status)
 {
     const std::string why = status == FileWriteStatus::WriteFailed ? "" : std::string(": ") + FileWriteProblem(status);
     report.report({Severity::Error, CauseOf(status), path, "could not be written" + why,
@@ -53,7 +55,7 @@ void ReportShortChain(TextureReport& report, const ImageFileKind& kind, const st
                    FileText(kind, files.back()) + " " + detail});
 }
 
-} // namespace
+}  // namespace
 
 bool WriteTextureChain(const std::string& path, const T3D_TEXTURE& record, const ImageFileKind& kind,
                        const ImageWriteOptions& options, TextureReport& report, const LevelEncoder& encode)
@@ -83,8 +85,8 @@ int LevelsWithPixels(unsigned width, unsigned height, int levels)
     return withPixels;
 }
 
-bool WriteImageChain(const std::string& path, int levels, const ImageFileKind& kind,
-                     const ImageWriteOptions& options, TextureReport& report, const LevelEncoder& encode)
+bool WriteImageChain(const std::string& path, int levels, const ImageFileKind& kind, const ImageWriteOptions& options,
+                     TextureReport& report, const LevelEncoder& encode)
 {
     std::vector<std::string> names;
     const ChainNaming naming = PlanChainNames(path, levels, names);
@@ -94,8 +96,8 @@ bool WriteImageChain(const std::string& path, int levels, const ImageFileKind& k
         report.report({Severity::Error, TextureCause::Naming, path,
                        "its " + std::to_string(levels) + " mip levels can't all be named: " + why +
                            "; a name that works: " + working,
-                       "Can't name all " + std::to_string(levels) + " mip levels after " + FileText(kind, path) +
-                           ": " + why + ". A name that works: " + working});
+                       "Can't name all " + std::to_string(levels) + " mip levels after " + FileText(kind, path) + ": " +
+                           why + ". A name that works: " + working});
         return false;
     }
 

@@ -50,9 +50,9 @@ using LevelEncoder = std::function<bool(int level, ByteSink& out)>;
 // the chain stops. A record with no levels writes nothing and succeeds; one
 // whose levels cannot be written (no pixel size, a missing buffer) is
 // refused. True when every level with pixels is in place.
-[[nodiscard]] bool WriteTextureChain(const std::string& path, const T3D_TEXTURE& record,
-                                     const ImageFileKind& kind, const ImageWriteOptions& options,
-                                     TextureReport& report, const LevelEncoder& encode);
+[[nodiscard]] bool WriteTextureChain(const std::string& path, const T3D_TEXTURE& record, const ImageFileKind& kind,
+                                     const ImageWriteOptions& options, TextureReport& report,
+                                     const LevelEncoder& encode);
 
 // The number of levels, from level 0, that hold pixels: writers stop before
 // the first level of zero width or height.

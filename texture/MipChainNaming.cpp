@@ -11,13 +11,8 @@
 // already on users' disks were named, so the crossing stays: swapping it would
 // turn every clamped texture read back from an existing chain the other way.
 const FlagLetter FlagLetterTable[7] = {
-    {'A', kFlagAlphaLevel},
-    {'F', kFlagForce32Bit},
-    {'D', kFlagDetailSecondPass},
-    {'E', kFlagEnvmap},
-    {'U', kFlagClampedV},
-    {'V', kFlagClampedU},
-    {'Z', kFlagNoZBuffer},
+    {'A', kFlagAlphaLevel}, {'F', kFlagForce32Bit}, {'D', kFlagDetailSecondPass}, {'E', kFlagEnvmap},
+    {'U', kFlagClampedV},   {'V', kFlagClampedU},   {'Z', kFlagNoZBuffer},
 };
 
 namespace {
@@ -85,7 +80,7 @@ size_t FileNameStart(const std::string& path)
     return slash == kNotFound ? 0 : slash + 1;
 }
 
-} // namespace
+}  // namespace
 
 uint32_t NextMipLevelName(const std::string& path, std::string& next)
 {
@@ -119,10 +114,14 @@ uint32_t MipChainNaming(const char* path, char* next)
 const char* ChainNamingProblem(ChainNaming naming)
 {
     switch (naming) {
-    case ChainNaming::Ok: return "the names work";
-    case ChainNaming::NoDot: return "its file name has no dot to number the levels before";
-    case ChainNaming::PastDigitNine: return "its level numbers would run past 9";
-    case ChainNaming::NameTooLong: return "a level's file name would be too long";
+    case ChainNaming::Ok:
+        return "the names work";
+    case ChainNaming::NoDot:
+        return "its file name has no dot to number the levels before";
+    case ChainNaming::PastDigitNine:
+        return "its level numbers would run past 9";
+    case ChainNaming::NameTooLong:
+        return "a level's file name would be too long";
     }
     return "the rule gives no name";
 }
@@ -220,10 +219,9 @@ size_t LongestFileName(const std::vector<std::string>& files)
     return longest;
 }
 
-} // namespace
+}  // namespace
 
-std::string WorkingChainName(const std::string& first, int levels, const std::string& extension,
-                             const std::string& tag)
+std::string WorkingChainName(const std::string& first, int levels, const std::string& extension, const std::string& tag)
 {
     std::vector<std::string> files;
     const ChainNaming naming = PlanChainNames(first, levels, files);

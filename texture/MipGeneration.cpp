@@ -20,8 +20,7 @@ void ShrinkRow(const uint8_t* __restrict from, uint8_t* __restrict to, size_t wi
 }
 
 template <typename Pixel>
-void ShrinkRows(const uint8_t* source, size_t sourceRowBytes, uint8_t* dest, unsigned width,
-                unsigned height)
+void ShrinkRows(const uint8_t* source, size_t sourceRowBytes, uint8_t* dest, unsigned width, unsigned height)
 {
     const size_t rowBytes = size_t(width) * sizeof(Pixel);
     for (size_t y = 0; y < height; ++y)
@@ -72,20 +71,24 @@ bool BoxFilterExpanded(const T3D_TEXTURE& record, int level, uint8_t* dest)
     for (size_t i = 0; i < filtered.size(); ++i) {
         const uint32_t p = filtered[i];
         switch (record.depth) {
-        case 8: dest[i] = nearest(p); break;
+        case 8:
+            dest[i] = nearest(p);
+            break;
         case 16: {
             const uint16_t packed = PackPixel16(p, green565);
             dest[2 * i] = uint8_t(packed);
             dest[2 * i + 1] = uint8_t(packed >> 8);
             break;
         }
-        default: std::memcpy(dest + 3 * i, &p, 3); break;
+        default:
+            std::memcpy(dest + 3 * i, &p, 3);
+            break;
         }
     }
     return true;
 }
 
-} // namespace
+}  // namespace
 
 int GeneratedLevelCount(unsigned width, unsigned height)
 {
@@ -98,16 +101,25 @@ int GeneratedLevelCount(unsigned width, unsigned height)
     return std::min(levels, kMaxTextureLevels);
 }
 
-void ShrinkLevel(const uint8_t* source, unsigned sourceWidth, uint8_t* dest, unsigned width,
-                 unsigned height, unsigned bytesPerPixel)
+void ShrinkLevel(const uint8_t* source, unsigned sourceWidth, uint8_t* dest, unsigned width, unsigned height,
+                 unsigned bytesPerPixel)
 {
     const size_t sourceRowBytes = size_t(sourceWidth) * bytesPerPixel;
     switch (bytesPerPixel) {
-    case 1: ShrinkRows<uint8_t>(source, sourceRowBytes, dest, width, height); break;
-    case 2: ShrinkRows<uint16_t>(source, sourceRowBytes, dest, width, height); break;
-    case 3: ShrinkRows<Pixel24>(source, sourceRowBytes, dest, width, height); break;
-    case 4: ShrinkRows<uint32_t>(source, sourceRowBytes, dest, width, height); break;
-    default: break;
+    case 1:
+        ShrinkRows<uint8_t>(source, sourceRowBytes, dest, width, height);
+        break;
+    case 2:
+        ShrinkRows<uint16_t>(source, sourceRowBytes, dest, width, height);
+        break;
+    case 3:
+        ShrinkRows<Pixel24>(source, sourceRowBytes, dest, width, height);
+        break;
+    case 4:
+        ShrinkRows<uint32_t>(source, sourceRowBytes, dest, width, height);
+        break;
+    default:
+        break;
     }
 }
 
@@ -124,8 +136,8 @@ bool GenerateMipLevels(TextureRecord& holder, MipFilter filter)
         if (!dest)
             return false;
         if (filter == MipFilter::point)
-            ShrinkLevel(record.levels[level - 1], LevelWidth(record, level - 1), dest,
-                        LevelWidth(record, level), LevelHeight(record, level), bytesPerPixel);
+            ShrinkLevel(record.levels[level - 1], LevelWidth(record, level - 1), dest, LevelWidth(record, level),
+                        LevelHeight(record, level), bytesPerPixel);
         else if (record.depth == 32)
             BoxFilterLevel(record.levels[level - 1], LevelWidth(record, level - 1), dest, LevelWidth(record, level),
                            LevelHeight(record, level), record.alphaMask != 0);

@@ -18,8 +18,8 @@
 int GeneratedLevelCount(unsigned width, unsigned height);
 
 // Point-samples one level into the next smaller one of width x height pixels.
-void ShrinkLevel(const uint8_t* source, unsigned sourceWidth, uint8_t* dest, unsigned width,
-                 unsigned height, unsigned bytesPerPixel);
+void ShrinkLevel(const uint8_t* source, unsigned sourceWidth, uint8_t* dest, unsigned width, unsigned height,
+                 unsigned bytesPerPixel);
 
 enum class MipFilter { point, box };
 

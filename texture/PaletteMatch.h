@@ -23,10 +23,7 @@
 
 struct Rgb {
     uint8_t red, green, blue;
-    bool operator==(const Rgb& other) const
-    {
-        return red == other.red && green == other.green && blue == other.blue;
-    }
+    bool operator==(const Rgb& other) const { return red == other.red && green == other.green && blue == other.blue; }
 };
 
 using PaletteColours = std::array<Rgb, kPaletteEntries>;
@@ -41,8 +38,7 @@ void SetPaletteColour(T3D_TEXTURE& record, int index, Rgb colour);
 PaletteUse UsedEntries(const uint8_t* indices, size_t count);
 
 // The entry among `candidates` nearest to `colour`; 0 when there is none.
-uint8_t NearestPaletteEntry(const T3D_TEXTURE& record, Rgb colour,
-                            const PaletteUse& candidates = PaletteUse().set());
+uint8_t NearestPaletteEntry(const T3D_TEXTURE& record, Rgb colour, const PaletteUse& candidates = PaletteUse().set());
 
 class ColourMapMerge {
 public:
@@ -52,8 +48,8 @@ public:
     ColourMapMerge(T3D_TEXTURE& record, unsigned mapLength);
 
     struct LevelMapping {
-        IndexMap index;      // a level entry -> its entry in level 0's map
-        bool mapRanFull;     // some colours went to the nearest entry
+        IndexMap index;   // a level entry -> its entry in level 0's map
+        bool mapRanFull;  // some colours went to the nearest entry
     };
 
     // `colours`: the level's own map (grey levels: (i, i, i)); `used`: the
@@ -69,8 +65,8 @@ private:
     int takeFreeEntry();
 
     T3D_TEXTURE& record_;
-    PaletteUse inMap_;   // entries that hold a colour of the map
-    PaletteUse taken_;   // entries some level's pixels use
+    PaletteUse inMap_;  // entries that hold a colour of the map
+    PaletteUse taken_;  // entries some level's pixels use
 };
 
 // Rewrites `count` indices through `map`.

@@ -42,8 +42,7 @@ private:
 class MaskedPixel {
 public:
     explicit MaskedPixel(const T3D_TEXTURE& record)
-        : red_(record.redMask), green_(record.greenMask), blue_(record.blueMask),
-          alpha_(record.alphaMask)
+        : red_(record.redMask), green_(record.greenMask), blue_(record.blueMask), alpha_(record.alphaMask)
     {
     }
 
@@ -59,8 +58,7 @@ private:
 
 bool HasByteMasks(const T3D_TEXTURE& record)
 {
-    return record.redMask == kMask8888Red && record.greenMask == kMask8888Green &&
-           record.blueMask == kMask8888Blue;
+    return record.redMask == kMask8888Red && record.greenMask == kMask8888Green && record.blueMask == kMask8888Blue;
 }
 
 void Expand24(const T3D_TEXTURE& record, const uint8_t* in, uint32_t* out, size_t count)
@@ -93,7 +91,7 @@ void Expand32(const T3D_TEXTURE& record, const uint8_t* in, uint32_t* out, size_
     }
 }
 
-} // namespace
+}  // namespace
 
 uint8_t WidenChannel(uint32_t value, unsigned bits)
 {
@@ -155,8 +153,13 @@ void PixelExpander::expand(const uint8_t* in, uint32_t* out, size_t count) const
         for (size_t i = 0; i < count; ++i)
             out[i] = table_[in[2 * i] | in[2 * i + 1] << 8];
         break;
-    case 24: Expand24(record_, in, out, count); break;
-    case 32: Expand32(record_, in, out, count); break;
-    default: break;
+    case 24:
+        Expand24(record_, in, out, count);
+        break;
+    case 32:
+        Expand32(record_, in, out, count);
+        break;
+    default:
+        break;
     }
 }

@@ -18,10 +18,14 @@ constexpr size_t kMaxChunkCache = size_t(64) << 20;
 unsigned ChannelCount(uint8_t colourType)
 {
     switch (colourType) {
-    case SPNG_COLOR_TYPE_GRAYSCALE_ALPHA: return 2;
-    case SPNG_COLOR_TYPE_TRUECOLOR: return 3;
-    case SPNG_COLOR_TYPE_TRUECOLOR_ALPHA: return 4;
-    default: return 1;
+    case SPNG_COLOR_TYPE_GRAYSCALE_ALPHA:
+        return 2;
+    case SPNG_COLOR_TYPE_TRUECOLOR:
+        return 3;
+    case SPNG_COLOR_TYPE_TRUECOLOR_ALPHA:
+        return 4;
+    default:
+        return 1;
     }
 }
 
@@ -50,7 +54,7 @@ void UnpackIndices(const uint8_t* packed, unsigned bitDepth, uint8_t* indices, u
     }
 }
 
-} // namespace
+}  // namespace
 
 struct PngDecoder::Context {
     spng_ctx* ctx = spng_ctx_new(0);

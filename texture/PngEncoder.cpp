@@ -38,14 +38,14 @@ bool Fail(std::string* error, const char* text)
     return false;
 }
 
-} // namespace
+}  // namespace
 
 bool EncodePngLevel(const T3D_TEXTURE& record, int level, const PngSink& sink, std::string* error, PngLayout layout)
 {
     const unsigned width = LevelWidth(record, level), height = LevelHeight(record, level);
     const unsigned bytesPerPixel = BytesPerPixel(record.depth);
-    if (level < 0 || level >= record.levelCount || level >= kMaxTextureLevels || !record.levels[level] ||
-        width == 0 || height == 0 || bytesPerPixel == 0)
+    if (level < 0 || level >= record.levelCount || level >= kMaxTextureLevels || !record.levels[level] || width == 0 ||
+        height == 0 || bytesPerPixel == 0)
         return Fail(error, "no such level");
 
     std::unique_ptr<spng_ctx, SpngFree> owner(spng_ctx_new(SPNG_CTX_ENCODER));
@@ -58,7 +58,9 @@ bool EncodePngLevel(const T3D_TEXTURE& record, int level, const PngSink& sink, s
     ihdr.bit_depth = 8;
     const bool indexed = record.depth == 8 && layout == PngLayout::ofDepth;
     const bool alpha = record.depth == 32 || layout == PngLayout::rgba;
-    ihdr.color_type = alpha ? SPNG_COLOR_TYPE_TRUECOLOR_ALPHA : indexed ? SPNG_COLOR_TYPE_INDEXED : SPNG_COLOR_TYPE_TRUECOLOR;
+    ihdr.color_type = alpha     ? SPNG_COLOR_TYPE_TRUECOLOR_ALPHA
+                      : indexed ? SPNG_COLOR_TYPE_INDEXED
+                                : SPNG_COLOR_TYPE_TRUECOLOR;
     int result = spng_set_png_stream(ctx, WriteToSink, const_cast<PngSink*>(&sink));
     if (!result)
         result = spng_set_ihdr(ctx, &ihdr);

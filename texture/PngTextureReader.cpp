@@ -23,14 +23,17 @@ constexpr ChainFileMessages kPngMessages{
 const TextureMessage& PngMessage(PngStatus status)
 {
     static constexpr TextureMessage kDamaged{TextureCause::Damaged, "PNG file %s is damaged", "is damaged"};
-    static constexpr TextureMessage kClaimsTooMuch{TextureCause::Truncated,
-                                                   "PNG file %s holds fewer pixels than its size",
-                                                   "holds fewer pixels than its size"};
+    static constexpr TextureMessage kClaimsTooMuch{
+        TextureCause::Truncated, "PNG file %s holds fewer pixels than its size", "holds fewer pixels than its size"};
     switch (status) {
-    case PngStatus::unsupportedSize: return kPngUnsupportedSize;
-    case PngStatus::claimsTooMuch: return kClaimsTooMuch;
-    case PngStatus::noMemory: return kNoMemoryForPng;
-    default: return kDamaged;
+    case PngStatus::unsupportedSize:
+        return kPngUnsupportedSize;
+    case PngStatus::claimsTooMuch:
+        return kClaimsTooMuch;
+    case PngStatus::noMemory:
+        return kNoMemoryForPng;
+    default:
+        return kDamaged;
     }
 }
 
@@ -41,7 +44,9 @@ constexpr uint64_t kMaxPngFileBytes = kMaxTgaLevelBytes + kMaxTgaLevelBytes / 64
 class PngChainReader : public ChainFileReader {
 public:
     PngChainReader(TextureRecord& holder, TextureReport& report, PngChainPalette* palette)
-        : ChainFileReader(holder, report, kPngMessages), palette_(palette) {}
+        : ChainFileReader(holder, report, kPngMessages), palette_(palette)
+    {
+    }
 
 private:
     LevelResult readFile(const InputFile& file, const std::string& path, int level) override;
@@ -106,10 +111,9 @@ uint8_t* PngChainReader::indicesFor(const PngDecoder& png, unsigned width, unsig
     return palette_->shared ? palette_->levels[level].data() : nullptr;
 }
 
-} // namespace
+}  // namespace
 
-bool ReadPngChainFiles(const std::string& path, TextureRecord& holder, TextureReport& report,
-                       PngChainPalette* palette)
+bool ReadPngChainFiles(const std::string& path, TextureRecord& holder, TextureReport& report, PngChainPalette* palette)
 {
     if (palette)
         *palette = PngChainPalette();

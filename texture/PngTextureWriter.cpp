@@ -6,7 +6,7 @@ namespace {
 
 constexpr ImageFileKind kPngFiles{"PNG", ".png"};
 
-} // namespace
+}  // namespace
 
 bool PngTextureWriter(const char* path, const T3D_TEXTURE& record, TextureReport& report,
                       const ImageWriteOptions& options)

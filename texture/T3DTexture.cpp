@@ -10,11 +10,16 @@ void ClearTextureRecord(T3D_TEXTURE& record)
 unsigned BytesPerPixel(unsigned depth)
 {
     switch (depth) {
-    case 8: return 1;
-    case 16: return 2;
-    case 24: return 3;
-    case 32: return 4;
-    default: return 0;
+    case 8:
+        return 1;
+    case 16:
+        return 2;
+    case 24:
+        return 3;
+    case 32:
+        return 4;
+    default:
+        return 0;
     }
 }
 

@@ -81,8 +81,14 @@ unsigned BytesPerPixel(unsigned depth);
 void SetStandardMasks(T3D_TEXTURE& record, unsigned depth);
 
 // Width and height of level L: the level-0 side shifted right by L.
-inline unsigned LevelWidth(const T3D_TEXTURE& record, int level) { return record.width >> level; }
-inline unsigned LevelHeight(const T3D_TEXTURE& record, int level) { return record.height >> level; }
+inline unsigned LevelWidth(const T3D_TEXTURE& record, int level)
+{
+    return record.width >> level;
+}
+inline unsigned LevelHeight(const T3D_TEXTURE& record, int level)
+{
+    return record.height >> level;
+}
 
 // Bytes of level L's pixel buffer, computed in 64 bits.
 uint64_t LevelByteCount(const T3D_TEXTURE& record, int level);

@@ -74,7 +74,8 @@ bool ReadPngChain(const std::string& path, TextureRecord& holder, TextureReport&
 // Whether a record already has the depth and pixel layout asked for.
 bool HasFormat(const T3D_TEXTURE& record, const DepthOptions& format)
 {
-    return record.depth == format.depth && (format.depth != 16 || (record.greenMask == kMask565Green) == format.green565);
+    return record.depth == format.depth &&
+           (format.depth != 16 || (record.greenMask == kMask565Green) == format.green565);
 }
 
 // The record's levels expanded to 8-bit RGBA (depth 32, 8-8-8-8 masks).
@@ -111,11 +112,10 @@ bool ReadTgaChain(const std::string& path, TextureRecord& holder, TextureReport&
         ReportError(report, kNoMemoryForTexture, path);
         return false;
     }
-    return Generate(holder, options.filter, path, report) &&
-           ConvertRgbaChain(holder, *options.convertTo, path, report);
+    return Generate(holder, options.filter, path, report) && ConvertRgbaChain(holder, *options.convertTo, path, report);
 }
 
-} // namespace
+}  // namespace
 
 bool IsPngFile(const std::string& path)
 {
@@ -145,6 +145,5 @@ DepthOptions FormatOf(const T3D_TEXTURE& model, bool dither)
 bool ReadTextureChain(const std::string& path, TextureRecord& holder, TextureReport& report,
                       const TextureReadOptions& options)
 {
-    return IsPngFile(path) ? ReadPngChain(path, holder, report, options)
-                           : ReadTgaChain(path, holder, report, options);
+    return IsPngFile(path) ? ReadPngChain(path, holder, report, options) : ReadTgaChain(path, holder, report, options);
 }

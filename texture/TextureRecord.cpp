@@ -16,8 +16,7 @@ TextureRecord::~TextureRecord()
     freeLevels();
 }
 
-TextureRecord::TextureRecord(TextureRecord&& other) noexcept
-    : record_(other.record_)
+TextureRecord::TextureRecord(TextureRecord&& other) noexcept : record_(other.record_)
 {
     ClearTextureRecord(other.record_);
 }

@@ -14,7 +14,7 @@ Rgb EntryColour(const uint8_t* entry, unsigned entryBits)
     return {WidenChannel((word >> 10) & 0x1F, 5), WidenChannel((word >> 5) & 0x1F, 5), WidenChannel(word & 0x1F, 5)};
 }
 
-} // namespace
+}  // namespace
 
 bool IsReadableColourMapEntrySize(uint8_t entryBits)
 {

@@ -18,9 +18,9 @@ enum TgaImageType : uint8_t {
     kTgaRunLengthGrey = 11,
 };
 
-constexpr uint8_t kTgaColourMapPresent = 1;         // colour map type byte; above it, reserved
+constexpr uint8_t kTgaColourMapPresent = 1;          // colour map type byte; above it, reserved
 constexpr uint8_t kTgaDescriptorRightToLeft = 0x10;  // each row stored right pixel first
-constexpr uint8_t kTgaDescriptorTopDown = 0x20;     // rows stored top row first
+constexpr uint8_t kTgaDescriptorTopDown = 0x20;      // rows stored top row first
 
 // A run-length packet: the top bit says "repeat one pixel", the low seven bits
 // hold the pixel count less one.

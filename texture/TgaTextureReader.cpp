@@ -39,8 +39,14 @@ const TextureMessage* RefusedKind(const TgaHeader& header)
     case kTgaTrueColour:
     case kTgaRunLengthTrueColour:  // 8 bits are read as grey
         switch (header.pixelDepth) {
-        case 8: case 15: case 16: case 24: case 32: return nullptr;
-        default: return &kTgaUnsupportedPixelDepth;
+        case 8:
+        case 15:
+        case 16:
+        case 24:
+        case 32:
+            return nullptr;
+        default:
+            return &kTgaUnsupportedPixelDepth;
         }
     case kTgaGrey:
     case kTgaRunLengthGrey:
@@ -66,10 +72,7 @@ struct RowPlacer {
     unsigned height;
     bool rowsTopDown;
 
-    uint8_t* row(unsigned fileRow) const
-    {
-        return level + rowBytes * (rowsTopDown ? fileRow : height - 1 - fileRow);
-    }
+    uint8_t* row(unsigned fileRow) const { return level + rowBytes * (rowsTopDown ? fileRow : height - 1 - fileRow); }
 };
 
 // The pieces that take a raw pixel block, in file order, straight into their
@@ -291,7 +294,7 @@ void ChainReader::takeColours(const TgaHeader& header, const uint8_t* colourMap,
         ReportWarning(report_, kTgaColourMapFull, path);
 }
 
-} // namespace
+}  // namespace
 
 bool ReadTgaChainFiles(const std::string& path, TextureRecord& holder, TextureReport& report)
 {

@@ -37,7 +37,8 @@ PixelLayout LayoutOf(const T3D_TEXTURE& r)
     if (HasMasks(r, 0, 0, 0) && r.alphaMask == 0)
         return PixelLayout::AsStored;  // no masks say otherwise: the depth's own layout
     switch (r.depth) {
-    case 8: return PixelLayout::AsStored;
+    case 8:
+        return PixelLayout::AsStored;
     case 16:
         if (HasMasks(r, kMask555Red, kMask555Green, kMask555Blue) && (r.alphaMask == 0 || r.alphaMask == kAttributeBit))
             return PixelLayout::AsStored;
@@ -46,7 +47,7 @@ PixelLayout LayoutOf(const T3D_TEXTURE& r)
         return PixelLayout::ThroughMasks;
     case 24:
         return HasMasks(r, kMask8888Red, kMask8888Green, kMask8888Blue) && r.alphaMask == 0 ? PixelLayout::AsStored
-                                                                                              : PixelLayout::ThroughMasks;
+                                                                                            : PixelLayout::ThroughMasks;
     default:
         return HasMasks(r, kMask8888Red, kMask8888Green, kMask8888Blue) && r.alphaMask == kMask8888Alpha
                    ? PixelLayout::AsStored
@@ -129,9 +130,14 @@ private:
     const void* converted(const uint8_t* row, unsigned width)
     {
         switch (layout_) {
-        case PixelLayout::AsStored: return row;
-        case PixelLayout::From565: ConvertRow565(row, reinterpret_cast<uint8_t*>(row_.data()), width); break;
-        case PixelLayout::ThroughMasks: expander_->expand(row, row_.data(), width); break;
+        case PixelLayout::AsStored:
+            return row;
+        case PixelLayout::From565:
+            ConvertRow565(row, reinterpret_cast<uint8_t*>(row_.data()), width);
+            break;
+        case PixelLayout::ThroughMasks:
+            expander_->expand(row, row_.data(), width);
+            break;
         }
         return row_.data();  // 0xAARRGGBB words, little-endian: B, G, R, A
     }
@@ -142,7 +148,7 @@ private:
     std::unique_ptr<PixelExpander> expander_;
 };
 
-} // namespace
+}  // namespace
 
 bool TgaTextureWriter(const char* path, const T3D_TEXTURE& record, TextureReport& report,
                       const ImageWriteOptions& options)

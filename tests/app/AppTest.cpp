@@ -13,7 +13,7 @@ QProcessEnvironment EnvironmentWithout(std::initializer_list<const char*> names)
     return environment;
 }
 
-} // namespace
+}  // namespace
 
 TEST(QuorrelProgram, WithoutADisplaySaysSoAndFails)
 {

@@ -9,9 +9,9 @@
 #include "editor/EditorDialog.h"
 #include "foldertree/FolderTree.h"
 #include "scene/CVK7QScene.h"
-#include "texture/TextureRecord.h"
 #include "texture/PngTextureWriter.h"
 #include "texture/TextureFileReader.h"
+#include "texture/TextureRecord.h"
 
 #include <QApplication>
 #include <QListWidget>
@@ -126,8 +126,8 @@ bool MakeDemo(const std::string& folder)
             return false;
     StderrReport report;
     const TextureRecord tiles = PatternTexture("tiles", 128, 128, 24, 0, 1, Tiles);
-    return scene.Write((folder + "/demo.T3D").c_str())
-        && PngTextureWriter((folder + "/tiles_A.png").c_str(), tiles.record(), report);
+    return scene.Write((folder + "/demo.T3D").c_str()) &&
+           PngTextureWriter((folder + "/tiles_A.png").c_str(), tiles.record(), report);
 }
 
 // The chain at `in`, as an artist extracting it to paint on would have it.
@@ -161,7 +161,7 @@ int ShowEditor(const QString& scenePath, int index, const QString& folder, const
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

@@ -9,8 +9,8 @@ int Nothing(const CommandArguments&, std::ostream&, std::ostream&)
     return 0;
 }
 
-const Command kConvert = {"convert", "IN OUT [--level N] [--old]", "test command", 2, 2,
-                          {{"--level", true}, {"--old", false}}, Nothing};
+const Command kConvert = {"convert", "IN OUT [--level N] [--old]",          "test command", 2,
+                          2,         {{"--level", true}, {"--old", false}}, Nothing};
 const Command kPack = {"pack", "OUT FILE...", "test command", 2, -1, {}, Nothing};
 
 bool Parse(const Command& command, const std::vector<std::string>& words, CommandArguments& args, std::string& error)
@@ -19,7 +19,7 @@ bool Parse(const Command& command, const std::vector<std::string>& words, Comman
     return ParseCommandArguments(command, words, args, help, error) && !help;
 }
 
-} // namespace
+}  // namespace
 
 TEST(CommandLine, TakesOptionsAnywhereAndRefusesAWrongLineWithAReason)
 {

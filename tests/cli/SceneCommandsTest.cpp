@@ -151,7 +151,8 @@ TEST_F(PackedScene, ReplaceWritesWhereAskedAndRefusesBadInput)
     // The scene never goes over a file of the chain it takes.
     const Outcome ontoInput = Call(RunReplace, {scene, "0", dir.file("floor.tga")}, {{"-o", dir.file("floor.tga")}});
     EXPECT_EQ(1, ontoInput.status);
-    EXPECT_EQ("quorrel-cli: " + dir.file("floor.tga") + ": could not be written: it is a file the output is made from\n",
+    EXPECT_EQ("quorrel-cli: " + dir.file("floor.tga") +
+                  ": could not be written: it is a file the output is made from\n",
               ontoInput.err);
     EXPECT_EQ(1, Call(RunPack, {dir.file("floor.tga"), dir.file("wall_A.tga"), dir.file("floor.tga")}).status);
     EXPECT_EQ(FloorFile(), ReadFileBytes(dir.file("floor.tga")));
@@ -206,8 +207,8 @@ TEST(SceneCommands, ExtractAllNamesEveryTextureAndNeverOverwritesUnlessForced)
     TempDir dir;
     CVK7QScene built;
     const std::string longName = std::string(252, 'L') + "_DZ";  // 255 characters
-    const std::string names[] = {"wall_A", "wall_A", "C:\\textures\\sign_Z.tga", "bad:na*me", "", "wall_9",
-                                 longName, "line\nbreak\x1b"};
+    const std::string names[] = {"wall_A", "wall_A", "C:\\textures\\sign_Z.tga", "bad:na*me", "",
+                                 "wall_9", longName, "line\nbreak\x1b"};
     const int count = int(std::size(names));
     for (int i = 0; i < count; ++i) {
         // As many levels as the reader makes of a 32 x 32 chain; it reads the first two.
@@ -229,7 +230,7 @@ TEST(SceneCommands, ExtractAllNamesEveryTextureAndNeverOverwritesUnlessForced)
     const Outcome refused = Call(RunExtractAll, {scene, out});
     EXPECT_EQ(1, refused.status);
     EXPECT_EQ("quorrel-cli: " + out + "/wall_A2.tga: already exists; give --force to overwrite it\n",
-              refused.err);  // a link counts
+              refused.err);                                                     // a link counts
     EXPECT_EQ(2, std::distance(std::filesystem::directory_iterator(out), {}));  // nothing written
 
     // Control characters in names are escaped wherever a name is printed.
@@ -238,8 +239,8 @@ TEST(SceneCommands, ExtractAllNamesEveryTextureAndNeverOverwritesUnlessForced)
     const Outcome forced = Call(RunExtractAll, {scene, out}, {{"--force", ""}});
     ASSERT_EQ(0, forced.status) << forced.err;
     const std::string shortened = std::string(247, 'L') + "_DZ.tga";
-    const std::string expected[] = {"wall_A.tga",    "wall-2_A.tga",  "sign_Z.tga", "bad-na-me.tga",
-                                    "texture-4.tga", "wall_0.tga", shortened,    "line-break-.tga"};
+    const std::string expected[] = {"wall_A.tga",    "wall-2_A.tga", "sign_Z.tga", "bad-na-me.tga",
+                                    "texture-4.tga", "wall_0.tga",   shortened,    "line-break-.tga"};
     for (int i = 0; i < count; ++i) {
         SCOPED_TRACE(expected[i].substr(0, 20));
         TextureRecord back = ReadBack(out + "/" + expected[i]);
@@ -247,10 +248,12 @@ TEST(SceneCommands, ExtractAllNamesEveryTextureAndNeverOverwritesUnlessForced)
         EXPECT_EQ(10 * i, back.record().levels[0][0]);
         EXPECT_EQ(10 * i + 1, back.record().levels[1][0]);
     }
-    EXPECT_NE(std::string::npos, forced.out.find("1\twall_A\t" + out + "/wall-2_A.tga\t4 levels, renamed: another "
-                                                                     "texture's files have that name\n"));
-    EXPECT_NE(std::string::npos, forced.out.find("5\twall_9\t" + out + "/wall_0.tga\t4 levels, renamed: its level "
-                                                                     "numbers would run past 9\n"));
+    EXPECT_NE(std::string::npos, forced.out.find("1\twall_A\t" + out +
+                                                 "/wall-2_A.tga\t4 levels, renamed: another "
+                                                 "texture's files have that name\n"));
+    EXPECT_NE(std::string::npos, forced.out.find("5\twall_9\t" + out +
+                                                 "/wall_0.tga\t4 levels, renamed: its level "
+                                                 "numbers would run past 9\n"));
     EXPECT_NE(std::string::npos, forced.out.find("7\tline\\nbreak\\x1b\t" + out + "/line-break-.tga\t4 levels\n"));
     EXPECT_NE("mine", ReadFileBytes(out + "/sign_Z1.tga"));
     EXPECT_EQ("precious", ReadFileBytes(dir.file("precious")));  // the link in DIR was replaced, not followed
@@ -355,16 +358,16 @@ TEST(SceneCommands, TheProgramKnowsTheSceneCommands)
     };
     const QString scene = QString::fromStdString(dir.file("p.T3D"));
     const QString tga = QString::fromStdString(dir.file("wall_A.tga"));
-    for (const Run& run : {Run{{"pack", scene, tga}, 0}, Run{{"list", scene}, 0},
-                           Run{{"extract", scene, "0", QString::fromStdString(dir.file("x.tga"))}, 0},
-                           Run{{"extract-all", scene, QString::fromStdString(dir.file("all"))}, 0},
-                           Run{{"replace", scene, "0", tga}, 0}, Run{{"convert", scene, scene, "--old-format"}, 0},
-                           Run{{"convert", scene, scene}, 2}, Run{{"list"}, 2},
-                           Run{{"extract", scene, "0", QString::fromStdString(dir.file("x.bmp"))}, 2},
-                           Run{{"extract", scene, "0", QString::fromStdString(dir.file("x.png"))}, 0},
-                           Run{{"extract-all", scene, QString::fromStdString(dir.file("png")), "--png"}, 0},
-                           Run{{"pack", scene, QString::fromStdString(dir.file("x.png")), "--depth", "8"}, 0},
-                           Run{{"pack", scene, tga, "--depth", "9"}, 2}}) {
+    for (const Run& run :
+         {Run{{"pack", scene, tga}, 0}, Run{{"list", scene}, 0},
+          Run{{"extract", scene, "0", QString::fromStdString(dir.file("x.tga"))}, 0},
+          Run{{"extract-all", scene, QString::fromStdString(dir.file("all"))}, 0}, Run{{"replace", scene, "0", tga}, 0},
+          Run{{"convert", scene, scene, "--old-format"}, 0}, Run{{"convert", scene, scene}, 2}, Run{{"list"}, 2},
+          Run{{"extract", scene, "0", QString::fromStdString(dir.file("x.bmp"))}, 2},
+          Run{{"extract", scene, "0", QString::fromStdString(dir.file("x.png"))}, 0},
+          Run{{"extract-all", scene, QString::fromStdString(dir.file("png")), "--png"}, 0},
+          Run{{"pack", scene, QString::fromStdString(dir.file("x.png")), "--depth", "8"}, 0},
+          Run{{"pack", scene, tga, "--depth", "9"}, 2}}) {
         QProcess process;
         process.start(QUORREL_CLI, run.arguments);
         ASSERT_TRUE(process.waitForFinished(60000));

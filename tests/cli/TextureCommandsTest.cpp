@@ -28,7 +28,7 @@ std::string File555()
     return Tga555(16, 16, pixels);
 }
 
-} // namespace
+}  // namespace
 
 TEST(TextureCommands, InfoPrintsTheRecordAndSendsMessagesToStderr)
 {
@@ -37,8 +37,10 @@ TEST(TextureCommands, InfoPrintsTheRecordAndSendsMessagesToStderr)
     ASSERT_TRUE(WriteFileBytes(path, File555()));
     const Outcome info = Call(RunInfo, {path});
     EXPECT_EQ(info.status, 0);
-    EXPECT_EQ(info.out, "name: " + path + "\nwidth: 16\nheight: 16\ndepth: 16\nlevels: 3\nflags: 0x91\n"
-                        "red mask: 0x00007C00\ngreen mask: 0x000003E0\nblue mask: 0x0000001F\nalpha mask: 0x00000000\n");
+    EXPECT_EQ(info.out,
+              "name: " + path +
+                  "\nwidth: 16\nheight: 16\ndepth: 16\nlevels: 3\nflags: 0x91\n"
+                  "red mask: 0x00007C00\ngreen mask: 0x000003E0\nblue mask: 0x0000001F\nalpha mask: 0x00000000\n");
     EXPECT_EQ(info.err, "");
 
     // Warnings: exit 0, the record printed. Errors: exit 1, nothing printed.
@@ -50,8 +52,10 @@ TEST(TextureCommands, InfoPrintsTheRecordAndSendsMessagesToStderr)
     const std::tuple<std::string, int, std::string> cases[] = {
         {TgaHeaderBytes(mapped) + Bytes({1, 2, 3, 5}), 0,
          "quorrel-cli: " + odd + ": warning: has colour indices beyond its colour map (shown black)\n"},
-        {TgaHeaderBytes(type4) + Bytes({1, 2, 3, 0}), 1, "quorrel-cli: " + odd + ": has an image type that is not read\n"},
-        {TgaHeaderBytes(map8) + Bytes({1, 0}), 1, "quorrel-cli: " + odd + ": has a colour map entry size that is not read\n"},
+        {TgaHeaderBytes(type4) + Bytes({1, 2, 3, 0}), 1,
+         "quorrel-cli: " + odd + ": has an image type that is not read\n"},
+        {TgaHeaderBytes(map8) + Bytes({1, 0}), 1,
+         "quorrel-cli: " + odd + ": has a colour map entry size that is not read\n"},
     };
     for (const auto& [bytes, status, err] : cases) {
         ASSERT_TRUE(WriteFileBytes(odd, bytes));
@@ -122,7 +126,10 @@ TEST(TextureCommands, TheProgramRunsItsCommandTable)
     const Invocation runs[] = {
         {{}, 2, "", "usage: quorrel-cli COMMAND"},
         {{"--help"}, 0, "export FILE.(tga|png) OUT.png [--level N] [--mip-filter point|box]", ""},
-        {{"export", "--help"}, 0, "usage: quorrel-cli export FILE.(tga|png) OUT.png [--level N] [--mip-filter point|box]\n", ""},
+        {{"export", "--help"},
+         0,
+         "usage: quorrel-cli export FILE.(tga|png) OUT.png [--level N] [--mip-filter point|box]\n",
+         ""},
         {{"frob"}, 2, "", "quorrel-cli: unknown command 'frob'"},
         {{"info", tga}, 0, "levels: 1\n", ""},
         {{"info"}, 2, "", "wrong number of files for info\nusage: quorrel-cli info FILE.(tga|png) [--mip-filter"},

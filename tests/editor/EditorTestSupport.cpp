@@ -37,9 +37,7 @@ EditorPrompts ScriptedPrompts::prompts()
         saveAnswers.pop_front();
         return answer;
     };
-    prompts.message = [this](const QString& caption, const QString& text) {
-        messages.push_back({caption, text});
-    };
+    prompts.message = [this](const QString& caption, const QString& text) { messages.push_back({caption, text}); };
     prompts.askDiscard = [this](const QString&, const QString&) {
         ++discardQuestions;
         if (discardAnswers.empty()) {
@@ -72,8 +70,7 @@ FreshSettings::FreshSettings()
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(folder.path().string()));
 }
 
-EditorUnderTest::EditorUnderTest(const std::string& desktop)
-    : tree(new TestFolderTree(QString::fromStdString(desktop)))
+EditorUnderTest::EditorUnderTest(const std::string& desktop) : tree(new TestFolderTree(QString::fromStdString(desktop)))
 {
     QCoreApplication::setApplicationName("quorrel");
     dialog = std::make_unique<EditorDialog>(script.prompts(), tree);

@@ -75,7 +75,8 @@ struct EditorUnderTest {
     TestFolderTree* tree;
     std::unique_ptr<EditorDialog> dialog;
 
-    template <typename T> T* control(int id) const
+    template <typename T>
+    T* control(int id) const
     {
         return dialog->findChild<T*>(QString::number(id));
     }

@@ -19,12 +19,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QToolTip>
+#include <QSignalSpy>
 #include <QStyle>
 #include <QStyleOptionButton>
-#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 #include <functional>
 #include <set>
@@ -87,7 +87,7 @@ void ExpectMnemonicsUnique(const QWidget* menu)
     }
 }
 
-} // namespace
+}  // namespace
 
 TEST(EditorWindow, MenusHoldTheirItemsIdsAndGreyedStatesAtStart)
 {
@@ -103,26 +103,26 @@ TEST(EditorWindow, MenusHoldTheirItemsIdsAndGreyedStatesAtStart)
     ExpectMnemonicsUnique(bar);
 
     ExpectMenu(MenuTitled(bar, "File"), {
-        {"Load", 57601, true},
-        {"Save (new format)", 57603, false},
-        {"Save (old format)", 32778, false},
-        {"Save as... (new format)", 32777, false},
-        {"Save as... (old format)", 32779, false},
-        {"Close", 57602, false},
-        {nullptr, 0, false},
-        {"Recent scenes", 0, false},
-        {nullptr, 0, false},
-        {"Quit", 2, true},
-    });
+                                            {"Load", 57601, true},
+                                            {"Save (new format)", 57603, false},
+                                            {"Save (old format)", 32778, false},
+                                            {"Save as... (new format)", 32777, false},
+                                            {"Save as... (old format)", 32779, false},
+                                            {"Close", 57602, false},
+                                            {nullptr, 0, false},
+                                            {"Recent scenes", 0, false},
+                                            {nullptr, 0, false},
+                                            {"Quit", 2, true},
+                                        });
     ExpectMenu(MenuTitled(bar, "Edit"), {{"Undo", 57643, false}, {"Redo", 57644, false}});
     QMenu* actionMenu = MenuTitled(bar, "Action");
     ExpectMenu(actionMenu, {
-        {"Extract", 1002, true},
-        {"Replace", 1003, true},
-        {nullptr, 0, false},
-        {"Keep the scene texture's format", 32780, true},
-        {"Generated levels", 0, true},
-    });
+                               {"Extract", 1002, true},
+                               {"Replace", 1003, true},
+                               {nullptr, 0, false},
+                               {"Keep the scene texture's format", 32780, true},
+                               {"Generated levels", 0, true},
+                           });
     ExpectMenu(MenuTitled(actionMenu, "Generated levels"), {{"Point", 32781, true}, {"Box", 32782, true}});
     ExpectMenu(MenuTitled(bar, "Help"), {{"About quorrel...", 16, true}});
 
@@ -170,9 +170,8 @@ TEST(EditorWindow, ControlsSitAtTheirPlacesWithTheirTextsUnclipped)
     EditorUnderTest editor(desktop.path().string());
 
     const std::pair<int, const char*> boxes[] = {
-        {1007, "Mipmap levels"}, {1008, "Alpha level"}, {1009, "Detail second pass"},
-        {1010, "Force 32 bit"}, {1011, "Envmap"}, {1012, "Clamped for U"},
-        {1013, "Clamped for V"}, {1014, "No Z-Buffer"},
+        {1007, "Mipmap levels"}, {1008, "Alpha level"},   {1009, "Detail second pass"}, {1010, "Force 32 bit"},
+        {1011, "Envmap"},        {1012, "Clamped for U"}, {1013, "Clamped for V"},      {1014, "No Z-Buffer"},
     };
     for (const auto& [id, text] : boxes) {
         auto* box = editor.control<QCheckBox>(id);
@@ -273,7 +272,7 @@ bool Opens(const std::string& path, const std::function<void()>& action)
     return opened;
 }
 
-} // namespace
+}  // namespace
 
 TEST(EditorWindow, FileDialogsJudgeEntriesByTheirNamesAlone)
 {
@@ -329,10 +328,14 @@ TEST(EditorWindow, KeyboardReachesTheMenusAndTheirCommands)
     // Each shortcut reaches its command (the dialogs it opens are cancelled);
     // Ctrl+S saves in the new format until an old-format scene is loaded.
     const std::pair<QKeySequence, int> shortcuts[] = {
-        {QKeySequence("Ctrl+O"), kLoadCommand}, {QKeySequence("Ctrl+S"), kSaveNewCommand},
-        {QKeySequence("Ctrl+Shift+S"), kSaveAsNewCommand}, {QKeySequence("Ctrl+E"), kExtractCommand},
-        {QKeySequence("Ctrl+R"), kReplaceCommand}, {QKeySequence("Ctrl+Z"), kUndoCommand},
-        {QKeySequence("Ctrl+Shift+Z"), kRedoCommand}, {QKeySequence("Ctrl+W"), kCloseCommand},
+        {QKeySequence("Ctrl+O"), kLoadCommand},
+        {QKeySequence("Ctrl+S"), kSaveNewCommand},
+        {QKeySequence("Ctrl+Shift+S"), kSaveAsNewCommand},
+        {QKeySequence("Ctrl+E"), kExtractCommand},
+        {QKeySequence("Ctrl+R"), kReplaceCommand},
+        {QKeySequence("Ctrl+Z"), kUndoCommand},
+        {QKeySequence("Ctrl+Shift+Z"), kRedoCommand},
+        {QKeySequence("Ctrl+W"), kCloseCommand},
         {QKeySequence("Ctrl+Q"), kQuitCommand},
     };
     editor.script.openAnswers = {QString()};
@@ -363,7 +366,6 @@ TEST(EditorWindow, KeyboardReachesTheMenusAndTheirCommands)
     EXPECT_EQ(bar->activeAction(), nullptr);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     EXPECT_FALSE(editor.dialog->isVisible());
-
 }
 
 TEST(EditorWindow, GrowsFromItsTemplateSizeScalingFramesAndCarryingLabels)
@@ -387,9 +389,17 @@ TEST(EditorWindow, GrowsFromItsTemplateSizeScalingFramesAndCarryingLabels)
         QRect frame, tree, widthLabel, details, envmapBox;
     };
     const Row rows[] = {
-        {{1450, 1114}, {310, 22, 544, 736}, {886, 778, 544, 310}, {314, 768, 30, 13}, {380, 768, 143, 56},
+        {{1450, 1114},
+         {310, 22, 544, 736},
+         {886, 778, 544, 310},
+         {314, 768, 30, 13},
+         {380, 768, 143, 56},
          {436, 849, 63, 16}},
-        {{1000, 557}, {214, 11, 375, 368}, {611, 389, 375, 155}, {218, 389, 30, 13}, {284, 389, 143, 56},
+        {{1000, 557},
+         {214, 11, 375, 368},
+         {611, 389, 375, 155},
+         {218, 389, 30, 13},
+         {284, 389, 143, 56},
          {340, 470, 63, 16}},
     };
     for (const Row& row : rows) {

@@ -12,8 +12,8 @@
 #include "support/RecordingReport.h"
 #include "support/TempDir.h"
 #include "texture/TextureFileReader.h"
-#include "texture/TgaTextureReader.h"
 #include "texture/TextureRecord.h"
+#include "texture/TgaTextureReader.h"
 
 #include <gtest/gtest.h>
 
@@ -22,9 +22,9 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTimer>
 #include <QUrl>
-#include <QTest>
 
 #include <cerrno>
 #include <csignal>
@@ -48,7 +48,9 @@ TextureRecord SceneTexture(const char* name, int width, int height, int depth, u
         .flags(flags)
         .standardMasks()
         .levels(levels)
-        .palette([](int i) { return Rgb{uint8_t(i), uint8_t(255 - i), uint8_t(i * 7)}; })
+        .palette([](int i) {
+            return Rgb{uint8_t(i), uint8_t(255 - i), uint8_t(i * 7)};
+        })
         .bytes([width](int level, uint64_t i) { return uint8_t(i * 13 + level * 31 + width); })
         .build();
 }
@@ -141,8 +143,8 @@ protected:
         sky = SceneTexture("sky", 4, 4, 24, 0x80, 1);
         trackPath = work.file("track.T3D");
         WriteScene(trackPath, {&stone, &grass, &sky});
-        ASSERT_TRUE(WriteFileBytes((desk / "wall_A.tga").string(),
-                                   Tga8(32, 32, [](int, int y) { return y < 16 ? 1 : 2; })));
+        ASSERT_TRUE(
+            WriteFileBytes((desk / "wall_A.tga").string(), Tga8(32, 32, [](int, int y) { return y < 16 ? 1 : 2; })));
         ASSERT_TRUE(WriteFileBytes((desk / "wall_A1.tga").string(), Tga8(16, 16, [](int, int) { return 3; })));
         ASSERT_TRUE(WriteFileBytes((desk / "broken.tga").string(), "not a picture"));
         editor = std::make_unique<EditorUnderTest>(desk.string());
@@ -206,7 +208,7 @@ protected:
     QListWidget* details = nullptr;
 };
 
-} // namespace
+}  // namespace
 
 // The way through the window, step by step: load, choose, replace, save,
 // extract, the PNG road, close. Each step starts from a fresh window.
@@ -256,8 +258,7 @@ TEST_F(EditorWork, ReplaceRenamesTheEntryAndShowsWhatItHoldsNow)
     EXPECT_TRUE(editor->dialog->hasUnsavedChanges());
     // Clicking the selected entry again selects it anew.
     details->clear();
-    QTest::mouseClick(textures->viewport(), Qt::LeftButton, {},
-                      textures->visualItemRect(textures->item(0)).center());
+    QTest::mouseClick(textures->viewport(), Qt::LeftButton, {}, textures->visualItemRect(textures->item(0)).center());
     EXPECT_EQ(Entries(details), QStringList({"32", "32", "8", "4"}));
     EXPECT_TRUE(messages().empty());
 }
@@ -340,9 +341,9 @@ TEST_F(EditorWork, ExtractWritesTheChainOrSaysWhyItWritesNothing)
         editor->action(kExtractCommand)->trigger();
     }
     ASSERT_EQ(messages().size(), 2u);
-    EXPECT_EQ(messages()[0].text.toStdString(), "Can't name all 4 mip levels after TGA file " +
-                                                    work.file("out/wall_9.tga") +
-                                                    ": its level numbers would run past 9. A name that works: wall_0.tga");
+    EXPECT_EQ(messages()[0].text.toStdString(),
+              "Can't name all 4 mip levels after TGA file " + work.file("out/wall_9.tga") +
+                  ": its level numbers would run past 9. A name that works: wall_0.tga");
     EXPECT_EQ(messages()[1].text.toStdString(),
               "Can't write TGA file " + trackPath + ": it is a file the output is made from");
     EXPECT_EQ(FolderEntries(work.path() / "out").size(), outFiles);
@@ -468,9 +469,10 @@ TEST_F(EditorWork, FailedLoadKeepsTheLoadedSceneAndItsPath)
     ASSERT_EQ(messages().size(), 2u);
     EXPECT_EQ(messages()[0].caption, "quorrel");
     // The message's own text, then which file and why.
-    EXPECT_EQ(messages()[0].text,
-              QString::fromStdString("File not loaded\n" + badPath + ": is damaged: file header checksum does not match"));
-    EXPECT_EQ(messages()[1].text, QString::fromStdString("File not loaded\n" + work.file("absent.T3D") + ": does not exist"));
+    EXPECT_EQ(messages()[0].text, QString::fromStdString("File not loaded\n" + badPath +
+                                                         ": is damaged: file header checksum does not match"));
+    EXPECT_EQ(messages()[1].text,
+              QString::fromStdString("File not loaded\n" + work.file("absent.T3D") + ": does not exist"));
     EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "sky"}));
     EXPECT_EQ(Entries(details), QStringList({"8", "8", "16", "1"}));
     EXPECT_TRUE(editor->action(kSaveNewCommand)->isEnabled());
@@ -661,8 +663,8 @@ TEST_F(EditorWork, UnsavedReplacementsAreNotThrownAwayUnasked)
     // ends it at once.
     Load(trackPath);
     textures->setCurrentRow(0);
-    for (QWidget* target : {static_cast<QWidget*>(textures), static_cast<QWidget*>(editor->tree),
-                            static_cast<QWidget*>(details)}) {
+    for (QWidget* target :
+         {static_cast<QWidget*>(textures), static_cast<QWidget*>(editor->tree), static_cast<QWidget*>(details)}) {
         QTest::keyClick(target, Qt::Key_Return);
         QTest::keyClick(target, Qt::Key_Enter);
     }
@@ -706,8 +708,8 @@ TEST_F(EditorWork, UnsavedReplacementsAreNotThrownAwayUnasked)
 
 TEST(EditorSamples, EverySampleTextureIsListedDetailedAndDrawnInBothFormats)
 {
-    const QStringList names = {"crate_A", "marble_Z", "bricks_E", "floor_V", "sky_EZ",
-                               "glass_AD", "banner_U", "tiles_F", "rail"};
+    const QStringList names = {"crate_A",  "marble_Z", "bricks_E", "floor_V", "sky_EZ",
+                               "glass_AD", "banner_U", "tiles_F",  "rail"};
     const QStringList depths = {"8", "8", "16", "16", "24", "32", "32", "8", "8"};
     for (const char* sample : {"scene_new.T3D", "scene_old.T3D"}) {
         SCOPED_TRACE(sample);
@@ -751,7 +753,8 @@ TEST_F(EditorWork, TheReplacementIsTheTreesFileOrTheLastOneDropped)
     EXPECT_TRUE(AllBlack(editor->framePicture(kReplacementFrameId)));
     editor->action(kReplaceCommand)->trigger();
     ASSERT_EQ(messages().size(), 1u);
-    EXPECT_EQ(messages()[0].text, "No replacement texture loaded: select a readable .tga or .png file in the folder tree first.");
+    EXPECT_EQ(messages()[0].text,
+              "No replacement texture loaded: select a readable .tga or .png file in the folder tree first.");
 
     // A dropped file stays through a collapse, until the tree picks a file or
     // another one is dropped.
@@ -842,8 +845,8 @@ TEST_F(EditorWork, TheReplacementFollowsItsFilesOnDisk)
     ASSERT_TRUE(ReplaceFileBytes(wall, "half a picture"));
     ASSERT_TRUE(reread.wait(3000));
     EXPECT_EQ(rightTop(), 0xFF0000u);
-    EXPECT_TRUE(frame->notice().startsWith(
-        "Changed on disk, could not be read again: showing the last good read. Replace waits for a good read.\nError: "));
+    EXPECT_TRUE(frame->notice().startsWith("Changed on disk, could not be read again: showing the last good read. "
+                                           "Replace waits for a good read.\nError: "));
     EXPECT_TRUE(messages().empty());
     editor->action(kReplaceCommand)->trigger();
     ASSERT_EQ(messages().size(), 1u);

@@ -1,5 +1,5 @@
-#include "editor/DialogUnits.h"
 #include "editor/FitRect.h"
+#include "editor/DialogUnits.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@ struct FitCase {
     uint16_t x, y, width, height;
 };
 
-} // namespace
+}  // namespace
 
 TEST(FitRect, PlacesTexturesInTheFrameAsWorkedOut)
 {
@@ -20,12 +20,12 @@ TEST(FitRect, PlacesTexturesInTheFrameAsWorkedOut)
     ASSERT_EQ(DialogUnitsToPixels(103, 7, 181, 230), QRect(155, 11, 272, 368));
 
     const FitCase cases[] = {
-        {256, 256, 0, 48, 272, 272},   // scale 1.0625
-        {64, 16, 0, 150, 272, 68},     // scale 4.25
-        {64, 256, 90, 0, 92, 368},     // taller than wide: height decides, 1.4375
-        {1, 1, 0, 48, 272, 272},       // enlarged 272 times
-        {4096, 4096, 0, 48, 272, 272}, // reduced
-        {3, 7, 57, 0, 157, 368},       // 368 / 7 truncated products
+        {256, 256, 0, 48, 272, 272},    // scale 1.0625
+        {64, 16, 0, 150, 272, 68},      // scale 4.25
+        {64, 256, 90, 0, 92, 368},      // taller than wide: height decides, 1.4375
+        {1, 1, 0, 48, 272, 272},        // enlarged 272 times
+        {4096, 4096, 0, 48, 272, 272},  // reduced
+        {3, 7, 57, 0, 157, 368},        // 368 / 7 truncated products
     };
     for (const FitCase& c : cases) {
         FitRect fit(10, 20, 10 + 272, 20 + 368);  // only the size counts

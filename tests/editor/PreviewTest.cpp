@@ -28,8 +28,8 @@ namespace fs = std::filesystem;
 namespace {
 
 // A one-level texture whose level-0 bytes the test spells out.
-TextureRecord MakeTexture(int width, int height, int depth, uint32_t red, uint32_t green, uint32_t blue,
-                          uint32_t alpha, const std::vector<uint8_t>& pixels)
+TextureRecord MakeTexture(int width, int height, int depth, uint32_t red, uint32_t green, uint32_t blue, uint32_t alpha,
+                          const std::vector<uint8_t>& pixels)
 {
     return TextureBuilder(unsigned(width), unsigned(height), unsigned(depth))
         .masks(red, green, blue, alpha)
@@ -81,7 +81,7 @@ void ExpectQuadrants(const QImage& shown, const QRgb (&colours)[4])
     EXPECT_EQ(At(shown, 271, 251), colours[3]);
 }
 
-} // namespace
+}  // namespace
 
 TEST(TexturePreview, DrawsEveryDepthScaledAndCentredOnBlack)
 {
@@ -113,16 +113,17 @@ TEST(TexturePreview, DrawsEveryDepthScaledAndCentredOnBlack)
     }
     {
         SCOPED_TRACE("depth 24, blue green red bytes");
-        const std::vector<uint8_t> bgr = {0x56, 0x34, 0x12, 0x56, 0x34, 0x12, 0xFF, 0, 0, 0xFF, 0, 0,
-                                          0, 0xFF, 0, 0, 0xFF, 0, 0x01, 0x80, 0xFE, 0x01, 0x80, 0xFE};
+        const std::vector<uint8_t> bgr = {0x56, 0x34, 0x12, 0x56, 0x34, 0x12, 0xFF, 0,    0,    0xFF, 0,    0,
+                                          0,    0xFF, 0,    0,    0xFF, 0,    0x01, 0x80, 0xFE, 0x01, 0x80, 0xFE};
         TextureRecord t = MakeTexture(4, 2, 24, 0xFF0000, 0xFF00, 0xFF, 0, bgr);
         editor.dialog->DrawTexture(t.record(), kSceneFrameId);
         ExpectQuadrants(editor.framePicture(kSceneFrameId), {0x123456, 0x0000FF, 0x00FF00, 0xFE8001});
     }
     {
         SCOPED_TRACE("depth 32 whose alpha is 0 everywhere: drawn opaque");
-        TextureRecord t = MakeTexture(4, 2, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000,
-                                      Bgra({0xFF0000, 0xFF0000, 0x00FF00, 0x00FF00, 0x0000FF, 0x0000FF, 0xABCDEF, 0xABCDEF}));
+        TextureRecord t =
+            MakeTexture(4, 2, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000,
+                        Bgra({0xFF0000, 0xFF0000, 0x00FF00, 0x00FF00, 0x0000FF, 0x0000FF, 0xABCDEF, 0xABCDEF}));
         editor.dialog->DrawTexture(t.record(), kReplacementFrameId);
         ExpectQuadrants(editor.framePicture(kReplacementFrameId), {0xFF0000, 0x00FF00, 0x0000FF, 0xABCDEF});
     }
@@ -135,8 +136,8 @@ TEST(TexturePreview, AlphaIsDrawnOverACheckerboard)
         TextureRecord texture;  // 4 x 1: clear red, white (half or opaque), opaque blue, clear
     };
     Case cases[] = {
-        {"32 bit, 8-bit alpha",
-         MakeTexture(4, 1, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, Bgra({0x00FF0000, 0x80FFFFFF, 0xFF0000FF, 0x00123456}))},
+        {"32 bit, 8-bit alpha", MakeTexture(4, 1, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000,
+                                            Bgra({0x00FF0000, 0x80FFFFFF, 0xFF0000FF, 0x00123456}))},
         {"16 bit, 1-5-5-5",
          MakeTexture(4, 1, 16, 0x7C00, 0x3E0, 0x1F, 0x8000, Pixels16({0x7C00, 0xFFFF, 0x801F, 0x0000}))},
     };
@@ -236,7 +237,8 @@ TEST(TexturePreview, ShowsTheColoursOfTheExportAtEveryNearestPixel)
                     if (pixel >> 24 == 0xFF) {
                         ASSERT_EQ(At(shown, fit.x + dx, fit.y + dy), pixel & 0xFFFFFF) << dx << "," << dy;
                     } else if (pixel >> 24 == 0) {
-                        ASSERT_EQ(At(shown, fit.x + dx, fit.y + dy), CheckerColour(dx, dy) & 0xFFFFFF) << dx << "," << dy;
+                        ASSERT_EQ(At(shown, fit.x + dx, fit.y + dy), CheckerColour(dx, dy) & 0xFFFFFF)
+                            << dx << "," << dy;
                     }
                 }
             }
@@ -248,12 +250,12 @@ namespace {
 
 void Turn(QWidget* widget, int angle)
 {
-    QWheelEvent wheel(QPointF(10, 10), widget->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, angle),
-                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent wheel(QPointF(10, 10), widget->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, angle), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
     QCoreApplication::sendEvent(widget, &wheel);
 }
 
-} // namespace
+}  // namespace
 
 TEST(TexturePreview, EachFrameStepsThroughTheLevelsOfItsTextureAndSaysWhichItShows)
 {
@@ -299,7 +301,8 @@ TEST(TexturePreview, EachFrameStepsThroughTheLevelsOfItsTextureAndSaysWhichItSho
     EXPECT_EQ(replacement->caption(), QString("level 1 \u00B7 32 x 32"));
     EXPECT_EQ(scene->level(), 0);
     const QString tip = replacement->toolTip();
-    EXPECT_TRUE(tip.startsWith("64 x 64 \u00B7 ") && tip.contains(" bit \u00B7 5 levels\nFlags: ")) << tip.toStdString();
+    EXPECT_TRUE(tip.startsWith("64 x 64 \u00B7 ") && tip.contains(" bit \u00B7 5 levels\nFlags: "))
+        << tip.toStdString();
     editor.tree->setCurrentItem(editor.tree->desktopEntry("crate_A1.tga"));
     EXPECT_EQ(replacement->caption(), QString("level 0 \u00B7 32 x 32"));
     editor.tree->setCurrentItem(editor.tree->topLevelItem(0));

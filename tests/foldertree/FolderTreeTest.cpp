@@ -117,7 +117,7 @@ void ExpectImagesOwnedByTheirItems(FolderTree& tree)
     EXPECT_EQ(tree.imageList().count(), blanks + 2 + 2 * owners);
 }
 
-} // namespace
+}  // namespace
 
 TEST(FolderTree, InitTreeShowsDrivesAboveTheDesktop)
 {
@@ -151,13 +151,16 @@ TEST(FolderTree, InitTreeShowsDrivesAboveTheDesktop)
 
 TEST(FolderTree, NamesSortNaturallyIgnoringCase)
 {
-    const QStringList sorted = {".b", "1", "2", "10", "a", "A1", "a01", "a1", "a2", "a10", "b_9", "B_10", "b_10x",
-                                "crate_A.tga", "crate_A1.tga", "crate_A2.tga", "wall_9", "wall_10", "wall_010x"};
+    const QStringList sorted = {".b",           "1",      "2",       "10",          "a",
+                                "A1",           "a01",    "a1",      "a2",          "a10",
+                                "b_9",          "B_10",   "b_10x",   "crate_A.tga", "crate_A1.tga",
+                                "crate_A2.tga", "wall_9", "wall_10", "wall_010x"};
     std::mt19937 random(3);
     for (int round = 0; round < 5; ++round) {
         QStringList shuffled = sorted;
         std::shuffle(shuffled.begin(), shuffled.end(), random);
-        std::sort(shuffled.begin(), shuffled.end(), [](const QString& a, const QString& b) { return NaturalLess(a, b); });
+        std::sort(shuffled.begin(), shuffled.end(),
+                  [](const QString& a, const QString& b) { return NaturalLess(a, b); });
         EXPECT_EQ(shuffled, sorted);
     }
     EXPECT_EQ(NaturalCompare(u"Wall_07", u"wall_7"), 0);
@@ -167,17 +170,18 @@ TEST(FolderTree, NamesSortNaturallyIgnoringCase)
 TEST(FolderTree, ExpansionListsFoldersThenTextureFilesSortedWithoutDotEntriesUntilAsked)
 {
     TempDir temp;
-    Make(temp.path(), {"zeta/", ".hidden/", "Alpha/inner.tga", "Alpha/.dot.tga", "pics.tga/", "wall_10/", "wall_9/",
-                       "crate_A2.tga", "crate_A.tga", "crate_A1.tga", "wall_10.tga", "wall_9.tga", "B.TGA", "c.Tga",
-                       "paint.png", "Shot.PNG", "d.bmp", ".tga", "tga", ".secret.tga", "x.tga.bak", "y.png.txt"});
+    Make(temp.path(), {"zeta/",   ".hidden/",     "Alpha/inner.tga", "Alpha/.dot.tga", "pics.tga/",   "wall_10/",
+                       "wall_9/", "crate_A2.tga", "crate_A.tga",     "crate_A1.tga",   "wall_10.tga", "wall_9.tga",
+                       "B.TGA",   "c.Tga",        "paint.png",       "Shot.PNG",       "d.bmp",       ".tga",
+                       "tga",     ".secret.tga",  "x.tga.bak",       "y.png.txt"});
     TestTree tree;
     tree.desktop = Q(temp.path());
     tree.InitTree(true);
     QTreeWidgetItem* desk = tree.topLevelItem(1);
     desk->setExpanded(true);
     const QStringList folders = {"Alpha", "pics.tga", "wall_9", "wall_10", "zeta"};
-    const QStringList files = {"B.TGA",     "c.Tga",    "crate_A.tga", "crate_A1.tga",
-                               "crate_A2.tga", "paint.png", "Shot.PNG",  "wall_9.tga", "wall_10.tga"};
+    const QStringList files = {"B.TGA",     "c.Tga",    "crate_A.tga", "crate_A1.tga", "crate_A2.tga",
+                               "paint.png", "Shot.PNG", "wall_9.tga",  "wall_10.tga"};
     EXPECT_EQ(ChildTexts(desk), folders + files);
     for (const QString& folder : folders)
         EXPECT_TRUE(IsLonePlaceholder(Child(desk, folder))) << folder.toStdString();
@@ -392,7 +396,7 @@ QImage PaintRow(const QAbstractItemDelegate& delegate, const TestTree& tree, QTr
     return image;
 }
 
-} // namespace
+}  // namespace
 
 TEST(FolderTree, SelectedRowShowsTheSelectedImage)
 {

@@ -30,9 +30,9 @@ TEST(Checksum, MatchesPlainCrcForSmallAndSplitRanges)
                 << "size " << size << " start " << start;
         }
     }
-    EXPECT_EQ(PlainCrc(bytes, bytes.size(), 0),
-              CombineCrc32(Crc32(bytes.data(), 1000), Crc32(bytes.data() + 1000, bytes.size() - 1000),
-                           bytes.size() - 1000));
+    EXPECT_EQ(
+        PlainCrc(bytes, bytes.size(), 0),
+        CombineCrc32(Crc32(bytes.data(), 1000), Crc32(bytes.data() + 1000, bytes.size() - 1000), bytes.size() - 1000));
 }
 
 }  // namespace

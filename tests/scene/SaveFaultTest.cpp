@@ -135,9 +135,15 @@ TEST_F(SaveFault, KilledSaveLeavesTheOldOrTheNewSceneWhole)
     ASSERT_GT(newBytes_.size(), size_t(30) << 20);
     const long long total = (long long)newBytes_.size();
     const KillPoint points[] = {
-        {0, {}},          {1, {}},          {total / 8, {}},      {total / 2, {}},
-        {total - 1, {}},  {total, {}},      {-1, std::chrono::milliseconds(0)},
-        {-1, std::chrono::milliseconds(20)}, {-1, std::chrono::milliseconds(400)},
+        {0, {}},
+        {1, {}},
+        {total / 8, {}},
+        {total / 2, {}},
+        {total - 1, {}},
+        {total, {}},
+        {-1, std::chrono::milliseconds(0)},
+        {-1, std::chrono::milliseconds(20)},
+        {-1, std::chrono::milliseconds(400)},
     };
     int keptOld = 0;
     int tornTemporaries = 0;

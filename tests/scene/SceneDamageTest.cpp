@@ -12,8 +12,8 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
-#include <utility>
 #include <sys/stat.h>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -179,8 +179,7 @@ TEST(SceneDamage, NewFilesAgainstTheRulesFailWithRightCrcs)
     for (const LaidSection& s : sections)
         body += NewSection(s.tag, s.content);
     const std::string directory = NewSection("TDIR", DirectoryFor(sections));
-    ExpectRefusedFor(dir, loaded, NewFileHeader(3) + body, "no directory", SceneCause::Damaged,
-                     "no texture directory");
+    ExpectRefusedFor(dir, loaded, NewFileHeader(3) + body, "no directory", SceneCause::Damaged, "no texture directory");
     ExpectRefused(dir, loaded, NewFileHeader(5) + body + directory + directory, "two directories");
     ExpectRefused(dir, loaded, NewFileHeader(4) + directory + body, "directory first");
     ExpectRefused(dir, loaded, header + body + directory + Repeat(0, 8), "bytes after the last section");
@@ -189,14 +188,13 @@ TEST(SceneDamage, NewFilesAgainstTheRulesFailWithRightCrcs)
     // A directory that disagrees with the textures: checksum, offset, count.
     std::string wrong = DirectoryFor(sections);
     wrong[8 + 16] ^= 1;
-    ExpectRefusedFor(dir, loaded, header + body + NewSection("TDIR", wrong), "directory checksum",
-                     SceneCause::Damaged, "does not match the textures");
+    ExpectRefusedFor(dir, loaded, header + body + NewSection("TDIR", wrong), "directory checksum", SceneCause::Damaged,
+                     "does not match the textures");
     wrong = DirectoryFor(sections);
     wrong[8] ^= 8;
     ExpectRefused(dir, loaded, header + body + NewSection("TDIR", wrong), "directory offset");
     wrong = DirectoryFor(sections);
-    ExpectRefused(dir, loaded, header + body + NewSection("TDIR", U32(1) + wrong.substr(4, 4 + 32)),
-                  "directory count");
+    ExpectRefused(dir, loaded, header + body + NewSection("TDIR", U32(1) + wrong.substr(4, 4 + 32)), "directory count");
     // Padding that is not zero, under a right CRC.
     std::string noteSection = NewSection("NOTE", "odd");
     noteSection.back() = 1;
@@ -228,8 +226,7 @@ TEST(SceneDamage, OldFilesAgainstTheRulesFail)
     ExpectRefused(dir, loaded, head(2, 4, 0) + chunks, "chunk count too high");
     ExpectRefused(dir, loaded, head(2, 2, 0) + chunks, "chunk count too low");
     ExpectRefused(dir, loaded, head(2, 3, 1) + chunks, "reserved field set");
-    ExpectRefused(dir, loaded, head(2, 4, 0) + chunks + OldChunk("TDIR", DirectoryFor(sections)),
-                  "a directory chunk");
+    ExpectRefused(dir, loaded, head(2, 4, 0) + chunks + OldChunk("TDIR", DirectoryFor(sections)), "a directory chunk");
     std::string bigLength = head(2, 3, 0) + chunks;
     bigLength.replace(16 + 4, 4, U32(0xFFFFFFF0));
     ExpectRefusedFor(dir, loaded, bigLength, "length beyond the file", SceneCause::Truncated,

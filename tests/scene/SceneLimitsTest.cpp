@@ -36,9 +36,9 @@ TEST(SceneLimits, ClaimsBeyondTheFileFailWithoutLargeAllocations)
         {"old: a chunk of 4 GiB", oldHeader + U16(1) + U32(1) + U32(0) + "TXTR" + U32(0xFFFFFFFF) + content},
         {"old: 65535 textures, one chunk",
          oldHeader + U16(0xFFFF) + U32(1) + U32(0) + "TXTR" + U32(uint32_t(content.size())) + content},
-        {"a texture of 65535 x 65535 x 32 in 4 KiB",
-         oldHeader + U16(1) + U32(1) + U32(0) + "TXTR" + U32(uint32_t(content.size())) + U16(0xFFFF) +
-             U16(0xFFFF) + content.substr(4)},
+        {"a texture of 65535 x 65535 x 32 in 4 KiB", oldHeader + U16(1) + U32(1) + U32(0) + "TXTR" +
+                                                         U32(uint32_t(content.size())) + U16(0xFFFF) + U16(0xFFFF) +
+                                                         content.substr(4)},
     };
     TempDir dir;
     const std::string path = dir.file("claims.T3D");

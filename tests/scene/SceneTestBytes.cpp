@@ -11,7 +11,9 @@ TextureRecord MakeTexture(uint16_t width, uint16_t height, uint16_t depth, int l
         .flags(flags)
         .name(name)
         .masks(rgb ? 0xFF0000 + seed : 0, rgb ? 0xFF00 : 0, rgb ? 0xFF : 0, depth == 32 ? 0xFF000000 : 0)
-        .palette([seed](int i) { return Rgb{uint8_t(i * 3 + seed), uint8_t(i * 2 + seed), uint8_t(i + seed)}; })
+        .palette([seed](int i) {
+            return Rgb{uint8_t(i * 3 + seed), uint8_t(i * 2 + seed), uint8_t(i + seed)};
+        })
         .bytes([seed](int level, uint64_t i) { return uint8_t(seed * 31 + level * 7 + i * 13 + (i >> 8)); })
         .build();
 }
@@ -28,9 +30,8 @@ std::string Crc(const std::string& bytes)
 
 std::string StoredRecord(const T3D_TEXTURE& r)
 {
-    std::string out = U16(r.width) + U16(r.height) + U16(r.depth) + U16(0) + U32(r.redMask) +
-                      U32(r.greenMask) + U32(r.blueMask) + U32(r.alphaMask) + U32(r.flags) +
-                      U16(r.levelCount);
+    std::string out = U16(r.width) + U16(r.height) + U16(r.depth) + U16(0) + U32(r.redMask) + U32(r.greenMask) +
+                      U32(r.blueMask) + U32(r.alphaMask) + U32(r.flags) + U16(r.levelCount);
     out.append(reinterpret_cast<const char*>(r.palette), sizeof r.palette);
     out += U16(0) + Repeat(0, 32);
     out.append(r.name, sizeof r.name);

@@ -10,13 +10,13 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <string>
-#include <utility>
 #include <signal.h>
+#include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 

@@ -34,7 +34,9 @@ void OnAllocation(const volatile void*, size_t size)
     }
 }
 
-void OnFree(const volatile void*) {}
+void OnFree(const volatile void*)
+{
+}
 
 bool InstallHooks()
 {

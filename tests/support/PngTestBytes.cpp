@@ -10,10 +10,14 @@ namespace {
 unsigned Channels(uint8_t colourType)
 {
     switch (colourType) {
-    case 2: return 3;
-    case 4: return 2;
-    case 6: return 4;
-    default: return 1;
+    case 2:
+        return 3;
+    case 4:
+        return 2;
+    case 6:
+        return 4;
+    default:
+        return 1;
     }
 }
 
@@ -25,7 +29,7 @@ void PutBigEndian(uint8_t* at, uint32_t value)
     at[3] = uint8_t(value);
 }
 
-} // namespace
+}  // namespace
 
 size_t PngRowBytes(const PngPicture& picture)
 {

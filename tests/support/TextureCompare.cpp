@@ -23,8 +23,7 @@ void ExpectSameTexture(const T3D_TEXTURE& expected, const T3D_TEXTURE& actual, T
     }
     for (int level = 0; level < expected.levelCount; ++level) {
         ASSERT_NE(nullptr, actual.levels[level]) << "level " << level;
-        EXPECT_EQ(0, std::memcmp(expected.levels[level], actual.levels[level],
-                                 size_t(LevelByteCount(expected, level))))
+        EXPECT_EQ(0, std::memcmp(expected.levels[level], actual.levels[level], size_t(LevelByteCount(expected, level))))
             << "pixels of level " << level;
     }
 }

@@ -2,9 +2,9 @@
 
 std::string TgaHeaderBytes(const TgaFields& f)
 {
-    return Bytes({f.idLength, f.colourMapType, f.imageType}) + U16(f.colourMapFirst) +
-           U16(f.colourMapLength) + Bytes({f.colourMapEntryBits}) + U16(0) + U16(0) + U16(f.width) +
-           U16(f.height) + Bytes({f.pixelDepth, f.descriptor});
+    return Bytes({f.idLength, f.colourMapType, f.imageType}) + U16(f.colourMapFirst) + U16(f.colourMapLength) +
+           Bytes({f.colourMapEntryBits}) + U16(0) + U16(0) + U16(f.width) + U16(f.height) +
+           Bytes({f.pixelDepth, f.descriptor});
 }
 
 TgaFields TgaFields::Image(int imageType, unsigned width, unsigned height, int depth, int descriptor)
@@ -29,8 +29,7 @@ TgaFields& TgaFields::withMap(unsigned length, int entryBits, unsigned first)
 
 std::string MappedTga(unsigned width, unsigned height, const std::string& map, const std::string& indices)
 {
-    return TgaHeaderBytes(TgaFields::Image(1, width, height, 8).withMap(unsigned(map.size() / 3), 24)) + map +
-           indices;
+    return TgaHeaderBytes(TgaFields::Image(1, width, height, 8).withMap(unsigned(map.size() / 3), 24)) + map + indices;
 }
 
 std::string Tga555(unsigned width, unsigned height, const std::vector<uint16_t>& topFirst)

@@ -20,7 +20,7 @@ std::vector<uint32_t> Opaque(std::vector<uint32_t> pixels)
     return pixels;
 }
 
-} // namespace
+}  // namespace
 
 TEST(DepthConversion, EachDepthKeepsTheColoursItCanHold)
 {
@@ -64,11 +64,15 @@ TEST(DepthConversion, FewColoursMapExactlyInOrderOfFirstAppearance)
 {
     // Level 0 uses (from its top row) C, A, B; level 1 brings D.
     const uint32_t A = 0xFF102030, B = 0xFF405060, C = 0xFF708090, D = 0xFFA0B0C0;
-    TextureRecord holder = TextureBuilder(4, 4, 32).standardMasks().levels(2).argb([&](int level, size_t i) {
-        if (level == 1)
-            return i == 3 ? D : A;
-        return i == 0 ? C : i < 8 ? A : B;
-    }).build();
+    TextureRecord holder = TextureBuilder(4, 4, 32)
+                               .standardMasks()
+                               .levels(2)
+                               .argb([&](int level, size_t i) {
+                                   if (level == 1)
+                                       return i == 3 ? D : A;
+                                   return i == 0 ? C : i < 8 ? A : B;
+                               })
+                               .build();
     RecordingReport report;
     ASSERT_TRUE(ConvertRgbaChain(holder, {8, false, true}, "a.png", report));
     const T3D_TEXTURE& r = holder.record();
@@ -91,10 +95,14 @@ TEST(DepthConversion, PaletteChainKeepsItsPaletteAndIndices)
     palette.colours[0] = palette.colours[2] = {9, 9, 9};  // a duplicate: indices still kept
     palette.colours[1] = {1, 2, 3};
     const std::vector<uint8_t> level0 = {2, 1, 0, 2}, level1 = {1};
-    TextureRecord holder = TextureBuilder(2, 2, 32).standardMasks().levels(2).argb([&](int level, size_t i) {
-        const Rgb c = palette.colours[level == 0 ? level0[i] : level1[i]];
-        return 0xFF000000u | uint32_t(c.red) << 16 | uint32_t(c.green) << 8 | c.blue;
-    }).build();
+    TextureRecord holder = TextureBuilder(2, 2, 32)
+                               .standardMasks()
+                               .levels(2)
+                               .argb([&](int level, size_t i) {
+                                   const Rgb c = palette.colours[level == 0 ? level0[i] : level1[i]];
+                                   return 0xFF000000u | uint32_t(c.red) << 16 | uint32_t(c.green) << 8 | c.blue;
+                               })
+                               .build();
     KeptPalette kept;
     kept.palette = &palette;
     kept.levels[0] = level0.data();

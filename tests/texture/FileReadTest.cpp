@@ -1,10 +1,10 @@
 #include "texture/FileRead.h"
 
+#include "support/PngTestBytes.h"
 #include "support/RecordingReport.h"
 #include "support/TempDir.h"
-#include "support/PngTestBytes.h"
-#include "texture/TextureFileReader.h"
 #include "support/TgaTestBytes.h"
+#include "texture/TextureFileReader.h"
 
 #include <gtest/gtest.h>
 
@@ -68,17 +68,25 @@ constexpr Special kSpecials[] = {Special::Fifo, Special::Device, Special::LinkLo
 void MakeSpecial(Special kind, const std::string& path)
 {
     switch (kind) {
-    case Special::Fifo: ASSERT_EQ(mkfifo(path.c_str(), 0600), 0); break;
-    case Special::Device: ASSERT_EQ(symlink("/dev/zero", path.c_str()), 0); break;
-    case Special::LinkLoop: ASSERT_EQ(symlink(path.c_str(), path.c_str()), 0); break;
-    case Special::Folder: ASSERT_EQ(mkdir(path.c_str(), 0700), 0); break;
+    case Special::Fifo:
+        ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+        break;
+    case Special::Device:
+        ASSERT_EQ(symlink("/dev/zero", path.c_str()), 0);
+        break;
+    case Special::LinkLoop:
+        ASSERT_EQ(symlink(path.c_str(), path.c_str()), 0);
+        break;
+    case Special::Folder:
+        ASSERT_EQ(mkdir(path.c_str(), 0700), 0);
+        break;
     }
 }
 
-} // namespace
+}  // namespace
 
-// A FIFO, a device, a link to itself and a folder are refused at once, without blocking or reading a byte; in a chain's later level
-// they end the chain with a warning and the rest is generated.
+// A FIFO, a device, a link to itself and a folder are refused at once, without blocking or reading a byte; in a chain's
+// later level they end the chain with a warning and the rest is generated.
 TEST(FileRead, SpecialFilesAreRefusedAtEveryEntryPoint)
 {
     for (const Format& format : kFormats) {
@@ -91,8 +99,8 @@ TEST(FileRead, SpecialFilesAreRefusedAtEveryEntryPoint)
             TextureRecord holder;
             RecordingReport report;
             EXPECT_FALSE(ReadTextureChain(path, holder, report));
-            EXPECT_EQ(report.texts(), std::vector<std::string>({std::string(format.kind) + " file " + path +
-                                                                 " is not a regular file"}));
+            EXPECT_EQ(report.texts(), std::vector<std::string>(
+                                          {std::string(format.kind) + " file " + path + " is not a regular file"}));
         }
         const std::string first = dir.file(std::string("wall_A") + format.extension);
         const std::string level1 = dir.file(std::string("wall_A1") + format.extension);

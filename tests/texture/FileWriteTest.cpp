@@ -26,7 +26,7 @@ FileWriteStatus WriteOutput(const std::string& target, const InputFiles& inputs,
     return status == FileWriteStatus::Ok ? file.commit() : status;
 }
 
-} // namespace
+}  // namespace
 
 TEST(FileWrite, WhatStandsInTheTargetsPlaceDecides)
 {
@@ -75,9 +75,8 @@ TEST(FileWrite, WhatStandsInTheTargetsPlaceDecides)
     EXPECT_TRUE(S_ISFIFO(info.st_mode));
     ASSERT_EQ(::lstat(at("link").c_str(), &info), 0);
     EXPECT_TRUE(S_ISREG(info.st_mode));
-    EXPECT_EQ(FolderEntries(dir.path()),
-              std::vector<std::string>({"fifo", "folder", "hard", "input", "link", "new", std::string(255, 'n'), "null",
-                                        "to-input"}));
+    EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>({"fifo", "folder", "hard", "input", "link", "new",
+                                                                   std::string(255, 'n'), "null", "to-input"}));
 }
 
 TEST(FileWrite, BytesArriveInOrderOrTheOldFileStays)

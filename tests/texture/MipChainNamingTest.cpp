@@ -23,7 +23,7 @@ std::string Next(const std::string& path, uint32_t* flags = nullptr)
     return next;
 }
 
-} // namespace
+}  // namespace
 
 TEST(MipChainNaming, FollowsTheRuleForEveryKindOfName)
 {

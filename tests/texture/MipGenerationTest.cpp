@@ -19,9 +19,9 @@ TEST(MipGeneration, CountsLevelsBySmallerSide)
         int levels;
     };
     const Size sizes[] = {
-        {256, 256, 7}, {16, 16, 3}, {32, 32, 4}, {64, 64, 5}, {256, 64, 5}, {64, 256, 5},
-        {4, 4, 1},     {5, 5, 1},   {6, 6, 2},   {2, 2, 0},   {1, 1, 0},    {0, 512, 0},
-        {1024, 1024, 8}, {4096, 4096, 8}, {65535, 65535, 8},
+        {256, 256, 7}, {16, 16, 3}, {32, 32, 4},     {64, 64, 5},     {256, 64, 5},
+        {64, 256, 5},  {4, 4, 1},   {5, 5, 1},       {6, 6, 2},       {2, 2, 0},
+        {1, 1, 0},     {0, 512, 0}, {1024, 1024, 8}, {4096, 4096, 8}, {65535, 65535, 8},
     };
     for (const Size& s : sizes)
         EXPECT_EQ(GeneratedLevelCount(s.width, s.height), s.levels) << s.width << "x" << s.height;
@@ -104,7 +104,7 @@ double Encode255(double linear)
     return 255 * (linear <= 0.0031308 ? linear * 12.92 : 1.055 * std::pow(linear, 1 / 2.4) - 0.055);
 }
 
-} // namespace
+}  // namespace
 
 TEST(BoxFilter, MatchesHandWorkedBlocks)
 {

@@ -29,7 +29,7 @@ PaletteColours Colours(const std::vector<Rgb>& first)
 
 constexpr Rgb kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255}, kGrey{128, 128, 128};
 
-} // namespace
+}  // namespace
 
 TEST(PaletteMatch, NearestEntryTakesLowestIndexOnTies)
 {

@@ -16,9 +16,9 @@ TEST(PixelExpansion, WidensChannelsByRepeatingTheirBits)
         int wide;
     };
     const Widen cases[] = {
-        {0, 5, 0},   {31, 5, 255}, {16, 5, 132}, {1, 5, 8},     {0x15, 5, (0x15 << 3) | (0x15 >> 2)},
-        {63, 6, 255}, {32, 6, 130}, {1, 6, 4},   {0xAB, 8, 0xAB}, {1, 1, 255},
-        {0, 1, 0},   {2, 2, 0xAA}, {5, 3, 0xB6},
+        {0, 5, 0},    {31, 5, 255}, {16, 5, 132}, {1, 5, 8},       {0x15, 5, (0x15 << 3) | (0x15 >> 2)},
+        {63, 6, 255}, {32, 6, 130}, {1, 6, 4},    {0xAB, 8, 0xAB}, {1, 1, 255},
+        {0, 1, 0},    {2, 2, 0xAA}, {5, 3, 0xB6},
     };
     for (const Widen& c : cases)
         EXPECT_EQ(WidenChannel(c.value, c.bits), c.wide) << c.value << "/" << c.bits;
@@ -34,10 +34,10 @@ TEST(PixelExpansion, WidensChannelsByRepeatingTheirBits)
 TEST(PixelExpansion, ExpandsEveryDepthThroughPaletteOrMasks)
 {
     TextureRecord pal = TextureBuilder(2, 1, 8).level0({0, 255}).build();
-    pal.record().palette[0][0] = 1;  // blue
-    pal.record().palette[0][1] = 2;  // green
-    pal.record().palette[0][2] = 3;  // red
-    pal.record().palette[0][3] = 77; // unused
+    pal.record().palette[0][0] = 1;   // blue
+    pal.record().palette[0][1] = 2;   // green
+    pal.record().palette[0][2] = 3;   // red
+    pal.record().palette[0][3] = 77;  // unused
     pal.record().palette[255][2] = 0xFF;
     EXPECT_EQ(ExpandLevelToArgb(pal.record(), 0), std::vector<uint32_t>({0xFF030201, 0xFFFF0000}));
 
@@ -72,16 +72,16 @@ TEST(PixelExpansion, GivesNothingForALevelWithoutPixels)
     TextureRecord holder = TextureBuilder(4, 1, 8).level0({1, 2, 3, 4}).build();
     T3D_TEXTURE& r = holder.record();
     EXPECT_EQ(ExpandLevelToArgb(r, 0).size(), 4u);
-    EXPECT_TRUE(ExpandLevelToArgb(r, 1).empty());   // beyond the level count
+    EXPECT_TRUE(ExpandLevelToArgb(r, 1).empty());  // beyond the level count
     EXPECT_TRUE(ExpandLevelToArgb(r, -1).empty());
     r.depth = 12;
-    EXPECT_TRUE(ExpandLevelToArgb(r, 0).empty());   // no such pixel size
+    EXPECT_TRUE(ExpandLevelToArgb(r, 0).empty());  // no such pixel size
     r.depth = 8;
     r.height = 0;
-    EXPECT_TRUE(ExpandLevelToArgb(r, 0).empty());   // a size of 0
+    EXPECT_TRUE(ExpandLevelToArgb(r, 0).empty());  // a size of 0
     r.height = 1;
     r.levelCount = 2;
-    EXPECT_TRUE(ExpandLevelToArgb(r, 1).empty());   // counted but no buffer
+    EXPECT_TRUE(ExpandLevelToArgb(r, 1).empty());  // counted but no buffer
     TextureRecord cleared;
     EXPECT_TRUE(ExpandLevelToArgb(cleared.record(), 0).empty());
 }

@@ -1,9 +1,9 @@
 #include "support/PngTestBytes.h"
 #include "support/TextureBuilder.h"
 
+#include "texture/PixelExpansion.h"
 #include "texture/PngDecoder.h"
 #include "texture/PngEncoder.h"
-#include "texture/PixelExpansion.h"
 #include "texture/TextureRecord.h"
 
 #include <gtest/gtest.h>
@@ -62,7 +62,7 @@ std::vector<uint32_t> StbDecode(const std::vector<uint8_t>& png)
     return pixels;
 }
 
-} // namespace
+}  // namespace
 
 TEST(PngDecoder, EveryColourTypeAndDepthMatchesAnIndependentDecoder)
 {
@@ -93,8 +93,8 @@ TEST(PngDecoder, EveryColourTypeAndDepthMatchesAnIndependentDecoder)
         const std::vector<uint8_t> png = MakePng(picture);
         ASSERT_FALSE(png.empty()) << int(picture.colourType) << "/" << int(picture.bitDepth);
         ASSERT_TRUE(IsPngSignature(png.data(), png.size()));
-        EXPECT_EQ(Decode(png), StbDecode(png))
-            << "type " << int(picture.colourType) << " depth " << int(picture.bitDepth) << " interlaced " << picture.interlaced;
+        EXPECT_EQ(Decode(png), StbDecode(png)) << "type " << int(picture.colourType) << " depth "
+                                               << int(picture.bitDepth) << " interlaced " << picture.interlaced;
     }
     // Keyed pixels did turn transparent, so tRNS was really applied.
     EXPECT_EQ(Decode(MakePng(greyKey))[3] >> 24, 0u);
@@ -115,7 +115,8 @@ TEST(PngDecoder, PaletteImagesGiveTheirPaletteAndIndices)
         for (uint32_t y = 0; y < kHeight; ++y) {
             for (uint32_t x = 0; x < kWidth; ++x) {
                 const unsigned bit = x * depth;
-                const unsigned raw = picture.rows[y * PngRowBytes(picture) + bit / 8] >> (8 - depth - bit % 8) & ((1u << depth) - 1);
+                const unsigned raw =
+                    picture.rows[y * PngRowBytes(picture) + bit / 8] >> (8 - depth - bit % 8) & ((1u << depth) - 1);
                 ASSERT_EQ(indices[y * kWidth + x], raw) << int(depth) << " at " << x << "," << y;
             }
         }
@@ -175,7 +176,9 @@ TEST(PngEncoder, EveryDepthReadsBackAsThePreviewShowsIt)
         builder.levels(2)
             .standardMasks()
             .bytes([](int level, uint64_t i) { return uint8_t(i * 37 + level); })
-            .palette([](int i) { return Rgb{uint8_t(i), uint8_t(i * 5), uint8_t(255 - i)}; });
+            .palette([](int i) {
+                return Rgb{uint8_t(i), uint8_t(i * 5), uint8_t(255 - i)};
+            });
         if (depth == 16)
             builder.masks(kMask565Red, kMask565Green, kMask555Blue, 0);
         TextureRecord holder = builder.build();

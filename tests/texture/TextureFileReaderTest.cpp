@@ -84,11 +84,13 @@ struct Read {
     RecordingReport report;
     bool ok;
     Read(const std::string& path, const TextureReadOptions& options = {})
-        : ok(ReadTextureChain(path, holder, report, options)) {}
+        : ok(ReadTextureChain(path, holder, report, options))
+    {
+    }
     const T3D_TEXTURE& r() const { return holder.record(); }
 };
 
-} // namespace
+}  // namespace
 
 // PNG chains walk as TGA chains do: names by the rule, files read while the
 // level is 16 or more on a side, a file not fitting its level ends the chain
@@ -98,7 +100,7 @@ TEST(TextureFileReader, PngChainsFollowTheNamingAndLevelRules)
     struct Chain {
         const char* first;
         unsigned width, height;
-        int files;       // files of the right size, then one of the wrong size when misfit
+        int files;  // files of the right size, then one of the wrong size when misfit
         bool misfit;
         int levels, lastFileLevel;
         uint32_t flags;
@@ -254,22 +256,22 @@ TEST(TextureFileReader, TgaChainsConvertOnlyWhenTheirFormatDiffers)
 TEST(TextureFileReader, PngChainsWrittenReadBackTheSame)
 {
     for (const unsigned depth : {8u, 16u, 24u, 32u}) {
-        const TextureRecord original =
-            TextureBuilder(64, 64, depth)
-                .standardMasks()
-                .generatedLevels(5)
-                .bytes([](int, uint64_t i) { return uint8_t(i * 37 + i / 64); })
-                .palette([](int i) { return Rgb{uint8_t(i), uint8_t(255 - i), uint8_t(i * 3)}; })
-                .build();
+        const TextureRecord original = TextureBuilder(64, 64, depth)
+                                           .standardMasks()
+                                           .generatedLevels(5)
+                                           .bytes([](int, uint64_t i) { return uint8_t(i * 37 + i / 64); })
+                                           .palette([](int i) {
+                                               return Rgb{uint8_t(i), uint8_t(255 - i), uint8_t(i * 3)};
+                                           })
+                                           .build();
         const T3D_TEXTURE& o = original.record();
         ASSERT_EQ(o.levelCount, 5);
 
         TempDir dir;
         RecordingReport writeReport;
         ASSERT_TRUE(PngTextureWriter(dir.file("crate_A.png").c_str(), o, writeReport));
-        EXPECT_EQ(FolderEntries(dir.path()),
-                  std::vector<std::string>({"crate_A.png", "crate_A1.png", "crate_A2.png", "crate_A3.png",
-                                            "crate_A4.png"}));
+        EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>({"crate_A.png", "crate_A1.png", "crate_A2.png",
+                                                                       "crate_A3.png", "crate_A4.png"}));
         TextureReadOptions options;
         if (depth == 8)
             options.convertTo = DepthOptions{8};

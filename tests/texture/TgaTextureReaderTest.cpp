@@ -2,9 +2,9 @@
 
 #include "support/RecordingReport.h"
 #include "support/TempDir.h"
+#include "support/TgaTestBytes.h"
 #include "texture/MipChainNaming.h"
 #include "texture/PixelExpansion.h"
-#include "support/TgaTestBytes.h"
 
 #include <gtest/gtest.h>
 #include <stb_image.h>
@@ -42,7 +42,7 @@ std::string Filled(const char* text, const std::string& path)
     return at == std::string::npos ? s : s.replace(at, 2, path);
 }
 
-} // namespace
+}  // namespace
 
 TEST(TgaTextureReader, ReadsEachPixelDepthBottomRowFirst)
 {
@@ -60,7 +60,8 @@ TEST(TgaTextureReader, ReadsEachPixelDepthBottomRowFirst)
     for (const Depth& d : depths) {
         const size_t rowBytes = 2 * size_t(d.depth / 8);
         const std::string bottom = Repeat(1, rowBytes - 1) + "B", top = Repeat(2, rowBytes - 1) + "T";
-        ASSERT_TRUE(WriteFileBytes(path, TgaHeaderBytes(TgaFields::Image(d.depth == 8 ? 3 : 2, 2, 2, d.fileDepth)) + bottom + top));
+        ASSERT_TRUE(WriteFileBytes(path, TgaHeaderBytes(TgaFields::Image(d.depth == 8 ? 3 : 2, 2, 2, d.fileDepth)) +
+                                             bottom + top));
         const Read read(path);
         ASSERT_TRUE(read.ok) << d.fileDepth;
         const T3D_TEXTURE& t = read.r();
@@ -94,13 +95,15 @@ TEST(TgaTextureReader, EveryStorageOfTheSamePictureReadsTheSame)
         {TgaHeaderBytes(withId) + "12345" + bottom + top, noWarning},
         {TgaHeaderBytes(unusedMap) + Bytes({0xEE, 0xEE, 0xEE, 0xEE}) + bottom + top, noWarning},
         // Run-length: raw 3, a run of 2 across the row end, raw 1.
-        {TgaHeaderBytes(TgaFields::Image(10, 3, 2, 24)) + Bytes({0x02}) + bottom + Bytes({0x81}) + A + Bytes({0x00}) + C,
+        {TgaHeaderBytes(TgaFields::Image(10, 3, 2, 24)) + Bytes({0x02}) + bottom + Bytes({0x81}) + A + Bytes({0x00}) +
+             C,
          noWarning},
-        {TgaHeaderBytes(TgaFields::Image(10, 3, 2, 24, 0x30)) + Bytes({0x00}) + C + Bytes({0x81}) + A + Bytes({0x02}) + mottob,
+        {TgaHeaderBytes(TgaFields::Image(10, 3, 2, 24, 0x30)) + Bytes({0x00}) + C + Bytes({0x81}) + A + Bytes({0x02}) +
+             mottob,
          noWarning},
         // Top-down run-length, whose last run is longer than the pixels left.
-        {TgaHeaderBytes(TgaFields::Image(10, 3, 2, 24, 0x20)) + Bytes({0x81}) + A + Bytes({0x00}) + C + Bytes({0x01}) + D + E +
-             Bytes({0xFF}) + F,
+        {TgaHeaderBytes(TgaFields::Image(10, 3, 2, 24, 0x20)) + Bytes({0x81}) + A + Bytes({0x00}) + C + Bytes({0x01}) +
+             D + E + Bytes({0xFF}) + F,
          "TGA file %s has run-length packets running past the image (cut at its end)"},
     };
     TempDir dir;
@@ -109,8 +112,8 @@ TEST(TgaTextureReader, EveryStorageOfTheSamePictureReadsTheSame)
         ASSERT_TRUE(WriteFileBytes(path, file));
         const Read read(path);
         ASSERT_TRUE(read.ok);
-        EXPECT_EQ(read.report.texts(), warning ? std::vector<std::string>({Filled(warning, path)})
-                                               : std::vector<std::string>());
+        EXPECT_EQ(read.report.texts(),
+                  warning ? std::vector<std::string>({Filled(warning, path)}) : std::vector<std::string>());
         EXPECT_EQ(read.level(0), top + bottom) << int(uint8_t(file[17]));
     }
 }
@@ -135,7 +138,7 @@ TEST(TgaTextureReader, TakesThePaletteFromTheColourMapOrTheGreyRamp)
         {32, 0, 2, Bytes({1, 2, 3, 99, 4, 5, 6, 99}), Bytes({0, 1}), 1, 4, 5, 6, false},
         {24, 0, 300, map300, Bytes({0, 1}), 255, 255, 7, 9, false},  // first 256 used
         {16, 0, 2, two16, Bytes({0, 1}), 0, 255, 255, 255, false},
-        {15, 0, 2, two16, Bytes({0, 1}), 1, 24, 16, 8, false},  // 5-bit v widens to v << 3 | v >> 2
+        {15, 0, 2, two16, Bytes({0, 1}), 1, 24, 16, 8, false},   // 5-bit v widens to v << 3 | v >> 2
         {24, 3, 2, two24, Bytes({3, 4}), 3, 10, 20, 30, false},  // value 3 is the map's first entry
         {24, 3, 2, two24, Bytes({3, 4}), 0, 0, 0, 0, false},
         {24, 3, 2, two24, Bytes({2, 4}), 4, 40, 50, 60, true},
@@ -154,8 +157,8 @@ TEST(TgaTextureReader, TakesThePaletteFromTheColourMapOrTheGreyRamp)
         EXPECT_EQ(read.level(0), m.pixels);
         std::vector<ReportedMessage> expected;
         if (m.beyondMap)
-            expected.push_back(
-                {Severity::Warning, Filled("TGA file %s has colour indices beyond its colour map (shown black)", path)});
+            expected.push_back({Severity::Warning,
+                                Filled("TGA file %s has colour indices beyond its colour map (shown black)", path)});
         EXPECT_EQ(read.report.messages, expected);
     }
     ASSERT_TRUE(WriteFileBytes(path, GreyFile(2, 2, 5)));
@@ -173,13 +176,12 @@ TEST(TgaTextureReader, WalksTheChainAndGeneratesTheSmallLevels)
         uint32_t flags;
     };
     const Chain chains[] = {
-        {"wall_A", 64, 64, 4, 5, 2, 0x03},    // 64, 32, 16 read; the 8 x 8 file is not
-        {"door_A", 32, 32, 1, 4, 0, 0x03},    // 16, 8, 4 generated
-        {"dot_Z", 4, 4, 1, 1, 0, 0x80},       // nothing to generate
-        {"tiny", 2, 2, 1, 1, 0, 0x00},
-        {"floor", 256, 256, 8, 7, 4, 0x01},   // 256 .. 16 read, 8 and 4 generated
-        {"floor", 256, 256, 2, 7, 1, 0x01},   // some files: the rest generated
-        {"floor", 256, 64, 5, 5, 4, 0x01},    // the wide side keeps the chain going
+        {"wall_A", 64, 64, 4, 5, 2, 0x03},  // 64, 32, 16 read; the 8 x 8 file is not
+        {"door_A", 32, 32, 1, 4, 0, 0x03},  // 16, 8, 4 generated
+        {"dot_Z", 4, 4, 1, 1, 0, 0x80},     // nothing to generate
+        {"tiny", 2, 2, 1, 1, 0, 0x00},      {"floor", 256, 256, 8, 7, 4, 0x01},  // 256 .. 16 read, 8 and 4 generated
+        {"floor", 256, 256, 2, 7, 1, 0x01},                                      // some files: the rest generated
+        {"floor", 256, 64, 5, 5, 4, 0x01},                                       // the wide side keeps the chain going
     };
     for (const Chain& c : chains) {
         TempDir dir;
@@ -197,7 +199,8 @@ TEST(TgaTextureReader, WalksTheChainAndGeneratesTheSmallLevels)
         EXPECT_EQ(read.r().flags, c.flags) << c.name;
         EXPECT_EQ(read.r().levels[c.levels], nullptr);
         for (int level = 0; level < c.levels; ++level)
-            EXPECT_EQ(read.level(level), Repeat(100 + std::min(level, c.lastFileLevel), LevelByteCount(read.r(), level)))
+            EXPECT_EQ(read.level(level),
+                      Repeat(100 + std::min(level, c.lastFileLevel), LevelByteCount(read.r(), level)))
                 << c.name << " level " << level;
     }
 }
@@ -226,7 +229,9 @@ TEST(TgaTextureReader, RefusesDamagedFilesWithAMessageAndNoPixels)
         {TgaHeaderBytes(mapped) + Repeat(1, 768 + 15), short_},
     };
     // Kinds of file that are not read, whatever follows the header.
-    auto kind = [&](TgaFields f, const char* message) { cases.push_back({TgaHeaderBytes(f) + Repeat(1, 1024), message}); };
+    auto kind = [&](TgaFields f, const char* message) {
+        cases.push_back({TgaHeaderBytes(f) + Repeat(1, 1024), message});
+    };
     for (int type : {0, 4, 8, 32, 33, 255})
         kind(TgaFields::Image(type, 4, 4, 24), "TGA file %s has an image type that is not read");
     for (int depth : {0, 1, 7, 33, 255})
@@ -280,10 +285,14 @@ TEST(TgaTextureReader, EndsTheChainAtAFileThatDoesNotFitItsLevel)
     ASSERT_TRUE(WriteFileBytes(dir.file("tile_E.tga"), TgaHeaderBytes(TgaFields::Image(2, 32, 32, 24)) + top));
     const std::pair<std::string, const char*> level1[] = {
         {GreyFile(16, 16, 7), "TGA file %s does not fit its mip level"},
-        {TgaHeaderBytes(TgaFields::Image(2, 8, 8, 24)) + Repeat(7, 8 * 8 * 3), "TGA file %s does not fit its mip level"},
-        {TgaHeaderBytes(TgaFields::Image(2, 16, 16, 32)) + Repeat(7, 16 * 16 * 4), "TGA file %s does not fit its mip level"},
-        {TgaHeaderBytes(TgaFields::Image(2, 16, 16, 24)) + Repeat(7, 16 * 16 * 3 - 1), "TGA file %s holds fewer pixels than its size"},
-        {TgaHeaderBytes(TgaFields::Image(4, 16, 16, 24)) + Repeat(7, 16 * 16 * 3), "TGA file %s has an image type that is not read"},
+        {TgaHeaderBytes(TgaFields::Image(2, 8, 8, 24)) + Repeat(7, 8 * 8 * 3),
+         "TGA file %s does not fit its mip level"},
+        {TgaHeaderBytes(TgaFields::Image(2, 16, 16, 32)) + Repeat(7, 16 * 16 * 4),
+         "TGA file %s does not fit its mip level"},
+        {TgaHeaderBytes(TgaFields::Image(2, 16, 16, 24)) + Repeat(7, 16 * 16 * 3 - 1),
+         "TGA file %s holds fewer pixels than its size"},
+        {TgaHeaderBytes(TgaFields::Image(4, 16, 16, 24)) + Repeat(7, 16 * 16 * 3),
+         "TGA file %s has an image type that is not read"},
     };
     for (const auto& [file, message] : level1) {
         ASSERT_TRUE(WriteFileBytes(dir.file("tile_E1.tga"), file));
@@ -310,16 +319,18 @@ TEST(TgaTextureReader, SaysWhenAFileMayNotBeRead)
     ASSERT_EQ(chmod(second.c_str(), 0), 0);
     const Read chain(first);  // level 1 is generated instead
     ASSERT_TRUE(chain.ok);
-    EXPECT_EQ(chain.report.messages, std::vector<ReportedMessage>(
-                                         {{Severity::Warning, Filled("Can't read TGA file %s: permission denied", second)}}));
+    EXPECT_EQ(chain.report.messages,
+              std::vector<ReportedMessage>(
+                  {{Severity::Warning, Filled("Can't read TGA file %s: permission denied", second)}}));
     EXPECT_EQ(chain.r().levelCount, 4);
     EXPECT_EQ(chain.level(1), Repeat(9, 16 * 16));
 
     ASSERT_EQ(chmod(first.c_str(), 0), 0);
     const Read none(first);
     EXPECT_FALSE(none.ok);
-    EXPECT_EQ(none.report.messages, std::vector<ReportedMessage>(
-                                        {{Severity::Error, Filled("Can't read TGA file %s: permission denied", first)}}));
+    EXPECT_EQ(
+        none.report.messages,
+        std::vector<ReportedMessage>({{Severity::Error, Filled("Can't read TGA file %s: permission denied", first)}}));
 }
 
 TEST(TgaTextureReader, CutsTheNameFieldTo255Characters)
@@ -350,9 +361,9 @@ TEST(TgaTextureReader, AgreesWithAnIndependentDecoder)
     struct Variant {
         int imageType, depth, descriptor, entryBits;
     };
-    const Variant variants[] = {{2, 24, 0, 0},    {2, 32, 8, 0},    {10, 24, 0x20, 0}, {10, 32, 8, 0},
-                                {2, 16, 0, 0},    {10, 15, 0x20, 0}, {1, 8, 0, 24},     {9, 8, 0x20, 24},
-                                {1, 8, 0, 32},    {1, 8, 0, 16},    {9, 8, 0, 15}};
+    const Variant variants[] = {{2, 24, 0, 0}, {2, 32, 8, 0},     {10, 24, 0x20, 0}, {10, 32, 8, 0},
+                                {2, 16, 0, 0}, {10, 15, 0x20, 0}, {1, 8, 0, 24},     {9, 8, 0x20, 24},
+                                {1, 8, 0, 32}, {1, 8, 0, 16},     {9, 8, 0, 15}};
     TempDir dir;
     const std::string path = dir.file("oracle.tga");
     for (const Variant& v : variants) {
@@ -455,7 +466,8 @@ TEST(TgaTextureReader, MergesTheColourMapsOfAChain)
             for (unsigned i = 0; i < side * side; ++i) {
                 const int value = int(i % unsigned(level.values));
                 pixels += Bytes({value});
-                const auto [b, g, r] = level.map.empty() ? std::array<int, 3>{value, value, value} : level.map[size_t(value)];
+                const auto [b, g, r] =
+                    level.map.empty() ? std::array<int, 3>{value, value, value} : level.map[size_t(value)];
                 expected.back().push_back(0xFF000000u | uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b));
             }
             ASSERT_TRUE(WriteFileBytes(names[l], TgaHeaderBytes(f) + map + pixels));
@@ -465,8 +477,8 @@ TEST(TgaTextureReader, MergesTheColourMapsOfAChain)
         std::vector<ReportedMessage> warnings;
         if (c.fullAt >= 0)
             warnings.push_back({Severity::Warning, Filled("TGA file %s has more colours than the colour map holds (the "
-                                                  "nearest ones are used)",
-                                                  names[c.fullAt])});
+                                                          "nearest ones are used)",
+                                                          names[c.fullAt])});
         EXPECT_EQ(read.report.messages, warnings);
         for (int l = 0; l < 3; ++l) {
             const std::string stored = ReadFileBytes(names[l]);

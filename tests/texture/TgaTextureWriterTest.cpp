@@ -13,9 +13,9 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <tuple>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -28,7 +28,9 @@ TextureRecord MakeRecord(unsigned width, unsigned height, int depth, int levels)
         .standardMasks()
         .generatedLevels(levels)
         .bytes([](int, uint64_t i) { return uint8_t(i * 7 + 1); })
-        .palette([](int i) { return Rgb{uint8_t(i / 2), uint8_t(255 - i), uint8_t(i)}; })
+        .palette([](int i) {
+            return Rgb{uint8_t(i / 2), uint8_t(255 - i), uint8_t(i)};
+        })
         .build();
 }
 
@@ -77,7 +79,7 @@ bool WriteUnderSizeLimit(const std::string& path, const T3D_TEXTURE& record, rli
     return written;
 }
 
-} // namespace
+}  // namespace
 
 TEST(TgaTextureWriter, LaysOutEachDepthsFile)
 {
@@ -153,7 +155,8 @@ TEST(TgaTextureWriter, NamesTheWholeChainBeforeWritingAByte)
 {
     TempDir dir;
     TextureRecord holder = MakeRecord(32, 32, 8, 4);
-    const std::string nines = "its level numbers would run past 9", noDot = "its file name has no dot to number the levels before";
+    const std::string nines = "its level numbers would run past 9",
+                      noDot = "its file name has no dot to number the levels before";
     const std::pair<const char*, std::string> cases[] = {
         {"wall_8.tga", nines + ". A name that works: wall_0.tga"},
         {"wall_A7.tga", nines + ". A name that works: wall_A.tga"},
@@ -163,8 +166,8 @@ TEST(TgaTextureWriter, NamesTheWholeChainBeforeWritingAByte)
     for (const auto& [name, why] : cases) {
         RecordingReport report;
         EXPECT_FALSE(TgaTextureWriter(dir.file(name).c_str(), holder.record(), report));
-        EXPECT_EQ(report.texts(),
-                  std::vector<std::string>({"Can't name all 4 mip levels after TGA file " + dir.file(name) + ": " + why}));
+        EXPECT_EQ(report.texts(), std::vector<std::string>(
+                                      {"Can't name all 4 mip levels after TGA file " + dir.file(name) + ": " + why}));
         EXPECT_EQ(report.messages[0].severity, Severity::Error);
         EXPECT_TRUE(FolderEntries(dir.path()).empty()) << name;
     }
@@ -249,7 +252,7 @@ TEST(TgaTextureWriter, StopsBeforeEmptyLevelsAndWritesOtherMasksAs32Bits)
         uint32_t red, green, blue, alpha;
     };
     const Masks others[] = {
-        {16, 0x0F00, 0x00F0, 0x000F, 0xF000},  // 4-4-4-4
+        {16, 0x0F00, 0x00F0, 0x000F, 0xF000},   // 4-4-4-4
         {24, 0x0000FF, 0x00FF00, 0xFF0000, 0},  // red and blue swapped
         {32, 0xFF0000, 0x00FF00, 0x0000FF, 0},  // no alpha: opaque
     };
