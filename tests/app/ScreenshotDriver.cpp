@@ -13,6 +13,8 @@
 #include "texture/TextureFileReader.h"
 #include "texture/TextureRecord.h"
 
+#include "support/TextureBuilder.h"
+
 #include <QApplication>
 #include <QListWidget>
 #include <QTimer>
@@ -46,44 +48,32 @@ private:
 
 using PixelOf = uint32_t (*)(unsigned x, unsigned y, unsigned size);
 
-// A texture of `levels` levels, each drawn from the same pattern at its size.
+// A texture of `levels` levels, each drawn from the same pattern at its size;
+// 8-bit ones over a palette of bricks and mortar.
 TextureRecord PatternTexture(const char* name, int width, int height, int depth, uint32_t flags, int levels,
                              PixelOf pixel)
 {
-    TextureRecord holder;
-    T3D_TEXTURE& r = holder.record();
-    std::snprintf(r.name, sizeof r.name, "%s", name);
-    r.width = uint16_t(width);
-    r.height = uint16_t(height);
-    r.depth = uint16_t(depth);
-    r.flags = flags;
-    r.levelCount = uint16_t(levels);
-    if (depth == 16) {
-        r.redMask = 0xF800;
-        r.greenMask = kMask565Green;
-        r.blueMask = 0x1F;
-    } else if (depth >= 24) {
-        r.redMask = kMask8888Red;
-        r.greenMask = kMask8888Green;
-        r.blueMask = kMask8888Blue;
-    }
-    for (int i = 0; i < kPaletteEntries; ++i) {  // bricks and mortar
-        const bool mortar = i >= 200;
-        r.palette[i][0] = uint8_t(mortar ? 150 : 40 + i / 8);
-        r.palette[i][1] = uint8_t(mortar ? 160 : 50 + i / 5);
-        r.palette[i][2] = uint8_t(mortar ? 170 : 120 + i / 2);
-    }
-    const unsigned bytesPerPixel = BytesPerPixel(r.depth);
-    for (int level = 0; level < levels; ++level) {
-        const unsigned w = LevelWidth(r, level), h = LevelHeight(r, level);
-        uint8_t* out = holder.allocateLevel(level, LevelByteCount(r, level));
-        for (unsigned y = 0; y < h; ++y)
-            for (unsigned x = 0; x < w; ++x) {
-                const uint32_t value = pixel(x << level, y << level, unsigned(width));
-                std::memcpy(out + (size_t(y) * w + x) * bytesPerPixel, &value, bytesPerPixel);
-            }
-    }
-    return holder;
+    TextureBuilder builder{unsigned(width), unsigned(height), unsigned(depth)};
+    if (depth == 16)
+        builder.masks(0xF800, kMask565Green, 0x1F, 0);
+    else
+        builder.standardMasks();
+    const unsigned bytesPerPixel = BytesPerPixel(uint16_t(depth));
+    return builder.name(name)
+        .flags(flags)
+        .levels(levels)
+        .palette([](int i) {
+            const bool mortar = i >= 200;
+            return Rgb{uint8_t(mortar ? 170 : 120 + i / 2), uint8_t(mortar ? 160 : 50 + i / 5),
+                       uint8_t(mortar ? 150 : 40 + i / 8)};
+        })
+        .bytes([=](int level, uint64_t i) {
+            const unsigned levelWidth = std::max(1u, unsigned(width) >> level);
+            const uint64_t at = i / bytesPerPixel;
+            const unsigned x = unsigned(at % levelWidth), y = unsigned(at / levelWidth);
+            return uint8_t(pixel(x << level, y << level, unsigned(width)) >> (8 * (i % bytesPerPixel)));
+        })
+        .build();
 }
 
 uint32_t Brick(unsigned x, unsigned y, unsigned)
