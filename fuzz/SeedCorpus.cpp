@@ -9,6 +9,7 @@
 //   quorrel-fuzz-seeds fuzz/corpus
 #include "scene/CVK7QScene.h"
 #include "support/PngTestBytes.h"
+#include "support/PrintingReport.h"
 #include "support/TextureBuilder.h"
 #include "texture/PngTextureWriter.h"
 #include "texture/TextureRecord.h"
@@ -26,14 +27,6 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-class PrintReport : public TextureReport {
-public:
-    void report(const TextureProblem& problem) override
-    {
-        std::fprintf(stderr, "%s: %s\n", problem.file.c_str(), problem.detail.c_str());
-    }
-};
 
 Bytes ReadAll(const std::string& path)
 {
@@ -76,7 +69,7 @@ TextureRecord PatternedTexture(unsigned width, unsigned height, unsigned depth, 
 Bytes WrittenTga(const std::string& scratch, unsigned width, unsigned height, unsigned depth)
 {
     const TextureRecord holder = PatternedTexture(width, height, depth, 1);
-    PrintReport report;
+    PrintingReport report;
     const std::string path = scratch + "/one.tga";
     if (!TgaTextureWriter(path.c_str(), holder.record(), report))
         return {};
@@ -159,7 +152,7 @@ Bytes ChainBytes(const Bytes (&files)[3])
 template <typename Writer>
 Bytes WrittenChainInput(const std::string& scratch, const TextureRecord& holder, const char* extension, Writer write)
 {
-    PrintReport report;
+    PrintingReport report;
     const std::string base = scratch + "/wall_A";
     const std::string names[3] = {base + extension, base + "1" + extension, base + "2" + extension};
     if (!write(names[0].c_str(), holder.record(), report))

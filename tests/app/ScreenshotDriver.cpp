@@ -13,6 +13,7 @@
 #include "texture/TextureFileReader.h"
 #include "texture/TextureRecord.h"
 
+#include "support/PrintingReport.h"
 #include "support/TextureBuilder.h"
 
 #include <QApplication>
@@ -25,14 +26,6 @@
 #include <string>
 
 namespace {
-
-class StderrReport : public TextureReport {
-public:
-    void report(const TextureProblem& problem) override
-    {
-        std::fprintf(stderr, "%s: %s\n", problem.file.c_str(), problem.detail.c_str());
-    }
-};
 
 // The folder tree with a desktop of our choosing.
 class PictureTree : public FolderTree {
@@ -114,7 +107,7 @@ bool MakeDemo(const std::string& folder)
     for (const TextureRecord& texture : textures)
         if (!scene.AppendT3DTexture(&texture.record()))
             return false;
-    StderrReport report;
+    PrintingReport report;
     const TextureRecord tiles = PatternTexture("tiles", 128, 128, 24, 0, 1, Tiles);
     return scene.Write((folder + "/demo.T3D").c_str()) &&
            PngTextureWriter((folder + "/tiles_A.png").c_str(), tiles.record(), report);
@@ -123,7 +116,7 @@ bool MakeDemo(const std::string& folder)
 // The chain at `in`, as an artist extracting it to paint on would have it.
 bool WritePngChain(const char* in, const char* out)
 {
-    StderrReport report;
+    PrintingReport report;
     TextureRecord chain;
     return ReadTextureChain(in, chain, report) && PngTextureWriter(out, chain.record(), report);
 }
