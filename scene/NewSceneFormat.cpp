@@ -17,10 +17,10 @@ constexpr size_t kHeaderCrcOffset = 12;
 constexpr size_t kSectionCrcOffset = 12;
 
 struct Section {
-    uint32_t tag;
-    uint8_t* content;
-    uint64_t size;
-    uint32_t contentCrc;
+    uint32_t tag = 0;
+    uint8_t* content = nullptr;
+    uint64_t size = 0;
+    uint32_t contentCrc = 0;
 };
 
 uint64_t SectionContentSize(const SceneData& scene, const SectionRef& ref)
