@@ -47,37 +47,28 @@ const SrgbTables& Tables()
     return tables;
 }
 
-uint32_t Load(const uint8_t* p)
+// One pixel from the 2 x 2 block whose pixels start at p[0..3] (bytes B, G,
+// R, A each). Bytes are loaded one by one: cheaper than shifting them out of
+// whole pixels.
+uint32_t FilterBlock(const uint8_t* const p[4], bool alphaWeights, const SrgbTables& t)
 {
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
-
-uint32_t FilterBlock(const uint32_t p[4], bool alphaWeights, const SrgbTables& t)
-{
-    unsigned a[4], sumA = 0;
-    for (int i = 0; i < 4; ++i) {
-        a[i] = p[i] >> 24;
-        sumA += a[i];
-    }
+    const unsigned a[4] = {p[0][3], p[1][3], p[2][3], p[3][3]};
+    const unsigned sumA = a[0] + a[1] + a[2] + a[3];
     const unsigned alpha = (sumA + 2) >> 2;
     uint32_t out = uint32_t(alpha) << 24;
     if (!alphaWeights || sumA == 0 || sumA == 4 * 255) {
-        for (int shift = 0; shift < 24; shift += 8) {
-            const unsigned s = t.decode[p[0] >> shift & 0xFF] + t.decode[p[1] >> shift & 0xFF] +
-                               t.decode[p[2] >> shift & 0xFF] + t.decode[p[3] >> shift & 0xFF];
-            out |= uint32_t(t.encode[(s + 8) >> 4]) << shift;  // the mean, / 4 again for the table
+        for (int c = 0; c < 3; ++c) {
+            const unsigned s = t.decode[p[0][c]] + t.decode[p[1][c]] + t.decode[p[2][c]] + t.decode[p[3][c]];
+            out |= uint32_t(t.encode[(s + 8) >> 4]) << (8 * c);  // the mean, / 4 again for the table
         }
         return out;
     }
     const uint64_t reciprocal = t.reciprocal[sumA];
-    for (int shift = 0; shift < 24; shift += 8) {
-        uint32_t s = 0;
-        for (int i = 0; i < 4; ++i)
-            s += uint32_t(t.decode[p[i] >> shift & 0xFF]) * a[i];
+    for (int c = 0; c < 3; ++c) {
+        const uint32_t s = uint32_t(t.decode[p[0][c]]) * a[0] + uint32_t(t.decode[p[1][c]]) * a[1] +
+                           uint32_t(t.decode[p[2][c]]) * a[2] + uint32_t(t.decode[p[3][c]]) * a[3];
         const uint32_t linear = uint32_t((uint64_t(s + sumA / 2) * reciprocal) >> 32);
-        out |= uint32_t(t.encode[(linear + 2) >> 2]) << shift;
+        out |= uint32_t(t.encode[(linear + 2) >> 2]) << (8 * c);
     }
     return out;
 }
@@ -92,8 +83,8 @@ void FilterRows(const uint8_t* source, unsigned sourceWidth, uint8_t* dest, unsi
         const uint8_t* bottom = top + sourceRowBytes;
         uint8_t* out = dest + size_t(y) * width * 4;
         for (unsigned x = 0; x < width; ++x) {
-            const uint32_t block[4] = {Load(top + 8 * size_t(x)), Load(top + 8 * size_t(x) + 4),
-                                       Load(bottom + 8 * size_t(x)), Load(bottom + 8 * size_t(x) + 4)};
+            const uint8_t* const block[4] = {top + 8 * size_t(x), top + 8 * size_t(x) + 4, bottom + 8 * size_t(x),
+                                             bottom + 8 * size_t(x) + 4};
             const uint32_t pixel = FilterBlock(block, alphaWeights, t);
             std::memcpy(out + 4 * size_t(x), &pixel, 4);
         }
