@@ -7,7 +7,7 @@ void PrintProblem(std::ostream& err, const std::string& file, const std::string&
 {
     err << kProgram << ": ";
     if (!file.empty())
-        err << file << ": ";
+        err << Escaped(file) << ": ";
     err << (warning ? "warning: " : "") << message << '\n';
 }
 
@@ -16,4 +16,27 @@ std::string Hex(uint32_t value, int digits)
     char text[16];
     std::snprintf(text, sizeof text, "0x%0*X", digits, unsigned(value));
     return text;
+}
+
+std::string Escaped(const std::string& text)
+{
+    std::string out;
+    for (const char c : text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte == '\\')
+            out += "\\\\";
+        else if (byte == '\n')
+            out += "\\n";
+        else if (byte == '\t')
+            out += "\\t";
+        else if (byte == '\r')
+            out += "\\r";
+        else if (byte < 0x20 || byte == 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02x", byte);
+            out += hex;
+        } else
+            out += char(byte);
+    }
+    return out;
 }

@@ -9,8 +9,14 @@ constexpr const char* kProgram = "quorrel-cli";
 
 // "quorrel-cli: FILE: message", "quorrel-cli: FILE: warning: message" for a
 // warning, or "quorrel-cli: message" when it is about no file (an empty
-// `file`). The message starts lower-case: it follows the file's name.
+// `file`; the file is Escaped). The message starts lower-case: it follows the
+// file's name.
 void PrintProblem(std::ostream& err, const std::string& file, const std::string& message, bool warning = false);
+
+// `text` with control characters written as escapes (\n, \t, \x1b) and the
+// backslash doubled, so that no name or path can break a line or forge a
+// field.
+std::string Escaped(const std::string& text);
 
 // "0x0F" for Hex(15, 2): at least `digits` upper-case hex digits.
 std::string Hex(uint32_t value, int digits);

@@ -38,32 +38,6 @@ const char* FormatName(uint32_t magic)
     return magic == kOldSceneMagic ? "old" : "new";
 }
 
-// A texture name as one field of a line: control characters written as
-// escapes (\n, \t, \x1b) and the backslash doubled, so that no name can
-// break a line or forge a field.
-std::string Escaped(const char* name)
-{
-    std::string out;
-    for (const char* c = name; *c; ++c) {
-        const unsigned char byte = static_cast<unsigned char>(*c);
-        if (byte == '\\')
-            out += "\\\\";
-        else if (byte == '\n')
-            out += "\\n";
-        else if (byte == '\t')
-            out += "\\t";
-        else if (byte == '\r')
-            out += "\\r";
-        else if (byte < 0x20 || byte == 0x7F) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02x", byte);
-            out += hex;
-        } else
-            out += char(byte);
-    }
-    return out;
-}
-
 bool LoadScene(CVK7QScene& scene, const std::string& path, std::ostream& err)
 {
     if (scene.Load(path.c_str(), 0))

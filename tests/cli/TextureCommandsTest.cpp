@@ -69,6 +69,9 @@ TEST(TextureCommands, InfoPrintsTheRecordAndSendsMessagesToStderr)
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.out, "");
     EXPECT_EQ(missing.err, "quorrel-cli: " + dir.file("none.tga") + ": does not exist\n");
+    // A path's control characters cannot break the line or reach the terminal.
+    const Outcome forged = Call(RunInfo, {dir.file("a\nquorrel-cli: b\x1b[2J.tga")});
+    EXPECT_EQ(forged.err, "quorrel-cli: " + dir.file("a\\nquorrel-cli: b\\x1b[2J.tga") + ": does not exist\n");
 }
 
 TEST(TextureCommands, ExportWritesTheLevelAsAnRgbaPng)
