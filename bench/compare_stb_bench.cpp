@@ -3,7 +3,7 @@
 // bytes our writer makes. (stb_image's loader sits with the reading cases.)
 #include "texture_bench_support.h"
 
-#include "texture/TgaTextureWriter.h"
+#include "texture/chain/TgaTextureWriter.h"
 
 #include <benchmark/benchmark.h>
 #include <stb_image_write.h>

@@ -1,6 +1,6 @@
 #include "texture_bench_support.h"
 
-#include "texture/TgaTextureWriter.h"
+#include "texture/chain/TgaTextureWriter.h"
 
 #include <cstdio>
 #include <cstdlib>

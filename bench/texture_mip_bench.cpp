@@ -3,7 +3,7 @@
 // sampling (box 0) and the box filter (box 1).
 #include "texture_bench_support.h"
 
-#include "texture/MipGeneration.h"
+#include "texture/convert/MipGeneration.h"
 
 #include <benchmark/benchmark.h>
 

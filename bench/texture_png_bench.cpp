@@ -4,10 +4,10 @@
 // decode to RGBA8 into a fresh buffer, with stb_image and QImage on the same
 // bytes. Conversion: a 2048 x 2048 chain (level 0 and its generated levels)
 // to 8 bits, beside libimagequant quantising and remapping level 0 alone.
-#include "texture/DepthConversion.h"
-#include "texture/MipGeneration.h"
-#include "texture/PngDecoder.h"
-#include "texture/PngEncoder.h"
+#include "texture/convert/DepthConversion.h"
+#include "texture/convert/MipGeneration.h"
+#include "texture/png/PngDecoder.h"
+#include "texture/png/PngEncoder.h"
 #include "texture_bench_support.h"
 
 #include <QImage>

@@ -4,7 +4,7 @@
 // not hold, as every read does.
 #include "texture_bench_support.h"
 
-#include "texture/TgaTextureReader.h"
+#include "texture/chain/TgaTextureReader.h"
 
 #include <benchmark/benchmark.h>
 #include <stb_image.h>

@@ -2,8 +2,8 @@
 // of the same files' bytes, already laid out, under the same names.
 #include "texture_bench_support.h"
 
-#include "texture/MipGeneration.h"
-#include "texture/TgaTextureWriter.h"
+#include "texture/chain/TgaTextureWriter.h"
+#include "texture/convert/MipGeneration.h"
 
 #include <benchmark/benchmark.h>
 

@@ -5,13 +5,13 @@
 #include "cli/TextureOptions.h"
 #include "scene/CVK7QScene.h"
 #include "scene/SceneFormat.h"
-#include "texture/DepthConversion.h"
-#include "texture/FileWrite.h"
-#include "texture/ImageChainWrite.h"
-#include "texture/MipChainNaming.h"
-#include "texture/PngTextureWriter.h"
 #include "texture/TextureRecord.h"
-#include "texture/TgaTextureWriter.h"
+#include "texture/chain/ImageChainWrite.h"
+#include "texture/chain/MipChainNaming.h"
+#include "texture/chain/PngTextureWriter.h"
+#include "texture/chain/TgaTextureWriter.h"
+#include "texture/convert/DepthConversion.h"
+#include "texture/io/FileWrite.h"
 
 #include <algorithm>
 #include <atomic>

@@ -3,10 +3,10 @@
 #include "cli/CliOutput.h"
 #include "cli/StderrReport.h"
 #include "cli/TextureOptions.h"
-#include "texture/FileWrite.h"
-#include "texture/ImageChainWrite.h"
-#include "texture/PngEncoder.h"
-#include "texture/TextureFileReader.h"
+#include "texture/chain/ImageChainWrite.h"
+#include "texture/chain/TextureFileReader.h"
+#include "texture/io/FileWrite.h"
+#include "texture/png/PngEncoder.h"
 
 #include <ostream>
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "cli/CommandLine.h"
-#include "texture/TextureFileReader.h"
+#include "texture/chain/TextureFileReader.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 #include "editor/ChainWatch.h"
 
-#include "texture/MipChainNaming.h"
 #include "texture/T3DTexture.h"
+#include "texture/chain/MipChainNaming.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -28,8 +28,8 @@
 #include "resources/DialogTemplate.h"
 #include "resources/ResourceIds.h"
 #include "scene/CVK7QScene.h"
-#include "texture/TextureFileReader.h"
 #include "texture/TextureRecord.h"
+#include "texture/chain/TextureFileReader.h"
 
 #include <QDialog>
 

@@ -5,7 +5,7 @@
 #include "editor/EditorDialog.h"
 
 #include "editor/PreviewFrame.h"
-#include "texture/TextureFileReader.h"
+#include "texture/chain/TextureFileReader.h"
 
 #include <QDropEvent>
 #include <QFileInfo>

@@ -7,10 +7,10 @@
 #include "editor/PreviewFrame.h"
 #include "foldertree/FolderTree.h"
 #include "resources/Strings.h"
-#include "texture/ImageChainWrite.h"
-#include "texture/MipChainNaming.h"
-#include "texture/PngTextureWriter.h"
-#include "texture/TgaTextureWriter.h"
+#include "texture/chain/ImageChainWrite.h"
+#include "texture/chain/MipChainNaming.h"
+#include "texture/chain/PngTextureWriter.h"
+#include "texture/chain/TgaTextureWriter.h"
 
 #include <QAction>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "editor/PreviewImage.h"
 
 #include "editor/FitRect.h"
-#include "texture/PixelExpansion.h"
+#include "texture/convert/PixelExpansion.h"
 
 #include <cstdint>
 #include <cstring>

@@ -1,7 +1,7 @@
 #include "foldertree/FolderTree.h"
 
 #include "foldertree/NaturalOrder.h"
-#include "texture/TextureFileReader.h"
+#include "texture/chain/TextureFileReader.h"
 
 #include <QAction>
 #include <QContextMenuEvent>

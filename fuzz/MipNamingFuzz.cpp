@@ -1,7 +1,7 @@
 // The mip-chain naming rule on arbitrary byte strings. The output buffer is
 // exactly kPathBufferSize bytes on the heap, so a write past it is caught.
 #include "fuzz/FuzzSupport.h"
-#include "texture/MipChainNaming.h"
+#include "texture/chain/MipChainNaming.h"
 
 #include <cstring>
 #include <memory>

@@ -5,7 +5,7 @@
 // no dithering.
 #include "fuzz/ChainSplit.h"
 #include "fuzz/FuzzSupport.h"
-#include "texture/TextureFileReader.h"
+#include "texture/chain/TextureFileReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

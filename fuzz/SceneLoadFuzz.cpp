@@ -11,8 +11,8 @@
 #include "scene/SceneFormat.h"
 #include "scene/ScenePieces.h"
 #include "scene/SceneReader.h"
-#include "texture/ByteBlock.h"
-#include "texture/LittleEndian.h"
+#include "texture/io/ByteBlock.h"
+#include "texture/io/LittleEndian.h"
 
 #include <cstring>
 

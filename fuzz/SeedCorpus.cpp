@@ -11,10 +11,10 @@
 #include "support/PngTestBytes.h"
 #include "support/PrintingReport.h"
 #include "support/TextureBuilder.h"
-#include "texture/PngTextureWriter.h"
 #include "texture/TextureRecord.h"
-#include "texture/TgaFormat.h"
-#include "texture/TgaTextureWriter.h"
+#include "texture/chain/PngTextureWriter.h"
+#include "texture/chain/TgaTextureWriter.h"
+#include "texture/tga/TgaFormat.h"
 
 #include <cstdio>
 #include <fstream>

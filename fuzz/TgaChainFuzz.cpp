@@ -1,7 +1,7 @@
 // The TGA reader on a mip chain of up to three files (see ChainSplit.h).
 #include "fuzz/ChainSplit.h"
 #include "fuzz/FuzzSupport.h"
-#include "texture/TgaTextureReader.h"
+#include "texture/chain/TgaTextureReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

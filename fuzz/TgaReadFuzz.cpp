@@ -1,7 +1,7 @@
 // The TGA reader on one file: the input is the file. No chain file exists
 // beside it, so every smaller level is generated.
 #include "fuzz/FuzzSupport.h"
-#include "texture/TgaTextureReader.h"
+#include "texture/chain/TgaTextureReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -4,9 +4,9 @@
 // chain is read back and must give the same texture (a converted one only
 // the same size and depth).
 #include "fuzz/FuzzSupport.h"
-#include "texture/MipChainNaming.h"
-#include "texture/TgaTextureReader.h"
-#include "texture/TgaTextureWriter.h"
+#include "texture/chain/MipChainNaming.h"
+#include "texture/chain/TgaTextureReader.h"
+#include "texture/chain/TgaTextureWriter.h"
 
 #include <string>
 #include <unistd.h>

@@ -3,8 +3,8 @@
 #include "scene/Checksum.h"
 #include "scene/SceneFormat.h"
 #include "scene/TextureSection.h"
-#include "texture/ByteCursor.h"
-#include "texture/LittleEndian.h"
+#include "texture/io/ByteCursor.h"
+#include "texture/io/LittleEndian.h"
 
 #include <cstdint>
 #include <string>

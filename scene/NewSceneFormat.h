@@ -6,7 +6,7 @@
 #include "scene/SceneData.h"
 #include "scene/ScenePieces.h"
 #include "scene/SceneStatus.h"
-#include "texture/ByteBlock.h"
+#include "texture/io/ByteBlock.h"
 
 #include <vector>
 

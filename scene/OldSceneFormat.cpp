@@ -2,8 +2,8 @@
 
 #include "scene/SceneFormat.h"
 #include "scene/TextureSection.h"
-#include "texture/ByteCursor.h"
-#include "texture/LittleEndian.h"
+#include "texture/io/ByteCursor.h"
+#include "texture/io/LittleEndian.h"
 
 #include <cstdint>
 #include <string>

@@ -5,7 +5,7 @@
 #include "scene/SceneData.h"
 #include "scene/ScenePieces.h"
 #include "scene/SceneStatus.h"
-#include "texture/ByteBlock.h"
+#include "texture/io/ByteBlock.h"
 
 // Reads an old-format file into an empty `scene`, which keeps the bytes.
 // Fails, saying why and where, on a wrong magic or version, a length or count beyond the file, a bad

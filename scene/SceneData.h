@@ -10,8 +10,8 @@
 #pragma once
 
 #include "scene/CVK7QScene.h"
-#include "texture/ByteBlock.h"
 #include "texture/T3DTexture.h"
+#include "texture/io/ByteBlock.h"
 
 #include <cstddef>
 #include <cstdint>

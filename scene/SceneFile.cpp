@@ -1,6 +1,6 @@
 #include "scene/SceneFile.h"
 
-#include "texture/FileWrite.h"
+#include "texture/io/FileWrite.h"
 
 #include <cerrno>
 #include <cstdint>

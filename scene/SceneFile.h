@@ -4,17 +4,17 @@
 
 #include "scene/ScenePieces.h"
 #include "scene/SceneStatus.h"
-#include "texture/ByteBlock.h"
-#include "texture/FileRead.h"
+#include "texture/io/ByteBlock.h"
+#include "texture/io/FileRead.h"
 
 #include <string>
 
-// Reads a whole regular file into `out` (texture/FileRead.h says how and what
+// Reads a whole regular file into `out` (texture/io/FileRead.h says how and what
 // it refuses). An empty file reads as an empty block, which no format accepts.
 [[nodiscard]] FileReadStatus ReadSceneFile(const std::string& path, ByteBlock& out);
 
 // Writes the pieces to a fresh file beside `path`, flushes it to disk and
-// renames it over `path` (texture/FileWrite.h says how, and what it refuses).
+// renames it over `path` (texture/io/FileWrite.h says how, and what it refuses).
 // On any failure the fresh file is removed and an existing file at `path` is
 // left as it was, and the status says why. A replaced file keeps its owner,
 // group and permission bits.

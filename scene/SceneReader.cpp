@@ -3,7 +3,7 @@
 #include "scene/NewSceneFormat.h"
 #include "scene/OldSceneFormat.h"
 #include "scene/SceneFormat.h"
-#include "texture/LittleEndian.h"
+#include "texture/io/LittleEndian.h"
 
 #include <utility>
 

@@ -5,6 +5,6 @@
 
 #include "scene/SceneData.h"
 #include "scene/SceneStatus.h"
-#include "texture/ByteBlock.h"
+#include "texture/io/ByteBlock.h"
 
 SceneStatus ReadScene(ByteBlock bytes, SceneData& scene);

@@ -4,7 +4,7 @@
 // where), or the new file could not be put down. Plain data, no Qt.
 #pragma once
 
-#include "texture/FileRead.h"
+#include "texture/io/FileRead.h"
 
 #include <cstdint>
 #include <string>
@@ -13,7 +13,7 @@
 enum class SceneCause {
     None,  // it worked
     // Loading
-    FileUnreadable,      // fileRead says how (texture/FileRead.h)
+    FileUnreadable,      // fileRead says how (texture/io/FileRead.h)
     NotSceneFile,        // neither format's magic number
     UnsupportedVersion,  // a known format in a version this tool does not read
     Truncated,           // the file ends inside a header or section

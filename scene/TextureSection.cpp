@@ -1,6 +1,6 @@
 #include "scene/TextureSection.h"
 
-#include "texture/LittleEndian.h"
+#include "texture/io/LittleEndian.h"
 
 #include <cstring>
 

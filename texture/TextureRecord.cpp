@@ -1,6 +1,6 @@
 #include "texture/TextureRecord.h"
 
-#include "texture/ByteBlock.h"
+#include "texture/io/ByteBlock.h"
 
 #include <cstdlib>
 #include <cstring>

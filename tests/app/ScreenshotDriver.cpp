@@ -9,9 +9,9 @@
 #include "editor/EditorDialog.h"
 #include "foldertree/FolderTree.h"
 #include "scene/CVK7QScene.h"
-#include "texture/PngTextureWriter.h"
-#include "texture/TextureFileReader.h"
 #include "texture/TextureRecord.h"
+#include "texture/chain/PngTextureWriter.h"
+#include "texture/chain/TextureFileReader.h"
 
 #include "support/PrintingReport.h"
 #include "support/TextureBuilder.h"

@@ -8,9 +8,9 @@
 #include "scene/CVK7QScene.h"
 #include "support/RecordingReport.h"
 #include "support/TempDir.h"
-#include "texture/MipChainNaming.h"
-#include "texture/TextureFileReader.h"
-#include "texture/TgaTextureReader.h"
+#include "texture/chain/MipChainNaming.h"
+#include "texture/chain/TextureFileReader.h"
+#include "texture/chain/TgaTextureReader.h"
 
 #include <QProcess>
 #include <gtest/gtest.h>

@@ -9,9 +9,9 @@
 #include "support/TextureBuilder.h"
 #include "support/TextureCompare.h"
 #include "support/TgaTestBytes.h"
-#include "texture/PixelExpansion.h"
-#include "texture/TextureFileReader.h"
 #include "texture/TextureRecord.h"
+#include "texture/chain/TextureFileReader.h"
+#include "texture/convert/PixelExpansion.h"
 
 #include <QProcess>
 #include <gtest/gtest.h>

@@ -11,9 +11,9 @@
 #include "scene/CVK7QScene.h"
 #include "support/RecordingReport.h"
 #include "support/TempDir.h"
-#include "texture/TextureFileReader.h"
 #include "texture/TextureRecord.h"
-#include "texture/TgaTextureReader.h"
+#include "texture/chain/TextureFileReader.h"
+#include "texture/chain/TgaTextureReader.h"
 
 #include <gtest/gtest.h>
 

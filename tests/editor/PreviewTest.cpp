@@ -7,8 +7,8 @@
 #include "scene/CVK7QScene.h"
 #include "support/TempDir.h"
 #include "support/TextureBuilder.h"
-#include "texture/PixelExpansion.h"
 #include "texture/TextureRecord.h"
+#include "texture/convert/PixelExpansion.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // feeds in.
 #pragma once
 
-#include "texture/PaletteMatch.h"
+#include "texture/convert/PaletteMatch.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "support/TextureBuilder.h"
 
-#include "texture/MipGeneration.h"
+#include "texture/convert/MipGeneration.h"
 
 #include <cstring>
 #include <utility>

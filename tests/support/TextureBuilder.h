@@ -4,9 +4,9 @@
 // expect. No GoogleTest here, so the fuzz seed maker can use it too.
 #pragma once
 
-#include "texture/PaletteMatch.h"
 #include "texture/T3DTexture.h"
 #include "texture/TextureRecord.h"
+#include "texture/convert/PaletteMatch.h"
 
 #include <cstdint>
 #include <functional>

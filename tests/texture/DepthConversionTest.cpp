@@ -1,9 +1,9 @@
 #include "support/RecordingReport.h"
 #include "support/TextureBuilder.h"
 
-#include "texture/DepthConversion.h"
-#include "texture/MipGeneration.h"
-#include "texture/PixelExpansion.h"
+#include "texture/convert/DepthConversion.h"
+#include "texture/convert/MipGeneration.h"
+#include "texture/convert/PixelExpansion.h"
 
 #include <gtest/gtest.h>
 

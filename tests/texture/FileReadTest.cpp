@@ -1,10 +1,10 @@
-#include "texture/FileRead.h"
+#include "texture/io/FileRead.h"
 
 #include "support/PngTestBytes.h"
 #include "support/RecordingReport.h"
 #include "support/TempDir.h"
 #include "support/TgaTestBytes.h"
-#include "texture/TextureFileReader.h"
+#include "texture/chain/TextureFileReader.h"
 
 #include <gtest/gtest.h>
 

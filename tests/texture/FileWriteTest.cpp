@@ -1,6 +1,6 @@
 // Output files: written beside the target and renamed over it, so what
 // stands in the target's place decides only whether it may be replaced.
-#include "texture/FileWrite.h"
+#include "texture/io/FileWrite.h"
 
 #include "support/TempDir.h"
 

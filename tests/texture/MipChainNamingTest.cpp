@@ -1,4 +1,4 @@
-#include "texture/MipChainNaming.h"
+#include "texture/chain/MipChainNaming.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #include "support/TextureBuilder.h"
 
-#include "texture/BoxFilter.h"
-#include "texture/MipGeneration.h"
-#include "texture/PaletteMatch.h"
-#include "texture/PixelExpansion.h"
+#include "texture/convert/BoxFilter.h"
+#include "texture/convert/MipGeneration.h"
+#include "texture/convert/PaletteMatch.h"
+#include "texture/convert/PixelExpansion.h"
 
 #include <gtest/gtest.h>
 

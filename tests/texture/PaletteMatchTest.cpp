@@ -1,4 +1,4 @@
-#include "texture/PaletteMatch.h"
+#include "texture/convert/PaletteMatch.h"
 
 #include "support/TextureBuilder.h"
 #include "texture/TextureRecord.h"

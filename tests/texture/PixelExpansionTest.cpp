@@ -1,4 +1,4 @@
-#include "texture/PixelExpansion.h"
+#include "texture/convert/PixelExpansion.h"
 
 #include "support/TextureBuilder.h"
 #include "texture/TextureRecord.h"

@@ -1,10 +1,10 @@
 #include "support/PngTestBytes.h"
 #include "support/TextureBuilder.h"
 
-#include "texture/PixelExpansion.h"
-#include "texture/PngDecoder.h"
-#include "texture/PngEncoder.h"
 #include "texture/TextureRecord.h"
+#include "texture/convert/PixelExpansion.h"
+#include "texture/png/PngDecoder.h"
+#include "texture/png/PngEncoder.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 #include "support/TempDir.h"
 #include "support/TextureBuilder.h"
 #include "support/TgaTestBytes.h"
-#include "texture/TextureFileReader.h"
-#include "texture/TgaTextureWriter.h"
+#include "texture/chain/TextureFileReader.h"
+#include "texture/chain/TgaTextureWriter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,14 +1,14 @@
-#include "texture/TextureFileReader.h"
+#include "texture/chain/TextureFileReader.h"
 
 #include "support/PngTestBytes.h"
 #include "support/RecordingReport.h"
 #include "support/TempDir.h"
 #include "support/TextureBuilder.h"
 #include "support/TgaTestBytes.h"
-#include "texture/MipChainNaming.h"
-#include "texture/PaletteMatch.h"
-#include "texture/PixelExpansion.h"
-#include "texture/PngTextureWriter.h"
+#include "texture/chain/MipChainNaming.h"
+#include "texture/chain/PngTextureWriter.h"
+#include "texture/convert/PaletteMatch.h"
+#include "texture/convert/PixelExpansion.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "support/LargestAllocation.h"
 #include "support/RecordingReport.h"
 #include "support/TempDir.h"
-#include "texture/TgaTextureReader.h"
+#include "texture/chain/TgaTextureReader.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "texture/TgaTextureReader.h"
+#include "texture/chain/TgaTextureReader.h"
 
 #include "support/RecordingReport.h"
 #include "support/TempDir.h"
 #include "support/TgaTestBytes.h"
-#include "texture/MipChainNaming.h"
-#include "texture/PixelExpansion.h"
+#include "texture/chain/MipChainNaming.h"
+#include "texture/convert/PixelExpansion.h"
 
 #include <gtest/gtest.h>
 #include <stb_image.h>

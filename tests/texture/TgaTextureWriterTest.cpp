@@ -1,12 +1,12 @@
-#include "texture/TgaTextureWriter.h"
+#include "texture/chain/TgaTextureWriter.h"
 
 #include "support/RecordingReport.h"
 #include "support/TempDir.h"
 #include "support/TextureBuilder.h"
 #include "support/TgaTestBytes.h"
-#include "texture/MipGeneration.h"
-#include "texture/PixelExpansion.h"
-#include "texture/TgaTextureReader.h"
+#include "texture/chain/TgaTextureReader.h"
+#include "texture/convert/MipGeneration.h"
+#include "texture/convert/PixelExpansion.h"
 
 #include <gtest/gtest.h>
 

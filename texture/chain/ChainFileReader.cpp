@@ -1,0 +1,110 @@
+#include "texture/chain/ChainFileReader.h"
+
+#include "texture/chain/MipChainNaming.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Chain files are read while a level's larger side is at least this long;
+// smaller levels are always generated.
+constexpr unsigned kSmallestReadSide = 16;
+
+void CopyName(const std::string& path, char* name)
+{
+    const size_t n = std::min(path.size(), size_t(kTextureNameSize - 1));
+    std::memcpy(name, path.data(), n);
+    name[n] = '\0';
+}
+
+// Whether the chain goes on to level L: level 0 always; later ones while the
+// levels array has room and the level is at least kSmallestReadSide on a side
+// (and not empty on the other).
+bool ChainGoesOn(const T3D_TEXTURE& record, int level)
+{
+    if (level == 0)
+        return true;
+    const unsigned width = LevelWidth(record, level);
+    const unsigned height = LevelHeight(record, level);
+    return level < kMaxTextureLevels && (width >= kSmallestReadSide || height >= kSmallestReadSide) && width > 0 &&
+           height > 0;
+}
+
+}  // namespace
+
+int ChainFileReader::readChain(const std::string& first)
+{
+    holder_.clear();
+    T3D_TEXTURE& record = holder_.record();
+    int levelsRead = 0;
+    std::string current = first;
+    while (!current.empty() && ChainGoesOn(record, levelsRead)) {
+        std::string next;
+        const uint32_t flags = NextMipLevelName(current, next);
+        if (readLevel(current, levelsRead) != LevelResult::Read)
+            break;
+        record.flags = flags | (levelsRead > 0 ? uint32_t(kFlagMipmapLevels) : 0u);
+        record.levelCount = uint16_t(++levelsRead);
+        current = next;
+    }
+    if (levelsRead == 0)
+        holder_.clear();  // a failed level 0 may have set the size, depth or palette
+    CopyName(first, record.name);
+    return levelsRead;
+}
+
+LevelResult ChainFileReader::fail(const TextureMessage& message, const std::string& path, const std::string& more)
+{
+    TextureProblem problem = MakeProblem(level_ == 0 ? Severity::Error : Severity::Warning, message, path);
+    if (!more.empty()) {
+        problem.detail += ": " + more;
+        problem.sentence += ": " + more;
+    }
+    report_.report(problem);
+    return level_ == 0 ? LevelResult::Failed : LevelResult::Missing;
+}
+
+bool ChainFileReader::fitsLevel(unsigned width, unsigned height, unsigned depth, int level) const
+{
+    const T3D_TEXTURE& record = holder_.record();
+    return width == LevelWidth(record, level) && height == LevelHeight(record, level) && depth == record.depth;
+}
+
+LevelResult ChainFileReader::readLevel(const std::string& path, int level)
+{
+    level_ = level;
+    const LevelResult result = readLevelOnce(path, level);
+    if (result != LevelResult::Changed)
+        return result;
+    if (const LevelResult again = readLevelOnce(path, level); again != LevelResult::Changed)
+        return again;
+    return fail(messages_.changed, path);
+}
+
+LevelResult ChainFileReader::readLevelOnce(const std::string& path, int level)
+{
+    InputFile file;
+    if (const FileReadStatus status = file.open(path); status != FileReadStatus::Ok)
+        return refuseOpen(status, path, level);
+    return readFile(file, path, level);
+}
+
+// A file that cannot be opened: level 0 fails; a later level that is missing
+// ends the chain quietly, one that is there but cannot be read ends it with a
+// warning, and generation fills the rest either way.
+LevelResult ChainFileReader::refuseOpen(FileReadStatus status, const std::string& path, int level)
+{
+    switch (status) {
+    case FileReadStatus::NotFound:
+        return level == 0 ? fail(messages_.cantFind, path) : LevelResult::Missing;
+    case FileReadStatus::PermissionDenied:
+        return fail(messages_.permissionDenied, path);
+    case FileReadStatus::NotRegularFile:
+        return fail(messages_.notRegularFile, path);
+    case FileReadStatus::OutOfMemory:
+        return fail(messages_.noMemory, path);
+    default:
+        return fail(messages_.cantRead, path);
+    }
+}

@@ -1,0 +1,30 @@
+// Reads a PNG file and the smaller mip levels beside it, named by the
+// mip-chain rule (crate_A.png, crate_A1.png, ...), into a 32-bit texture
+// record (8-8-8-8 masks), by the chain rules every format shares
+// (texture/chain/ChainFileReader.h). Each file is read whole into memory and
+// decoded there (texture/png/PngDecoder.h, with its limits); a damaged file is
+// refused with a message naming it.
+#pragma once
+
+#include "texture/TextureRecord.h"
+#include "texture/TextureReport.h"
+#include "texture/io/ByteBlock.h"
+#include "texture/png/PngDecoder.h"
+
+#include <string>
+
+// A palette PNG chain's palette and its files' indices, so that an 8-bit
+// texture can keep them.
+struct PngChainPalette {
+    PngPalette palette;
+    // Every file read is a palette PNG, all with the same palette.
+    bool shared = true;
+    // One byte a pixel for each level a file holds.
+    ByteBlock levels[kMaxTextureLevels];
+};
+
+// Clears the holder, then reads the chain's files (generating no level).
+// True when level 0 was read. With `palette`, a palette chain's indices are
+// kept there as well.
+[[nodiscard]] bool ReadPngChainFiles(const std::string& path, TextureRecord& holder, TextureReport& report,
+                                     PngChainPalette* palette = nullptr);

@@ -1,0 +1,44 @@
+// Reading a texture from the files of its mip chain, whatever their format.
+//
+// The first file decides the chain's format by its contents: a PNG by its
+// 8-byte signature, whatever its name; anything else is read as TGA. Later
+// levels follow the mip-chain naming rule (crate_A.png, crate_A1.png, ...).
+// The levels no file holds are generated with the chosen filter. A PNG chain
+// reads as a 32-bit texture; a TGA chain keeps its files' depth. Asked for a
+// depth, the chain is completed in 8-bit RGBA and converted to it once.
+#pragma once
+
+#include "texture/TextureRecord.h"
+#include "texture/TextureReport.h"
+#include "texture/convert/DepthConversion.h"
+#include "texture/convert/MipGeneration.h"
+
+#include <optional>
+#include <string>
+
+// Whether a file's name marks it as a texture file: .tga or .png, any case.
+// The folder tree, the editor's selection and drops, and quorrel-cli all ask
+// this one question.
+bool IsTextureFileName(const std::string& path);
+
+// Whether the file at `path` is read as PNG: by its signature, or, when it
+// cannot be opened, by its name ending in .png (any case). ReadTextureChain
+// asks this of a chain's first file.
+bool IsPngFile(const std::string& path);
+
+struct TextureReadOptions {
+    // How the levels that no file holds are made.
+    MipFilter filter = MipFilter::point;
+    // The depth (and pixel layout) to convert to; none keeps the files' own.
+    std::optional<DepthOptions> convertTo;
+};
+
+// The depth, 16-bit layout and dithering that make a texture like `model`
+// (a scene texture that a replacement takes the place of).
+DepthOptions FormatOf(const T3D_TEXTURE& model, bool dither = true);
+
+// Clears the holder, then reads the chain that starts at `path`. True when
+// level 0 was read (and any conversion succeeded); every problem, warnings
+// included, is told to `report`.
+[[nodiscard]] bool ReadTextureChain(const std::string& path, TextureRecord& holder, TextureReport& report,
+                                    const TextureReadOptions& options = {});

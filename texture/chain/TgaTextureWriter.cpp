@@ -1,0 +1,158 @@
+#include "texture/chain/TgaTextureWriter.h"
+
+#include "texture/chain/MipChainNaming.h"
+#include "texture/convert/PixelExpansion.h"
+#include "texture/tga/TgaFormat.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Pixels are little-endian in the record and are handled here as native words.
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "a little-endian machine is assumed");
+
+namespace {
+
+constexpr ImageFileKind kTgaFiles{"TGA", ".tga"};
+constexpr unsigned kColourMapEntryBytes = 3;
+constexpr uint8_t kAlphaBits32 = 8;
+constexpr uint16_t kAttributeBit = 0x8000;
+
+// How the record's pixels become the file's.
+enum class PixelLayout {
+    AsStored,      // the record's bytes are the file's
+    From565,       // 5-6-5 to 5-5-5 with the attribute bit
+    ThroughMasks,  // expanded through the masks to 32-bit BGRA
+};
+
+bool HasMasks(const T3D_TEXTURE& r, uint32_t red, uint32_t green, uint32_t blue)
+{
+    return r.redMask == red && r.greenMask == green && r.blueMask == blue;
+}
+
+PixelLayout LayoutOf(const T3D_TEXTURE& r)
+{
+    if (HasMasks(r, 0, 0, 0) && r.alphaMask == 0)
+        return PixelLayout::AsStored;  // no masks say otherwise: the depth's own layout
+    switch (r.depth) {
+    case 8:
+        return PixelLayout::AsStored;
+    case 16:
+        if (HasMasks(r, kMask555Red, kMask555Green, kMask555Blue) && (r.alphaMask == 0 || r.alphaMask == kAttributeBit))
+            return PixelLayout::AsStored;
+        if (r.greenMask == kMask565Green)  // 5-6-5 is known by its green
+            return PixelLayout::From565;
+        return PixelLayout::ThroughMasks;
+    case 24:
+        return HasMasks(r, kMask8888Red, kMask8888Green, kMask8888Blue) && r.alphaMask == 0 ? PixelLayout::AsStored
+                                                                                            : PixelLayout::ThroughMasks;
+    default:
+        return HasMasks(r, kMask8888Red, kMask8888Green, kMask8888Blue) && r.alphaMask == kMask8888Alpha
+                   ? PixelLayout::AsStored
+                   : PixelLayout::ThroughMasks;
+    }
+}
+
+TgaHeader LevelHeader(const T3D_TEXTURE& record, PixelLayout layout, int level)
+{
+    TgaHeader header;
+    header.width = uint16_t(LevelWidth(record, level));
+    header.height = uint16_t(LevelHeight(record, level));
+    header.pixelDepth = layout == PixelLayout::ThroughMasks ? 32 : uint8_t(record.depth);
+    if (record.depth == 8) {
+        header.colourMapType = kTgaColourMapPresent;
+        header.imageType = kTgaColourMapped;
+        header.colourMapLength = kPaletteEntries;
+        header.colourMapEntryBits = 8 * kColourMapEntryBytes;
+        return header;
+    }
+    header.imageType = kTgaTrueColour;
+    // No colour map, yet the entry-size byte says 16: every 16-bit file this
+    // tool has written carries it, and files written now stay byte for byte
+    // the same as those (readers ignore the byte when there is no map).
+    if (header.pixelDepth == 16)
+        header.colourMapEntryBits = 16;
+    if (header.pixelDepth == 32)
+        header.descriptor = kAlphaBits32;
+    return header;
+}
+
+void ConvertRow565(const uint8_t* __restrict in, uint8_t* __restrict out, unsigned width)
+{
+    for (size_t x = 0; x < width; ++x) {
+        uint16_t p;
+        std::memcpy(&p, in + 2 * x, 2);
+        p = uint16_t(kAttributeBit | Pixel565To555(p));  // 5-5-5 with the attribute bit set
+        std::memcpy(out + 2 * x, &p, 2);
+    }
+}
+
+// Lays out each level's file: header, colour map, rows bottom row first,
+// converted a row at a time where the layout asks.
+class TgaLevelEncoder {
+public:
+    explicit TgaLevelEncoder(const T3D_TEXTURE& record)
+        : record_(record), layout_(LayoutOf(record)), row_(LevelWidth(record, 0))
+    {
+        if (layout_ == PixelLayout::ThroughMasks)
+            expander_ = std::make_unique<PixelExpander>(record);
+    }
+
+    bool operator()(int level, ByteSink& out)
+    {
+        const TgaHeader header = LevelHeader(record_, layout_, level);
+        uint8_t head[kTgaHeaderSize];
+        WriteTgaHeader(header, head);
+        if (!out.write(head, sizeof head) || (record_.depth == 8 && !writeColourMap(out)))
+            return false;
+
+        const size_t rowBytes = size_t(header.width) * BytesPerPixel(record_.depth);
+        for (unsigned y = header.height; y-- > 0;) {
+            const uint8_t* row = record_.levels[level] + rowBytes * y;
+            if (!out.write(converted(row, header.width), size_t(header.width) * header.pixelDepth / 8))
+                return false;
+        }
+        return true;
+    }
+
+private:
+    bool writeColourMap(ByteSink& out) const
+    {
+        uint8_t map[kPaletteEntries * kColourMapEntryBytes];
+        for (int i = 0; i < kPaletteEntries; ++i)
+            std::memcpy(map + i * kColourMapEntryBytes, record_.palette[i], kColourMapEntryBytes);
+        return out.write(map, sizeof map);
+    }
+
+    // The row as the file holds it.
+    const void* converted(const uint8_t* row, unsigned width)
+    {
+        switch (layout_) {
+        case PixelLayout::AsStored:
+            return row;
+        case PixelLayout::From565:
+            ConvertRow565(row, reinterpret_cast<uint8_t*>(row_.data()), width);
+            break;
+        case PixelLayout::ThroughMasks:
+            expander_->expand(row, row_.data(), width);
+            break;
+        }
+        return row_.data();  // 0xAARRGGBB words, little-endian: B, G, R, A
+    }
+
+    const T3D_TEXTURE& record_;
+    PixelLayout layout_;
+    std::vector<uint32_t> row_;
+    std::unique_ptr<PixelExpander> expander_;
+};
+
+}  // namespace
+
+bool TgaTextureWriter(const char* path, const T3D_TEXTURE& record, TextureReport& report,
+                      const ImageWriteOptions& options)
+{
+    TgaLevelEncoder encoder(record);
+    return WriteTextureChain(path, record, kTgaFiles, options, report, std::ref(encoder));
+}

@@ -1,0 +1,243 @@
+#include "texture/convert/DepthConversion.h"
+
+#include "texture/convert/PixelExpansion.h"
+
+#include <libimagequant.h>
+
+#include <cstring>
+#include <memory>
+
+namespace {
+
+size_t PixelCount(const T3D_TEXTURE& r, int level)
+{
+    return size_t(LevelWidth(r, level)) * LevelHeight(r, level);
+}
+
+uint32_t PixelAt(const uint8_t* level, size_t i)
+{
+    uint32_t p;
+    std::memcpy(&p, level + 4 * i, 4);
+    return p;
+}
+
+bool AnyTransparent(const T3D_TEXTURE& r)
+{
+    for (int level = 0; level < r.levelCount; ++level) {
+        uint32_t all = 0xFF000000u;
+        const uint8_t* pixels = r.levels[level];
+        for (size_t i = 0, n = PixelCount(r, level); i < n; ++i)
+            all &= PixelAt(pixels, i);
+        if ((all & 0xFF000000u) != 0xFF000000u)
+            return true;
+    }
+    return false;
+}
+
+void To24(const uint8_t* in, uint8_t* out, size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+        std::memcpy(out + 3 * i, in + 4 * i, 3);
+}
+
+void To16(const uint8_t* in, uint8_t* out, size_t count, bool green565)
+{
+    for (size_t i = 0; i < count; ++i) {
+        const uint16_t p = PackPixel16(PixelAt(in, i), green565);
+        out[2 * i] = uint8_t(p);
+        out[2 * i + 1] = uint8_t(p >> 8);
+    }
+}
+
+// Colours in order of first appearance, up to 256; a small open-addressed
+// table from RGB to index.
+class ExactMap {
+public:
+    // The colour's index, or -1 when it would be the 257th.
+    int indexOf(uint32_t rgb)
+    {
+        unsigned slot = (rgb * 2654435761u) >> (32 - kSlotBits);
+        while (slotIndex_[slot] != 0) {
+            if (slotColour_[slot] == rgb)
+                return slotIndex_[slot] - 1;
+            slot = (slot + 1) & (kSlots - 1);
+        }
+        if (count_ == kPaletteEntries)
+            return -1;
+        colours_[count_] = rgb;
+        slotColour_[slot] = rgb;
+        slotIndex_[slot] = uint16_t(count_ + 1);
+        return count_++;
+    }
+
+    int count() const { return count_; }
+    uint32_t colour(int i) const { return colours_[i]; }
+
+private:
+    static constexpr unsigned kSlotBits = 10, kSlots = 1u << kSlotBits;
+    uint16_t slotIndex_[kSlots] = {};  // index + 1; 0 for an empty slot
+    uint32_t slotColour_[kSlots] = {};
+    uint32_t colours_[kPaletteEntries] = {};
+    int count_ = 0;
+};
+
+bool ExactColours(const T3D_TEXTURE& in, T3D_TEXTURE& out)
+{
+    ExactMap map;
+    for (int level = 0; level < in.levelCount; ++level) {
+        const uint8_t* pixels = in.levels[level];
+        uint8_t* indices = out.levels[level];
+        uint32_t last = 0xFFFFFFFFu;  // no pixel's RGB
+        int lastIndex = 0;
+        for (size_t i = 0, n = PixelCount(in, level); i < n; ++i) {
+            const uint32_t rgb = PixelAt(pixels, i) & 0xFFFFFF;
+            if (rgb != last) {
+                if ((lastIndex = map.indexOf(rgb)) < 0)
+                    return false;
+                last = rgb;
+            }
+            indices[i] = uint8_t(lastIndex);
+        }
+    }
+    for (int i = 0; i < map.count(); ++i) {
+        const uint32_t c = map.colour(i);
+        SetPaletteColour(out, i, {uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c)});
+    }
+    return true;
+}
+
+bool KeepPalette(const T3D_TEXTURE& in, T3D_TEXTURE& out, const KeptPalette* kept)
+{
+    if (!kept || !kept->palette)
+        return false;
+    for (int level = 0; level < in.levelCount; ++level) {
+        if (!kept->levels[level])
+            return false;
+    }
+    for (int level = 0; level < in.levelCount; ++level)
+        std::memcpy(out.levels[level], kept->levels[level], PixelCount(in, level));
+    for (int i = 0; i < kPaletteEntries; ++i)
+        SetPaletteColour(out, i, kept->palette->colours[i]);
+    return true;
+}
+
+// One level as libimagequant reads it: RGBA rows with alpha set opaque (the
+// 8-bit texture keeps no alpha, so none may sway the palette).
+struct LevelRows {
+    const uint8_t* pixels;
+    unsigned width;
+};
+
+void OpaqueRow(liq_color out[], int row, int width, void* user)
+{
+    const LevelRows& level = *static_cast<const LevelRows*>(user);
+    const uint8_t* in = level.pixels + size_t(row) * level.width * 4;
+    for (int x = 0; x < width; ++x, in += 4)
+        out[x] = {in[2], in[1], in[0], 255};
+}
+
+struct LiqFree {
+    void operator()(liq_attr* p) const { liq_attr_destroy(p); }
+    void operator()(liq_histogram* p) const { liq_histogram_destroy(p); }
+    void operator()(liq_image* p) const { liq_image_destroy(p); }
+    void operator()(liq_result* p) const { liq_result_destroy(p); }
+};
+template <typename T>
+using LiqPtr = std::unique_ptr<T, LiqFree>;
+
+bool Quantise(const T3D_TEXTURE& in, T3D_TEXTURE& out, bool dither)
+{
+    LiqPtr<liq_attr> attr(liq_attr_create());
+    if (!attr)
+        return false;
+    LiqPtr<liq_histogram> histogram(liq_histogram_create(attr.get()));
+    LevelRows rows[kMaxTextureLevels];
+    LiqPtr<liq_image> images[kMaxTextureLevels];
+    if (!histogram)
+        return false;
+    for (int level = 0; level < in.levelCount; ++level) {
+        rows[level] = {in.levels[level], LevelWidth(in, level)};
+        images[level].reset(liq_image_create_custom(attr.get(), OpaqueRow, &rows[level], int(LevelWidth(in, level)),
+                                                    int(LevelHeight(in, level)), 0));
+        if (!images[level] || liq_histogram_add_image(histogram.get(), attr.get(), images[level].get()) != LIQ_OK)
+            return false;
+    }
+    liq_result* raw = nullptr;
+    if (liq_histogram_quantize(histogram.get(), attr.get(), &raw) != LIQ_OK)
+        return false;
+    LiqPtr<liq_result> result(raw);
+    liq_set_dithering_level(result.get(), dither ? 1.0f : 0.0f);
+    for (int level = 0; level < in.levelCount; ++level) {
+        if (liq_write_remapped_image(result.get(), images[level].get(), out.levels[level], PixelCount(in, level)) !=
+            LIQ_OK)
+            return false;
+    }
+    const liq_palette* palette = liq_get_palette(result.get());
+    for (unsigned i = 0; i < palette->count && i < unsigned(kPaletteEntries); ++i)
+        SetPaletteColour(out, int(i), {palette->entries[i].r, palette->entries[i].g, palette->entries[i].b});
+    return true;
+}
+
+}  // namespace
+
+bool ConvertRgbaChain(TextureRecord& holder, const DepthOptions& options, const std::string& name,
+                      TextureReport& report, const KeptPalette* kept)
+{
+    const T3D_TEXTURE& in = holder.record();
+    if (options.depth == 32)
+        return true;
+    if (BytesPerPixel(options.depth) == 0) {
+        report.report(MakeProblem(Severity::Error, kCantConvertToDepth, name, options.depth));
+        return false;
+    }
+    TextureRecord converted;
+    T3D_TEXTURE& out = converted.record();
+    std::memcpy(&out, &in, sizeof out);
+    std::memset(out.levels, 0, sizeof out.levels);
+    std::memset(out.palette, 0, sizeof out.palette);
+    out.depth = uint16_t(options.depth);
+    SetStandardMasks(out, options.depth);
+    if (options.depth == 16 && options.green565) {
+        out.redMask = kMask565Red;
+        out.greenMask = kMask565Green;
+    }
+    for (int level = 0; level < in.levelCount; ++level) {
+        if (!converted.allocateLevel(level, LevelByteCount(out, level))) {
+            ReportError(report, kNoMemoryToConvert, name);
+            return false;
+        }
+    }
+
+    for (int level = 0; options.depth != 8 && level < in.levelCount; ++level) {
+        if (options.depth == 24)
+            To24(in.levels[level], out.levels[level], PixelCount(in, level));
+        else
+            To16(in.levels[level], out.levels[level], PixelCount(in, level), options.green565);
+    }
+    if (options.depth == 8 && !KeepPalette(in, out, kept) && !ExactColours(in, out) &&
+        !Quantise(in, out, options.dither)) {
+        ReportError(report, kCantQuantise, name);
+        return false;
+    }
+    if (AnyTransparent(in))
+        report.report(MakeProblem(Severity::Warning, kAlphaDropped, name, options.depth));
+    holder = std::move(converted);
+    return true;
+}
+
+void Store555As565(T3D_TEXTURE& record)
+{
+    if (record.depth != 16 || record.greenMask != kMask555Green)
+        return;
+    for (int level = 0; level < record.levelCount; ++level) {
+        uint8_t* pixel = record.levels[level];
+        for (uint64_t i = 0; i < LevelByteCount(record, level) / 2; ++i, pixel += 2) {
+            const uint16_t p = Pixel555To565(uint16_t(pixel[0] | pixel[1] << 8));
+            pixel[0] = uint8_t(p);
+            pixel[1] = uint8_t(p >> 8);
+        }
+    }
+    record.redMask = kMask565Red;
+    record.greenMask = kMask565Green;
+    record.blueMask = kMask555Blue;
+}

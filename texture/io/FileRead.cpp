@@ -1,0 +1,201 @@
+#include "texture/io/FileRead.h"
+
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace {
+
+// Largest single transfer handed to the kernel; Linux moves at most this much
+// per call anyway.
+constexpr uint64_t kMaxTransfer = 0x7FFFF000;
+
+FileReadStatus StatusOfOpenError(int error)
+{
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+    case ENAMETOOLONG:
+        return FileReadStatus::NotFound;
+    case EACCES:
+    case EPERM:
+        return FileReadStatus::PermissionDenied;
+    case ELOOP:
+    case ENXIO:  // a socket, or a FIFO with no writer opened for writing
+    case EISDIR:
+        return FileReadStatus::NotRegularFile;
+    case ENOMEM:
+        return FileReadStatus::OutOfMemory;
+    default:
+        return FileReadStatus::ReadFailed;
+    }
+}
+
+}  // namespace
+
+const char* FileReadProblem(FileReadStatus status)
+{
+    switch (status) {
+    case FileReadStatus::Ok:
+        return "was read";
+    case FileReadStatus::NotFound:
+        return "does not exist";
+    case FileReadStatus::PermissionDenied:
+        return "permission denied";
+    case FileReadStatus::NotRegularFile:
+        return "is not a regular file";
+    case FileReadStatus::TooLarge:
+        return "is too large";
+    case FileReadStatus::ReadFailed:
+        return "could not be read";
+    case FileReadStatus::Changed:
+        return "changed while it was read";
+    case FileReadStatus::OutOfMemory:
+        return "does not fit in memory";
+    }
+    return "could not be read";
+}
+
+InputFile::~InputFile()
+{
+    close();
+}
+
+InputFile::InputFile(InputFile&& other) noexcept
+{
+    *this = std::move(other);
+}
+
+InputFile& InputFile::operator=(InputFile&& other) noexcept
+{
+    if (this != &other) {
+        close();
+        fd_ = std::exchange(other.fd_, -1);
+        size_ = other.size_;
+        modifiedSeconds_ = other.modifiedSeconds_;
+        modifiedNanoseconds_ = other.modifiedNanoseconds_;
+    }
+    return *this;
+}
+
+void InputFile::close()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+}
+
+FileReadStatus InputFile::open(const std::string& path)
+{
+    close();
+    // Non-blocking, so that opening a FIFO or device cannot hang; for a
+    // regular file the flag changes nothing.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return StatusOfOpenError(errno);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        ::close(fd);
+        return FileReadStatus::ReadFailed;
+    }
+    if (!S_ISREG(info.st_mode) || info.st_size < 0) {
+        ::close(fd);
+        return FileReadStatus::NotRegularFile;
+    }
+    fd_ = fd;
+    size_ = uint64_t(info.st_size);
+    modifiedSeconds_ = int64_t(info.st_mtim.tv_sec);
+    modifiedNanoseconds_ = int64_t(info.st_mtim.tv_nsec);
+    return FileReadStatus::Ok;
+}
+
+FileReadStatus InputFile::readAt(uint64_t offset, uint8_t* out, size_t n) const
+{
+    return readScattered(offset, {iovec{out, n}});
+}
+
+FileReadStatus InputFile::readScattered(uint64_t offset, const std::vector<iovec>& pieces) const
+{
+    size_t next = 0;        // first piece not wholly filled
+    size_t doneInNext = 0;  // bytes of it already filled
+    std::vector<iovec> batch;
+    while (next < pieces.size()) {
+        batch.clear();
+        uint64_t batchBytes = 0;
+        for (size_t i = next; i < pieces.size() && batch.size() < IOV_MAX && batchBytes < kMaxTransfer; ++i) {
+            const size_t skip = i == next ? doneInNext : 0;
+            const uint64_t n = std::min<uint64_t>(pieces[i].iov_len - skip, kMaxTransfer - batchBytes);
+            batch.push_back({static_cast<uint8_t*>(pieces[i].iov_base) + skip, size_t(n)});
+            batchBytes += n;
+        }
+        if (batchBytes == 0) {  // only empty pieces left
+            ++next;
+            doneInNext = 0;
+            continue;
+        }
+        const ssize_t got = ::preadv(fd_, batch.data(), int(batch.size()), off_t(offset));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return FileReadStatus::ReadFailed;  // 0: the file is shorter than it was
+        offset += uint64_t(got);
+        size_t left = size_t(got);
+        while (left > 0) {
+            const size_t rest = pieces[next].iov_len - doneInNext;
+            if (left < rest) {
+                doneInNext += left;
+                left = 0;
+            } else {
+                left -= rest;
+                ++next;
+                doneInNext = 0;
+            }
+        }
+        while (next < pieces.size() && pieces[next].iov_len == doneInNext) {
+            ++next;
+            doneInNext = 0;
+        }
+    }
+    return FileReadStatus::Ok;
+}
+
+bool InputFile::unchanged() const
+{
+    struct stat info {};
+    return fd_ >= 0 && ::fstat(fd_, &info) == 0 && uint64_t(info.st_size) == size_ &&
+           int64_t(info.st_mtim.tv_sec) == modifiedSeconds_ && int64_t(info.st_mtim.tv_nsec) == modifiedNanoseconds_;
+}
+
+namespace {
+
+FileReadStatus ReadWholeFileOnce(const std::string& path, ByteBlock& out, uint64_t maxBytes)
+{
+    InputFile file;
+    if (const FileReadStatus status = file.open(path); status != FileReadStatus::Ok)
+        return status;
+    if (file.size() > maxBytes || file.size() > SIZE_MAX)
+        return FileReadStatus::TooLarge;
+    if (!out.allocate(size_t(file.size())))
+        return FileReadStatus::OutOfMemory;
+    const FileReadStatus status = file.readAt(0, out.data(), out.size());
+    // A file that shrank ends the read early; one that grew or was rewritten
+    // in place shows in its size or modification time.
+    if (!file.unchanged())
+        return FileReadStatus::Changed;
+    return status;
+}
+
+}  // namespace
+
+FileReadStatus ReadWholeFile(const std::string& path, ByteBlock& out, uint64_t maxBytes)
+{
+    FileReadStatus status = ReadWholeFileOnce(path, out, maxBytes);
+    if (status == FileReadStatus::Changed)
+        status = ReadWholeFileOnce(path, out, maxBytes);
+    if (status != FileReadStatus::Ok)
+        out = ByteBlock();
+    return status;
+}

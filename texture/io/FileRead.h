@@ -1,0 +1,75 @@
+// Reading the files the program is given: TGA and PNG levels and scenes.
+//
+// A file is opened non-blocking (a FIFO or device cannot hang the open) and
+// read only when it is a regular file; anything else - a folder, FIFO, device,
+// socket, or a link that loops - is refused before a byte is read. Bytes come
+// with checked read calls into memory the program owns; nothing is mapped, so
+// a file that another program shrinks meanwhile gives a short read, never a
+// signal. Size and modification time are taken when the file is opened and
+// compared again after the read: a file that changed under the reader is read
+// once more, then refused.
+#pragma once
+
+#include "texture/io/ByteBlock.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <sys/uio.h>
+#include <vector>
+
+enum class FileReadStatus {
+    Ok,
+    NotFound,  // no such file (or a folder on its path is missing)
+    PermissionDenied,
+    NotRegularFile,  // a folder, FIFO, device, socket or looping link
+    TooLarge,        // larger than the caller's limit
+    ReadFailed,      // the system refused the read, or the file ended early
+    Changed,         // size or modification time moved while it was read
+    OutOfMemory,
+};
+
+// A few words for the status, to follow a file's name in a message:
+// "does not exist", "permission denied", ...
+const char* FileReadProblem(FileReadStatus status);
+
+// A regular file open for reading. Moves but does not copy; closes itself.
+class InputFile {
+public:
+    InputFile() = default;
+    ~InputFile();
+    InputFile(InputFile&& other) noexcept;
+    InputFile& operator=(InputFile&& other) noexcept;
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    [[nodiscard]] FileReadStatus open(const std::string& path);
+
+    // The size fstat gave when the file was opened.
+    uint64_t size() const { return size_; }
+
+    // Reads exactly n bytes from offset into out; ReadFailed when the file
+    // ends first.
+    [[nodiscard]] FileReadStatus readAt(uint64_t offset, uint8_t* out, size_t n) const;
+
+    // Reads the file's bytes from offset on into the pieces, in order, each
+    // filled whole (preadv in batches); ReadFailed when the file ends first.
+    [[nodiscard]] FileReadStatus readScattered(uint64_t offset, const std::vector<iovec>& pieces) const;
+
+    // Whether the file still has the size and modification time it had when
+    // opened. False when it cannot be asked.
+    bool unchanged() const;
+
+private:
+    void close();
+
+    int fd_ = -1;
+    uint64_t size_ = 0;
+    int64_t modifiedSeconds_ = 0;
+    int64_t modifiedNanoseconds_ = 0;
+};
+
+// Reads a whole file into `out`, at most maxBytes (TooLarge beyond, before
+// anything is allocated). A file that changes during the read is read once
+// more; Changed when it changes again.
+[[nodiscard]] FileReadStatus ReadWholeFile(const std::string& path, ByteBlock& out, uint64_t maxBytes);
