@@ -90,7 +90,7 @@ TEST(DepthConversion, FewColoursMapExactlyInOrderOfFirstAppearance)
 
 TEST(DepthConversion, PaletteChainKeepsItsPaletteAndIndices)
 {
-    PngPalette palette;
+    Palette palette;
     palette.count = 3;
     palette.colours[0] = palette.colours[2] = {9, 9, 9};  // a duplicate: indices still kept
     palette.colours[1] = {1, 2, 3};

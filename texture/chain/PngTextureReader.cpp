@@ -1,7 +1,7 @@
 #include "texture/chain/PngTextureReader.h"
 
+#include "texture/TextureLimits.h"
 #include "texture/chain/ChainFileReader.h"
-#include "texture/chain/TgaTextureReader.h"
 
 namespace {
 
@@ -37,10 +37,6 @@ const TextureMessage& PngMessage(PngStatus status)
     }
 }
 
-// A PNG file is read whole; a larger one is refused unread. Stored (not
-// compressed) data of the largest level and its chunk framing fit.
-constexpr uint64_t kMaxPngFileBytes = kMaxTgaLevelBytes + kMaxTgaLevelBytes / 64 + (uint64_t(1) << 20);
-
 class PngChainReader : public ChainFileReader {
 public:
     PngChainReader(TextureRecord& holder, TextureReport& report, PngChainPalette* palette)
@@ -59,7 +55,7 @@ private:
 
 LevelResult PngChainReader::readFile(const InputFile& file, const std::string& path, int level)
 {
-    if (file.size() > kMaxPngFileBytes)
+    if (file.size() > kMaxWholeFileBytes)
         return fail(kPngUnsupportedSize, path);
     ByteBlock bytes;
     if (!bytes.allocate(size_t(file.size())))

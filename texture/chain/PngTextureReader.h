@@ -16,7 +16,7 @@
 // A palette PNG chain's palette and its files' indices, so that an 8-bit
 // texture can keep them.
 struct PngChainPalette {
-    PngPalette palette;
+    Palette palette;
     // Every file read is a palette PNG, all with the same palette.
     bool shared = true;
     // One byte a pixel for each level a file holds.

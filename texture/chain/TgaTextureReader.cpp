@@ -1,5 +1,6 @@
 #include "texture/chain/TgaTextureReader.h"
 
+#include "texture/TextureLimits.h"
 #include "texture/TextureMessages.h"
 #include "texture/chain/ChainFileReader.h"
 #include "texture/chain/MipChainNaming.h"
@@ -166,10 +167,6 @@ void DecodeRunLength(ByteCursor in, const RowPlacer& place, unsigned width, unsi
     WalkPackets(in, uint64_t(width) * place.height, bytesPerPixel, emit);
 }
 
-// How many bytes of a run-length file are read at most: its pixels cannot
-// take more than a raw packet's byte per 128 pixels over the level's bytes.
-constexpr uint64_t kMaxRunLengthFileBytes = kMaxTgaLevelBytes + kMaxTgaLevelBytes / 64 + (uint64_t(1) << 20);
-
 constexpr ChainFileMessages kTgaMessages{kCantFindTga, kTgaPermissionDenied, kTgaNotRegularFile, kCantReadTga,
                                          kTgaChanged,  kTgaDoesNotFitLevel,  kNoMemoryForTga};
 
@@ -203,7 +200,7 @@ LevelResult ChainReader::readFile(const InputFile& file, const std::string& path
     const unsigned bytesPerPixel = BytesPerPixel(depth);
     const uint64_t pixelCount = uint64_t(header.width) * header.height;
     const uint64_t levelBytes = pixelCount * bytesPerPixel;
-    if (pixelCount == 0 || levelBytes > kMaxTgaLevelBytes)
+    if (pixelCount == 0 || levelBytes > kMaxLevelBytes)
         return fail(kTgaUnsupportedSize, path);
     if (level > 0 && !fitsLevel(header.width, header.height, depth, level))
         return fail(kTgaDoesNotFitLevel, path);
@@ -216,7 +213,7 @@ LevelResult ChainReader::readFile(const InputFile& file, const std::string& path
         return failUnlessChanged(file, kTgaTruncated, path);
     if (!runLength && file.size() - pixelOffset < levelBytes)
         return failUnlessChanged(file, kTgaShortOfPixels, path);
-    if (runLength && file.size() > kMaxRunLengthFileBytes)
+    if (runLength && file.size() > kMaxWholeFileBytes)
         return fail(kTgaUnsupportedSize, path);
     ByteBlock front;
     const uint64_t frontBytes = runLength ? file.size() : pixelOffset;

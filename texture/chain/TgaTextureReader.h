@@ -15,7 +15,7 @@
 // type or pixel depth (grey above 8 bits, indices of other than 8 bits, ...),
 // a reserved colour map type, an empty colour map, map entries of another
 // size ("Error with TGA palette!"); a truncated file; a width or height of 0
-// or a level larger than kMaxTgaLevelBytes; pixel data shorter than the size
+// or a level larger than kMaxLevelBytes; pixel data shorter than the size
 // calls for (checked before anything is allocated). Refused at level 0 the read
 // fails with an error; refused later, or not fitting its level, a chain file
 // ends the chain with a warning and generation fills the rest.
@@ -33,10 +33,6 @@
 
 #include <cstdint>
 #include <string>
-
-// Far above any texture a scene holds (16384 x 16384 at 32 bits); a larger
-// claim comes from a damaged header and would only exhaust memory.
-constexpr uint64_t kMaxTgaLevelBytes = uint64_t(1) << 30;
 
 // Clears the holder (freeing its buffers), then fills it from the chain that
 // starts at `path`. Returns true when level 0 was read and every missing

@@ -30,6 +30,15 @@ using PaletteColours = std::array<Rgb, kPaletteEntries>;
 using PaletteUse = std::bitset<kPaletteEntries>;
 using IndexMap = std::array<uint8_t, kPaletteEntries>;
 
+// An image's own palette of `count` colours, whatever its format.
+struct Palette {
+    PaletteColours colours{};  // entries past `count` are black
+    unsigned count = 0;
+
+    // Chain files share one palette when their palettes compare equal.
+    bool operator==(const Palette& other) const { return count == other.count && colours == other.colours; }
+};
+
 // The record's palette entry (stored blue, green, red) as a colour.
 Rgb PaletteColour(const T3D_TEXTURE& record, int index);
 void SetPaletteColour(T3D_TEXTURE& record, int index, Rgb colour);

@@ -1,6 +1,6 @@
 #include "texture/png/PngDecoder.h"
 
-#include "texture/chain/TgaTextureReader.h"
+#include "texture/TextureLimits.h"
 
 #include <spng.h>
 
@@ -95,7 +95,7 @@ PngDecoder::PngDecoder(const uint8_t* data, size_t size) : context_(new (std::no
 
     const uint64_t rowBytes = (uint64_t(width_) * ChannelCount(ihdr.color_type) * bitDepth_ + 7) / 8;
     if (width_ == 0 || height_ == 0 || width_ > kMaxPngSide || height_ > kMaxPngSide ||
-        uint64_t(width_) * height_ * 4 > kMaxTgaLevelBytes) {
+        uint64_t(width_) * height_ * 4 > kMaxLevelBytes) {
         status_ = PngStatus::unsupportedSize;
         return;
     }

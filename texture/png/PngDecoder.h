@@ -8,8 +8,8 @@
 // indices, so that an 8-bit texture can keep them.
 //
 // Refused before anything is allocated: a side above 65535; a level larger
-// than the TGA reader's per-level cap; image data claiming more than 1032
-// times the PNG's size (deflate cannot expand further). Damaged data gives a
+// than kMaxLevelBytes (texture/TextureLimits.h); image data claiming more than
+// 1032 times the PNG's size (deflate cannot expand further). Damaged data gives a
 // status, never a crash. The decoder knows nothing of files: the caller names
 // the file in its message.
 #pragma once
@@ -37,14 +37,6 @@ enum class PngStatus {
     noMemory,
 };
 
-struct PngPalette {
-    PaletteColours colours{};  // entries past `count` are black
-    unsigned count = 0;
-
-    // Chain files share one palette when their palettes compare equal.
-    bool operator==(const PngPalette& other) const { return count == other.count && colours == other.colours; }
-};
-
 class PngDecoder {
 public:
     // Reads the header (and palette) of the PNG in data[0, size). The bytes
@@ -61,7 +53,7 @@ public:
     unsigned width() const { return width_; }
     unsigned height() const { return height_; }
     bool hasPalette() const { return hasPalette_; }
-    const PngPalette& palette() const { return palette_; }
+    const Palette& palette() const { return palette_; }
 
     // Decodes width() x height() pixels into `argb` (4 bytes a pixel, rows
     // top to bottom, no padding). For a palette image, `indices` (when not
@@ -82,6 +74,6 @@ private:
     bool interlaced_ = false;
     bool hasPalette_ = false;
     bool decoded_ = false;
-    PngPalette palette_;
+    Palette palette_;
     uint8_t paletteAlpha_[kPaletteEntries];
 };
