@@ -1,7 +1,11 @@
 #include "cli/CliOutput.h"
 
+#include "texture/FileWrite.h"
+
 #include <cstdio>
 #include <ostream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 void PrintProblem(std::ostream& err, const std::string& file, const std::string& message, bool warning)
 {
@@ -9,6 +13,21 @@ void PrintProblem(std::ostream& err, const std::string& file, const std::string&
     if (!file.empty())
         err << Escaped(file) << ": ";
     err << (warning ? "warning: " : "") << message << '\n';
+}
+
+std::string OutputPath(const std::string& word)
+{
+    return word == "-" ? kStandardOutput : word;
+}
+
+bool IsStandardOutput(const std::string& path)
+{
+    struct stat output {};
+    struct stat target {};
+    if (::fstat(STDOUT_FILENO, &output) != 0)
+        return false;
+    return path == kStandardOutput ||
+           (::stat(path.c_str(), &target) == 0 && target.st_dev == output.st_dev && target.st_ino == output.st_ino);
 }
 
 std::string Hex(uint32_t value, int digits)

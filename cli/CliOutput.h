@@ -18,5 +18,13 @@ void PrintProblem(std::ostream& err, const std::string& file, const std::string&
 // field.
 std::string Escaped(const std::string& text);
 
+// The path a command writes for the output word on its command line: "-"
+// stands for standard output.
+std::string OutputPath(const std::string& word);
+
+// Whether `path` leads to what standard output is (its file, pipe or
+// terminal), where a command's own lines would land among the bytes it writes.
+bool IsStandardOutput(const std::string& path);
+
 // "0x0F" for Hex(15, 2): at least `digits` upper-case hex digits.
 std::string Hex(uint32_t value, int digits);

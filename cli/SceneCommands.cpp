@@ -46,8 +46,9 @@ bool LoadScene(CVK7QScene& scene, const std::string& path, std::ostream& err)
     return false;
 }
 
-// Writes the scene in the chosen format and says where; refuses, before
-// writing, a path that is one of the image files the scene was made from.
+// Writes the scene in the chosen format and says where (unless it went to
+// standard output); refuses, before writing, a path that is one of the image
+// files the scene was made from.
 int WriteScene(CVK7QScene& scene, const std::string& path, bool oldFormat, const InputFiles& images, std::ostream& out,
                std::ostream& err)
 {
@@ -61,8 +62,9 @@ int WriteScene(CVK7QScene& scene, const std::string& path, bool oldFormat, const
         PrintProblem(err, file, SceneStatusText(scene.LastStatus()));
         return kExitFailed;
     }
-    out << "wrote " << WithSceneExtension(path) << ": " << (oldFormat ? "old" : "new") << " format, "
-        << scene.GetSceneHeader()->textureCount << " textures\n";
+    if (!IsStandardOutput(file))
+        out << "wrote " << file << ": " << (oldFormat ? "old" : "new") << " format, "
+            << scene.GetSceneHeader()->textureCount << " textures\n";
     return kExitOk;
 }
 
@@ -246,6 +248,30 @@ std::string WhatWasWritten(const PlannedChain& chain)
     return text;
 }
 
+// The kind of files extract writes: --format png|tga, else OUT's extension. A
+// usage error (printed) when neither says, or they disagree.
+bool ExtractFormat(const CommandArguments& args, const std::string& target, bool& png, std::ostream& err)
+{
+    const auto format = args.options.find("--format");
+    if (format == args.options.end()) {
+        png = EndsWithNoCase(target, ".png");
+        if (IsTextureFileName(target))
+            return true;
+        UsageError(err, "extract writes OUT.tga or OUT.png (or any OUT with --format tga|png), not " + args.files[2]);
+        return false;
+    }
+    if (format->second != "png" && format->second != "tga") {
+        UsageError(err, "--format wants png or tga, not '" + format->second + "'");
+        return false;
+    }
+    png = format->second == "png";
+    if (IsTextureFileName(target) && EndsWithNoCase(target, ".png") != png) {
+        UsageError(err, "--format " + format->second + " and the extension of " + args.files[2] + " disagree");
+        return false;
+    }
+    return true;
+}
+
 bool WantsOneFormat(const CommandArguments& args, bool& oldFormat, std::ostream& err)
 {
     if (args.has("--old-format") == args.has("--new-format")) {
@@ -276,22 +302,31 @@ int RunList(const CommandArguments& args, std::ostream& out, std::ostream& err)
 
 int RunExtract(const CommandArguments& args, std::ostream& out, std::ostream& err)
 {
-    const std::string& target = args.files[2];
-    const bool png = EndsWithNoCase(target, ".png");
-    if (!IsTextureFileName(target))
-        return UsageError(err, "extract writes OUT.tga or OUT.png, not " + target);
+    const std::string target = OutputPath(args.files[2]);
+    bool png = false;
+    if (!ExtractFormat(args, target, png, err))
+        return kExitUsage;
     CVK7QScene scene;
     int index = 0;
     if (!LoadScene(scene, args.files[0], err) ||
         !PickTexture(*scene.GetSceneHeader(), args.files[0], args.files[1], index, err))
         return kExitFailed;
+    const T3D_TEXTURE& record = scene.GetSceneHeader()->textures[index];
+    const int levels =
+        LevelsWithPixels(record.width, record.height, std::min<int>(record.levelCount, kMaxTextureLevels));
+    if (levels > 1 && IsStreamTarget(target)) {
+        PrintProblem(err, target,
+                     "is a stream, which takes a single file: texture " + std::to_string(index) + " has " +
+                         std::to_string(levels) + " mip levels, one file each");
+        return kExitUsage;
+    }
     StderrReport report(err);
     ImageWriteOptions options;
     options.inputs.add(args.files[0]);
-    const T3D_TEXTURE& record = scene.GetSceneHeader()->textures[index];
     if (!(png ? PngTextureWriter : TgaTextureWriter)(target.c_str(), record, report, options))
         return kExitFailed;
-    out << index << '\t' << Escaped(record.name) << '\t' << target << '\n';
+    if (!IsStandardOutput(target))
+        out << index << '\t' << Escaped(record.name) << '\t' << target << '\n';
     return kExitOk;
 }
 
@@ -320,6 +355,7 @@ int RunExtractAll(const CommandArguments& args, std::ostream& out, std::ostream&
     options.inputs.add(args.files[0]);
     options.flushEachFile = false;
     options.clearStaleTemporaries = false;
+    options.streams = StreamTargets::replaced;  // the names are made here, from the scene's texture names
     const std::vector<ChainOutcome> outcomes = WriteChains(header, plan, png, options);
     int status = kExitOk;
     for (size_t i = 0; i < plan.size(); ++i) {
@@ -369,7 +405,7 @@ int RunReplace(const CommandArguments& args, std::ostream& out, std::ostream& er
     }
     scene.GenerateC3D();
     const auto target = args.options.find("-o");
-    const std::string& path = target != args.options.end() ? target->second : args.files[0];
+    const std::string path = target != args.options.end() ? OutputPath(target->second) : args.files[0];
     InputFiles images;
     AddChainFiles(images, source);
     return WriteScene(scene, path, args.has("--old-format"), images, out, err);
@@ -395,7 +431,7 @@ int RunPack(const CommandArguments& args, std::ostream& out, std::ostream& err)
         }
     }
     scene.GenerateC3D();
-    return WriteScene(scene, args.files[0], args.has("--old-format"), images, out, err);
+    return WriteScene(scene, OutputPath(args.files[0]), args.has("--old-format"), images, out, err);
 }
 
 int RunConvert(const CommandArguments& args, std::ostream& out, std::ostream& err)
@@ -406,5 +442,5 @@ int RunConvert(const CommandArguments& args, std::ostream& out, std::ostream& er
     CVK7QScene scene;
     if (!LoadScene(scene, args.files[0], err))
         return kExitFailed;
-    return WriteScene(scene, args.files[1], oldFormat, InputFiles(), out, err);
+    return WriteScene(scene, OutputPath(args.files[1]), oldFormat, InputFiles(), out, err);
 }

@@ -10,11 +10,14 @@
 // backslash doubled.
 int RunList(const CommandArguments& args, std::ostream& out, std::ostream& err);
 
-// extract SCENE.T3D (INDEX|NAME) OUT.tga|OUT.png: the texture's whole mip
-// chain as TGA or PNG files (by OUT's extension, any case), level 0 as OUT and
-// the further levels named by the mip-chain rule. Nothing is written when the
-// rule cannot name every level (the message names one that works) or OUT is
-// the scene file; an OUT that does not end in .tga or .png is a usage error.
+// extract SCENE.T3D (INDEX|NAME) OUT.tga|OUT.png [--format tga|png]: the
+// texture's whole mip chain as TGA or PNG files (by --format, else by OUT's
+// extension, any case), level 0 as OUT and the further levels named by the
+// mip-chain rule. Nothing is written when the rule cannot name every level
+// (the message names one that works) or OUT is the scene file. OUT may be a
+// stream (- for standard output) when the texture has one level; a chain of
+// several levels to a stream, an OUT that does not end in .tga or .png without
+// --format, or one whose extension disagrees with it, is a usage error.
 int RunExtract(const CommandArguments& args, std::ostream& out, std::ostream& err);
 
 // extract-all SCENE.T3D DIR [--force] [--png]: every texture's chain, as TGA
@@ -24,13 +27,14 @@ int RunExtract(const CommandArguments& args, std::ostream& out, std::ostream& er
 // "-2", "-3", ... before their suffix. One line per texture written: index,
 // name, first file, levels and why it was renamed. Nothing is written when a
 // file already exists, unless --force, which replaces files and links in DIR
-// (never the files the links lead to).
+// (never the files, devices or streams the links lead to).
 int RunExtractAll(const CommandArguments& args, std::ostream& out, std::ostream& err);
 
 // replace SCENE.T3D (INDEX|NAME) IN [-o OUT.T3D] [--old-format] [--rgb565]
 // [--keep-format] [--mip-filter point|box] [--no-dither]: reads the chain (a
 // PNG by its signature, else TGA), puts it in the texture's place (named after
-// IN), and writes the scene to OUT.T3D, or over SCENE.T3D without -o. A PNG
+// IN), and writes the scene to OUT.T3D (- for standard output), or over
+// SCENE.T3D without -o. A PNG
 // chain always takes the scene texture's depth and layout; a TGA chain keeps
 // its own unless --keep-format (with which --rgb565 is a usage error).
 // OUT.T3D may not be one of the chain's files (nor, for pack, of any chain's).
@@ -38,11 +42,12 @@ int RunReplace(const CommandArguments& args, std::ostream& out, std::ostream& er
 
 // pack OUT.T3D IN... [--depth 8|16|24|32] [--rgb565] [--no-dither]
 // [--old-format] [--mip-filter point|box]: a new scene of the chains, in
-// order, each named after its first file. With --depth every chain is
+// order, each named after its first file, written to OUT.T3D (- for standard
+// output). With --depth every chain is
 // converted to it (--rgb565 then only with 16); without, a PNG is 32-bit, a
 // TGA keeps its depth, and --rgb565 stores 5-5-5 chains as 5-6-5.
 int RunPack(const CommandArguments& args, std::ostream& out, std::ostream& err);
 
 // convert IN.T3D OUT.T3D (--old-format|--new-format): the scene rewritten in
-// the other (or the same) format.
+// the other (or the same) format (OUT - for standard output).
 int RunConvert(const CommandArguments& args, std::ostream& out, std::ostream& err);

@@ -89,5 +89,5 @@ int RunExport(const CommandArguments& args, std::ostream&, std::ostream& err)
                          ": no level " + std::to_string(level) + " to export");
         return kExitFailed;
     }
-    return WriteLevelPng(args.files[1], r, int(level), source, err);
+    return WriteLevelPng(OutputPath(args.files[1]), r, int(level), source, err);
 }

@@ -10,5 +10,6 @@ int RunInfo(const CommandArguments& args, std::ostream& out, std::ostream& err);
 
 // export FILE OUT.png [--level N] [--mip-filter point|box]: writes level N
 // (default 0) of the chain's record as an 8-bit RGBA PNG, colours as the
-// preview shows them, encoded row by row.
+// preview shows them, encoded row by row. OUT may be a stream (- for
+// standard output), but not a terminal.
 int RunExport(const CommandArguments& args, std::ostream& out, std::ostream& err);

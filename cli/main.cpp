@@ -16,31 +16,33 @@ const std::vector<Command> kCommands = {
      "print the texture record read from a TGA or PNG file and its mip chain", 1, 1, {{"--mip-filter", true}},
      RunInfo},
     {"export", "FILE.(tga|png) OUT.png [--level N] [--mip-filter point|box]",
-     "write mip level N (default 0) as an 8-bit RGBA PNG", 2, 2, {{"--level", true}, {"--mip-filter", true}},
-     RunExport},
+     "write mip level N (default 0) as an 8-bit RGBA PNG (OUT - is standard output)", 2, 2,
+     {{"--level", true}, {"--mip-filter", true}}, RunExport},
     {"list", "SCENE.T3D", "list the scene's textures: index, name, width, height, depth, levels, flags", 1, 1, {},
      RunList},
-    {"extract", "SCENE.T3D (INDEX|NAME) OUT.(tga|png)",
-     "write a texture's whole mip chain as TGA or PNG files, by OUT's extension", 3, 3, {}, RunExtract},
+    {"extract", "SCENE.T3D (INDEX|NAME) OUT.(tga|png) [--format tga|png]",
+     "write a texture's whole mip chain as TGA or PNG files, by OUT's extension or --format (a stream such as - "
+     "takes a texture of one level)", 3, 3, {{"--format", true}}, RunExtract},
     {"extract-all", "SCENE.T3D DIR [--force] [--png]",
      "write every texture's mip chain into DIR, named after the texture (PNG files with --png)", 2, 2,
      {{"--force", false}, {"--png", false}}, RunExtractAll},
     {"replace",
      "SCENE.T3D (INDEX|NAME) IN.(tga|png) [-o OUT.T3D] [--old-format] [--rgb565] [--keep-format] [--mip-filter point|box] "
      "[--no-dither]",
-     "put a TGA or PNG chain in a texture's place and write the scene (in place without -o); a PNG, or any chain "
-     "with --keep-format, takes the texture's format",
+     "put a TGA or PNG chain in a texture's place and write the scene (in place without -o; -o - is standard "
+     "output); a PNG, or any chain with --keep-format, takes the texture's format",
      3, 3,
      {{"-o", true}, {"--old-format", false}, {"--rgb565", false}, {"--keep-format", false}, {"--mip-filter", true},
       {"--no-dither", false}},
      RunReplace},
     {"pack", "OUT.T3D IN.(tga|png)... [--depth 8|16|24|32] [--rgb565] [--no-dither] [--old-format] [--mip-filter point|box]",
-     "make a new scene of TGA and PNG chains, in order, converted to --depth when given (a PNG is 32-bit without it)",
+     "make a new scene of TGA and PNG chains, in order, converted to --depth when given (a PNG is 32-bit without it; "
+     "OUT - is standard output)",
      2, -1,
      {{"--depth", true}, {"--rgb565", false}, {"--no-dither", false}, {"--old-format", false},
       {"--mip-filter", true}},
      RunPack},
-    {"convert", "IN.T3D OUT.T3D (--old-format|--new-format)", "write a scene in the other format", 2, 2,
+    {"convert", "IN.T3D OUT.T3D (--old-format|--new-format)", "write a scene in the other format (OUT - is standard output)", 2, 2,
      {{"--old-format", false}, {"--new-format", false}}, RunConvert},
 };
 

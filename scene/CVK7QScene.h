@@ -35,8 +35,9 @@ static_assert(sizeof(void*) != 4 || offsetof(VK7Q_HEADER, textures) == 84);
 static_assert(sizeof(void*) != 8 || offsetof(VK7Q_HEADER, textures) == 88);
 
 // The file that Load, Write and WriteOld use for `path`: the path with ".T3D" added when its file name has no extension
-// (no dot after the first character) and no regular file has that very name; a path with an extension, or naming an
-// existing file, as it is. So a scene that was given a name without extension is read and written under that name.
+// (no dot after the first character) and nothing (no file, link, folder or device) has that very name; a path with an
+// extension, naming something that exists, or naming a stream (/dev/stdout), as it is. So a scene that was given a name
+// without extension is read and written under that name, and nothing is ever made beside a device or stream.
 std::string WithSceneExtension(const std::string& path);
 
 class SceneData;

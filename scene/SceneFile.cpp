@@ -20,6 +20,11 @@ SceneStatus WriteFailure(FileWriteStatus status, int error)
         return SceneFailure(SceneCause::PermissionDenied);
     case FileWriteStatus::NotRegularFile:
         return SceneFailure(SceneCause::NotRegularFile);
+    case FileWriteStatus::SameAsInput:
+    case FileWriteStatus::TerminalOutput:
+    case FileWriteStatus::StreamNotOpen:
+    case FileWriteStatus::InDeviceFolder:
+        return SceneFailure(SceneCause::WriteFailed, FileWriteProblem(status));
     default:
         break;
     }
@@ -44,9 +49,11 @@ std::string WithSceneExtension(const std::string& path)
     const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
     const size_t dot = path.rfind('.');
     const bool hasExtension = dot != std::string::npos && dot > nameStart;
+    // Whatever stands under the name as given (a file, a link, a device) is
+    // what is meant; so is a stream such as /dev/stdout.
     struct stat info;
-    const bool existingFile = stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-    return hasExtension || existingFile ? path : path + ".T3D";
+    const bool exists = lstat(path.c_str(), &info) == 0;
+    return hasExtension || exists || IsStreamTarget(path) ? path : path + ".T3D";
 }
 
 FileReadStatus ReadSceneFile(const std::string& path, ByteBlock& out)
@@ -56,7 +63,8 @@ FileReadStatus ReadSceneFile(const std::string& path, ByteBlock& out)
 
 SceneStatus WriteFileAtomically(const std::string& path, const ScenePieces& pieces)
 {
-    RemoveStaleTemporaries(FolderOfPath(path));
+    if (!IsStreamTarget(path))
+        RemoveStaleTemporaries(FolderOfPath(path));
     // A named temporary: a save's progress can be seen, and a killed save's
     // leftover is cleared by the next one.
     OutputFile file;

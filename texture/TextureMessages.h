@@ -1,6 +1,7 @@
 // The messages the TGA reader gives, each about the file (%s) it reads: its
 // cause, the sentence the window shows, and the few words that follow the
-// file's name elsewhere. Those without "Warning" below stop the read.
+// file's name elsewhere. Those without "Warning" below stop the read. The
+// image writers' own messages come last.
 #pragma once
 
 #include "texture/TextureReport.h"
@@ -49,3 +50,8 @@ constexpr TextureMessage kTgaRunPastImage{TextureCause::Damaged,
 constexpr TextureMessage kTgaColourMapFull{
     TextureCause::ColoursChanged, "TGA file %s has more colours than the colour map holds (the nearest ones are used)",
     "has more colours than the colour map holds (the nearest ones are used)"};
+
+// Writing image files.
+constexpr TextureMessage kChainToStream{
+    TextureCause::NotRegularFile, "Can't write a chain of %u mip levels: %s is a stream, which takes a single file",
+    "could not be written: it is a stream, which takes a single file, not a chain of %u mip levels"};

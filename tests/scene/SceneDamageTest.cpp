@@ -113,7 +113,7 @@ TEST(SceneDamage, MissingEmptyForeignAndFolderPathsFail)
     ASSERT_EQ(0, mkfifo(dir.file("pipe.T3D").c_str(), 0600));
     const std::pair<std::string, FileReadStatus> unreadable[] = {
         {dir.file("absent.T3D"), FileReadStatus::NotFound},
-        {dir.path().string(), FileReadStatus::NotFound},  // the folder's name with ".T3D" added
+        {dir.path().string(), FileReadStatus::NotRegularFile},  // never the folder's name with ".T3D" added
         {dir.file("folder.T3D"), FileReadStatus::NotRegularFile},
         {dir.file("pipe.T3D"), FileReadStatus::NotRegularFile},  // and does not wait for a writer
         {"", FileReadStatus::NotFound},

@@ -1,5 +1,6 @@
 // Output files: written beside the target and renamed over it, so what
-// stands in the target's place decides only whether it may be replaced.
+// stands in the target's place decides only whether it may be replaced; a
+// stream in its place is written through.
 #include "texture/io/FileWrite.h"
 
 #include "support/TempDir.h"
@@ -7,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -15,15 +18,32 @@
 namespace {
 
 FileWriteStatus WriteOutput(const std::string& target, const InputFiles& inputs, const std::string& bytes,
-                            bool unnamedTemporary)
+                            bool unnamedTemporary, StreamTargets streams = StreamTargets::writtenThrough)
 {
     OutputFile file;
-    FileWriteStatus status = file.create(target, inputs, unnamedTemporary);
+    FileWriteStatus status = file.create(target, inputs, unnamedTemporary, streams);
     if (status == FileWriteStatus::Ok && !file.write(bytes.data(), bytes.size()))
         status = FileWriteStatus::WriteFailed;
     if (status == FileWriteStatus::Ok)
         status = file.finish(true);
     return status == FileWriteStatus::Ok ? file.commit() : status;
+}
+
+// What the pipe holds, without waiting.
+std::string Drain(int fd)
+{
+    ::fcntl(fd, F_SETFL, O_NONBLOCK);
+    std::string bytes;
+    char block[256];
+    for (ssize_t n; (n = ::read(fd, block, sizeof block)) > 0;)
+        bytes.append(block, size_t(n));
+    return bytes;
+}
+
+bool IsLink(const std::string& path)
+{
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
 }
 
 }  // namespace
@@ -35,8 +55,6 @@ TEST(FileWrite, WhatStandsInTheTargetsPlaceDecides)
     ASSERT_TRUE(WriteFileBytes(elsewhere.file("theirs"), "theirs"));
     ASSERT_TRUE(WriteFileBytes(at("input"), "input"));
     ASSERT_EQ(::symlink(elsewhere.file("theirs").c_str(), at("link").c_str()), 0);
-    ASSERT_EQ(::symlink("/dev/null", at("null").c_str()), 0);
-    ASSERT_EQ(::mkfifo(at("fifo").c_str(), 0644), 0);
     ASSERT_TRUE(std::filesystem::create_directory(at("folder")));
     ASSERT_EQ(::link(at("input").c_str(), at("hard").c_str()), 0);
     ASSERT_EQ(::symlink(at("input").c_str(), at("to-input").c_str()), 0);
@@ -45,14 +63,11 @@ TEST(FileWrite, WhatStandsInTheTargetsPlaceDecides)
 
     const std::pair<std::string, FileWriteStatus> cases[] = {
         {at("new"), FileWriteStatus::Ok},
-        {at("link"), FileWriteStatus::Ok},  // the link goes; the file it led to stays
-        {at("null"), FileWriteStatus::Ok},
+        {at("link"), FileWriteStatus::Ok},                 // the link goes; the file it led to stays
         {at(std::string(255, 'n')), FileWriteStatus::Ok},  // the temporary's name stays short
         {at(std::string(256, 'n')), FileWriteStatus::NameTooLong},
-        {at("fifo"), FileWriteStatus::NotRegularFile},
         {at("folder"), FileWriteStatus::NotRegularFile},
         {at("folder") + "/", FileWriteStatus::NotRegularFile},
-        {"/dev/null", FileWriteStatus::NotRegularFile},
         {at("input"), FileWriteStatus::SameAsInput},
         {at("hard"), FileWriteStatus::SameAsInput},
         {at("to-input"), FileWriteStatus::SameAsInput},
@@ -71,12 +86,66 @@ TEST(FileWrite, WhatStandsInTheTargetsPlaceDecides)
     EXPECT_EQ(ReadFileBytes(elsewhere.file("theirs")), "theirs");
     EXPECT_EQ(ReadFileBytes(at("input")), "input");
     struct stat info {};
-    ASSERT_EQ(::lstat(at("fifo").c_str(), &info), 0);
-    EXPECT_TRUE(S_ISFIFO(info.st_mode));
     ASSERT_EQ(::lstat(at("link").c_str(), &info), 0);
     EXPECT_TRUE(S_ISREG(info.st_mode));
-    EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>({"fifo", "folder", "hard", "input", "link", "new",
-                                                                   std::string(255, 'n'), "null", "to-input"}));
+    EXPECT_EQ(FolderEntries(dir.path()),
+              std::vector<std::string>({"folder", "hard", "input", "link", "new", std::string(255, 'n'), "to-input"}));
+}
+
+TEST(FileWrite, StreamsAreWrittenThroughNeverReplaced)
+{
+    TempDir dir;
+    const auto at = [&](const std::string& name) { return dir.file(name); };
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    const std::string reading = std::to_string(ends[0]), writing = std::to_string(ends[1]);
+    const int closed = ::dup(0);
+    ::close(closed);
+    ASSERT_EQ(::mkfifo(at("fifo").c_str(), 0644), 0);
+    const int fifoReader = ::open(at("fifo").c_str(), O_RDONLY | O_NONBLOCK);  // so that opening it to write won't wait
+    ASSERT_GE(fifoReader, 0);
+    ASSERT_EQ(::symlink("/dev/null", at("null").c_str()), 0);
+    ASSERT_EQ(::symlink(("/dev/fd/" + writing).c_str(), at("pipe").c_str()), 0);
+    ASSERT_EQ(::symlink("pipe", at("to-pipe").c_str()), 0);
+    ASSERT_EQ(::symlink(("/proc/self/fd/" + reading).c_str(), at("read-end").c_str()), 0);
+
+    const std::pair<std::string, FileWriteStatus> cases[] = {
+        {"/dev/null", FileWriteStatus::Ok},
+        {at("null"), FileWriteStatus::Ok},
+        {"/proc/self/fd/" + writing, FileWriteStatus::Ok},
+        {at("pipe"), FileWriteStatus::Ok},
+        {at("to-pipe"), FileWriteStatus::Ok},
+        {at("fifo"), FileWriteStatus::Ok},
+        {at("read-end"), FileWriteStatus::StreamNotOpen},
+        {"/dev/fd/" + std::to_string(closed), FileWriteStatus::StreamNotOpen},
+    };
+    for (const auto& [target, expected] : cases) {
+        EXPECT_TRUE(IsStreamTarget(target)) << target;
+        EXPECT_EQ(WriteOutput(target, InputFiles(), "<bytes>", true), expected) << target;
+    }
+    EXPECT_FALSE(IsStreamTarget(at("new")));
+    EXPECT_EQ(Drain(ends[0]), "<bytes><bytes><bytes>");
+    EXPECT_EQ(Drain(fifoReader), "<bytes>");
+    for (const char* link : {"null", "pipe", "to-pipe", "read-end"})
+        EXPECT_TRUE(IsLink(at(link))) << link;
+
+    // Names a batch made up itself: the link is replaced, the FIFO refused.
+    EXPECT_EQ(WriteOutput(at("null"), InputFiles(), "file", true, StreamTargets::replaced), FileWriteStatus::Ok);
+    EXPECT_EQ(ReadFileBytes(at("null")), "file");
+    EXPECT_EQ(WriteOutput(at("fifo"), InputFiles(), "file", true, StreamTargets::replaced),
+              FileWriteStatus::NotRegularFile);
+    EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>({"fifo", "null", "pipe", "read-end", "to-pipe"}));
+    for (const int fd : {ends[0], ends[1], fifoReader})
+        ::close(fd);
+
+    // A terminal takes no binary output.
+    const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (terminal >= 0 && ::grantpt(terminal) == 0 && ::unlockpt(terminal) == 0) {
+        EXPECT_EQ(WriteOutput(::ptsname(terminal), InputFiles(), "<bytes>", true), FileWriteStatus::TerminalOutput);
+        EXPECT_EQ(Drain(terminal), "");
+    }
+    if (terminal >= 0)
+        ::close(terminal);
 }
 
 TEST(FileWrite, BytesArriveInOrderOrTheOldFileStays)

@@ -197,16 +197,22 @@ TEST(TgaTextureWriter, AFailedWriteChangesNoFile)
     EXPECT_EQ(limited.texts(), std::vector<std::string>({cantWrite + ".tga"}));
     expectOldChainAlone("size limit");
 
-    // Level 2 is refused after levels 0 and 1 were written: a FIFO in its
-    // place, or the file the texture was read from.
+    // A FIFO in level 2's place: a stream takes no chain, and a batch that
+    // made the names takes no stream.
     std::filesystem::remove(dir.file("old_2.tga"));
     ASSERT_EQ(::mkfifo(dir.file("old_2.tga").c_str(), 0644), 0);
     RecordingReport fifo;
     EXPECT_FALSE(TgaTextureWriter(dir.file("old.tga").c_str(), r, fifo));
-    EXPECT_EQ(fifo.texts(), std::vector<std::string>({cantWrite + "_2.tga: not a regular file"}));
+    EXPECT_EQ(fifo.texts(), std::vector<std::string>({"Can't write a chain of 4 mip levels: " + dir.file("old_2.tga") +
+                                                      " is a stream, which takes a single file"}));
+    ImageWriteOptions options;
+    options.streams = StreamTargets::replaced;
+    RecordingReport batch;
+    EXPECT_FALSE(TgaTextureWriter(dir.file("old.tga").c_str(), r, batch, options));
+    EXPECT_EQ(batch.texts(), std::vector<std::string>({cantWrite + "_2.tga: not a regular file"}));
     std::filesystem::remove(dir.file("old_2.tga"));
     writeOldChain();
-    ImageWriteOptions options;
+    options = ImageWriteOptions();
     options.inputs.add(dir.file("old_2.tga"));
     RecordingReport same;
     EXPECT_FALSE(TgaTextureWriter(dir.file("old.tga").c_str(), r, same, options));

@@ -1,6 +1,7 @@
 #include "texture/chain/ImageChainWrite.h"
 
 #include "texture/T3DTexture.h"
+#include "texture/TextureMessages.h"
 #include "texture/chain/MipChainNaming.h"
 
 #include <algorithm>
@@ -19,7 +20,10 @@ TextureCause CauseOf(FileWriteStatus status)
     case FileWriteStatus::PermissionDenied:
         return TextureCause::PermissionDenied;
     case FileWriteStatus::NotRegularFile:
+    case FileWriteStatus::TerminalOutput:
         return TextureCause::NotRegularFile;
+    case FileWriteStatus::InDeviceFolder:
+        return TextureCause::PermissionDenied;
     default:
         return TextureCause::WriteFailed;
     }
@@ -88,6 +92,11 @@ int LevelsWithPixels(unsigned width, unsigned height, int levels)
 bool WriteImageChain(const std::string& path, int levels, const ImageFileKind& kind, const ImageWriteOptions& options,
                      TextureReport& report, const LevelEncoder& encode)
 {
+    const bool streams = options.streams == StreamTargets::writtenThrough;
+    if (streams && levels > 1 && IsStreamTarget(path)) {
+        report.report(MakeProblem(Severity::Error, kChainToStream, path, unsigned(levels)));
+        return false;
+    }
     std::vector<std::string> names;
     const ChainNaming naming = PlanChainNames(path, levels, names);
     if (naming != ChainNaming::Ok) {
@@ -101,11 +110,18 @@ bool WriteImageChain(const std::string& path, int levels, const ImageFileKind& k
         return false;
     }
 
-    if (options.clearStaleTemporaries)
+    for (size_t level = 1; streams && level < names.size(); ++level) {
+        if (IsStreamTarget(names[level])) {
+            report.report(MakeProblem(Severity::Error, kChainToStream, names[level], unsigned(levels)));
+            return false;
+        }
+    }
+
+    if (options.clearStaleTemporaries && !(streams && IsStreamTarget(path)))
         RemoveStaleTemporaries(FolderOfPath(path));
     std::vector<OutputFile> files(names.size());
     for (size_t level = 0; level < names.size(); ++level) {
-        FileWriteStatus status = files[level].create(names[level], options.inputs);
+        FileWriteStatus status = files[level].create(names[level], options.inputs, true, options.streams);
         if (status == FileWriteStatus::Ok && !encode(int(level), files[level]))
             status = FileWriteStatus::WriteFailed;
         if (status == FileWriteStatus::Ok)

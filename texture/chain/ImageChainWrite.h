@@ -8,7 +8,10 @@
 // (texture/io/FileWrite.h), and the temporaries are renamed over the levels'
 // files only once every one is whole; when any level fails, every temporary
 // goes and no file changes. (Only a rename that the system refuses part-way,
-// after every check has passed, leaves the levels renamed before it.)
+// after every check has passed, leaves the levels renamed before it.) A
+// stream (standard output, a device, a FIFO) takes a chain of one level, which
+// is written through it; a chain of several levels is refused when any of its
+// files is a stream.
 #pragma once
 
 #include "texture/T3DTexture.h"
@@ -28,6 +31,9 @@ struct ImageWriteOptions {
     // The folder cleared of temporaries that killed writers left, first. A
     // batch clears its folder once and leaves this off.
     bool clearStaleTemporaries = true;
+    // Whether a level's file that is a stream is written through. A batch
+    // that names the files itself leaves links replaced and streams refused.
+    StreamTargets streams = StreamTargets::writtenThrough;
 };
 
 // What kind of files a writer makes: the word for them in messages ("TGA")

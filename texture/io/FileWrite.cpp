@@ -6,6 +6,7 @@
 #include <chrono>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -24,6 +25,8 @@ constexpr size_t kGatherBytes = 64 * 1024;
 constexpr int kTemporaryNameAttempts = 100;
 // Temporaries are hidden files: ".quorrel.<pid>.<counter>.<stamp>.tmp".
 constexpr const char* kTemporaryPrefix = ".quorrel.";
+// Links followed in one path at most, as the system does.
+constexpr int kMaxLinkHops = 40;
 
 FileWriteStatus StatusOfError(int error, FileWriteStatus otherwise)
 {
@@ -97,6 +100,68 @@ bool GiveName(int fd, int folder, const std::string& name)
     return ::linkat(AT_FDCWD, self.c_str(), folder, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
 }
 
+// The number a name in an open-files folder stands for ("1"); -1 for another name.
+int DescriptorNumber(const std::string& name)
+{
+    if (name.empty() || name.size() > 9 || name.find_first_not_of("0123456789") != std::string::npos)
+        return -1;
+    return int(std::strtol(name.c_str(), nullptr, 10));
+}
+
+// Whether `folder` is the folder of this process's open files, by whatever
+// path (/proc/self/fd, /dev/fd, /proc/<pid>/fd).
+bool IsOwnDescriptorFolder(const std::string& folder)
+{
+    if (folder == "/proc/self/fd" || folder == "/dev/fd")
+        return true;
+    struct stat own {};
+    struct stat info {};
+    return ::stat("/proc/self/fd", &own) == 0 && ::stat(folder.c_str(), &info) == 0 && own.st_dev == info.st_dev &&
+           own.st_ino == info.st_ino;
+}
+
+// The open file of this process that `path` stands for by its name
+// (/dev/stdout, /dev/fd/N, /proc/self/fd/N) or leads to through its links; -1
+// when it is none.
+int DescriptorOf(std::string path)
+{
+    for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+        if (path == "/dev/stdin" || path == "/dev/stdout" || path == "/dev/stderr")
+            return path == "/dev/stdin" ? 0 : path == "/dev/stdout" ? 1 : 2;
+        if (IsOwnDescriptorFolder(FolderOfPath(path)))
+            return DescriptorNumber(NameInFolder(path));
+        char link[PATH_MAX];
+        const ssize_t size = ::readlink(path.c_str(), link, sizeof link);
+        if (size <= 0 || size_t(size) >= sizeof link)
+            return -1;
+        const std::string to(link, size_t(size));
+        path = to[0] == '/' ? to : FolderOfPath(path) + "/" + to;
+    }
+    return -1;
+}
+
+bool IsStreamNode(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 &&
+           (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode) || S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode));
+}
+
+// Whether the folder is /dev or one of its folders on the same file system.
+bool IsDeviceFolder(int folder, const std::string& path)
+{
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (!real)
+        return false;
+    const std::string resolved = real;
+    std::free(real);
+    if (resolved != "/dev" && resolved.rfind("/dev/", 0) != 0)
+        return false;
+    struct stat devices {};
+    struct stat info {};
+    return ::stat("/dev", &devices) != 0 || ::fstat(folder, &info) != 0 || devices.st_dev == info.st_dev;
+}
+
 // Gives the new file the replaced file's owner, group and permission bits, as
 // far as the process may: a process that may not give the owner may still give
 // the group it belongs to.
@@ -138,6 +203,12 @@ const char* FileWriteProblem(FileWriteStatus status)
         return "not a regular file";
     case FileWriteStatus::SameAsInput:
         return "it is a file the output is made from";
+    case FileWriteStatus::TerminalOutput:
+        return "it is a terminal, which takes no binary output";
+    case FileWriteStatus::StreamNotOpen:
+        return "no stream of that number is open for writing";
+    case FileWriteStatus::InDeviceFolder:
+        return "no file is made or replaced in /dev";
     case FileWriteStatus::NameTooLong:
         return "the name is too long";
     case FileWriteStatus::WriteFailed:
@@ -146,6 +217,11 @@ const char* FileWriteProblem(FileWriteStatus status)
         return "it could not be put in place";
     }
     return "the write failed";
+}
+
+bool IsStreamTarget(const std::string& path)
+{
+    return DescriptorOf(path) >= 0 || IsStreamNode(path);
 }
 
 std::string FolderOfPath(const std::string& path)
@@ -209,6 +285,7 @@ OutputFile& OutputFile::operator=(OutputFile&& other) noexcept
         flushed_ = other.flushed_;
         unnamed_ = other.unnamed_;
         finished_ = other.finished_;
+        stream_ = other.stream_;
         gathered_ = std::move(other.gathered_);
         used_ = std::exchange(other.used_, 0);
         other.temporary_.clear();
@@ -228,12 +305,13 @@ void OutputFile::discard()
     temporary_.clear();
 }
 
-FileWriteStatus OutputFile::create(const std::string& target, const InputFiles& inputs, bool unnamedTemporary)
+FileWriteStatus OutputFile::create(const std::string& target, const InputFiles& inputs, bool unnamedTemporary,
+                                   StreamTargets streams)
 {
     discard();
     target_ = target;
     name_ = NameInFolder(target);
-    failed_ = flushed_ = unnamed_ = finished_ = false;
+    failed_ = flushed_ = unnamed_ = finished_ = stream_ = false;
     used_ = 0;
     if (name_.empty() || name_ == "." || name_ == "..")
         return FileWriteStatus::NotRegularFile;
@@ -241,10 +319,18 @@ FileWriteStatus OutputFile::create(const std::string& target, const InputFiles& 
         return FileWriteStatus::NameTooLong;
     if (inputs.includes(target))
         return FileWriteStatus::SameAsInput;
+    if (streams == StreamTargets::writtenThrough) {
+        const int descriptor = DescriptorOf(target);
+        if (descriptor >= 0 || IsStreamNode(target))
+            return openStream(descriptor, target);
+    }
 
-    folder_ = ::open(FolderOfPath(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const std::string folder = FolderOfPath(target);
+    folder_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder_ < 0)
         return StatusOfError(errno, FileWriteStatus::NoFolder);
+    if (IsDeviceFolder(folder_, folder))
+        return FileWriteStatus::InDeviceFolder;
     struct stat old {};
     const bool replacing = ::fstatat(folder_, name_.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0;
     if (replacing && !S_ISREG(old.st_mode) && !S_ISLNK(old.st_mode))
@@ -263,6 +349,30 @@ FileWriteStatus OutputFile::create(const std::string& target, const InputFiles& 
     }
     if (replacingFile)
         KeepOwnerAndMode(fd_, old);
+    gathered_.reset(new (std::nothrow) uint8_t[kGatherBytes]);
+    failed_ = !gathered_;
+    return failed_ ? FileWriteStatus::WriteFailed : FileWriteStatus::Ok;
+}
+
+// Opens the open file `descriptor` of the process again, or the device, FIFO
+// or socket `node` when it is -1.
+FileWriteStatus OutputFile::openStream(int descriptor, const std::string& node)
+{
+    if (descriptor >= 0) {
+        const int mode = ::fcntl(descriptor, F_GETFL);
+        if (mode < 0 || (mode & O_ACCMODE) == O_RDONLY)
+            return FileWriteStatus::StreamNotOpen;
+        fd_ = ::fcntl(descriptor, F_DUPFD_CLOEXEC, 3);
+    } else {
+        fd_ = ::open(node.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    }
+    if (fd_ < 0)
+        return StatusOfError(errno, FileWriteStatus::WriteFailed);
+    if (::isatty(fd_)) {
+        ::close(std::exchange(fd_, -1));
+        return FileWriteStatus::TerminalOutput;
+    }
+    stream_ = true;
     gathered_.reset(new (std::nothrow) uint8_t[kGatherBytes]);
     failed_ = !gathered_;
     return failed_ ? FileWriteStatus::WriteFailed : FileWriteStatus::Ok;
@@ -297,7 +407,8 @@ FileWriteStatus OutputFile::finish(bool flushToDisk)
     if (fd_ < 0 || finished_)
         return FileWriteStatus::WriteFailed;
     bool ok = writeOut(gathered_.get(), std::exchange(used_, 0));
-    ok = ok && (!flushToDisk || ::fsync(fd_) == 0);
+    // A pipe, socket or terminal cannot be flushed to disk, and needs not be.
+    ok = ok && (!flushToDisk || ::fsync(fd_) == 0 || (stream_ && (errno == EINVAL || errno == EROFS)));
     if (!unnamed_)  // an unnamed file stays open until it is given its name
         ok = ::close(std::exchange(fd_, -1)) == 0 && ok;
     finished_ = true;
@@ -310,6 +421,10 @@ FileWriteStatus OutputFile::commit()
 {
     if (!finished_ || failed_)
         return FileWriteStatus::WriteFailed;
+    if (stream_) {
+        finished_ = false;
+        return FileWriteStatus::Ok;
+    }
     if (unnamed_) {
         // A new file takes its name at once; one that replaces a file gets a
         // temporary name first, and is renamed over the target as below.

@@ -10,10 +10,16 @@
 // existing file, the temporary has a short name of our own, whatever the
 // target's length, and is renamed over the target.
 //
-// The target itself is never opened. A symbolic link in its place is replaced
-// by the new file, never followed; a folder, FIFO, device or socket in its
-// place is refused, and so is a target that is one of the files the output is
-// made from. A replaced file's owner, group and permission bits go to the new
+// A stream is the exception: a target that is a device, FIFO, socket or
+// terminal, or a link that leads to one or through the process's own open
+// files (/proc/self/fd, /dev/fd, hence /dev/stdout), is opened and written
+// through in order, since nothing can be put in its place. A terminal is
+// refused: it takes no file's bytes. Otherwise the target itself is never
+// opened: a symbolic link in its place is replaced by the new file, never
+// followed; a folder in its place is refused, and so is a target that is one
+// of the files the output is made from. Nothing is made or replaced in /dev
+// (a file system mounted inside it, such as /dev/shm, holds files like any
+// other). A replaced file's owner, group and permission bits go to the new
 // file where the process may set them.
 //
 // A writer killed midway cannot remove its temporary: RemoveStaleTemporaries
@@ -32,8 +38,11 @@ enum class FileWriteStatus {
     Ok,
     NoFolder,          // the target's folder does not exist or cannot be opened
     PermissionDenied,  // the folder or an existing target may not be written
-    NotRegularFile,    // a folder, FIFO, device or socket in the target's place
+    NotRegularFile,    // a folder in the target's place (or a FIFO, device or socket where streams are not taken)
     SameAsInput,       // the target is one of the files the output is made from
+    TerminalOutput,    // the target is a terminal, which takes no file's bytes
+    StreamNotOpen,     // the target names an open file of the process (/dev/fd/N) that is not open
+    InDeviceFolder,    // the target would be made or replaced in /dev
     NameTooLong,
     WriteFailed,  // a write, flush or close failed: disk full, size limit, I/O error
     RenameFailed,
@@ -42,6 +51,23 @@ enum class FileWriteStatus {
 // A few words for the status, to follow a file's name and a colon in a
 // message: "not a regular file", "permission denied", ...
 const char* FileWriteProblem(FileWriteStatus status);
+
+// What "-" stands for as an output on a command line.
+constexpr const char* kStandardOutput = "/dev/stdout";
+
+// What a target that is a stream gets.
+enum class StreamTargets {
+    writtenThrough,  // it is opened and written through
+    // Kept for names a program made up itself (a batch into a folder): a link
+    // is replaced like any other, a FIFO, device or socket refused.
+    replaced,
+};
+
+// Whether `path` is a stream that a write goes through rather than replaces:
+// /dev/stdout, /dev/stderr, /dev/fd/N and /proc/self/fd/N by their names
+// alone, then a device, FIFO, socket or terminal, or a link that leads to one
+// or through /proc/self/fd.
+bool IsStreamTarget(const std::string& path);
 
 // Where an encoder puts its bytes, in order.
 class ByteSink {
@@ -67,8 +93,8 @@ private:
 };
 
 // One file being written: a temporary beside its target until commit() renames
-// it. Moves but does not copy; a temporary not renamed is removed when the
-// object goes.
+// it, or a stream written through. Moves but does not copy; a temporary not
+// renamed is removed when the object goes.
 class OutputFile final : public ByteSink {
 public:
     OutputFile() = default;
@@ -78,25 +104,29 @@ public:
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    // Checks the target and makes the temporary; nothing is made on failure.
-    // `unnamedTemporary`: the temporary has no name where the file system
-    // allows; otherwise it is always a named file beside the target.
+    // Checks the target and makes the temporary, or opens the stream; nothing
+    // is made on failure. `unnamedTemporary`: the temporary has no name where
+    // the file system allows; otherwise it is always a named file beside the
+    // target.
     [[nodiscard]] FileWriteStatus create(const std::string& target, const InputFiles& inputs,
-                                         bool unnamedTemporary = true);
+                                         bool unnamedTemporary = true,
+                                         StreamTargets streams = StreamTargets::writtenThrough);
 
     // Small writes are gathered and handed on in blocks; large ones go straight.
     bool write(const void* data, size_t size) override;
 
-    // Writes out what is gathered, flushes the file to disk when asked, closes it.
+    // Writes out what is gathered, flushes the file to disk when asked (a
+    // stream as far as it can be), closes it.
     [[nodiscard]] FileWriteStatus finish(bool flushToDisk);
 
     // Renames the finished temporary over the target (and flushes the folder
-    // when the file was flushed).
+    // when the file was flushed); a stream has nothing left to do.
     [[nodiscard]] FileWriteStatus commit();
 
     const std::string& target() const { return target_; }
 
 private:
+    FileWriteStatus openStream(int descriptor, const std::string& node);
     bool writeOut(const uint8_t* data, size_t size);
     void committed();
     void discard();
@@ -110,6 +140,7 @@ private:
     bool flushed_ = false;
     bool unnamed_ = false;   // made without a name (O_TMPFILE), named at commit
     bool finished_ = false;  // written out, ready to commit
+    bool stream_ = false;    // written through, never renamed
     std::unique_ptr<uint8_t[]> gathered_;
     size_t used_ = 0;
 };
