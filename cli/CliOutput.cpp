@@ -1,6 +1,6 @@
 #include "cli/CliOutput.h"
 
-#include "texture/FileWrite.h"
+#include "texture/io/FileWrite.h"
 
 #include <cstdio>
 #include <ostream>
