@@ -1,30 +1,45 @@
-// Construction, menu, message map, enable rules, layout, painting, keys and
-// ending of the main window.
+// The main window's construction, menus, message map, enable rules, layout,
+// painting and keys, and the handlers of its commands, each a few steps over
+// the collaborators that hold the scene, the list, the previews and the
+// replacement.
 #include "editor/EditorDialog.h"
 
 #include "editor/AboutDialog.h"
-#include "editor/ChainWatch.h"
+#include "editor/DroppedFile.h"
 #include "editor/FlagBox.h"
 #include "editor/GrowingLayout.h"
 #include "editor/PreviewFrame.h"
+#include "editor/Previews.h"
+#include "editor/Replacement.h"
+#include "editor/SceneTextureList.h"
 #include "editor/SelectionListBox.h"
 #include "foldertree/FolderTree.h"
 #include "resources/MenuTemplate.h"
 #include "resources/Resources.h"
 #include "resources/Strings.h"
+#include "texture/chain/ImageChainWrite.h"
+#include "texture/chain/MipChainNaming.h"
+#include "texture/chain/PngTextureWriter.h"
+#include "texture/chain/TextureFileReader.h"
+#include "texture/chain/TgaTextureWriter.h"
 
 #include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDropEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QIcon>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -40,6 +55,23 @@ void TagControl(QWidget* widget, int id, const char* text)
         widget->setObjectName(QString::number(id));
     widget->setProperty("controlId", id);
     widget->setAccessibleName(QString::fromLatin1(text));
+}
+
+std::string LocalPath(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+FileDialogRequest SceneFileRequest(bool opening)
+{
+    FileDialogRequest request;
+    request.title = kSceneDialogTitle;
+    if (opening) {
+        request.filter = kSceneFileFilter;
+        request.defaultSuffix = kSceneDefaultSuffix;
+        request.fileMustExist = true;
+    }
+    return request;
 }
 
 }  // namespace
@@ -73,13 +105,14 @@ EditorDialog::EditorDialog(EditorPrompts prompts, FolderTree* folderTree, QWidge
     layout->addWidget(client_);
 
     buildMenu();
+    replacement_ = new Replacement(report_, this);
+    replacement_->readWith({mipFilter(), keepSceneFormat()});
     buildControls(client_);
 
     // Dialog initialisation: the icon, then the folder tree's first filling.
     setWindowIcon(QIcon(kMainIconPath));
     folderTree_->InitTree(true);
     folderTree_->viewport()->installEventFilter(this);
-    chainWatch_ = new ChainWatch(this);
     wireMessageMap();
     fillRecentScenes();
     updateActions();
@@ -139,17 +172,21 @@ void EditorDialog::buildMenu()
 
 void EditorDialog::buildControls(QWidget* client)
 {
+    SelectionListBox* textures = nullptr;
+    QListWidget* details = nullptr;
+    SceneTextureList::FlagBoxes flagBoxes = {};
     int flagBox = 0;
+    PreviewFrame* frames[2] = {};
     for (const ControlTemplate& control : kMainDialogControls) {
         QWidget* widget = nullptr;
         switch (control.kind) {
         case ControlKind::TextureList:
-            widget = textureList_ = new SelectionListBox(client);
+            widget = textures = new SelectionListBox(client);
             break;
         case ControlKind::DetailsList:
-            detailsList_ = new QListWidget(client);
-            detailsList_->setSelectionMode(QAbstractItemView::NoSelection);
-            widget = detailsList_;
+            details = new QListWidget(client);
+            details->setSelectionMode(QAbstractItemView::NoSelection);
+            widget = details;
             break;
         case ControlKind::Label:
             widget = new QLabel(QString::fromLatin1(control.text), client);
@@ -158,7 +195,7 @@ void EditorDialog::buildControls(QWidget* client)
             widget = statusLine_ = new QLabel(client);
             break;
         case ControlKind::FlagBox:
-            widget = flagBoxes_[flagBox++] = new FlagBox(QString::fromLatin1(control.text), client);
+            widget = flagBoxes[flagBox++] = new FlagBox(QString::fromLatin1(control.text), client);
             break;
         case ControlKind::FolderTree:
             if (!folderTree_)
@@ -166,16 +203,16 @@ void EditorDialog::buildControls(QWidget* client)
             folderTree_->setParent(client);
             widget = folderTree_;
             break;
-        case ControlKind::Frame: {
-            auto* preview = new PreviewFrame(TemplatePlace(control).size(), client);
-            (control.id == kSceneFrameId ? sceneFrame_ : replacementFrame_) = preview;
-            widget = preview;
+        case ControlKind::Frame:
+            widget = frames[control.id == kSceneFrameId ? 0 : 1] =
+                new PreviewFrame(TemplatePlace(control).size(), client);
             break;
-        }
         }
         TagControl(widget, control.id, control.text);
         placed_.emplace_back(widget, &control);
     }
+    textureList_ = new SceneTextureList(document_, textures, details, flagBoxes, this);
+    previews_ = new Previews(frames[0], frames[1], this);
     layoutControls();
 }
 
@@ -203,34 +240,35 @@ bool EditorDialog::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-// The message map: one connection per command or notification, in the order
-// of the original table, then the commands added since.
+// The message map: one connection per command or notification, the menus
+// entry by entry in the order they stand, then the controls and what the
+// collaborators tell.
 void EditorDialog::wireMessageMap()
 {
-    connect(action(kAboutCommand), &QAction::triggered, this, &EditorDialog::OnAbout);
     connect(action(kLoadCommand), &QAction::triggered, this, &EditorDialog::OnLoad);
-    connect(action(kCloseCommand), &QAction::triggered, this, &EditorDialog::OnClose);
-    connect(textureList_, &SelectionListBox::selectionNotified, this, &EditorDialog::OnTextureSelected);
-    connect(action(kExtractCommand), &QAction::triggered, this, &EditorDialog::OnExtract);
-    connect(action(kReplaceCommand), &QAction::triggered, this, &EditorDialog::OnReplace);
     connect(action(kSaveNewCommand), &QAction::triggered, this, &EditorDialog::OnSave);
-    connect(action(kSaveAsNewCommand), &QAction::triggered, this, &EditorDialog::OnSaveAs);
-    connect(folderTree_, &QTreeWidget::currentItemChanged, this, &EditorDialog::OnTreeSelectionChanged);
     connect(action(kSaveOldCommand), &QAction::triggered, this, &EditorDialog::OnSaveOld);
+    connect(action(kSaveAsNewCommand), &QAction::triggered, this, &EditorDialog::OnSaveAs);
     connect(action(kSaveAsOldCommand), &QAction::triggered, this, &EditorDialog::OnSaveAsOld);
+    connect(action(kCloseCommand), &QAction::triggered, this, &EditorDialog::OnClose);
+    connect(recentScenesMenu_, &QMenu::aboutToShow, this, &EditorDialog::fillRecentScenes);
     connect(action(kQuitCommand), &QAction::triggered, this, &EditorDialog::reject);
-    connect(sceneFrame_, &PreviewFrame::levelStepRequested, this,
-            [this](int step) { OnPreviewLevelStep(kSceneFrameId, step); });
-    connect(replacementFrame_, &PreviewFrame::levelStepRequested, this,
-            [this](int step) { OnPreviewLevelStep(kReplacementFrameId, step); });
-
     connect(action(kUndoCommand), &QAction::triggered, this, &EditorDialog::OnUndo);
     connect(action(kRedoCommand), &QAction::triggered, this, &EditorDialog::OnRedo);
-    connect(recentScenesMenu_, &QMenu::aboutToShow, this, &EditorDialog::fillRecentScenes);
+    connect(action(kExtractCommand), &QAction::triggered, this, &EditorDialog::OnExtract);
+    connect(action(kReplaceCommand), &QAction::triggered, this, &EditorDialog::OnReplace);
     for (int command : {kKeepSceneFormatCommand, kPointLevelsCommand, kBoxLevelsCommand})
         connect(action(command), &QAction::triggered, this, &EditorDialog::replacementOptionsChanged);
-    connect(chainWatch_, &ChainWatch::chainChanged, this, [this] { rereadReplacement(true); });
+    connect(action(kAboutCommand), &QAction::triggered, this, &EditorDialog::OnAbout);
     connect(new QShortcut(QKeySequence(Qt::Key_F10), this), &QShortcut::activated, this, &EditorDialog::openMenuBar);
+
+    connect(textureList_, &SceneTextureList::entrySelected, this, &EditorDialog::OnTextureSelected);
+    connect(folderTree_, &QTreeWidget::currentItemChanged, this, &EditorDialog::OnTreeSelectionChanged);
+    connect(previews_->frame(kSceneFrameId), &PreviewFrame::levelStepRequested, this,
+            [this](int step) { OnPreviewLevelStep(kSceneFrameId, step); });
+    connect(previews_->frame(kReplacementFrameId), &PreviewFrame::levelStepRequested, this,
+            [this](int step) { OnPreviewLevelStep(kReplacementFrameId, step); });
+    connect(replacement_, &Replacement::changed, this, &EditorDialog::showReplacement);
 }
 
 QAction* EditorDialog::action(int command) const
@@ -242,17 +280,17 @@ QAction* EditorDialog::action(int command) const
 void EditorDialog::updateActions()
 {
     for (int command : kSceneCommands)
-        action(command)->setEnabled(sceneLoaded_);
-    action(kUndoCommand)->setEnabled(history_.canUndo());
-    action(kRedoCommand)->setEnabled(history_.canRedo());
-    action(kSaveNewCommand)->setShortcut(sceneFileOld_ ? QKeySequence() : QKeySequence::Save);
-    action(kSaveOldCommand)->setShortcut(sceneFileOld_ ? QKeySequence::Save : QKeySequence());
+        action(command)->setEnabled(sceneCommandsOn_);
+    action(kUndoCommand)->setEnabled(document_.canUndo());
+    action(kRedoCommand)->setEnabled(document_.canRedo());
+    const bool old = document_.isOldFormat();
+    action(kSaveNewCommand)->setShortcut(old ? QKeySequence() : QKeySequence::Save);
+    action(kSaveOldCommand)->setShortcut(old ? QKeySequence::Save : QKeySequence());
 
     QString title = QString::fromLatin1(kMainDialogCaption);
-    if (sceneLoaded_) {
-        const QString file = QFileInfo(QFile::decodeName(sceneFile_.c_str())).fileName();
-        title = QString::fromLatin1(kSceneTitleFormat).arg(title, file);
-        if (hasUnsavedChanges())
+    if (document_.isLoaded()) {
+        title = QString::fromLatin1(kSceneTitleFormat).arg(title, document_.fileName());
+        if (document_.hasUnsavedChanges())
             title += QLatin1String(kUnsavedTitleMark);
     }
     setWindowTitle(title);
@@ -260,32 +298,38 @@ void EditorDialog::updateActions()
 
 void EditorDialog::EnableSceneCommands()
 {
-    sceneLoaded_ = true;
+    sceneCommandsOn_ = true;
     updateActions();
 }
 
 void EditorDialog::DisableSceneCommands()
 {
-    sceneLoaded_ = false;
+    sceneCommandsOn_ = false;
     updateActions();
-    {
-        const QSignalBlocker quiet(textureList_);
-        textureList_->clear();
+    textureList_->clear();
+}
+
+void EditorDialog::fillRecentScenes()
+{
+    for (int i = 0; i < kRecentSceneCount; ++i)
+        actions_.erase(kFirstRecentSceneCommand + i);
+    recentScenesMenu_->clear();
+    const QStringList scenes = settings_.recentScenes();
+    for (int i = 0; i < scenes.size(); ++i) {
+        QAction* entry =
+            recentScenesMenu_->addAction(QString::fromLatin1(kRecentSceneFormat).arg(i + 1).arg(scenes[i]));
+        entry->setData(kFirstRecentSceneCommand + i);
+        actions_[kFirstRecentSceneCommand + i] = entry;
+        entry->setEnabled(QFileInfo(scenes[i]).isFile());
+        connect(entry, &QAction::triggered, this, [this, scene = scenes[i]] { openSceneFile(scene); });
     }
-    detailsList_->clear();
-    textureSelected_ = false;
+    recentScenesMenu_->setEnabled(!scenes.isEmpty());
 }
 
 void EditorDialog::paintEvent(QPaintEvent* event)
 {
     QDialog::paintEvent(event);
     RedrawPreviews();
-}
-
-void EditorDialog::OnAbout()
-{
-    AboutDialog about(this);
-    about.exec();
 }
 
 void EditorDialog::openMenuBar()
@@ -305,9 +349,353 @@ bool EditorDialog::mayDiscardChanges()
     return !hasUnsavedChanges() || prompts_.askDiscard(QCoreApplication::applicationName(), kDiscardChangesText);
 }
 
+void EditorDialog::OnAbout()
+{
+    AboutDialog about(this);
+    about.exec();
+}
+
+// File menu.
+
+QString EditorDialog::chooseFile(FileDialogKind kind, FileDialogRequest request)
+{
+    request.folder = settings_.lastFolder(kind);
+    const QString chosen = kind == FileDialogKind::LoadScene ? prompts_.openFile(request) : prompts_.saveFile(request);
+    if (!chosen.isEmpty())
+        settings_.setLastFolder(kind, chosen);
+    return chosen;
+}
+
+void EditorDialog::OnLoad()
+{
+    const QString chosen = chooseFile(FileDialogKind::LoadScene, SceneFileRequest(true));
+    if (!chosen.isEmpty())
+        openSceneFile(chosen);
+}
+
+void EditorDialog::openSceneFile(const QString& path)
+{
+    if (mayDiscardChanges())
+        loadScene(path);
+}
+
+void EditorDialog::loadScene(const QString& path)
+{
+    // The scene loaded before stays until this one has loaded.
+    if (!document_.load(LocalPath(path))) {
+        tellUserWhy(kLoadFailedText, document_.failedFile(), document_.failure());
+        return;
+    }
+    settings_.addRecentScene(QFile::decodeName(document_.file().c_str()));
+    fillRecentScenes();
+    EnableSceneCommands();
+    textureList_->FillTextureList();
+    selectNoTexture();
+}
+
+void EditorDialog::OnClose()
+{
+    if (!mayDiscardChanges())
+        return;
+    document_.close();
+    DisableSceneCommands();
+    textureList_->ClearFlags();
+    previews_->ClearFrame(kSceneFrameId);
+}
+
+void EditorDialog::save(bool oldFormat)
+{
+    if (!document_.save(oldFormat)) {
+        tellUserWhy(kWriteFailedText, document_.failedFile(), document_.failure());
+        return;
+    }
+    showStatus(QString::fromLatin1(kSavedStatus).arg(document_.fileName()));
+    updateActions();
+}
+
+void EditorDialog::saveAs(bool oldFormat)
+{
+    const QString chosen = chooseFile(FileDialogKind::SaveScene, SceneFileRequest(false));
+    if (chosen.isEmpty())
+        return;
+    const std::string target = SceneDocument::FileFor(LocalPath(chosen));
+    if (refuseReplacementFile({target}))
+        return;
+    if (!document_.saveAs(target, oldFormat)) {
+        tellUserWhy(kWriteFailedText, document_.failedFile(), document_.failure());
+        return;
+    }
+    showStatus(QString::fromLatin1(kSavedStatus).arg(QFileInfo(QFile::decodeName(target.c_str())).fileName()));
+    updateActions();
+}
+
+void EditorDialog::OnSave()
+{
+    save(false);
+}
+
+void EditorDialog::OnSaveOld()
+{
+    save(true);
+}
+
+void EditorDialog::OnSaveAs()
+{
+    saveAs(false);
+}
+
+void EditorDialog::OnSaveAsOld()
+{
+    saveAs(true);
+}
+
+// The texture list and the previews.
+
+void EditorDialog::OnTextureSelected()
+{
+    if (const T3D_TEXTURE* texture = textureList_->takeSelection())
+        previews_->DrawTexture(*texture, kSceneFrameId);
+}
+
+void EditorDialog::selectNoTexture()
+{
+    textureList_->chooseNone();
+    previews_->ClearFrame(kSceneFrameId);
+}
+
+void EditorDialog::showChangedTexture(int index)
+{
+    if (const T3D_TEXTURE* texture = textureList_->showChanged(index))
+        previews_->DrawTexture(*texture, kSceneFrameId);
+}
+
+const T3D_TEXTURE* EditorDialog::shownTexture(int frameId) const
+{
+    if (frameId == kSceneFrameId)
+        return textureList_->chosenTexture();
+    if (frameId == kReplacementFrameId)
+        return replacement_->isChosen() ? &replacement_->texture() : nullptr;
+    return nullptr;
+}
+
+void EditorDialog::RedrawPreviews()
+{
+    for (int frameId : {kSceneFrameId, kReplacementFrameId})
+        previews_->redraw(shownTexture(frameId), frameId);
+}
+
+void EditorDialog::OnPreviewLevelStep(int frameId, int step)
+{
+    previews_->stepLevel(shownTexture(frameId), frameId, step);
+}
+
+// The replacement.
+
+void EditorDialog::showReplacement()
+{
+    PreviewFrame* frame = previews_->frame(kReplacementFrameId);
+    frame->setNotice(replacement_->notice());
+    if (replacement_->isChosen())
+        previews_->drawLevel(replacement_->texture(), kReplacementFrameId, frame->level());
+    else
+        previews_->ClearFrame(kReplacementFrameId);
+}
+
+void EditorDialog::pickReplacement(const QString& path, bool dropped)
+{
+    previews_->frame(kReplacementFrameId)->clear();
+    replacement_->pick(path, dropped);
+}
+
+void EditorDialog::OnTreeSelectionChanged()
+{
+    QTreeWidgetItem* item = folderTree_->currentItem();
+    // The tree losing its selection (its folder collapsed) takes its file
+    // away; a dropped file stays until another pick.
+    if (!item) {
+        if (!replacement_->isDropped())
+            replacement_->forget();
+        return;
+    }
+    const QString path = folderTree_->GetItemFullPath(item);
+    if (IsTextureFileName(LocalPath(path)))
+        pickReplacement(path, false);
+    else
+        replacement_->forget();
+}
+
+void EditorDialog::treeItemPressed(QTreeWidgetItem* item)
+{
+    // A press on the item already selected changes no selection; it still
+    // reads the file again.
+    if (item && item == folderTree_->currentItem())
+        OnTreeSelectionChanged();
+}
+
+bool EditorDialog::keepSceneFormat() const
+{
+    return action(kKeepSceneFormatCommand)->isChecked();
+}
+
+MipFilterChoice EditorDialog::mipFilter() const
+{
+    return action(kBoxLevelsCommand)->isChecked() ? MipFilterChoice::Box : MipFilterChoice::Point;
+}
+
+void EditorDialog::replacementOptionsChanged()
+{
+    settings_.setKeepSceneFormat(keepSceneFormat());
+    settings_.setMipFilter(mipFilter());
+    replacement_->readWith({mipFilter(), keepSceneFormat()});
+}
+
+bool EditorDialog::refuseReplacementFile(const std::vector<std::string>& targets)
+{
+    for (const std::string& target : targets) {
+        if (replacement_->isOneOfItsFiles(target)) {
+            tellUserWhy(kWriteFailedText, target, QString::fromLatin1(kReplacementFileProblem));
+            return true;
+        }
+    }
+    return false;
+}
+
+// Action and Edit menus.
+
+void EditorDialog::OnExtract()
+{
+    if (!document_.isLoaded()) {
+        tellUser(kNothingToExtractText);
+        return;
+    }
+    const T3D_TEXTURE* texture = textureList_->chosenTexture();
+    if (!texture) {
+        tellUser(kSelectTextureText);
+        return;
+    }
+    FileDialogRequest request;
+    request.title = kExtractDialogTitle;
+    request.filter = QString::fromLatin1(kTgaFileFilter) + QStringLiteral(";;") + QString::fromLatin1(kPngFileFilter);
+    request.defaultSuffix = kTgaDefaultSuffix;
+    request.startName = SceneTextureList::TextureName(*texture);
+    const QString chosen = chooseFile(FileDialogKind::Extract, request);
+    if (chosen.isEmpty())
+        return;
+    // The writer checks the chain's names before writing and never replaces
+    // the scene's own file; the replacement's files are refused here.
+    const QByteArray path = QFile::encodeName(chosen);
+    const int levels = std::min<int>(texture->levelCount, kMaxTextureLevels);
+    std::vector<std::string> levelFiles;
+    PlanChainNames(path.toStdString(), LevelsWithPixels(texture->width, texture->height, levels), levelFiles);
+    if (refuseReplacementFile(levelFiles))
+        return;
+    ImageWriteOptions options;
+    options.inputs.add(document_.file());
+    const bool written = chosen.endsWith(QLatin1String(kPngExtension), Qt::CaseInsensitive)
+                             ? PngTextureWriter(path.constData(), *texture, report_, options)
+                             : TgaTextureWriter(path.constData(), *texture, report_, options);
+    report_.showWarnings();
+    if (written)
+        showStatus(QString::fromLatin1(kExtractedStatus)
+                       .arg(SceneTextureList::TextureName(*texture), QFileInfo(chosen).fileName()));
+}
+
+void EditorDialog::OnReplace()
+{
+    if (!document_.isLoaded()) {
+        tellUser(kNothingToReplaceText);
+        return;
+    }
+    const T3D_TEXTURE* target = textureList_->chosenTexture();
+    if (!target) {
+        tellUser(kSelectTextureText);
+        return;
+    }
+    // Stale pixels never go into the scene: a file of the chain that changed
+    // since the last read is read again first.
+    if (replacement_->isChosen() && replacement_->changedOnDisk())
+        replacement_->reread(false);
+    if (!replacement_->isChosen() || !replacement_->hasGoodRead()) {
+        tellUser(kNoReplacementText);
+        return;
+    }
+    if (replacement_->state() != Replacement::State::Ready) {
+        tellUser(kReplacementUnreadText);
+        return;
+    }
+    TextureRecord converted;
+    const T3D_TEXTURE* replacement = replacement_->intoFormatOf(*target, converted);
+    if (!replacement)
+        return;  // the read said why
+    if (!document_.replace(textureList_->chosenIndex(), *replacement)) {
+        tellUser(kReplaceFailedText);
+        return;
+    }
+    showChangedTexture(textureList_->chosenIndex());
+    updateActions();
+}
+
+void EditorDialog::OnUndo()
+{
+    const int index = document_.undo();
+    if (index >= 0)
+        showChangedTexture(index);
+    updateActions();
+}
+
+void EditorDialog::OnRedo()
+{
+    const int index = document_.redo();
+    if (index >= 0)
+        showChangedTexture(index);
+    updateActions();
+}
+
+// Drag and drop.
+
+void EditorDialog::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (KindOfDrop(event->mimeData()) != DroppedFile::None)
+        event->acceptProposedAction();
+}
+
+void EditorDialog::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (DropAt(*event, this, previews_->frame(kReplacementFrameId)) != DroppedFile::None)
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void EditorDialog::dropEvent(QDropEvent* event)
+{
+    QString path;
+    switch (DropAt(*event, this, previews_->frame(kReplacementFrameId), &path)) {
+    case DroppedFile::None:
+        event->ignore();
+        return;
+    case DroppedFile::Scene:
+        event->acceptProposedAction();
+        openSceneFile(path);
+        return;
+    case DroppedFile::Texture:
+        event->acceptProposedAction();
+        pickReplacement(path, true);
+        return;
+    }
+}
+
+// Messages.
+
 void EditorDialog::tellUser(const char* text)
 {
     prompts_.message(QCoreApplication::applicationName(), QString::fromLatin1(text));
+}
+
+void EditorDialog::tellUserWhy(const char* text, const std::string& file, const QString& why)
+{
+    prompts_.message(QCoreApplication::applicationName(),
+                     QString::fromLatin1(text) + '\n' + QFile::decodeName(file.c_str()) + QStringLiteral(": ") + why);
 }
 
 void EditorDialog::showStatus(const QString& text)

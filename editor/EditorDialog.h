@@ -1,56 +1,51 @@
-// The main window: a modal dialog with the scene's texture list, the selected
-// texture's details and flags, two previews (the selected scene texture, the
+// The main window: a modal dialog with the scene's texture list, the chosen
+// texture's details and flags, two previews (the chosen scene texture, the
 // replacement read from a TGA or PNG file), the folder tree, and the File,
-// Edit and Action menus. It owns the scene object, the replacement record,
-// the history of replacements and the editing state for its whole life.
+// Edit and Action menus.
+//
+// The dialog holds the controls, the menus and their layout, wires every
+// signal in one place and keeps every enable and grey rule of the menus in
+// one function. What it shows lives in collaborators, each with its own
+// state: the scene document (SceneDocument: the scene, its file, format and
+// replacement history), the list and details (SceneTextureList), the
+// previews (Previews) and the replacement (Replacement). Its handlers are the
+// steps of each command, asking those collaborators.
 //
 // Handlers run on the one UI thread and block until they return. Every
 // question and message goes through the EditorPrompts given to the dialog.
-// The details, flags and left frame describe the list entry the user chose,
-// or nothing: Load and Close choose none. Extract and Replace decline with a
-// message when no entry is chosen or no replacement is read. The replacement
-// is the texture file (TGA or PNG) chosen in the folder tree or the last one
-// dropped on the right frame. It follows its files on disk: a change to any
-// file of its chain is read again in the background (what that read meets is
-// said across the right frame, never in a box), a failed read keeps the last
-// good one, and Replace reads again first whenever a file changed. Save as
-// and Extract refuse a target that is one of its files. Quit, the close box,
-// Escape, Close, Load and a dropped scene ask before they throw away replaced
-// textures that were never saved; Escape with a menu open only leaves the
-// menu; Enter never ends the dialog. The window grows from its template size
-// (its smallest) as GrowingLayout says.
+// Extract and Replace decline with a message when no entry is chosen or no
+// replacement is read; Replace reads the replacement again first whenever a
+// file of its chain changed. Save as and Extract refuse a target that is one
+// of the replacement's files. Quit, the close box, Escape, Close, Load and a
+// dropped scene ask before they throw away replaced textures that were never
+// saved; Escape with a menu open only leaves the menu; Enter never ends the
+// dialog. The window grows from its template size (its smallest) as
+// GrowingLayout says.
 #pragma once
 
 #include "editor/EditorPrompts.h"
 #include "editor/EditorSettings.h"
 #include "editor/GatheringReport.h"
-#include "editor/ReplacementHistory.h"
+#include "editor/SceneDocument.h"
 #include "resources/DialogTemplate.h"
-#include "resources/ResourceIds.h"
-#include "scene/CVK7QScene.h"
-#include "texture/TextureRecord.h"
-#include "texture/chain/TextureFileReader.h"
+#include "texture/T3DTexture.h"
 
 #include <QDialog>
 
-#include <cstdint>
 #include <map>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-class ChainWatch;
 class FolderTree;
-class PreviewFrame;
+class Previews;
 class QAction;
-class QCheckBox;
 class QLabel;
-class QListWidget;
 class QMenu;
 class QMenuBar;
 class QTreeWidgetItem;
-class SelectionListBox;
+class Replacement;
+class SceneTextureList;
 
 class EditorDialog : public QDialog {
     Q_OBJECT
@@ -61,10 +56,8 @@ public:
     ~EditorDialog() override;
 
     // The scene commands of the File menu: enabled while a scene is loaded.
-    // Enabling them also marks the scene loaded for Extract, Replace and the title.
     void EnableSceneCommands();
-    // Greys them, marks no scene loaded, empties both lists and forgets that a
-    // texture was chosen.
+    // Greys them, empties both lists and forgets that a texture was chosen.
     void DisableSceneCommands();
 
     // File menu. openSceneFile loads the scene at `path` as Load does once
@@ -76,20 +69,13 @@ public:
     void OnSaveOld();
     void OnSaveAs();
     void OnSaveAsOld();
-    // Texture list and details.
-    void FillTextureList();
+    // The user chose an entry of the texture list.
     void OnTextureSelected();
-    void ShowDetails();
-    void ShowFlags();
-    void ClearFlags();
-    void RefreshTextureEntry();
-
-    // Previews: frameId is kSceneFrameId or kReplacementFrameId.
-    void DrawTexture(const T3D_TEXTURE& record, int frameId);
-    void ClearFrame(int frameId);
+    // Redraws both previews from what they stand for now.
     void RedrawPreviews();
-    // The mouse wheel or Page Up / Page Down over a frame: shows the next
-    // smaller (+1) or larger (-1) level of the frame's texture, if it has one.
+    // The mouse wheel or Page Up / Page Down over a frame (kSceneFrameId or
+    // kReplacementFrameId): shows the next smaller (+1) or larger (-1) level
+    // of the frame's texture, if it has one.
     void OnPreviewLevelStep(int frameId, int step);
 
     // Folder tree, Action menu.
@@ -111,7 +97,7 @@ public:
     QAction* action(int command) const;
     // True while the loaded scene holds replaced textures not yet saved to
     // its own file.
-    bool hasUnsavedChanges() const { return !history_.matchesSavedFile(); }
+    bool hasUnsavedChanges() const { return document_.hasUnsavedChanges(); }
 
 public slots:
     // Quit, the close box and Escape.
@@ -132,95 +118,52 @@ private:
     void updateActions();
     void layoutControls();
     void openMenuBar();
+    void fillRecentScenes();
 
     void loadScene(const QString& path);
-    void fillRecentScenes();
+    void save(bool oldFormat);
+    void saveAs(bool oldFormat);
     // Chooses no list entry: empty details, no flags, a black left frame.
     void selectNoTexture();
     // Makes entry [index] the chosen one and shows what it holds now.
     void showChangedTexture(int index);
-    // Makes the chain at `path` the replacement, read and shown; a file that
-    // cannot be read leaves none.
+    // The record a frame stands for now, or nullptr when it shows none.
+    const T3D_TEXTURE* shownTexture(int frameId) const;
+    // Shows the replacement as it stands: its picture and notice, or nothing.
+    void showReplacement();
+    // Makes the chain at `path` the replacement, read and shown.
     void pickReplacement(const QString& path, bool dropped);
-    // Reads the replacement's chain again; a failure keeps the last good read.
-    // In the background what the read meets goes to the frame, not to boxes.
-    void rereadReplacement(bool background);
-    // Reads the chain at `path` as the replacement would be, converted when
-    // asked, named after its file.
-    bool readReplacementChain(const QString& path, TextureRecord& into, TextureReport& report,
-                              const std::optional<DepthOptions>& convertTo);
-    void forgetReplacement();
+    // A mouse press in the tree, before the tree acts on it.
+    void treeItemPressed(QTreeWidgetItem* item);
+    // Hands the Action menu's options to the replacement, which reads again.
+    void replacementOptionsChanged();
     // True, having said so, when a target is one of the files of the chosen
     // replacement's chain: nothing the editor writes replaces them.
     bool refuseReplacementFile(const std::vector<std::string>& targets);
-    // A mouse press in the tree, before the tree acts on it.
-    void treeItemPressed(QTreeWidgetItem* item);
-    // Reads the replacement again after an Action menu option changed.
-    void replacementOptionsChanged();
-    // The replacement read as it goes into scene texture `target`: a PNG, or
-    // any file when the scene texture's format is kept, read again converted
-    // to the texture's format. Null when that read fails.
-    const T3D_TEXTURE* replacementFor(const T3D_TEXTURE& target, TextureRecord& converted);
-    void showStatus(const QString& text);
 
-    // Scene texture [index], or nullptr when the scene holds no such texture.
-    const T3D_TEXTURE* sceneTexture(unsigned index);
-    static QString textureName(const T3D_TEXTURE& texture);
-    // False for a record without pixels (a file that could not be read).
-    static bool HasPicture(const T3D_TEXTURE& record);
-    PreviewFrame* frame(int frameId) const;
-    // The record a frame stands for now, or nullptr when it shows none.
-    const T3D_TEXTURE* shownTexture(int frameId);
-    // DrawTexture at a level, kept within the record's levels.
-    void drawLevel(const T3D_TEXTURE& record, int frameId, int level);
+    void showStatus(const QString& text);
     void tellUser(const char* text);
     // The text, then on a second line the file and why.
     void tellUserWhy(const char* text, const std::string& file, const QString& why);
-    // The scene's last failure: the text, then the file and why.
-    void tellUserWhy(const char* text, const std::string& file);
     QString chooseFile(FileDialogKind kind, FileDialogRequest request);
-    bool writeScene(const std::string& path, bool oldFormat);
-    void save(bool oldFormat);
-    // The loaded scene's own file now holds the scene, in that format.
-    void savedToOwnFile(bool oldFormat);
-    void saveAs(bool oldFormat);
-    bool isLoadedSceneFile(const QString& path) const;
     // True when nothing is unsaved or the user agrees to throw it away.
     bool mayDiscardChanges();
 
     EditorPrompts prompts_;
     GatheringReport report_;
     EditorSettings settings_;
+    SceneDocument document_;
 
-    // The editing state.
-    // The chosen list entry; 16 bits, as the scene counts its textures.
-    uint16_t selectedIndex_ = 0;
-    bool textureSelected_ = false;
-    // The replacement: a texture file chosen in the tree or dropped. Chosen, it
-    // stays chosen until another pick, whether or not its reads work;
-    // replacement_ holds its last good read (empty when none worked yet).
-    bool replacementChosen_ = false;
-    TextureRecord replacement_;
-    QString replacementFile_;           // the chosen file, level 0 of its chain
-    bool replacementDropped_ = false;   // it came from a drop, not from the tree
-    bool replacementRead_ = false;      // the latest read of its chain worked
-    bool replacementPng_ = false;       // replacement_ was read from a PNG
-    ChainWatch* chainWatch_ = nullptr;  // the replacement's files on disk
-    FolderTree* folderTree_ = nullptr;
-    std::string sceneFile_;  // the loaded scene's whole file name, as chosen
-    CVK7QScene scene_;
+    // The collaborators that show it, made with the controls.
+    SceneTextureList* textureList_ = nullptr;
+    Previews* previews_ = nullptr;
+    Replacement* replacement_ = nullptr;
     // Set and cleared with the scene commands (EnableSceneCommands,
-    // DisableSceneCommands); a failed Load keeps the scene loaded before.
-    bool sceneLoaded_ = false;
-    bool sceneFileOld_ = false;  // the loaded scene's file is in the old format
-    ReplacementHistory history_;
+    // DisableSceneCommands); a failed Load keeps them as they were.
+    bool sceneCommandsOn_ = false;
 
     // Controls and menu.
-    SelectionListBox* textureList_ = nullptr;
-    QListWidget* detailsList_ = nullptr;
-    QCheckBox* flagBoxes_[kFlagBoxCount] = {};
-    PreviewFrame* sceneFrame_ = nullptr;
-    PreviewFrame* replacementFrame_ = nullptr;
+    FolderTree* folderTree_ = nullptr;
     QLabel* statusLine_ = nullptr;
     QWidget* client_ = nullptr;
     std::vector<std::pair<QWidget*, const ControlTemplate*>> placed_;  // each control and its template entry

@@ -18,9 +18,3 @@ void GatheringReport::showWarnings()
     warnings_.clear();
     show(kWarningCaption, list);
 }
-
-void NoticeReport::report(const TextureProblem& problem)
-{
-    lines_.append(QString::fromLatin1(CaptionOf(problem.severity)) + QStringLiteral(": ") +
-                  QString::fromLocal8Bit(problem.sentence));
-}

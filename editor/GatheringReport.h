@@ -6,8 +6,6 @@
 
 #include "editor/EditorPrompts.h"
 
-#include <QStringList>
-
 #include <string>
 #include <vector>
 
@@ -20,15 +18,4 @@ public:
 
 private:
     std::vector<std::string> warnings_;
-};
-
-// What a read in the background reports: kept as lines ("Warning: ...",
-// "Error: ...") for the replacement frame to show, never a box.
-class NoticeReport : public TextureReport {
-public:
-    void report(const TextureProblem& problem) override;
-    QString text() const { return lines_.join('\n'); }
-
-private:
-    QStringList lines_;
 };

@@ -5,6 +5,7 @@
 
 #include "editor/EditorDialog.h"
 #include "editor/EditorPrompts.h"
+#include "editor/Previews.h"
 #include "foldertree/FolderTree.h"
 #include "support/TempDir.h"
 
@@ -81,6 +82,8 @@ struct EditorUnderTest {
         return dialog->findChild<T*>(QString::number(id));
     }
     QAction* action(int command) const { return dialog->action(command); }
+    // The window's two preview frames.
+    Previews* previews() const { return dialog->findChild<Previews*>(); }
     // A menu entry's text without its mnemonic marker.
     QString shownText(int command) const;
     // What a preview frame shows now, its edge left out.

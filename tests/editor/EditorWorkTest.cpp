@@ -539,6 +539,32 @@ TEST_F(EditorWork, ScenesNamedWithDotsOrALowerCaseExtensionLoadAndSaveInPlace)
     }
 }
 
+TEST_F(EditorWork, TheScenesFileIsDecidedOnceAtLoad)
+{
+    // Named without its extension, as on the command line: track.T3D loads and
+    // stays the scene's file, also once a regular file named "track" appears.
+    const std::string bare = work.file("track");
+    editor->dialog->openSceneFile(QString::fromStdString(bare));
+    EXPECT_EQ(editor->dialog->windowTitle(), "Quorrel - track.T3D");
+    ReplaceFirstWithWall();
+    ASSERT_TRUE(WriteFileBytes(bare, "not a scene"));
+    editor->action(kSaveNewCommand)->trigger();
+    EXPECT_EQ(ReadFileBytes(bare), "not a scene");
+    CVK7QScene saved;
+    ASSERT_TRUE(saved.Load(trackPath.c_str(), 0));
+    EXPECT_EQ(std::string(saved.GetSceneHeader()->textures[0].name), "wall_A");
+
+    // Save as onto that file is a save of the scene's own file.
+    textures->setCurrentRow(1);
+    editor->action(kReplaceCommand)->trigger();
+    ASSERT_TRUE(editor->dialog->hasUnsavedChanges());
+    editor->script.saveAnswers.push_back(QString::fromStdString(trackPath));
+    editor->action(kSaveAsOldCommand)->trigger();
+    EXPECT_FALSE(editor->dialog->hasUnsavedChanges());
+    EXPECT_EQ(ReadFileBytes(bare), "not a scene");
+    EXPECT_TRUE(messages().empty());
+}
+
 TEST_F(EditorWork, CloseAndLoadAskBeforeDroppingUnsavedReplacements)
 {
     Load(trackPath);

@@ -94,21 +94,21 @@ TEST(TexturePreview, DrawsEveryDepthScaledAndCentredOnBlack)
         const uint8_t entries[5][3] = {{0, 0, 0}, {0x10, 0x20, 0x30}, {0xFF, 0, 0}, {0, 0xFF, 0}, {1, 2, 3}};
         for (int i = 0; i < 5; ++i)
             std::memcpy(t.record().palette[i], entries[i], 3);
-        editor.dialog->DrawTexture(t.record(), kSceneFrameId);
+        editor.previews()->DrawTexture(t.record(), kSceneFrameId);
         ExpectQuadrants(editor.framePicture(kSceneFrameId), {0x302010, 0x0000FF, 0x00FF00, 0x030201});
     }
     {
         SCOPED_TRACE("depth 16, 5-5-5");
         TextureRecord t = MakeTexture(4, 2, 16, 0x7C00, 0x3E0, 0x1F, 0,
                                       Pixels16({0x7C00, 0x7C00, 0x03E0, 0x03E0, 0x001F, 0x001F, 0x7FFF, 0x7FFF}));
-        editor.dialog->DrawTexture(t.record(), kReplacementFrameId);
+        editor.previews()->DrawTexture(t.record(), kReplacementFrameId);
         ExpectQuadrants(editor.framePicture(kReplacementFrameId), {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF});
     }
     {
         SCOPED_TRACE("depth 16, 5-6-5");
         TextureRecord t = MakeTexture(4, 2, 16, 0xF800, 0x7E0, 0x1F, 0,
                                       Pixels16({0xF800, 0xF800, 0x07E0, 0x07E0, 0x001F, 0x001F, 0xFFFF, 0xFFFF}));
-        editor.dialog->DrawTexture(t.record(), kSceneFrameId);
+        editor.previews()->DrawTexture(t.record(), kSceneFrameId);
         ExpectQuadrants(editor.framePicture(kSceneFrameId), {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF});
     }
     {
@@ -116,7 +116,7 @@ TEST(TexturePreview, DrawsEveryDepthScaledAndCentredOnBlack)
         const std::vector<uint8_t> bgr = {0x56, 0x34, 0x12, 0x56, 0x34, 0x12, 0xFF, 0,    0,    0xFF, 0,    0,
                                           0,    0xFF, 0,    0,    0xFF, 0,    0x01, 0x80, 0xFE, 0x01, 0x80, 0xFE};
         TextureRecord t = MakeTexture(4, 2, 24, 0xFF0000, 0xFF00, 0xFF, 0, bgr);
-        editor.dialog->DrawTexture(t.record(), kSceneFrameId);
+        editor.previews()->DrawTexture(t.record(), kSceneFrameId);
         ExpectQuadrants(editor.framePicture(kSceneFrameId), {0x123456, 0x0000FF, 0x00FF00, 0xFE8001});
     }
     {
@@ -124,7 +124,7 @@ TEST(TexturePreview, DrawsEveryDepthScaledAndCentredOnBlack)
         TextureRecord t =
             MakeTexture(4, 2, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000,
                         Bgra({0xFF0000, 0xFF0000, 0x00FF00, 0x00FF00, 0x0000FF, 0x0000FF, 0xABCDEF, 0xABCDEF}));
-        editor.dialog->DrawTexture(t.record(), kReplacementFrameId);
+        editor.previews()->DrawTexture(t.record(), kReplacementFrameId);
         ExpectQuadrants(editor.framePicture(kReplacementFrameId), {0xFF0000, 0x00FF00, 0x0000FF, 0xABCDEF});
     }
 }
@@ -182,7 +182,7 @@ TEST(TexturePreview, FramesKeepTheirPictureUntilClearedAndShowBlackForNoPixels)
 
     {
         TextureRecord t = MakeTexture(2, 2, 16, 0x7C00, 0x3E0, 0x1F, 0, Pixels16({0x7C00, 0x7C00, 0x7C00, 0x7C00}));
-        editor.dialog->DrawTexture(t.record(), kSceneFrameId);
+        editor.previews()->DrawTexture(t.record(), kSceneFrameId);
     }
     // The record and its pixels are gone; an exposed frame still shows them.
     editor.dialog->repaint();
@@ -190,12 +190,12 @@ TEST(TexturePreview, FramesKeepTheirPictureUntilClearedAndShowBlackForNoPixels)
     EXPECT_EQ(editor.framePicture(kReplacementFrameId), black);
 
     TextureRecord empty;  // width and height 0
-    editor.dialog->DrawTexture(empty.record(), kSceneFrameId);
+    editor.previews()->DrawTexture(empty.record(), kSceneFrameId);
     EXPECT_EQ(editor.framePicture(kSceneFrameId), black);
 
     TextureRecord red = MakeTexture(2, 2, 16, 0x7C00, 0x3E0, 0x1F, 0, Pixels16({0x7C00, 0x7C00, 0x7C00, 0x7C00}));
-    editor.dialog->DrawTexture(red.record(), kReplacementFrameId);
-    editor.dialog->ClearFrame(kReplacementFrameId);
+    editor.previews()->DrawTexture(red.record(), kReplacementFrameId);
+    editor.previews()->ClearFrame(kReplacementFrameId);
     EXPECT_EQ(editor.framePicture(kReplacementFrameId), black);
 }
 

@@ -1,5 +1,4 @@
-// EditorDialog's preview handlers: DrawTexture, ClearFrame, RedrawPreviews, OnPreviewLevelStep.
-#include "editor/EditorDialog.h"
+#include "editor/Previews.h"
 
 #include "editor/PreviewFrame.h"
 #include "editor/PreviewImage.h"
@@ -44,12 +43,17 @@ QString TextureSummary(const T3D_TEXTURE& record)
 
 }  // namespace
 
-bool EditorDialog::HasPicture(const T3D_TEXTURE& record)
+bool HasPicture(const T3D_TEXTURE& record)
 {
     return record.width > 0 && record.height > 0 && record.levelCount > 0;
 }
 
-PreviewFrame* EditorDialog::frame(int frameId) const
+Previews::Previews(PreviewFrame* sceneFrame, PreviewFrame* replacementFrame, QObject* parent)
+    : QObject(parent), sceneFrame_(sceneFrame), replacementFrame_(replacementFrame)
+{
+}
+
+PreviewFrame* Previews::frame(int frameId) const
 {
     switch (frameId) {
     case kSceneFrameId:
@@ -61,21 +65,12 @@ PreviewFrame* EditorDialog::frame(int frameId) const
     }
 }
 
-const T3D_TEXTURE* EditorDialog::shownTexture(int frameId)
-{
-    if (frameId == kSceneFrameId)
-        return textureSelected_ ? sceneTexture(selectedIndex_) : nullptr;
-    if (frameId == kReplacementFrameId)
-        return replacementChosen_ ? &replacement_.record() : nullptr;
-    return nullptr;
-}
-
-void EditorDialog::DrawTexture(const T3D_TEXTURE& record, int frameId)
+void Previews::DrawTexture(const T3D_TEXTURE& record, int frameId)
 {
     drawLevel(record, frameId, 0);
 }
 
-void EditorDialog::drawLevel(const T3D_TEXTURE& record, int frameId, int level)
+void Previews::drawLevel(const T3D_TEXTURE& record, int frameId, int level)
 {
     PreviewFrame* target = frame(frameId);
     if (!target)
@@ -89,7 +84,7 @@ void EditorDialog::drawLevel(const T3D_TEXTURE& record, int frameId, int level)
         target->setToolTip(shown ? TextureSummary(record) : QString());
 }
 
-void EditorDialog::ClearFrame(int frameId)
+void Previews::ClearFrame(int frameId)
 {
     if (PreviewFrame* target = frame(frameId)) {
         target->clear();
@@ -97,18 +92,14 @@ void EditorDialog::ClearFrame(int frameId)
     }
 }
 
-void EditorDialog::OnPreviewLevelStep(int frameId, int step)
+void Previews::redraw(const T3D_TEXTURE* record, int frameId)
 {
-    const PreviewFrame* target = frame(frameId);
-    const T3D_TEXTURE* texture = shownTexture(frameId);
-    if (target && texture)
-        drawLevel(*texture, frameId, target->level() + step);
+    if (const PreviewFrame* target = frame(frameId); target && record)
+        drawLevel(*record, frameId, target->level());
 }
 
-void EditorDialog::RedrawPreviews()
+void Previews::stepLevel(const T3D_TEXTURE* record, int frameId, int step)
 {
-    for (int frameId : {kSceneFrameId, kReplacementFrameId}) {
-        if (const T3D_TEXTURE* texture = shownTexture(frameId))
-            drawLevel(*texture, frameId, frame(frameId)->level());
-    }
+    if (const PreviewFrame* target = frame(frameId); target && record)
+        drawLevel(*record, frameId, target->level() + step);
 }

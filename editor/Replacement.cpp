@@ -1,0 +1,143 @@
+#include "editor/Replacement.h"
+
+#include "editor/ChainWatch.h"
+#include "editor/GatheringReport.h"
+#include "resources/Strings.h"
+#include "texture/chain/ImageChainWrite.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// A texture is named after its file, without folder or extension, so no
+// local path goes into a scene file.
+void NameAfterFile(T3D_TEXTURE& record, const QString& path)
+{
+    const QByteArray name = QFile::encodeName(QFileInfo(path).completeBaseName());
+    std::memset(record.name, 0, sizeof record.name);
+    std::memcpy(record.name, name.constData(), std::min<size_t>(name.size(), kTextureNameSize - 1));
+}
+
+// The problems as lines across a frame: "Warning: ...", "Error: ...".
+QString NoticeLines(const ProblemLog& log)
+{
+    QStringList lines;
+    for (const TextureProblem& problem : log.problems())
+        lines.append(QString::fromLatin1(CaptionOf(problem.severity)) + QStringLiteral(": ") +
+                     QString::fromLocal8Bit(problem.sentence));
+    return lines.join('\n');
+}
+
+}  // namespace
+
+Replacement::Replacement(GatheringReport& report, QObject* parent)
+    : QObject(parent), report_(report), watch_(new ChainWatch(this))
+{
+    connect(watch_, &ChainWatch::chainChanged, this, [this] { reread(true); });
+}
+
+Replacement::ChainRead Replacement::ReadChain(const QString& path, const Options& options,
+                                              const std::optional<DepthOptions>& convertTo)
+{
+    ChainRead read;
+    TextureReadOptions readOptions;
+    readOptions.filter = options.filter == MipFilterChoice::Box ? MipFilter::box : MipFilter::point;
+    readOptions.convertTo = convertTo;
+    const std::string file = QFile::encodeName(path).toStdString();
+    read.ok = ReadTextureChain(file, read.texture, read.problems, readOptions);
+    if (read.ok) {
+        NameAfterFile(read.texture.record(), path);
+        read.png = IsPngFile(file);
+    }
+    return read;
+}
+
+void Replacement::pick(const QString& path, bool dropped)
+{
+    dropped_ = dropped;
+    file_ = path;
+    texture_.clear();
+    goodRead_ = false;
+    notice_.clear();
+    reread(false);
+}
+
+void Replacement::forget()
+{
+    state_ = State::None;
+    dropped_ = false;
+    file_.clear();
+    texture_.clear();
+    goodRead_ = false;
+    notice_.clear();
+    watch_->stop();
+    emit changed();
+}
+
+void Replacement::reread(bool background)
+{
+    // Watched from before the read, so that a change during it counts.
+    watch_->watch(file_);
+    state_ = State::Reading;
+    emit changed();
+    apply(ReadChain(file_, options_, std::nullopt), background);
+}
+
+void Replacement::apply(ChainRead read, bool background)
+{
+    state_ = read.ok ? State::Ready : State::Failed;
+    if (read.ok) {
+        texture_ = std::move(read.texture);
+        png_ = read.png;
+        goodRead_ = true;
+    }
+    if (background) {
+        notice_ = NoticeLines(read.problems);
+    } else {
+        read.problems.replay(report_);
+        report_.showWarnings();
+        notice_.clear();
+    }
+    if (!read.ok && goodRead_)
+        notice_.prepend(QString::fromLatin1(kRereadFailedNotice) + (notice_.isEmpty() ? "" : "\n"));
+    emit changed();
+}
+
+void Replacement::readWith(const Options& options)
+{
+    options_ = options;
+    if (isChosen())
+        reread(false);
+}
+
+bool Replacement::changedOnDisk() const
+{
+    return watch_->changed();
+}
+
+bool Replacement::isOneOfItsFiles(const std::string& path) const
+{
+    if (!isChosen())
+        return false;
+    InputFiles chain;
+    AddChainFiles(chain, QFile::encodeName(file_).toStdString());
+    return chain.includes(path);
+}
+
+const T3D_TEXTURE* Replacement::intoFormatOf(const T3D_TEXTURE& target, TextureRecord& converted)
+{
+    if (!png_ && !options_.keepSceneFormat)
+        return &texture_.record();
+    ChainRead read = ReadChain(file_, options_, FormatOf(target));
+    read.problems.replay(report_);
+    report_.showWarnings();
+    if (!read.ok)
+        return nullptr;
+    converted = std::move(read.texture);
+    return &converted.record();
+}

@@ -1,0 +1,115 @@
+// The replacement: the texture file (TGA or PNG) chosen in the folder tree or
+// dropped on the right frame, the files of its chain with their stamps on
+// disk, the last good read of them, the options that read used, and where its
+// reading stands. The window shows it and asks it; nothing else keeps any of
+// this.
+//
+// Chosen, a file stays chosen until another pick or forget(), whether or not
+// its reads work. Its files are watched: a change to any of them is read again
+// in the background (what that read meets goes to notice(), never to a box),
+// and a failed read keeps the last good one. A read is one step from a path
+// and options to a record and the problems it met (ReadChain), then applied
+// on the window's thread; nothing in the step touches the window.
+#pragma once
+
+#include "editor/EditorSettings.h"
+#include "editor/ProblemLog.h"
+#include "texture/TextureRecord.h"
+#include "texture/chain/TextureFileReader.h"
+
+#include <QObject>
+#include <QString>
+
+#include <optional>
+#include <string>
+
+class ChainWatch;
+class GatheringReport;
+
+class Replacement : public QObject {
+    Q_OBJECT
+public:
+    enum class State {
+        None,     // nothing chosen
+        Reading,  // a read of the chain is under way
+        Ready,    // the latest read worked
+        Failed,   // the latest read failed; texture() holds the last good read, if any
+    };
+
+    // How a chain is read: the filter for the levels no file holds, and
+    // whether a replacement takes the scene texture's format.
+    struct Options {
+        MipFilterChoice filter = MipFilterChoice::Point;
+        bool keepSceneFormat = false;
+    };
+
+    // What one read of a chain gave.
+    struct ChainRead {
+        bool ok = false;
+        TextureRecord texture;  // named after its first file
+        bool png = false;       // the chain was read as PNG
+        ProblemLog problems;
+    };
+
+    // Problems of a read asked for by the user go to `report` (boxes).
+    Replacement(GatheringReport& report, QObject* parent);
+
+    // Reads the chain at `path`, converted to `convertTo` when given. Touches
+    // nothing but the files: safe on any thread.
+    static ChainRead ReadChain(const QString& path, const Options& options,
+                               const std::optional<DepthOptions>& convertTo);
+
+    // Makes the chain at `path` the replacement and reads it.
+    void pick(const QString& path, bool dropped);
+    // Nothing chosen any more.
+    void forget();
+    // Reads the chosen chain again. In the background what the read meets goes
+    // to notice(); otherwise to the report.
+    void reread(bool background);
+    // Reads with these options from now on; a chosen chain is read again.
+    void readWith(const Options& options);
+    const Options& options() const { return options_; }
+
+    State state() const { return state_; }
+    bool isChosen() const { return state_ != State::None; }
+    // It came from a drop, not from the tree.
+    bool isDropped() const { return dropped_; }
+    // The chosen file, level 0 of its chain.
+    const QString& file() const { return file_; }
+    // Some read of the chosen chain worked: texture() holds the last good one.
+    bool hasGoodRead() const { return goodRead_; }
+    const T3D_TEXTURE& texture() const { return texture_.record(); }
+    // What the latest background read met, one line a problem, preceded by a
+    // line saying that the last good read is shown when it failed.
+    const QString& notice() const { return notice_; }
+
+    // True when a file of the chain is not as it was when the latest read
+    // began.
+    bool changedOnDisk() const;
+    // Whether `path` is one of the chain's files, as itself or through a link.
+    bool isOneOfItsFiles(const std::string& path) const;
+
+    // The replacement as it goes into scene texture `target`: the read as it
+    // is, or, for a PNG or any file when the scene texture's format is kept,
+    // the chain read again into `converted` in the texture's format (what
+    // that read meets goes to the report). Null when that read fails.
+    const T3D_TEXTURE* intoFormatOf(const T3D_TEXTURE& target, TextureRecord& converted);
+
+signals:
+    // A pick, a read begun or ended, or forget(): the window shows it anew.
+    void changed();
+
+private:
+    void apply(ChainRead read, bool background);
+
+    GatheringReport& report_;
+    ChainWatch* watch_;
+    Options options_;
+    State state_ = State::None;
+    bool dropped_ = false;
+    QString file_;
+    TextureRecord texture_;  // the last good read; empty when none worked yet
+    bool goodRead_ = false;
+    bool png_ = false;  // texture_ was read from a PNG
+    QString notice_;
+};

@@ -1,0 +1,74 @@
+// The left side of the main window: the texture list (control 1000), the
+// details list (1006) and the flag boxes (1007 to 1014). The list names every
+// texture of the scene at its index; the entry the user chose is the chosen
+// texture, whose width, height, depth and level count the details show and
+// whose flags the boxes tick. Load and Close choose none.
+//
+// The controls are made by the window from its template and given here; this
+// class fills them and keeps which entry is chosen. What the chosen texture
+// looks like is drawn by the window.
+#pragma once
+
+#include "resources/ResourceIds.h"
+#include "texture/T3DTexture.h"
+
+#include <QObject>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+class QCheckBox;
+class QListWidget;
+class SceneDocument;
+class SelectionListBox;
+
+class SceneTextureList : public QObject {
+    Q_OBJECT
+public:
+    using FlagBoxes = std::array<QCheckBox*, kFlagBoxCount>;
+
+    SceneTextureList(SceneDocument& document, SelectionListBox* list, QListWidget* details, const FlagBoxes& boxes,
+                     QObject* parent);
+
+    // The name an entry shows for a texture.
+    static QString TextureName(const T3D_TEXTURE& texture);
+
+    // Names every texture of the scene at its index.
+    void FillTextureList();
+    // Empties both lists and forgets that an entry was chosen.
+    void clear();
+    // Chooses no entry: no selection, empty details, no flags.
+    void chooseNone();
+    // Makes the entry the user selected the chosen one and shows its details
+    // and flags. The chosen texture, or nullptr when no entry is selected or
+    // the scene holds no texture at its index.
+    const T3D_TEXTURE* takeSelection();
+    // Makes entry [index] the chosen one after its texture changed: its name
+    // anew, selected, with its details and flags. The texture, or nullptr.
+    const T3D_TEXTURE* showChanged(int index);
+
+    // The chosen texture, or nullptr when none is chosen or the scene holds no
+    // texture at the chosen index.
+    const T3D_TEXTURE* chosenTexture() const;
+    int chosenIndex() const { return index_; }
+
+    void ShowDetails();
+    void ShowFlags();
+    void ClearFlags();
+    void RefreshTextureEntry();
+
+signals:
+    // The user selected an entry, by mouse or keyboard, also the one already
+    // selected.
+    void entrySelected();
+
+private:
+    SceneDocument& document_;
+    SelectionListBox* list_;
+    QListWidget* details_;
+    FlagBoxes boxes_;
+    bool chosen_ = false;
+    // 16 bits, as the scene counts its textures.
+    uint16_t index_ = 0;
+};
