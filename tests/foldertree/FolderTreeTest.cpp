@@ -199,7 +199,7 @@ TEST(FolderTree, ExpansionListsFoldersThenTextureFilesSortedWithoutDotEntriesUnt
     toggle->trigger();
     EXPECT_TRUE(tree.showsHiddenEntries());
     desk = tree.topLevelItem(1);
-    EXPECT_EQ(ChildTexts(desk), QStringList({".hidden"}) + folders + QStringList({".secret.tga"}) + files);
+    EXPECT_EQ(ChildTexts(desk), QStringList({".hidden"}) + folders + QStringList({".secret.tga", ".tga"}) + files);
     EXPECT_EQ(ChildTexts(Child(desk, "Alpha")), QStringList({".dot.tga", "inner.tga"}));
     EXPECT_EQ(tree.GetItemFullPath(tree.currentItem()), Q(temp.path() / "crate_A1.tga"));
     EXPECT_EQ(selectionChanges, 0);

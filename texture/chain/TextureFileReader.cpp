@@ -16,7 +16,7 @@ constexpr TextureMessage kNoMemoryForTexture{TextureCause::OutOfMemory, "Not eno
 bool HasExtension(const std::string& name, const char* extension)
 {
     const size_t n = std::strlen(extension);
-    return name.size() > n && strcasecmp(name.c_str() + name.size() - n, extension) == 0;
+    return name.size() >= n && strcasecmp(name.c_str() + name.size() - n, extension) == 0;
 }
 
 std::string FileName(const std::string& path)

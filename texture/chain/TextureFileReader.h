@@ -16,7 +16,8 @@
 #include <optional>
 #include <string>
 
-// Whether a file's name marks it as a texture file: .tga or .png, any case.
+// Whether a file's name marks it as a texture file: .tga or .png, any case,
+// a file named just ".tga" included.
 // The folder tree, the editor's selection and drops, and quorrel-cli all ask
 // this one question.
 bool IsTextureFileName(const std::string& path);
