@@ -6,8 +6,8 @@
 
 // list SCENE.T3D: a line with the format and counts, then one line per
 // texture: index, name, width, height, depth, levels and flags, tab-separated.
-// Names are printed with control characters escaped (\n, \t, \x1b) and the
-// backslash doubled.
+// Names are printed Escaped (cli/CliOutput.h): control characters, C1
+// controls and bytes that are not UTF-8 as escapes, the backslash doubled.
 int RunList(const CommandArguments& args, std::ostream& out, std::ostream& err);
 
 // extract SCENE.T3D (INDEX|NAME) OUT.tga|OUT.png [--format tga|png]: the
