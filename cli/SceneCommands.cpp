@@ -385,16 +385,19 @@ int RunReplace(const CommandArguments& args, std::ostream& out, std::ostream& er
     std::string error;
     if (!MipFilterOption(args, options.read.filter, error))
         return UsageError(err, error);
-    if (options.as565 && args.has("--keep-format"))
-        return UsageError(err, "--rgb565 and --keep-format do not go together: the scene's texture gives the format");
+    const std::string& source = args.files[2];
+    // A PNG always takes the scene texture's format; a TGA only when asked.
+    const bool takesTextureFormat = args.has("--keep-format") || IsPngFile(source);
+    if (options.as565 && takesTextureFormat)
+        return UsageError(err, std::string("--rgb565 does not go with ") +
+                                   (args.has("--keep-format") ? "--keep-format" : "a PNG chain") +
+                                   ": the scene's texture gives the format");
     CVK7QScene scene;
     int index = 0;
     if (!LoadScene(scene, args.files[0], err) ||
         !PickTexture(*scene.GetSceneHeader(), args.files[0], args.files[1], index, err))
         return kExitFailed;
-    const std::string& source = args.files[2];
-    // A PNG always takes the scene texture's format; a TGA only when asked.
-    if (args.has("--keep-format") || IsPngFile(source))
+    if (takesTextureFormat)
         options.read.convertTo = FormatOf(scene.GetSceneHeader()->textures[index], !args.has("--no-dither"));
     TextureRecord replacement;
     if (!ReadChainForScene(source, options, replacement, err))

@@ -4,6 +4,7 @@
 #include "cli/TextureCommands.h"
 
 #include <csignal>
+#include <signal.h>
 #include <iostream>
 
 namespace {
@@ -51,5 +52,12 @@ const std::vector<Command> kCommands = {
 int main(int argc, char** argv)
 {
     std::signal(SIGXFSZ, SIG_IGN);  // a file size limit fails the write, which is reported, instead of killing
+    // A reader that goes away (list | head) ends the program quietly, as the
+    // signal does by default, whatever the parent left.
+    std::signal(SIGPIPE, SIG_DFL);
+    sigset_t brokenPipe;
+    sigemptyset(&brokenPipe);
+    sigaddset(&brokenPipe, SIGPIPE);
+    sigprocmask(SIG_UNBLOCK, &brokenPipe, nullptr);
     return RunCommandLine(kCommands, argc, argv, std::cout, std::cerr);
 }

@@ -344,7 +344,19 @@ TEST_F(PackedScene, PngChainsGoInAtTheDepthAskedOrTheTexturesOwn)
         {{"--depth", "12"}}, {{"--depth", "8"}, {"--rgb565", ""}}, {{"--mip-filter", "linear"}}};
     for (const auto& options : wrongPacks)
         EXPECT_EQ(2, Call(RunPack, {dir.file("no.T3D"), png}, options).status);
-    EXPECT_EQ(2, Call(RunReplace, {out, "0", png}, {{"--keep-format", ""}, {"--rgb565", ""}}).status);
+    // --rgb565 with a chain that takes the texture's format, whatever its kind.
+    const std::string before = ReadFileBytes(out);
+    for (const std::string& source : {png, dir.file("floor.tga")}) {
+        const Outcome both = Call(RunReplace, {out, "1", source}, {{"--keep-format", ""}, {"--rgb565", ""}});
+        EXPECT_EQ(2, both.status);
+        EXPECT_EQ("quorrel-cli: --rgb565 does not go with --keep-format: the scene's texture gives the format\n",
+                  both.err);
+    }
+    const Outcome pngAs565 = Call(RunReplace, {out, "1", png}, {{"--rgb565", ""}});
+    EXPECT_EQ(2, pngAs565.status);
+    EXPECT_EQ("quorrel-cli: --rgb565 does not go with a PNG chain: the scene's texture gives the format\n",
+              pngAs565.err);
+    EXPECT_EQ(before, ReadFileBytes(out));
     EXPECT_FALSE(std::filesystem::exists(dir.file("no.T3D")));
 }
 
