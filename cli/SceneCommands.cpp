@@ -1,5 +1,6 @@
 #include "cli/SceneCommands.h"
 
+#include "cli/ChainRead.h"
 #include "cli/CliOutput.h"
 #include "cli/StderrReport.h"
 #include "cli/TextureOptions.h"
@@ -105,6 +106,7 @@ std::string TextureNameOf(const std::string& path)
 // How a command reads the chains it puts into a scene.
 struct SceneReadOptions {
     TextureReadOptions read;
+    StaleLevelChoice levels = StaleLevelChoice::warn;
     bool as565 = false;  // a 5-5-5 chain not converted is stored as 5-6-5
 };
 
@@ -114,7 +116,7 @@ bool ReadChainForScene(const std::string& path, const SceneReadOptions& options,
                        std::ostream& err)
 {
     StderrReport report(err);
-    if (!ReadTextureChain(path, texture, report, options.read) || report.errorReported())
+    if (!ReadChainLevels(path, options.read, options.levels, texture, report) || report.errorReported())
         return false;
     T3D_TEXTURE& record = texture.record();
     std::memset(record.name, 0, sizeof record.name);
@@ -123,6 +125,21 @@ bool ReadChainForScene(const std::string& path, const SceneReadOptions& options,
     if (options.as565 && !options.read.convertTo)
         Store555As565(record);
     return true;
+}
+
+// Keeps the scene texture's flags, or takes the file name's when asked, and
+// says so in one line when the two differ.
+void KeepOrTakeFlags(const T3D_TEXTURE& current, int index, T3D_TEXTURE& replacement, bool fromName, std::ostream& out)
+{
+    const std::string change = ChooseFlags(current, replacement, fromName);
+    if (change.empty())
+        return;
+    const std::string texture = "texture " + std::to_string(index) + " (" + Escaped(current.name) + ")";
+    if (fromName)
+        out << texture << " takes the flags of its file's name: " << change << '\n';
+    else
+        out << texture << " keeps its flags; its file's name would give " << change
+            << " (--flags-from-name takes them)\n";
 }
 
 bool EndsWithNoCase(const std::string& text, const char* end)
@@ -347,7 +364,7 @@ int RunReplace(const CommandArguments& args, std::ostream& out, std::ostream& er
     SceneReadOptions options;
     options.as565 = args.has("--rgb565");
     std::string error;
-    if (!MipFilterOption(args, options.read.filter, error))
+    if (!MipFilterOption(args, options.read.filter, error) || !LevelsOption(args, options.levels, error))
         return UsageError(err, error);
     if (options.as565 && args.has("--keep-format"))
         return UsageError(err, "--rgb565 and --keep-format do not go together: the scene's texture gives the format");
@@ -363,6 +380,8 @@ int RunReplace(const CommandArguments& args, std::ostream& out, std::ostream& er
     TextureRecord replacement;
     if (!ReadChainForScene(source, options, replacement, err))
         return kExitFailed;
+    KeepOrTakeFlags(scene.GetSceneHeader()->textures[index], index, replacement.record(), args.has("--flags-from-name"),
+                    out);
     if (!scene.ReplaceT3DTexture(index, &replacement.record())) {
         PrintProblem(err, source, "can't be put into the scene");
         return kExitFailed;
@@ -380,7 +399,8 @@ int RunPack(const CommandArguments& args, std::ostream& out, std::ostream& err)
     SceneReadOptions options;
     options.as565 = args.has("--rgb565");
     std::string error;
-    if (!MipFilterOption(args, options.read.filter, error) || !DepthOption(args, options.read.convertTo, error))
+    if (!MipFilterOption(args, options.read.filter, error) || !DepthOption(args, options.read.convertTo, error) ||
+        !LevelsOption(args, options.levels, error))
         return UsageError(err, error);
     CVK7QScene scene;
     InputFiles images;

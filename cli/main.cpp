@@ -12,12 +12,12 @@ namespace {
 // command's fields together, its usage and help text unbroken.
 // clang-format off
 const std::vector<Command> kCommands = {
-    {"info", "FILE.(tga|png) [--mip-filter point|box]",
-     "print the texture record read from a TGA or PNG file and its mip chain", 1, 1, {{"--mip-filter", true}},
-     RunInfo},
-    {"export", "FILE.(tga|png) OUT.png [--level N] [--mip-filter point|box]",
-     "write mip level N (default 0) as an 8-bit RGBA PNG", 2, 2, {{"--level", true}, {"--mip-filter", true}},
-     RunExport},
+    {"info", "FILE.(tga|png) [--mip-filter point|box] [--levels files|rebuild]",
+     "print the texture record read from a TGA or PNG file and its mip chain", 1, 1,
+     {{"--mip-filter", true}, {"--levels", true}}, RunInfo},
+    {"export", "FILE.(tga|png) OUT.png [--level N] [--mip-filter point|box] [--levels files|rebuild]",
+     "write mip level N (default 0) as an 8-bit RGBA PNG", 2, 2,
+     {{"--level", true}, {"--mip-filter", true}, {"--levels", true}}, RunExport},
     {"list", "SCENE.T3D", "list the scene's textures: index, name, width, height, depth, levels, flags", 1, 1, {},
      RunList},
     {"extract", "SCENE.T3D (INDEX|NAME) OUT.(tga|png)",
@@ -27,18 +27,19 @@ const std::vector<Command> kCommands = {
      {{"--force", false}, {"--png", false}}, RunExtractAll},
     {"replace",
      "SCENE.T3D (INDEX|NAME) IN.(tga|png) [-o OUT.T3D] [--old-format] [--rgb565] [--keep-format] [--mip-filter point|box] "
-     "[--no-dither]",
+     "[--no-dither] [--levels files|rebuild] [--flags-from-name]",
      "put a TGA or PNG chain in a texture's place and write the scene (in place without -o); a PNG, or any chain "
-     "with --keep-format, takes the texture's format",
+     "with --keep-format, takes the texture's format; the texture keeps its flags unless --flags-from-name",
      3, 3,
      {{"-o", true}, {"--old-format", false}, {"--rgb565", false}, {"--keep-format", false}, {"--mip-filter", true},
-      {"--no-dither", false}},
+      {"--no-dither", false}, {"--levels", true}, {"--flags-from-name", false}},
      RunReplace},
-    {"pack", "OUT.T3D IN.(tga|png)... [--depth 8|16|24|32] [--rgb565] [--no-dither] [--old-format] [--mip-filter point|box]",
+    {"pack", "OUT.T3D IN.(tga|png)... [--depth 8|16|24|32] [--rgb565] [--no-dither] [--old-format] [--mip-filter point|box] "
+     "[--levels files|rebuild]",
      "make a new scene of TGA and PNG chains, in order, converted to --depth when given (a PNG is 32-bit without it)",
      2, -1,
      {{"--depth", true}, {"--rgb565", false}, {"--no-dither", false}, {"--old-format", false},
-      {"--mip-filter", true}},
+      {"--mip-filter", true}, {"--levels", true}},
      RunPack},
     {"convert", "IN.T3D OUT.T3D (--old-format|--new-format)", "write a scene in the other format", 2, 2,
      {{"--old-format", false}, {"--new-format", false}}, RunConvert},
