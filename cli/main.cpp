@@ -1,5 +1,6 @@
 // quorrel-cli: texture work on TGA and PNG files and scene files from the command line.
 #include "cli/CommandLine.h"
+#include "cli/ImportCommands.h"
 #include "cli/SceneCommands.h"
 #include "cli/TextureCommands.h"
 
@@ -7,6 +8,18 @@
 #include <iostream>
 
 namespace {
+
+const std::vector<OptionSpec> kImportOptions = {
+    {"-o", true},
+    {"--old-format", false},
+    {"--dry-run", false},
+    {"--all", false},
+    {"--skip-failed", false},
+    {"--levels", true},
+    {"--flags-from-name", false},
+    {"--mip-filter", true},
+    {"--no-dither", false},
+};
 
 // Every command, in the order the usage lists them. Laid out by hand: one
 // command's fields together, its usage and help text unbroken.
@@ -41,6 +54,17 @@ const std::vector<Command> kCommands = {
      {{"--depth", true}, {"--rgb565", false}, {"--no-dither", false}, {"--old-format", false},
       {"--mip-filter", true}, {"--levels", true}},
      RunPack},
+    {"import",
+     "SCENE.T3D DIR [-o OUT.T3D] [--old-format] [--dry-run] [--all] [--skip-failed] [--levels files|rebuild] "
+     "[--flags-from-name] [--mip-filter point|box] [--no-dither]",
+     "put every chain of DIR that changed since extract-all (every one with --all) in its texture's place and write "
+     "the scene once; without DIR/textures.tsv, the chains named as extract-all names the textures",
+     2, 2, kImportOptions, RunImport},
+    {"watch",
+     "SCENE.T3D DIR [-o OUT.T3D] [--old-format] [--dry-run] [--all] [--skip-failed] [--levels files|rebuild] "
+     "[--flags-from-name] [--mip-filter point|box] [--no-dither]",
+     "import once, then again each time a chain file of DIR is saved, until Ctrl+C", 2, 2, kImportOptions,
+     RunWatch},
     {"convert", "IN.T3D OUT.T3D (--old-format|--new-format)", "write a scene in the other format", 2, 2,
      {{"--old-format", false}, {"--new-format", false}}, RunConvert},
 };
