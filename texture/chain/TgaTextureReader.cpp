@@ -118,10 +118,10 @@ void ChainReader::takeColours(const TgaLayout& layout, const PixelColours& colou
 
 }  // namespace
 
-bool ReadTgaChainFiles(const std::string& path, TextureRecord& holder, TextureReport& report)
+bool ReadTgaChainFiles(const std::string& path, TextureRecord& holder, TextureReport& report, int fileLevels)
 {
     ChainReader chain(holder, report);
-    return chain.readChain(path) > 0;
+    return chain.readChain(path, fileLevels) > 0;
 }
 
 bool TgaTextureReader(const char* path, TextureRecord& holder, TextureReport& report, MipFilter filter)

@@ -34,5 +34,7 @@
 [[nodiscard]] bool TgaTextureReader(const char* path, TextureRecord& record, TextureReport& report,
                                     MipFilter filter = MipFilter::point);
 
-// The same without generating: only the levels the chain's files hold.
-[[nodiscard]] bool ReadTgaChainFiles(const std::string& path, TextureRecord& holder, TextureReport& report);
+// The same without generating: only the levels the chain's files hold, at
+// most `fileLevels` of them.
+[[nodiscard]] bool ReadTgaChainFiles(const std::string& path, TextureRecord& holder, TextureReport& report,
+                                     int fileLevels = kMaxTextureLevels);
