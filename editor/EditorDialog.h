@@ -154,6 +154,7 @@ private:
     // The replacement as it goes into the scene, for the Replace of that
     // serial; nullptr when its read failed.
     void finishReplace(unsigned serial, const T3D_TEXTURE* record);
+    // No Replace under way any more: its status line goes.
     void endReplace();
     // Makes the chain at `path` the replacement, read and shown.
     void pickReplacement(const QString& path, bool dropped);
