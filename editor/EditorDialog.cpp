@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QIcon>
 #include <QLabel>
@@ -78,14 +79,26 @@ EditorDialog::EditorDialog(EditorPrompts prompts, FolderTree* folderTree, QWidge
     // Dialog initialisation: the icon, then the folder tree's first filling.
     setWindowIcon(QIcon(kMainIconPath));
     folderTree_->InitTree(true);
+    folderTree_->restoreState(settings_.store());
     folderTree_->viewport()->installEventFilter(this);
     chainWatch_ = new ChainWatch(this);
     wireMessageMap();
     fillRecentScenes();
     updateActions();
+    // The file selected in the restored tree is read as a change on disk
+    // is: whatever the read meets is said in the frame, not in a box.
+    const QString restored = folderTree_->GetItemFullPath(folderTree_->currentItem());
+    if (IsTextureFileName(QFile::encodeName(restored).toStdString())) {
+        replacementChosen_ = true;
+        replacementFile_ = restored;
+        rereadReplacement(true);
+    }
 }
 
-EditorDialog::~EditorDialog() = default;
+EditorDialog::~EditorDialog()
+{
+    folderTree_->saveState(settings_.store());
+}
 
 void EditorDialog::buildMenu()
 {

@@ -176,8 +176,10 @@ void EditorDialog::OnExtract()
                              ? PngTextureWriter(path.constData(), *texture, report_, options)
                              : TgaTextureWriter(path.constData(), *texture, report_, options);
     report_.showWarnings();
-    if (written)
+    if (written) {
         showStatus(QString::fromLatin1(kExtractedStatus).arg(textureName(*texture), QFileInfo(chosen).fileName()));
+        folderTree_->selectPath(chosen);  // the right frame shows what was written, ready to paint
+    }
 }
 
 void EditorDialog::OnReplace()
