@@ -20,11 +20,11 @@
 #include <cstring>
 #include <filesystem>
 #include <ostream>
+#include <pthread.h>
 #include <sstream>
 #include <strings.h>
 #include <sys/stat.h>
 #include <system_error>
-#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -213,7 +213,9 @@ struct ChainOutcome {
 
 // Writes the planned chains on a few threads: each file costs the file system
 // a wait (creating, and above all replacing, a directory entry), and the
-// waits overlap. The outcomes come back in the plan's order.
+// waits overlap. The outcomes come back in the plan's order. Threads the
+// system refuses (a process limit) leave the work to the others, this one at
+// least: pthread rather than std::thread, whose refusal is an exception.
 std::vector<ChainOutcome> WriteChains(const VK7Q_HEADER& header, const std::vector<PlannedChain>& plan, bool png,
                                       const ImageWriteOptions& options)
 {
@@ -229,12 +231,18 @@ std::vector<ChainOutcome> WriteChains(const VK7Q_HEADER& header, const std::vect
             outcomes[i].messages = messages.str();
         }
     };
-    std::vector<std::thread> threads;
-    for (unsigned t = 1; t < kWriterThreads; ++t)
-        threads.emplace_back(work);
+    using Work = decltype(work);
+    const auto runWork = [](void* w) -> void* {
+        (*static_cast<Work*>(w))();
+        return nullptr;
+    };
+    pthread_t threads[kWriterThreads - 1];
+    unsigned started = 0;
+    while (started < kWriterThreads - 1 && pthread_create(&threads[started], nullptr, runWork, &work) == 0)
+        ++started;
     work();
-    for (std::thread& thread : threads)
-        thread.join();
+    for (unsigned t = 0; t < started; ++t)
+        pthread_join(threads[t], nullptr);
     return outcomes;
 }
 
