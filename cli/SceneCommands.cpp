@@ -374,7 +374,7 @@ int RunExtractAll(const CommandArguments& args, std::ostream& out, std::ostream&
             out << chain.index << '\t' << Escaped(record.name) << '\t' << chain.files[0] << '\t'
                 << WhatWasWritten(chain) << '\n';
         } else {
-            PrintProblem(err, "",
+            PrintProblem(err, WithSceneExtension(args.files[0]),
                          "texture " + std::to_string(chain.index) + " (" + Escaped(record.name) + ") was not written");
             status = kExitFailed;
         }
@@ -424,6 +424,9 @@ int RunReplace(const CommandArguments& args, std::ostream& out, std::ostream& er
 
 int RunPack(const CommandArguments& args, std::ostream& out, std::ostream& err)
 {
+    if (args.files.size() - 1 > kMaxSceneTextures)
+        return UsageError(err, "pack takes at most " + std::to_string(kMaxSceneTextures) +
+                                   " chains, the most a scene holds, not " + std::to_string(args.files.size() - 1));
     SceneReadOptions options;
     options.as565 = args.has("--rgb565");
     std::string error;
