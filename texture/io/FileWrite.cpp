@@ -148,18 +148,19 @@ bool IsStreamNode(const std::string& path)
 }
 
 // Whether the folder is /dev or one of its folders on the same file system.
+// The path is resolved only for a folder on that file system.
 bool IsDeviceFolder(int folder, const std::string& path)
 {
+    struct stat devices {};
+    struct stat info {};
+    if (::stat("/dev", &devices) != 0 || ::fstat(folder, &info) != 0 || devices.st_dev != info.st_dev)
+        return false;
     char* real = ::realpath(path.c_str(), nullptr);
     if (!real)
         return false;
     const std::string resolved = real;
     std::free(real);
-    if (resolved != "/dev" && resolved.rfind("/dev/", 0) != 0)
-        return false;
-    struct stat devices {};
-    struct stat info {};
-    return ::stat("/dev", &devices) != 0 || ::fstat(folder, &info) != 0 || devices.st_dev == info.st_dev;
+    return resolved == "/dev" || resolved.rfind("/dev/", 0) == 0;
 }
 
 // Gives the new file the replaced file's owner, group and permission bits, as
