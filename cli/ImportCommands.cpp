@@ -1,8 +1,10 @@
 #include "cli/ImportCommands.h"
 
 #include "cli/CliOutput.h"
-#include "cli/TexturePack.h"
+#include "cli/StderrReport.h"
+#include "cli/TextureOptions.h"
 #include "texture/chain/TextureFileReader.h"
+#include "texturepack/TexturePack.h"
 
 #include <cerrno>
 #include <chrono>
@@ -22,6 +24,31 @@ constexpr std::chrono::milliseconds kQuietBeforeRound{300};
 
 using Clock = std::chrono::steady_clock;
 
+// The options import and watch share. False, with `error` set, for a value
+// that is not one of the option's.
+bool ParseImportOptions(const CommandArguments& args, ImportOptions& options, std::string& error)
+{
+    const auto target = args.options.find("-o");
+    options.output = target != args.options.end() ? target->second : args.files[0];
+    options.oldFormat = args.has("--old-format");
+    options.dryRun = args.has("--dry-run");
+    options.all = args.has("--all");
+    options.skipFailed = args.has("--skip-failed");
+    options.flagsFromName = args.has("--flags-from-name");
+    options.dither = !args.has("--no-dither");
+    return MipFilterOption(args, options.filter, error) && LevelsOption(args, options.levels, error);
+}
+
+// Loads the pack's scene; false, with a stderr line, when it cannot be loaded.
+bool LoadScene(TexturePack& pack, std::ostream& err)
+{
+    std::string problem;
+    if (pack.load(problem))
+        return true;
+    PrintProblem(err, pack.sceneFile(), problem);
+    return false;
+}
+
 bool ReadyToImport(const CommandArguments& args, ImportOptions& options, std::ostream& err, int& status)
 {
     std::string error;
@@ -36,6 +63,17 @@ bool ReadyToImport(const CommandArguments& args, ImportOptions& options, std::os
         return false;
     }
     return true;
+}
+
+// "replaced: 64 x 64 -> 128 x 128", "failed: a.png is truncated", ...
+std::string KindWords(const TextureLine& line)
+{
+    static const char* const kKinds[] = {"replaced", "unchanged", "missing", "failed", "ambiguous", "unmatched"};
+    const std::string kind = kKinds[line.kind];
+    std::string words = line.words;
+    if (!line.keptFlags.empty())
+        words += "; keeps its flags, the file's name would give " + line.keptFlags + " (--flags-from-name)";
+    return words.empty() ? kind : kind + ": " + words;
 }
 
 void PrintLines(const RoundOutcome& outcome, std::ostream& out)
@@ -201,9 +239,10 @@ int RunImport(const CommandArguments& args, std::ostream& out, std::ostream& err
     if (!ReadyToImport(args, options, err, status))
         return status;
     TexturePack pack(args.files[0], args.files[1], options);
-    if (!pack.load(err))
+    if (!LoadScene(pack, err))
         return kExitFailed;
-    const RoundOutcome outcome = pack.round(err);
+    StderrReport warnings(err);
+    const RoundOutcome outcome = pack.round(warnings);
     PrintLines(outcome, out);
     return Conclude(pack, outcome, out, err);
 }
@@ -221,9 +260,10 @@ int RunWatch(const CommandArguments& args, std::ostream& out, std::ostream& err)
         return kExitFailed;
     }
     TexturePack pack(args.files[0], dir, options);
-    if (!pack.load(err))
+    if (!LoadScene(pack, err))
         return kExitFailed;
-    const RoundOutcome first = pack.round(err);
+    StderrReport warnings(err);
+    const RoundOutcome first = pack.round(warnings);
     PrintLines(first, out);
     Conclude(pack, first, out, err);
     out << "watching " << Escaped(dir) << " for changes (Ctrl+C ends)" << std::endl;
@@ -257,12 +297,12 @@ int RunWatch(const CommandArguments& args, std::ostream& out, std::ostream& err)
         std::string words;
         bool ready = true;
         if (pack.sceneChangedOnDisk()) {
-            ready = pack.load(err);
+            ready = LoadScene(pack, err);
             words = Escaped(pack.sceneFile()) + (ready ? " changed on disk and was loaded again; "
                                                        : " changed on disk and could not be loaded again");
         }
         if (ready)
-            words += RoundWords(pack, pack.round(err));
+            words += RoundWords(pack, pack.round(warnings));
         const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
         char took[32];
         std::snprintf(took, sizeof took, " (%.3f s)", seconds);

@@ -1,5 +1,5 @@
 // Commands that put a folder of texture chains into a scene in one step
-// (cli/TexturePack.h says how the chains are found and read).
+// (texturepack/TexturePack.h says how the chains are found and read).
 #pragma once
 
 #include "cli/CommandLine.h"

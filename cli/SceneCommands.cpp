@@ -1,9 +1,6 @@
 #include "cli/SceneCommands.h"
 
-#include "cli/ChainPlan.h"
-#include "cli/ChainRead.h"
 #include "cli/CliOutput.h"
-#include "cli/Manifest.h"
 #include "cli/StderrReport.h"
 #include "cli/TextureOptions.h"
 #include "scene/CVK7QScene.h"
@@ -15,21 +12,17 @@
 #include "texture/chain/TgaTextureWriter.h"
 #include "texture/convert/DepthConversion.h"
 #include "texture/io/FileWrite.h"
+#include "texturepack/ChainPlan.h"
+#include "texturepack/ChainRead.h"
+#include "texturepack/FolderExport.h"
 
 #include <algorithm>
-#include <atomic>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <ostream>
-#include <pthread.h>
-#include <sstream>
 #include <strings.h>
-#include <sys/stat.h>
 #include <system_error>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -152,79 +145,6 @@ bool EndsWithNoCase(const std::string& text, const char* end)
     return text.size() > n && strcasecmp(text.c_str() + text.size() - n, end) == 0;
 }
 
-bool NoneExists(const std::vector<PlannedChain>& plan, const std::string& manifest, std::ostream& err)
-{
-    std::vector<std::string> files = {manifest};
-    for (const PlannedChain& chain : plan)
-        files.insert(files.end(), chain.files.begin(), chain.files.end());
-    for (const std::string& file : files) {
-        struct stat info;
-        if (::lstat(file.c_str(), &info) == 0) {
-            PrintProblem(err, file, "already exists; give --force to overwrite it");
-            return false;
-        }
-    }
-    return true;
-}
-
-// The manifest's row for a chain written, with the CRC-32s of its files as
-// they are now on disk. False when a file cannot be read back.
-bool ManifestRowFor(const T3D_TEXTURE& record, const PlannedChain& chain, ManifestRow& row, std::ostream& err)
-{
-    row = {chain.index,       record.name,   NameInFolder(chain.files[0]),
-           record.width,      record.height, record.depth,
-           record.levelCount, record.flags,  {}};
-    for (const std::string& file : chain.files) {
-        uint32_t crc = 0;
-        if (!FileCrc32(file, crc)) {
-            PrintProblem(err, file, "could not be read back for the manifest");
-            return false;
-        }
-        row.crcs.push_back(crc);
-    }
-    return true;
-}
-
-struct ChainOutcome {
-    bool written = false;
-    std::string messages;  // what the writer reported, as stderr lines
-};
-
-// Writes the planned chains on a few threads: each file costs the file system
-// a wait (creating, and above all replacing, a directory entry), and the
-// waits overlap. The outcomes come back in the plan's order. Threads the
-// system refuses (a process limit) leave the work to the others, this one at
-// least: pthread rather than std::thread, whose refusal is an exception.
-std::vector<ChainOutcome> WriteChains(const VK7Q_HEADER& header, const std::vector<PlannedChain>& plan, bool png,
-                                      const ImageWriteOptions& options)
-{
-    constexpr unsigned kWriterThreads = 4;  // enough to keep the disk busy; the work is waiting, not computing
-    std::vector<ChainOutcome> outcomes(plan.size());
-    std::atomic<size_t> next{0};
-    auto work = [&] {
-        for (size_t i = next++; i < plan.size(); i = next++) {
-            std::ostringstream messages;
-            StderrReport report(messages);
-            outcomes[i].written = (png ? PngTextureWriter : TgaTextureWriter)(
-                plan[i].files[0].c_str(), header.textures[plan[i].index], report, options);
-            outcomes[i].messages = messages.str();
-        }
-    };
-    using Work = decltype(work);
-    const auto runWork = [](void* w) -> void* {
-        (*static_cast<Work*>(w))();
-        return nullptr;
-    };
-    pthread_t threads[kWriterThreads - 1];
-    unsigned started = 0;
-    while (started < kWriterThreads - 1 && pthread_create(&threads[started], nullptr, runWork, &work) == 0)
-        ++started;
-    work();
-    for (unsigned t = 0; t < started; ++t)
-        pthread_join(threads[t], nullptr);
-    return outcomes;
-}
-
 // What a written chain's line says after the file: the levels, and why the
 // name is not the texture's own.
 std::string WhatWasWritten(const PlannedChain& chain)
@@ -332,48 +252,36 @@ int RunExtractAll(const CommandArguments& args, std::ostream& out, std::ostream&
     const VK7Q_HEADER& header = *scene.GetSceneHeader();
     const bool png = args.has("--png");
     const std::vector<PlannedChain> plan = PlanChains(header, dir, png ? ".png" : ".tga");
-    const std::string manifest = (fs::path(dir) / kManifestName).string();
-    if (!args.has("--force") && !NoneExists(plan, manifest, err))
-        return kExitFailed;
+    if (!args.has("--force")) {
+        if (const std::vector<std::string> existing = ExistingFiles(plan, dir); !existing.empty()) {
+            PrintProblem(err, existing[0], "already exists; give --force to overwrite it");
+            return kExitFailed;
+        }
+    }
 
-    // One folder, many files: it is cleared of stale temporaries once, and
-    // flushed to disk once at the end rather than file by file.
-    RemoveStaleTemporaries(dir);
-    ImageWriteOptions options;
-    options.inputs.add(args.files[0]);
-    options.flushEachFile = false;
-    options.clearStaleTemporaries = false;
-    options.streams = StreamTargets::replaced;  // the names are made here, from the scene's texture names
-    const std::vector<ChainOutcome> outcomes = WriteChains(header, plan, png, options);
-    int status = kExitOk;
-    std::vector<ManifestRow> rows;
+    const FolderExport written = ExportTextures(header, plan, args.files[0], dir, png);
     for (size_t i = 0; i < plan.size(); ++i) {
         const PlannedChain& chain = plan[i];
+        const ExportedChain& outcome = written.chains[i];
         const T3D_TEXTURE& record = header.textures[chain.index];
-        err << outcomes[i].messages;
-        if (outcomes[i].written) {
+        for (const TextureProblem& problem : outcome.problems)
+            PrintProblem(err, problem.file, problem.detail, problem.severity == Severity::Warning);
+        if (outcome.written) {
             out << chain.index << '\t' << Escaped(record.name) << '\t' << Escaped(chain.files[0]) << '\t'
                 << WhatWasWritten(chain) << '\n';
-            rows.emplace_back();
-            if (!ManifestRowFor(record, chain, rows.back(), err)) {
-                rows.pop_back();
-                status = kExitFailed;
-            }
+            if (!outcome.unreadable.empty())
+                PrintProblem(err, outcome.unreadable, "could not be read back for the manifest");
         } else {
             PrintProblem(err, WithSceneExtension(args.files[0]),
                          "texture " + std::to_string(chain.index) + " (" + Escaped(record.name) + ") was not written");
-            status = kExitFailed;
         }
     }
-    if (const FileWriteStatus written = WriteManifest(manifest, rows, options.inputs); written != FileWriteStatus::Ok) {
-        PrintProblem(err, manifest, std::string("could not be written: ") + FileWriteProblem(written));
-        status = kExitFailed;
-    }
-    if (!FlushFileSystemOf(dir)) {
+    if (written.manifest != FileWriteStatus::Ok)
+        PrintProblem(err, ManifestPath(dir),
+                     std::string("could not be written: ") + FileWriteProblem(written.manifest));
+    if (!written.flushed)
         PrintProblem(err, dir, "its files could not be flushed to disk");
-        status = kExitFailed;
-    }
-    return status;
+    return written.ok() ? kExitOk : kExitFailed;
 }
 
 int RunReplace(const CommandArguments& args, std::ostream& out, std::ostream& err)

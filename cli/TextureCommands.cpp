@@ -1,6 +1,5 @@
 #include "cli/TextureCommands.h"
 
-#include "cli/ChainRead.h"
 #include "cli/CliOutput.h"
 #include "cli/StderrReport.h"
 #include "cli/TextureOptions.h"
@@ -8,6 +7,7 @@
 #include "texture/chain/TextureFileReader.h"
 #include "texture/io/FileWrite.h"
 #include "texture/png/PngEncoder.h"
+#include "texturepack/ChainRead.h"
 
 #include <ostream>
 

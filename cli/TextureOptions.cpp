@@ -34,3 +34,18 @@ bool DepthOption(const CommandArguments& args, std::optional<DepthOptions>& dept
     depth = DepthOptions{unsigned(value), args.has("--rgb565"), !args.has("--no-dither")};
     return true;
 }
+
+bool LevelsOption(const CommandArguments& args, StaleLevelChoice& choice, std::string& error)
+{
+    const auto found = args.options.find("--levels");
+    if (found == args.options.end()) {
+        choice = StaleLevelChoice::warn;
+        return true;
+    }
+    if (found->second == "files" || found->second == "rebuild") {
+        choice = found->second == "files" ? StaleLevelChoice::files : StaleLevelChoice::rebuild;
+        return true;
+    }
+    error = "--levels wants files or rebuild, not '" + found->second + "'";
+    return false;
+}

@@ -1,9 +1,11 @@
 // The options that say how quorrel-cli reads texture files: how missing mip
-// levels are generated, and the depth a chain is converted to.
+// levels are generated, the depth a chain is converted to, and what becomes
+// of stale level files.
 #pragma once
 
 #include "cli/CommandLine.h"
 #include "texture/chain/TextureFileReader.h"
+#include "texturepack/ChainRead.h"
 
 #include <string>
 
@@ -16,3 +18,7 @@ bool MipFilterOption(const CommandArguments& args, MipFilter& filter, std::strin
 // without --depth. False, with `error` set, for another depth or --rgb565
 // with a depth other than 16.
 bool DepthOption(const CommandArguments& args, std::optional<DepthOptions>& depth, std::string& error);
+
+// --levels files|rebuild; warn when absent. False, with `error` set, for
+// another value.
+bool LevelsOption(const CommandArguments& args, StaleLevelChoice& choice, std::string& error);

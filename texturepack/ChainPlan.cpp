@@ -1,4 +1,4 @@
-#include "cli/ChainPlan.h"
+#include "texturepack/ChainPlan.h"
 
 #include "texture/chain/ImageChainWrite.h"
 #include "texture/chain/MipChainNaming.h"

@@ -1,8 +1,9 @@
-// A folder of texture chains going into a scene: what import does once and
-// watch does every round.
+// A folder of texture chains going into a scene: what quorrel-cli's import
+// does once and its watch every round, and what the editor's import reads
+// before it asks.
 //
-// The folder's chains are found through its manifest (cli/Manifest.h), or,
-// without one, by the names extract-all gives the scene's textures (a
+// The folder's chains are found through its manifest (texturepack/Manifest.h),
+// or, without one, by the names extract-all gives the scene's textures (a
 // texture with both a .tga and a .png chain, and a texture file that names
 // no texture, are listed and left alone). A chain has changed when a file the
 // reader would read differs from the CRC-32 last known for it (the
@@ -10,19 +11,20 @@
 // come included. A changed chain is read in the scene texture's format and
 // takes its name and, unless asked otherwise, its flags. Where the first file
 // changed and a level file still matches its known CRC, that level is stale
-// and it and the levels below are made from the one above (unless --levels
-// files). A texture that then reads exactly as the scene holds it is
-// unchanged. The scene is written once at the end of a round, atomically,
-// and only when every chain read (or --skip-failed).
+// and it and the levels below are made from the one above (unless the stale
+// level choice is files). A texture that then reads exactly as the scene
+// holds it is unchanged. The scene is written once at the end of a round,
+// atomically, and only when every chain read (or skipFailed).
 #pragma once
 
-#include "cli/ChainRead.h"
-#include "cli/CommandLine.h"
-#include "cli/Manifest.h"
 #include "scene/CVK7QScene.h"
+#include "texture/TextureRecord.h"
+#include "texture/TextureReport.h"
+#include "texturepack/ChainRead.h"
+#include "texturepack/Manifest.h"
 
 #include <cstdint>
-#include <iosfwd>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -41,10 +43,6 @@ struct ImportOptions {
     bool dither = true;
 };
 
-// The options import and watch share. False, with `error` set, for a value
-// that is not one of the option's.
-bool ParseImportOptions(const CommandArguments& args, ImportOptions& options, std::string& error);
-
 // What became of one texture (or one file that names none) in a round.
 struct TextureLine {
     enum Kind { replaced, unchanged, missing, failed, ambiguous, unmatched };
@@ -52,10 +50,11 @@ struct TextureLine {
     int index = -1;     // -1 for a file that names no texture
     std::string name;   // the texture's name, or the unmatched file's
     std::string words;  // what follows the kind: what changed, why it failed, ...
+    // Replaced keeping the scene texture's flags: how those its file's name
+    // spells differ from them ("+ Envmap"); empty when they agree.
+    std::string keptFlags;
+    std::vector<TextureProblem> warnings;  // what reading its chain warned of
 };
-
-// "replaced: 64 x 64 -> 128 x 128", "failed: a.png is truncated", ...
-std::string KindWords(const TextureLine& line);
 
 struct RoundOutcome {
     std::vector<TextureLine> lines;
@@ -83,20 +82,25 @@ FileStamp StampOf(const std::string& path);
 
 class TexturePack {
 public:
+    // Puts a replacement read for texture [index] into a scene, or keeps it
+    // (it may be moved from); false when it cannot go in.
+    using Take = std::function<bool(int index, TextureRecord& replacement)>;
+
     TexturePack(std::string scene, std::string dir, ImportOptions options);
 
     // Loads the scene and forgets what was imported before: the next round
-    // compares the chains with the manifest again. False, with a stderr line,
-    // when it cannot be loaded.
-    bool load(std::ostream& err);
+    // compares the chains with the manifest again. False, with `problem` set
+    // to the scene code's words (to follow sceneFile()), when it cannot be
+    // loaded.
+    bool load(std::string& problem);
     // Whether another program changed the scene file since it was loaded or
     // written here.
     bool sceneChangedOnDisk() const;
 
     // One round: finds the chains, imports the changed ones, and writes the
-    // scene when something changed and nothing failed (or --skip-failed).
-    // Warnings go to `err` as they come.
-    RoundOutcome round(std::ostream& err);
+    // scene when something changed and nothing failed (or skipFailed).
+    // Warnings go to `warnings` as they come, and into their texture's line.
+    RoundOutcome round(TextureReport& warnings);
 
     const std::string& sceneFile() const { return sceneFile_; }
     const std::string& outputFile() const { return outputFile_; }
@@ -105,16 +109,24 @@ public:
     bool usesManifest() const { return usesManifest_; }
 
 private:
+    friend RoundOutcome ReadChangedChains(const VK7Q_HEADER& scene, const std::string& dir,
+                                          const ImportOptions& options, TextureReport& warnings, const Take& take);
     struct Chain;
     struct CrcMemo {
         FileStamp stamp;
         uint32_t crc = 0;
     };
+    using Imported = std::map<std::pair<int, std::string>, std::vector<uint32_t>>;
 
-    bool findChains(std::vector<Chain>& chains, RoundOutcome& outcome);
-    void findChainsByName(std::vector<Chain>& chains, RoundOutcome& outcome);
-    TextureLine importChain(const Chain& chain, std::ostream& err, std::vector<uint32_t>& crcs,
-                            std::map<std::string, CrcMemo>& seen);
+    // A round without the write: the chains found, the changed ones read and
+    // handed to `take`; `imported` gets the CRC-32s of those that went in or
+    // read as they are.
+    RoundOutcome readChains(const VK7Q_HEADER& header, TextureReport& warnings, const Take& take,
+                            std::vector<Chain>& chains, Imported& imported);
+    bool findChains(const VK7Q_HEADER& header, std::vector<Chain>& chains, RoundOutcome& outcome);
+    void findChainsByName(const VK7Q_HEADER& header, std::vector<Chain>& chains, RoundOutcome& outcome);
+    TextureLine importChain(const VK7Q_HEADER& header, const Chain& chain, TextureReport& warnings, const Take& take,
+                            std::vector<uint32_t>& crcs, std::map<std::string, CrcMemo>& seen);
     bool chainCrcs(const std::string& first, std::vector<uint32_t>& crcs, std::map<std::string, CrcMemo>& seen,
                    std::string& unreadable);
     bool writeScene(const std::vector<Chain>& chains, RoundOutcome& outcome);
@@ -128,10 +140,18 @@ private:
     FileStamp sceneStamp_;
     bool usesManifest_ = false;
     // The CRC-32s last imported, by texture index and first file.
-    std::map<std::pair<int, std::string>, std::vector<uint32_t>> imported_;
+    Imported imported_;
     // Textures replaced in memory that no write has put on disk yet.
     std::set<int> unwritten_;
     // Each file's CRC-32 with the stamp it had, so that an untouched file is
     // not read again the next round.
     std::map<std::string, CrcMemo> crcMemo_;
 };
+
+// One look at the chains of `dir` against `scene`, which is held elsewhere
+// and not changed here: the chains found as a round finds them, the changed
+// ones (every one with options.all) read in their texture's format, and each
+// replacement handed to `take` as it is read; nothing is written. The
+// editor's import, which puts them in as one step the user can take back.
+RoundOutcome ReadChangedChains(const VK7Q_HEADER& scene, const std::string& dir, const ImportOptions& options,
+                               TextureReport& warnings, const TexturePack::Take& take);

@@ -1,19 +1,17 @@
-#include "cli/TexturePack.h"
+#include "texturepack/TexturePack.h"
 
-#include "cli/ChainPlan.h"
-#include "cli/CliOutput.h"
-#include "cli/TextureOptions.h"
 #include "texture/TextureRecord.h"
 #include "texture/chain/ImageChainWrite.h"
 #include "texture/chain/MipChainNaming.h"
 #include "texture/io/FileWrite.h"
+#include "texturepack/ChainPlan.h"
+#include "texturepack/EscapedText.h"
 
 #include <algorithm>
 #include <cstring>
 #include <dirent.h>
 #include <filesystem>
 #include <memory>
-#include <ostream>
 #include <sys/stat.h>
 #include <unordered_map>
 #include <unordered_set>
@@ -31,24 +29,27 @@ struct TexturePack::Chain {
 
 namespace {
 
-// A texture problem as one line: warnings go out at once; the first error is
-// kept for the texture's line.
+// What reading one chain met: warnings go out at once and into the
+// texture's line; the first error is kept for the line's words.
 class RowReport : public TextureReport {
 public:
-    explicit RowReport(std::ostream& err) : err_(err) {}
+    RowReport(TextureReport& warnings, TextureLine& line) : warnings_(warnings), line_(line) {}
 
     void report(const TextureProblem& problem) override
     {
-        if (problem.severity == Severity::Warning)
-            PrintProblem(err_, problem.file, problem.detail, true);
-        else if (firstError_.empty())
+        if (problem.severity == Severity::Warning) {
+            warnings_.report(problem);
+            line_.warnings.push_back(problem);
+        } else if (firstError_.empty()) {
             firstError_ = Escaped(NameInFolder(problem.file)) + " " + problem.detail;
+        }
     }
 
     const std::string& firstError() const { return firstError_; }
 
 private:
-    std::ostream& err_;
+    TextureReport& warnings_;
+    TextureLine& line_;
     std::string firstError_;
 };
 
@@ -96,6 +97,16 @@ std::string WhatChanged(const T3D_TEXTURE& before, const T3D_TEXTURE& after)
     return text.empty() ? "new pixels" : text;
 }
 
+TextureLine Line(TextureLine::Kind kind, int index, std::string name, std::string words)
+{
+    TextureLine line;
+    line.kind = kind;
+    line.index = index;
+    line.name = std::move(name);
+    line.words = std::move(words);
+    return line;
+}
+
 void SetName(T3D_TEXTURE& record, const char* name)
 {
     std::memset(record.name, 0, sizeof record.name);
@@ -131,26 +142,6 @@ FileStamp StampOf(const std::string& path)
     return {info.st_dev, info.st_ino, info.st_size, Nanoseconds(info.st_mtim), Nanoseconds(info.st_ctim), true};
 }
 
-bool ParseImportOptions(const CommandArguments& args, ImportOptions& options, std::string& error)
-{
-    const auto target = args.options.find("-o");
-    options.output = target != args.options.end() ? target->second : args.files[0];
-    options.oldFormat = args.has("--old-format");
-    options.dryRun = args.has("--dry-run");
-    options.all = args.has("--all");
-    options.skipFailed = args.has("--skip-failed");
-    options.flagsFromName = args.has("--flags-from-name");
-    options.dither = !args.has("--no-dither");
-    return MipFilterOption(args, options.filter, error) && LevelsOption(args, options.levels, error);
-}
-
-std::string KindWords(const TextureLine& line)
-{
-    static const char* const kKinds[] = {"replaced", "unchanged", "missing", "failed", "ambiguous", "unmatched"};
-    const std::string kind = kKinds[line.kind];
-    return line.words.empty() ? kind : kind + ": " + line.words;
-}
-
 TexturePack::TexturePack(std::string scene, std::string dir, ImportOptions options)
     : scene_(std::move(scene)), dir_(std::move(dir)), options_(std::move(options))
 {
@@ -158,11 +149,11 @@ TexturePack::TexturePack(std::string scene, std::string dir, ImportOptions optio
     outputFile_ = WithSceneExtension(options_.output);
 }
 
-bool TexturePack::load(std::ostream& err)
+bool TexturePack::load(std::string& problem)
 {
     const FileStamp stamp = StampOf(sceneFile_);
     if (!loaded_.Load(scene_.c_str(), 0)) {
-        PrintProblem(err, sceneFile_, SceneStatusText(loaded_.LastStatus()));
+        problem = SceneStatusText(loaded_.LastStatus());
         return false;
     }
     sceneStamp_ = stamp;
@@ -202,7 +193,7 @@ bool TexturePack::chainCrcs(const std::string& first, std::vector<uint32_t>& crc
     return true;
 }
 
-bool TexturePack::findChains(std::vector<Chain>& chains, RoundOutcome& outcome)
+bool TexturePack::findChains(const VK7Q_HEADER& header, std::vector<Chain>& chains, RoundOutcome& outcome)
 {
     const std::string manifest = (fs::path(dir_) / kManifestName).string();
     std::vector<ManifestRow> rows;
@@ -210,7 +201,7 @@ bool TexturePack::findChains(std::vector<Chain>& chains, RoundOutcome& outcome)
     const ManifestStatus status = ReadManifest(manifest, rows, problem);
     usesManifest_ = status != ManifestStatus::Missing;
     if (status == ManifestStatus::Missing) {
-        findChainsByName(chains, outcome);
+        findChainsByName(header, chains, outcome);
         return !outcome.sceneFailed;
     }
     if (status != ManifestStatus::Ok) {
@@ -229,7 +220,7 @@ bool TexturePack::findChains(std::vector<Chain>& chains, RoundOutcome& outcome)
     return true;
 }
 
-void TexturePack::findChainsByName(std::vector<Chain>& chains, RoundOutcome& outcome)
+void TexturePack::findChainsByName(const VK7Q_HEADER& header, std::vector<Chain>& chains, RoundOutcome& outcome)
 {
     std::vector<std::string> files;
     if (!TextureFilesIn(dir_, files)) {
@@ -239,7 +230,6 @@ void TexturePack::findChainsByName(std::vector<Chain>& chains, RoundOutcome& out
         return;
     }
     const std::unordered_set<std::string> present(files.begin(), files.end());
-    const VK7Q_HEADER& header = *loaded_.GetSceneHeader();
     std::unordered_set<std::string> named;  // every file some texture's chain would have
     std::vector<PlannedChain> plans[2] = {PlanChains(header, dir_, ".tga"), PlanChains(header, dir_, ".png")};
     for (int i = 0; i < header.textureCount; ++i) {
@@ -251,9 +241,9 @@ void TexturePack::findChainsByName(std::vector<Chain>& chains, RoundOutcome& out
                 found.push_back(plan[size_t(i)].files[0]);
         }
         if (found.size() == 2) {
-            outcome.lines.push_back({TextureLine::ambiguous, i, header.textures[i].name,
-                                     Escaped(NameInFolder(found[0])) + " and " + Escaped(NameInFolder(found[1])) +
-                                         " both name it; neither is taken"});
+            outcome.lines.push_back(Line(TextureLine::ambiguous, i, header.textures[i].name,
+                                         Escaped(NameInFolder(found[0])) + " and " + Escaped(NameInFolder(found[1])) +
+                                             " both name it; neither is taken"));
         } else if (found.size() == 1) {
             Chain chain;
             chain.index = i;
@@ -267,14 +257,14 @@ void TexturePack::findChainsByName(std::vector<Chain>& chains, RoundOutcome& out
     }
     for (const std::string& file : files)
         if (!named.count(file))
-            outcome.lines.push_back({TextureLine::unmatched, -1, file, "names no texture of the scene"});
+            outcome.lines.push_back(Line(TextureLine::unmatched, -1, file, "names no texture of the scene"));
 }
 
-TextureLine TexturePack::importChain(const Chain& chain, std::ostream& err, std::vector<uint32_t>& crcs,
+TextureLine TexturePack::importChain(const VK7Q_HEADER& header, const Chain& chain, TextureReport& warnings,
+                                     const Take& take, std::vector<uint32_t>& crcs,
                                      std::map<std::string, CrcMemo>& seen)
 {
-    const VK7Q_HEADER& header = *loaded_.GetSceneHeader();
-    TextureLine line{TextureLine::unchanged, chain.index, chain.name, {}};
+    TextureLine line = Line(TextureLine::unchanged, chain.index, chain.name, {});
     const std::string file = Escaped(NameInFolder(chain.first));
     if (chain.index >= header.textureCount || chain.name != header.textures[chain.index].name) {
         line.kind = TextureLine::failed;
@@ -314,7 +304,7 @@ TextureLine TexturePack::importChain(const Chain& chain, std::ostream& err, std:
     TextureReadOptions read;
     read.filter = options_.filter;
     read.convertTo = FormatOf(current, options_.dither);
-    RowReport report(err);
+    RowReport report(warnings, line);
     TextureRecord replacement;
     ChainLevels levels;
     if (!ReadChainLevels(chain.first, read, options_.levels, replacement, report, &levels, staleFrom) ||
@@ -339,11 +329,11 @@ TextureLine TexturePack::importChain(const Chain& chain, std::ostream& err, std:
     line.words = WhatChanged(current, record);
     if (const std::string rebuilt = RebuiltLevelsText(levels); !rebuilt.empty())
         line.words += "; " + rebuilt;
-    if (!nameFlags.empty() && !options_.flagsFromName)
-        line.words += "; keeps its flags, the file's name would give " + nameFlags + " (--flags-from-name)";
+    if (!options_.flagsFromName)
+        line.keptFlags = nameFlags;
     if (options_.dryRun)
         return line;
-    if (!loaded_.ReplaceT3DTexture(chain.index, &record)) {
+    if (!take(chain.index, replacement)) {
         line.kind = TextureLine::failed;
         line.words = file + " can't be put into the scene";
         return line;
@@ -381,17 +371,16 @@ bool TexturePack::writeScene(const std::vector<Chain>& chains, RoundOutcome& out
     return true;
 }
 
-RoundOutcome TexturePack::round(std::ostream& err)
+RoundOutcome TexturePack::readChains(const VK7Q_HEADER& header, TextureReport& warnings, const Take& take,
+                                     std::vector<Chain>& chains, Imported& imported)
 {
     RoundOutcome outcome;
-    std::vector<Chain> chains;
-    if (!findChains(chains, outcome))
+    if (!findChains(header, chains, outcome))
         return outcome;
-    std::map<std::pair<int, std::string>, std::vector<uint32_t>> imported;
     std::map<std::string, CrcMemo> seen;  // only the files seen this round are remembered
     for (const Chain& chain : chains) {
         std::vector<uint32_t> crcs;
-        TextureLine line = importChain(chain, err, crcs, seen);
+        TextureLine line = importChain(header, chain, warnings, take, crcs, seen);
         if (line.kind == TextureLine::replaced || line.kind == TextureLine::unchanged)
             imported[{chain.index, chain.first}] = crcs;
         outcome.replaced += line.kind == TextureLine::replaced;
@@ -402,6 +391,19 @@ RoundOutcome TexturePack::round(std::ostream& err)
     std::stable_sort(outcome.lines.begin(), outcome.lines.end(),
                      [](const TextureLine& a, const TextureLine& b) { return unsigned(a.index) < unsigned(b.index); });
     crcMemo_ = std::move(seen);
+    return outcome;
+}
+
+RoundOutcome TexturePack::round(TextureReport& warnings)
+{
+    std::vector<Chain> chains;
+    Imported imported;
+    const Take take = [this](int index, TextureRecord& replacement) {
+        return loaded_.ReplaceT3DTexture(index, &replacement.record()) != 0;
+    };
+    RoundOutcome outcome = readChains(*loaded_.GetSceneHeader(), warnings, take, chains, imported);
+    if (outcome.sceneFailed)
+        return outcome;
     if (outcome.failed > 0 && !options_.skipFailed)
         return outcome;
     if (outcome.replaced > 0 && !options_.dryRun && !writeScene(chains, outcome))
@@ -409,4 +411,15 @@ RoundOutcome TexturePack::round(std::ostream& err)
     for (auto& [key, crcs] : imported)
         imported_[key] = std::move(crcs);
     return outcome;
+}
+
+RoundOutcome ReadChangedChains(const VK7Q_HEADER& scene, const std::string& dir, const ImportOptions& options,
+                               TextureReport& warnings, const TexturePack::Take& take)
+{
+    ImportOptions reading = options;
+    reading.dryRun = false;  // every replacement read goes to `take`
+    TexturePack pack({}, dir, reading);
+    std::vector<TexturePack::Chain> chains;
+    TexturePack::Imported imported;
+    return pack.readChains(scene, warnings, take, chains, imported);
 }

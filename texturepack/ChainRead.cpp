@@ -1,4 +1,4 @@
-#include "cli/ChainRead.h"
+#include "texturepack/ChainRead.h"
 
 #include "texture/T3DTexture.h"
 
@@ -35,21 +35,6 @@ std::vector<int> StaleLevelsRead(const std::vector<LevelFileTime>& files, const 
 
 }  // namespace
 
-bool LevelsOption(const CommandArguments& args, StaleLevelChoice& choice, std::string& error)
-{
-    const auto found = args.options.find("--levels");
-    if (found == args.options.end()) {
-        choice = StaleLevelChoice::warn;
-        return true;
-    }
-    if (found->second == "files" || found->second == "rebuild") {
-        choice = found->second == "files" ? StaleLevelChoice::files : StaleLevelChoice::rebuild;
-        return true;
-    }
-    error = "--levels wants files or rebuild, not '" + found->second + "'";
-    return false;
-}
-
 bool ReadChainLevels(const std::string& path, TextureReadOptions options, StaleLevelChoice choice,
                      TextureRecord& holder, TextureReport& report, ChainLevels* levels, int rebuildFrom)
 {
@@ -76,8 +61,7 @@ bool ReadChainLevels(const std::string& path, TextureReadOptions options, StaleL
         if (!used.empty()) {
             TextureProblem problem = MakeProblem(Severity::Warning, kStaleLevelFiles, path);
             const std::string more = ": " + LevelFileList(found.files, used);
-            problem.detail += more + "; used as they are (--levels rebuild makes them from it, --levels files "
-                                     "uses them without this warning)";
+            problem.detail += more + "; used as they are";
             problem.sentence += more;
             report.report(problem);
         }

@@ -1,8 +1,8 @@
-#include "cli/Manifest.h"
+#include "texturepack/Manifest.h"
 
-#include "cli/CliOutput.h"
 #include "texture/io/ByteBlock.h"
 #include "texture/io/FileRead.h"
+#include "texturepack/EscapedText.h"
 
 #include <libdeflate.h>
 

@@ -1,9 +1,8 @@
-// How quorrel-cli reads a chain that goes somewhere: the reader's options,
-// what to do with level files older than the chain's first file (--levels),
-// and whose flags a replacement keeps (--flags-from-name).
+// How a chain is read to go into a scene: the reader's options, what to do
+// with level files older than the chain's first file (quorrel-cli's
+// --levels), and whose flags a replacement keeps (--flags-from-name).
 #pragma once
 
-#include "cli/CommandLine.h"
 #include "texture/chain/StaleLevels.h"
 #include "texture/chain/TextureFileReader.h"
 
@@ -11,13 +10,10 @@
 #include <string>
 #include <vector>
 
-// --levels: stale level files (texture/StaleLevels.h) used with a warning
-// (no option), used quietly (files), or made from the level above (rebuild).
+// Stale level files (texture/chain/StaleLevels.h) used with a warning (no
+// --levels option), used quietly (files), or made from the level above
+// (rebuild).
 enum class StaleLevelChoice { warn, files, rebuild };
-
-// --levels files|rebuild; warn when absent. False, with `error` set, for
-// another value.
-bool LevelsOption(const CommandArguments& args, StaleLevelChoice& choice, std::string& error);
 
 // What a read did with the chain's level files.
 struct ChainLevels {

@@ -1,4 +1,4 @@
-#include "cli/CliOutput.h"
+#include "texturepack/EscapedText.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 
 namespace {
 
-TEST(CliOutput, EscapesWhatATerminalWouldActOnAndUndoesItExactly)
+TEST(EscapedText, EscapesWhatATerminalWouldActOnAndUndoesItExactly)
 {
     // clang-format off
     const std::pair<std::string, std::string> rows[] = {
