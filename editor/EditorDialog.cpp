@@ -13,6 +13,7 @@
 #include "editor/Replacement.h"
 #include "editor/SceneTextureList.h"
 #include "editor/SelectionListBox.h"
+#include "editor/TexturePackCommands.h"
 #include "foldertree/FolderTree.h"
 #include "resources/MenuTemplate.h"
 #include "resources/Resources.h"
@@ -108,6 +109,7 @@ EditorDialog::EditorDialog(EditorPrompts prompts, FolderTree* folderTree, QWidge
     buildMenu();
     document_ = new SceneDocument(this);
     replacement_ = new Replacement(report_, this);
+    packCommands_ = new TexturePackCommands(*document_, prompts_, settings_, this);
     replacement_->readWith({mipFilter(), keepSceneFormat()});
     buildControls(client_);
 
@@ -262,6 +264,8 @@ void EditorDialog::wireMessageMap()
     connect(action(kSaveAsNewCommand), &QAction::triggered, this, &EditorDialog::OnSaveAs);
     connect(action(kSaveAsOldCommand), &QAction::triggered, this, &EditorDialog::OnSaveAsOld);
     connect(action(kCloseCommand), &QAction::triggered, this, &EditorDialog::OnClose);
+    connect(action(kExportTexturesCommand), &QAction::triggered, this, &EditorDialog::OnExportTextures);
+    connect(action(kImportTexturesCommand), &QAction::triggered, this, &EditorDialog::OnImportTextures);
     connect(recentScenesMenu_, &QMenu::aboutToShow, this, &EditorDialog::fillRecentScenes);
     connect(action(kQuitCommand), &QAction::triggered, this, &EditorDialog::reject);
     connect(action(kUndoCommand), &QAction::triggered, this, &EditorDialog::OnUndo);
@@ -282,6 +286,7 @@ void EditorDialog::wireMessageMap()
     connect(replacement_, &Replacement::changed, this, &EditorDialog::replacementChanged);
     connect(document_, &SceneDocument::loaded, this, &EditorDialog::sceneLoaded);
     connect(document_, &SceneDocument::saved, this, &EditorDialog::sceneSaved);
+    connect(packCommands_, &TexturePackCommands::ended, this, &EditorDialog::packWorkEnded);
 }
 
 QAction* EditorDialog::action(int command) const
@@ -300,6 +305,7 @@ void EditorDialog::updateActions()
     for (int command : kSceneCommands)
         action(command)->setEnabled(sceneCommandsOn_ && idle);
     action(kReplaceCommand)->setEnabled(idle);
+    action(kImportTexturesCommand)->setEnabled(sceneCommandsOn_ && idle && !replacing_);
     action(kUndoCommand)->setEnabled(idle && !replacing_ && document_->canUndo());
     action(kRedoCommand)->setEnabled(idle && !replacing_ && document_->canRedo());
     const bool old = document_->isOldFormat();
@@ -363,8 +369,10 @@ bool EditorDialog::isWorking() const
 
 void EditorDialog::reject()
 {
-    // The save's thread reads the scene: the window goes once it has ended.
-    if (document_->work() == SceneDocument::Work::Saving) {
+    // A save's thread reads the scene, as an export's or an import's does:
+    // the window goes once it has ended.
+    const SceneDocument::Work work = document_->work();
+    if (work == SceneDocument::Work::Saving || work == SceneDocument::Work::Reading) {
         quitWhenSaved_ = true;
         return;
     }
@@ -490,6 +498,40 @@ void EditorDialog::sceneSaved(bool ok)
         quitWhenSaved_ = false;
         reject();
     }
+}
+
+void EditorDialog::OnExportTextures()
+{
+    if (packCommands_->startExport())
+        sceneWorkStarted(packCommands_->progressText());
+}
+
+void EditorDialog::OnImportTextures()
+{
+    // A Replace that waits goes first; the import is greyed meanwhile.
+    if (!replacing_ && packCommands_->startImport(mipFilter()))
+        sceneWorkStarted(packCommands_->progressText());
+}
+
+void EditorDialog::packWorkEnded()
+{
+    delete progress_;
+    progress_ = nullptr;
+    updateActions();
+    if (quitWhenSaved_) {
+        quitWhenSaved_ = false;
+        reject();
+        if (!isVisible())
+            return;  // going: nothing is shown, nothing imported
+    }
+    const TexturePackCommands::Finished finished = packCommands_->finish();
+    if (!finished.status.isEmpty())
+        showStatus(finished.status);
+    const int chosen = textureList_->chosenTexture() ? textureList_->chosenIndex() : -1;
+    if (std::find(finished.changed.begin(), finished.changed.end(), chosen) != finished.changed.end())
+        showChangedTexture(chosen);
+    updateActions();
+    continueReplace();
 }
 
 void EditorDialog::OnSave()

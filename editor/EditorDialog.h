@@ -24,7 +24,11 @@
 // Extract and Replace decline with a message when no entry is chosen or no
 // replacement is read; Replace reads the replacement again first whenever a
 // file of its chain changed. Save as and Extract refuse a target that is one
-// of the replacement's files. Quit, the close box, Escape, Close, Load and a
+// of the replacement's files.
+// Export all textures and Import textures from folder (TexturePackCommands)
+// read the scene off the window's thread as a save does, with the same
+// progress window and greyed commands; an import's textures go in as one
+// step of Undo. Quit, the close box, Escape, Close, Load and a
 // dropped scene ask before they throw away replaced textures that were never
 // saved; Escape with a menu open only leaves the menu; Enter never ends the
 // dialog. The window grows from its template size (its smallest) as
@@ -56,6 +60,7 @@ class QProgressDialog;
 class QTreeWidgetItem;
 class Replacement;
 class SceneTextureList;
+class TexturePackCommands;
 
 class EditorDialog : public QDialog {
     Q_OBJECT
@@ -79,6 +84,8 @@ public:
     void OnSaveOld();
     void OnSaveAs();
     void OnSaveAsOld();
+    void OnExportTextures();
+    void OnImportTextures();
     // The user chose an entry of the texture list.
     void OnTextureSelected();
     // Redraws both previews from what they stand for now.
@@ -139,6 +146,9 @@ private:
     void sceneWorkStarted(const char* progressText);
     void sceneLoaded(bool ok);
     void sceneSaved(bool ok);
+    // An export or an import's read ended: its outcome is shown (and the
+    // import applied) unless the window is going.
+    void packWorkEnded();
     // Chooses no list entry: empty details, no flags, a black left frame.
     void selectNoTexture();
     // Makes entry [index] the chosen one and shows what it holds now.
@@ -183,6 +193,7 @@ private:
     SceneTextureList* textureList_ = nullptr;
     Previews* previews_ = nullptr;
     Replacement* replacement_ = nullptr;
+    TexturePackCommands* packCommands_ = nullptr;
     // Set and cleared with the scene commands (EnableSceneCommands,
     // DisableSceneCommands); a failed Load keeps them as they were.
     bool sceneCommandsOn_ = false;

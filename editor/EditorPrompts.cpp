@@ -1,5 +1,9 @@
 #include "editor/EditorPrompts.h"
 
+#include "editor/ExportTexturesDialog.h"
+#include "editor/ImportSummaryDialog.h"
+#include "resources/Strings.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileIconProvider>
@@ -49,7 +53,10 @@ QString RunFileDialog(const FileDialogRequest& request, QFileDialog::AcceptMode 
     dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontUseCustomDirectoryIcons);
     dialog.setIconProvider(&icons);
     dialog.setAcceptMode(mode);
-    dialog.setFileMode(request.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setFileMode(request.choosesFolder   ? QFileDialog::Directory
+                       : request.fileMustExist ? QFileDialog::ExistingFile
+                                               : QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::ShowDirsOnly, request.choosesFolder);
     if (!request.filter.isEmpty())
         dialog.setNameFilter(request.filter);
     dialog.setDefaultSuffix(request.defaultSuffix);
@@ -96,6 +103,30 @@ EditorPrompts DesktopPrompts()
                         QApplication::activeWindow());
         box.setDefaultButton(QMessageBox::Cancel);
         return ExecMessageBox(box) == QMessageBox::Discard;
+    };
+    prompts.askYesNo = [](const QString& caption, const QString& text) {
+        QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
+                        QApplication::activeWindow());
+        box.setDefaultButton(QMessageBox::No);
+        return ExecMessageBox(box) == QMessageBox::Yes;
+    };
+    prompts.chooseExport = [](ExportChoice& choice) {
+        const auto browse = [](const QString& folder) {
+            FileDialogRequest request;
+            request.title = QString::fromLatin1(kPackFolderDialogTitle);
+            request.choosesFolder = true;
+            request.folder = folder;
+            return RunFileDialog(request, QFileDialog::AcceptOpen);
+        };
+        ExportTexturesDialog dialog(choice, browse, QApplication::activeWindow());
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        choice = dialog.choice();
+        return true;
+    };
+    prompts.confirmImport = [](const ImportSummary& summary) {
+        ImportSummaryDialog dialog(summary, QApplication::activeWindow());
+        return dialog.exec() == QDialog::Accepted;
     };
     return prompts;
 }

@@ -1,9 +1,12 @@
 // Everything the main window asks of the person in front of it: which file to
-// open or save under, a message to read, whether to throw away unsaved work.
+// open or save under, a message to read, whether to throw away unsaved work,
+// whether to write over files, where to export textures and whether to
+// import what a folder's textures would change.
 // The dialog reaches these only through this struct, so tests can answer in
 // place of a person and read every message.
 #pragma once
 
+#include "editor/TexturePackChoices.h"
 #include "texture/TextureReport.h"
 
 #include <QString>
@@ -17,7 +20,8 @@ struct FileDialogRequest {
     QString defaultSuffix;  // added to a name typed without one; empty: none
     QString startName;      // the name the dialog offers first
     bool fileMustExist = false;
-    QString folder;  // the folder the dialog opens in; empty: its own choice
+    QString folder;              // the folder the dialog opens in; empty: its own choice
+    bool choosesFolder = false;  // a folder is chosen, not a file
 };
 
 struct EditorPrompts {
@@ -27,6 +31,13 @@ struct EditorPrompts {
     std::function<void(const QString& caption, const QString& text)> message;
     // True when the user agrees to discard.
     std::function<bool(const QString& caption, const QString& text)> askDiscard;
+    // A question answered Yes (true) or No.
+    std::function<bool(const QString& caption, const QString& text)> askYesNo;
+    // The folder and kind of files of an export, offered as `choice` holds
+    // them; false when the user cancels.
+    std::function<bool(ExportChoice& choice)> chooseExport;
+    // True when the user chooses "Import" in the summary.
+    std::function<bool(const ImportSummary& summary)> confirmImport;
 };
 
 // File dialogs and message boxes on the screen.

@@ -13,6 +13,8 @@ constexpr const char* kKeepSceneFormatKey = "replace/keepSceneFormat";
 constexpr const char* kMipFilterKey = "replace/generatedLevels";
 constexpr const char* kBoxFilterValue = "box";
 constexpr const char* kPointFilterValue = "point";
+constexpr const char* kPackFolderKey = "texturePack/folder";
+constexpr const char* kPackPngKey = "texturePack/png";
 
 QString FolderKey(FileDialogKind dialog)
 {
@@ -76,4 +78,20 @@ MipFilterChoice EditorSettings::mipFilter() const
 void EditorSettings::setMipFilter(MipFilterChoice filter)
 {
     settings_.setValue(kMipFilterKey, filter == MipFilterChoice::Box ? kBoxFilterValue : kPointFilterValue);
+}
+
+ExportChoice EditorSettings::exportChoice() const
+{
+    return {settings_.value(kPackFolderKey).toString(), settings_.value(kPackPngKey, false).toBool()};
+}
+
+void EditorSettings::setExportChoice(const ExportChoice& choice)
+{
+    setPackFolder(choice.folder);
+    settings_.setValue(kPackPngKey, choice.png);
+}
+
+void EditorSettings::setPackFolder(const QString& folder)
+{
+    settings_.setValue(kPackFolderKey, QFileInfo(folder).absoluteFilePath());
 }

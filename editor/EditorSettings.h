@@ -1,8 +1,11 @@
 // What the editor keeps between runs, with QSettings under the application's
 // own organisation and name: the recent scenes, the folder each file dialog
-// last chose from, the options of the Action menu, and (kept by the tree
-// itself) the folder tree's state.
+// last chose from, the options of the Action menu, the folder and kind of
+// files of the last texture export, and (kept by the tree itself) the folder
+// tree's state.
 #pragma once
+
+#include "editor/TexturePackChoices.h"
 
 #include <QSettings>
 #include <QString>
@@ -32,6 +35,12 @@ public:
     void setKeepSceneFormat(bool keep);
     MipFilterChoice mipFilter() const;  // Point until Box is chosen
     void setMipFilter(MipFilterChoice filter);
+
+    // The folder last exported to or imported from, and the kind of files
+    // last exported (TGA until PNG is chosen).
+    ExportChoice exportChoice() const;
+    void setExportChoice(const ExportChoice& choice);
+    void setPackFolder(const QString& folder);
 
     // For a control that keeps its own state here.
     QSettings& store() { return settings_; }

@@ -45,32 +45,72 @@ bool ReplacementHistory::swap(CVK7QScene& scene, Step& step)
 
 bool ReplacementHistory::replace(CVK7QScene& scene, int index, const T3D_TEXTURE& replacement)
 {
-    const T3D_TEXTURE* current = SceneTexture(scene, index);
-    Step step{index, TextureRecord()};
-    if (!current || !CopyTexture(*current, step.other) || !scene.ReplaceT3DTexture(index, &replacement))
+    return replaceAll(scene, {{index, &replacement}});
+}
+
+bool ReplacementHistory::replaceAll(CVK7QScene& scene, const std::vector<Replacing>& replacements)
+{
+    std::vector<Step> made;
+    for (const Replacing& replacing : replacements) {
+        const T3D_TEXTURE* current = SceneTexture(scene, replacing.index);
+        Step step{replacing.index, TextureRecord(), !made.empty()};
+        if (!current || !CopyTexture(*current, step.other) ||
+            !scene.ReplaceT3DTexture(replacing.index, replacing.texture)) {
+            for (auto put = made.rbegin(); put != made.rend(); ++put)
+                scene.ReplaceT3DTexture(put->index, &put->other.record());
+            return false;
+        }
+        made.push_back(std::move(step));
+    }
+    if (made.empty())
         return false;
     steps_.resize(done_);
     if (saved_ != kNeverSaved && saved_ > done_)
         saved_ = kNeverSaved;
-    steps_.push_back(std::move(step));
-    ++done_;
+    for (Step& step : made)
+        steps_.push_back(std::move(step));
+    done_ = steps_.size();
+    return true;
+}
+
+bool ReplacementHistory::swapRange(CVK7QScene& scene, size_t from, size_t to, bool undoing)
+{
+    for (size_t n = 0; n < to - from; ++n) {
+        if (swap(scene, steps_[undoing ? to - 1 - n : from + n]))
+            continue;
+        // What memory allows is put back as it was, in the other order.
+        while (n-- > 0)
+            swap(scene, steps_[undoing ? to - 1 - n : from + n]);
+        return false;
+    }
     return true;
 }
 
 int ReplacementHistory::undo(CVK7QScene& scene)
 {
-    if (!canUndo() || !swap(scene, steps_[done_ - 1]))
+    if (!canUndo())
         return -1;
-    --done_;
-    return steps_[done_].index;
+    size_t first = done_ - 1;
+    while (first > 0 && steps_[first].withPrevious)
+        --first;
+    if (!swapRange(scene, first, done_, true))
+        return -1;
+    done_ = first;
+    return steps_[first].index;
 }
 
 int ReplacementHistory::redo(CVK7QScene& scene)
 {
-    if (!canRedo() || !swap(scene, steps_[done_]))
+    if (!canRedo())
         return -1;
-    ++done_;
-    return steps_[done_ - 1].index;
+    size_t end = done_ + 1;
+    while (end < steps_.size() && steps_[end].withPrevious)
+        ++end;
+    if (!swapRange(scene, done_, end, false))
+        return -1;
+    const int index = steps_[done_].index;
+    done_ = end;
+    return index;
 }
 
 void ReplacementHistory::clear()

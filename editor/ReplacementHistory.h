@@ -1,8 +1,9 @@
 // The replacements made in a scene since it was loaded, for Undo and Redo.
 // Each step keeps the one texture of its index that the scene does not hold
 // now: before Undo the texture that was replaced, before Redo the one that
-// replaced it; taking a step swaps it with the scene's. A new replacement
-// drops the steps undone before it. The history also knows where the scene
+// replaced it; taking a step swaps it with the scene's. Steps made together
+// (an import of many textures) are undone and redone together. A new
+// replacement drops the steps undone before it. The history also knows where the scene
 // last matched its file, so the unsaved mark follows Undo and Redo.
 #pragma once
 
@@ -14,14 +15,23 @@
 
 class ReplacementHistory {
 public:
+    struct Replacing {
+        int index;
+        const T3D_TEXTURE* texture;
+    };
+
     // Replaces texture [index] of the scene with `replacement` and records
     // the step. False, changing nothing, when the scene refuses it or the
     // texture replaced cannot be copied.
     bool replace(CVK7QScene& scene, int index, const T3D_TEXTURE& replacement);
+    // Replaces each texture as replace() does, all as one step. False when
+    // one is refused; those put in before it are taken out again.
+    bool replaceAll(CVK7QScene& scene, const std::vector<Replacing>& replacements);
     bool canUndo() const { return done_ > 0; }
     bool canRedo() const { return done_ < steps_.size(); }
     // Take back or make again the last step; the index of the texture that
-    // changed, or -1 when there was nothing to do or it failed.
+    // changed (the first of a step of several), or -1 when there was nothing
+    // to do or it failed.
     int undo(CVK7QScene& scene);
     int redo(CVK7QScene& scene);
 
@@ -34,9 +44,13 @@ public:
 private:
     struct Step {
         int index;
-        TextureRecord other;  // the texture of `index` the scene does not hold now
+        TextureRecord other;        // the texture of `index` the scene does not hold now
+        bool withPrevious = false;  // made together with the step before it
     };
     static bool swap(CVK7QScene& scene, Step& step);
+    // Swaps steps_[from, to) with the scene's, the last first when undoing;
+    // on a failure swaps back those done. False when one failed.
+    bool swapRange(CVK7QScene& scene, size_t from, size_t to, bool undoing);
 
     static constexpr size_t kNeverSaved = size_t(-1);
     std::vector<Step> steps_;

@@ -14,7 +14,7 @@ SceneDocument::SceneDocument(QObject* parent) : QObject(parent), scene_(std::mak
 SceneDocument::~SceneDocument()
 {
     watcher_.disconnect(this);
-    if (work_ == Work::Saving)
+    if (work_ == Work::Saving || work_ == Work::Reading)
         watcher_.waitForFinished();
 }
 
@@ -69,12 +69,38 @@ bool SceneDocument::saveAs(const std::string& target, bool oldFormat)
     return true;
 }
 
+bool SceneDocument::readScene(const std::string& about, std::function<void(const VK7Q_HEADER& scene)> job,
+                              std::function<void()> done)
+{
+    if (isBusy() || !loaded_)
+        return false;
+    work_ = Work::Reading;
+    workFile_ = about;
+    readDone_ = std::move(done);
+    watcher_.setFuture(QtConcurrent::run([scene = &header(), job = std::move(job), gate = gate_] {
+        if (gate)
+            gate();
+        job(*scene);
+        auto outcome = std::make_shared<Outcome>();
+        outcome->ok = true;
+        return outcome;
+    }));
+    return true;
+}
+
 void SceneDocument::finished()
 {
     const std::shared_ptr<Outcome> outcome = watcher_.result();
     const Work done = work_;
     work_ = Work::None;
     failure_ = outcome->failure;
+    if (done == Work::Reading) {
+        const std::function<void()> then = std::move(readDone_);
+        readDone_ = nullptr;
+        if (then)
+            then();
+        return;
+    }
     if (done == Work::Loading) {
         if (outcome->ok) {
             scene_ = std::move(outcome->scene);
@@ -122,6 +148,11 @@ const T3D_TEXTURE* SceneDocument::texture(unsigned index)
 bool SceneDocument::replace(int index, const T3D_TEXTURE& replacement)
 {
     return !isBusy() && history_.replace(*scene_, index, replacement);
+}
+
+bool SceneDocument::replaceAll(const std::vector<ReplacementHistory::Replacing>& replacements)
+{
+    return !isBusy() && history_.replaceAll(*scene_, replacements);
 }
 
 int SceneDocument::undo()

@@ -11,9 +11,11 @@
 // back on it when they end. A load reads into a scene object of its own and
 // takes its place only when it worked, so a failed Load keeps the scene
 // loaded before, with its file and history. While a save runs the scene is
-// read by it: nothing may change the scene (replace, undo, redo, load, close)
-// until saved() came; isBusy() says so, and those calls are refused meanwhile.
-// The window's thread may still read the textures.
+// read by it, and likewise while other work reads it off the window's thread
+// (readScene: an export, an import comparing files with it): nothing may
+// change the scene (replace, undo, redo, load, close) until that work ends;
+// isBusy() says so, and those calls are refused meanwhile. The window's
+// thread may still read the textures.
 #pragma once
 
 #include "editor/ReplacementHistory.h"
@@ -26,14 +28,15 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class SceneDocument : public QObject {
     Q_OBJECT
 public:
-    enum class Work { None, Loading, Saving };
+    enum class Work { None, Loading, Saving, Reading };
 
     explicit SceneDocument(QObject* parent);
-    // Waits for a save under way: its thread reads this scene.
+    // Waits for a save or a read under way: its thread reads this scene.
     ~SceneDocument() override;
 
     // The file a scene named `chosen` is loaded from or written to.
@@ -50,6 +53,12 @@ public:
     bool saveAs(const std::string& target, bool oldFormat);
     // Frees the scene and forgets its history; false while work runs.
     bool close();
+    // Runs `job` off the window's thread with the loaded scene to read;
+    // `done` follows on the window's thread when it ends. `about` is the file
+    // or folder the work is about (workFile()). False, starting nothing,
+    // while other work runs or no scene is loaded.
+    bool readScene(const std::string& about, std::function<void(const VK7Q_HEADER& scene)> job,
+                   std::function<void()> done);
 
     Work work() const { return work_; }
     bool isBusy() const { return work_ != Work::None; }
@@ -67,11 +76,15 @@ public:
 
     // Scene texture [index], or nullptr when the scene holds no such texture.
     const T3D_TEXTURE* texture(unsigned index);
+    // The scene's header: its textures, none when no scene is loaded.
+    const VK7Q_HEADER& header() { return *scene_->GetSceneHeader(); }
 
     // Replacing textures, and stepping through the replacements made; each
     // refused while work runs. undo() and redo() give the index of the
     // texture that changed, or -1.
     bool replace(int index, const T3D_TEXTURE& replacement);
+    // Replaces several textures as one step, which Undo and Redo take whole.
+    bool replaceAll(const std::vector<ReplacementHistory::Replacing>& replacements);
     bool canUndo() const { return history_.canUndo(); }
     bool canRedo() const { return history_.canRedo(); }
     int undo();
@@ -108,5 +121,6 @@ private:
     bool workOldFormat_ = false;
     QString failure_;
     QFutureWatcher<std::shared_ptr<Outcome>> watcher_;
+    std::function<void()> readDone_;  // what follows the read under way
     std::function<void()> gate_;
 };

@@ -34,6 +34,9 @@ inline constexpr MenuItemTemplate kMainMenu[] = {
     {"&File", nullptr, MenuItemKind::Command, "Sa&ve as... (old format)", kSaveAsOldCommand, true, nullptr},
     {"&File", nullptr, MenuItemKind::Command, "&Close", kCloseCommand, true, "Ctrl+W"},
     {"&File", nullptr, MenuItemKind::Separator, nullptr, 0, false, nullptr},
+    {"&File", nullptr, MenuItemKind::Command, "&Export all textures...", kExportTexturesCommand, true, nullptr},
+    {"&File", nullptr, MenuItemKind::Command, "&Import textures from folder...", kImportTexturesCommand, true, nullptr},
+    {"&File", nullptr, MenuItemKind::Separator, nullptr, 0, false, nullptr},
     {"&File", "&Recent scenes", MenuItemKind::RecentScenes, nullptr, 0, false, nullptr},
     {"&File", nullptr, MenuItemKind::Separator, nullptr, 0, false, nullptr},
     {"&File", nullptr, MenuItemKind::Command, "&Quit", kQuitCommand, false, "Ctrl+Q"},
@@ -50,7 +53,8 @@ inline constexpr MenuItemTemplate kMainMenu[] = {
 
 // The commands that need a loaded scene.
 inline constexpr int kSceneCommands[] = {
-    kCloseCommand, kSaveNewCommand, kSaveAsNewCommand, kSaveOldCommand, kSaveAsOldCommand,
+    kCloseCommand,     kSaveNewCommand,        kSaveAsNewCommand,      kSaveOldCommand,
+    kSaveAsOldCommand, kExportTexturesCommand, kImportTexturesCommand,
 };
 
 // Where the window manager offers no system menu of ours, the About entry

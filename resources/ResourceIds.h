@@ -46,3 +46,5 @@ constexpr int kRedoCommand = 57644;
 constexpr int kKeepSceneFormatCommand = 32780;
 constexpr int kPointLevelsCommand = 32781;
 constexpr int kBoxLevelsCommand = 32782;
+constexpr int kExportTexturesCommand = 32783;
+constexpr int kImportTexturesCommand = 32784;

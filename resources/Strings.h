@@ -59,6 +59,61 @@ constexpr const char* kSavedStatus = "Saved %1";
 constexpr const char* kExtractedStatus = "Extracted %1 to %2";
 constexpr int kStatusShownMilliseconds = 6000;
 
+// File > Export all textures... and Import textures from folder...: the
+// export's dialog, the folder dialog both use, and the progress window.
+constexpr const char* kExportDialogTitle = "Export all textures";
+constexpr const char* kExportFolderLabel = "&Folder:";
+constexpr const char* kExportBrowseText = "&Browse...";
+constexpr const char* kExportKindLabel = "Files:";
+constexpr const char* kExportTgaChoice = "&TGA";
+constexpr const char* kExportPngChoice = "&PNG";
+constexpr const char* kExportButtonText = "&Export";
+constexpr const char* kPackFolderDialogTitle = "Choose a folder of textures";
+constexpr const char* kExportingProgress = "Exporting textures to %1 ...";
+constexpr const char* kImportReadingProgress = "Reading the textures in %1 ...";
+// Asked before an export writes over files in its folder: the folder, then
+// the files' names, a line each (at most eight, then how many more).
+constexpr const char* kExportOverwriteText = "%1 already holds files that the export writes:\n%2\nWrite over them?";
+constexpr const char* kMoreFilesText = "and %1 more";
+// After kWriteFailedText and the folder's name.
+constexpr const char* kFolderNotMadeProblem = "it is not a folder and can't be made one";
+// A box captioned "Error" when not everything was exported: this line, then
+// what went wrong, a line each.
+constexpr const char* kExportIncompleteText = "Not everything was exported to %1:";
+constexpr const char* kNotReadBackText = "%1 could not be read back for textures.tsv";
+constexpr const char* kNotWrittenText = "%1 could not be written: %2";
+constexpr const char* kNotFlushedText = "The files in %1 could not be flushed to disk";
+// The status line after an export: "Exported 4 textures to pack: 13 PNG
+// files and textures.tsv".
+constexpr const char* kExportedStatus = "Exported %1 to %2: %3";
+constexpr const char* kOneTexture = "1 texture";
+constexpr const char* kSomeTextures = "%1 textures";
+constexpr const char* kSomeOfTextures = "%1 of %2 textures";
+constexpr const char* kTgaFiles = "%1 TGA files";
+constexpr const char* kPngFiles = "%1 PNG files";
+constexpr const char* kAndManifest = " and %1";
+// The summary an import shows before it changes anything, its columns and
+// the words of its rows.
+constexpr const char* kImportSummaryTitle = "Import textures from %1";
+constexpr const char* kImportHeadingFormat = "Would change: %1. Unchanged: %2. Cannot be imported: %3.";
+constexpr const char* kImportTextureColumn = "Texture";
+constexpr const char* kImportBeforeColumn = "Before";
+constexpr const char* kImportAfterColumn = "After";
+constexpr const char* kImportRemarkColumn = "Notes";
+constexpr const char* kImportButtonText = "Import";
+constexpr const char* kTextureShapeFormat = "%1 x %2, %3 bit, %4";
+constexpr const char* kOneLevel = "1 level";
+constexpr const char* kSomeLevels = "%1 levels";
+constexpr const char* kNotImportedText = "not imported";
+constexpr const char* kKeptAsItIsText = "kept as it is";
+constexpr const char* kMissingRemark = "%1 is not in the folder";
+// When the folder or its manifest cannot be read: this line, then the file
+// and why.
+constexpr const char* kImportFailedText = "Textures not imported";
+constexpr const char* kImportNotAppliedText = "The textures could not be put into the scene.";
+// The status line after an import: "Imported 2 textures from pack".
+constexpr const char* kImportedStatus = "Imported %1 from %2";
+
 // Details lines.
 constexpr const char* kDetailFormat = "%d";
 

@@ -15,39 +15,51 @@ void PrintTo(const QString& text, std::ostream* out)
     *out << '"' << text.toStdString() << '"';
 }
 
+namespace {
+
+// The next answer of a queue, or a cancel (and a failure) when it is empty.
+template <typename T>
+T Answer(std::deque<T>& answers, const char* asked)
+{
+    if (answers.empty()) {
+        ADD_FAILURE() << "unexpected " << asked;
+        return T();
+    }
+    T answer = std::move(answers.front());
+    answers.pop_front();
+    return answer;
+}
+
+}  // namespace
+
 EditorPrompts ScriptedPrompts::prompts()
 {
     EditorPrompts prompts;
     prompts.openFile = [this](const FileDialogRequest& request) {
         openRequests.push_back(request);
-        if (openAnswers.empty()) {
-            ADD_FAILURE() << "unexpected open dialog";
-            return QString();
-        }
-        QString answer = openAnswers.front();
-        openAnswers.pop_front();
-        return answer;
+        return Answer(openAnswers, "open dialog");
     };
     prompts.saveFile = [this](const FileDialogRequest& request) {
         saveRequests.push_back(request);
-        if (saveAnswers.empty()) {
-            ADD_FAILURE() << "unexpected save dialog";
-            return QString();
-        }
-        QString answer = saveAnswers.front();
-        saveAnswers.pop_front();
-        return answer;
+        return Answer(saveAnswers, "save dialog");
     };
     prompts.message = [this](const QString& caption, const QString& text) { messages.push_back({caption, text}); };
+    prompts.askYesNo = [this](const QString& caption, const QString& text) {
+        yesNoQuestions.push_back({caption, text});
+        return Answer(yesNoAnswers, "yes-or-no question");
+    };
+    prompts.chooseExport = [this](ExportChoice& choice) {
+        exportOffers.push_back(choice);
+        choice = Answer(exportAnswers, "export dialog");
+        return !choice.folder.isEmpty();
+    };
+    prompts.confirmImport = [this](const ImportSummary& summary) {
+        importSummaries.push_back(summary);
+        return Answer(importAnswers, "import summary");
+    };
     prompts.askDiscard = [this](const QString&, const QString&) {
         ++discardQuestions;
-        if (discardAnswers.empty()) {
-            ADD_FAILURE() << "unexpected discard question";
-            return false;
-        }
-        const bool answer = discardAnswers.front();
-        discardAnswers.pop_front();
-        return answer;
+        return Answer(discardAnswers, "discard question");
     };
     return prompts;
 }

@@ -30,8 +30,8 @@ struct ShownMessage {
     QString text;
 };
 
-// Answers file dialogs from queues (an empty answer cancels; an empty queue
-// fails the test) and records what the dialog asked and said.
+// Answers file dialogs and questions from queues (an empty answer cancels; an
+// empty queue fails the test) and records what the dialog asked and said.
 class ScriptedPrompts {
 public:
     EditorPrompts prompts();
@@ -39,11 +39,17 @@ public:
     std::deque<QString> openAnswers;
     std::deque<QString> saveAnswers;
     std::deque<bool> discardAnswers;
+    std::deque<bool> yesNoAnswers;
+    std::deque<ExportChoice> exportAnswers;  // an empty folder cancels
+    std::deque<bool> importAnswers;
 
     std::vector<FileDialogRequest> openRequests;
     std::vector<FileDialogRequest> saveRequests;
     std::vector<ShownMessage> messages;
     int discardQuestions = 0;
+    std::vector<ShownMessage> yesNoQuestions;
+    std::vector<ExportChoice> exportOffers;  // what the export dialog opened with
+    std::vector<ImportSummary> importSummaries;
 };
 
 // A folder tree whose desktop is a folder of the test's choosing and which

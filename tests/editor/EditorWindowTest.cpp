@@ -1,7 +1,9 @@
 #include "EditorTestSupport.h"
 
 #include "editor/AboutDialog.h"
+#include "editor/ExportTexturesDialog.h"
 #include "editor/GrowingLayout.h"
+#include "editor/ImportSummaryDialog.h"
 #include "editor/PreviewFrame.h"
 #include "resources/ResourceIds.h"
 #include "support/TempDir.h"
@@ -10,21 +12,26 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QFontInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
+#include <QTreeWidget>
 
 #include <functional>
 #include <set>
@@ -110,6 +117,9 @@ TEST(EditorWindow, MenusHoldTheirItemsIdsAndGreyedStatesAtStart)
                                             {"Save as... (old format)", 32779, false},
                                             {"Close", 57602, false},
                                             {nullptr, 0, false},
+                                            {"Export all textures...", 32783, false},
+                                            {"Import textures from folder...", 32784, false},
+                                            {nullptr, 0, false},
                                             {"Recent scenes", 0, false},
                                             {nullptr, 0, false},
                                             {"Quit", 2, true},
@@ -144,7 +154,7 @@ TEST(EditorWindow, SceneCommandsAreEnabledAndDisabledTogether)
 {
     TempDir desktop;
     EditorUnderTest editor(desktop.path().string());
-    const int sceneCommands[] = {57602, 57603, 32777, 32778, 32779};
+    const int sceneCommands[] = {57602, 57603, 32777, 32778, 32779, 32783, 32784};
     const int alwaysOn[] = {57601, 2, 1002, 1003};
 
     editor.dialog->EnableSceneCommands();
@@ -303,6 +313,63 @@ TEST(EditorWindow, FileDialogsJudgeEntriesByTheirNamesAlone)
     });
     EXPECT_TRUE(checked);
     EXPECT_FALSE(opened);
+}
+
+namespace {
+
+// The button of a dialog's button box that shows `text` (its mnemonic left
+// out), or nullptr.
+QPushButton* ButtonShowing(const QDialog& dialog, const QString& text)
+{
+    for (QAbstractButton* button : dialog.findChild<QDialogButtonBox*>()->buttons())
+        if (QString(button->text()).remove('&') == text)
+            return qobject_cast<QPushButton*>(button);
+    return nullptr;
+}
+
+}  // namespace
+
+TEST(EditorWindow, PackDialogsOfferTheirCommandOnlyWhenItCanAct)
+{
+    // Export: offered once a folder is named, by hand or by Browse, which
+    // starts from the one named; the choice comes back as set.
+    QString browsedFrom = "not asked";
+    ExportTexturesDialog exporting(
+        {"", false},
+        [&browsedFrom](const QString& from) {
+            browsedFrom = from;
+            return QStringLiteral("/tmp/pack");
+        },
+        nullptr);
+    QPushButton* exportButton = ButtonShowing(exporting, "Export");
+    ASSERT_NE(exportButton, nullptr);
+    EXPECT_FALSE(exportButton->isEnabled());
+    EXPECT_TRUE(exporting.findChild<QRadioButton*>("tga")->isChecked());
+    for (QPushButton* button : exporting.findChildren<QPushButton*>())
+        if (button->text() == "&Browse...")
+            button->click();
+    EXPECT_TRUE(browsedFrom.isEmpty());
+    EXPECT_EQ(exporting.findChild<QLineEdit*>("folder")->text(), "/tmp/pack");
+    EXPECT_TRUE(exportButton->isEnabled());
+    exporting.findChild<QRadioButton*>("png")->click();
+    EXPECT_EQ(exporting.choice().folder, "/tmp/pack");
+    EXPECT_TRUE(exporting.choice().png);
+
+    // The summary: a row per texture; Import only when something changes.
+    ImportSummary summary{"pack", "Would change: 1. Unchanged: 0. Cannot be imported: 1.", {}, true};
+    summary.rows.push_back({ImportSummaryRow::Kind::Changes, "grass", "8 x 8, 16 bit, 1 level",
+                            "16 x 16, 16 bit, 2 levels", "8 x 8 -> 16 x 16, 1 -> 2 levels"});
+    summary.rows.push_back(
+        {ImportSummaryRow::Kind::Fails, "stone", "16 x 8, 8 bit, 2 levels", "not imported", "stone.png is truncated"});
+    ImportSummaryDialog shown(summary, nullptr);
+    EXPECT_EQ(shown.windowTitle(), "Import textures from pack");
+    auto* rows = shown.findChild<QTreeWidget*>("rows");
+    ASSERT_EQ(rows->topLevelItemCount(), 2);
+    EXPECT_EQ(rows->topLevelItem(0)->text(2), "16 x 16, 16 bit, 2 levels");
+    EXPECT_EQ(rows->topLevelItem(1)->text(3), "stone.png is truncated");
+    EXPECT_TRUE(ButtonShowing(shown, "Import")->isEnabled());
+    summary.changesSomething = false;
+    EXPECT_FALSE(ButtonShowing(ImportSummaryDialog(summary, nullptr), "Import")->isEnabled());
 }
 
 TEST(EditorWindow, AboutBoxShowsTheVersion)

@@ -435,6 +435,93 @@ TEST_F(EditorWork, SaveAsAndExtractLeaveTheReplacementsFilesAsTheyAre)
     EXPECT_TRUE(fs::is_symlink(work.path() / "link.tga"));
 }
 
+TEST_F(EditorWork, ExportedTexturesComeBackInOneStepThatUndoTakesBackWhole)
+{
+    Load(trackPath);
+    auto* document = editor->dialog->findChild<SceneDocument*>();
+    const std::string pack = work.file("pack");
+    const auto in = [&pack](const char* name) { return pack + "/" + name; };
+
+    // Export: TGA offered at first, PNG chosen; the chains and the manifest
+    // written, and named in the status line.
+    editor->script.exportAnswers.push_back({QString::fromStdString(pack), true});
+    editor->run(kExportTexturesCommand);
+    EXPECT_EQ(editor->control<QLabel>(kStatusLineId)->text(),
+              "Exported 3 textures to pack: 4 PNG files and textures.tsv");
+    EXPECT_EQ(FolderEntries(pack),
+              std::vector<std::string>({"grass.png", "sky.png", "stone.png", "stone_1.png", "textures.tsv"}));
+    EXPECT_EQ(ReadFileBytes(in("textures.tsv")).find("# quorrel textures 1\nindex\tname\tfile\t"), 0u);
+    // Again: the dialog offers what was chosen, and files already there are
+    // written over only when the user agrees.
+    const std::string manifest = ReadFileBytes(in("textures.tsv"));
+    editor->script.exportAnswers.push_back({QString::fromStdString(pack), false});
+    editor->script.yesNoAnswers.push_back(false);
+    editor->run(kExportTexturesCommand);
+    ASSERT_EQ(editor->script.exportOffers.size(), 2u);
+    EXPECT_TRUE(editor->script.exportOffers[0].folder.isEmpty() && !editor->script.exportOffers[0].png);
+    EXPECT_EQ(editor->script.exportOffers[1].folder.toStdString(), pack);
+    EXPECT_TRUE(editor->script.exportOffers[1].png);
+    ASSERT_EQ(editor->script.yesNoQuestions.size(), 1u);
+    EXPECT_EQ(editor->script.yesNoQuestions[0].text.toStdString(),
+              pack + " already holds files that the export writes:\ntextures.tsv\nWrite over them?");
+    EXPECT_EQ(ReadFileBytes(in("textures.tsv")), manifest);
+
+    // Nothing painted: nothing to import.
+    editor->script.openAnswers = {QString::fromStdString(pack), QString::fromStdString(pack),
+                                  QString::fromStdString(pack)};
+    editor->script.importAnswers = {false, false, true};
+    editor->run(kImportTexturesCommand);
+    ASSERT_EQ(editor->script.importSummaries.size(), 1u);
+    EXPECT_EQ(editor->script.importSummaries[0].heading, "Would change: 0. Unchanged: 3. Cannot be imported: 0.");
+    EXPECT_TRUE(editor->script.importSummaries[0].rows.empty());
+    EXPECT_FALSE(editor->script.importSummaries[0].changesSomething);
+
+    // Two chains painted, one damaged: the summary says so, row by row, and
+    // Cancel changes nothing.
+    ASSERT_TRUE(WriteFileBytes(in("grass.png"), RgbPng(8, 8, [](int x, int) { return x < 4 ? 0xFF0000 : 0x0000FF; })));
+    ASSERT_TRUE(WriteFileBytes(in("sky.png"), RgbPng(8, 8, [](int, int y) { return y < 4 ? 0x00FF00 : 0xFFFFFF; })));
+    ASSERT_TRUE(WriteFileBytes(in("stone.png"), ReadFileBytes(in("stone.png")).substr(0, 40)));
+    editor->run(kImportTexturesCommand);
+    ASSERT_EQ(editor->script.importSummaries.size(), 2u);
+    const ImportSummary& summary = editor->script.importSummaries[1];
+    EXPECT_EQ(summary.heading, "Would change: 2. Unchanged: 0. Cannot be imported: 1.");
+    ASSERT_EQ(summary.rows.size(), 3u);
+    EXPECT_EQ(summary.rows[0].kind, ImportSummaryRow::Kind::Fails);
+    EXPECT_EQ(summary.rows[0].texture, "stone");
+    EXPECT_EQ(summary.rows[0].before, "16 x 8, 8 bit, 2 levels");
+    EXPECT_EQ(summary.rows[0].after, "not imported");
+    EXPECT_TRUE(summary.rows[0].remark.startsWith("stone.png ")) << summary.rows[0].remark.toStdString();
+    EXPECT_EQ(summary.rows[1].kind, ImportSummaryRow::Kind::Changes);
+    EXPECT_EQ(summary.rows[1].texture, "grass");
+    EXPECT_EQ(summary.rows[1].before, "8 x 8, 16 bit, 1 level");
+    EXPECT_TRUE(summary.rows[1].after.startsWith("8 x 8, 16 bit, ")) << summary.rows[1].after.toStdString();
+    EXPECT_EQ(summary.rows[2].before, "4 x 4, 24 bit, 1 level");
+    EXPECT_TRUE(summary.rows[2].after.startsWith("8 x 8, 24 bit, ")) << summary.rows[2].after.toStdString();
+    EXPECT_TRUE(summary.rows[2].remark.startsWith("4 x 4 -> 8 x 8")) << summary.rows[2].remark.toStdString();
+    EXPECT_TRUE(summary.changesSomething);
+    EXPECT_FALSE(editor->dialog->hasUnsavedChanges());
+    EXPECT_EQ(document->texture(2)->width, 4);
+
+    // Import: both go in, in the scene's formats; one Undo takes both back,
+    // one Redo puts both in again.
+    editor->run(kImportTexturesCommand);
+    EXPECT_EQ(editor->control<QLabel>(kStatusLineId)->text(), "Imported 2 textures from pack");
+    EXPECT_TRUE(editor->dialog->hasUnsavedChanges());
+    EXPECT_EQ(document->texture(1)->depth, 16);
+    EXPECT_EQ(document->texture(2)->width, 8);
+    EXPECT_STREQ(document->texture(2)->name, "sky");
+    editor->run(kUndoCommand);
+    ExpectSameTexture(stone.record(), *document->texture(0));
+    ExpectSameTexture(grass.record(), *document->texture(1));
+    ExpectSameTexture(sky.record(), *document->texture(2));
+    EXPECT_FALSE(editor->dialog->hasUnsavedChanges());
+    EXPECT_FALSE(editor->action(kUndoCommand)->isEnabled());
+    editor->run(kRedoCommand);
+    EXPECT_EQ(document->texture(2)->width, 8);
+    EXPECT_NE(std::memcmp(document->texture(1)->levels[0], grass.record().levels[0], 8 * 8 * 2), 0);
+    EXPECT_TRUE(messages().empty());
+}
+
 TEST_F(EditorWork, CancellingADialogChangesAndWritesNothing)
 {
     editor->script.openAnswers.push_back(QString());

@@ -1,0 +1,70 @@
+#include "editor/ExportTexturesDialog.h"
+
+#include "resources/Strings.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+ExportTexturesDialog::ExportTexturesDialog(const ExportChoice& start,
+                                           std::function<QString(const QString& folder)> browse, QWidget* parent)
+    : QDialog(parent), browse_(std::move(browse))
+{
+    setWindowTitle(QString::fromLatin1(kExportDialogTitle));
+
+    folder_ = new QLineEdit(start.folder);
+    folder_->setObjectName(QStringLiteral("folder"));
+    folder_->setMinimumWidth(fontMetrics().averageCharWidth() * 48);
+    auto* browseButton = new QPushButton(QString::fromLatin1(kExportBrowseText));
+    auto* folderRow = new QHBoxLayout;
+    folderRow->addWidget(folder_, 1);
+    folderRow->addWidget(browseButton);
+
+    tga_ = new QRadioButton(QString::fromLatin1(kExportTgaChoice));
+    tga_->setObjectName(QStringLiteral("tga"));
+    png_ = new QRadioButton(QString::fromLatin1(kExportPngChoice));
+    png_->setObjectName(QStringLiteral("png"));
+    (start.png ? png_ : tga_)->setChecked(true);
+    auto* kindRow = new QHBoxLayout;
+    kindRow->addWidget(tga_);
+    kindRow->addWidget(png_);
+    kindRow->addStretch(1);
+
+    auto* folderLabel = new QLabel(QString::fromLatin1(kExportFolderLabel));
+    folderLabel->setBuddy(folder_);
+    auto* form = new QFormLayout;
+    form->addRow(folderLabel, folderRow);
+    form->addRow(QString::fromLatin1(kExportKindLabel), kindRow);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel);
+    export_ = buttons->addButton(QString::fromLatin1(kExportButtonText), QDialogButtonBox::AcceptRole);
+    export_->setDefault(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    const auto folderNamed = [this] { export_->setEnabled(!folder_->text().trimmed().isEmpty()); };
+    folderNamed();
+    connect(folder_, &QLineEdit::textChanged, this, folderNamed);
+    connect(browseButton, &QPushButton::clicked, this, &ExportTexturesDialog::browseForFolder);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+}
+
+ExportChoice ExportTexturesDialog::choice() const
+{
+    return {folder_->text().trimmed(), png_->isChecked()};
+}
+
+void ExportTexturesDialog::browseForFolder()
+{
+    const QString chosen = browse_(folder_->text().trimmed());
+    if (!chosen.isEmpty())
+        folder_->setText(chosen);
+}
