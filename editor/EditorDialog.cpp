@@ -666,6 +666,18 @@ bool EditorDialog::refuseReplacementFile(const std::vector<std::string>& targets
     return false;
 }
 
+bool EditorDialog::mayWriteOverReplacement(const std::vector<std::string>& targets)
+{
+    QStringList files;
+    for (const std::string& target : targets)
+        if (replacement_->isOneOfItsFiles(target))
+            files.append(QFile::decodeName(target.c_str()));
+    if (files.isEmpty())
+        return true;
+    const char* question = files.size() == 1 ? kExtractOverReplacementFileText : kExtractOverReplacementFilesText;
+    return prompts_.askYesNo(QCoreApplication::applicationName(), QString::fromLatin1(question).arg(files.join('\n')));
+}
+
 // Action and Edit menus.
 
 void EditorDialog::OnExtract()
@@ -688,12 +700,13 @@ void EditorDialog::OnExtract()
     if (chosen.isEmpty())
         return;
     // The writer checks the chain's names before writing and never replaces
-    // the scene's own file; the replacement's files are refused here.
+    // the scene's own file; writing over the replacement's files is asked
+    // here.
     const QByteArray path = QFile::encodeName(chosen);
     const int levels = std::min<int>(texture->levelCount, kMaxTextureLevels);
     std::vector<std::string> levelFiles;
     PlanChainNames(path.toStdString(), LevelsWithPixels(texture->width, texture->height, levels), levelFiles);
-    if (refuseReplacementFile(levelFiles))
+    if (!mayWriteOverReplacement(levelFiles))
         return;
     ImageWriteOptions options;
     options.inputs.add(document_->file());

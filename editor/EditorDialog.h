@@ -23,8 +23,8 @@
 //
 // Extract and Replace decline with a message when no entry is chosen or no
 // replacement is read; Replace reads the replacement again first whenever a
-// file of its chain changed. Save as and Extract refuse a target that is one
-// of the replacement's files.
+// file of its chain changed. Save as refuses a target that is one of the
+// replacement's files; Extract asks once more before it writes over them.
 // Export all textures and Import textures from folder (TexturePackCommands)
 // read the scene off the window's thread as a save does, with the same
 // progress window and greyed commands; an import's textures go in as one
@@ -173,8 +173,11 @@ private:
     // Hands the Action menu's options to the replacement, which reads again.
     void replacementOptionsChanged();
     // True, having said so, when a target is one of the files of the chosen
-    // replacement's chain: nothing the editor writes replaces them.
+    // replacement's chain: no scene the editor writes replaces them.
     bool refuseReplacementFile(const std::vector<std::string>& targets);
+    // True when no target is a file of the chosen replacement, or the user
+    // agrees to write over those that are.
+    bool mayWriteOverReplacement(const std::vector<std::string>& targets);
 
     void showStatus(const QString& text);
     void tellUser(const char* text);

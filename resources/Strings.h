@@ -41,10 +41,15 @@ constexpr const char* kReplaceWaitsStatus = "Replace waits for %1";
 constexpr const char* kLoadingProgress = "Loading %1 ...";
 constexpr const char* kSavingProgress = "Saving %1 ...";
 constexpr int kProgressDelayMilliseconds = 500;
-// After kWriteFailedText and the target's name, when Save as or Extract names
-// a file the chosen replacement is read from.
+// After kWriteFailedText and the target's name, when Save as names a file the
+// chosen replacement is read from.
 constexpr const char* kReplacementFileProblem = "it is a file of the replacement texture";
 constexpr const char* kDiscardChangesText = "The scene has replaced textures that are not saved.\nDiscard them?";
+// Asked when Extract would write over files of the picked replacement (its
+// first file, or the file names one by one, a line each).
+constexpr const char* kExtractOverReplacementFileText = "%1 is a file of the picked replacement.\nExtract over it?";
+constexpr const char* kExtractOverReplacementFilesText =
+    "These are files of the picked replacement:\n%1\nExtract over them?";
 
 // File > Recent scenes: entry N shows "&N path".
 constexpr const char* kRecentSceneFormat = "&%1 %2";

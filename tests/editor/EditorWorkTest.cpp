@@ -411,28 +411,42 @@ TEST_F(EditorWork, CloseEmptiesTheListsAndKeepsTheRightFrame)
     EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(EditorWork, SaveAsAndExtractLeaveTheReplacementsFilesAsTheyAre)
+TEST_F(EditorWork, SaveAsRefusesTheReplacementsFilesAndExtractAsksBeforeWritingOverThem)
 {
-    // The replacement's first file and a later file of its chain, reached
-    // through a link: refused before anything is written.
+    // Save as to a later file of the replacement's chain, reached through a
+    // link: refused before anything is written.
     Load(trackPath);
     SelectInTree("wall_A.tga");
     textures->setCurrentRow(0);
     fs::create_symlink(desk / "wall_A1.tga", work.path() / "link.tga");
     const std::string first = ReadFileBytes((desk / "wall_A.tga").string());
     const std::string second = ReadFileBytes((desk / "wall_A1.tga").string());
-    editor->script.saveAnswers = {QString::fromStdString(work.file("link.tga")),
-                                  QString::fromStdString((desk / "wall_A.tga").string())};
+    editor->script.saveAnswers = {QString::fromStdString(work.file("link.tga"))};
     editor->run(kSaveAsNewCommand);
-    editor->run(kExtractCommand);
-    ASSERT_EQ(messages().size(), 2u);
+    ASSERT_EQ(messages().size(), 1u);
     EXPECT_EQ(messages()[0].text.toStdString(),
               "error during writing file\n" + work.file("link.tga") + ": it is a file of the replacement texture");
-    EXPECT_EQ(messages()[1].text.toStdString(), "error during writing file\n" + (desk / "wall_A.tga").string() +
-                                                    ": it is a file of the replacement texture");
-    EXPECT_EQ(ReadFileBytes((desk / "wall_A.tga").string()), first);
-    EXPECT_EQ(ReadFileBytes((desk / "wall_A1.tga").string()), second);
     EXPECT_TRUE(fs::is_symlink(work.path() / "link.tga"));
+
+    // Extract over the replacement's chain asks once more, naming its files;
+    // No writes nothing, Yes writes them.
+    const std::string wall = (desk / "wall_A.tga").string(), wall1 = (desk / "wall_A1.tga").string();
+    editor->script.saveAnswers = {QString::fromStdString(wall), QString::fromStdString(wall)};
+    editor->script.yesNoAnswers = {false, true};
+    editor->run(kExtractCommand);
+    ASSERT_EQ(editor->script.yesNoQuestions.size(), 1u);
+    EXPECT_EQ(editor->script.yesNoQuestions[0].text.toStdString(),
+              "These are files of the picked replacement:\n" + wall + "\n" + wall1 + "\nExtract over them?");
+    EXPECT_EQ(ReadFileBytes(wall), first);
+    EXPECT_EQ(ReadFileBytes(wall1), second);
+    editor->run(kExtractCommand);
+    TextureRecord back;
+    RecordingReport quiet;
+    ASSERT_TRUE(TgaTextureReader(wall.c_str(), back, quiet));
+    ASSERT_EQ(back.record().width, 16);
+    EXPECT_EQ(std::memcmp(back.record().levels[0], stone.record().levels[0], 16 * 8), 0);
+    EXPECT_NE(ReadFileBytes(wall1), second);
+    EXPECT_EQ(messages().size(), 1u);
 }
 
 TEST_F(EditorWork, ExportedTexturesComeBackInOneStepThatUndoTakesBackWhole)
