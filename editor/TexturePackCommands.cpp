@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <filesystem>
+#include <map>
 #include <system_error>
 
 // An export: its folder and kind, the names planned on the window's thread,
@@ -256,6 +257,9 @@ TexturePackCommands::Finished TexturePackCommands::finishImport(ImportWork& work
     }
     ImportSummary summary;
     summary.folder = ShownPath(work.dir);
+    std::map<int, const T3D_TEXTURE*> read;
+    for (const auto& [index, replacement] : work.replacements)
+        read[index] = &replacement.record();
     int unchanged = 0;
     for (const TextureLine& line : outcome.lines) {
         const T3D_TEXTURE* current = line.index >= 0 ? document_.texture(unsigned(line.index)) : nullptr;
@@ -267,9 +271,8 @@ TexturePackCommands::Finished TexturePackCommands::finishImport(ImportWork& work
             ++unchanged;
             continue;
         case TextureLine::replaced:
-            for (const auto& [index, replacement] : work.replacements)
-                if (index == line.index)
-                    row.after = Shape(replacement.record());
+            if (const auto found = read.find(line.index); found != read.end())
+                row.after = Shape(*found->second);
             row.remark = ReplacedRemark(line);
             break;
         case TextureLine::failed:
