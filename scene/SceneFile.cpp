@@ -1,5 +1,6 @@
 #include "scene/SceneFile.h"
 
+#include "texture/TextureReport.h"
 #include "texture/io/FileWrite.h"
 
 #include <cerrno>

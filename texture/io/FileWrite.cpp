@@ -125,29 +125,6 @@ bool IsStaleTemporary(const char* entry)
 
 }  // namespace
 
-const char* FileWriteProblem(FileWriteStatus status)
-{
-    switch (status) {
-    case FileWriteStatus::Ok:
-        return "written";
-    case FileWriteStatus::NoFolder:
-        return "the folder does not exist";
-    case FileWriteStatus::PermissionDenied:
-        return "permission denied";
-    case FileWriteStatus::NotRegularFile:
-        return "not a regular file";
-    case FileWriteStatus::SameAsInput:
-        return "it is a file the output is made from";
-    case FileWriteStatus::NameTooLong:
-        return "the name is too long";
-    case FileWriteStatus::WriteFailed:
-        return "the write failed";
-    case FileWriteStatus::RenameFailed:
-        return "it could not be put in place";
-    }
-    return "the write failed";
-}
-
 std::string FolderOfPath(const std::string& path)
 {
     const size_t slash = path.rfind('/');

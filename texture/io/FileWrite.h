@@ -39,10 +39,6 @@ enum class FileWriteStatus {
     RenameFailed,
 };
 
-// A few words for the status, to follow a file's name and a colon in a
-// message: "not a regular file", "permission denied", ...
-const char* FileWriteProblem(FileWriteStatus status);
-
 // Where an encoder puts its bytes, in order.
 class ByteSink {
 public:
