@@ -239,7 +239,7 @@ bool ConvertRgbaChain(TextureRecord& holder, const DepthOptions& options, const 
     if (options.depth == 32)
         return true;
     if (BytesPerPixel(options.depth) == 0) {
-        report.report(MakeProblem(Severity::Error, kCantConvertToDepth, name, options.depth));
+        Report(report, Severity::Error, TextureCause::CannotConvertToDepth, name, {"", options.depth});
         return false;
     }
     TextureRecord converted;
@@ -255,7 +255,7 @@ bool ConvertRgbaChain(TextureRecord& holder, const DepthOptions& options, const 
     }
     for (int level = 0; level < in.levelCount; ++level) {
         if (!converted.allocateLevel(level, LevelByteCount(out, level))) {
-            ReportError(report, kNoMemoryToConvert, name);
+            Report(report, Severity::Error, TextureCause::NoMemoryToConvert, name);
             return false;
         }
     }
@@ -268,12 +268,13 @@ bool ConvertRgbaChain(TextureRecord& holder, const DepthOptions& options, const 
     }
     if (options.depth == 8 && !KeepPalette(in, out, kept) && !ExactColours(in, out)) {
         if (const liq_error error = Quantise(in, out, options.dither)) {
-            ReportError(report, error == LIQ_OUT_OF_MEMORY ? kNoMemoryToConvert : kCantQuantise, name);
+            Report(report, Severity::Error,
+                   error == LIQ_OUT_OF_MEMORY ? TextureCause::NoMemoryToConvert : TextureCause::CannotQuantise, name);
             return false;
         }
     }
     if (AnyTransparent(in))
-        report.report(MakeProblem(Severity::Warning, kAlphaDropped, name, options.depth));
+        Report(report, Severity::Warning, TextureCause::AlphaDropped, name, {"", options.depth});
     holder = std::move(converted);
     return true;
 }
