@@ -27,6 +27,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
@@ -37,6 +38,7 @@
 #include <QMouseEvent>
 #include <QShortcut>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -116,6 +118,7 @@ EditorDialog::EditorDialog(EditorPrompts prompts, FolderTree* folderTree, QWidge
     wireMessageMap();
     fillRecentScenes();
     updateActions();
+    restoreGeometry(settings_.windowGeometry());
 }
 
 EditorDialog::~EditorDialog() = default;
@@ -186,6 +189,7 @@ void EditorDialog::buildControls(QWidget* client)
         case ControlKind::DetailsList:
             details = new QListWidget(client);
             details->setSelectionMode(QAbstractItemView::NoSelection);
+            details->setFocusPolicy(Qt::NoFocus);  // it only shows
             widget = details;
             break;
         case ControlKind::Label:
@@ -213,6 +217,17 @@ void EditorDialog::buildControls(QWidget* client)
     }
     textureList_ = new SceneTextureList(document_, textures, details, flagBoxes, this);
     previews_ = new Previews(frames[0], frames[1], this);
+    // Tab goes as the eye does: the list, the two frames, then the tree.
+    setTabOrder(textures, frames[0]);
+    setTabOrder(frames[0], frames[1]);
+    setTabOrder(frames[1], folderTree_);
+
+    // The context menus of the tree's file and the right frame's.
+    openTreeFileAction_ = new QAction(QString::fromLatin1(kOpenInImageEditorText), folderTree_);
+    folderTree_->addAction(openTreeFileAction_);
+    openReplacementAction_ = new QAction(QString::fromLatin1(kOpenInImageEditorText), frames[1]);
+    frames[1]->addAction(openReplacementAction_);
+    frames[1]->setContextMenuPolicy(Qt::ActionsContextMenu);
     layoutControls();
 }
 
@@ -260,6 +275,9 @@ void EditorDialog::wireMessageMap()
     for (int command : {kKeepSceneFormatCommand, kPointLevelsCommand, kBoxLevelsCommand})
         connect(action(command), &QAction::triggered, this, &EditorDialog::replacementOptionsChanged);
     connect(action(kAboutCommand), &QAction::triggered, this, &EditorDialog::OnAbout);
+    connect(openTreeFileAction_, &QAction::triggered, this,
+            [this] { OnOpenInImageEditor(folderTree_->GetItemFullPath(folderTree_->currentItem())); });
+    connect(openReplacementAction_, &QAction::triggered, this, [this] { OnOpenInImageEditor(replacement_->file()); });
     connect(new QShortcut(QKeySequence(Qt::Key_F10), this), &QShortcut::activated, this, &EditorDialog::openMenuBar);
 
     connect(textureList_, &SceneTextureList::entrySelected, this, &EditorDialog::OnTextureSelected);
@@ -286,6 +304,11 @@ void EditorDialog::updateActions()
     const bool old = document_.isOldFormat();
     action(kSaveNewCommand)->setShortcut(old ? QKeySequence() : QKeySequence::Save);
     action(kSaveOldCommand)->setShortcut(old ? QKeySequence::Save : QKeySequence());
+
+    openTreeFileAction_->setEnabled(
+        IsTextureFileName(LocalPath(folderTree_->GetItemFullPath(folderTree_->currentItem()))));
+    openReplacementAction_->setEnabled(replacement_->isChosen());
+    textureList_->markUnsaved(document_.unsavedIndices());
 
     QString title = QString::fromLatin1(kMainDialogCaption);
     if (document_.isLoaded()) {
@@ -344,9 +367,25 @@ void EditorDialog::reject()
         QDialog::reject();
 }
 
+void EditorDialog::done(int result)
+{
+    settings_.setWindowGeometry(saveGeometry());
+    QDialog::done(result);
+}
+
 bool EditorDialog::mayDiscardChanges()
 {
-    return !hasUnsavedChanges() || prompts_.askDiscard(QCoreApplication::applicationName(), kDiscardChangesText);
+    if (!hasUnsavedChanges())
+        return true;
+    switch (prompts_.askUnsaved(QCoreApplication::applicationName(), kUnsavedChangesText)) {
+    case UnsavedAnswer::Save:
+        return save(document_.isOldFormat());
+    case UnsavedAnswer::Discard:
+        return true;
+    case UnsavedAnswer::Cancel:
+        break;
+    }
+    return false;
 }
 
 void EditorDialog::OnAbout()
@@ -403,14 +442,15 @@ void EditorDialog::OnClose()
     previews_->ClearFrame(kSceneFrameId);
 }
 
-void EditorDialog::save(bool oldFormat)
+bool EditorDialog::save(bool oldFormat)
 {
     if (!document_.save(oldFormat)) {
         tellUserWhy(kWriteFailedText, document_.failedFile(), document_.failure());
-        return;
+        return false;
     }
     showStatus(QString::fromLatin1(kSavedStatus).arg(document_.fileName()));
     updateActions();
+    return true;
 }
 
 void EditorDialog::saveAs(bool oldFormat)
@@ -499,6 +539,7 @@ void EditorDialog::showReplacement()
         previews_->drawLevel(replacement_->texture(), kReplacementFrameId, frame->level());
     else
         previews_->ClearFrame(kReplacementFrameId);
+    updateActions();
 }
 
 void EditorDialog::pickReplacement(const QString& path, bool dropped)
@@ -512,6 +553,7 @@ void EditorDialog::OnTreeSelectionChanged()
     QTreeWidgetItem* item = folderTree_->currentItem();
     // The tree losing its selection (its folder collapsed) takes its file
     // away; a dropped file stays until another pick.
+    updateActions();
     if (!item) {
         if (!replacement_->isDropped())
             replacement_->forget();
@@ -522,6 +564,14 @@ void EditorDialog::OnTreeSelectionChanged()
         pickReplacement(path, false);
     else
         replacement_->forget();
+}
+
+void EditorDialog::OnOpenInImageEditor(const QString& file)
+{
+    // The desktop's own program for the file's type; its edits come back
+    // through the replacement's watch.
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(file)))
+        tellUserWhy(kNoImageEditorText, LocalPath(file), QString(), MessageKind::Error);
 }
 
 void EditorDialog::treeItemPressed(QTreeWidgetItem* item)
@@ -577,6 +627,7 @@ void EditorDialog::OnExtract()
     request.title = kExtractDialogTitle;
     request.filter = QString::fromLatin1(kTgaFileFilter) + QStringLiteral(";;") + QString::fromLatin1(kPngFileFilter);
     request.defaultSuffix = kTgaDefaultSuffix;
+    request.selectedFilter = settings_.extractsPng() ? kPngFileFilter : kTgaFileFilter;
     request.startName = SceneTextureList::TextureName(*texture);
     const QString chosen = chooseFile(FileDialogKind::Extract, request);
     if (chosen.isEmpty())
@@ -591,8 +642,9 @@ void EditorDialog::OnExtract()
         return;
     ImageWriteOptions options;
     options.inputs.add(document_.file());
-    const bool written = chosen.endsWith(QLatin1String(kPngExtension), Qt::CaseInsensitive)
-                             ? PngTextureWriter(path.constData(), *texture, report_, options)
+    const bool png = chosen.endsWith(QLatin1String(kPngExtension), Qt::CaseInsensitive);
+    settings_.setExtractsPng(png);
+    const bool written = png ? PngTextureWriter(path.constData(), *texture, report_, options)
                              : TgaTextureWriter(path.constData(), *texture, report_, options);
     report_.showWarnings();
     if (written)
@@ -615,8 +667,13 @@ void EditorDialog::OnReplace()
     // since the last read is read again first.
     if (replacement_->isChosen() && replacement_->changedOnDisk())
         replacement_->reread(false);
-    if (!replacement_->isChosen() || !replacement_->hasGoodRead()) {
+    if (!replacement_->isChosen()) {
         tellUser(kNoReplacementText);
+        return;
+    }
+    // A file that never read: why, as the read said it.
+    if (!replacement_->hasGoodRead()) {
+        replacement_->tellWhyUnread(report_);
         return;
     }
     if (replacement_->state() != Replacement::State::Ready) {
@@ -628,7 +685,7 @@ void EditorDialog::OnReplace()
     if (!replacement)
         return;  // the read said why
     if (!document_.replace(textureList_->chosenIndex(), *replacement)) {
-        tellUser(kReplaceFailedText);
+        tellUser(kReplaceFailedText, MessageKind::Error);
         return;
     }
     showChangedTexture(textureList_->chosenIndex());
@@ -687,15 +744,17 @@ void EditorDialog::dropEvent(QDropEvent* event)
 
 // Messages.
 
-void EditorDialog::tellUser(const char* text)
+void EditorDialog::tellUser(const char* text, MessageKind kind)
 {
-    prompts_.message(QCoreApplication::applicationName(), QString::fromLatin1(text));
+    prompts_.message(QCoreApplication::applicationName(), QString::fromLatin1(text), kind);
 }
 
-void EditorDialog::tellUserWhy(const char* text, const std::string& file, const QString& why)
+void EditorDialog::tellUserWhy(const char* text, const std::string& file, const QString& why, MessageKind kind)
 {
-    prompts_.message(QCoreApplication::applicationName(),
-                     QString::fromLatin1(text) + '\n' + QFile::decodeName(file.c_str()) + QStringLiteral(": ") + why);
+    QString lines = QString::fromLatin1(text) + '\n' + QFile::decodeName(file.c_str());
+    if (!why.isEmpty())
+        lines += QStringLiteral(": ") + why;
+    prompts_.message(QCoreApplication::applicationName(), lines, kind);
 }
 
 void EditorDialog::showStatus(const QString& text)

@@ -18,9 +18,10 @@
 // file of its chain changed. Save as and Extract refuse a target that is one
 // of the replacement's files. Quit, the close box, Escape, Close, Load and a
 // dropped scene ask before they throw away replaced textures that were never
-// saved; Escape with a menu open only leaves the menu; Enter never ends the
-// dialog. The window grows from its template size (its smallest) as
-// GrowingLayout says.
+// saved, offering to save it first; Escape with a menu open only leaves the
+// menu; Enter never ends the dialog. The window grows from its template size
+// (its smallest) as GrowingLayout says, and comes back at the size and place
+// it had when it last ended.
 #pragma once
 
 #include "editor/EditorPrompts.h"
@@ -80,6 +81,9 @@ public:
 
     // Folder tree, Action menu.
     void OnTreeSelectionChanged();
+    // "Open in image editor" of the tree's and the right frame's context
+    // menus: the file in the desktop's own program for its type.
+    void OnOpenInImageEditor(const QString& file);
     void OnExtract();
     void OnReplace();
 
@@ -102,6 +106,8 @@ public:
 public slots:
     // Quit, the close box and Escape.
     void reject() override;
+    // The window ends: its size and place are kept for the next run.
+    void done(int result) override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -121,7 +127,8 @@ private:
     void fillRecentScenes();
 
     void loadScene(const QString& path);
-    void save(bool oldFormat);
+    // False, having said why, when the scene could not be written.
+    bool save(bool oldFormat);
     void saveAs(bool oldFormat);
     // Chooses no list entry: empty details, no flags, a black left frame.
     void selectNoTexture();
@@ -142,11 +149,13 @@ private:
     bool refuseReplacementFile(const std::vector<std::string>& targets);
 
     void showStatus(const QString& text);
-    void tellUser(const char* text);
-    // The text, then on a second line the file and why.
-    void tellUserWhy(const char* text, const std::string& file, const QString& why);
+    void tellUser(const char* text, MessageKind kind = MessageKind::Information);
+    // The text, then on a second line the file and why (when there is a why).
+    void tellUserWhy(const char* text, const std::string& file, const QString& why,
+                     MessageKind kind = MessageKind::Error);
     QString chooseFile(FileDialogKind kind, FileDialogRequest request);
-    // True when nothing is unsaved or the user agrees to throw it away.
+    // True when nothing is unsaved, or the user has it saved (and the save
+    // worked) or agrees to throw it away.
     bool mayDiscardChanges();
 
     EditorPrompts prompts_;
@@ -170,4 +179,7 @@ private:
     QMenuBar* menuBar_ = nullptr;
     QMenu* recentScenesMenu_ = nullptr;
     std::map<int, QAction*> actions_;
+    // "Open in image editor" in the tree's and the right frame's context menus.
+    QAction* openTreeFileAction_ = nullptr;
+    QAction* openReplacementAction_ = nullptr;
 };

@@ -1,8 +1,10 @@
 // What the editor keeps between runs, with QSettings under the application's
 // own organisation and name: the recent scenes, the folder each file dialog
-// last chose from, and the options of the Action menu.
+// last chose from, the options of the Action menu, the format Extract last
+// wrote, and the main window's size and place.
 #pragma once
 
+#include <QByteArray>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
@@ -31,6 +33,14 @@ public:
     void setKeepSceneFormat(bool keep);
     MipFilterChoice mipFilter() const;  // Point until Box is chosen
     void setMipFilter(MipFilterChoice filter);
+
+    // Extract last wrote PNG files (TGA until then).
+    bool extractsPng() const;
+    void setExtractsPng(bool png);
+
+    // QWidget::saveGeometry's bytes; empty until the window first ended.
+    QByteArray windowGeometry() const;
+    void setWindowGeometry(const QByteArray& geometry);
 
 private:
     QSettings settings_;

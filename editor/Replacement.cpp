@@ -64,7 +64,7 @@ void Replacement::pick(const QString& path, bool dropped)
     texture_.clear();
     goodRead_ = false;
     notice_.clear();
-    reread(false);
+    reread(!dropped);
 }
 
 void Replacement::forget()
@@ -96,6 +96,7 @@ void Replacement::apply(ChainRead read, bool background)
         png_ = read.png;
         goodRead_ = true;
     }
+    lastProblems_ = read.problems;
     if (background) {
         notice_ = NoticeLines(read.problems);
     } else {
@@ -113,6 +114,14 @@ void Replacement::readWith(const Options& options)
     options_ = options;
     if (isChosen())
         reread(false);
+}
+
+void Replacement::tellWhyUnread(TextureReport& to) const
+{
+    for (const TextureProblem& problem : lastProblems_.problems()) {
+        if (problem.severity == Severity::Error)
+            to.report(problem);
+    }
 }
 
 bool Replacement::changedOnDisk() const

@@ -5,9 +5,11 @@
 // this.
 //
 // Chosen, a file stays chosen until another pick or forget(), whether or not
-// its reads work. Its files are watched: a change to any of them is read again
-// in the background (what that read meets goes to notice(), never to a box),
-// and a failed read keeps the last good one. A read is one step from a path
+// its reads work. A file picked in the tree is read quietly: what the read
+// meets goes to notice(), never to a box, so browsing shows no boxes; a
+// dropped file's read speaks in boxes. Its files are watched: a change to any
+// of them is read again in the background (quietly too), and a failed read
+// keeps the last good one. A read is one step from a path
 // and options to a record and the problems it met (ReadChain), then applied
 // on the window's thread; nothing in the step touches the window.
 #pragma once
@@ -59,7 +61,8 @@ public:
     static ChainRead ReadChain(const QString& path, const Options& options,
                                const std::optional<DepthOptions>& convertTo);
 
-    // Makes the chain at `path` the replacement and reads it.
+    // Makes the chain at `path` the replacement and reads it: quietly when it
+    // was picked in the tree, with boxes when it was dropped.
     void pick(const QString& path, bool dropped);
     // Nothing chosen any more.
     void forget();
@@ -82,6 +85,8 @@ public:
     // What the latest background read met, one line a problem, preceded by a
     // line saying that the last good read is shown when it failed.
     const QString& notice() const { return notice_; }
+    // Tells `to` the errors the latest read met: why it failed.
+    void tellWhyUnread(TextureReport& to) const;
 
     // True when a file of the chain is not as it was when the latest read
     // began.
@@ -112,4 +117,5 @@ private:
     bool goodRead_ = false;
     bool png_ = false;  // texture_ was read from a PNG
     QString notice_;
+    ProblemLog lastProblems_;  // what the latest read met
 };

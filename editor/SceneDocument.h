@@ -14,6 +14,7 @@
 
 #include <QString>
 
+#include <set>
 #include <string>
 
 class SceneDocument {
@@ -57,6 +58,8 @@ public:
     int redo() { return history_.redo(scene_); }
     // True while the scene holds replaced textures not yet saved to its file.
     bool hasUnsavedChanges() const { return !history_.matchesSavedFile(); }
+    // The indices of those textures.
+    std::set<int> unsavedIndices() const { return history_.unsavedIndices(); }
 
 private:
     bool write(const std::string& target, bool oldFormat);

@@ -299,7 +299,12 @@ void FolderTree::keyPressEvent(QKeyEvent* event)
 
 void FolderTree::contextMenuEvent(QContextMenuEvent* event)
 {
+    // What the tree's owner offers for the selected entry (its actions, added
+    // with addAction), then the tree's own check item.
     QMenu menu(this);
+    menu.addActions(actions());
+    if (!actions().isEmpty())
+        menu.addSeparator();
     menu.addAction(showHiddenAction_);
     menu.exec(event->globalPos());
 }

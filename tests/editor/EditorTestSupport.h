@@ -24,6 +24,15 @@ void PrintTo(const QString& text, std::ostream* out);
 struct ShownMessage {
     QString caption;
     QString text;
+    MessageKind kind = MessageKind::Information;
+};
+
+// A scripted answer to the question about unsaved work: true discards,
+// false keeps the work (Cancel), or any answer.
+struct UnsavedReply {
+    UnsavedReply(bool discard) : answer(discard ? UnsavedAnswer::Discard : UnsavedAnswer::Cancel) {}
+    UnsavedReply(UnsavedAnswer given) : answer(given) {}
+    UnsavedAnswer answer;
 };
 
 // Answers file dialogs from queues (an empty answer cancels; an empty queue
@@ -34,7 +43,7 @@ public:
 
     std::deque<QString> openAnswers;
     std::deque<QString> saveAnswers;
-    std::deque<bool> discardAnswers;
+    std::deque<UnsavedReply> discardAnswers;
 
     std::vector<FileDialogRequest> openRequests;
     std::vector<FileDialogRequest> saveRequests;

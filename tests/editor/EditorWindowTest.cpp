@@ -252,7 +252,7 @@ TEST(EditorWindow, OneFontEverywhereAndRoomForEveryText)
         EXPECT_GE(box->width(), box->fontMetrics().horizontalAdvance(box->windowTitle()) + 150);
         box->accept();
     });
-    DesktopPrompts().message("quorrel", "File not loaded");
+    DesktopPrompts().message("quorrel", "File not loaded", MessageKind::Error);
     EXPECT_TRUE(checked);
 }
 
