@@ -3,6 +3,7 @@
 #include "editor/PreviewFrame.h"
 
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QPixmap>
 #include <QSettings>
 #include <QStandardPaths>
@@ -64,6 +65,21 @@ QTreeWidgetItem* TestFolderTree::desktopEntry(const QString& text)
             return desktop->child(i);
     }
     return nullptr;
+}
+
+OpenedFiles::OpenedFiles()
+{
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "open");
+}
+
+OpenedFiles::~OpenedFiles()
+{
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+}
+
+void OpenedFiles::open(const QUrl& url)
+{
+    files.append(url.toLocalFile());
 }
 
 FreshSettings::FreshSettings()

@@ -12,6 +12,8 @@
 #include <QAction>
 #include <QImage>
 #include <QString>
+#include <QStringList>
+#include <QUrl>
 
 #include <deque>
 #include <memory>
@@ -66,6 +68,18 @@ protected:
 
 private:
     QString desktop_;
+};
+
+// Takes the files the desktop is asked to open (QDesktopServices), in place
+// of their programs, while it lives.
+class OpenedFiles : public QObject {
+    Q_OBJECT
+public:
+    OpenedFiles();
+    ~OpenedFiles() override;
+    Q_INVOKABLE void open(const QUrl& url);
+
+    QStringList files;
 };
 
 // Points the editor's settings at a fresh folder of its own (QStandardPaths'

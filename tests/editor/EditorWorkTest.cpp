@@ -17,9 +17,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
@@ -286,10 +289,12 @@ TEST_F(EditorWork, SaveAndSaveAsWriteTheReplacedChain)
         ExpectSameTexture(grass.record(), saved.GetSceneHeader()->textures[1]);
     }
 
-    // Save as (old format) to a new name.
+    // Save as (old format) to a new name without extension: the status line
+    // names the file written.
     const std::string oldCopy = work.file("copy_old.T3D");
-    editor->script.saveAnswers.push_back(QString::fromStdString(oldCopy));
+    editor->script.saveAnswers.push_back(QString::fromStdString(work.file("copy_old")));
     editor->action(kSaveAsOldCommand)->trigger();
+    EXPECT_EQ(editor->control<QLabel>(kStatusLineId)->text(), "Saved copy_old.T3D");
     ASSERT_EQ(editor->script.saveRequests.size(), 1u);
     EXPECT_EQ(editor->script.saveRequests[0].title, "Choose VK7Q file");
     EXPECT_TRUE(editor->script.saveRequests[0].filter.isEmpty());
@@ -608,18 +613,36 @@ TEST_F(EditorWork, FailedWriteSaysSoAndLeavesTheOldFileWhole)
     editor->action(kSaveNewCommand)->trigger();
     editor->script.saveAnswers.push_back(QString::fromStdString(work.file("other.T3D")));
     editor->action(kSaveAsOldCommand)->trigger();
+    // Quit, answering Save: the save fails, says so, and the window stays.
+    editor->script.discardAnswers = {UnsavedAnswer::Save};
+    editor->action(kQuitCommand)->trigger();
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
+    EXPECT_TRUE(editor->dialog->isVisible());
 
-    ASSERT_EQ(messages().size(), 2u);
+    ASSERT_EQ(messages().size(), 3u);
+    EXPECT_EQ(messages()[2].text, messages()[0].text);
     const std::string why = ": could not be written: " + std::string(std::strerror(EFBIG));
     EXPECT_EQ(messages()[0].text, QString::fromStdString("error during writing file\n" + trackPath + why));
     EXPECT_EQ(messages()[1].text, QString::fromStdString("error during writing file\n" + work.file("other.T3D") + why));
-    for (const ShownMessage& message : messages())
+    for (const ShownMessage& message : messages()) {
         EXPECT_EQ(message.caption, "quorrel");
+        EXPECT_EQ(message.kind, MessageKind::Error);
+    }
     EXPECT_EQ(ReadFileBytes(trackPath), trackBytes);
     EXPECT_EQ(FolderContents(work.path()), before);
     EXPECT_TRUE(editor->dialog->hasUnsavedChanges());
+
+    // Once the file can be written, Save writes it in its own format and
+    // the window ends.
+    editor->script.discardAnswers = {UnsavedAnswer::Save};
+    editor->action(kQuitCommand)->trigger();
+    EXPECT_FALSE(editor->dialog->isVisible());
+    EXPECT_EQ(ReadFileBytes(trackPath).substr(0, 4), trackBytes.substr(0, 4));
+    CVK7QScene written;
+    ASSERT_TRUE(written.Load(trackPath.c_str(), 0));
+    EXPECT_EQ(std::string(written.GetSceneHeader()->textures[0].name), "wall_A");
+    EXPECT_EQ(messages().size(), 3u);
 }
 
 TEST_F(EditorWork, ExtractAndReplaceDeclineWhenThereIsNothingToActOn)
@@ -804,6 +827,37 @@ TEST_F(EditorWork, TheReplacementIsTheTreesFileOrTheLastOneDropped)
     editor->action(kReplaceCommand)->trigger();
     EXPECT_EQ(Entries(textures), QStringList({"wall_A1", "grass", "sky"}));
     EXPECT_EQ(messages().size(), 1u);
+
+    // "Open in image editor": the tree's menu opens the tree's file, listed
+    // above the tree's own item; the right frame's opens the replacement.
+    OpenedFiles desktop;
+    QAction* openTreeFile = editor->tree->actions().value(0);
+    auto* frame = editor->control<QWidget>(kReplacementFrameId);
+    QAction* openReplacement = frame->actions().value(0);
+    ASSERT_TRUE(openTreeFile && openReplacement);
+    EXPECT_EQ(frame->contextMenuPolicy(), Qt::ActionsContextMenu);
+    EXPECT_FALSE(openTreeFile->isEnabled());
+    SelectInTree("sub");
+    EXPECT_FALSE(openTreeFile->isEnabled());
+    EXPECT_TRUE(Drop(levelPath, kReplacementFrameId));
+    SelectInTree("wall_A.tga");
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        const QList<QAction*> items = menu->actions();
+        ASSERT_EQ(items.size(), 3);
+        EXPECT_EQ(items[0], openTreeFile);
+        EXPECT_EQ(items[2], editor->tree->showHiddenAction());
+        menu->close();
+    });
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5), editor->tree->mapToGlobal(QPoint(5, 5)));
+    QCoreApplication::sendEvent(editor->tree, &menuKey);
+    openTreeFile->trigger();
+    EXPECT_TRUE(Drop(levelPath, kReplacementFrameId));
+    openReplacement->trigger();
+    EXPECT_EQ(desktop.files, QStringList({wallPath, levelPath}));
+    EXPECT_EQ(openTreeFile->text(), "Open in image editor");
+    EXPECT_EQ(openReplacement->text(), "Open in image editor");
 }
 
 TEST_F(EditorWork, PngReplacementsTakeTheSceneTexturesFormatTgaOnesOnlyWhenAsked)
@@ -940,6 +994,19 @@ TEST_F(EditorWork, UndoAndRedoStepThroughReplacementsAndTheTitleFollows)
         textures->setCurrentRow(row);
         editor->action(kReplaceCommand)->trigger();
     };
+    // The entries drawn bold: replaced and not saved, and said so to
+    // assistive tools.
+    auto boldRows = [&] {
+        std::vector<int> rows;
+        for (int row = 0; row < textures->count(); ++row) {
+            const QListWidgetItem* item = textures->item(row);
+            const bool described = item->data(Qt::AccessibleDescriptionRole).toString() == "Replaced, not saved";
+            EXPECT_EQ(item->font().bold(), described) << row;
+            if (item->font().bold())
+                rows.push_back(row);
+        }
+        return rows;
+    };
     auto undo = [&] { editor->action(kUndoCommand)->trigger(); };
     auto redo = [&] { editor->action(kRedoCommand)->trigger(); };
     EXPECT_EQ(editor->dialog->windowTitle(), "Quorrel");
@@ -950,6 +1017,7 @@ TEST_F(EditorWork, UndoAndRedoStepThroughReplacementsAndTheTitleFollows)
     replaceRow(0);
     replaceRow(1);
     EXPECT_EQ(editor->dialog->windowTitle(), "Quorrel - track.T3D *");
+    EXPECT_EQ(boldRows(), std::vector<int>({0, 1}));
 
     // Undo shows the entry it changed back, chosen, with its details and boxes.
     undo();
@@ -957,6 +1025,7 @@ TEST_F(EditorWork, UndoAndRedoStepThroughReplacementsAndTheTitleFollows)
     EXPECT_EQ(textures->currentRow(), 1);
     EXPECT_EQ(Entries(details), QStringList({"8", "8", "16", "1"}));
     EXPECT_EQ(TickedBoxes(), std::vector<int>({1008}));
+    EXPECT_EQ(boldRows(), std::vector<int>({0}));
     undo();
     EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "sky"}));
     EXPECT_EQ(editor->dialog->windowTitle(), "Quorrel - track.T3D");
@@ -969,6 +1038,7 @@ TEST_F(EditorWork, UndoAndRedoStepThroughReplacementsAndTheTitleFollows)
     // Saved here: stepping away and back again marks and clears.
     editor->action(kSaveNewCommand)->trigger();
     EXPECT_EQ(editor->dialog->windowTitle(), "Quorrel - track.T3D");
+    EXPECT_TRUE(boldRows().empty());
     undo();
     EXPECT_EQ(editor->dialog->windowTitle(), "Quorrel - track.T3D *");
     redo();
@@ -978,10 +1048,12 @@ TEST_F(EditorWork, UndoAndRedoStepThroughReplacementsAndTheTitleFollows)
     // A new replacement drops what was undone; undoing past the save marks it.
     replaceRow(2);
     EXPECT_FALSE(editor->action(kRedoCommand)->isEnabled());
+    EXPECT_EQ(boldRows(), std::vector<int>({2}));
     undo();
     undo();
     EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "sky"}));
     EXPECT_TRUE(editor->dialog->hasUnsavedChanges());
+    EXPECT_EQ(boldRows(), std::vector<int>({0}));
     // What Undo brings back is the texture as it was, to the byte.
     const std::string undone = work.file("undone.T3D");
     editor->script.saveAnswers.push_back(QString::fromStdString(undone));
@@ -994,6 +1066,11 @@ TEST_F(EditorWork, UndoAndRedoStepThroughReplacementsAndTheTitleFollows)
         ExpectSameTexture(grass.record(), back[1]);
         ExpectSameTexture(sky.record(), back[2]);
     }
+    // Past the saved state, whose steps go: the file still differs where
+    // they replaced.
+    replaceRow(1);
+    EXPECT_EQ(boldRows(), std::vector<int>({0, 1}));
+    EXPECT_EQ(Entries(textures), QStringList({"stone", "wall_A", "sky"}));
 
     // Close (after the question) forgets the history.
     editor->script.discardAnswers = {true};
@@ -1058,6 +1135,25 @@ TEST_F(EditorWork, RecentScenesFoldersAndOptionsAreKeptBetweenRuns)
     EXPECT_EQ(third.mipFilter(), MipFilterChoice::Box);
     EXPECT_TRUE(third.action(kBoxLevelsCommand)->isChecked());
     EXPECT_FALSE(third.action(kPointLevelsCommand)->isChecked());
+
+    // Extract offers the format it last wrote; the window comes back at the
+    // size and place it had; a scene still loads with no entry chosen.
+    EXPECT_EQ(editor->script.saveRequests[1].selectedFilter, "tga pictures files (*.tga)");
+    editor->script.saveAnswers = {QString::fromStdString(work.file("out/stone.png"))};
+    editor->action(kExtractCommand)->trigger();
+    const QRect place(60, 40, 1000, 700);
+    editor->dialog->setGeometry(place);
+    editor->dialog->reject();
+    EditorDialog fourth(editor->script.prompts(), new TestFolderTree(QString::fromStdString(desk.string())));
+    EXPECT_EQ(fourth.geometry(), place);
+    fourth.openSceneFile(QString::fromStdString(trackPath));
+    auto* list = fourth.findChild<QListWidget*>(QString::number(kTextureListId));
+    EXPECT_TRUE(list->selectedItems().isEmpty());
+    list->setCurrentRow(0);
+    editor->script.saveAnswers = {QString()};
+    fourth.OnExtract();
+    ASSERT_EQ(editor->script.saveRequests.size(), 5u);
+    EXPECT_EQ(editor->script.saveRequests[4].selectedFilter, "PNG images (*.png)");
     EXPECT_TRUE(messages().empty());
 }
 
