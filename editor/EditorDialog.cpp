@@ -733,11 +733,15 @@ void EditorDialog::dropEvent(QDropEvent* event)
         return;
     case DroppedFile::Scene:
         event->acceptProposedAction();
-        openSceneFile(path);
+        // Once the drop is over: the program the file came from is not kept
+        // waiting while a question or message is open.
+        QMetaObject::invokeMethod(
+            this, [this, path] { openSceneFile(path); }, Qt::QueuedConnection);
         return;
     case DroppedFile::Texture:
         event->acceptProposedAction();
-        pickReplacement(path, true);
+        QMetaObject::invokeMethod(
+            this, [this, path] { pickReplacement(path, true); }, Qt::QueuedConnection);
         return;
     }
 }

@@ -168,8 +168,8 @@ protected:
         editor->tree->setCurrentItem(item);
     }
 
-    // A drag of one file entering the window and dropped over the control;
-    // true when the window took it.
+    // A drag of one file entering the window and dropped over the control,
+    // and what the window does with it; true when the window took it.
     bool Drop(const QString& path, int overControl)
     {
         QMimeData data;
@@ -179,7 +179,11 @@ protected:
         QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
         QCoreApplication::sendEvent(editor->dialog.get(), &enter);
         QDropEvent dropped(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, {});
+        const int asked = editor->script.discardQuestions;
         QCoreApplication::sendEvent(editor->dialog.get(), &dropped);
+        // The window acts once the drop is over, asking nothing before.
+        EXPECT_EQ(editor->script.discardQuestions, asked);
+        QCoreApplication::sendPostedEvents(editor->dialog.get());
         return enter.isAccepted() && dropped.isAccepted();
     }
 
