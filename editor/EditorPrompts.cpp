@@ -13,7 +13,9 @@
 #include <QScrollBar>
 #include <QTreeView>
 
+#include <algorithm>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -49,23 +51,32 @@ QString FilterSuffix(const QString& filter)
     return pattern.hasMatch() ? pattern.captured(1) : QString();
 }
 
-// The detail view's date column, and room beside a column's text.
+// The detail view's columns that hold a size and a date, and room beside a
+// column's text.
+constexpr int kSizeColumn = 1;
 constexpr int kDateColumn = 3;
 constexpr int kColumnPadding = 16;
 
-// Widens the dialog until the detail view shows every column whole, the date
-// column wide enough for a date with its time.
+// Widens the dialog until the detail view shows every column whole, the size
+// and date columns wide enough for their longest texts.
 void WidenForColumns(QFileDialog& dialog)
 {
     auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
     if (!view)
         return;
     QHeaderView* header = view->header();
-    const QString longDate =
-        QLocale::system().toString(QDateTime(QDate(2000, 12, 28), QTime(23, 59, 59)), QLocale::ShortFormat);
-    const int dateWidth = view->fontMetrics().horizontalAdvance(longDate) + kColumnPadding;
-    if (header->count() > kDateColumn && header->sectionSize(kDateColumn) < dateWidth)
-        header->resizeSection(kDateColumn, dateWidth);
+    const QLocale locale = QLocale::system();
+    const std::pair<int, QStringList> columns[] = {
+        {kSizeColumn, {locale.formattedDataSize(1023), locale.formattedDataSize(1023 * 1024 + 1023)}},
+        {kDateColumn, {locale.toString(QDateTime(QDate(2000, 12, 28), QTime(23, 59, 59)), QLocale::ShortFormat)}},
+    };
+    for (const auto& [column, samples] : columns) {
+        int width = 0;
+        for (const QString& sample : samples)
+            width = std::max(width, view->fontMetrics().horizontalAdvance(sample) + kColumnPadding);
+        if (header->count() > column && header->sectionSize(column) < width)
+            header->resizeSection(column, width);
+    }
     dialog.resize(dialog.sizeHint());
     dialog.layout()->activate();
     const int missing = header->length() + view->verticalScrollBar()->sizeHint().width() - view->viewport()->width();
