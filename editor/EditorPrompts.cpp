@@ -58,7 +58,8 @@ constexpr int kDateColumn = 3;
 constexpr int kColumnPadding = 16;
 
 // Widens the dialog until the detail view shows every column whole, the size
-// and date columns wide enough for their longest texts.
+// and date columns wide enough for their longest texts. Called as the dialog
+// is shown, once its views are laid out and before it reaches the screen.
 void WidenForColumns(QFileDialog& dialog)
 {
     auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
@@ -77,12 +78,26 @@ void WidenForColumns(QFileDialog& dialog)
         if (header->count() > column && header->sectionSize(column) < width)
             header->resizeSection(column, width);
     }
-    dialog.resize(dialog.sizeHint());
-    dialog.layout()->activate();
-    const int missing = header->length() + view->verticalScrollBar()->sizeHint().width() - view->viewport()->width();
+    const int room = view->viewport()->width() -
+                     (view->verticalScrollBar()->isVisible() ? 0 : view->verticalScrollBar()->sizeHint().width());
+    const int missing = header->length() - room;
     if (missing > 0)
         dialog.resize(dialog.width() + missing, dialog.height());
 }
+
+// Calls WidenForColumns when the dialog it watches is first shown.
+class WidenOnShow : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show) {
+            watched->removeEventFilter(this);
+            WidenForColumns(static_cast<QFileDialog&>(*watched));
+        }
+        return false;
+    }
+};
 
 // The window a box or file dialog opens over: the main window, modal, even
 // when another program is active (a drop), or else the active one.
@@ -114,7 +129,8 @@ QString RunFileDialog(const FileDialogRequest& request, QFileDialog::AcceptMode 
         dialog.setDirectory(request.folder);
     if (!request.startName.isEmpty())
         dialog.selectFile(request.startName);
-    WidenForColumns(dialog);
+    WidenOnShow widen;
+    dialog.installEventFilter(&widen);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().first();

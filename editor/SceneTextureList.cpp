@@ -86,6 +86,8 @@ void SceneTextureList::markUnsaved(const std::set<int>& indices)
     for (int row = 0; row < list_->count(); ++row) {
         QListWidgetItem* item = list_->item(row);
         const bool unsaved = indices.count(row) > 0;
+        if (item->font().bold() == unsaved)
+            continue;
         QFont font = list_->font();
         font.setBold(unsaved);
         item->setFont(font);
