@@ -261,26 +261,19 @@ TEST(EditorWindow, OneFontEverywhereAndRoomForEveryText)
 
     // The question about unsaved work: Save (the default, holding the
     // focus), Discard or Cancel.
-    const std::pair<QMessageBox::StandardButton, UnsavedAnswer> answers[] = {
-        {QMessageBox::Save, UnsavedAnswer::Save},
-        {QMessageBox::Discard, UnsavedAnswer::Discard},
-        {QMessageBox::Cancel, UnsavedAnswer::Cancel},
-    };
-    for (const auto& [button, answer] : answers) {
-        checked = false;
-        QTimer::singleShot(0, [&, button = button] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            ASSERT_NE(box, nullptr);
-            checked = true;
-            EXPECT_EQ(box->icon(), QMessageBox::Question);
-            EXPECT_EQ(box->standardButtons(), QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
-            EXPECT_TRUE(QTest::qWaitForWindowActive(box));
-            EXPECT_EQ(QApplication::focusWidget(), box->button(QMessageBox::Save));
-            box->button(button)->click();
-        });
-        EXPECT_EQ(DesktopPrompts().askUnsaved("quorrel", "Unsaved"), answer);
-        EXPECT_TRUE(checked);
-    }
+    checked = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        checked = true;
+        EXPECT_EQ(box->icon(), QMessageBox::Question);
+        EXPECT_EQ(box->standardButtons(), QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(box));
+        EXPECT_EQ(QApplication::focusWidget(), box->button(QMessageBox::Save));
+        box->button(QMessageBox::Discard)->click();
+    });
+    EXPECT_EQ(DesktopPrompts().askUnsaved("quorrel", "Unsaved"), UnsavedAnswer::Discard);
+    EXPECT_TRUE(checked);
 }
 
 namespace {
