@@ -665,15 +665,18 @@ void EditorDialog::OnReplace()
     }
     // Stale pixels never go into the scene: a file of the chain that changed
     // since the last read is read again first.
-    if (replacement_->isChosen() && replacement_->changedOnDisk())
+    const bool readNow = replacement_->isChosen() && replacement_->changedOnDisk();
+    if (readNow)
         replacement_->reread(false);
     if (!replacement_->isChosen()) {
         tellUser(kNoReplacementText);
         return;
     }
-    // A file that never read: why, as the read said it.
+    // A file that never read: why, as the read said it (a read just now has
+    // said it already).
     if (!replacement_->hasGoodRead()) {
-        replacement_->tellWhyUnread(report_);
+        if (!readNow)
+            replacement_->tellWhyUnread(report_);
         return;
     }
     if (replacement_->state() != Replacement::State::Ready) {

@@ -686,6 +686,11 @@ TEST_F(EditorWork, ExtractAndReplaceDeclineWhenThereIsNothingToActOn)
     EXPECT_EQ(messages()[3].caption, "Error");
     EXPECT_EQ(messages()[3].kind, MessageKind::Error);
     EXPECT_EQ("Error: " + messages()[3].text, frame->notice());
+    // Changed on disk, still unreadable: Replace reads it again and says why
+    // once.
+    ASSERT_TRUE(WriteFileBytes(broken, "still not a picture"));
+    editor->action(kReplaceCommand)->trigger();
+    EXPECT_EQ(messages().size(), 5u);
     EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "sky"}));
     EXPECT_FALSE(editor->dialog->hasUnsavedChanges());
 
