@@ -113,7 +113,7 @@ void Replacement::readWith(const Options& options)
 {
     options_ = options;
     if (isChosen())
-        reread(false);
+        reread(true);  // nobody asked for this read: quietly
 }
 
 void Replacement::tellWhyUnread(TextureReport& to) const

@@ -69,7 +69,8 @@ public:
     // Reads the chosen chain again. In the background what the read meets goes
     // to notice(); otherwise to the report.
     void reread(bool background);
-    // Reads with these options from now on; a chosen chain is read again.
+    // Reads with these options from now on; a chosen chain is read again,
+    // quietly.
     void readWith(const Options& options);
     const Options& options() const { return options_; }
 
