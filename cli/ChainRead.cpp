@@ -90,8 +90,8 @@ std::string RebuiltLevelsText(const ChainLevels& levels)
         return {};
     if (rebuilt.size() == 1)
         return "level " + std::to_string(rebuilt[0]) + " made from the one above";
-    return "levels " + std::to_string(rebuilt.front()) + " to " + std::to_string(rebuilt.back()) +
-           " made from the ones above";
+    return "levels " + std::to_string(rebuilt.front()) + (rebuilt.size() == 2 ? " and " : " to ") +
+           std::to_string(rebuilt.back()) + " made from the ones above";
 }
 
 std::string ChooseFlags(const T3D_TEXTURE& current, T3D_TEXTURE& replacement, bool fromName)
