@@ -74,8 +74,7 @@ bool ReadPngChain(const std::string& path, TextureRecord& holder, TextureReport&
 // Whether a record already has the depth and pixel layout asked for.
 bool HasFormat(const T3D_TEXTURE& record, const DepthOptions& format)
 {
-    return record.depth == format.depth &&
-           (format.depth != 16 || (record.greenMask == kMask565Green) == format.green565);
+    return record.depth == format.depth && (format.depth == 8 || MasksOf(record) == MasksFor(format));
 }
 
 // The record's levels expanded to 8-bit RGBA (depth 32, 8-8-8-8 masks).
@@ -139,6 +138,9 @@ DepthOptions FormatOf(const T3D_TEXTURE& model, bool dither)
     format.depth = model.depth;
     format.green565 = model.depth == 16 && model.greenMask == kMask565Green;
     format.dither = dither;
+    // A texture with no masks at all has its depth's usual layout.
+    if (model.depth != 8 && MasksOf(model) != PixelMasks())
+        format.masks = MasksOf(model);
     return format;
 }
 

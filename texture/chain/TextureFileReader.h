@@ -34,8 +34,8 @@ struct TextureReadOptions {
     std::optional<DepthOptions> convertTo;
 };
 
-// The depth, 16-bit layout and dithering that make a texture like `model`
-// (a scene texture that a replacement takes the place of).
+// The depth, masks and dithering that make a texture like `model` (a scene
+// texture that a replacement takes the place of).
 DepthOptions FormatOf(const T3D_TEXTURE& model, bool dither = true);
 
 // Clears the holder, then reads the chain that starts at `path`. True when

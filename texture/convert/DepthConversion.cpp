@@ -7,6 +7,9 @@
 #include <cstring>
 #include <memory>
 
+// Pixels are little-endian in the record and are packed here as native words.
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "a little-endian machine is assumed");
+
 namespace {
 
 size_t PixelCount(const T3D_TEXTURE& r, int level)
@@ -34,18 +37,47 @@ bool AnyTransparent(const T3D_TEXTURE& r)
     return false;
 }
 
-void To24(const uint8_t* in, uint8_t* out, size_t count)
-{
-    for (size_t i = 0; i < count; ++i)
-        std::memcpy(out + 3 * i, in + 4 * i, 3);
-}
-
-void To16(const uint8_t* in, uint8_t* out, size_t count, bool green565)
+// One level's pixels packed into `bytes`-byte pixels (the word's low bytes).
+template <size_t bytes>
+void PackLevel(const uint8_t* in, uint8_t* out, size_t count, const PixelPacker& pack)
 {
     for (size_t i = 0; i < count; ++i) {
-        const uint16_t p = PackPixel16(PixelAt(in, i), green565);
-        out[2 * i] = uint8_t(p);
-        out[2 * i + 1] = uint8_t(p >> 8);
+        const uint32_t p = pack(PixelAt(in, i));
+        std::memcpy(out + bytes * i, &p, bytes);
+    }
+}
+
+void Pack(const uint8_t* in, uint8_t* out, size_t count, unsigned bytesPerPixel, const PixelPacker& pack)
+{
+    switch (bytesPerPixel) {
+    case 2:
+        PackLevel<2>(in, out, count, pack);
+        break;
+    case 3:
+        PackLevel<3>(in, out, count, pack);
+        break;
+    default:
+        PackLevel<4>(in, out, count, pack);
+        break;
+    }
+}
+
+// Why the masks are refused; nullptr when pixels can be packed into them.
+const TextureMessage* MaskRefusal(const PixelMasks& masks, unsigned depth)
+{
+    switch (CheckMasks(masks, depth)) {
+    case MaskFault::none:
+        return nullptr;
+    case MaskFault::pastDepth:
+        return &kMasksPastDepth;
+    case MaskFault::notOneRun:
+        return &kMaskNotOneRun;
+    case MaskFault::widerThan8:
+        return &kMaskWiderThan8;
+    case MaskFault::overlapping:
+        return &kMasksOverlap;
+    default:
+        return &kMaskMissing;
     }
 }
 
@@ -180,15 +212,36 @@ bool Quantise(const T3D_TEXTURE& in, T3D_TEXTURE& out, bool dither)
 
 }  // namespace
 
+PixelMasks MasksFor(const DepthOptions& options)
+{
+    if (options.masks && options.depth != 8)
+        return *options.masks;
+    T3D_TEXTURE usual{};
+    SetStandardMasks(usual, options.depth);
+    if (options.depth == 16 && options.green565) {
+        usual.redMask = kMask565Red;
+        usual.greenMask = kMask565Green;
+    }
+    return MasksOf(usual);
+}
+
 bool ConvertRgbaChain(TextureRecord& holder, const DepthOptions& options, const std::string& name,
                       TextureReport& report, const KeptPalette* kept)
 {
     const T3D_TEXTURE& in = holder.record();
-    if (options.depth == 32)
-        return true;
-    if (BytesPerPixel(options.depth) == 0) {
+    const unsigned bytesPerPixel = BytesPerPixel(options.depth);
+    if (bytesPerPixel == 0) {
         report.report(MakeProblem(Severity::Error, kCantConvertToDepth, name, options.depth));
         return false;
+    }
+    const PixelMasks masks = MasksFor(options);
+    if (options.depth != 8) {
+        if (const TextureMessage* refusal = MaskRefusal(masks, options.depth)) {
+            report.report(MakeProblem(Severity::Error, *refusal, name, options.depth));
+            return false;
+        }
+        if (options.depth == 32 && masks == MasksOf(in))
+            return true;  // the chain's own layout
     }
     TextureRecord converted;
     T3D_TEXTURE& out = converted.record();
@@ -196,11 +249,7 @@ bool ConvertRgbaChain(TextureRecord& holder, const DepthOptions& options, const 
     std::memset(out.levels, 0, sizeof out.levels);
     std::memset(out.palette, 0, sizeof out.palette);
     out.depth = uint16_t(options.depth);
-    SetStandardMasks(out, options.depth);
-    if (options.depth == 16 && options.green565) {
-        out.redMask = kMask565Red;
-        out.greenMask = kMask565Green;
-    }
+    SetMasks(out, masks);
     for (int level = 0; level < in.levelCount; ++level) {
         if (!converted.allocateLevel(level, LevelByteCount(out, level))) {
             ReportError(report, kNoMemoryToConvert, name);
@@ -208,19 +257,16 @@ bool ConvertRgbaChain(TextureRecord& holder, const DepthOptions& options, const 
         }
     }
 
-    for (int level = 0; options.depth != 8 && level < in.levelCount; ++level) {
-        if (options.depth == 24)
-            To24(in.levels[level], out.levels[level], PixelCount(in, level));
-        else
-            To16(in.levels[level], out.levels[level], PixelCount(in, level), options.green565);
-    }
-    if (options.depth == 8 && !KeepPalette(in, out, kept) && !ExactColours(in, out) &&
-        !Quantise(in, out, options.dither)) {
+    if (options.depth != 8) {
+        const PixelPacker pack(masks);
+        for (int level = 0; level < in.levelCount; ++level)
+            Pack(in.levels[level], out.levels[level], PixelCount(in, level), bytesPerPixel, pack);
+    } else if (!KeepPalette(in, out, kept) && !ExactColours(in, out) && !Quantise(in, out, options.dither)) {
         ReportError(report, kCantQuantise, name);
         return false;
     }
-    if (AnyTransparent(in))
-        report.report(MakeProblem(Severity::Warning, kAlphaDropped, name, options.depth));
+    if (masks.alpha == 0 && AnyTransparent(in))
+        ReportWarning(report, kAlphaDropped, name);
     holder = std::move(converted);
     return true;
 }
