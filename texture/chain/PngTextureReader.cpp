@@ -19,6 +19,15 @@ constexpr ChainFileMessages kPngMessages{
     {TextureCause::LevelMismatch, "PNG file %s does not fit its mip level", "does not fit its mip level"},
     kNoMemoryForPng};
 
+static_assert(kMaxAncillaryBytes == uint64_t(64) << 20, "the message below names the limit");
+constexpr TextureMessage kPngTooMuchAncillary{
+    TextureCause::UnsupportedSize, "PNG file %s holds more than 64 MiB of text and other data beside its pixels",
+    "holds more than 64 MiB of text and other data beside its pixels"};
+// A warning: the pixels are still read.
+constexpr TextureMessage kPngIndexBeyondPalette{TextureCause::Damaged,
+                                                "PNG file %s has colour indices beyond its palette (shown black)",
+                                                "has colour indices beyond its palette (shown black)"};
+
 // The message for a decoder's refusal.
 const TextureMessage& PngMessage(PngStatus status)
 {
@@ -32,6 +41,8 @@ const TextureMessage& PngMessage(PngStatus status)
         return kClaimsTooMuch;
     case PngStatus::noMemory:
         return kNoMemoryForPng;
+    case PngStatus::tooMuchAncillary:
+        return kPngTooMuchAncillary;
     default:
         return kDamaged;
     }
@@ -85,7 +96,11 @@ LevelResult PngChainReader::decode(PngDecoder& png, const std::string& path, int
     if (!pixels)
         return fail(messages_.noMemory, path);
     const PngStatus status = png.decode(pixels, indicesFor(png, png.width(), png.height(), level));
-    return status == PngStatus::ok ? LevelResult::Read : refuse(png, status, path);
+    if (status != PngStatus::ok)
+        return refuse(png, status, path);
+    if (png.indicesBeyondPalette())
+        ReportWarning(report_, kPngIndexBeyondPalette, path);
+    return LevelResult::Read;
 }
 
 // The status's message, with libspng's words for what is damaged.
