@@ -214,7 +214,7 @@ TEST(TgaTextureReader, RefusesDamagedFilesWithAMessageAndNoPixels)
     const char* badSize = "TGA file %s has an unsupported size";
     const char* short_ = "TGA file %s holds fewer pixels than its size";
     std::vector<std::pair<std::string, const char*>> cases = {
-        {"", truncated},
+        {"", "%s is empty"},
         {TgaHeaderBytes(TgaFields::Image(3, 4, 4, 8)).substr(0, 17), truncated},
         {TgaHeaderBytes(withId) + Repeat(1, 100), truncated},
         {TgaHeaderBytes(mapped) + Repeat(1, 767), truncated},

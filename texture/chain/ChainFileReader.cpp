@@ -1,5 +1,6 @@
 #include "texture/chain/ChainFileReader.h"
 
+#include "texture/chain/FileKind.h"
 #include "texture/chain/MipChainNaming.h"
 
 #include <algorithm>
@@ -63,6 +64,27 @@ LevelResult ChainFileReader::fail(const TextureMessage& message, const std::stri
     }
     report_.report(problem);
     return level_ == 0 ? LevelResult::Failed : LevelResult::Missing;
+}
+
+LevelResult ChainFileReader::refuseContent(const InputFile& file, const TextureMessage& message,
+                                           const std::string& path)
+{
+    switch (message.cause) {
+    case TextureCause::Truncated:
+    case TextureCause::Damaged:
+    case TextureCause::UnsupportedKind:
+    case TextureCause::UnsupportedSize:
+        break;
+    default:  // not about what the file holds
+        return failUnlessChanged(file, message, path);
+    }
+    uint8_t head[kFileKindBytes];
+    const size_t size = size_t(std::min<uint64_t>(file.size(), sizeof head));
+    const bool headRead = file.readAt(0, head, size) == FileReadStatus::Ok;
+    if (!file.unchanged())
+        return LevelResult::Changed;
+    const TextureMessage* kind = headRead ? FileKindMessage(KindOfFile(head, size, file.size())) : nullptr;
+    return fail(kind ? *kind : message, path);
 }
 
 bool ChainFileReader::fitsLevel(unsigned width, unsigned height, unsigned depth, int level) const

@@ -56,6 +56,12 @@ protected:
     // given, follows the message's words after a colon.
     LevelResult fail(const TextureMessage& message, const std::string& path, const std::string& more = {});
 
+    // A file refused for what it holds (truncated, damaged, of a kind or size
+    // not read): when it is another kind of file (a JPEG, a scene, a text:
+    // texture/chain/FileKind.h), the message names that kind instead. Any
+    // other refusal as failUnlessChanged.
+    LevelResult refuseContent(const InputFile& file, const TextureMessage& message, const std::string& path);
+
     // A problem found in a file that changed while it was read is the
     // change's doing: the level is read again instead.
     LevelResult failUnlessChanged(const InputFile& file, const TextureMessage& message, const std::string& path)

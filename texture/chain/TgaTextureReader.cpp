@@ -193,15 +193,15 @@ LevelResult ChainReader::readFile(const InputFile& file, const std::string& path
     TgaHeader header;
     if (file.size() < kTgaHeaderSize || file.readAt(0, headerBytes, kTgaHeaderSize) != FileReadStatus::Ok ||
         !ReadTgaHeader(headerCursor, header))
-        return failUnlessChanged(file, kTgaTruncated, path);
+        return refuseContent(file, kTgaTruncated, path);
     if (const TextureMessage* refusal = RefusedKind(header))
-        return fail(*refusal, path);
+        return refuseContent(file, *refusal, path);
     const unsigned depth = RecordDepth(header.pixelDepth);
     const unsigned bytesPerPixel = BytesPerPixel(depth);
     const uint64_t pixelCount = uint64_t(header.width) * header.height;
     const uint64_t levelBytes = pixelCount * bytesPerPixel;
     if (pixelCount == 0 || levelBytes > kMaxLevelBytes)
-        return fail(kTgaUnsupportedSize, path);
+        return refuseContent(file, kTgaUnsupportedSize, path);
     if (level > 0 && !fitsLevel(header.width, header.height, depth, level))
         return fail(kTgaDoesNotFitLevel, path);
 
@@ -210,11 +210,11 @@ LevelResult ChainReader::readFile(const InputFile& file, const std::string& path
     const bool runLength = IsRunLengthEncoded(header.imageType);
     const uint64_t pixelOffset = kTgaHeaderSize + header.idLength + ColourMapBytes(header);
     if (file.size() < pixelOffset)
-        return failUnlessChanged(file, kTgaTruncated, path);
+        return refuseContent(file, kTgaTruncated, path);
     if (!runLength && file.size() - pixelOffset < levelBytes)
-        return failUnlessChanged(file, kTgaShortOfPixels, path);
+        return refuseContent(file, kTgaShortOfPixels, path);
     if (runLength && file.size() > kMaxWholeFileBytes)
-        return fail(kTgaUnsupportedSize, path);
+        return refuseContent(file, kTgaUnsupportedSize, path);
     ByteBlock front;
     const uint64_t frontBytes = runLength ? file.size() : pixelOffset;
     if (!front.allocate(size_t(frontBytes)))
@@ -227,7 +227,7 @@ LevelResult ChainReader::readFile(const InputFile& file, const std::string& path
     const uint8_t* colourMap = in.skip(kTgaHeaderSize + header.idLength) ? in.take(ColourMapBytes(header)) : nullptr;
     const PacketWalk walk = runLength ? WalkRunLengthData(in, pixelCount, bytesPerPixel) : PacketWalk::Exact;
     if (walk == PacketWalk::Short)
-        return failUnlessChanged(file, kTgaShortOfPixels, path);
+        return refuseContent(file, kTgaShortOfPixels, path);
 
     if (level == 0)
         describeLevelZero(header, depth);
