@@ -127,8 +127,9 @@ int UsageError(std::ostream& err, const std::string& message)
     return kExitUsage;
 }
 
-int RunCommandLine(const std::vector<Command>& table, int argc, const char* const* argv, std::ostream& out,
-                   std::ostream& err)
+namespace {
+
+int RunWords(const std::vector<Command>& table, int argc, const char* const* argv, std::ostream& out, std::ostream& err)
 {
     const std::vector<std::string> words(argv + std::min(argc, 1), argv + argc);
     if (words.empty()) {
@@ -160,4 +161,16 @@ int RunCommandLine(const std::vector<Command>& table, int argc, const char* cons
     UsageError(err, "unknown command '" + name + "'");
     PrintProgramUsage(err, table);
     return kExitUsage;
+}
+
+}  // namespace
+
+int RunCommandLine(const std::vector<Command>& table, int argc, const char* const* argv, std::ostream& out,
+                   std::ostream& err)
+{
+    const int status = RunWords(table, argc, argv, out, err);
+    if (out.flush())
+        return status;
+    PrintProblem(err, "", "standard output could not be written");
+    return status == kExitOk ? kExitFailed : status;
 }

@@ -55,6 +55,7 @@ bool OptionAsNumber(const CommandArguments& args, const std::string& option, lon
 int UsageError(std::ostream& err, const std::string& message);
 
 // The whole program: picks the command named by argv[1] from `table`, parses
-// the rest and runs it. Returns the exit status.
+// the rest and runs it. Returns the exit status: the command's, or
+// kExitFailed with a message when `out` could not be written.
 int RunCommandLine(const std::vector<Command>& table, int argc, const char* const* argv, std::ostream& out,
                    std::ostream& err);

@@ -1,6 +1,9 @@
 #include "cli/SceneCommands.h"
 
+#include "cli/ChainPlan.h"
+#include "cli/ChainRead.h"
 #include "cli/CliOutput.h"
+#include "cli/Manifest.h"
 #include "cli/StderrReport.h"
 #include "cli/TextureOptions.h"
 #include "scene/CVK7QScene.h"
@@ -25,8 +28,6 @@
 #include <sys/stat.h>
 #include <system_error>
 #include <thread>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -107,6 +108,7 @@ std::string TextureNameOf(const std::string& path)
 // How a command reads the chains it puts into a scene.
 struct SceneReadOptions {
     TextureReadOptions read;
+    StaleLevelChoice levels = StaleLevelChoice::warn;
     bool as565 = false;  // a 5-5-5 chain not converted is stored as 5-6-5
 };
 
@@ -116,7 +118,7 @@ bool ReadChainForScene(const std::string& path, const SceneReadOptions& options,
                        std::ostream& err)
 {
     StderrReport report(err);
-    if (!ReadTextureChain(path, texture, report, options.read) || report.errorReported())
+    if (!ReadChainLevels(path, options.read, options.levels, texture, report) || report.errorReported())
         return false;
     T3D_TEXTURE& record = texture.record();
     std::memset(record.name, 0, sizeof record.name);
@@ -127,81 +129,56 @@ bool ReadChainForScene(const std::string& path, const SceneReadOptions& options,
     return true;
 }
 
+// Keeps the scene texture's flags, or takes the file name's when asked, and
+// says so in one line when the two differ.
+void KeepOrTakeFlags(const T3D_TEXTURE& current, int index, T3D_TEXTURE& replacement, bool fromName, std::ostream& out)
+{
+    const std::string change = ChooseFlags(current, replacement, fromName);
+    if (change.empty())
+        return;
+    const std::string texture = "texture " + std::to_string(index) + " (" + Escaped(current.name) + ")";
+    if (fromName)
+        out << texture << " takes the flags of its file's name: " << change << '\n';
+    else
+        out << texture << " keeps its flags; its file's name would give " << change
+            << " (--flags-from-name takes them)\n";
+}
+
 bool EndsWithNoCase(const std::string& text, const char* end)
 {
     const size_t n = std::strlen(end);
     return text.size() > n && strcasecmp(text.c_str() + text.size() - n, end) == 0;
 }
 
-// A texture's name as a file name: its last path component without a .tga
-// or .png extension, with characters that file names cannot hold (on any common
-// system) replaced by '-'.
-std::string FileBaseFor(const char* textureName, int index)
+bool NoneExists(const std::vector<PlannedChain>& plan, const std::string& manifest, std::ostream& err)
 {
-    std::string base = textureName;
-    const size_t slash = base.find_last_of("/\\");
-    if (slash != std::string::npos)
-        base.erase(0, slash + 1);
-    if (IsTextureFileName(base))
-        base.resize(base.size() - 4);
-    for (char& c : base)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F || std::strchr("<>:\"|?*", c))
-            c = '-';
-    if (base.empty() || base == "." || base == "..")
-        base = "texture-" + std::to_string(index);
-    return base;
-}
-
-struct PlannedChain {
-    int index;
-    std::vector<std::string> files;
-    std::string change;  // why the name is not the texture's own; empty when it is
-};
-
-// Chain names for every texture, none sharing a file with another: the
-// texture's own name where its chain can be named, else a name that works;
-// names that clash get "-2", "-3", ... before their suffix. Each clashing name
-// counts on from where the last one stopped, so the work grows with the
-// number of textures, not its square.
-std::vector<PlannedChain> PlanChains(const VK7Q_HEADER& header, const std::string& dir, const std::string& extension)
-{
-    std::vector<PlannedChain> plan;
-    std::unordered_set<std::string> taken;
-    std::unordered_map<std::string, int> nextTag;
-    for (int i = 0; i < header.textureCount; ++i) {
-        const T3D_TEXTURE& record = header.textures[i];
-        const int levels = std::max(
-            1, LevelsWithPixels(record.width, record.height, std::min<int>(record.levelCount, kMaxTextureLevels)));
-        const std::string own = (fs::path(dir) / (FileBaseFor(record.name, i) + extension)).string();
-        std::vector<std::string> files;
-        const ChainNaming naming = PlanChainNames(own, levels, files);
-        const std::string working = WorkingChainName(own, levels, extension);
-        PlannedChain chain{i, {}, naming == ChainNaming::Ok ? "" : ChainNamingProblem(naming)};
-        for (int& tag = nextTag.try_emplace(working, 1).first->second; chain.files.empty(); ++tag) {
-            const std::string first =
-                tag == 1 ? working : WorkingChainName(own, levels, extension, "-" + std::to_string(tag));
-            PlanChainNames(first, levels, files);
-            if (std::none_of(files.begin(), files.end(), [&](const std::string& f) { return taken.count(f) != 0; }))
-                chain.files = files;
+    std::vector<std::string> files = {manifest};
+    for (const PlannedChain& chain : plan)
+        files.insert(files.end(), chain.files.begin(), chain.files.end());
+    for (const std::string& file : files) {
+        struct stat info;
+        if (::lstat(file.c_str(), &info) == 0) {
+            PrintProblem(err, file, "already exists; give --force to overwrite it");
+            return false;
         }
-        if (chain.change.empty() && chain.files[0] != own)
-            chain.change = "another texture's files have that name";
-        taken.insert(chain.files.begin(), chain.files.end());
-        plan.push_back(std::move(chain));
     }
-    return plan;
+    return true;
 }
 
-bool NoneExists(const std::vector<PlannedChain>& plan, std::ostream& err)
+// The manifest's row for a chain written, with the CRC-32s of its files as
+// they are now on disk. False when a file cannot be read back.
+bool ManifestRowFor(const T3D_TEXTURE& record, const PlannedChain& chain, ManifestRow& row, std::ostream& err)
 {
-    for (const PlannedChain& chain : plan) {
-        for (const std::string& file : chain.files) {
-            struct stat info;
-            if (::lstat(file.c_str(), &info) == 0) {
-                PrintProblem(err, file, "already exists; give --force to overwrite it");
-                return false;
-            }
+    row = {chain.index,       record.name,   NameInFolder(chain.files[0]),
+           record.width,      record.height, record.depth,
+           record.levelCount, record.flags,  {}};
+    for (const std::string& file : chain.files) {
+        uint32_t crc = 0;
+        if (!FileCrc32(file, crc)) {
+            PrintProblem(err, file, "could not be read back for the manifest");
+            return false;
         }
+        row.crcs.push_back(crc);
     }
     return true;
 }
@@ -345,7 +322,8 @@ int RunExtractAll(const CommandArguments& args, std::ostream& out, std::ostream&
     const VK7Q_HEADER& header = *scene.GetSceneHeader();
     const bool png = args.has("--png");
     const std::vector<PlannedChain> plan = PlanChains(header, dir, png ? ".png" : ".tga");
-    if (!args.has("--force") && !NoneExists(plan, err))
+    const std::string manifest = (fs::path(dir) / kManifestName).string();
+    if (!args.has("--force") && !NoneExists(plan, manifest, err))
         return kExitFailed;
 
     // One folder, many files: it is cleared of stale temporaries once, and
@@ -358,18 +336,28 @@ int RunExtractAll(const CommandArguments& args, std::ostream& out, std::ostream&
     options.streams = StreamTargets::replaced;  // the names are made here, from the scene's texture names
     const std::vector<ChainOutcome> outcomes = WriteChains(header, plan, png, options);
     int status = kExitOk;
+    std::vector<ManifestRow> rows;
     for (size_t i = 0; i < plan.size(); ++i) {
         const PlannedChain& chain = plan[i];
         const T3D_TEXTURE& record = header.textures[chain.index];
         err << outcomes[i].messages;
         if (outcomes[i].written) {
-            out << chain.index << '\t' << Escaped(record.name) << '\t' << chain.files[0] << '\t'
+            out << chain.index << '\t' << Escaped(record.name) << '\t' << Escaped(chain.files[0]) << '\t'
                 << WhatWasWritten(chain) << '\n';
+            rows.emplace_back();
+            if (!ManifestRowFor(record, chain, rows.back(), err)) {
+                rows.pop_back();
+                status = kExitFailed;
+            }
         } else {
             PrintProblem(err, "",
                          "texture " + std::to_string(chain.index) + " (" + Escaped(record.name) + ") was not written");
             status = kExitFailed;
         }
+    }
+    if (const FileWriteStatus written = WriteManifest(manifest, rows, options.inputs); written != FileWriteStatus::Ok) {
+        PrintProblem(err, manifest, std::string("could not be written: ") + FileWriteProblem(written));
+        status = kExitFailed;
     }
     if (!FlushFileSystemOf(dir)) {
         PrintProblem(err, dir, "its files could not be flushed to disk");
@@ -383,22 +371,27 @@ int RunReplace(const CommandArguments& args, std::ostream& out, std::ostream& er
     SceneReadOptions options;
     options.as565 = args.has("--rgb565");
     std::string error;
-    if (!MipFilterOption(args, options.read.filter, error))
+    if (!MipFilterOption(args, options.read.filter, error) || !LevelsOption(args, options.levels, error))
         return UsageError(err, error);
-    if (options.as565 && args.has("--keep-format"))
-        return UsageError(err, "--rgb565 and --keep-format do not go together: the scene's texture gives the format");
+    const std::string& source = args.files[2];
+    // A PNG always takes the scene texture's format; a TGA only when asked.
+    const bool takesTextureFormat = args.has("--keep-format") || IsPngFile(source);
+    if (options.as565 && takesTextureFormat)
+        return UsageError(err, std::string("--rgb565 does not go with ") +
+                                   (args.has("--keep-format") ? "--keep-format" : "a PNG chain") +
+                                   ": the scene's texture gives the format");
     CVK7QScene scene;
     int index = 0;
     if (!LoadScene(scene, args.files[0], err) ||
         !PickTexture(*scene.GetSceneHeader(), args.files[0], args.files[1], index, err))
         return kExitFailed;
-    const std::string& source = args.files[2];
-    // A PNG always takes the scene texture's format; a TGA only when asked.
-    if (args.has("--keep-format") || IsPngFile(source))
+    if (takesTextureFormat)
         options.read.convertTo = FormatOf(scene.GetSceneHeader()->textures[index], !args.has("--no-dither"));
     TextureRecord replacement;
     if (!ReadChainForScene(source, options, replacement, err))
         return kExitFailed;
+    KeepOrTakeFlags(scene.GetSceneHeader()->textures[index], index, replacement.record(), args.has("--flags-from-name"),
+                    out);
     if (!scene.ReplaceT3DTexture(index, &replacement.record())) {
         PrintProblem(err, source, "can't be put into the scene");
         return kExitFailed;
@@ -416,7 +409,8 @@ int RunPack(const CommandArguments& args, std::ostream& out, std::ostream& err)
     SceneReadOptions options;
     options.as565 = args.has("--rgb565");
     std::string error;
-    if (!MipFilterOption(args, options.read.filter, error) || !DepthOption(args, options.read.convertTo, error))
+    if (!MipFilterOption(args, options.read.filter, error) || !DepthOption(args, options.read.convertTo, error) ||
+        !LevelsOption(args, options.levels, error))
         return UsageError(err, error);
     CVK7QScene scene;
     InputFiles images;

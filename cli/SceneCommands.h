@@ -36,7 +36,8 @@ int RunExtractAll(const CommandArguments& args, std::ostream& out, std::ostream&
 // IN), and writes the scene to OUT.T3D (- for standard output), or over
 // SCENE.T3D without -o. A PNG
 // chain always takes the scene texture's depth and layout; a TGA chain keeps
-// its own unless --keep-format (with which --rgb565 is a usage error).
+// its own unless --keep-format. --rgb565 (a 5-5-5 chain stored as 5-6-5) is a
+// usage error with a chain that takes the texture's format.
 // OUT.T3D may not be one of the chain's files (nor, for pack, of any chain's).
 int RunReplace(const CommandArguments& args, std::ostream& out, std::ostream& err);
 

@@ -1,5 +1,6 @@
 #include "cli/TextureCommands.h"
 
+#include "cli/ChainRead.h"
 #include "cli/CliOutput.h"
 #include "cli/StderrReport.h"
 #include "cli/TextureOptions.h"
@@ -14,12 +15,13 @@ namespace {
 
 // False when the chain is not read or an error was reported on the way;
 // warnings alone let the command go on.
-bool ReadChain(const std::string& path, MipFilter filter, TextureRecord& holder, std::ostream& err)
+bool ReadChain(const std::string& path, MipFilter filter, StaleLevelChoice levels, TextureRecord& holder,
+               std::ostream& err)
 {
     StderrReport report(err);
     TextureReadOptions options;
     options.filter = filter;
-    return ReadTextureChain(path, holder, report, options) && !report.errorReported();
+    return ReadChainLevels(path, options, levels, holder, report) && !report.errorReported();
 }
 
 // Writes the level as an 8-bit RGBA PNG named `target`, row by row, which
@@ -49,11 +51,12 @@ int WriteLevelPng(const std::string& target, const T3D_TEXTURE& record, int leve
 int RunInfo(const CommandArguments& args, std::ostream& out, std::ostream& err)
 {
     MipFilter filter = MipFilter::point;
+    StaleLevelChoice levels = StaleLevelChoice::warn;
     std::string error;
-    if (!MipFilterOption(args, filter, error))
+    if (!MipFilterOption(args, filter, error) || !LevelsOption(args, levels, error))
         return UsageError(err, error);
     TextureRecord holder;
-    if (!ReadChain(args.files[0], filter, holder, err))
+    if (!ReadChain(args.files[0], filter, levels, holder, err))
         return kExitFailed;
     const T3D_TEXTURE& r = holder.record();
     out << "name: " << r.name << '\n'
@@ -73,14 +76,15 @@ int RunExport(const CommandArguments& args, std::ostream&, std::ostream& err)
 {
     long level = 0;
     MipFilter filter = MipFilter::point;
+    StaleLevelChoice levels = StaleLevelChoice::warn;
     std::string error;
     if (!OptionAsNumber(args, "--level", 0, kMaxTextureLevels - 1, level, error) ||
-        !MipFilterOption(args, filter, error))
+        !MipFilterOption(args, filter, error) || !LevelsOption(args, levels, error))
         return UsageError(err, error);
 
     const std::string& source = args.files[0];
     TextureRecord holder;
-    if (!ReadChain(source, filter, holder, err))
+    if (!ReadChain(source, filter, levels, holder, err))
         return kExitFailed;
     const T3D_TEXTURE& r = holder.record();
     if (level >= r.levelCount || LevelWidth(r, int(level)) == 0 || LevelHeight(r, int(level)) == 0) {

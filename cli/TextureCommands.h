@@ -3,12 +3,15 @@
 
 #include "cli/CommandLine.h"
 
-// info FILE [--mip-filter point|box]: reads the chain that starts at FILE (a
+// info FILE [--mip-filter point|box] [--levels files|rebuild]: reads the chain that starts at FILE (a
 // PNG by its signature, else TGA) and prints its record, one "key: value"
-// line each. 0 when a record was read, 1 when not.
+// line each. 0 when a record was read, 1 when not. Level files older than
+// FILE by more than 2 s are used with a warning, or as --levels says
+// (cli/ChainRead.h); export reads the same way.
 int RunInfo(const CommandArguments& args, std::ostream& out, std::ostream& err);
 
-// export FILE OUT.png [--level N] [--mip-filter point|box]: writes level N
+// export FILE OUT.png [--level N] [--mip-filter point|box] [--levels
+// files|rebuild]: writes level N
 // (default 0) of the chain's record as an 8-bit RGBA PNG, colours as the
 // preview shows them, encoded row by row. OUT may be a stream (- for
 // standard output), but not a terminal.

@@ -1,23 +1,37 @@
 // quorrel-cli: texture work on TGA and PNG files and scene files from the command line.
 #include "cli/CommandLine.h"
+#include "cli/ImportCommands.h"
 #include "cli/SceneCommands.h"
 #include "cli/TextureCommands.h"
 
 #include <csignal>
 #include <iostream>
+#include <signal.h>
 
 namespace {
+
+const std::vector<OptionSpec> kImportOptions = {
+    {"-o", true},
+    {"--old-format", false},
+    {"--dry-run", false},
+    {"--all", false},
+    {"--skip-failed", false},
+    {"--levels", true},
+    {"--flags-from-name", false},
+    {"--mip-filter", true},
+    {"--no-dither", false},
+};
 
 // Every command, in the order the usage lists them. Laid out by hand: one
 // command's fields together, its usage and help text unbroken.
 // clang-format off
 const std::vector<Command> kCommands = {
-    {"info", "FILE.(tga|png) [--mip-filter point|box]",
-     "print the texture record read from a TGA or PNG file and its mip chain", 1, 1, {{"--mip-filter", true}},
-     RunInfo},
-    {"export", "FILE.(tga|png) OUT.png [--level N] [--mip-filter point|box]",
+    {"info", "FILE.(tga|png) [--mip-filter point|box] [--levels files|rebuild]",
+     "print the texture record read from a TGA or PNG file and its mip chain", 1, 1,
+     {{"--mip-filter", true}, {"--levels", true}}, RunInfo},
+    {"export", "FILE.(tga|png) OUT.png [--level N] [--mip-filter point|box] [--levels files|rebuild]",
      "write mip level N (default 0) as an 8-bit RGBA PNG (OUT - is standard output)", 2, 2,
-     {{"--level", true}, {"--mip-filter", true}}, RunExport},
+     {{"--level", true}, {"--mip-filter", true}, {"--levels", true}}, RunExport},
     {"list", "SCENE.T3D", "list the scene's textures: index, name, width, height, depth, levels, flags", 1, 1, {},
      RunList},
     {"extract", "SCENE.T3D (INDEX|NAME) OUT.(tga|png) [--format tga|png]",
@@ -28,20 +42,33 @@ const std::vector<Command> kCommands = {
      {{"--force", false}, {"--png", false}}, RunExtractAll},
     {"replace",
      "SCENE.T3D (INDEX|NAME) IN.(tga|png) [-o OUT.T3D] [--old-format] [--rgb565] [--keep-format] [--mip-filter point|box] "
-     "[--no-dither]",
+     "[--no-dither] [--levels files|rebuild] [--flags-from-name]",
      "put a TGA or PNG chain in a texture's place and write the scene (in place without -o; -o - is standard "
-     "output); a PNG, or any chain with --keep-format, takes the texture's format",
+     "output); a PNG, or any chain with --keep-format, takes the texture's format; the texture keeps its flags "
+     "unless --flags-from-name",
      3, 3,
      {{"-o", true}, {"--old-format", false}, {"--rgb565", false}, {"--keep-format", false}, {"--mip-filter", true},
-      {"--no-dither", false}},
+      {"--no-dither", false}, {"--levels", true}, {"--flags-from-name", false}},
      RunReplace},
-    {"pack", "OUT.T3D IN.(tga|png)... [--depth 8|16|24|32] [--rgb565] [--no-dither] [--old-format] [--mip-filter point|box]",
+    {"pack", "OUT.T3D IN.(tga|png)... [--depth 8|16|24|32] [--rgb565] [--no-dither] [--old-format] [--mip-filter point|box] "
+     "[--levels files|rebuild]",
      "make a new scene of TGA and PNG chains, in order, converted to --depth when given (a PNG is 32-bit without it; "
      "OUT - is standard output)",
      2, -1,
      {{"--depth", true}, {"--rgb565", false}, {"--no-dither", false}, {"--old-format", false},
-      {"--mip-filter", true}},
+      {"--mip-filter", true}, {"--levels", true}},
      RunPack},
+    {"import",
+     "SCENE.T3D DIR [-o OUT.T3D] [--old-format] [--dry-run] [--all] [--skip-failed] [--levels files|rebuild] "
+     "[--flags-from-name] [--mip-filter point|box] [--no-dither]",
+     "put every chain of DIR that changed since extract-all (every one with --all) in its texture's place and write "
+     "the scene once; without DIR/textures.tsv, the chains named as extract-all names the textures",
+     2, 2, kImportOptions, RunImport},
+    {"watch",
+     "SCENE.T3D DIR [-o OUT.T3D] [--old-format] [--dry-run] [--all] [--skip-failed] [--levels files|rebuild] "
+     "[--flags-from-name] [--mip-filter point|box] [--no-dither]",
+     "import once, then again each time a chain file of DIR is saved, until Ctrl+C", 2, 2, kImportOptions,
+     RunWatch},
     {"convert", "IN.T3D OUT.T3D (--old-format|--new-format)", "write a scene in the other format (OUT - is standard output)", 2, 2,
      {{"--old-format", false}, {"--new-format", false}}, RunConvert},
 };
@@ -51,5 +78,12 @@ const std::vector<Command> kCommands = {
 int main(int argc, char** argv)
 {
     std::signal(SIGXFSZ, SIG_IGN);  // a file size limit fails the write, which is reported, instead of killing
+    // A reader that goes away (list | head) ends the program quietly, as the
+    // signal does by default, whatever the parent left.
+    std::signal(SIGPIPE, SIG_DFL);
+    sigset_t brokenPipe;
+    sigemptyset(&brokenPipe);
+    sigaddset(&brokenPipe, SIGPIPE);
+    sigprocmask(SIG_UNBLOCK, &brokenPipe, nullptr);
     return RunCommandLine(kCommands, argc, argv, std::cout, std::cerr);
 }

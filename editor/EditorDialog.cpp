@@ -35,6 +35,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QProgressDialog>
 #include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -105,6 +106,7 @@ EditorDialog::EditorDialog(EditorPrompts prompts, FolderTree* folderTree, QWidge
     layout->addWidget(client_);
 
     buildMenu();
+    document_ = new SceneDocument(this);
     replacement_ = new Replacement(report_, this);
     replacement_->readWith({mipFilter(), keepSceneFormat()});
     buildControls(client_);
@@ -211,7 +213,7 @@ void EditorDialog::buildControls(QWidget* client)
         TagControl(widget, control.id, control.text);
         placed_.emplace_back(widget, &control);
     }
-    textureList_ = new SceneTextureList(document_, textures, details, flagBoxes, this);
+    textureList_ = new SceneTextureList(*document_, textures, details, flagBoxes, this);
     previews_ = new Previews(frames[0], frames[1], this);
     layoutControls();
 }
@@ -268,7 +270,9 @@ void EditorDialog::wireMessageMap()
             [this](int step) { OnPreviewLevelStep(kSceneFrameId, step); });
     connect(previews_->frame(kReplacementFrameId), &PreviewFrame::levelStepRequested, this,
             [this](int step) { OnPreviewLevelStep(kReplacementFrameId, step); });
-    connect(replacement_, &Replacement::changed, this, &EditorDialog::showReplacement);
+    connect(replacement_, &Replacement::changed, this, &EditorDialog::replacementChanged);
+    connect(document_, &SceneDocument::loaded, this, &EditorDialog::sceneLoaded);
+    connect(document_, &SceneDocument::saved, this, &EditorDialog::sceneSaved);
 }
 
 QAction* EditorDialog::action(int command) const
@@ -279,18 +283,24 @@ QAction* EditorDialog::action(int command) const
 
 void EditorDialog::updateActions()
 {
+    // While a scene loads or saves, nothing may change it or load another;
+    // while a Replace waits, Undo and Redo wait too.
+    const bool idle = !document_->isBusy();
+    action(kLoadCommand)->setEnabled(idle);
+    recentScenesMenu_->setEnabled(idle && !recentScenesMenu_->isEmpty());
     for (int command : kSceneCommands)
-        action(command)->setEnabled(sceneCommandsOn_);
-    action(kUndoCommand)->setEnabled(document_.canUndo());
-    action(kRedoCommand)->setEnabled(document_.canRedo());
-    const bool old = document_.isOldFormat();
+        action(command)->setEnabled(sceneCommandsOn_ && idle);
+    action(kReplaceCommand)->setEnabled(idle);
+    action(kUndoCommand)->setEnabled(idle && !replacing_ && document_->canUndo());
+    action(kRedoCommand)->setEnabled(idle && !replacing_ && document_->canRedo());
+    const bool old = document_->isOldFormat();
     action(kSaveNewCommand)->setShortcut(old ? QKeySequence() : QKeySequence::Save);
     action(kSaveOldCommand)->setShortcut(old ? QKeySequence::Save : QKeySequence());
 
     QString title = QString::fromLatin1(kMainDialogCaption);
-    if (document_.isLoaded()) {
-        title = QString::fromLatin1(kSceneTitleFormat).arg(title, document_.fileName());
-        if (document_.hasUnsavedChanges())
+    if (document_->isLoaded()) {
+        title = QString::fromLatin1(kSceneTitleFormat).arg(title, document_->fileName());
+        if (document_->hasUnsavedChanges())
             title += QLatin1String(kUnsavedTitleMark);
     }
     setWindowTitle(title);
@@ -323,7 +333,6 @@ void EditorDialog::fillRecentScenes()
         entry->setEnabled(QFileInfo(scenes[i]).isFile());
         connect(entry, &QAction::triggered, this, [this, scene = scenes[i]] { openSceneFile(scene); });
     }
-    recentScenesMenu_->setEnabled(!scenes.isEmpty());
 }
 
 void EditorDialog::paintEvent(QPaintEvent* event)
@@ -338,8 +347,18 @@ void EditorDialog::openMenuBar()
         menuBar_->setActiveAction(menuBar_->actions().first());
 }
 
+bool EditorDialog::isWorking() const
+{
+    return document_->isBusy() || replacement_->isBusy() || replacing_;
+}
+
 void EditorDialog::reject()
 {
+    // The save's thread reads the scene: the window goes once it has ended.
+    if (document_->work() == SceneDocument::Work::Saving) {
+        quitWhenSaved_ = true;
+        return;
+    }
     if (mayDiscardChanges())
         QDialog::reject();
 }
@@ -375,18 +394,41 @@ void EditorDialog::OnLoad()
 
 void EditorDialog::openSceneFile(const QString& path)
 {
-    if (mayDiscardChanges())
+    if (!document_->isBusy() && mayDiscardChanges())
         loadScene(path);
 }
 
 void EditorDialog::loadScene(const QString& path)
 {
     // The scene loaded before stays until this one has loaded.
-    if (!document_.load(LocalPath(path))) {
-        tellUserWhy(kLoadFailedText, document_.failedFile(), document_.failure());
+    if (document_->load(LocalPath(path)))
+        sceneWorkStarted(kLoadingProgress);
+}
+
+void EditorDialog::sceneWorkStarted(const char* progressText)
+{
+    delete progress_;
+    const QString file = QFileInfo(QFile::decodeName(document_->workFile().c_str())).fileName();
+    progress_ = new QProgressDialog(QString::fromLatin1(progressText).arg(file), QString(), 0, 0, this);
+    progress_->setWindowTitle(QCoreApplication::applicationName());
+    progress_->setWindowModality(Qt::NonModal);
+    progress_->setMinimumDuration(kProgressDelayMilliseconds);
+    QTimer::singleShot(kProgressDelayMilliseconds, progress_, &QWidget::show);
+    updateActions();
+}
+
+void EditorDialog::sceneLoaded(bool ok)
+{
+    delete progress_;
+    progress_ = nullptr;
+    updateActions();
+    if (!ok) {
+        tellUserWhy(kLoadFailedText, document_->workFile(), document_->failure());
+        continueReplace();
         return;
     }
-    settings_.addRecentScene(QFile::decodeName(document_.file().c_str()));
+    endReplace();
+    settings_.addRecentScene(QFile::decodeName(document_->file().c_str()));
     fillRecentScenes();
     EnableSceneCommands();
     textureList_->FillTextureList();
@@ -395,9 +437,10 @@ void EditorDialog::loadScene(const QString& path)
 
 void EditorDialog::OnClose()
 {
-    if (!mayDiscardChanges())
+    if (document_->isBusy() || !mayDiscardChanges())
         return;
-    document_.close();
+    document_->close();
+    endReplace();
     DisableSceneCommands();
     textureList_->ClearFlags();
     previews_->ClearFrame(kSceneFrameId);
@@ -405,28 +448,39 @@ void EditorDialog::OnClose()
 
 void EditorDialog::save(bool oldFormat)
 {
-    if (!document_.save(oldFormat)) {
-        tellUserWhy(kWriteFailedText, document_.failedFile(), document_.failure());
-        return;
-    }
-    showStatus(QString::fromLatin1(kSavedStatus).arg(document_.fileName()));
-    updateActions();
+    if (document_->save(oldFormat))
+        sceneWorkStarted(kSavingProgress);
 }
 
 void EditorDialog::saveAs(bool oldFormat)
 {
+    if (document_->isBusy())
+        return;
     const QString chosen = chooseFile(FileDialogKind::SaveScene, SceneFileRequest(false));
     if (chosen.isEmpty())
         return;
     const std::string target = SceneDocument::FileFor(LocalPath(chosen));
     if (refuseReplacementFile({target}))
         return;
-    if (!document_.saveAs(target, oldFormat)) {
-        tellUserWhy(kWriteFailedText, document_.failedFile(), document_.failure());
-        return;
-    }
-    showStatus(QString::fromLatin1(kSavedStatus).arg(QFileInfo(QFile::decodeName(target.c_str())).fileName()));
+    if (document_->saveAs(target, oldFormat))
+        sceneWorkStarted(kSavingProgress);
+}
+
+void EditorDialog::sceneSaved(bool ok)
+{
+    delete progress_;
+    progress_ = nullptr;
+    const std::string& file = document_->workFile();
+    if (ok)
+        showStatus(QString::fromLatin1(kSavedStatus).arg(QFileInfo(QFile::decodeName(file.c_str())).fileName()));
+    else
+        tellUserWhy(kWriteFailedText, file, document_->failure());
     updateActions();
+    continueReplace();
+    if (quitWhenSaved_) {
+        quitWhenSaved_ = false;
+        reject();
+    }
 }
 
 void EditorDialog::OnSave()
@@ -491,7 +545,7 @@ void EditorDialog::OnPreviewLevelStep(int frameId, int step)
 
 // The replacement.
 
-void EditorDialog::showReplacement()
+void EditorDialog::replacementChanged()
 {
     PreviewFrame* frame = previews_->frame(kReplacementFrameId);
     frame->setNotice(replacement_->notice());
@@ -499,6 +553,7 @@ void EditorDialog::showReplacement()
         previews_->drawLevel(replacement_->texture(), kReplacementFrameId, frame->level());
     else
         previews_->ClearFrame(kReplacementFrameId);
+    continueReplace();
 }
 
 void EditorDialog::pickReplacement(const QString& path, bool dropped)
@@ -564,7 +619,7 @@ bool EditorDialog::refuseReplacementFile(const std::vector<std::string>& targets
 
 void EditorDialog::OnExtract()
 {
-    if (!document_.isLoaded()) {
+    if (!document_->isLoaded()) {
         tellUser(kNothingToExtractText);
         return;
     }
@@ -590,7 +645,7 @@ void EditorDialog::OnExtract()
     if (refuseReplacementFile(levelFiles))
         return;
     ImageWriteOptions options;
-    options.inputs.add(document_.file());
+    options.inputs.add(document_->file());
     const bool written = chosen.endsWith(QLatin1String(kPngExtension), Qt::CaseInsensitive)
                              ? PngTextureWriter(path.constData(), *texture, report_, options)
                              : TgaTextureWriter(path.constData(), *texture, report_, options);
@@ -602,42 +657,85 @@ void EditorDialog::OnExtract()
 
 void EditorDialog::OnReplace()
 {
-    if (!document_.isLoaded()) {
+    if (!document_->isLoaded()) {
         tellUser(kNothingToReplaceText);
         return;
     }
-    const T3D_TEXTURE* target = textureList_->chosenTexture();
-    if (!target) {
+    if (!textureList_->chosenTexture()) {
         tellUser(kSelectTextureText);
         return;
     }
+    // A Replace asked again takes the place of one that waits.
+    replacing_ = PendingReplace{textureList_->chosenIndex(), ++replaceSerial_, false};
+    continueReplace();
+    updateActions();
+}
+
+void EditorDialog::continueReplace()
+{
+    if (!replacing_ || replacing_->converting || document_->isBusy())
+        return;
     // Stale pixels never go into the scene: a file of the chain that changed
     // since the last read is read again first.
-    if (replacement_->isChosen() && replacement_->changedOnDisk())
+    if (replacement_->isChosen() && !replacement_->isBusy() && replacement_->changedOnDisk())
         replacement_->reread(false);
+    if (replacement_->isBusy()) {
+        statusLine_->setText(QString::fromLatin1(kReplaceWaitsStatus).arg(replacement_->fileName()));
+        return;
+    }
     if (!replacement_->isChosen() || !replacement_->hasGoodRead()) {
+        endReplace();
         tellUser(kNoReplacementText);
         return;
     }
     if (replacement_->state() != Replacement::State::Ready) {
+        endReplace();
         tellUser(kReplacementUnreadText);
         return;
     }
-    TextureRecord converted;
-    const T3D_TEXTURE* replacement = replacement_->intoFormatOf(*target, converted);
-    if (!replacement)
+    const T3D_TEXTURE* target = document_->texture(unsigned(replacing_->index));
+    if (!target) {
+        endReplace();  // Undo and Redo wait, Load and Close drop it: not reached
+        return;
+    }
+    replacing_->converting = true;
+    replacement_->convert(FormatOf(*target), [this, serial = replacing_->serial](const T3D_TEXTURE* record) {
+        finishReplace(serial, record);
+    });
+}
+
+void EditorDialog::finishReplace(unsigned serial, const T3D_TEXTURE* record)
+{
+    if (!replacing_ || replacing_->serial != serial)
+        return;  // Load or Close dropped it
+    if (record && document_->isBusy()) {
+        // A save began meanwhile: the scene waits, and the Replace with it.
+        replacing_->converting = false;
+        return;
+    }
+    const int index = replacing_->index;
+    endReplace();
+    if (!record)
         return;  // the read said why
-    if (!document_.replace(textureList_->chosenIndex(), *replacement)) {
+    if (!document_->replace(index, *record)) {
         tellUser(kReplaceFailedText);
         return;
     }
-    showChangedTexture(textureList_->chosenIndex());
+    showChangedTexture(index);
+    updateActions();
+}
+
+void EditorDialog::endReplace()
+{
+    replacing_.reset();
+    if (statusLine_->text().startsWith(QString::fromLatin1(kReplaceWaitsStatus).arg(QString())))
+        statusLine_->clear();
     updateActions();
 }
 
 void EditorDialog::OnUndo()
 {
-    const int index = document_.undo();
+    const int index = replacing_ ? -1 : document_->undo();
     if (index >= 0)
         showChangedTexture(index);
     updateActions();
@@ -645,7 +743,7 @@ void EditorDialog::OnUndo()
 
 void EditorDialog::OnRedo()
 {
-    const int index = document_.redo();
+    const int index = replacing_ ? -1 : document_->redo();
     if (index >= 0)
         showChangedTexture(index);
     updateActions();

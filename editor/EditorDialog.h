@@ -11,8 +11,16 @@
 // previews (Previews) and the replacement (Replacement). Its handlers are the
 // steps of each command, asking those collaborators.
 //
-// Handlers run on the one UI thread and block until they return. Every
-// question and message goes through the EditorPrompts given to the dialog.
+// Handlers run on the window's thread and return at once; reading a chain,
+// converting it, loading and saving a scene run off it, and their results and
+// messages come back to it. Meanwhile the window paints and its menus open:
+// the frame being filled says what it reads; a load or save shows a progress
+// window after half a second and greys Load, Save, Save as, Close, Replace,
+// Undo and Redo; Quit waits for a save to end. A Replace asked during a read
+// waits for it (the status line says so), and Undo and Redo wait for the
+// Replace. Every question and message goes through the EditorPrompts given to
+// the dialog.
+//
 // Extract and Replace decline with a message when no entry is chosen or no
 // replacement is read; Replace reads the replacement again first whenever a
 // file of its chain changed. Save as and Extract refuse a target that is one
@@ -33,6 +41,7 @@
 #include <QDialog>
 
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -43,6 +52,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QMenuBar;
+class QProgressDialog;
 class QTreeWidgetItem;
 class Replacement;
 class SceneTextureList;
@@ -97,7 +107,9 @@ public:
     QAction* action(int command) const;
     // True while the loaded scene holds replaced textures not yet saved to
     // its own file.
-    bool hasUnsavedChanges() const { return document_.hasUnsavedChanges(); }
+    bool hasUnsavedChanges() const { return document_->hasUnsavedChanges(); }
+    // True while work runs off the window's thread, or a Replace waits.
+    bool isWorking() const;
 
 public slots:
     // Quit, the close box and Escape.
@@ -123,14 +135,27 @@ private:
     void loadScene(const QString& path);
     void save(bool oldFormat);
     void saveAs(bool oldFormat);
+    // A load or save began; shows its progress window after a while.
+    void sceneWorkStarted(const char* progressText);
+    void sceneLoaded(bool ok);
+    void sceneSaved(bool ok);
     // Chooses no list entry: empty details, no flags, a black left frame.
     void selectNoTexture();
     // Makes entry [index] the chosen one and shows what it holds now.
     void showChangedTexture(int index);
     // The record a frame stands for now, or nullptr when it shows none.
     const T3D_TEXTURE* shownTexture(int frameId) const;
-    // Shows the replacement as it stands: its picture and notice, or nothing.
-    void showReplacement();
+    // Shows the replacement as it stands (its picture and notice, or
+    // nothing) and takes the next step of a Replace that waits for it.
+    void replacementChanged();
+    // The next step of the Replace under way, when it can be taken now: a
+    // read of a changed chain first, then the conversion, then the scene.
+    void continueReplace();
+    // The replacement as it goes into the scene, for the Replace of that
+    // serial; nullptr when its read failed.
+    void finishReplace(unsigned serial, const T3D_TEXTURE* record);
+    // No Replace under way any more: its status line goes.
+    void endReplace();
     // Makes the chain at `path` the replacement, read and shown.
     void pickReplacement(const QString& path, bool dropped);
     // A mouse press in the tree, before the tree acts on it.
@@ -152,19 +177,30 @@ private:
     EditorPrompts prompts_;
     GatheringReport report_;
     EditorSettings settings_;
-    SceneDocument document_;
 
-    // The collaborators that show it, made with the controls.
+    // The collaborators.
+    SceneDocument* document_ = nullptr;
     SceneTextureList* textureList_ = nullptr;
     Previews* previews_ = nullptr;
     Replacement* replacement_ = nullptr;
     // Set and cleared with the scene commands (EnableSceneCommands,
     // DisableSceneCommands); a failed Load keeps them as they were.
     bool sceneCommandsOn_ = false;
+    // A Replace under way: the scene texture it goes into, and its serial
+    // (Load and Close drop it; a result for another serial is dropped).
+    struct PendingReplace {
+        int index = 0;
+        unsigned serial = 0;
+        bool converting = false;
+    };
+    std::optional<PendingReplace> replacing_;
+    unsigned replaceSerial_ = 0;
+    bool quitWhenSaved_ = false;
 
     // Controls and menu.
     FolderTree* folderTree_ = nullptr;
     QLabel* statusLine_ = nullptr;
+    QProgressDialog* progress_ = nullptr;
     QWidget* client_ = nullptr;
     std::vector<std::pair<QWidget*, const ControlTemplate*>> placed_;  // each control and its template entry
     QMenuBar* menuBar_ = nullptr;

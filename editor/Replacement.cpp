@@ -7,7 +7,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QFutureWatcher>
 #include <QStringList>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <cstring>
@@ -57,18 +59,33 @@ Replacement::ChainRead Replacement::ReadChain(const QString& path, const Options
     return read;
 }
 
+void Replacement::startRead(const std::optional<DepthOptions>& convertTo, std::function<void(ChainRead&)> then)
+{
+    // The result travels in a shared pointer: a future's result is copied.
+    auto* watcher = new QFutureWatcher<std::shared_ptr<ChainRead>>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [watcher, then = std::move(then)] {
+        watcher->deleteLater();
+        then(*watcher->result());
+    });
+    watcher->setFuture(QtConcurrent::run([file = file_, options = options_, convertTo, gate = gate_] {
+        if (gate)
+            gate();
+        return std::make_shared<ChainRead>(ReadChain(file, options, convertTo));
+    }));
+}
+
 void Replacement::pick(const QString& path, bool dropped)
 {
     dropped_ = dropped;
     file_ = path;
     texture_.clear();
     goodRead_ = false;
-    notice_.clear();
     reread(false);
 }
 
 void Replacement::forget()
 {
+    ++readCount_;
     state_ = State::None;
     dropped_ = false;
     file_.clear();
@@ -84,11 +101,15 @@ void Replacement::reread(bool background)
     // Watched from before the read, so that a change during it counts.
     watch_->watch(file_);
     state_ = State::Reading;
+    notice_ = QString::fromLatin1(kReadingNotice).arg(fileName());
     emit changed();
-    apply(ReadChain(file_, options_, std::nullopt), background);
+    startRead(std::nullopt, [this, background, count = ++readCount_](ChainRead& read) {
+        if (count == readCount_)
+            apply(read, background);
+    });
 }
 
-void Replacement::apply(ChainRead read, bool background)
+void Replacement::apply(ChainRead& read, bool background)
 {
     state_ = read.ok ? State::Ready : State::Failed;
     if (read.ok) {
@@ -96,12 +117,12 @@ void Replacement::apply(ChainRead read, bool background)
         png_ = read.png;
         goodRead_ = true;
     }
+    notice_.clear();
     if (background) {
         notice_ = NoticeLines(read.problems);
     } else {
         read.problems.replay(report_);
         report_.showWarnings();
-        notice_.clear();
     }
     if (!read.ok && goodRead_)
         notice_.prepend(QString::fromLatin1(kRereadFailedNotice) + (notice_.isEmpty() ? "" : "\n"));
@@ -113,6 +134,27 @@ void Replacement::readWith(const Options& options)
     options_ = options;
     if (isChosen())
         reread(false);
+}
+
+void Replacement::convert(const DepthOptions& format, std::function<void(const T3D_TEXTURE*)> done)
+{
+    if (!png_ && !options_.keepSceneFormat) {
+        done(&texture_.record());
+        return;
+    }
+    converting_ = true;
+    startRead(format, [this, done = std::move(done)](ChainRead& read) {
+        converting_ = false;
+        read.problems.replay(report_);
+        report_.showWarnings();
+        done(read.ok ? &read.texture.record() : nullptr);
+        emit changed();
+    });
+}
+
+QString Replacement::fileName() const
+{
+    return QFileInfo(file_).fileName();
 }
 
 bool Replacement::changedOnDisk() const
@@ -127,17 +169,4 @@ bool Replacement::isOneOfItsFiles(const std::string& path) const
     InputFiles chain;
     AddChainFiles(chain, QFile::encodeName(file_).toStdString());
     return chain.includes(path);
-}
-
-const T3D_TEXTURE* Replacement::intoFormatOf(const T3D_TEXTURE& target, TextureRecord& converted)
-{
-    if (!png_ && !options_.keepSceneFormat)
-        return &texture_.record();
-    ChainRead read = ReadChain(file_, options_, FormatOf(target));
-    read.problems.replay(report_);
-    report_.showWarnings();
-    if (!read.ok)
-        return nullptr;
-    converted = std::move(read.texture);
-    return &converted.record();
 }

@@ -4,6 +4,19 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QtConcurrent/QtConcurrentRun>
+
+SceneDocument::SceneDocument(QObject* parent) : QObject(parent), scene_(std::make_unique<CVK7QScene>())
+{
+    connect(&watcher_, &QFutureWatcherBase::finished, this, &SceneDocument::finished);
+}
+
+SceneDocument::~SceneDocument()
+{
+    watcher_.disconnect(this);
+    if (work_ == Work::Saving)
+        watcher_.waitForFinished();
+}
 
 std::string SceneDocument::FileFor(const std::string& chosen)
 {
@@ -12,25 +25,85 @@ std::string SceneDocument::FileFor(const std::string& chosen)
 
 bool SceneDocument::load(const std::string& chosen)
 {
+    if (isBusy())
+        return false;
     // The scene library gets the file decided here: "level.1" or a lower-case
     // ".t3d" without its extension would name another file.
-    const std::string file = FileFor(chosen);
-    if (!scene_.Load(file.c_str(), 0)) {
-        failedFile_ = file;
-        return false;
-    }
-    loaded_ = true;
-    file_ = file;
-    oldFormat_ = scene_.GetSceneHeader()->magic == kOldSceneMagic;
-    history_.clear();
+    work_ = Work::Loading;
+    workFile_ = FileFor(chosen);
+    watcher_.setFuture(QtConcurrent::run([file = workFile_, gate = gate_] {
+        if (gate)
+            gate();
+        auto outcome = std::make_shared<Outcome>();
+        outcome->scene = std::make_unique<CVK7QScene>();
+        outcome->ok = outcome->scene->Load(file.c_str(), 0);
+        if (!outcome->ok)
+            outcome->failure = QString::fromStdString(SceneStatusText(outcome->scene->LastStatus()));
+        return outcome;
+    }));
     return true;
 }
 
-void SceneDocument::close()
+bool SceneDocument::save(bool oldFormat)
 {
-    scene_.Free();
+    return saveAs(file_, oldFormat);
+}
+
+bool SceneDocument::saveAs(const std::string& target, bool oldFormat)
+{
+    if (isBusy())
+        return false;
+    work_ = Work::Saving;
+    workFile_ = target;
+    workOldFormat_ = oldFormat;
+    watcher_.setFuture(QtConcurrent::run([scene = scene_.get(), target, oldFormat, gate = gate_] {
+        if (gate)
+            gate();
+        auto outcome = std::make_shared<Outcome>();
+        scene->GenerateC3D();
+        outcome->ok = oldFormat ? scene->WriteOld(target.c_str()) : scene->Write(target.c_str());
+        if (!outcome->ok)
+            outcome->failure = QString::fromStdString(SceneStatusText(scene->LastStatus()));
+        return outcome;
+    }));
+    return true;
+}
+
+void SceneDocument::finished()
+{
+    const std::shared_ptr<Outcome> outcome = watcher_.result();
+    const Work done = work_;
+    work_ = Work::None;
+    failure_ = outcome->failure;
+    if (done == Work::Loading) {
+        if (outcome->ok) {
+            scene_ = std::move(outcome->scene);
+            loaded_ = true;
+            file_ = workFile_;
+            oldFormat_ = scene_->GetSceneHeader()->magic == kOldSceneMagic;
+            history_.clear();
+        }
+        emit loaded(outcome->ok);
+        return;
+    }
+    // Another file leaves the loaded one as it was: its replaced textures stay
+    // unsaved. The file is there now, so a link or another spelling of the
+    // scene's own file counts as it.
+    if (outcome->ok && isOwnFile(workFile_)) {
+        history_.markSaved();
+        oldFormat_ = workOldFormat_;
+    }
+    emit saved(outcome->ok);
+}
+
+bool SceneDocument::close()
+{
+    if (isBusy())
+        return false;
+    scene_->Free();
     history_.clear();
     loaded_ = false;
+    return true;
 }
 
 QString SceneDocument::fileName() const
@@ -40,51 +113,29 @@ QString SceneDocument::fileName() const
 
 const T3D_TEXTURE* SceneDocument::texture(unsigned index)
 {
-    const VK7Q_HEADER* header = scene_.GetSceneHeader();
+    const VK7Q_HEADER* header = scene_->GetSceneHeader();
     if (!header || !header->textures || index >= header->textureCount)
         return nullptr;
     return &header->textures[index];
 }
 
-bool SceneDocument::write(const std::string& target, bool oldFormat)
+bool SceneDocument::replace(int index, const T3D_TEXTURE& replacement)
 {
-    scene_.GenerateC3D();
-    if (!(oldFormat ? scene_.WriteOld(target.c_str()) : scene_.Write(target.c_str()))) {
-        failedFile_ = target;
-        return false;
-    }
-    return true;
+    return !isBusy() && history_.replace(*scene_, index, replacement);
 }
 
-bool SceneDocument::save(bool oldFormat)
+int SceneDocument::undo()
 {
-    if (!write(file_, oldFormat))
-        return false;
-    history_.markSaved();
-    oldFormat_ = oldFormat;
-    return true;
+    return isBusy() ? -1 : history_.undo(*scene_);
 }
 
-bool SceneDocument::saveAs(const std::string& target, bool oldFormat)
+int SceneDocument::redo()
 {
-    // Another file leaves the loaded one as it was: its replaced textures stay
-    // unsaved.
-    if (!write(target, oldFormat))
-        return false;
-    if (isOwnFile(target)) {
-        history_.markSaved();
-        oldFormat_ = oldFormat;
-    }
-    return true;
+    return isBusy() ? -1 : history_.redo(*scene_);
 }
 
 bool SceneDocument::isOwnFile(const std::string& target) const
 {
     const QString own = QFileInfo(QFile::decodeName(file_.c_str())).canonicalFilePath();
     return !own.isEmpty() && QFileInfo(QFile::decodeName(target.c_str())).canonicalFilePath() == own;
-}
-
-QString SceneDocument::failure() const
-{
-    return QString::fromStdString(SceneStatusText(scene_.LastStatus()));
 }

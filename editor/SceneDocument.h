@@ -5,31 +5,61 @@
 // The file is decided once, at Load: the name as chosen, or with ".T3D" added
 // when the name has no extension and no regular file has it (FileFor). Save,
 // the title, the recent scenes and every check use that file from then on,
-// whatever appears on disk meanwhile. A failed Load keeps the scene loaded
-// before, with its file and its history.
+// whatever appears on disk meanwhile.
+//
+// Loading and saving run off the window's thread; loaded() and saved() come
+// back on it when they end. A load reads into a scene object of its own and
+// takes its place only when it worked, so a failed Load keeps the scene
+// loaded before, with its file and history. While a save runs the scene is
+// read by it: nothing may change the scene (replace, undo, redo, load, close)
+// until saved() came; isBusy() says so, and those calls are refused meanwhile.
+// The window's thread may still read the textures.
 #pragma once
 
 #include "editor/ReplacementHistory.h"
 #include "scene/CVK7QScene.h"
 
+#include <QFutureWatcher>
+#include <QObject>
 #include <QString>
 
+#include <functional>
+#include <memory>
 #include <string>
 
-class SceneDocument {
+class SceneDocument : public QObject {
+    Q_OBJECT
 public:
+    enum class Work { None, Loading, Saving };
+
+    explicit SceneDocument(QObject* parent);
+    // Waits for a save under way: its thread reads this scene.
+    ~SceneDocument() override;
+
     // The file a scene named `chosen` is loaded from or written to.
     static std::string FileFor(const std::string& chosen);
 
-    // Loads the scene that `chosen` names. False, changing nothing, when it
-    // cannot be loaded; failedFile() and failure() then say which and why.
+    // Starts loading the scene that `chosen` names; loaded() follows. False,
+    // starting nothing, while other work runs.
     bool load(const std::string& chosen);
-    // Frees the scene and forgets its history.
-    void close();
-    bool isLoaded() const { return loaded_; }
+    // Starts writing the scene to its own file in that format; saved()
+    // follows, and the unsaved mark goes when it worked.
+    bool save(bool oldFormat);
+    // Starts writing the scene to `target` (a FileFor result); when that is
+    // the loaded scene's own file, as save() does.
+    bool saveAs(const std::string& target, bool oldFormat);
+    // Frees the scene and forgets its history; false while work runs.
+    bool close();
 
-    // The loaded scene's file (FileFor of the name chosen at Load) and its name
-    // without folder.
+    Work work() const { return work_; }
+    bool isBusy() const { return work_ != Work::None; }
+    // The file the work under way, or the last failed one, is about, and the
+    // scene code's words for why it failed.
+    const std::string& workFile() const { return workFile_; }
+    const QString& failure() const { return failure_; }
+
+    bool isLoaded() const { return loaded_; }
+    // The loaded scene's file and its name without folder.
     const std::string& file() const { return file_; }
     QString fileName() const;
     // The loaded file is in the old format (as last loaded or saved).
@@ -38,34 +68,45 @@ public:
     // Scene texture [index], or nullptr when the scene holds no such texture.
     const T3D_TEXTURE* texture(unsigned index);
 
-    // Writes the scene to its own file in that format; the unsaved mark goes.
-    bool save(bool oldFormat);
-    // Writes the scene to `target` (a FileFor result). When that is the loaded
-    // scene's own file, as save() does.
-    bool saveAs(const std::string& target, bool oldFormat);
-    // The file the last failed load or write was about, and the scene code's
-    // words for why.
-    const std::string& failedFile() const { return failedFile_; }
-    QString failure() const;
-
-    // Replacing textures, and stepping through the replacements made.
-    bool replace(int index, const T3D_TEXTURE& replacement) { return history_.replace(scene_, index, replacement); }
+    // Replacing textures, and stepping through the replacements made; each
+    // refused while work runs. undo() and redo() give the index of the
+    // texture that changed, or -1.
+    bool replace(int index, const T3D_TEXTURE& replacement);
     bool canUndo() const { return history_.canUndo(); }
     bool canRedo() const { return history_.canRedo(); }
-    // The index of the texture that changed, or -1.
-    int undo() { return history_.undo(scene_); }
-    int redo() { return history_.redo(scene_); }
+    int undo();
+    int redo();
     // True while the scene holds replaced textures not yet saved to its file.
     bool hasUnsavedChanges() const { return !history_.matchesSavedFile(); }
 
+    // Runs first in every load and save, on the thread that does it: tests
+    // hold the work there, or note the thread.
+    void setWorkerGate(std::function<void()> gate) { gate_ = std::move(gate); }
+
+signals:
+    void loaded(bool ok);
+    void saved(bool ok);
+
 private:
-    bool write(const std::string& target, bool oldFormat);
+    // What a load or save off the window's thread gives back.
+    struct Outcome {
+        std::unique_ptr<CVK7QScene> scene;  // a load's scene, when it worked
+        bool ok = false;
+        QString failure;
+    };
+    void finished();
     bool isOwnFile(const std::string& target) const;
 
-    CVK7QScene scene_;
+    std::unique_ptr<CVK7QScene> scene_;
     bool loaded_ = false;
     std::string file_;
     bool oldFormat_ = false;
     ReplacementHistory history_;
-    std::string failedFile_;
+
+    Work work_ = Work::None;
+    std::string workFile_;
+    bool workOldFormat_ = false;
+    QString failure_;
+    QFutureWatcher<std::shared_ptr<Outcome>> watcher_;
+    std::function<void()> gate_;
 };

@@ -1,12 +1,14 @@
-// The TGA writer fed what the reader made of one file. The first input byte
-// chooses how the record is written: bit 0 relabels a 16-bit record as
-// 5-6-5, which the writer converts. The rest is the TGA file. The written
-// chain is read back and must give the same texture (a converted one only
-// the same size and depth).
+// The TGA writer fed what the decoder made of one file, with every smaller
+// level generated. The first input byte chooses how the record is written:
+// bit 0 relabels a 16-bit record as 5-6-5, which the writer converts. The
+// rest is the TGA file. The written chain is read back and must give the same
+// texture (a converted one only the same size and depth).
 #include "fuzz/FuzzSupport.h"
 #include "texture/chain/MipChainNaming.h"
 #include "texture/chain/TgaTextureReader.h"
 #include "texture/chain/TgaTextureWriter.h"
+#include "texture/convert/MipGeneration.h"
+#include "texture/tga/TgaDecoder.h"
 
 #include <string>
 #include <unistd.h>
@@ -32,11 +34,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size < 1)
         return 0;
     const bool as565 = (data[0] & 1) != 0;
-    const std::string source = PutScratchFile("level.tga", data + 1, size - 1);
     TextureRecord original;
-    SilentReport report;
-    if (!TgaTextureReader(source.c_str(), original, report))
+    TgaWarnings warnings;
+    if (DecodeTga(data + 1, size - 1, original, warnings) || !GenerateMipLevels(original))
         return 0;
+    SilentReport report;
     T3D_TEXTURE& record = original.record();
     const bool converted = as565 && record.depth == 16;
     if (converted)

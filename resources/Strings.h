@@ -32,6 +32,15 @@ constexpr const char* kReplacementUnreadText =
 constexpr const char* kRereadFailedNotice =
     "Changed on disk, could not be read again: showing the last good read. Replace waits for a good read.";
 constexpr const char* kReplaceFailedText = "The texture could not be replaced.";
+// Across the top of the right frame while its chain is read: "Reading crate_A.png ...".
+constexpr const char* kReadingNotice = "Reading %1 ...";
+// The status line while a Replace waits for that read.
+constexpr const char* kReplaceWaitsStatus = "Replace waits for %1";
+// The progress window that a load or save still running after
+// kProgressDelayMilliseconds shows.
+constexpr const char* kLoadingProgress = "Loading %1 ...";
+constexpr const char* kSavingProgress = "Saving %1 ...";
+constexpr int kProgressDelayMilliseconds = 500;
 // After kWriteFailedText and the target's name, when Save as or Extract names
 // a file the chosen replacement is read from.
 constexpr const char* kReplacementFileProblem = "it is a file of the replacement texture";

@@ -40,10 +40,11 @@ SceneStatus CVK7QScene::LoadFile(const std::string& path)
     if (path.empty())
         return {SceneCause::FileUnreadable, FileReadStatus::NotFound, std::string()};
     ByteBlock bytes;
-    if (const FileReadStatus read = ReadSceneFile(WithSceneExtension(path), bytes); read != FileReadStatus::Ok)
+    BlockCrcs crcs;
+    if (const FileReadStatus read = ReadSceneFile(WithSceneExtension(path), bytes, crcs); read != FileReadStatus::Ok)
         return {SceneCause::FileUnreadable, read, std::string()};
     auto scene = std::make_unique<SceneData>();
-    SceneStatus status = ReadScene(std::move(bytes), *scene);
+    SceneStatus status = ReadScene(std::move(bytes), *scene, crcs);
     if (status.ok())
         data_ = std::move(scene);
     return status;

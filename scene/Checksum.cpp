@@ -1,6 +1,7 @@
 #include "scene/Checksum.h"
 
 #include <algorithm>
+#include <libdeflate.h>
 #include <pthread.h>
 #include <thread>
 #include <zlib.h>
@@ -19,11 +20,12 @@ struct Part {
 
 uint32_t SerialCrc32(const uint8_t* data, uint64_t size, uint32_t crc)
 {
-    // crc32_z takes a size_t; feed larger ranges in pieces on narrow machines.
+    // libdeflate_crc32 takes a size_t; feed larger ranges in pieces on narrow
+    // machines.
     constexpr uint64_t kPiece = uint64_t(1) << 30;
     while (size > 0) {
         const uint64_t n = size < kPiece ? size : kPiece;
-        crc = uint32_t(crc32_z(crc, data, size_t(n)));
+        crc = libdeflate_crc32(crc, data, size_t(n));
         data += n;
         size -= n;
     }

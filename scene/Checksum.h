@@ -1,6 +1,8 @@
-// CRC-32 (zlib's polynomial and conventions) over byte ranges of any size.
-// A range of many megabytes is checksummed on every core: helper threads that
-// live only for the call, which returns when all are done.
+// CRC-32 (zlib's polynomial and conventions) over byte ranges of any size,
+// with libdeflate's routine (carry-less multiply where the processor has it);
+// zlib combines the CRCs of parts. A range of many megabytes is checksummed on
+// every core: helper threads that live only for the call, which returns when
+// all are done.
 #pragma once
 
 #include <cstddef>

@@ -80,7 +80,7 @@ bool DecodeDirectory(uint8_t* content, uint64_t size, std::vector<DirectoryEntry
 }
 
 // Reads section `index` and checks its padding and CRC.
-SceneStatus ReadSection(MutableByteCursor& reader, uint32_t index, Section& section)
+SceneStatus ReadSection(MutableByteCursor& reader, const BlockCrcs& crcs, uint32_t index, Section& section)
 {
     uint8_t* header;
     uint32_t storedCrc;
@@ -94,7 +94,7 @@ SceneStatus ReadSection(MutableByteCursor& reader, uint32_t index, Section& sect
         return SceneFailure(SceneCause::Truncated, name + " ends past the end of the file");
     if (!reader.zeros(padding))
         return SceneFailure(SceneCause::Damaged, name + ": padding is not zero");
-    section.contentCrc = Crc32(section.content, section.size);
+    section.contentCrc = crcs.crcOf(section.content, section.size);
     if (CombineCrc32(Crc32(header, kSectionCrcOffset), section.contentCrc, section.size) != storedCrc)
         return SceneFailure(SceneCause::Damaged, name + ": checksum does not match");
     return {};
@@ -138,7 +138,7 @@ SceneStatus ReadHeader(MutableByteCursor& reader, uint32_t& sectionCount)
 
 }  // namespace
 
-SceneStatus ReadNewScene(ByteBlock bytes, SceneData& scene)
+SceneStatus ReadNewScene(ByteBlock bytes, const BlockCrcs& crcs, SceneData& scene)
 {
     scene.fileBytes = std::move(bytes);
     MutableByteCursor reader(scene.fileBytes.data(), scene.fileBytes.size());
@@ -150,7 +150,7 @@ SceneStatus ReadNewScene(ByteBlock bytes, SceneData& scene)
     std::vector<DirectoryEntry> storedDirectory;
     for (uint32_t i = 0; i < sectionCount; ++i) {
         Section section;
-        if (SceneStatus read = ReadSection(reader, i, section); !read.ok())
+        if (SceneStatus read = ReadSection(reader, crcs, i, section); !read.ok())
             return read;
         const bool last = i + 1 == sectionCount;
         if (section.tag == kDirectoryTag) {

@@ -3,6 +3,7 @@
 // directory that GenerateC3D derives from the textures.
 #pragma once
 
+#include "scene/BlockCrcs.h"
 #include "scene/SceneData.h"
 #include "scene/ScenePieces.h"
 #include "scene/SceneStatus.h"
@@ -13,8 +14,9 @@
 // Reads a new-format file into an empty `scene`, which keeps the bytes. Fails,
 // saying why and where, on anything that does not check out: magic, version,
 // a CRC, a length or count beyond the file, a texture record, padding, the
-// directory, or bytes left over.
-SceneStatus ReadNewScene(ByteBlock bytes, SceneData& scene);
+// directory, or bytes left over. Section CRCs come from `crcs` where it holds
+// the bytes' blocks.
+SceneStatus ReadNewScene(ByteBlock bytes, const BlockCrcs& crcs, SceneData& scene);
 
 // The directory of the scene's textures as the new format lays them out.
 // Every checksum must be known.

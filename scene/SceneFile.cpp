@@ -1,13 +1,107 @@
 #include "scene/SceneFile.h"
 
+#include "scene/SceneFormat.h"
 #include "texture/io/FileWrite.h"
+#include "texture/io/LittleEndian.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <pthread.h>
 #include <sys/stat.h>
+#include <thread>
 
 namespace {
+
+// Bytes asked for in one read: whole CRC blocks, few enough that they are
+// still in the reading core's cache when their CRCs are worked out.
+constexpr uint64_t kReadChunk = uint64_t(1) << 20;
+static_assert(kReadChunk % BlockCrcs::kBlockSize == 0);
+// Below this many chunks for each reader a helper thread costs more than it
+// saves.
+constexpr uint64_t kMinChunksPerReader = 8;
+constexpr unsigned kMaxReaders = 8;
+
+// One file's chunks, handed out in order to whichever reader asks next.
+struct ChunkedRead {
+    const InputFile& file;
+    uint8_t* bytes;
+    uint64_t size;
+    BlockCrcs* crcs;  // nullptr when no CRCs are wanted
+    std::atomic<uint64_t> nextChunk{0};
+    std::atomic<bool> failed{false};
+};
+
+void* ReadChunks(void* argument)
+{
+    ChunkedRead& read = *static_cast<ChunkedRead*>(argument);
+    const uint64_t chunks = (read.size + kReadChunk - 1) / kReadChunk;
+    for (uint64_t chunk = read.nextChunk++; chunk < chunks && !read.failed; chunk = read.nextChunk++) {
+        const uint64_t offset = chunk * kReadChunk;
+        const uint64_t n = std::min(kReadChunk, read.size - offset);
+        if (read.file.readAt(offset, read.bytes + offset, size_t(n)) != FileReadStatus::Ok) {
+            read.failed = true;
+            break;
+        }
+        if (read.crcs)
+            read.crcs->add(offset, n);
+    }
+    return nullptr;
+}
+
+unsigned ReaderCount(uint64_t size)
+{
+    const uint64_t readers = size / (kMinChunksPerReader * kReadChunk);
+    if (readers < 2)
+        return 1;
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    return unsigned(std::min<uint64_t>({readers, cores, kMaxReaders}));
+}
+
+// Reads the file's bytes on this thread and helpers, each reader taking the
+// next chunk and working out its CRCs at once. A helper that cannot be started
+// only leaves more chunks to the others.
+FileReadStatus ReadChunked(const InputFile& file, ByteBlock& out, BlockCrcs* crcs)
+{
+    ChunkedRead read{file, out.data(), out.size(), crcs};
+    pthread_t helpers[kMaxReaders];
+    bool started[kMaxReaders] = {};
+    const unsigned readers = ReaderCount(out.size());
+    for (unsigned i = 1; i < readers; ++i)
+        started[i] = pthread_create(&helpers[i], nullptr, ReadChunks, &read) == 0;
+    ReadChunks(&read);
+    for (unsigned i = 1; i < readers; ++i) {
+        if (started[i])
+            pthread_join(helpers[i], nullptr);
+    }
+    return read.failed ? FileReadStatus::ReadFailed : FileReadStatus::Ok;
+}
+
+FileReadStatus ReadSceneFileOnce(const std::string& path, ByteBlock& out, BlockCrcs& crcs)
+{
+    InputFile file;
+    if (const FileReadStatus status = file.open(path); status != FileReadStatus::Ok)
+        return status;
+    if (file.size() > SIZE_MAX)
+        return FileReadStatus::TooLarge;
+    if (!out.allocate(size_t(file.size())))
+        return FileReadStatus::OutOfMemory;
+    // Only the new format carries CRCs: the magic decides, read on its own.
+    uint8_t magic[4];
+    const bool newFormat = file.size() >= sizeof magic && file.readAt(0, magic, sizeof magic) == FileReadStatus::Ok &&
+                           GetU32(magic) == kNewSceneMagic;
+    const bool withCrcs = newFormat && crcs.start(out.data(), out.size());
+    const FileReadStatus status = ReadChunked(file, out, withCrcs ? &crcs : nullptr);
+    // A file that shrank ends the read early; one that grew or was rewritten
+    // in place shows in its size or modification time.
+    if (!file.unchanged())
+        return FileReadStatus::Changed;
+    if (status == FileReadStatus::Ok && withCrcs)
+        crcs.finish();
+    return status;
+}
 
 // The cause of a failed write, from the writer's status and the system's
 // error number where a write or flush failed on its way.
@@ -56,9 +150,16 @@ std::string WithSceneExtension(const std::string& path)
     return hasExtension || exists || IsStreamTarget(path) ? path : path + ".T3D";
 }
 
-FileReadStatus ReadSceneFile(const std::string& path, ByteBlock& out)
+FileReadStatus ReadSceneFile(const std::string& path, ByteBlock& out, BlockCrcs& crcs)
 {
-    return ReadWholeFile(path, out, SIZE_MAX);
+    FileReadStatus status = ReadSceneFileOnce(path, out, crcs);
+    if (status == FileReadStatus::Changed)
+        status = ReadSceneFileOnce(path, out, crcs);
+    if (status != FileReadStatus::Ok) {
+        out = ByteBlock();
+        crcs.clear();
+    }
+    return status;
 }
 
 SceneStatus WriteFileAtomically(const std::string& path, const ScenePieces& pieces)

@@ -2,6 +2,7 @@
 // one block, and replacing a file only once its new contents are safely down.
 #pragma once
 
+#include "scene/BlockCrcs.h"
 #include "scene/ScenePieces.h"
 #include "scene/SceneStatus.h"
 #include "texture/io/ByteBlock.h"
@@ -9,9 +10,12 @@
 
 #include <string>
 
-// Reads a whole regular file into `out` (texture/io/FileRead.h says how and what
-// it refuses). An empty file reads as an empty block, which no format accepts.
-[[nodiscard]] FileReadStatus ReadSceneFile(const std::string& path, ByteBlock& out);
+// Reads a whole regular file into `out`, as ReadWholeFile does with no limit
+// (texture/io/FileRead.h says how and what it refuses), in chunks on every core
+// for a large file. For a file of the new format, `crcs` gets the CRC-32 of
+// each block, worked out as soon as the block is read; on failure it is
+// cleared. An empty file reads as an empty block, which no format accepts.
+[[nodiscard]] FileReadStatus ReadSceneFile(const std::string& path, ByteBlock& out, BlockCrcs& crcs);
 
 // Writes the pieces to a fresh file beside `path`, flushes it to disk and
 // renames it over `path` (texture/io/FileWrite.h says how, and what it refuses).

@@ -7,13 +7,13 @@
 
 #include <utility>
 
-SceneStatus ReadScene(ByteBlock bytes, SceneData& scene)
+SceneStatus ReadScene(ByteBlock bytes, SceneData& scene, const BlockCrcs& crcs)
 {
     if (bytes.size() < 4)
         return SceneFailure(SceneCause::NotSceneFile);
     const uint32_t magic = GetU32(bytes.data());
     if (magic == kNewSceneMagic)
-        return ReadNewScene(std::move(bytes), scene);
+        return ReadNewScene(std::move(bytes), crcs, scene);
     if (magic == kOldSceneMagic)
         return ReadOldScene(std::move(bytes), scene);
     return SceneFailure(SceneCause::NotSceneFile);

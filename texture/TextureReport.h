@@ -25,6 +25,7 @@ enum class TextureCause {
     WriteFailed,       // the system refused to create, write or put the file in place
     Naming,            // the mip-chain rule cannot name the level files
     ShortChain,        // levels past the written ones have no pixels (a warning)
+    StaleLevels,       // a chain's level files are older than its first file (a warning)
 };
 
 // An error stops the read or write; after a warning it goes on.

@@ -1,5 +1,7 @@
 // Where quorrel-cli's output goes: streams and devices, and links to them,
-// are written through, never replaced, and nothing is made in /dev.
+// are written through, never replaced, and nothing is made in /dev; output
+// that cannot be written is an error, a reader that went away is no error.
+#include "ChildProcess.h"
 #include "CommandCall.h"
 #include "cli/SceneCommands.h"
 #include "cli/TextureCommands.h"
@@ -9,6 +11,7 @@
 #include <QProcess>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -40,6 +43,14 @@ Ran RunProgram(const char* program, const std::vector<std::string>& arguments, c
 Ran RunCli(const std::vector<std::string>& arguments, const std::string& stdoutFile = "")
 {
     return RunProgram(QUORREL_CLI, arguments, stdoutFile);
+}
+
+ChildSetup OutputTo(int fd, bool brokenPipeIgnored = false)
+{
+    ChildSetup setup;
+    setup.standardOutput = fd;
+    setup.brokenPipeIgnored = brokenPipeIgnored;
+    return setup;
 }
 
 bool IsLink(const std::string& path)
@@ -177,4 +188,35 @@ TEST_F(Outputs, NothingInDevIsMadeOrReplaced)
               run.out);
     EXPECT_TRUE(ReadFileBytes(dir.file("1.png")) == png);
     EXPECT_TRUE(ReadFileBytes(dir.file("2.T3D")) == replaced);
+}
+
+TEST_F(Outputs, OutputThatCannotBeWrittenFailsAndABrokenPipeIsQuiet)
+{
+    const int full = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(full, 0);
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"list", scene}, {"info", line}, {"--help"}}) {
+        const ChildResult run = RunChild(QUORREL_CLI, arguments, OutputTo(full));
+        EXPECT_EQ(1, run.status) << arguments[0];
+        EXPECT_EQ("quorrel-cli: standard output could not be written\n", run.err);
+    }
+    const ChildResult image = RunChild(QUORREL_CLI, {"export", line, "-"}, OutputTo(full));
+    EXPECT_EQ(1, image.status);
+    EXPECT_EQ("quorrel-cli: /dev/stdout: could not be written: the write failed\n", image.err);
+    ::close(full);
+
+    // A pipe whose reader has gone, with SIGPIPE as the default leaves it and
+    // as a parent may have left it (ignored).
+    int ends[2];
+    ASSERT_EQ(0, ::pipe2(ends, O_CLOEXEC));
+    ::close(ends[0]);
+    for (const bool ignored : {false, true}) {
+        for (const std::vector<std::string>& arguments :
+             {std::vector<std::string>{"list", scene}, {"export", line, "-"}}) {
+            const ChildResult run = RunChild(QUORREL_CLI, arguments, OutputTo(ends[1], ignored));
+            EXPECT_EQ(SIGPIPE, run.signal) << arguments[0] << ' ' << ignored;
+            EXPECT_EQ("", run.err);
+        }
+    }
+    ::close(ends[1]);
 }

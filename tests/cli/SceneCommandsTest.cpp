@@ -134,13 +134,24 @@ TEST_F(PackedScene, ExtractWritesTheChainThatReadsBackTheSame)
 
 TEST_F(PackedScene, ReplaceWritesWhereAskedAndRefusesBadInput)
 {
+    // The texture keeps its flags (the mipmap bit follows the levels) and
+    // says what the file's name would have given; --flags-from-name takes those.
     const std::string out = dir.file("out.T3D");
-    ASSERT_EQ(0, Call(RunReplace, {scene, "1", dir.file("wall_A.tga")}, {{"-o", out}}).status);
+    const Outcome kept = Call(RunReplace, {scene, "1", dir.file("wall_A.tga")}, {{"-o", out}});
+    ASSERT_EQ(0, kept.status);
+    EXPECT_EQ("texture 1 (floor) keeps its flags; its file's name would give + Alpha level (--flags-from-name takes "
+              "them)\nwrote " +
+                  out + ": new format, 2 textures\n",
+              kept.out);
     EXPECT_EQ(packed, ReadFileBytes(scene));
     EXPECT_EQ(out + ": new format version 1, 2 textures, 0 other sections\n"
                     "0\twall_A\t32\t32\t8\t4\t0x03\n"
-                    "1\twall_A\t32\t32\t8\t4\t0x03\n",
+                    "1\twall_A\t32\t32\t8\t4\t0x01\n",
               Call(RunList, {out}).out);
+    const Outcome taken =
+        Call(RunReplace, {scene, "1", dir.file("wall_A.tga")}, {{"-o", out}, {"--flags-from-name", ""}});
+    EXPECT_EQ(0u, taken.out.find("texture 1 (floor) takes the flags of its file's name: + Alpha level\n"));
+    EXPECT_NE(std::string::npos, Call(RunList, {out}).out.find("1\twall_A\t32\t32\t8\t4\t0x03\n"));
 
     // Two textures are now named wall_A: the name no longer picks one.
     const Outcome ambiguous = Call(RunReplace, {out, "wall_A", dir.file("floor.tga")});
@@ -345,7 +356,19 @@ TEST_F(PackedScene, PngChainsGoInAtTheDepthAskedOrTheTexturesOwn)
         {{"--depth", "12"}}, {{"--depth", "8"}, {"--rgb565", ""}}, {{"--mip-filter", "linear"}}};
     for (const auto& options : wrongPacks)
         EXPECT_EQ(2, Call(RunPack, {dir.file("no.T3D"), png}, options).status);
-    EXPECT_EQ(2, Call(RunReplace, {out, "0", png}, {{"--keep-format", ""}, {"--rgb565", ""}}).status);
+    // --rgb565 with a chain that takes the texture's format, whatever its kind.
+    const std::string before = ReadFileBytes(out);
+    for (const std::string& source : {png, dir.file("floor.tga")}) {
+        const Outcome both = Call(RunReplace, {out, "1", source}, {{"--keep-format", ""}, {"--rgb565", ""}});
+        EXPECT_EQ(2, both.status);
+        EXPECT_EQ("quorrel-cli: --rgb565 does not go with --keep-format: the scene's texture gives the format\n",
+                  both.err);
+    }
+    const Outcome pngAs565 = Call(RunReplace, {out, "1", png}, {{"--rgb565", ""}});
+    EXPECT_EQ(2, pngAs565.status);
+    EXPECT_EQ("quorrel-cli: --rgb565 does not go with a PNG chain: the scene's texture gives the format\n",
+              pngAs565.err);
+    EXPECT_EQ(before, ReadFileBytes(out));
     EXPECT_FALSE(std::filesystem::exists(dir.file("no.T3D")));
 }
 

@@ -1,6 +1,9 @@
 #include "cli/TextureCommands.h"
 
+#include "cli/SceneCommands.h"
+
 #include "CommandCall.h"
+#include "scene/CVK7QScene.h"
 #include "support/TempDir.h"
 #include "support/TgaTestBytes.h"
 
@@ -8,7 +11,11 @@
 #include <QProcess>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
 #include <tuple>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -26,6 +33,13 @@ std::string File555()
         for (unsigned x = 0; x < 16; ++x)
             pixels.push_back(uint16_t(x << 10 | y));
     return Tga555(16, 16, pixels);
+}
+
+// Sets a file's modification time `seconds` before now.
+void MakeOlder(const std::string& path, double seconds)
+{
+    const auto age = std::chrono::duration_cast<fs::file_time_type::duration>(std::chrono::duration<double>(seconds));
+    fs::last_write_time(path, fs::file_time_type::clock::now() - age);
 }
 
 }  // namespace
@@ -133,7 +147,8 @@ TEST(TextureCommands, TheProgramRunsItsCommandTable)
         {{"--help"}, 0, "export FILE.(tga|png) OUT.png [--level N] [--mip-filter point|box]", ""},
         {{"export", "--help"},
          0,
-         "usage: quorrel-cli export FILE.(tga|png) OUT.png [--level N] [--mip-filter point|box]\n",
+         "usage: quorrel-cli export FILE.(tga|png) OUT.png [--level N] [--mip-filter point|box] [--levels "
+         "files|rebuild]\n",
          ""},
         {{"frob"}, 2, "", "quorrel-cli: unknown command 'frob'"},
         {{"info", tga}, 0, "levels: 1\n", ""},
@@ -162,4 +177,49 @@ TEST(TextureCommands, TheProgramRunsItsCommandTable)
     const QString libraries = QString::fromLocal8Bit(ldd.readAllStandardOutput());
     EXPECT_TRUE(libraries.contains("libc.so"));
     EXPECT_FALSE(libraries.contains("qt", Qt::CaseInsensitive)) << libraries.toStdString();
+}
+
+// Level files older than the first file: every reading command warns once, or
+// does what --levels says.
+TEST(StaleLevels, AreUsedWithOneWarningOrRebuiltAsAsked)
+{
+    TempDir dir;
+    const std::string first = dir.file("c_A.tga"), level1 = dir.file("c_A1.tga"), level2 = dir.file("c_A2.tga");
+    std::vector<uint16_t> big(64 * 64, 0x7C00), middle(32 * 32, 0x03E0), small(16 * 16, 0x001F);
+    ASSERT_TRUE(WriteFileBytes(first, Tga555(64, 64, big)) && WriteFileBytes(level1, Tga555(32, 32, middle)) &&
+                WriteFileBytes(level2, Tga555(16, 16, small)));
+    MakeOlder(level1, 1.5);  // within the margin: not stale
+    MakeOlder(level2, 1.5);
+    EXPECT_EQ("", Call(RunInfo, {first}).err);
+
+    MakeOlder(level1, 3);
+    MakeOlder(level2, 3);
+    const std::string warning = "quorrel-cli: " + first +
+                                ": warning: has smaller levels older than itself: c_A1.tga and c_A2.tga; used as they "
+                                "are (--levels rebuild makes them from it, --levels files uses them without this "
+                                "warning)\n";
+    EXPECT_EQ(warning, Call(RunInfo, {first}).err);
+    EXPECT_EQ("", Call(RunInfo, {first}, {{"--levels", "files"}}).err);
+    EXPECT_EQ(2, Call(RunInfo, {first}, {{"--levels", "newest"}}).status);
+
+    // Rebuilt: level 1 is level 0 point-sampled (red), not the file (green).
+    const std::string scene = dir.file("s.T3D");
+    ASSERT_EQ(0, Call(RunPack, {scene, first}, {{"--levels", "rebuild"}}).status);
+    ASSERT_EQ(0, Call(RunPack, {dir.file("f.T3D"), first}).status);
+    CVK7QScene rebuilt, used;
+    ASSERT_EQ(1, rebuilt.Load(scene.c_str(), 0));
+    ASSERT_EQ(1, used.Load(dir.file("f.T3D").c_str(), 0));
+    EXPECT_EQ(0x7C00, reinterpret_cast<const uint16_t*>(rebuilt.GetSceneHeader()->textures[0].levels[1])[0]);
+    EXPECT_EQ(0x03E0, reinterpret_cast<const uint16_t*>(used.GetSceneHeader()->textures[0].levels[1])[0]);
+
+    // A newer file below a stale one is not used either.
+    MakeOlder(level2, 0);
+    const Outcome replaced = Call(RunReplace, {scene, "0", first}, {{"--levels", "rebuild"}});
+    ASSERT_EQ(0, replaced.status) << replaced.err;
+    ASSERT_EQ(1, rebuilt.Load(scene.c_str(), 0));
+    EXPECT_EQ(0x7C00, reinterpret_cast<const uint16_t*>(rebuilt.GetSceneHeader()->textures[0].levels[2])[0]);
+    EXPECT_EQ("quorrel-cli: " + first +
+                  ": warning: has smaller levels older than itself: c_A1.tga; used as they are (--levels rebuild "
+                  "makes them from it, --levels files uses them without this warning)\n",
+              Call(RunExport, {first, dir.file("x.png")}).err);
 }

@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -83,6 +84,51 @@ QImage EditorUnderTest::framePicture(int frameId) const
     if (!frame)
         return QImage();
     return frame->grab(frame->contentsRect()).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+void EditorUnderTest::run(int command) const
+{
+    action(command)->trigger();
+    settle();
+}
+
+void Settle(const EditorDialog& dialog)
+{
+    EXPECT_TRUE(QTest::qWaitFor([&dialog] { return !dialog.isWorking(); }, 10000)) << "work still under way";
+}
+
+WorkerLatch::WorkerLatch() : state_(std::make_shared<State>())
+{
+}
+
+std::function<void()> WorkerLatch::gate() const
+{
+    return [state = state_] {
+        std::unique_lock lock(state->mutex);
+        state->thread = std::this_thread::get_id();
+        ++state->arrivals;
+        state->changed.notify_all();
+        state->changed.wait(lock, [&state] { return state->open; });
+    };
+}
+
+void WorkerLatch::release()
+{
+    const std::lock_guard lock(state_->mutex);
+    state_->open = true;
+    state_->changed.notify_all();
+}
+
+bool WorkerLatch::reached()
+{
+    std::unique_lock lock(state_->mutex);
+    return state_->changed.wait_for(lock, std::chrono::seconds(10), [this] { return state_->arrivals > 0; });
+}
+
+std::thread::id WorkerLatch::thread() const
+{
+    const std::lock_guard lock(state_->mutex);
+    return state_->thread;
 }
 
 QString EditorUnderTest::shownText(int command) const

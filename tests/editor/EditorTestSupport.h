@@ -13,9 +13,13 @@
 #include <QImage>
 #include <QString>
 
+#include <condition_variable>
 #include <deque>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 // Readable failure messages.
@@ -66,6 +70,36 @@ struct FreshSettings {
     TempDir folder;
 };
 
+// Waits (handling events) until the window has no work under way off its
+// thread and no Replace waiting; fails the test after ten seconds.
+void Settle(const EditorDialog& dialog);
+
+// Holds work off the window's thread where it starts (a collaborator's worker
+// gate) until released, and notes the thread it ran on.
+class WorkerLatch {
+public:
+    WorkerLatch();
+    // Lets held work go on, so that none is left waiting when a test fails.
+    ~WorkerLatch() { release(); }
+    // The gate to hand to setWorkerGate.
+    std::function<void()> gate() const;
+    void release();
+    // True once work has reached the gate (waiting for it up to ten seconds).
+    bool reached();
+    // The thread the last work ran on.
+    std::thread::id thread() const;
+
+private:
+    struct State {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool open = false;
+        int arrivals = 0;
+        std::thread::id thread;
+    };
+    std::shared_ptr<State> state_;
+};
+
 // A main window over a test folder, with scripted prompts and fresh settings,
 // shown offscreen.
 struct EditorUnderTest {
@@ -82,6 +116,9 @@ struct EditorUnderTest {
         return dialog->findChild<T*>(QString::number(id));
     }
     QAction* action(int command) const { return dialog->action(command); }
+    // Triggers a command and waits until the work it started is over.
+    void run(int command) const;
+    void settle() const { Settle(*dialog); }
     // The window's two preview frames.
     Previews* previews() const { return dialog->findChild<Previews*>(); }
     // A menu entry's text without its mnemonic marker.

@@ -345,6 +345,7 @@ TEST(EditorWindow, KeyboardReachesTheMenusAndTheirCommands)
         editor.action(command)->setEnabled(true);
         QSignalSpy triggered(editor.action(command), &QAction::triggered);
         QTest::keySequence(editor.dialog.get(), keys);
+        editor.settle();
         EXPECT_EQ(triggered.count(), 1);
     }
     EXPECT_FALSE(editor.dialog->isVisible());

@@ -7,6 +7,8 @@
 #include "editor/ChainWatch.h"
 #include "editor/GatheringReport.h"
 #include "editor/PreviewFrame.h"
+#include "editor/Replacement.h"
+#include "editor/SceneDocument.h"
 #include "resources/ResourceIds.h"
 #include "scene/CVK7QScene.h"
 #include "support/RecordingReport.h"
@@ -21,8 +23,10 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
+#include <QProgressDialog>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThreadPool>
 #include <QTimer>
 #include <QUrl>
 
@@ -34,6 +38,7 @@
 #include <set>
 #include <string>
 #include <sys/resource.h>
+#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -155,7 +160,7 @@ protected:
     void Load(const std::string& path)
     {
         editor->script.openAnswers.push_back(QString::fromStdString(path));
-        editor->action(kLoadCommand)->trigger();
+        editor->run(kLoadCommand);
     }
 
     void SelectInTree(const QString& name)
@@ -163,6 +168,7 @@ protected:
         QTreeWidgetItem* item = editor->tree->desktopEntry(name);
         ASSERT_NE(item, nullptr) << name.toStdString();
         editor->tree->setCurrentItem(item);
+        editor->settle();
     }
 
     // A drag of one file entering the window and dropped over the control;
@@ -177,6 +183,7 @@ protected:
         QCoreApplication::sendEvent(editor->dialog.get(), &enter);
         QDropEvent dropped(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, {});
         QCoreApplication::sendEvent(editor->dialog.get(), &dropped);
+        editor->settle();
         return enter.isAccepted() && dropped.isAccepted();
     }
 
@@ -185,7 +192,7 @@ protected:
     {
         textures->setCurrentRow(0);
         SelectInTree("wall_A.tga");
-        editor->action(kReplaceCommand)->trigger();
+        editor->run(kReplaceCommand);
     }
 
     std::vector<int> TickedBoxes() const
@@ -274,7 +281,7 @@ TEST_F(EditorWork, SaveAndSaveAsWriteTheReplacedChain)
     std::strcpy(chain.record().name, "wall_A");
 
     // Save (new format), then compare with the chain read afresh.
-    editor->action(kSaveNewCommand)->trigger();
+    editor->run(kSaveNewCommand);
     EXPECT_FALSE(editor->dialog->hasUnsavedChanges());
     EXPECT_EQ(editor->control<QLabel>(kStatusLineId)->text(), "Saved track.T3D");
     {
@@ -289,7 +296,7 @@ TEST_F(EditorWork, SaveAndSaveAsWriteTheReplacedChain)
     // Save as (old format) to a new name.
     const std::string oldCopy = work.file("copy_old.T3D");
     editor->script.saveAnswers.push_back(QString::fromStdString(oldCopy));
-    editor->action(kSaveAsOldCommand)->trigger();
+    editor->run(kSaveAsOldCommand);
     ASSERT_EQ(editor->script.saveRequests.size(), 1u);
     EXPECT_EQ(editor->script.saveRequests[0].title, "Choose VK7Q file");
     EXPECT_TRUE(editor->script.saveRequests[0].filter.isEmpty());
@@ -316,7 +323,7 @@ TEST_F(EditorWork, ExtractWritesTheChainOrSaysWhyItWritesNothing)
     fs::create_directories(work.path() / "out");
     const std::string extracted = work.file("out/grass.tga");
     editor->script.saveAnswers.push_back(QString::fromStdString(extracted));
-    editor->action(kExtractCommand)->trigger();
+    editor->run(kExtractCommand);
     ASSERT_EQ(editor->script.saveRequests.size(), 1u);
     const FileDialogRequest& extract = editor->script.saveRequests[0];
     EXPECT_EQ(extract.title, "Choose tga save name");
@@ -338,7 +345,7 @@ TEST_F(EditorWork, ExtractWritesTheChainOrSaysWhyItWritesNothing)
     const size_t outFiles = FolderEntries(work.path() / "out").size();
     for (const std::string& name : {work.file("out/wall_9.tga"), trackPath}) {
         editor->script.saveAnswers.push_back(QString::fromStdString(name));
-        editor->action(kExtractCommand)->trigger();
+        editor->run(kExtractCommand);
     }
     ASSERT_EQ(messages().size(), 2u);
     EXPECT_EQ(messages()[0].text.toStdString(),
@@ -358,7 +365,7 @@ TEST_F(EditorWork, APngExtractedThenPickedGoesInInTheScenesFormat)
     textures->setCurrentRow(2);
     const fs::path skyPng = desk / "sky_A.PNG";
     editor->script.saveAnswers.push_back(QString::fromStdString(skyPng.string()));
-    editor->action(kExtractCommand)->trigger();
+    editor->run(kExtractCommand);
     EXPECT_EQ(editor->control<QLabel>(kStatusLineId)->text(), "Extracted sky to sky_A.PNG");
     TextureRecord back;
     RecordingReport quiet;
@@ -370,10 +377,10 @@ TEST_F(EditorWork, APngExtractedThenPickedGoesInInTheScenesFormat)
     SelectInTree("sky_A.PNG");
     EXPECT_TRUE(editor->control<QWidget>(kReplacementFrameId)->toolTip().startsWith("4 x 4 \u00B7 32 bit"));
     textures->setCurrentRow(1);
-    editor->action(kReplaceCommand)->trigger();
+    editor->run(kReplaceCommand);
     EXPECT_EQ(Entries(textures), QStringList({"stone", "sky_A", "sky"}));
     EXPECT_EQ(Entries(details), QStringList({"4", "4", "16", "1"}));
-    editor->action(kSaveNewCommand)->trigger();
+    editor->run(kSaveNewCommand);
     CVK7QScene saved;
     ASSERT_TRUE(saved.Load(trackPath.c_str(), 0));
     const T3D_TEXTURE& replaced = saved.GetSceneHeader()->textures[1];
@@ -388,9 +395,9 @@ TEST_F(EditorWork, CloseEmptiesTheListsAndKeepsTheRightFrame)
     // Lists empty, boxes clear, left frame black, right frame kept.
     Load(trackPath);
     ReplaceFirstWithWall();
-    editor->action(kSaveNewCommand)->trigger();
+    editor->run(kSaveNewCommand);
     const QImage rightFrame = editor->framePicture(kReplacementFrameId);
-    editor->action(kCloseCommand)->trigger();
+    editor->run(kCloseCommand);
     EXPECT_EQ(textures->count(), 0);
     EXPECT_EQ(details->count(), 0);
     EXPECT_TRUE(TickedBoxes().empty());
@@ -415,8 +422,8 @@ TEST_F(EditorWork, SaveAsAndExtractLeaveTheReplacementsFilesAsTheyAre)
     const std::string second = ReadFileBytes((desk / "wall_A1.tga").string());
     editor->script.saveAnswers = {QString::fromStdString(work.file("link.tga")),
                                   QString::fromStdString((desk / "wall_A.tga").string())};
-    editor->action(kSaveAsNewCommand)->trigger();
-    editor->action(kExtractCommand)->trigger();
+    editor->run(kSaveAsNewCommand);
+    editor->run(kExtractCommand);
     ASSERT_EQ(messages().size(), 2u);
     EXPECT_EQ(messages()[0].text.toStdString(),
               "error during writing file\n" + work.file("link.tga") + ": it is a file of the replacement texture");
@@ -430,22 +437,22 @@ TEST_F(EditorWork, SaveAsAndExtractLeaveTheReplacementsFilesAsTheyAre)
 TEST_F(EditorWork, CancellingADialogChangesAndWritesNothing)
 {
     editor->script.openAnswers.push_back(QString());
-    editor->action(kLoadCommand)->trigger();
+    editor->run(kLoadCommand);
     EXPECT_EQ(textures->count(), 0);
     EXPECT_FALSE(editor->action(kSaveNewCommand)->isEnabled());
 
     Load(trackPath);
     textures->setCurrentRow(2);
     SelectInTree("wall_A.tga");
-    editor->action(kReplaceCommand)->trigger();
+    editor->run(kReplaceCommand);
     const std::set<std::string> before = FolderContents(work.path());
     const std::string trackBytes = ReadFileBytes(trackPath);
 
     editor->script.openAnswers.push_back(QString());
-    editor->action(kLoadCommand)->trigger();
+    editor->run(kLoadCommand);
     for (int command : {kSaveAsNewCommand, kSaveAsOldCommand, kExtractCommand}) {
         editor->script.saveAnswers.push_back(QString());
-        editor->action(command)->trigger();
+        editor->run(command);
     }
     EXPECT_EQ(editor->script.saveRequests.size(), 3u);
     EXPECT_TRUE(editor->script.saveAnswers.empty());
@@ -479,8 +486,8 @@ TEST_F(EditorWork, FailedLoadKeepsTheLoadedSceneAndItsPath)
 
     // Save still writes the scene that is loaded, to its own file.
     SelectInTree("wall_A.tga");
-    editor->action(kReplaceCommand)->trigger();
-    editor->action(kSaveOldCommand)->trigger();
+    editor->run(kReplaceCommand);
+    editor->run(kSaveOldCommand);
     EXPECT_EQ(ReadFileBytes(badPath), "VK7N but nothing else");
     CVK7QScene saved;
     ASSERT_TRUE(saved.Load(trackPath.c_str(), 0));
@@ -498,6 +505,7 @@ TEST_F(EditorWork, AFileNamedOnTheCommandLineLoadsWithoutAFileDialog)
     editor->dialog->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(editor->dialog.get()));
     QTest::qWait(50);
+    editor->settle();
     textures->setFocus(Qt::ActiveWindowFocusReason);
     QTest::qWait(50);
     EXPECT_TRUE(editor->script.openRequests.empty());
@@ -508,6 +516,7 @@ TEST_F(EditorWork, AFileNamedOnTheCommandLineLoadsWithoutAFileDialog)
     EXPECT_TRUE(AllBlack(editor->framePicture(kSceneFrameId)));
 
     editor->dialog->openSceneFile(QString::fromStdString(work.file("missing.T3D")));
+    editor->settle();
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_EQ(messages()[0].text,
               QString::fromStdString("File not loaded\n" + work.file("missing.T3D") + ": does not exist"));
@@ -527,8 +536,8 @@ TEST_F(EditorWork, ScenesNamedWithDotsOrALowerCaseExtensionLoadAndSaveInPlace)
         EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "sky"}));
         textures->setCurrentRow(2);
         SelectInTree("wall_A.tga");
-        editor->action(kReplaceCommand)->trigger();
-        editor->action(kSaveNewCommand)->trigger();
+        editor->run(kReplaceCommand);
+        editor->run(kSaveNewCommand);
 
         // The loaded file itself holds the replacement; no file was added.
         EXPECT_EQ(FolderContents(work.path()), before);
@@ -545,10 +554,11 @@ TEST_F(EditorWork, TheScenesFileIsDecidedOnceAtLoad)
     // stays the scene's file, also once a regular file named "track" appears.
     const std::string bare = work.file("track");
     editor->dialog->openSceneFile(QString::fromStdString(bare));
+    editor->settle();
     EXPECT_EQ(editor->dialog->windowTitle(), "Quorrel - track.T3D");
     ReplaceFirstWithWall();
     ASSERT_TRUE(WriteFileBytes(bare, "not a scene"));
-    editor->action(kSaveNewCommand)->trigger();
+    editor->run(kSaveNewCommand);
     EXPECT_EQ(ReadFileBytes(bare), "not a scene");
     CVK7QScene saved;
     ASSERT_TRUE(saved.Load(trackPath.c_str(), 0));
@@ -556,10 +566,10 @@ TEST_F(EditorWork, TheScenesFileIsDecidedOnceAtLoad)
 
     // Save as onto that file is a save of the scene's own file.
     textures->setCurrentRow(1);
-    editor->action(kReplaceCommand)->trigger();
+    editor->run(kReplaceCommand);
     ASSERT_TRUE(editor->dialog->hasUnsavedChanges());
     editor->script.saveAnswers.push_back(QString::fromStdString(trackPath));
-    editor->action(kSaveAsOldCommand)->trigger();
+    editor->run(kSaveAsOldCommand);
     EXPECT_FALSE(editor->dialog->hasUnsavedChanges());
     EXPECT_EQ(ReadFileBytes(bare), "not a scene");
     EXPECT_TRUE(messages().empty());
@@ -570,11 +580,11 @@ TEST_F(EditorWork, CloseAndLoadAskBeforeDroppingUnsavedReplacements)
     Load(trackPath);
     textures->setCurrentRow(0);
     SelectInTree("wall_A.tga");
-    editor->action(kReplaceCommand)->trigger();
+    editor->run(kReplaceCommand);
 
     // Keeping them: Close and Load change nothing.
     editor->script.discardAnswers = {false, false};
-    editor->action(kCloseCommand)->trigger();
+    editor->run(kCloseCommand);
     Load(trackPath);
     EXPECT_EQ(editor->script.discardQuestions, 2);
     EXPECT_EQ(textures->item(0)->text(), "wall_A");
@@ -594,7 +604,7 @@ TEST_F(EditorWork, FailedWriteSaysSoAndLeavesTheOldFileWhole)
     Load(trackPath);
     textures->setCurrentRow(0);
     SelectInTree("wall_A.tga");
-    editor->action(kReplaceCommand)->trigger();
+    editor->run(kReplaceCommand);
     const std::string trackBytes = ReadFileBytes(trackPath);
     const std::set<std::string> before = FolderContents(work.path());
 
@@ -605,9 +615,9 @@ TEST_F(EditorWork, FailedWriteSaysSoAndLeavesTheOldFileWhole)
     rlimit small = saved;
     small.rlim_cur = 64;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    editor->action(kSaveNewCommand)->trigger();
+    editor->run(kSaveNewCommand);
     editor->script.saveAnswers.push_back(QString::fromStdString(work.file("other.T3D")));
-    editor->action(kSaveAsOldCommand)->trigger();
+    editor->run(kSaveAsOldCommand);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
 
@@ -625,9 +635,9 @@ TEST_F(EditorWork, FailedWriteSaysSoAndLeavesTheOldFileWhole)
 TEST_F(EditorWork, ExtractAndReplaceDeclineWhenThereIsNothingToActOn)
 {
     // No scene.
-    editor->action(kExtractCommand)->trigger();
+    editor->run(kExtractCommand);
     SelectInTree("wall_A.tga");
-    editor->action(kReplaceCommand)->trigger();
+    editor->run(kReplaceCommand);
     ASSERT_EQ(messages().size(), 2u);
     EXPECT_EQ(messages()[0].text, "No scene texture to extract: load a scene first.");
     EXPECT_EQ(messages()[1].text, "No scene texture to replace: load a scene first.");
@@ -638,13 +648,13 @@ TEST_F(EditorWork, ExtractAndReplaceDeclineWhenThereIsNothingToActOn)
     Load(trackPath);
     textures->setCurrentRow(0);
     SelectInTree("sub");
-    editor->action(kReplaceCommand)->trigger();
+    editor->run(kReplaceCommand);
     SelectInTree("broken.tga");
     EXPECT_TRUE(AllBlack(editor->framePicture(kReplacementFrameId)));
     const size_t beforeReplace = messages().size();
     ASSERT_GE(beforeReplace, 4u);
     EXPECT_EQ(messages()[3].caption, "Error");
-    editor->action(kReplaceCommand)->trigger();
+    editor->run(kReplaceCommand);
     ASSERT_EQ(messages().size(), beforeReplace + 1);
     EXPECT_EQ(messages()[2].text, messages().back().text);
     EXPECT_EQ(messages().back().text,
@@ -664,8 +674,8 @@ TEST_F(EditorWork, ExtractAndReplaceDeclineWhenThereIsNothingToActOn)
     QCoreApplication::sendEvent(textures, &tabIn);
     SelectInTree("wall_A.tga");
     const size_t beforeDeclines = messages().size();
-    editor->action(kExtractCommand)->trigger();
-    editor->action(kReplaceCommand)->trigger();
+    editor->run(kExtractCommand);
+    editor->run(kReplaceCommand);
     editor->dialog->repaint();
     ASSERT_EQ(messages().size(), beforeDeclines + 2);
     EXPECT_EQ(messages()[beforeDeclines].text, "Select a texture in the list first.");
@@ -703,9 +713,9 @@ TEST_F(EditorWork, UnsavedReplacementsAreNotThrownAwayUnasked)
     // Replaced and not saved: Quit, Escape and the close box ask; "keep" keeps.
     editor->dialog->show();
     SelectInTree("wall_A.tga");
-    editor->action(kReplaceCommand)->trigger();
+    editor->run(kReplaceCommand);
     editor->script.discardAnswers = {false, false, false};
-    editor->action(kQuitCommand)->trigger();
+    editor->run(kQuitCommand);
     QTest::keyClick(textures, Qt::Key_Escape);
     editor->dialog->close();
     EXPECT_EQ(editor->script.discardQuestions, 3);
@@ -714,18 +724,18 @@ TEST_F(EditorWork, UnsavedReplacementsAreNotThrownAwayUnasked)
     // Saving as another file keeps the question; saving the scene's own file
     // ends it.
     editor->script.saveAnswers.push_back(QString::fromStdString(work.file("elsewhere.T3D")));
-    editor->action(kSaveAsNewCommand)->trigger();
+    editor->run(kSaveAsNewCommand);
     EXPECT_TRUE(editor->dialog->hasUnsavedChanges());
     editor->script.saveAnswers.push_back(QString::fromStdString(trackPath));
-    editor->action(kSaveAsOldCommand)->trigger();
+    editor->run(kSaveAsOldCommand);
     EXPECT_FALSE(editor->dialog->hasUnsavedChanges());
-    editor->action(kQuitCommand)->trigger();
+    editor->run(kQuitCommand);
     EXPECT_EQ(editor->script.discardQuestions, 3);
     EXPECT_FALSE(editor->dialog->isVisible());
 
     // Agreeing to discard ends the dialog.
     editor->dialog->show();
-    editor->action(kReplaceCommand)->trigger();
+    editor->run(kReplaceCommand);
     editor->script.discardAnswers = {true};
     editor->dialog->close();
     EXPECT_EQ(editor->script.discardQuestions, 4);
@@ -745,7 +755,7 @@ TEST(EditorSamples, EverySampleTextureIsListedDetailedAndDrawnInBothFormats)
         ASSERT_FALSE(error) << error.message();
         EditorUnderTest editor(work.path().string());
         editor.script.openAnswers.push_back(QString::fromStdString(work.file("copy.T3D")));
-        editor.action(kLoadCommand)->trigger();
+        editor.run(kLoadCommand);
         auto* textures = editor.control<QListWidget>(kTextureListId);
         auto* details = editor.control<QListWidget>(kDetailsListId);
         ASSERT_EQ(Entries(textures), names);
@@ -777,7 +787,7 @@ TEST_F(EditorWork, TheReplacementIsTheTreesFileOrTheLastOneDropped)
     EXPECT_EQ(rightFrameColour(), red);
     editor->tree->topLevelItem(1)->setExpanded(false);
     EXPECT_TRUE(AllBlack(editor->framePicture(kReplacementFrameId)));
-    editor->action(kReplaceCommand)->trigger();
+    editor->run(kReplaceCommand);
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_EQ(messages()[0].text,
               "No replacement texture loaded: select a readable .tga or .png file in the folder tree first.");
@@ -791,7 +801,7 @@ TEST_F(EditorWork, TheReplacementIsTheTreesFileOrTheLastOneDropped)
     EXPECT_TRUE(AllBlack(editor->framePicture(kReplacementFrameId)));
     EXPECT_TRUE(Drop(levelPath, kReplacementFrameId));
     editor->tree->topLevelItem(1)->setExpanded(false);
-    editor->action(kReplaceCommand)->trigger();
+    editor->run(kReplaceCommand);
     EXPECT_EQ(Entries(textures), QStringList({"wall_A1", "grass", "sky"}));
     EXPECT_EQ(messages().size(), 1u);
 }
@@ -817,7 +827,7 @@ TEST_F(EditorWork, PngReplacementsTakeTheSceneTexturesFormatTgaOnesOnlyWhenAsked
     for (const auto& target : targets) {
         SCOPED_TRACE(target.depth);
         textures->setCurrentRow(target.row);
-        editor->action(kReplaceCommand)->trigger();
+        editor->run(kReplaceCommand);
         EXPECT_EQ(Entries(details), QStringList({"32", "32", target.depth, "4"}));
         EXPECT_EQ(leftTop(), 0xFF0000u);
         EXPECT_EQ(leftBottom(), 0x0000FFu);
@@ -826,11 +836,11 @@ TEST_F(EditorWork, PngReplacementsTakeTheSceneTexturesFormatTgaOnesOnlyWhenAsked
     // The 8-bit TGA keeps its depth, unless the scene texture's format is kept.
     SelectInTree("wall_A.tga");
     textures->setCurrentRow(1);
-    editor->action(kReplaceCommand)->trigger();
+    editor->run(kReplaceCommand);
     EXPECT_EQ(details->item(2)->text(), "8");
-    editor->action(kKeepSceneFormatCommand)->trigger();
+    editor->run(kKeepSceneFormatCommand);
     textures->setCurrentRow(2);
-    editor->action(kReplaceCommand)->trigger();
+    editor->run(kReplaceCommand);
     EXPECT_EQ(details->item(2)->text(), "24");
     EXPECT_EQ(leftTop(), 0xFF0000u);
     EXPECT_TRUE(messages().empty());
@@ -855,46 +865,132 @@ TEST_F(EditorWork, TheReplacementFollowsItsFilesOnDisk)
     // back: each picked up without a click.
     ASSERT_TRUE(ReplaceFileBytes(wall, green32));
     ASSERT_TRUE(reread.wait(3000));
+    editor->settle();
     EXPECT_EQ(rightTop(), 0x00FF00u);
     ASSERT_TRUE(WriteFileBytes(wall.string(), Tga8(32, 32, [](int, int) { return 2; })));
     fs::remove(level1);
     ASSERT_TRUE(reread.wait(3000));
+    editor->settle();
     editor->dialog->OnPreviewLevelStep(kReplacementFrameId, +1);
     EXPECT_EQ(frame->level(), 1);
     EXPECT_EQ(rightTop(), 0x0000FFu);
     ASSERT_TRUE(WriteFileBytes(level1.string(), Tga8(16, 16, [](int, int) { return 1; })));
     ASSERT_TRUE(reread.wait(3000));
+    editor->settle();
     EXPECT_EQ(rightTop(), 0xFF0000u);
 
     // A file that no longer reads: the last good read stays, the frame says
     // so (no box), Replace declines until a read works.
     ASSERT_TRUE(ReplaceFileBytes(wall, "half a picture"));
     ASSERT_TRUE(reread.wait(3000));
+    editor->settle();
     EXPECT_EQ(rightTop(), 0xFF0000u);
     EXPECT_TRUE(frame->notice().startsWith("Changed on disk, could not be read again: showing the last good read. "
                                            "Replace waits for a good read.\nError: "));
     EXPECT_TRUE(messages().empty());
-    editor->action(kReplaceCommand)->trigger();
+    editor->run(kReplaceCommand);
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_EQ(messages()[0].text,
               "The replacement's files changed and could not be read again. Replace waits until they read.");
     EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "sky"}));
     ASSERT_TRUE(ReplaceFileBytes(wall, green32));
     ASSERT_TRUE(reread.wait(3000));
+    editor->settle();
     EXPECT_TRUE(frame->notice().isEmpty());
     EXPECT_EQ(frame->level(), 1);
 
     // Replace reads a chain changed since its last read before it acts, and a
     // click on the tree's selected file reads it again, watcher or not.
     ASSERT_TRUE(ReplaceFileBytes(wall, Tga8(16, 16, [](int, int) { return 1; })));
-    editor->action(kReplaceCommand)->trigger();
+    editor->run(kReplaceCommand);
     EXPECT_EQ(Entries(details), QStringList({"16", "16", "8", "3"}));
     ASSERT_TRUE(ReplaceFileBytes(wall, green32));
     watch->blockSignals(true);
     QTreeWidgetItem* item = editor->tree->currentItem();
     QTest::mouseClick(editor->tree->viewport(), Qt::LeftButton, {}, editor->tree->visualItemRect(item).center());
+    editor->settle();
     EXPECT_EQ(frame->caption(), "level 0 \u00B7 32 x 32");
     EXPECT_EQ(messages().size(), 1u);
+}
+
+TEST_F(EditorWork, ReadsRunOffTheWindowsThreadAndTheLatestOneCounts)
+{
+    Load(trackPath);
+    textures->setCurrentRow(0);
+    auto* replacement = editor->dialog->findChild<Replacement*>();
+    ASSERT_NE(replacement, nullptr);
+    auto* frame = editor->control<PreviewFrame>(kReplacementFrameId);
+    auto* status = editor->control<QLabel>(kStatusLineId);
+    WorkerLatch first, second;
+
+    // wall_A.tga picked, its read held on its own thread: the frame says what
+    // it reads, and the window handles what comes meanwhile.
+    replacement->setWorkerGate(first.gate());
+    editor->tree->setCurrentItem(editor->tree->desktopEntry("wall_A.tga"));
+    ASSERT_TRUE(first.reached());
+    EXPECT_NE(first.thread(), std::this_thread::get_id());
+    EXPECT_EQ(frame->notice(), "Reading wall_A.tga ...");
+    bool handled = false;
+    QMetaObject::invokeMethod(
+        editor->dialog.get(), [&handled] { handled = true; }, Qt::QueuedConnection);
+    EXPECT_TRUE(QTest::qWaitFor([&handled] { return handled; }, 10000));
+
+    // wall_A1.tga picked while that read is held: Replace waits for its read,
+    // and the earlier read, ending last, is dropped.
+    replacement->setWorkerGate(second.gate());
+    editor->tree->setCurrentItem(editor->tree->desktopEntry("wall_A1.tga"));
+    ASSERT_TRUE(second.reached());
+    editor->action(kReplaceCommand)->trigger();
+    EXPECT_EQ(status->text(), "Replace waits for wall_A1.tga");
+    EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "sky"}));
+    second.release();
+    editor->settle();
+    EXPECT_EQ(Entries(textures), QStringList({"wall_A1", "grass", "sky"}));
+    EXPECT_TRUE(status->text().isEmpty());
+    first.release();
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(editor->framePicture(kReplacementFrameId).pixel(136, 100) & 0xFFFFFF, 0x00FF00u);
+    EXPECT_EQ(frame->caption(), "level 0 \u00B7 16 x 16");
+    EXPECT_TRUE(frame->notice().isEmpty());
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(EditorWork, ASaveRunsOffTheWindowsThreadWithCommandsGreyedAndQuitWaitsForIt)
+{
+    Load(trackPath);
+    ReplaceFirstWithWall();
+    auto* document = editor->dialog->findChild<SceneDocument*>();
+    ASSERT_NE(document, nullptr);
+    WorkerLatch latch;
+    document->setWorkerGate(latch.gate());
+    editor->action(kSaveNewCommand)->trigger();
+    ASSERT_TRUE(latch.reached());
+    EXPECT_NE(latch.thread(), std::this_thread::get_id());
+    for (int id : {kLoadCommand, kSaveNewCommand, kSaveOldCommand, kSaveAsNewCommand, kSaveAsOldCommand, kCloseCommand,
+                   kReplaceCommand, kUndoCommand, kRedoCommand})
+        EXPECT_FALSE(editor->action(id)->isEnabled()) << id;
+    EXPECT_TRUE(editor->action(kExtractCommand)->isEnabled());
+    QProgressDialog* progress = nullptr;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            progress = editor->dialog->findChild<QProgressDialog*>();
+            return progress && progress->isVisible();
+        },
+        10000));
+    ASSERT_NE(progress, nullptr);
+    EXPECT_EQ(progress->labelText(), "Saving track.T3D ...");
+
+    // Quit waits for the save, then ends the window: nothing is unsaved.
+    editor->action(kQuitCommand)->trigger();
+    EXPECT_TRUE(editor->dialog->isVisible());
+    latch.release();
+    editor->settle();
+    EXPECT_FALSE(editor->dialog->isVisible());
+    EXPECT_FALSE(editor->dialog->hasUnsavedChanges());
+    EXPECT_EQ(editor->control<QLabel>(kStatusLineId)->text(), "Saved track.T3D");
+    EXPECT_EQ(editor->dialog->findChild<QProgressDialog*>(), nullptr);
+    EXPECT_TRUE(messages().empty());
 }
 
 TEST_F(EditorWork, DroppedScenesLoadAndDroppedTexturesCountOnlyOnTheRightFrame)
@@ -911,7 +1007,7 @@ TEST_F(EditorWork, DroppedScenesLoadAndDroppedTexturesCountOnlyOnTheRightFrame)
     EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "sky"}));
     EXPECT_TRUE(Drop(wall, kReplacementFrameId));
     textures->setCurrentRow(1);
-    editor->action(kReplaceCommand)->trigger();
+    editor->run(kReplaceCommand);
     EXPECT_EQ(Entries(textures), QStringList({"stone", "wall_A", "sky"}));
 
     // A scene dropped over unsaved work asks first; keeping the work keeps it.
@@ -928,10 +1024,10 @@ TEST_F(EditorWork, UndoAndRedoStepThroughReplacementsAndTheTitleFollows)
 {
     auto replaceRow = [&](int row) {
         textures->setCurrentRow(row);
-        editor->action(kReplaceCommand)->trigger();
+        editor->run(kReplaceCommand);
     };
-    auto undo = [&] { editor->action(kUndoCommand)->trigger(); };
-    auto redo = [&] { editor->action(kRedoCommand)->trigger(); };
+    auto undo = [&] { editor->run(kUndoCommand); };
+    auto redo = [&] { editor->run(kRedoCommand); };
     EXPECT_EQ(editor->dialog->windowTitle(), "Quorrel");
     Load(trackPath);
     EXPECT_EQ(editor->dialog->windowTitle(), "Quorrel - track.T3D");
@@ -957,7 +1053,7 @@ TEST_F(EditorWork, UndoAndRedoStepThroughReplacementsAndTheTitleFollows)
     EXPECT_TRUE(editor->dialog->hasUnsavedChanges());
 
     // Saved here: stepping away and back again marks and clears.
-    editor->action(kSaveNewCommand)->trigger();
+    editor->run(kSaveNewCommand);
     EXPECT_EQ(editor->dialog->windowTitle(), "Quorrel - track.T3D");
     undo();
     EXPECT_EQ(editor->dialog->windowTitle(), "Quorrel - track.T3D *");
@@ -975,7 +1071,7 @@ TEST_F(EditorWork, UndoAndRedoStepThroughReplacementsAndTheTitleFollows)
     // What Undo brings back is the texture as it was, to the byte.
     const std::string undone = work.file("undone.T3D");
     editor->script.saveAnswers.push_back(QString::fromStdString(undone));
-    editor->action(kSaveAsNewCommand)->trigger();
+    editor->run(kSaveAsNewCommand);
     {
         CVK7QScene saved;
         ASSERT_TRUE(saved.Load(undone.c_str(), 0));
@@ -987,7 +1083,7 @@ TEST_F(EditorWork, UndoAndRedoStepThroughReplacementsAndTheTitleFollows)
 
     // Close (after the question) forgets the history.
     editor->script.discardAnswers = {true};
-    editor->action(kCloseCommand)->trigger();
+    editor->run(kCloseCommand);
     EXPECT_FALSE(editor->action(kUndoCommand)->isEnabled());
     EXPECT_FALSE(editor->action(kRedoCommand)->isEnabled());
     EXPECT_EQ(editor->dialog->windowTitle(), "Quorrel");
@@ -1016,14 +1112,15 @@ TEST_F(EditorWork, RecentScenesFoldersAndOptionsAreKeptBetweenRuns)
     }
     EXPECT_EQ(again.action(kFirstRecentSceneCommand + kRecentSceneCount), nullptr);
     recent(3)->trigger();
+    Settle(again);
     EXPECT_EQ(again.windowTitle(), "Quorrel - scene5.T3D");
 
     // Each file dialog opens where it last chose a file.
     fs::create_directories(work.path() / "out");
     editor->script.saveAnswers = {QString::fromStdString(work.file("out/copy.T3D")), QString(), QString()};
-    editor->action(kSaveAsNewCommand)->trigger();
+    editor->run(kSaveAsNewCommand);
     textures->setCurrentRow(0);
-    editor->action(kExtractCommand)->trigger();
+    editor->run(kExtractCommand);
     editor->script.openAnswers.push_back(QString());
     again.OnLoad();
     again.OnSaveAs();
@@ -1040,8 +1137,8 @@ TEST_F(EditorWork, RecentScenesFoldersAndOptionsAreKeptBetweenRuns)
     EXPECT_EQ(editor->dialog->mipFilter(), MipFilterChoice::Point);
     SelectInTree("wall_A.tga");
     ASSERT_TRUE(WriteFileBytes((desk / "wall_A.tga").string(), Tga8(32, 32, [](int, int) { return 3; })));
-    editor->action(kBoxLevelsCommand)->trigger();
-    editor->action(kKeepSceneFormatCommand)->trigger();
+    editor->run(kBoxLevelsCommand);
+    editor->run(kKeepSceneFormatCommand);
     EXPECT_EQ(editor->framePicture(kReplacementFrameId).pixel(136, 100) & 0xFFFFFF, 0x00FF00u);
     EditorDialog third(editor->script.prompts(), new TestFolderTree(QString::fromStdString(desk.string())));
     EXPECT_TRUE(third.keepSceneFormat());

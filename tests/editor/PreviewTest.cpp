@@ -267,6 +267,7 @@ TEST(TexturePreview, EachFrameStepsThroughTheLevelsOfItsTextureAndSaysWhichItSho
     EditorUnderTest editor(desktop.path().string());
     editor.script.openAnswers.push_back(QString::fromStdString((samples / "scene_new.T3D").string()));
     editor.dialog->OnLoad();
+    editor.settle();
     auto* list = editor.control<QListWidget>(kTextureListId);
     auto* scene = editor.control<PreviewFrame>(kSceneFrameId);
     auto* replacement = editor.control<PreviewFrame>(kReplacementFrameId);
@@ -296,6 +297,7 @@ TEST(TexturePreview, EachFrameStepsThroughTheLevelsOfItsTextureAndSaysWhichItSho
 
     // The replacement: its own levels, and a tooltip that sums it up.
     editor.tree->setCurrentItem(editor.tree->desktopEntry("crate_A.tga"));
+    editor.settle();
     EXPECT_EQ(replacement->caption(), QString("level 0 \u00B7 64 x 64"));
     QTest::keyClick(replacement, Qt::Key_PageDown);
     EXPECT_EQ(replacement->caption(), QString("level 1 \u00B7 32 x 32"));
@@ -304,8 +306,10 @@ TEST(TexturePreview, EachFrameStepsThroughTheLevelsOfItsTextureAndSaysWhichItSho
     EXPECT_TRUE(tip.startsWith("64 x 64 \u00B7 ") && tip.contains(" bit \u00B7 5 levels\nFlags: "))
         << tip.toStdString();
     editor.tree->setCurrentItem(editor.tree->desktopEntry("crate_A1.tga"));
+    editor.settle();
     EXPECT_EQ(replacement->caption(), QString("level 0 \u00B7 32 x 32"));
     editor.tree->setCurrentItem(editor.tree->topLevelItem(0));
+    editor.settle();
     EXPECT_TRUE(replacement->caption().isEmpty() && replacement->toolTip().isEmpty());
     Turn(replacement, -120);
     EXPECT_TRUE(replacement->caption().isEmpty()) << "nothing to step through";

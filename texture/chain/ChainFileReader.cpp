@@ -2,15 +2,12 @@
 
 #include "texture/chain/FileKind.h"
 #include "texture/chain/MipChainNaming.h"
+#include "texture/chain/StaleLevels.h"
 
 #include <algorithm>
 #include <cstring>
 
 namespace {
-
-// Chain files are read while a level's larger side is at least this long;
-// smaller levels are always generated.
-constexpr unsigned kSmallestReadSide = 16;
 
 void CopyName(const std::string& path, char* name)
 {
@@ -19,28 +16,16 @@ void CopyName(const std::string& path, char* name)
     name[n] = '\0';
 }
 
-// Whether the chain goes on to level L: level 0 always; later ones while the
-// levels array has room and the level is at least kSmallestReadSide on a side
-// (and not empty on the other).
-bool ChainGoesOn(const T3D_TEXTURE& record, int level)
-{
-    if (level == 0)
-        return true;
-    const unsigned width = LevelWidth(record, level);
-    const unsigned height = LevelHeight(record, level);
-    return level < kMaxTextureLevels && (width >= kSmallestReadSide || height >= kSmallestReadSide) && width > 0 &&
-           height > 0;
-}
-
 }  // namespace
 
-int ChainFileReader::readChain(const std::string& first)
+int ChainFileReader::readChain(const std::string& first, int fileLevels)
 {
     holder_.clear();
     T3D_TEXTURE& record = holder_.record();
     int levelsRead = 0;
     std::string current = first;
-    while (!current.empty() && ChainGoesOn(record, levelsRead)) {
+    while (!current.empty() && levelsRead < std::max(fileLevels, 1) &&
+           ReadsLevelFile(record.width, record.height, levelsRead)) {
         std::string next;
         const uint32_t flags = NextMipLevelName(current, next);
         if (readLevel(current, levelsRead) != LevelResult::Read)

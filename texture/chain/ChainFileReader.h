@@ -40,10 +40,11 @@ public:
     virtual ~ChainFileReader() = default;
 
     // Clears the holder, then reads the chain's files into it, setting the
-    // level count and flags. Returns the number of levels read; with none the
-    // holder is cleared except for its name field, which always holds `first`
-    // (cut to 255 characters).
-    [[nodiscard]] int readChain(const std::string& first);
+    // level count and flags; no more than `fileLevels` files (level 0 always).
+    // Returns the number of levels read; with none the holder is cleared
+    // except for its name field, which always holds `first` (cut to 255
+    // characters).
+    [[nodiscard]] int readChain(const std::string& first, int fileLevels = kMaxTextureLevels);
 
 protected:
     // Decodes level `level` (its record fields set at level 0) from the open

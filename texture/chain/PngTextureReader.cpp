@@ -124,10 +124,11 @@ uint8_t* PngChainReader::indicesFor(const PngDecoder& png, unsigned width, unsig
 
 }  // namespace
 
-bool ReadPngChainFiles(const std::string& path, TextureRecord& holder, TextureReport& report, PngChainPalette* palette)
+bool ReadPngChainFiles(const std::string& path, TextureRecord& holder, TextureReport& report, PngChainPalette* palette,
+                       int fileLevels)
 {
     if (palette)
         *palette = PngChainPalette();
     PngChainReader chain(holder, report, palette);
-    return chain.readChain(path) > 0;
+    return chain.readChain(path, fileLevels) > 0;
 }

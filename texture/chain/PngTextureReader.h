@@ -25,6 +25,6 @@ struct PngChainPalette {
 
 // Clears the holder, then reads the chain's files (generating no level).
 // True when level 0 was read. With `palette`, a palette chain's indices are
-// kept there as well.
+// kept there as well. At most `fileLevels` files are read.
 [[nodiscard]] bool ReadPngChainFiles(const std::string& path, TextureRecord& holder, TextureReport& report,
-                                     PngChainPalette* palette = nullptr);
+                                     PngChainPalette* palette = nullptr, int fileLevels = kMaxTextureLevels);

@@ -55,7 +55,7 @@ bool ReadPngChain(const std::string& path, TextureRecord& holder, TextureReport&
 {
     const bool keepIndices = options.convertTo && options.convertTo->depth == 8;
     PngChainPalette palette;
-    if (!ReadPngChainFiles(path, holder, report, keepIndices ? &palette : nullptr))
+    if (!ReadPngChainFiles(path, holder, report, keepIndices ? &palette : nullptr, options.fileLevels))
         return false;
     const int fileLevels = holder.record().levelCount;
     if (!Generate(holder, options.filter, path, report))
@@ -103,7 +103,7 @@ bool ExpandToRgba(TextureRecord& holder)
 bool ReadTgaChain(const std::string& path, TextureRecord& holder, TextureReport& report,
                   const TextureReadOptions& options)
 {
-    if (!ReadTgaChainFiles(path, holder, report))
+    if (!ReadTgaChainFiles(path, holder, report, options.fileLevels))
         return false;
     if (!options.convertTo || HasFormat(holder.record(), *options.convertTo))
         return Generate(holder, options.filter, path, report);

@@ -32,6 +32,10 @@ struct TextureReadOptions {
     MipFilter filter = MipFilter::point;
     // The depth (and pixel layout) to convert to; none keeps the files' own.
     std::optional<DepthOptions> convertTo;
+    // How many levels come from files at most (level 0 always): the levels
+    // from this one on are made from the one above even where a file holds
+    // them (texture/StaleLevels.h finds files not to be used).
+    int fileLevels = kMaxTextureLevels;
 };
 
 // The depth, masks and dithering that make a texture like `model` (a scene

@@ -2,23 +2,13 @@
 // rule) into one texture record, and generates the small levels that no file
 // holds.
 //
-// Accepted (image type: pixel depth): colour-mapped (1, 9): 8-bit indices into
-// a map of 15-, 16-, 24- or 32-bit entries, the map's first-entry index
-// honoured; true colour (2, 10): 15 and 16 bits (read as 5-5-5), 24, 32, and
-// 8 bits read as grey; grey (3, 11): 8 bits. Uncompressed or run-length
-// encoded; rows bottom-up or top-down, left to right or right to left. An ID
-// field is skipped, and so is a colour map in a file that does not use it.
-// Read with a warning: indices beyond the colour map (shown black) and
-// run-length packets running past the image (cut at its end).
-//
-// Refused, with a message naming the file and the reason: any other image
-// type or pixel depth (grey above 8 bits, indices of other than 8 bits, ...),
-// a reserved colour map type, an empty colour map, map entries of another
-// size ("Error with TGA palette!"); a truncated file; a width or height of 0
-// or a level larger than kMaxLevelBytes; pixel data shorter than the size
-// calls for (checked before anything is allocated). Refused at level 0 the read
-// fails with an error; refused later, or not fitting its level, a chain file
-// ends the chain with a warning and generation fills the rest.
+// Each file is opened and read here, and checked once for a change during
+// its read; the TGA decoder (texture/tga/TgaDecoder.h, which says what is
+// accepted and what is refused) makes its level of the bytes. Raw pixels are
+// read straight into their rows of the level, as the decoder places them.
+// Refused at level 0 the read fails with an error; refused later, or not
+// fitting its level, a chain file ends the chain with a warning and
+// generation fills the rest.
 //
 // 8-bit chains: level 0's colour map becomes the palette and its indices stay
 // as stored; each later file's colours are merged into that palette (see
@@ -44,5 +34,7 @@
 [[nodiscard]] bool TgaTextureReader(const char* path, TextureRecord& record, TextureReport& report,
                                     MipFilter filter = MipFilter::point);
 
-// The same without generating: only the levels the chain's files hold.
-[[nodiscard]] bool ReadTgaChainFiles(const std::string& path, TextureRecord& holder, TextureReport& report);
+// The same without generating: only the levels the chain's files hold, at
+// most `fileLevels` of them.
+[[nodiscard]] bool ReadTgaChainFiles(const std::string& path, TextureRecord& holder, TextureReport& report,
+                                     int fileLevels = kMaxTextureLevels);

@@ -1,0 +1,54 @@
+// How quorrel-cli reads a chain that goes somewhere: the reader's options,
+// what to do with level files older than the chain's first file (--levels),
+// and whose flags a replacement keeps (--flags-from-name).
+#pragma once
+
+#include "cli/CommandLine.h"
+#include "texture/chain/StaleLevels.h"
+#include "texture/chain/TextureFileReader.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// --levels: stale level files (texture/StaleLevels.h) used with a warning
+// (no option), used quietly (files), or made from the level above (rebuild).
+enum class StaleLevelChoice { warn, files, rebuild };
+
+// --levels files|rebuild; warn when absent. False, with `error` set, for
+// another value.
+bool LevelsOption(const CommandArguments& args, StaleLevelChoice& choice, std::string& error);
+
+// What a read did with the chain's level files.
+struct ChainLevels {
+    std::vector<LevelFileTime> files;  // the chain's files, as found before the read
+    std::vector<int> rebuilt;          // levels whose file was not used: made from the one above
+};
+
+// Reads the chain that starts at `path` into `holder`, through `report`
+// (errors and warnings alike), with the stale level files as `choice` says.
+// `rebuildFrom`, when above 0, is a level from which files are not used
+// whatever the choice (unless it is files): levels a caller knows to be
+// stale. Without a choice the files are used, and one warning names the
+// stale ones and the option. True when the chain was read without an error.
+bool ReadChainLevels(const std::string& path, TextureReadOptions options, StaleLevelChoice choice,
+                     TextureRecord& holder, TextureReport& report, ChainLevels* levels = nullptr, int rebuildFrom = 0);
+
+// ChainLevels::rebuilt in words: "level 3 made from the one above", "levels
+// 2 to 7 made from the ones above"; empty when none was.
+std::string RebuiltLevelsText(const ChainLevels& levels);
+
+// The flag bits a replacement keeps from the scene texture it replaces: all
+// but the mipmap bit, which follows the new level count.
+constexpr uint32_t kChosenFlags = 0xFE;
+
+// The flags that differ between `from` and `to`, in the words of the
+// window's boxes: "+ Envmap, - No Z-Buffer". Empty when none does.
+std::string FlagChangeText(uint32_t from, uint32_t to);
+
+// Gives `replacement` the flags it takes in the place of the scene texture
+// `current`: the scene texture's kChosenFlags, or with `fromName` those its
+// file name spelled; the mipmap bit is always the replacement's own. Returns
+// how the file name's chosen flags differ from the scene texture's
+// (FlagChangeText), empty when they agree.
+std::string ChooseFlags(const T3D_TEXTURE& current, T3D_TEXTURE& replacement, bool fromName);

@@ -1,0 +1,281 @@
+// extract-all's manifest, import and watch: a folder of chains back into a
+// scene.
+#include "cli/ImportCommands.h"
+#include "cli/SceneCommands.h"
+
+#include "CommandCall.h"
+#include "scene/CVK7QScene.h"
+#include "support/PngTestBytes.h"
+#include "support/TempDir.h"
+#include "support/TextureBuilder.h"
+#include "support/TextureCompare.h"
+#include "texture/convert/MipGeneration.h"
+
+#include <QProcess>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kOddName = "odd\tname\n\xc2\x9b\xff";  // a tab, a newline, a C1 CSI, a byte that is not UTF-8
+
+// A 32 x 32 RGBA PNG, every pixel `argb`-like from (x, y) and a seed.
+std::string PaintedPng(unsigned side, uint8_t seed)
+{
+    PngPicture picture;
+    picture.width = picture.height = side;
+    picture.colourType = 6;
+    for (unsigned y = 0; y < side; ++y)
+        for (unsigned x = 0; x < side; ++x)
+            picture.rows.insert(picture.rows.end(), {uint8_t(x * 8 + seed), uint8_t(y * 8), seed, 255});
+    const std::vector<uint8_t> bytes = MakePng(picture);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// A scene of four textures, extracted as PNG chains into pack/ with its manifest.
+class PackFolder : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // Levels below 0 made as the reader makes them, so each chain reads back
+        // as its texture.
+        const int levels32 = GeneratedLevelCount(32, 32), levels16 = GeneratedLevelCount(16, 16);
+        CVK7QScene built;
+        TextureRecord textures[] = {
+            TextureBuilder(32, 32, 32)
+                .standardMasks()
+                .generatedLevels(levels32)
+                .flags(0x03)
+                .name("crate_A")
+                .bytes([](int, uint64_t i) { return uint8_t(i * 7); })
+                .build(),
+            TextureBuilder(32, 32, 16)
+                .standardMasks()
+                .generatedLevels(levels32)
+                .flags(0x01)
+                .name("wall")
+                .bytes([](int, uint64_t i) { return uint8_t(i % 2 ? 0x7F & (i * 3) : i * 5); })
+                .build(),
+            TextureBuilder(16, 16, 32)
+                .standardMasks()
+                .generatedLevels(levels16)
+                .name(kOddName)
+                .bytes([](int, uint64_t i) { return uint8_t(i); })
+                .build(),
+            TextureBuilder(32, 32, 8)
+                .generatedLevels(levels32)
+                .flags(0x91)
+                .name("sky_E")
+                .palette([](int i) {
+                    return Rgb{uint8_t(i), uint8_t(255 - i), uint8_t(i / 2)};
+                })
+                .bytes([](int, uint64_t i) { return uint8_t(i / 4); })
+                .build(),
+        };
+        for (TextureRecord& texture : textures)
+            ASSERT_EQ(1, built.AppendT3DTexture(&texture.record()));
+        ASSERT_EQ(1, built.Write(scene.c_str()));
+        const Outcome extracted = Call(RunExtractAll, {scene, pack}, {{"--png", ""}});
+        ASSERT_EQ(0, extracted.status) << extracted.err;
+        original = ReadFileBytes(scene);
+    }
+
+    std::string in(const std::string& name) const { return pack + "/" + name; }
+
+    Outcome Import(std::map<std::string, std::string> options = {})
+    {
+        return Call(RunImport, {scene, pack}, std::move(options));
+    }
+
+    TempDir dir;
+    const std::string scene = dir.file("scene.T3D");
+    const std::string pack = dir.file("pack");
+    std::string original;
+};
+
+TEST_F(PackFolder, ImportPutsBackExactlyTheChainsThatChanged)
+{
+    // The manifest: names and files escaped as list prints them, a CRC-32 per file.
+    const std::string manifest = ReadFileBytes(in("textures.tsv"));
+    EXPECT_EQ(0u, manifest.find("# quorrel textures 1\nindex\tname\tfile\twidth\theight\tdepth\tlevels\tflags\tcrc32\n"
+                                "0\tcrate_A\tcrate_A.png\t32\t32\t32\t4\t0x03\t"));
+    EXPECT_NE(std::string::npos,
+              manifest.find("\n2\todd\\tname\\n\\xc2\\x9b\\xff\todd-name-\\xc2\\x9b\\xff.png\t16\t16\t32\t3\t0x01\t"));
+    const std::string wallRow = manifest.substr(manifest.find("\n1\twall") + 1);
+    const std::string crcs = wallRow.substr(0, wallRow.find('\n')).substr(wallRow.find("0x01\t") + 5);
+    EXPECT_EQ(4 * 9 - 1, crcs.size()) << crcs;  // four files: eight hex digits each, commas between
+
+    // Nothing changed: nothing read, nothing written, and it says so.
+    const Outcome same = Import();
+    EXPECT_EQ(0, same.status) << same.err;
+    EXPECT_EQ(
+        "0\tcrate_A\tunchanged\n1\twall\tunchanged\n2\todd\\tname\\n\\xc2\\x9b\\xff\tunchanged\n3\tsky_E\tunchanged\n"
+        "no texture changed: " +
+            scene + " not written\n",
+        same.out);
+    // Every chain read back gives the scene's texture exactly, the escaped name included.
+    const Outcome all = Import({{"--all", ""}});
+    EXPECT_EQ(0, all.status) << all.err;
+    EXPECT_EQ("0\tcrate_A\tunchanged: reads as the scene holds it\n"
+              "1\twall\tunchanged: reads as the scene holds it\n"
+              "2\todd\\tname\\n\\xc2\\x9b\\xff\tunchanged: reads as the scene holds it\n"
+              "3\tsky_E\tunchanged: reads as the scene holds it\n"
+              "no texture changed: " +
+                  scene + " not written\n",
+              all.out);
+    EXPECT_EQ(original, ReadFileBytes(scene));
+
+    // Two first files painted again: those two textures change, in the scene's
+    // format, names and flags; crate_A's level file, still as exported, is
+    // stale and made from level 0 instead.
+    ASSERT_TRUE(WriteFileBytes(in("crate_A.png"), PaintedPng(32, 40)));
+    ASSERT_TRUE(WriteFileBytes(in("odd-name-\xc2\x9b\xff.png"), PaintedPng(32, 90)));
+    const Outcome dry = Import({{"--dry-run", ""}});
+    EXPECT_EQ(0, dry.status);
+    EXPECT_NE(std::string::npos, dry.out.find("dry run: 2 textures would be replaced, nothing written\n"));
+    EXPECT_EQ(original, ReadFileBytes(scene));
+    const Outcome two = Import();
+    ASSERT_EQ(0, two.status) << two.err;
+    EXPECT_NE(std::string::npos, two.out.find("0\tcrate_A\treplaced: new pixels; level 1 made from the one above\n"));
+    EXPECT_NE(std::string::npos,
+              two.out.find("\treplaced: 16 x 16 -> 32 x 32, 3 -> 4 levels; level 1 made from the one above\n"));
+    EXPECT_NE(std::string::npos, two.out.find("wrote " + scene + ": new format, 2 textures replaced\n"));
+
+    CVK7QScene before, after;
+    ASSERT_TRUE(WriteFileBytes(dir.file("before.T3D"), original));
+    ASSERT_EQ(1, before.Load(dir.file("before.T3D").c_str(), 0));
+    ASSERT_EQ(1, after.Load(scene.c_str(), 0));
+    const T3D_TEXTURE* was = before.GetSceneHeader()->textures;
+    const T3D_TEXTURE* now = after.GetSceneHeader()->textures;
+    ExpectSameTexture(was[1], now[1]);
+    ExpectSameTexture(was[3], now[3]);
+    EXPECT_STREQ(kOddName.c_str(), now[2].name);
+    EXPECT_EQ(0xFF300028u, reinterpret_cast<const uint32_t*>(now[0].levels[0])[1]);  // x 1, y 0 of seed 40
+    EXPECT_EQ(0x03u, now[0].flags);
+    std::vector<uint8_t> shrunk(16 * 16 * 4);
+    ShrinkLevel(now[0].levels[0], 32, shrunk.data(), 16, 16, 4);
+    EXPECT_EQ(0, std::memcmp(shrunk.data(), now[0].levels[1], shrunk.size()));
+
+    // With --levels files the level file as exported goes in as it is.
+    const Outcome files =
+        Call(RunImport, {dir.file("before.T3D"), pack}, {{"--levels", "files"}, {"-o", dir.file("f.T3D")}});
+    ASSERT_EQ(0, files.status) << files.err;
+    EXPECT_NE(std::string::npos, files.out.find("0\tcrate_A\treplaced: new pixels\n"));
+    CVK7QScene usingFiles;
+    ASSERT_EQ(1, usingFiles.Load(dir.file("f.T3D").c_str(), 0));
+    EXPECT_EQ(0, std::memcmp(was[0].levels[1], usingFiles.GetSceneHeader()->textures[0].levels[1], 16 * 16 * 4));
+}
+
+TEST_F(PackFolder, AFailedChainWritesNothingUnlessSkipped)
+{
+    ASSERT_TRUE(WriteFileBytes(in("crate_A.png"), PaintedPng(32, 40)));
+    const std::string wall = ReadFileBytes(in("wall.png"));
+    ASSERT_TRUE(WriteFileBytes(in("wall.png"), wall.substr(0, wall.size() / 2)));
+    fs::remove(in("sky_E.png"));
+
+    const Outcome failed = Import();
+    EXPECT_EQ(1, failed.status);
+    EXPECT_NE(std::string::npos, failed.out.find("1\twall\tfailed: wall.png "));
+    EXPECT_NE(std::string::npos, failed.out.find("3\tsky_E\tmissing: sky_E.png\n"));
+    EXPECT_EQ("quorrel-cli: " + scene + ": not written: 1 texture failed (--skip-failed writes the others)\n",
+              failed.err);
+    EXPECT_EQ(original, ReadFileBytes(scene));
+
+    const Outcome skipped = Import({{"--skip-failed", ""}, {"-o", dir.file("out.T3D")}});
+    EXPECT_EQ(0, skipped.status);
+    EXPECT_NE(std::string::npos, skipped.out.find("wrote " + dir.file("out.T3D") + ": new format, 1 texture replaced"));
+    EXPECT_EQ(original, ReadFileBytes(scene));
+
+    // A row whose texture is no longer where the manifest says fails too.
+    ASSERT_EQ(0, Call(RunReplace, {scene, "1", in("crate_A.png")}).status);
+    const Outcome moved = Import({{"--skip-failed", ""}, {"--dry-run", ""}});
+    EXPECT_NE(std::string::npos, moved.out.find("1\twall\tfailed: index 1 and name wall no longer match the scene\n"));
+
+    // A damaged manifest is refused, and names where.
+    ASSERT_TRUE(WriteFileBytes(in("textures.tsv"), "# quorrel textures 1\n0\tcrate_A\tcrate_A.png\n"));
+    EXPECT_EQ("quorrel-cli: " + in("textures.tsv") + ": line 2: wants 9 tab-separated fields, not 3\n", Import().err);
+}
+
+TEST_F(PackFolder, WithoutAManifestChainsAreFoundByTheirNamesAndNeverGuessed)
+{
+    fs::remove(in("textures.tsv"));
+    ASSERT_TRUE(WriteFileBytes(in("sky_E.tga"), "a second chain for sky_E"));
+    ASSERT_TRUE(WriteFileBytes(in("stray.png"), PaintedPng(16, 1)));
+    ASSERT_TRUE(WriteFileBytes(in("wall.png"), PaintedPng(32, 7)));
+    const Outcome named = Import();
+    ASSERT_EQ(0, named.status) << named.err;
+    EXPECT_EQ("0\tcrate_A\tunchanged: reads as the scene holds it\n"
+              "1\twall\treplaced: new pixels\n"
+              "2\todd\\tname\\n\\xc2\\x9b\\xff\tunchanged: reads as the scene holds it\n"
+              "3\tsky_E\tambiguous: sky_E.tga and sky_E.png both name it; neither is taken\n"
+              "-\tstray.png\tunmatched: names no texture of the scene\n"
+              "wrote " +
+                  scene + ": new format, 1 texture replaced\n",
+              named.out);
+}
+
+// Reads what a running watch prints until a line holds `wanted`.
+bool WaitForLine(QProcess& process, std::string& seen, const std::string& wanted)
+{
+    for (int tries = 0; tries < 600; ++tries) {
+        seen += process.readAllStandardOutput().toStdString();
+        const size_t at = seen.find(wanted);
+        if (at != std::string::npos && seen.find('\n', at) != std::string::npos) {
+            seen.erase(0, seen.find('\n', at) + 1);
+            return true;
+        }
+        process.waitForReadyRead(100);
+    }
+    return false;
+}
+
+TEST_F(PackFolder, WatchImportsEachSaveAndKeepsTheSceneWhole)
+{
+    QProcess watch;
+    watch.start(QUORREL_CLI, {"watch", QString::fromStdString(scene), QString::fromStdString(pack)});
+    std::string seen;
+    ASSERT_TRUE(WaitForLine(watch, seen, "for changes (Ctrl+C ends)")) << seen;
+
+    // A save is picked up.
+    ASSERT_TRUE(WriteFileBytes(in("crate_A.png"), PaintedPng(32, 40)));
+    ASSERT_TRUE(WaitForLine(watch, seen, " wrote " + scene + ": replaced crate_A (")) << seen;
+    const std::string first = ReadFileBytes(scene);
+    EXPECT_NE(original, first);
+
+    // A damaged save keeps the scene as it was; the next save goes in.
+    ASSERT_TRUE(WriteFileBytes(in("wall.png"), "\x89PNG\r\n\x1a\n"));
+    ASSERT_TRUE(WaitForLine(watch, seen, " not written, kept as it was: wall failed: wall.png ")) << seen;
+    EXPECT_EQ(first, ReadFileBytes(scene));
+    ASSERT_TRUE(WriteFileBytes(in("wall.png"), PaintedPng(32, 9)));
+    ASSERT_TRUE(WaitForLine(watch, seen, ": replaced wall (")) << seen;
+
+    // Another program changes the scene: it is loaded again, its change kept.
+    CVK7QScene other;
+    ASSERT_EQ(1, other.Load(scene.c_str(), 0));
+    TextureRecord sky = TextureBuilder(32, 32, 8).name("sky_E").flags(0x91).build();
+    ASSERT_EQ(1, other.ReplaceT3DTexture(3, &sky.record()));
+    ASSERT_EQ(1, other.Write(scene.c_str()));
+    ASSERT_TRUE(WriteFileBytes(in("crate_A.png"), PaintedPng(32, 50)));
+    ASSERT_TRUE(WaitForLine(watch, seen, " changed on disk and was loaded again; wrote ")) << seen;
+    ASSERT_EQ(1, other.Load(scene.c_str(), 0));
+    EXPECT_EQ(1, other.GetSceneHeader()->textures[3].levelCount);
+    EXPECT_EQ(0xFF3A0032u, reinterpret_cast<const uint32_t*>(other.GetSceneHeader()->textures[0].levels[0])[1]);
+
+    // SIGTERM while a round may be running: it ends with 0 and the scene whole.
+    ASSERT_TRUE(WriteFileBytes(in("crate_A.png"), PaintedPng(32, 60)));
+    QThread::msleep(310);
+    watch.terminate();
+    ASSERT_TRUE(watch.waitForFinished(30000));
+    EXPECT_EQ(QProcess::NormalExit, watch.exitStatus());
+    EXPECT_EQ(0, watch.exitCode()) << watch.readAllStandardError().toStdString();
+    EXPECT_EQ(1, other.Load(scene.c_str(), 0));
+    for (const std::string& name : FolderEntries(dir.path()))
+        EXPECT_EQ(std::string::npos, name.find(".quorrel.")) << "temporary left: " << name;
+}
+
+}  // namespace

@@ -1,0 +1,69 @@
+#include "texture/chain/StaleLevels.h"
+
+#include "texture/T3DTexture.h"
+#include "texture/chain/MipChainNaming.h"
+
+#include <sys/stat.h>
+
+namespace {
+
+// Chain files are read while a level's larger side is at least this long;
+// smaller levels are always generated.
+constexpr unsigned kSmallestReadSide = 16;
+
+std::string FileName(const std::string& path)
+{
+    const size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+bool ReadsLevelFile(unsigned width, unsigned height, int level)
+{
+    if (level == 0)
+        return true;
+    if (level >= kMaxTextureLevels)
+        return false;
+    const unsigned levelWidth = width >> level, levelHeight = height >> level;
+    return (levelWidth >= kSmallestReadSide || levelHeight >= kSmallestReadSide) && levelWidth > 0 && levelHeight > 0;
+}
+
+std::vector<LevelFileTime> LevelFileTimes(const std::string& first)
+{
+    std::vector<LevelFileTime> files;
+    std::string current = first;
+    while (!current.empty() && files.size() < size_t(kMaxTextureLevels)) {
+        struct stat info;
+        if (::stat(current.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+            break;
+        files.push_back({current, int64_t(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec});
+        std::string next;
+        NextMipLevelName(current, next);
+        current = next;
+    }
+    return files;
+}
+
+std::vector<int> StaleLevels(const std::vector<LevelFileTime>& files)
+{
+    std::vector<int> stale;
+    for (size_t level = 1; level < files.size(); ++level)
+        if (files[0].modified - files[level].modified > kStaleLevelMargin)
+            stale.push_back(int(level));
+    return stale;
+}
+
+std::string LevelFileList(const std::vector<LevelFileTime>& files, const std::vector<int>& levels)
+{
+    const auto name = [&](size_t i) { return FileName(files[size_t(levels[i])].path); };
+    const size_t n = levels.size();
+    if (n == 0)
+        return {};
+    if (n >= 3 && levels.back() - levels.front() == int(n) - 1)
+        return name(0) + " ... " + name(n - 1);
+    std::string list = name(0);
+    for (size_t i = 1; i < n; ++i)
+        list += (i + 1 == n ? " and " : ", ") + name(i);
+    return list;
+}

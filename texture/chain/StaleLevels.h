@@ -1,0 +1,49 @@
+// Smaller levels older than the picture. An artist who paints only a chain's
+// first file (crate_A.png) leaves its level files (crate_A1.png ...) as they
+// were; read as they are, they put the old picture back at a distance. A
+// level file that the reader would read is stale when it was last modified
+// more than kStaleLevelMargin before the chain's first file: the margin is
+// wider than the coarsest time step of a common file system (FAT's 2 s), so
+// files saved together are never taken for stale.
+//
+// This only finds them; what to do is the caller's choice: use the files, or
+// read the chain with TextureReadOptions::fileLevels set to the first stale
+// level, so that it and every level below are made from the one above.
+#pragma once
+
+#include "texture/TextureReport.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+constexpr int64_t kStaleLevelMargin = 2'000'000'000;  // nanoseconds
+
+struct LevelFileTime {
+    std::string path;
+    int64_t modified = 0;  // modification time, nanoseconds since the epoch
+};
+
+// Whether the reader reads the file of `level` for a chain whose level 0 is
+// width x height: level 0 always; a later one while the levels array has room
+// and the level is at least 16 on its larger side and not empty on either.
+bool ReadsLevelFile(unsigned width, unsigned height, int level);
+
+// The chain's files from `first` on by the naming rule, with their
+// modification times, up to the first one missing (the reader stops there
+// too) and at most kMaxTextureLevels. Empty when `first` is missing.
+std::vector<LevelFileTime> LevelFileTimes(const std::string& first);
+
+// The levels (indices into `files`, level 0 at files[0]) whose file is stale
+// against files[0], in order; empty when none is.
+std::vector<int> StaleLevels(const std::vector<LevelFileTime>& files);
+
+// The names of the files (folders left out) as a person reads them: "a",
+// "a and b", or a run of three or more consecutive levels as its ends,
+// "crate_A1.png ... crate_A4.png"; others as "a, b and c".
+std::string LevelFileList(const std::vector<LevelFileTime>& files, const std::vector<int>& levels);
+
+// A warning: the chain's stale level files are used as they are. The list of
+// files (LevelFileList) follows the words after a colon.
+constexpr TextureMessage kStaleLevelFiles{TextureCause::StaleLevels, "The smaller levels of %s are older than it",
+                                          "has smaller levels older than itself"};
