@@ -3,6 +3,8 @@
 #include "texture/chain/FileKind.h"
 #include "texture/chain/MipChainNaming.h"
 #include "texture/chain/StaleLevels.h"
+#include "texture/convert/DepthConversion.h"
+#include "texture/png/PngDecoder.h"
 
 #include <algorithm>
 #include <cstring>
@@ -15,6 +17,21 @@ void CopyName(const std::string& path, char* name)
     std::memcpy(name, path.data(), n);
     name[n] = '\0';
 }
+
+bool StartsAsPng(const InputFile& file)
+{
+    uint8_t signature[kPngSignatureSize];
+    return file.size() >= kPngSignatureSize && file.readAt(0, signature, sizeof signature) == FileReadStatus::Ok &&
+           IsPngSignature(signature, sizeof signature);
+}
+
+// Warnings: the level is still read.
+constexpr TextureMessage kPngFileInTgaChain{
+    TextureCause::LevelMismatch, "%s is a PNG file in a chain of TGA files: it is read as PNG, in the chain's format",
+    "is a PNG file in a chain of TGA files: it is read as PNG, in the chain's format"};
+constexpr TextureMessage kTgaFileInPngChain{
+    TextureCause::LevelMismatch, "%s is a TGA file in a chain of PNG files: it is read as TGA, in the chain's format",
+    "is a TGA file in a chain of PNG files: it is read as TGA, in the chain's format"};
 
 }  // namespace
 
@@ -38,6 +55,18 @@ int ChainFileReader::readChain(const std::string& first, int fileLevels)
         holder_.clear();  // a failed level 0 may have set the size, depth or palette
     CopyName(first, record.name);
     return levelsRead;
+}
+
+void ChainFileReader::readOtherKindWith(ReaderMaker make)
+{
+    other_ = make(otherLevel_, laterLevelReport_);
+}
+
+void ChainFileReader::AsWarnings::report(const TextureProblem& problem)
+{
+    TextureProblem warning = problem;
+    warning.severity = Severity::Warning;
+    report_.report(warning);
 }
 
 LevelResult ChainFileReader::fail(const TextureMessage& message, const std::string& path, const std::string& more)
@@ -94,7 +123,28 @@ LevelResult ChainFileReader::readLevelOnce(const std::string& path, int level)
     InputFile file;
     if (const FileReadStatus status = file.open(path); status != FileReadStatus::Ok)
         return refuseOpen(status, path, level);
+    if (level > 0 && other_ && StartsAsPng(file) != readsPng())
+        return readOtherKind(file, path, level);
     return readFile(file, path, level);
+}
+
+// The other kind's reader reads the file as its level 0, its refusals coming
+// as warnings; the level it makes, expanded to RGBA, goes into this chain's
+// format.
+LevelResult ChainFileReader::readOtherKind(const InputFile& file, const std::string& path, int level)
+{
+    otherLevel_.clear();
+    const LevelResult result = other_->readFile(file, path, 0);
+    if (result != LevelResult::Read)
+        return result == LevelResult::Changed ? result : LevelResult::Missing;
+    T3D_TEXTURE& read = otherLevel_.record();
+    read.levelCount = 1;
+    if (read.width != LevelWidth(holder_.record(), level) || read.height != LevelHeight(holder_.record(), level))
+        return fail(other_->messages_.doesNotFitLevel, path);
+    ReportWarning(report_, readsPng() ? kTgaFileInPngChain : kPngFileInTgaChain, path);
+    if (!ExpandToRgbaChain(otherLevel_))
+        return fail(messages_.noMemory, path);
+    return takeOtherKind(otherLevel_, path, level);
 }
 
 // A file that cannot be opened: level 0 fails; a later level that is missing

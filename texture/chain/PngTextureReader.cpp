@@ -2,6 +2,10 @@
 
 #include "texture/TextureLimits.h"
 #include "texture/chain/ChainFileReader.h"
+#include "texture/chain/TgaTextureReader.h"
+
+#include <cstring>
+#include <new>
 
 namespace {
 
@@ -56,7 +60,9 @@ public:
     }
 
 private:
+    bool readsPng() const override { return true; }
     LevelResult readFile(const InputFile& file, const std::string& path, int level) override;
+    LevelResult takeOtherKind(TextureRecord& rgba, const std::string& path, int level) override;
     LevelResult decode(PngDecoder& png, const std::string& path, int level);
     LevelResult refuse(const PngDecoder& png, PngStatus status, const std::string& path);
     uint8_t* indicesFor(const PngDecoder& png, unsigned width, unsigned height, int level);
@@ -103,6 +109,20 @@ LevelResult PngChainReader::decode(PngDecoder& png, const std::string& path, int
     return LevelResult::Read;
 }
 
+// A level from a TGA file, already in this chain's 8-bit RGBA; it has no
+// palette, so the chain's palette is no longer shared.
+LevelResult PngChainReader::takeOtherKind(TextureRecord& rgba, const std::string& path, int level)
+{
+    if (palette_)
+        palette_->shared = false;
+    const uint64_t bytes = LevelByteCount(holder_.record(), level);
+    uint8_t* pixels = holder_.allocateLevel(level, bytes);
+    if (!pixels)
+        return fail(messages_.noMemory, path);
+    std::memcpy(pixels, rgba.record().levels[0], size_t(bytes));
+    return LevelResult::Read;
+}
+
 // The status's message, with libspng's words for what is damaged.
 LevelResult PngChainReader::refuse(const PngDecoder& png, PngStatus status, const std::string& path)
 {
@@ -124,11 +144,17 @@ uint8_t* PngChainReader::indicesFor(const PngDecoder& png, unsigned width, unsig
 
 }  // namespace
 
+std::unique_ptr<ChainFileReader> MakePngFileReader(TextureRecord& holder, TextureReport& report)
+{
+    return std::unique_ptr<ChainFileReader>(new (std::nothrow) PngChainReader(holder, report, nullptr));
+}
+
 bool ReadPngChainFiles(const std::string& path, TextureRecord& holder, TextureReport& report, PngChainPalette* palette,
                        int fileLevels)
 {
     if (palette)
         *palette = PngChainPalette();
     PngChainReader chain(holder, report, palette);
+    chain.readOtherKindWith(MakeTgaFileReader);
     return chain.readChain(path, fileLevels) > 0;
 }

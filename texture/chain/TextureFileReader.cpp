@@ -77,29 +77,6 @@ bool HasFormat(const T3D_TEXTURE& record, const DepthOptions& format)
     return record.depth == format.depth && (format.depth == 8 || MasksOf(record) == MasksFor(format));
 }
 
-// The record's levels expanded to 8-bit RGBA (depth 32, 8-8-8-8 masks).
-bool ExpandToRgba(TextureRecord& holder)
-{
-    const T3D_TEXTURE& in = holder.record();
-    TextureRecord rgba;
-    T3D_TEXTURE& out = rgba.record();
-    std::memcpy(&out, &in, sizeof out);
-    std::memset(out.levels, 0, sizeof out.levels);
-    std::memset(out.palette, 0, sizeof out.palette);
-    out.depth = 32;
-    SetStandardMasks(out, 32);
-    const PixelExpander expander(in);
-    for (int level = 0; level < in.levelCount; ++level) {
-        uint8_t* pixels = rgba.allocateLevel(level, LevelByteCount(out, level));
-        if (!pixels)
-            return false;
-        expander.expand(in.levels[level], reinterpret_cast<uint32_t*>(pixels),
-                        size_t(LevelWidth(in, level)) * LevelHeight(in, level));
-    }
-    holder = std::move(rgba);
-    return true;
-}
-
 bool ReadTgaChain(const std::string& path, TextureRecord& holder, TextureReport& report,
                   const TextureReadOptions& options)
 {
@@ -107,7 +84,7 @@ bool ReadTgaChain(const std::string& path, TextureRecord& holder, TextureReport&
         return false;
     if (!options.convertTo || HasFormat(holder.record(), *options.convertTo))
         return Generate(holder, options.filter, path, report);
-    if (!ExpandToRgba(holder)) {
+    if (!ExpandToRgbaChain(holder)) {
         ReportError(report, kNoMemoryForTexture, path);
         return false;
     }

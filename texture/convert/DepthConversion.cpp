@@ -271,6 +271,27 @@ bool ConvertRgbaChain(TextureRecord& holder, const DepthOptions& options, const 
     return true;
 }
 
+bool ExpandToRgbaChain(TextureRecord& holder)
+{
+    const T3D_TEXTURE& in = holder.record();
+    TextureRecord rgba;
+    T3D_TEXTURE& out = rgba.record();
+    std::memcpy(&out, &in, sizeof out);
+    std::memset(out.levels, 0, sizeof out.levels);
+    std::memset(out.palette, 0, sizeof out.palette);
+    out.depth = 32;
+    SetStandardMasks(out, 32);
+    const PixelExpander expander(in);
+    for (int level = 0; level < in.levelCount; ++level) {
+        uint8_t* pixels = rgba.allocateLevel(level, LevelByteCount(out, level));
+        if (!pixels)
+            return false;
+        expander.expand(in.levels[level], reinterpret_cast<uint32_t*>(pixels), PixelCount(in, level));
+    }
+    holder = std::move(rgba);
+    return true;
+}
+
 void Store555As565(T3D_TEXTURE& record)
 {
     if (record.depth != 16 || record.greenMask != kMask555Green)

@@ -81,6 +81,11 @@ constexpr TextureMessage kNoMemoryToConvert{TextureCause::OutOfMemory, "Not enou
 [[nodiscard]] bool ConvertRgbaChain(TextureRecord& holder, const DepthOptions& options, const std::string& name,
                                     TextureReport& report, const KeptPalette* kept = nullptr);
 
+// The other way: every level of `holder` expanded to 8-bit RGBA (depth 32,
+// 8-8-8-8 masks), as the previews show it. False, leaving `holder` as it
+// was, when the memory cannot be had.
+[[nodiscard]] bool ExpandToRgbaChain(TextureRecord& holder);
+
 // Rewrites a 16-bit record's 5-5-5 pixels in place as 5-6-5, and its masks;
 // leaves any other record as it is.
 void Store555As565(T3D_TEXTURE& record);
