@@ -74,12 +74,8 @@ bool ReadChainLevels(const std::string& path, TextureReadOptions options, StaleL
             if (level < options.fileLevels)
                 used.push_back(level);
         if (!used.empty()) {
-            TextureProblem problem = MakeProblem(Severity::Warning, kStaleLevelFiles, path);
-            const std::string more = ": " + LevelFileList(found.files, used);
-            problem.detail += more + "; used as they are (--levels rebuild makes them from it, --levels files "
-                                     "uses them without this warning)";
-            problem.sentence += more;
-            report.report(problem);
+            Report(report, Severity::Warning, TextureCause::StaleLevels, path,
+                   {"", 0, 0, LevelFileList(found.files, used)});
         }
     }
     if (levels)

@@ -114,13 +114,22 @@ EditorDialog::EditorDialog(EditorPrompts prompts, FolderTree* folderTree, QWidge
     // Dialog initialisation: the icon, then the folder tree's first filling.
     setWindowIcon(QIcon(kMainIconPath));
     folderTree_->InitTree(true);
+    folderTree_->restoreState(settings_.store());
     folderTree_->viewport()->installEventFilter(this);
     wireMessageMap();
     fillRecentScenes();
     updateActions();
+    // The file selected in the restored tree is read as a change on disk
+    // is: whatever the read meets is said in the frame, not in a box.
+    const QString restored = folderTree_->GetItemFullPath(folderTree_->currentItem());
+    if (IsTextureFileName(QFile::encodeName(restored).toStdString()))
+        replacement_->pick(restored, false, true);
 }
 
-EditorDialog::~EditorDialog() = default;
+EditorDialog::~EditorDialog()
+{
+    folderTree_->saveState(settings_.store());
+}
 
 void EditorDialog::buildMenu()
 {
@@ -650,9 +659,11 @@ void EditorDialog::OnExtract()
                              ? PngTextureWriter(path.constData(), *texture, report_, options)
                              : TgaTextureWriter(path.constData(), *texture, report_, options);
     report_.showWarnings();
-    if (written)
+    if (written) {
         showStatus(QString::fromLatin1(kExtractedStatus)
                        .arg(SceneTextureList::TextureName(*texture), QFileInfo(chosen).fileName()));
+        folderTree_->selectPath(chosen);  // the right frame shows what was written, ready to paint
+    }
 }
 
 void EditorDialog::OnReplace()

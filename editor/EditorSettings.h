@@ -1,6 +1,7 @@
 // What the editor keeps between runs, with QSettings under the application's
 // own organisation and name: the recent scenes, the folder each file dialog
-// last chose from, and the options of the Action menu.
+// last chose from, the options of the Action menu, and (kept by the tree
+// itself) the folder tree's state.
 #pragma once
 
 #include <QSettings>
@@ -31,6 +32,9 @@ public:
     void setKeepSceneFormat(bool keep);
     MipFilterChoice mipFilter() const;  // Point until Box is chosen
     void setMipFilter(MipFilterChoice filter);
+
+    // For a control that keeps its own state here.
+    QSettings& store() { return settings_; }
 
 private:
     QSettings settings_;

@@ -74,13 +74,13 @@ void Replacement::startRead(const std::optional<DepthOptions>& convertTo, std::f
     }));
 }
 
-void Replacement::pick(const QString& path, bool dropped)
+void Replacement::pick(const QString& path, bool dropped, bool background)
 {
     dropped_ = dropped;
     file_ = path;
     texture_.clear();
     goodRead_ = false;
-    reread(false);
+    reread(background);
 }
 
 void Replacement::forget()

@@ -65,8 +65,9 @@ public:
     static ChainRead ReadChain(const QString& path, const Options& options,
                                const std::optional<DepthOptions>& convertTo);
 
-    // Makes the chain at `path` the replacement and starts reading it.
-    void pick(const QString& path, bool dropped);
+    // Makes the chain at `path` the replacement and starts reading it; in the
+    // background what the read meets goes to notice(), as reread says.
+    void pick(const QString& path, bool dropped, bool background = false);
     // Nothing chosen any more; a read under way is dropped.
     void forget();
     // Starts reading the chosen chain again. In the background what the read

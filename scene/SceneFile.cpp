@@ -1,6 +1,7 @@
 #include "scene/SceneFile.h"
 
 #include "scene/SceneFormat.h"
+#include "texture/TextureReport.h"
 #include "texture/io/FileWrite.h"
 #include "texture/io/LittleEndian.h"
 

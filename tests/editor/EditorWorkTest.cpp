@@ -359,8 +359,9 @@ TEST_F(EditorWork, ExtractWritesTheChainOrSaysWhyItWritesNothing)
 TEST_F(EditorWork, APngExtractedThenPickedGoesInInTheScenesFormat)
 {
     // The 24-bit texture extracted as a PNG (any case) reads back as its
-    // pixels at depth 32; picked in the tree it shows as 32-bit, and Replace
-    // puts it into the 16-bit texture in that texture's format.
+    // pixels at depth 32; Extract picks it in the tree, where it shows as
+    // 32-bit, and Replace puts it into the 16-bit texture in that texture's
+    // format.
     Load(trackPath);
     textures->setCurrentRow(2);
     const fs::path skyPng = desk / "sky_A.PNG";
@@ -374,7 +375,7 @@ TEST_F(EditorWork, APngExtractedThenPickedGoesInInTheScenesFormat)
     ASSERT_EQ(back.record().width, 4);
     for (int i = 0; i < 16; ++i)
         EXPECT_EQ(std::memcmp(back.record().levels[0] + 4 * i, sky.record().levels[0] + 3 * i, 3), 0) << i;
-    SelectInTree("sky_A.PNG");
+    EXPECT_EQ(editor->tree->currentItem(), editor->tree->desktopEntry("sky_A.PNG"));
     EXPECT_TRUE(editor->control<QWidget>(kReplacementFrameId)->toolTip().startsWith("4 x 4 \u00B7 32 bit"));
     textures->setCurrentRow(1);
     editor->run(kReplaceCommand);
@@ -911,6 +912,16 @@ TEST_F(EditorWork, TheReplacementFollowsItsFilesOnDisk)
     editor->settle();
     EXPECT_EQ(frame->caption(), "level 0 \u00B7 32 x 32");
     EXPECT_EQ(messages().size(), 1u);
+
+    // The file gone for good: the tree lets go of it without a word, the
+    // frame keeps the last good read and says why.
+    watch->blockSignals(false);
+    fs::remove(wall);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return editor->tree->desktopEntry("wall_A.tga") == nullptr; }, 5000));
+    EXPECT_EQ(editor->tree->currentItem(), nullptr);
+    EXPECT_EQ(rightTop(), 0x00FF00u);
+    EXPECT_TRUE(frame->notice().startsWith("Changed on disk, could not be read again"));
+    EXPECT_EQ(messages().size(), 1u);
 }
 
 TEST_F(EditorWork, ReadsRunOffTheWindowsThreadAndTheLatestOneCounts)
@@ -1145,6 +1156,21 @@ TEST_F(EditorWork, RecentScenesFoldersAndOptionsAreKeptBetweenRuns)
     EXPECT_EQ(third.mipFilter(), MipFilterChoice::Box);
     EXPECT_TRUE(third.action(kBoxLevelsCommand)->isChecked());
     EXPECT_FALSE(third.action(kPointLevelsCommand)->isChecked());
+
+    // The folder tree comes back as it was left, its file shown again.
+    editor->dialog.reset();
+    auto* tree = new TestFolderTree(QString::fromStdString(desk.string()));
+    EditorDialog fourth(editor->script.prompts(), tree);
+    Settle(fourth);
+    EXPECT_EQ(tree->GetItemFullPath(tree->currentItem()), QString::fromStdString((desk / "wall_A.tga").string()));
+    EXPECT_TRUE(fourth.findChild<QWidget*>(QString::number(kReplacementFrameId))->toolTip().startsWith("32 x 32"));
+    // A file that no longer reads is no reason for a box at start.
+    ASSERT_TRUE(WriteFileBytes((desk / "wall_A.tga").string(), "half a picture"));
+    EditorDialog fifth(editor->script.prompts(), new TestFolderTree(QString::fromStdString(desk.string())));
+    Settle(fifth);
+    EXPECT_EQ(fifth.findChild<PreviewFrame*>(QString::number(kReplacementFrameId))->notice(),
+              "Error: " + QString::fromStdString((desk / "wall_A.tga").string()) +
+                  " is a text file, not a PNG or TGA file");
     EXPECT_TRUE(messages().empty());
 }
 

@@ -25,14 +25,6 @@ bool StartsAsPng(const InputFile& file)
            IsPngSignature(signature, sizeof signature);
 }
 
-// Warnings: the level is still read.
-constexpr TextureMessage kPngFileInTgaChain{
-    TextureCause::LevelMismatch, "%s is a PNG file in a chain of TGA files: it is read as PNG, in the chain's format",
-    "is a PNG file in a chain of TGA files: it is read as PNG, in the chain's format"};
-constexpr TextureMessage kTgaFileInPngChain{
-    TextureCause::LevelMismatch, "%s is a TGA file in a chain of PNG files: it is read as TGA, in the chain's format",
-    "is a TGA file in a chain of PNG files: it is read as TGA, in the chain's format"};
-
 }  // namespace
 
 int ChainFileReader::readChain(const std::string& first, int fileLevels)
@@ -69,36 +61,41 @@ void ChainFileReader::AsWarnings::report(const TextureProblem& problem)
     report_.report(warning);
 }
 
-LevelResult ChainFileReader::fail(const TextureMessage& message, const std::string& path, const std::string& more)
+LevelResult ChainFileReader::fail(TextureCause cause, const std::string& path, const std::string& words,
+                                  unsigned number)
 {
-    TextureProblem problem = MakeProblem(level_ == 0 ? Severity::Error : Severity::Warning, message, path);
-    if (!more.empty()) {
-        problem.detail += ": " + more;
-        problem.sentence += ": " + more;
-    }
-    report_.report(problem);
+    Report(report_, level_ == 0 ? Severity::Error : Severity::Warning, cause, path, {kind_, number, 0, words});
     return level_ == 0 ? LevelResult::Failed : LevelResult::Missing;
 }
 
-LevelResult ChainFileReader::refuseContent(const InputFile& file, const TextureMessage& message,
-                                           const std::string& path)
+LevelResult ChainFileReader::refuseContent(const InputFile& file, TextureCause cause, const std::string& path)
 {
-    switch (message.cause) {
+    switch (cause) {
+    case TextureCause::UnsupportedSize:
+    case TextureCause::ShortOfPixels:
     case TextureCause::Truncated:
     case TextureCause::Damaged:
-    case TextureCause::UnsupportedKind:
-    case TextureCause::UnsupportedSize:
+    case TextureCause::TgaImageType:
+    case TextureCause::TgaReservedColourMapType:
+    case TextureCause::TgaPixelDepth:
+    case TextureCause::TgaGreyDepth:
+    case TextureCause::TgaIndexDepth:
+    case TextureCause::TgaEmptyColourMap:
+    case TextureCause::TgaColourMapEntrySize:
         break;
     default:  // not about what the file holds
-        return failUnlessChanged(file, message, path);
+        return failUnlessChanged(file, cause, path);
     }
     uint8_t head[kFileKindBytes];
     const size_t size = size_t(std::min<uint64_t>(file.size(), sizeof head));
     const bool headRead = file.readAt(0, head, size) == FileReadStatus::Ok;
     if (!file.unchanged())
         return LevelResult::Changed;
-    const TextureMessage* kind = headRead ? FileKindMessage(KindOfFile(head, size, file.size())) : nullptr;
-    return fail(kind ? *kind : message, path);
+    TextureCause kindCause;
+    const char* words = "";
+    if (headRead && CauseOfKind(KindOfFile(head, size, file.size()), kindCause, words))
+        return fail(kindCause, path, words);
+    return fail(cause, path);
 }
 
 bool ChainFileReader::fitsLevel(unsigned width, unsigned height, unsigned depth, int level) const
@@ -115,7 +112,7 @@ LevelResult ChainFileReader::readLevel(const std::string& path, int level)
         return result;
     if (const LevelResult again = readLevelOnce(path, level); again != LevelResult::Changed)
         return again;
-    return fail(messages_.changed, path);
+    return fail(TextureCause::ChangedWhileRead, path);
 }
 
 LevelResult ChainFileReader::readLevelOnce(const std::string& path, int level)
@@ -139,11 +136,13 @@ LevelResult ChainFileReader::readOtherKind(const InputFile& file, const std::str
         return result == LevelResult::Changed ? result : LevelResult::Missing;
     T3D_TEXTURE& read = otherLevel_.record();
     read.levelCount = 1;
-    if (read.width != LevelWidth(holder_.record(), level) || read.height != LevelHeight(holder_.record(), level))
-        return fail(other_->messages_.doesNotFitLevel, path);
-    ReportWarning(report_, readsPng() ? kTgaFileInPngChain : kPngFileInTgaChain, path);
+    if (read.width != LevelWidth(holder_.record(), level) || read.height != LevelHeight(holder_.record(), level)) {
+        other_->fail(TextureCause::LevelMismatch, path);  // as a warning, in the file's own kind
+        return LevelResult::Missing;
+    }
+    Report(report_, Severity::Warning, TextureCause::OtherKindLevel, path, {other_->kind_, 0, 0, kind_});
     if (!ExpandToRgbaChain(otherLevel_))
-        return fail(messages_.noMemory, path);
+        return fail(TextureCause::OutOfMemory, path);
     return takeOtherKind(otherLevel_, path, level);
 }
 
@@ -152,16 +151,7 @@ LevelResult ChainFileReader::readOtherKind(const InputFile& file, const std::str
 // warning, and generation fills the rest either way.
 LevelResult ChainFileReader::refuseOpen(FileReadStatus status, const std::string& path, int level)
 {
-    switch (status) {
-    case FileReadStatus::NotFound:
-        return level == 0 ? fail(messages_.cantFind, path) : LevelResult::Missing;
-    case FileReadStatus::PermissionDenied:
-        return fail(messages_.permissionDenied, path);
-    case FileReadStatus::NotRegularFile:
-        return fail(messages_.notRegularFile, path);
-    case FileReadStatus::OutOfMemory:
-        return fail(messages_.noMemory, path);
-    default:
-        return fail(messages_.cantRead, path);
-    }
+    if (status == FileReadStatus::NotFound && level > 0)
+        return LevelResult::Missing;
+    return fail(CauseOf(status), path);
 }

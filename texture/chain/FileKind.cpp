@@ -98,43 +98,6 @@ bool IsText(const uint8_t* head, size_t size, uint64_t fileSize)
     return true;
 }
 
-// clang-format off
-constexpr TextureMessage kIsEmpty{TextureCause::Truncated, "%s is empty", "is empty"};
-constexpr TextureMessage kIsJpeg{TextureCause::UnsupportedKind,
-    "%s is a JPEG image, not a PNG or TGA file: save it as PNG",
-    "is a JPEG image, not a PNG or TGA file: save it as PNG"};
-constexpr TextureMessage kIsGif{TextureCause::UnsupportedKind,
-    "%s is a GIF image, not a PNG or TGA file: save it as PNG",
-    "is a GIF image, not a PNG or TGA file: save it as PNG"};
-constexpr TextureMessage kIsBmp{TextureCause::UnsupportedKind,
-    "%s is a BMP image, not a PNG or TGA file: save it as PNG",
-    "is a BMP image, not a PNG or TGA file: save it as PNG"};
-constexpr TextureMessage kIsWebp{TextureCause::UnsupportedKind,
-    "%s is a WebP image, not a PNG or TGA file: save it as PNG",
-    "is a WebP image, not a PNG or TGA file: save it as PNG"};
-constexpr TextureMessage kIsTiff{TextureCause::UnsupportedKind,
-    "%s is a TIFF image, not a PNG or TGA file: save it as PNG",
-    "is a TIFF image, not a PNG or TGA file: save it as PNG"};
-constexpr TextureMessage kIsDds{TextureCause::UnsupportedKind,
-    "%s is a DDS texture, not a PNG or TGA file: save it as PNG",
-    "is a DDS texture, not a PNG or TGA file: save it as PNG"};
-constexpr TextureMessage kIsKtx{TextureCause::UnsupportedKind,
-    "%s is a KTX texture, not a PNG or TGA file: save it as PNG",
-    "is a KTX texture, not a PNG or TGA file: save it as PNG"};
-constexpr TextureMessage kIsPsd{TextureCause::UnsupportedKind,
-    "%s is a Photoshop (PSD) image, not a PNG or TGA file: save it as PNG",
-    "is a Photoshop (PSD) image, not a PNG or TGA file: save it as PNG"};
-constexpr TextureMessage kIsQoi{TextureCause::UnsupportedKind,
-    "%s is a QOI image, not a PNG or TGA file: save it as PNG",
-    "is a QOI image, not a PNG or TGA file: save it as PNG"};
-constexpr TextureMessage kIsScene{TextureCause::UnsupportedKind,
-    "%s is a scene file, not a PNG or TGA file: open it with File, Load",
-    "is a scene file, not a PNG or TGA file: open it with File, Load"};
-constexpr TextureMessage kIsText{TextureCause::UnsupportedKind,
-    "%s is a text file, not a PNG or TGA file",
-    "is a text file, not a PNG or TGA file"};
-// clang-format on
-
 }  // namespace
 
 FileKind KindOfFile(const uint8_t* head, size_t size, uint64_t fileSize)
@@ -152,34 +115,49 @@ FileKind KindOfFile(const uint8_t* head, size_t size, uint64_t fileSize)
     return IsText(head, size, fileSize) ? FileKind::text : FileKind::unknown;
 }
 
-const TextureMessage* FileKindMessage(FileKind kind)
+bool CauseOfKind(FileKind kind, TextureCause& cause, const char*& words)
 {
+    cause = TextureCause::OtherImage;
+    words = "";
     switch (kind) {
+    case FileKind::unknown:
+        return false;
     case FileKind::empty:
-        return &kIsEmpty;
-    case FileKind::jpeg:
-        return &kIsJpeg;
-    case FileKind::gif:
-        return &kIsGif;
-    case FileKind::bmp:
-        return &kIsBmp;
-    case FileKind::webp:
-        return &kIsWebp;
-    case FileKind::tiff:
-        return &kIsTiff;
-    case FileKind::dds:
-        return &kIsDds;
-    case FileKind::ktx:
-        return &kIsKtx;
-    case FileKind::psd:
-        return &kIsPsd;
-    case FileKind::qoi:
-        return &kIsQoi;
+        cause = TextureCause::EmptyFile;
+        return true;
     case FileKind::scene:
-        return &kIsScene;
+        cause = TextureCause::SceneFile;
+        return true;
     case FileKind::text:
-        return &kIsText;
-    default:
-        return nullptr;
+        cause = TextureCause::TextFile;
+        return true;
+    case FileKind::jpeg:
+        words = "a JPEG image";
+        return true;
+    case FileKind::gif:
+        words = "a GIF image";
+        return true;
+    case FileKind::bmp:
+        words = "a BMP image";
+        return true;
+    case FileKind::webp:
+        words = "a WebP image";
+        return true;
+    case FileKind::tiff:
+        words = "a TIFF image";
+        return true;
+    case FileKind::dds:
+        words = "a DDS texture";
+        return true;
+    case FileKind::ktx:
+        words = "a KTX texture";
+        return true;
+    case FileKind::psd:
+        words = "a Photoshop (PSD) image";
+        return true;
+    case FileKind::qoi:
+        words = "a QOI image";
+        return true;
     }
+    return false;
 }

@@ -35,6 +35,8 @@ constexpr size_t kFileKindBytes = 512;
 // size being the smaller of fileSize and kFileKindBytes.
 FileKind KindOfFile(const uint8_t* head, size_t size, uint64_t fileSize);
 
-// The message that names the kind, with advice where there is one ("%s is a
-// JPEG image, not a PNG or TGA file: save it as PNG"); nullptr for unknown.
-const TextureMessage* FileKindMessage(FileKind kind);
+// The cause whose message names the kind, with advice where there is one
+// ("%s is a JPEG image, not a PNG or TGA file: save it as PNG"), and the
+// words that name an image's kind ("a JPEG image"; empty for the others).
+// False for an unknown kind.
+bool CauseOfKind(FileKind kind, TextureCause& cause, const char*& words);

@@ -10,9 +10,6 @@
 
 namespace {
 
-constexpr TextureMessage kNoMemoryForTexture{TextureCause::OutOfMemory, "Not enough memory for the texture of %s",
-                                             "does not fit in memory"};
-
 bool HasExtension(const std::string& name, const char* extension)
 {
     const size_t n = std::strlen(extension);
@@ -29,7 +26,7 @@ bool Generate(TextureRecord& holder, MipFilter filter, const std::string& path, 
 {
     if (GenerateMipLevels(holder, filter))
         return true;
-    ReportError(report, kNoMemoryForTexture, path);
+    Report(report, Severity::Error, TextureCause::NoMemoryForTexture, path);
     return false;
 }
 
@@ -85,7 +82,7 @@ bool ReadTgaChain(const std::string& path, TextureRecord& holder, TextureReport&
     if (!options.convertTo || HasFormat(holder.record(), *options.convertTo))
         return Generate(holder, options.filter, path, report);
     if (!ExpandToRgbaChain(holder)) {
-        ReportError(report, kNoMemoryForTexture, path);
+        Report(report, Severity::Error, TextureCause::NoMemoryForTexture, path);
         return false;
     }
     return Generate(holder, options.filter, path, report) && ConvertRgbaChain(holder, *options.convertTo, path, report);

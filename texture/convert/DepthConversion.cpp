@@ -4,8 +4,11 @@
 
 #include <libimagequant.h>
 
+#include <algorithm>
 #include <cstring>
+#include <dlfcn.h>
 #include <memory>
+#include <pthread.h>
 
 // Pixels are little-endian in the record and are packed here as native words.
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "a little-endian machine is assumed");
@@ -62,23 +65,29 @@ void Pack(const uint8_t* in, uint8_t* out, size_t count, unsigned bytesPerPixel,
     }
 }
 
-// Why the masks are refused; nullptr when pixels can be packed into them.
-const TextureMessage* MaskRefusal(const PixelMasks& masks, unsigned depth)
+// Why pixels cannot be packed into the masks; false when they can.
+bool MaskRefusal(const PixelMasks& masks, unsigned depth, TextureCause& cause)
 {
     switch (CheckMasks(masks, depth)) {
     case MaskFault::none:
-        return nullptr;
+        return false;
     case MaskFault::pastDepth:
-        return &kMasksPastDepth;
+        cause = TextureCause::MasksPastDepth;
+        break;
     case MaskFault::notOneRun:
-        return &kMaskNotOneRun;
+        cause = TextureCause::MaskNotOneRun;
+        break;
     case MaskFault::widerThan8:
-        return &kMaskWiderThan8;
+        cause = TextureCause::MaskWiderThan8;
+        break;
     case MaskFault::overlapping:
-        return &kMasksOverlap;
-    default:
-        return &kMaskMissing;
+        cause = TextureCause::MasksOverlap;
+        break;
+    case MaskFault::noColour:
+        cause = TextureCause::MaskMissing;
+        break;
     }
+    return true;
 }
 
 // Colours in order of first appearance, up to 256; a small open-addressed
@@ -177,37 +186,86 @@ struct LiqFree {
 template <typename T>
 using LiqPtr = std::unique_ptr<T, LiqFree>;
 
-bool Quantise(const T3D_TEXTURE& in, T3D_TEXTURE& out, bool dither)
+void* WaitForRelease(void* hold)
 {
+    pthread_mutex_lock(static_cast<pthread_mutex_t*>(hold));
+    pthread_mutex_unlock(static_cast<pthread_mutex_t*>(hold));
+    return nullptr;
+}
+
+// How many threads, up to `count`, the system starts now, all running at once.
+int ThreadsThatStart(int count)
+{
+    constexpr int kMaxProbed = 64;
+    pthread_t threads[kMaxProbed];
+    pthread_mutex_t hold = PTHREAD_MUTEX_INITIALIZER;
+    pthread_mutex_lock(&hold);
+    int started = 0;
+    while (started < std::min(count, kMaxProbed) &&
+           pthread_create(&threads[started], nullptr, WaitForRelease, &hold) == 0)
+        ++started;
+    pthread_mutex_unlock(&hold);
+    for (int i = 0; i < started; ++i)
+        pthread_join(threads[i], nullptr);
+    return started;
+}
+
+// libimagequant runs parts of its work on OpenMP teams, and libgomp ends the
+// process when it cannot start a team's thread (a process limit). So a team is
+// held to the threads that can be started now, besides those the runtime
+// keeps from this thread's earlier teams. The runtime is the one
+// libimagequant brought in, found by name: none, when it was built without.
+void HoldOpenMpTeamToThreadsThatStart()
+{
+    using MaxThreads = int (*)();
+    using SetThreads = void (*)(int);
+    static const auto maxThreads = reinterpret_cast<MaxThreads>(::dlsym(RTLD_DEFAULT, "omp_get_max_threads"));
+    static const auto setThreads = reinterpret_cast<SetThreads>(::dlsym(RTLD_DEFAULT, "omp_set_num_threads"));
+    if (!maxThreads || !setThreads)
+        return;
+    thread_local const int wanted = maxThreads();  // before this sets it
+    thread_local int kept = 1;                     // the largest team so far: its threads stay in the runtime's pool
+    if (kept < wanted)
+        kept += ThreadsThatStart(wanted - kept);
+    setThreads(kept);
+}
+
+// The palette and indices by libimagequant: LIQ_OK, LIQ_OUT_OF_MEMORY, or
+// another of its errors.
+liq_error Quantise(const T3D_TEXTURE& in, T3D_TEXTURE& out, bool dither)
+{
+    HoldOpenMpTeamToThreadsThatStart();
     LiqPtr<liq_attr> attr(liq_attr_create());
     if (!attr)
-        return false;
+        return LIQ_OUT_OF_MEMORY;
     LiqPtr<liq_histogram> histogram(liq_histogram_create(attr.get()));
     LevelRows rows[kMaxTextureLevels];
     LiqPtr<liq_image> images[kMaxTextureLevels];
     if (!histogram)
-        return false;
+        return LIQ_OUT_OF_MEMORY;
     for (int level = 0; level < in.levelCount; ++level) {
         rows[level] = {in.levels[level], LevelWidth(in, level)};
         images[level].reset(liq_image_create_custom(attr.get(), OpaqueRow, &rows[level], int(LevelWidth(in, level)),
                                                     int(LevelHeight(in, level)), 0));
-        if (!images[level] || liq_histogram_add_image(histogram.get(), attr.get(), images[level].get()) != LIQ_OK)
-            return false;
+        if (!images[level])
+            return LIQ_OUT_OF_MEMORY;  // the sizes are valid: only memory is wanting
+        if (const liq_error error = liq_histogram_add_image(histogram.get(), attr.get(), images[level].get()))
+            return error;
     }
     liq_result* raw = nullptr;
-    if (liq_histogram_quantize(histogram.get(), attr.get(), &raw) != LIQ_OK)
-        return false;
+    if (const liq_error error = liq_histogram_quantize(histogram.get(), attr.get(), &raw))
+        return error;
     LiqPtr<liq_result> result(raw);
     liq_set_dithering_level(result.get(), dither ? 1.0f : 0.0f);
     for (int level = 0; level < in.levelCount; ++level) {
-        if (liq_write_remapped_image(result.get(), images[level].get(), out.levels[level], PixelCount(in, level)) !=
-            LIQ_OK)
-            return false;
+        if (const liq_error error =
+                liq_write_remapped_image(result.get(), images[level].get(), out.levels[level], PixelCount(in, level)))
+            return error;
     }
     const liq_palette* palette = liq_get_palette(result.get());
     for (unsigned i = 0; i < palette->count && i < unsigned(kPaletteEntries); ++i)
         SetPaletteColour(out, int(i), {palette->entries[i].r, palette->entries[i].g, palette->entries[i].b});
-    return true;
+    return LIQ_OK;
 }
 
 }  // namespace
@@ -231,13 +289,14 @@ bool ConvertRgbaChain(TextureRecord& holder, const DepthOptions& options, const 
     const T3D_TEXTURE& in = holder.record();
     const unsigned bytesPerPixel = BytesPerPixel(options.depth);
     if (bytesPerPixel == 0) {
-        report.report(MakeProblem(Severity::Error, kCantConvertToDepth, name, options.depth));
+        Report(report, Severity::Error, TextureCause::CannotConvertToDepth, name, {"", options.depth});
         return false;
     }
     const PixelMasks masks = MasksFor(options);
     if (options.depth != 8) {
-        if (const TextureMessage* refusal = MaskRefusal(masks, options.depth)) {
-            report.report(MakeProblem(Severity::Error, *refusal, name, options.depth));
+        TextureCause refusal;
+        if (MaskRefusal(masks, options.depth, refusal)) {
+            Report(report, Severity::Error, refusal, name, {"", options.depth});
             return false;
         }
         if (options.depth == 32 && masks == MasksOf(in))
@@ -252,7 +311,7 @@ bool ConvertRgbaChain(TextureRecord& holder, const DepthOptions& options, const 
     SetMasks(out, masks);
     for (int level = 0; level < in.levelCount; ++level) {
         if (!converted.allocateLevel(level, LevelByteCount(out, level))) {
-            ReportError(report, kNoMemoryToConvert, name);
+            Report(report, Severity::Error, TextureCause::NoMemoryToConvert, name);
             return false;
         }
     }
@@ -261,12 +320,15 @@ bool ConvertRgbaChain(TextureRecord& holder, const DepthOptions& options, const 
         const PixelPacker pack(masks);
         for (int level = 0; level < in.levelCount; ++level)
             Pack(in.levels[level], out.levels[level], PixelCount(in, level), bytesPerPixel, pack);
-    } else if (!KeepPalette(in, out, kept) && !ExactColours(in, out) && !Quantise(in, out, options.dither)) {
-        ReportError(report, kCantQuantise, name);
-        return false;
+    } else if (!KeepPalette(in, out, kept) && !ExactColours(in, out)) {
+        if (const liq_error error = Quantise(in, out, options.dither)) {
+            Report(report, Severity::Error,
+                   error == LIQ_OUT_OF_MEMORY ? TextureCause::NoMemoryToConvert : TextureCause::CannotQuantise, name);
+            return false;
+        }
     }
     if (masks.alpha == 0 && AnyTransparent(in))
-        ReportWarning(report, kAlphaDropped, name);
+        Report(report, Severity::Warning, TextureCause::AlphaDropped, name);
     holder = std::move(converted);
     return true;
 }

@@ -49,32 +49,6 @@ struct KeptPalette {
     const uint8_t* levels[kMaxTextureLevels] = {};
 };
 
-constexpr TextureMessage kAlphaDropped{
-    TextureCause::ColoursChanged, "%s is not opaque: the texture it goes into has no alpha, so its alpha is dropped",
-    "is not opaque: the texture it goes into has no alpha, so its alpha is dropped"};
-// Masks that pixels cannot be packed into, by MaskFault.
-constexpr TextureMessage kMasksPastDepth{TextureCause::CannotConvert,
-                                         "Can't convert %s: the texture it goes into has masks past its %u bits",
-                                         "can't be converted: the texture it goes into has masks past its %u bits"};
-constexpr TextureMessage kMaskNotOneRun{
-    TextureCause::CannotConvert, "Can't convert %s: the texture it goes into has a mask that is not one run of bits",
-    "can't be converted: the texture it goes into has a mask that is not one run of bits"};
-constexpr TextureMessage kMaskWiderThan8{TextureCause::CannotConvert,
-                                         "Can't convert %s: the texture it goes into has a mask of more than 8 bits",
-                                         "can't be converted: the texture it goes into has a mask of more than 8 bits"};
-constexpr TextureMessage kMasksOverlap{TextureCause::CannotConvert,
-                                       "Can't convert %s: the texture it goes into has masks that share bits",
-                                       "can't be converted: the texture it goes into has masks that share bits"};
-constexpr TextureMessage kMaskMissing{TextureCause::CannotConvert,
-                                      "Can't convert %s: the texture it goes into lacks a red, green or blue mask",
-                                      "can't be converted: the texture it goes into lacks a red, green or blue mask"};
-constexpr TextureMessage kCantQuantise{TextureCause::CannotConvert, "Can't reduce the colours of %s to 256",
-                                       "can't have its colours reduced to 256"};
-constexpr TextureMessage kCantConvertToDepth{TextureCause::CannotConvert, "Can't convert %s to a texture of %u bits",
-                                             "can't be converted to a texture of %u bits"};
-constexpr TextureMessage kNoMemoryToConvert{TextureCause::OutOfMemory, "Not enough memory to convert %s",
-                                            "does not fit in memory to be converted"};
-
 // Converts `holder` in place. `name` (the file) goes into the messages.
 // Returns false, leaving `holder` as it was, when the conversion fails; the
 // warning and errors go to `report`.
