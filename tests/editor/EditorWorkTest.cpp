@@ -1289,7 +1289,8 @@ TEST_F(EditorWork, RecentScenesFoldersAndOptionsAreKeptBetweenRuns)
     EditorDialog unreadable(editor->script.prompts(), new TestFolderTree(QString::fromStdString(desk.string())));
     Settle(unreadable);
     EXPECT_EQ(unreadable.findChild<PreviewFrame*>(QString::number(kReplacementFrameId))->notice(),
-              "Error: TGA file " + QString::fromStdString((desk / "wall_A.tga").string()) + " is truncated");
+              "Error: " + QString::fromStdString((desk / "wall_A.tga").string()) +
+                  " is a text file, not a PNG or TGA file");
     EXPECT_TRUE(messages().empty());
 }
 
