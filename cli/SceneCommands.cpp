@@ -6,6 +6,7 @@
 #include "scene/CVK7QScene.h"
 #include "scene/SceneFormat.h"
 #include "texture/TextureRecord.h"
+#include "texture/TextureReport.h"
 #include "texture/chain/ImageChainWrite.h"
 #include "texture/chain/MipChainNaming.h"
 #include "texture/chain/PngTextureWriter.h"

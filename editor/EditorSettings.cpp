@@ -13,6 +13,10 @@ constexpr const char* kKeepSceneFormatKey = "replace/keepSceneFormat";
 constexpr const char* kMipFilterKey = "replace/generatedLevels";
 constexpr const char* kBoxFilterValue = "box";
 constexpr const char* kPointFilterValue = "point";
+constexpr const char* kExtractFormatKey = "extract/format";
+constexpr const char* kPngFormatValue = "png";
+constexpr const char* kTgaFormatValue = "tga";
+constexpr const char* kWindowGeometryKey = "window/geometry";
 constexpr const char* kPackFolderKey = "texturePack/folder";
 constexpr const char* kPackPngKey = "texturePack/png";
 
@@ -78,6 +82,26 @@ MipFilterChoice EditorSettings::mipFilter() const
 void EditorSettings::setMipFilter(MipFilterChoice filter)
 {
     settings_.setValue(kMipFilterKey, filter == MipFilterChoice::Box ? kBoxFilterValue : kPointFilterValue);
+}
+
+bool EditorSettings::extractsPng() const
+{
+    return settings_.value(kExtractFormatKey).toString() == QLatin1String(kPngFormatValue);
+}
+
+void EditorSettings::setExtractsPng(bool png)
+{
+    settings_.setValue(kExtractFormatKey, png ? kPngFormatValue : kTgaFormatValue);
+}
+
+QByteArray EditorSettings::windowGeometry() const
+{
+    return settings_.value(kWindowGeometryKey).toByteArray();
+}
+
+void EditorSettings::setWindowGeometry(const QByteArray& geometry)
+{
+    settings_.setValue(kWindowGeometryKey, geometry);
 }
 
 ExportChoice EditorSettings::exportChoice() const

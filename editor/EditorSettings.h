@@ -1,12 +1,14 @@
 // What the editor keeps between runs, with QSettings under the application's
 // own organisation and name: the recent scenes, the folder each file dialog
-// last chose from, the options of the Action menu, the folder and kind of
-// files of the last texture export, and (kept by the tree itself) the folder
-// tree's state.
+// last chose from, the options of the Action menu, the format Extract last
+// wrote, the folder and kind of files of the last texture export, the main
+// window's size and place, and (kept by the tree itself) the folder tree's
+// state.
 #pragma once
 
 #include "editor/TexturePackChoices.h"
 
+#include <QByteArray>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
@@ -44,6 +46,14 @@ public:
 
     // For a control that keeps its own state here.
     QSettings& store() { return settings_; }
+
+    // Extract last wrote PNG files (TGA until then).
+    bool extractsPng() const;
+    void setExtractsPng(bool png);
+
+    // QWidget::saveGeometry's bytes; empty until the window first ended.
+    QByteArray windowGeometry() const;
+    void setWindowGeometry(const QByteArray& geometry);
 
 private:
     QSettings settings_;

@@ -74,13 +74,14 @@ void Replacement::startRead(const std::optional<DepthOptions>& convertTo, std::f
     }));
 }
 
-void Replacement::pick(const QString& path, bool dropped, bool background)
+void Replacement::pick(const QString& path, bool dropped)
 {
     dropped_ = dropped;
     file_ = path;
     texture_.clear();
     goodRead_ = false;
-    reread(background);
+    notice_.clear();
+    reread(!dropped);
 }
 
 void Replacement::forget()
@@ -118,6 +119,7 @@ void Replacement::apply(ChainRead& read, bool background)
         goodRead_ = true;
     }
     notice_.clear();
+    lastProblems_ = read.problems;
     if (background) {
         notice_ = NoticeLines(read.problems);
     } else {
@@ -133,7 +135,15 @@ void Replacement::readWith(const Options& options)
 {
     options_ = options;
     if (isChosen())
-        reread(false);
+        reread(true);  // nobody asked for this read: quietly
+}
+
+void Replacement::tellWhyUnread(TextureReport& to) const
+{
+    for (const TextureProblem& problem : lastProblems_.problems()) {
+        if (problem.severity == Severity::Error)
+            to.report(problem);
+    }
 }
 
 void Replacement::convert(const DepthOptions& format, std::function<void(const T3D_TEXTURE*)> done)

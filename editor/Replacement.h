@@ -5,9 +5,11 @@
 // this.
 //
 // Chosen, a file stays chosen until another pick or forget(), whether or not
-// its reads work. Its files are watched: a change to any of them is read again
-// in the background (what that read meets goes to notice(), never to a box),
-// and a failed read keeps the last good one.
+// its reads work. A file picked in the tree is read quietly: what the read
+// meets goes to notice(), never to a box, so browsing shows no boxes; a
+// dropped file's read speaks in boxes. Its files are watched: a change to any
+// of them is read again in the background (quietly too), and a failed read
+// keeps the last good one.
 //
 // Reads run off the window's thread: each is one step from a path and options
 // to a record and the problems it met (ReadChain, which touches nothing but
@@ -65,15 +67,16 @@ public:
     static ChainRead ReadChain(const QString& path, const Options& options,
                                const std::optional<DepthOptions>& convertTo);
 
-    // Makes the chain at `path` the replacement and starts reading it; in the
-    // background what the read meets goes to notice(), as reread says.
-    void pick(const QString& path, bool dropped, bool background = false);
+    // Makes the chain at `path` the replacement and starts reading it: quietly
+    // when it was picked in the tree, with boxes when it was dropped.
+    void pick(const QString& path, bool dropped);
     // Nothing chosen any more; a read under way is dropped.
     void forget();
     // Starts reading the chosen chain again. In the background what the read
     // meets goes to notice(); otherwise to the report.
     void reread(bool background);
-    // Reads with these options from now on; a chosen chain is read again.
+    // Reads with these options from now on; a chosen chain is read again,
+    // quietly.
     void readWith(const Options& options);
     const Options& options() const { return options_; }
 
@@ -101,6 +104,8 @@ public:
     // latest background read met, one line a problem, after a line saying
     // that the last good read is shown when it failed.
     const QString& notice() const { return notice_; }
+    // Tells `to` the errors the latest read met: why it failed.
+    void tellWhyUnread(TextureReport& to) const;
 
     // True when a file of the chain is not as it was when the latest read
     // began.
@@ -136,4 +141,5 @@ private:
     QString notice_;
     unsigned readCount_ = 0;  // reads begun; a result of another than the last is dropped
     std::function<void()> gate_;
+    ProblemLog lastProblems_;  // what the latest read met
 };

@@ -3,6 +3,7 @@
 #include "editor/SceneDocument.h"
 #include "editor/SceneTextureList.h"
 #include "resources/Strings.h"
+#include "texture/TextureReport.h"
 #include "texture/io/FileWrite.h"
 
 #include <QCoreApplication>
@@ -98,9 +99,9 @@ const char* TexturePackCommands::progressText() const
     return import_ ? kImportReadingProgress : kExportingProgress;
 }
 
-void TexturePackCommands::tellUser(const QString& caption, const QString& text)
+void TexturePackCommands::tellUser(const QString& caption, const QString& text, MessageKind kind)
 {
-    prompts_.message(caption, text);
+    prompts_.message(caption, text, kind);
 }
 
 std::string TexturePackCommands::folderToWrite(const QString& folder)
@@ -110,9 +111,10 @@ std::string TexturePackCommands::folderToWrite(const QString& folder)
     std::filesystem::create_directories(dir, error);
     if (std::filesystem::is_directory(dir, error))
         return dir;
-    tellUser(QCoreApplication::applicationName(), QString::fromLatin1(kWriteFailedText) + '\n' + folder +
-                                                      QStringLiteral(": ") +
-                                                      QString::fromLatin1(kFolderNotMadeProblem));
+    tellUser(QCoreApplication::applicationName(),
+             QString::fromLatin1(kWriteFailedText) + '\n' + folder + QStringLiteral(": ") +
+                 QString::fromLatin1(kFolderNotMadeProblem),
+             MessageKind::Error);
     return {};
 }
 
@@ -230,9 +232,10 @@ TexturePackCommands::Finished TexturePackCommands::finishExport(const ExportWork
         errors.append(QString::fromLatin1(kNotFlushedText).arg(ShownPath(work.dir)));
     if (!errors.isEmpty())
         tellUser(QString::fromLatin1(kErrorCaption),
-                 QString::fromLatin1(kExportIncompleteText).arg(ShownPath(work.dir)) + '\n' + errors.join('\n'));
+                 QString::fromLatin1(kExportIncompleteText).arg(ShownPath(work.dir)) + '\n' + errors.join('\n'),
+                 MessageKind::Error);
     if (!warnings.isEmpty())
-        tellUser(QString::fromLatin1(kWarningCaption), warnings.join('\n'));
+        tellUser(QString::fromLatin1(kWarningCaption), warnings.join('\n'), MessageKind::Warning);
 
     const int chains = written.writtenChains();
     if (chains == 0)
@@ -250,9 +253,10 @@ TexturePackCommands::Finished TexturePackCommands::finishImport(ImportWork& work
 {
     const RoundOutcome& outcome = work.outcome;
     if (outcome.sceneFailed) {
-        tellUser(QCoreApplication::applicationName(), QString::fromLatin1(kImportFailedText) + '\n' +
-                                                          ShownPath(outcome.problemFile) + QStringLiteral(": ") +
-                                                          Words(outcome.problem));
+        tellUser(QCoreApplication::applicationName(),
+                 QString::fromLatin1(kImportFailedText) + '\n' + ShownPath(outcome.problemFile) + QStringLiteral(": ") +
+                     Words(outcome.problem),
+                 MessageKind::Error);
         return {};
     }
     ImportSummary summary;
@@ -304,7 +308,7 @@ TexturePackCommands::Finished TexturePackCommands::finishImport(ImportWork& work
     for (const auto& [index, replacement] : work.replacements)
         replacing.push_back({index, &replacement.record()});
     if (!document_.replaceAll(replacing)) {
-        tellUser(QCoreApplication::applicationName(), QString::fromLatin1(kImportNotAppliedText));
+        tellUser(QCoreApplication::applicationName(), QString::fromLatin1(kImportNotAppliedText), MessageKind::Error);
         return {};
     }
     Finished finished;

@@ -74,7 +74,7 @@ private:
     bool mayWriteOver(const std::vector<PlannedChain>& plan, const std::string& dir, const QString& folder);
     Finished finishExport(const ExportWork& work);
     Finished finishImport(ImportWork& work);
-    void tellUser(const QString& caption, const QString& text);
+    void tellUser(const QString& caption, const QString& text, MessageKind kind);
 
     SceneDocument& document_;
     const EditorPrompts& prompts_;

@@ -394,7 +394,12 @@ void FolderTree::contextMenuEvent(QContextMenuEvent* event)
         const QRect row = visualItemRect(currentItem()).intersected(shown);
         at = viewport()->mapToGlobal(row.isEmpty() ? shown.topLeft() : QPoint(row.left(), row.bottom()));
     }
+    // What the tree's owner offers for the selected entry (its actions, added
+    // with addAction), then the tree's own check item.
     QMenu menu(this);
+    menu.addActions(actions());
+    if (!actions().isEmpty())
+        menu.addSeparator();
     menu.addAction(showHiddenAction_);
     menu.exec(at);
 }

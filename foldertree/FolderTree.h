@@ -84,7 +84,8 @@ public:
     // selection where its entry is still listed.
     bool showsHiddenEntries() const { return showHidden_; }
     void setShowHiddenEntries(bool show);
-    // The context menu's check item that toggles the above.
+    // The context menu's check item that toggles the above. The menu lists
+    // the actions added to the tree (QWidget::addAction) above it.
     QAction* showHiddenAction() const { return showHiddenAction_; }
 
     // Opens the folders down to `path` (a file or a folder, reached through

@@ -44,7 +44,14 @@ constexpr int kProgressDelayMilliseconds = 500;
 // After kWriteFailedText and the target's name, when Save as names a file the
 // chosen replacement is read from.
 constexpr const char* kReplacementFileProblem = "it is a file of the replacement texture";
-constexpr const char* kDiscardChangesText = "The scene has replaced textures that are not saved.\nDiscard them?";
+constexpr const char* kUnsavedChangesText = "The scene has replaced textures that are not saved.\nSave them first?";
+// What assistive tools hear of a list entry drawn bold.
+constexpr const char* kUnsavedEntryDescription = "Replaced, not saved";
+
+// The context menus of the folder tree and the right frame: the file in the
+// desktop's own program for its type.
+constexpr const char* kOpenInImageEditorText = "Open in image editor";
+constexpr const char* kNoImageEditorText = "No program to open the file was found.";
 // Asked when Extract would write over files of the picked replacement (its
 // first file, or the file names one by one, a line each).
 constexpr const char* kExtractOverReplacementFileText = "%1 is a file of the picked replacement.\nExtract over it?";

@@ -1,5 +1,6 @@
 #include "texturepack/Manifest.h"
 
+#include "texture/TextureReport.h"
 #include "texture/io/ByteBlock.h"
 #include "texture/io/FileRead.h"
 #include "texturepack/EscapedText.h"

@@ -1,6 +1,7 @@
 #include "texturepack/TexturePack.h"
 
 #include "texture/TextureRecord.h"
+#include "texture/TextureReport.h"
 #include "texture/chain/ImageChainWrite.h"
 #include "texture/chain/MipChainNaming.h"
 #include "texture/io/FileWrite.h"

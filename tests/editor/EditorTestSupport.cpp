@@ -3,6 +3,7 @@
 #include "editor/PreviewFrame.h"
 
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QPixmap>
 #include <QSettings>
 #include <QStandardPaths>
@@ -17,13 +18,13 @@ void PrintTo(const QString& text, std::ostream* out)
 
 namespace {
 
-// The next answer of a queue, or a cancel (and a failure) when it is empty.
+// The next answer of a queue, or `cancel` (and a failure) when it is empty.
 template <typename T>
-T Answer(std::deque<T>& answers, const char* asked)
+T Answer(std::deque<T>& answers, const char* asked, T cancel = T())
 {
     if (answers.empty()) {
         ADD_FAILURE() << "unexpected " << asked;
-        return T();
+        return cancel;
     }
     T answer = std::move(answers.front());
     answers.pop_front();
@@ -43,9 +44,15 @@ EditorPrompts ScriptedPrompts::prompts()
         saveRequests.push_back(request);
         return Answer(saveAnswers, "save dialog");
     };
-    prompts.message = [this](const QString& caption, const QString& text) { messages.push_back({caption, text}); };
+    prompts.message = [this](const QString& caption, const QString& text, MessageKind kind) {
+        messages.push_back({caption, text, kind});
+    };
+    prompts.askUnsaved = [this](const QString&, const QString&) {
+        ++discardQuestions;
+        return Answer(discardAnswers, "question about unsaved work", UnsavedReply(UnsavedAnswer::Cancel)).answer;
+    };
     prompts.askYesNo = [this](const QString& caption, const QString& text) {
-        yesNoQuestions.push_back({caption, text});
+        yesNoQuestions.push_back({caption, text, MessageKind::Information});
         return Answer(yesNoAnswers, "yes-or-no question");
     };
     prompts.chooseExport = [this](ExportChoice& choice) {
@@ -56,10 +63,6 @@ EditorPrompts ScriptedPrompts::prompts()
     prompts.confirmImport = [this](const ImportSummary& summary) {
         importSummaries.push_back(summary);
         return Answer(importAnswers, "import summary");
-    };
-    prompts.askDiscard = [this](const QString&, const QString&) {
-        ++discardQuestions;
-        return Answer(discardAnswers, "discard question");
     };
     return prompts;
 }
@@ -75,6 +78,21 @@ QTreeWidgetItem* TestFolderTree::desktopEntry(const QString& text)
             return desktop->child(i);
     }
     return nullptr;
+}
+
+OpenedFiles::OpenedFiles()
+{
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "open");
+}
+
+OpenedFiles::~OpenedFiles()
+{
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+}
+
+void OpenedFiles::open(const QUrl& url)
+{
+    files.append(url.toLocalFile());
 }
 
 FreshSettings::FreshSettings()

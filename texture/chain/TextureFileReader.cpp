@@ -10,9 +10,6 @@
 
 namespace {
 
-constexpr TextureMessage kNoMemoryForTexture{TextureCause::OutOfMemory, "Not enough memory for the texture of %s",
-                                             "does not fit in memory"};
-
 bool HasExtension(const std::string& name, const char* extension)
 {
     const size_t n = std::strlen(extension);
@@ -29,7 +26,7 @@ bool Generate(TextureRecord& holder, MipFilter filter, const std::string& path, 
 {
     if (GenerateMipLevels(holder, filter))
         return true;
-    ReportError(report, kNoMemoryForTexture, path);
+    Report(report, Severity::Error, TextureCause::NoMemoryForTexture, path);
     return false;
 }
 
@@ -74,31 +71,7 @@ bool ReadPngChain(const std::string& path, TextureRecord& holder, TextureReport&
 // Whether a record already has the depth and pixel layout asked for.
 bool HasFormat(const T3D_TEXTURE& record, const DepthOptions& format)
 {
-    return record.depth == format.depth &&
-           (format.depth != 16 || (record.greenMask == kMask565Green) == format.green565);
-}
-
-// The record's levels expanded to 8-bit RGBA (depth 32, 8-8-8-8 masks).
-bool ExpandToRgba(TextureRecord& holder)
-{
-    const T3D_TEXTURE& in = holder.record();
-    TextureRecord rgba;
-    T3D_TEXTURE& out = rgba.record();
-    std::memcpy(&out, &in, sizeof out);
-    std::memset(out.levels, 0, sizeof out.levels);
-    std::memset(out.palette, 0, sizeof out.palette);
-    out.depth = 32;
-    SetStandardMasks(out, 32);
-    const PixelExpander expander(in);
-    for (int level = 0; level < in.levelCount; ++level) {
-        uint8_t* pixels = rgba.allocateLevel(level, LevelByteCount(out, level));
-        if (!pixels)
-            return false;
-        expander.expand(in.levels[level], reinterpret_cast<uint32_t*>(pixels),
-                        size_t(LevelWidth(in, level)) * LevelHeight(in, level));
-    }
-    holder = std::move(rgba);
-    return true;
+    return record.depth == format.depth && (format.depth == 8 || MasksOf(record) == MasksFor(format));
 }
 
 bool ReadTgaChain(const std::string& path, TextureRecord& holder, TextureReport& report,
@@ -108,8 +81,8 @@ bool ReadTgaChain(const std::string& path, TextureRecord& holder, TextureReport&
         return false;
     if (!options.convertTo || HasFormat(holder.record(), *options.convertTo))
         return Generate(holder, options.filter, path, report);
-    if (!ExpandToRgba(holder)) {
-        ReportError(report, kNoMemoryForTexture, path);
+    if (!ExpandToRgbaChain(holder)) {
+        Report(report, Severity::Error, TextureCause::NoMemoryForTexture, path);
         return false;
     }
     return Generate(holder, options.filter, path, report) && ConvertRgbaChain(holder, *options.convertTo, path, report);
@@ -139,6 +112,9 @@ DepthOptions FormatOf(const T3D_TEXTURE& model, bool dither)
     format.depth = model.depth;
     format.green565 = model.depth == 16 && model.greenMask == kMask565Green;
     format.dither = dither;
+    // A texture with no masks at all has its depth's usual layout.
+    if (model.depth != 8 && MasksOf(model) != PixelMasks())
+        format.masks = MasksOf(model);
     return format;
 }
 

@@ -1,29 +1,32 @@
 #include "texture/chain/TgaTextureReader.h"
 
-#include "texture/TextureMessages.h"
 #include "texture/chain/ChainFileReader.h"
+#include "texture/chain/PngTextureReader.h"
+#include "texture/convert/DepthConversion.h"
 #include "texture/convert/MipGeneration.h"
 #include "texture/convert/PaletteMatch.h"
 #include "texture/tga/TgaDecoder.h"
 
 #include <algorithm>
+#include <cstring>
+#include <new>
 #include <optional>
 #include <string>
 
 namespace {
 
-constexpr ChainFileMessages kTgaMessages{kCantFindTga, kTgaPermissionDenied, kTgaNotRegularFile, kCantReadTga,
-                                         kTgaChanged,  kTgaDoesNotFitLevel,  kNoMemoryForTga};
-
 // Reads each TGA file of a chain and has it decoded into its level.
 class ChainReader : public ChainFileReader {
 public:
-    ChainReader(TextureRecord& holder, TextureReport& report) : ChainFileReader(holder, report, kTgaMessages) {}
+    ChainReader(TextureRecord& holder, TextureReport& report) : ChainFileReader(holder, report, "TGA") {}
 
 private:
+    bool readsPng() const override { return false; }
     LevelResult readFile(const InputFile& file, const std::string& path, int level) override;
-    const TextureMessage* readBytes(const InputFile& file, int level, TgaLayout& layout, ByteBlock& front,
-                                    uint8_t*& pixels, bool& ranPast);
+    LevelResult takeOtherKind(TextureRecord& rgba, const std::string& path, int level) override;
+    ColourMapMerge& merge();
+    std::optional<TextureCause> readBytes(const InputFile& file, int level, TgaLayout& layout, ByteBlock& front,
+                                          uint8_t*& pixels, bool& ranPast);
     void takeColours(const TgaLayout& layout, const PixelColours& colours, const std::string& path);
 
     // Level 0's colour map ends before this entry; the later levels' colours
@@ -39,15 +42,15 @@ LevelResult ChainReader::readFile(const InputFile& file, const std::string& path
     ByteBlock front;
     uint8_t* pixels = nullptr;
     bool ranPast = false;
-    const TextureMessage* problem = readBytes(file, level, layout, front, pixels, ranPast);
+    std::optional<TextureCause> problem = readBytes(file, level, layout, front, pixels, ranPast);
     if (!file.unchanged())
         return LevelResult::Changed;
     if (problem)
-        return fail(*problem, path);
+        return refuseContent(file, *problem, path);
 
     DecodeTgaPixels(layout, front.data(), front.size(), pixels, !layout.runLength);
     if (ranPast)
-        ReportWarning(report_, kTgaRunPastImage, path);
+        warn(TextureCause::TgaRunPastImage, path);
     if (layout.depth == 8)
         takeColours(layout, TgaLevelColours(layout, front.data()), path);
     return LevelResult::Read;
@@ -57,34 +60,34 @@ LevelResult ChainReader::readFile(const InputFile& file, const std::string& path
 // file) into `front`, and raw pixels straight into their rows of the level,
 // each size checked before anything is allocated for it. The first problem
 // found ends the reading and is returned.
-const TextureMessage* ChainReader::readBytes(const InputFile& file, int level, TgaLayout& layout, ByteBlock& front,
-                                             uint8_t*& pixels, bool& ranPast)
+std::optional<TextureCause> ChainReader::readBytes(const InputFile& file, int level, TgaLayout& layout,
+                                                   ByteBlock& front, uint8_t*& pixels, bool& ranPast)
 {
     uint8_t header[kTgaHeaderSize] = {};
     if (file.size() < kTgaHeaderSize || file.readAt(0, header, kTgaHeaderSize) != FileReadStatus::Ok)
-        return &kTgaTruncated;
-    if (const TextureMessage* refusal = DecodeTgaHeader(header, sizeof header, layout))
+        return TextureCause::Truncated;
+    if (std::optional<TextureCause> refusal = DecodeTgaHeader(header, sizeof header, layout))
         return refusal;
     if (level > 0 && !fitsLevel(layout.pixels.width, layout.pixels.height, layout.depth, level))
-        return &kTgaDoesNotFitLevel;
-    if (const TextureMessage* refusal = CheckTgaFileSize(layout, file.size()))
+        return TextureCause::LevelMismatch;
+    if (std::optional<TextureCause> refusal = CheckTgaFileSize(layout, file.size()))
         return refusal;
     if (!front.allocate(size_t(TgaBytesInMemory(layout, file.size()))))
-        return &kNoMemoryForTga;
+        return TextureCause::OutOfMemory;
     if (file.readAt(0, front.data(), front.size()) != FileReadStatus::Ok)
-        return &kCantReadTga;
-    if (const TextureMessage* refusal = CheckTgaPixelData(layout, front.data(), front.size(), ranPast))
+        return TextureCause::ReadFailed;
+    if (std::optional<TextureCause> refusal = CheckTgaPixelData(layout, front.data(), front.size(), ranPast))
         return refusal;
 
     if (level == 0)
         SetTgaRecordFormat(holder_.record(), layout);
     pixels = holder_.allocateLevel(level, layout.pixels.levelBytes());
     if (!pixels)
-        return &kNoMemoryForTga;
+        return TextureCause::OutOfMemory;
     if (!layout.runLength &&
         file.readScattered(layout.pixels.offset, layout.pixels.rowPieces(pixels)) != FileReadStatus::Ok)
-        return &kCantReadTga;
-    return nullptr;
+        return TextureCause::ReadFailed;
+    return std::nullopt;
 }
 
 // Level 0's colours become the palette, its pixels staying as they are. A
@@ -99,7 +102,7 @@ void ChainReader::takeColours(const TgaLayout& layout, const PixelColours& colou
     const bool wholeMap = colours.inMap.all();
     const PaletteUse used = level_ > 0 || !wholeMap ? UsedEntries(pixels, count) : PaletteUse();
     if (!wholeMap && UsesValuesOutsideMap(colours, used))
-        ReportWarning(report_, kTgaIndexBeyondMap, path);
+        warn(TextureCause::TgaIndexBeyondMap, path);
 
     if (level_ == 0) {
         for (int i = 0; i < kPaletteEntries; ++i)
@@ -108,19 +111,58 @@ void ChainReader::takeColours(const TgaLayout& layout, const PixelColours& colou
                            : std::min<unsigned>(header.colourMapFirst + header.colourMapLength, kPaletteEntries);
         return;
     }
-    if (!merge_)
-        merge_.emplace(record, mapEnd_);
-    const ColourMapMerge::LevelMapping mapping = merge_->mapLevel(colours.colours, used);
+    const ColourMapMerge::LevelMapping mapping = merge().mapLevel(colours.colours, used);
     RemapIndices(pixels, count, mapping.index);
     if (mapping.mapRanFull)
-        ReportWarning(report_, kTgaColourMapFull, path);
+        warn(TextureCause::TgaColourMapFull, path);
+}
+
+ColourMapMerge& ChainReader::merge()
+{
+    if (!merge_)
+        merge_.emplace(holder_.record(), mapEnd_);
+    return *merge_;
+}
+
+// A level from a PNG file: converted to the chain's depth and masks as a
+// scene texture's format is taken (texture/convert/DepthConversion.h); at 8
+// bits its colours are then merged into the chain's palette like a TGA
+// file's.
+LevelResult ChainReader::takeOtherKind(TextureRecord& rgba, const std::string& path, int level)
+{
+    T3D_TEXTURE& record = holder_.record();
+    DepthOptions format(record.depth);
+    if (record.depth != 8)
+        format.masks = MasksOf(record);
+    if (!ConvertRgbaChain(rgba, format, path, laterLevelReport_))
+        return LevelResult::Missing;
+    const T3D_TEXTURE& converted = rgba.record();
+    const uint64_t bytes = LevelByteCount(record, level);
+    uint8_t* pixels = holder_.allocateLevel(level, bytes);
+    if (!pixels)
+        return fail(TextureCause::OutOfMemory, path);
+    std::memcpy(pixels, converted.levels[0], size_t(bytes));
+    if (record.depth == 8) {
+        PaletteColours colours;
+        for (int i = 0; i < kPaletteEntries; ++i)
+            colours[i] = PaletteColour(converted, i);
+        if (!merge().mergeLevel(colours, pixels, size_t(bytes)))
+            warn(TextureCause::TgaColourMapFull, path);
+    }
+    return LevelResult::Read;
 }
 
 }  // namespace
 
+std::unique_ptr<ChainFileReader> MakeTgaFileReader(TextureRecord& holder, TextureReport& report)
+{
+    return std::unique_ptr<ChainFileReader>(new (std::nothrow) ChainReader(holder, report));
+}
+
 bool ReadTgaChainFiles(const std::string& path, TextureRecord& holder, TextureReport& report, int fileLevels)
 {
     ChainReader chain(holder, report);
+    chain.readOtherKindWith(MakePngFileReader);
     return chain.readChain(path, fileLevels) > 0;
 }
 
@@ -130,6 +172,6 @@ bool TgaTextureReader(const char* path, TextureRecord& holder, TextureReport& re
         return false;
     if (GenerateMipLevels(holder, filter))
         return true;
-    ReportError(report, kNoMemoryForTga, path);
+    Report(report, Severity::Error, TextureCause::OutOfMemory, path, {"TGA"});
     return false;
 }

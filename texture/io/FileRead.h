@@ -29,10 +29,6 @@ enum class FileReadStatus {
     OutOfMemory,
 };
 
-// A few words for the status, to follow a file's name in a message:
-// "does not exist", "permission denied", ...
-const char* FileReadProblem(FileReadStatus status);
-
 // A regular file open for reading. Moves but does not copy; closes itself.
 class InputFile {
 public:

@@ -191,35 +191,6 @@ bool IsStaleTemporary(const char* entry)
 
 }  // namespace
 
-const char* FileWriteProblem(FileWriteStatus status)
-{
-    switch (status) {
-    case FileWriteStatus::Ok:
-        return "written";
-    case FileWriteStatus::NoFolder:
-        return "the folder does not exist";
-    case FileWriteStatus::PermissionDenied:
-        return "permission denied";
-    case FileWriteStatus::NotRegularFile:
-        return "not a regular file";
-    case FileWriteStatus::SameAsInput:
-        return "it is a file the output is made from";
-    case FileWriteStatus::TerminalOutput:
-        return "it is a terminal, which takes no binary output";
-    case FileWriteStatus::StreamNotOpen:
-        return "no stream of that number is open for writing";
-    case FileWriteStatus::InDeviceFolder:
-        return "no file is made or replaced in /dev";
-    case FileWriteStatus::NameTooLong:
-        return "the name is too long";
-    case FileWriteStatus::WriteFailed:
-        return "the write failed";
-    case FileWriteStatus::RenameFailed:
-        return "it could not be put in place";
-    }
-    return "the write failed";
-}
-
 bool IsStreamTarget(const std::string& path)
 {
     return DescriptorOf(path) >= 0 || IsStreamNode(path);

@@ -48,10 +48,6 @@ enum class FileWriteStatus {
     RenameFailed,
 };
 
-// A few words for the status, to follow a file's name and a colon in a
-// message: "not a regular file", "permission denied", ...
-const char* FileWriteProblem(FileWriteStatus status);
-
 // What "-" stands for as an output on a command line.
 constexpr const char* kStandardOutput = "/dev/stdout";
 
