@@ -43,7 +43,3 @@ private:
     size_t done_ = 0;   // steps_[0, done_) are in the scene
     size_t saved_ = 0;  // done_ when the file was last written; kNeverSaved once unreachable
 };
-
-// A copy of a texture record with buffers of its own; false when memory for
-// a level could not be had.
-bool CopyTexture(const T3D_TEXTURE& source, TextureRecord& copy);
