@@ -25,12 +25,30 @@ std::string FileName(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool Generate(TextureRecord& holder, MipFilter filter, const std::string& path, TextureReport& report)
+bool Cancelled(const TextureReadOptions& options)
 {
-    if (GenerateMipLevels(holder, filter))
-        return true;
-    ReportError(report, kNoMemoryForTexture, path);
-    return false;
+    return options.cancel && options.cancel->load();
+}
+
+// The levels no file holds made, unless the read is cancelled before or after.
+bool Generate(TextureRecord& holder, const TextureReadOptions& options, const std::string& path, TextureReport& report)
+{
+    if (Cancelled(options))
+        return false;
+    if (!GenerateMipLevels(holder, options.filter)) {
+        ReportError(report, kNoMemoryForTexture, path);
+        return false;
+    }
+    return !Cancelled(options);
+}
+
+// The depth to convert to, stopped with the read.
+DepthOptions ConversionOf(const TextureReadOptions& options)
+{
+    DepthOptions format = *options.convertTo;
+    if (!format.cancel)
+        format.cancel = options.cancel;
+    return format;
 }
 
 // The indices of a shared-palette chain for the levels generated after its
@@ -57,7 +75,7 @@ bool CompletePngChain(TextureRecord& holder, const PngChainPalette* palette, Tex
                       const TextureReadOptions& options, const std::string& path)
 {
     const int fileLevels = holder.record().levelCount;
-    if (!Generate(holder, options.filter, path, report))
+    if (!Generate(holder, options, path, report))
         return false;
     if (!options.convertTo)
         return true;
@@ -69,7 +87,7 @@ bool CompletePngChain(TextureRecord& holder, const PngChainPalette* palette, Tex
         for (int level = 0; level < holder.record().levelCount; ++level)
             kept.levels[level] = level < fileLevels ? palette->levels[level].data() : generated[level].data();
     }
-    return ConvertRgbaChain(holder, *options.convertTo, path, report, &kept);
+    return ConvertRgbaChain(holder, ConversionOf(options), path, report, &kept);
 }
 
 // Whether a record already has the depth and pixel layout asked for.
@@ -107,12 +125,12 @@ bool CompleteTgaChain(TextureRecord& holder, TextureReport& report, const Textur
                       const std::string& path)
 {
     if (!options.convertTo || HasFormat(holder.record(), *options.convertTo))
-        return Generate(holder, options.filter, path, report);
+        return Generate(holder, options, path, report);
     if (!ExpandToRgba(holder)) {
         ReportError(report, kNoMemoryForTexture, path);
         return false;
     }
-    return Generate(holder, options.filter, path, report) && ConvertRgbaChain(holder, *options.convertTo, path, report);
+    return Generate(holder, options, path, report) && ConvertRgbaChain(holder, ConversionOf(options), path, report);
 }
 
 }  // namespace

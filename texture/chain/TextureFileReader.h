@@ -17,6 +17,7 @@
 #include "texture/convert/DepthConversion.h"
 #include "texture/convert/MipGeneration.h"
 
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
@@ -43,6 +44,10 @@ struct TextureReadOptions {
     // from this one on are made from the one above even where a file holds
     // them (texture/StaleLevels.h finds files not to be used).
     int fileLevels = kMaxTextureLevels;
+    // Set to true by another thread, it stops the read at its next step
+    // (after the files, after the levels made, in a conversion), failing
+    // without a word; none: never.
+    const std::atomic<bool>* cancel = nullptr;
 };
 
 // The depth, 16-bit layout and dithering that make a texture like `model`

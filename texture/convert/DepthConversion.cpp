@@ -145,11 +145,25 @@ struct LiqFree {
 template <typename T>
 using LiqPtr = std::unique_ptr<T, LiqFree>;
 
-bool Quantise(const T3D_TEXTURE& in, T3D_TEXTURE& out, bool dither)
+bool Cancelled(const DepthOptions& options)
+{
+    return options.cancel && options.cancel->load();
+}
+
+// libimagequant's progress callback: 0 stops the work.
+int GoOnUnlessCancelled(float, void* cancel)
+{
+    return static_cast<const std::atomic<bool>*>(cancel)->load() ? 0 : 1;
+}
+
+bool Quantise(const T3D_TEXTURE& in, T3D_TEXTURE& out, const DepthOptions& options)
 {
     LiqPtr<liq_attr> attr(liq_attr_create());
     if (!attr)
         return false;
+    // The callback's pointer is not const in libimagequant's eyes; it only reads.
+    if (options.cancel)
+        liq_attr_set_progress_callback(attr.get(), GoOnUnlessCancelled, const_cast<std::atomic<bool>*>(options.cancel));
     LiqPtr<liq_histogram> histogram(liq_histogram_create(attr.get()));
     LevelRows rows[kMaxTextureLevels];
     LiqPtr<liq_image> images[kMaxTextureLevels];
@@ -166,7 +180,10 @@ bool Quantise(const T3D_TEXTURE& in, T3D_TEXTURE& out, bool dither)
     if (liq_histogram_quantize(histogram.get(), attr.get(), &raw) != LIQ_OK)
         return false;
     LiqPtr<liq_result> result(raw);
-    liq_set_dithering_level(result.get(), dither ? 1.0f : 0.0f);
+    if (options.cancel)
+        liq_result_set_progress_callback(result.get(), GoOnUnlessCancelled,
+                                         const_cast<std::atomic<bool>*>(options.cancel));
+    liq_set_dithering_level(result.get(), options.dither ? 1.0f : 0.0f);
     for (int level = 0; level < in.levelCount; ++level) {
         if (liq_write_remapped_image(result.get(), images[level].get(), out.levels[level], PixelCount(in, level)) !=
             LIQ_OK)
@@ -214,9 +231,9 @@ bool ConvertRgbaChain(TextureRecord& holder, const DepthOptions& options, const 
         else
             To16(in.levels[level], out.levels[level], PixelCount(in, level), options.green565);
     }
-    if (options.depth == 8 && !KeepPalette(in, out, kept) && !ExactColours(in, out) &&
-        !Quantise(in, out, options.dither)) {
-        ReportError(report, kCantQuantise, name);
+    if (options.depth == 8 && !KeepPalette(in, out, kept) && !ExactColours(in, out) && !Quantise(in, out, options)) {
+        if (!Cancelled(options))
+            ReportError(report, kCantQuantise, name);
         return false;
     }
     if (AnyTransparent(in))

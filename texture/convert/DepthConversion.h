@@ -16,12 +16,16 @@
 #include "texture/TextureReport.h"
 #include "texture/convert/PaletteMatch.h"
 
+#include <atomic>
 #include <string>
 
 struct DepthOptions {
     unsigned depth = 32;    // 8, 16, 24 or 32
     bool green565 = false;  // depth 16: 5-6-5 instead of 5-5-5
     bool dither = true;     // depth 8 beyond 256 colours
+    // Set to true by another thread, it stops the work where it can (a
+    // quantisation as it goes), failing without a word; none: never.
+    const std::atomic<bool>* cancel = nullptr;
 };
 
 // A palette chain's own colour map and, for every level of the chain, its
@@ -43,8 +47,8 @@ constexpr TextureMessage kNoMemoryToConvert{TextureCause::OutOfMemory, "Not enou
                                             "does not fit in memory to be converted"};
 
 // Converts `holder` in place. `name` (the file) goes into the messages.
-// Returns false, leaving `holder` as it was, when the conversion fails; the
-// warning and errors go to `report`.
+// Returns false, leaving `holder` as it was, when the conversion fails (the
+// warning and errors go to `report`) or was cancelled (no word).
 [[nodiscard]] bool ConvertRgbaChain(TextureRecord& holder, const DepthOptions& options, const std::string& name,
                                     TextureReport& report, const KeptPalette* kept = nullptr);
 

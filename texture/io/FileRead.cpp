@@ -55,6 +55,8 @@ const char* FileReadProblem(FileReadStatus status)
         return "changed while it was read";
     case FileReadStatus::OutOfMemory:
         return "does not fit in memory";
+    case FileReadStatus::Cancelled:
+        return "was not read to the end: cancelled";
     }
     return "could not be read";
 }

@@ -27,6 +27,7 @@ enum class FileReadStatus {
     ReadFailed,      // the system refused the read, or the file ended early
     Changed,         // size or modification time moved while it was read
     OutOfMemory,
+    Cancelled,  // the caller stopped the read
 };
 
 // A few words for the status, to follow a file's name in a message:
