@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 
 namespace {
@@ -96,6 +97,20 @@ EditorPrompts DesktopPrompts()
                         QApplication::activeWindow());
         box.setDefaultButton(QMessageBox::Cancel);
         return ExecMessageBox(box) == QMessageBox::Discard;
+    };
+    prompts.choose = [](const QString& caption, const QString& text, const QStringList& buttons, int defaultButton) {
+        QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, QApplication::activeWindow());
+        QList<QAbstractButton*> added;
+        for (qsizetype i = 0; i < buttons.size(); ++i)
+            added.append(
+                box.addButton(buttons[i], i + 1 == buttons.size() ? QMessageBox::RejectRole : QMessageBox::AcceptRole));
+        if (defaultButton >= 0 && defaultButton < added.size())
+            box.setDefaultButton(qobject_cast<QPushButton*>(added[defaultButton]));
+        if (!added.isEmpty())
+            box.setEscapeButton(added.last());
+        ExecMessageBox(box);
+        const qsizetype chosen = added.indexOf(box.clickedButton());
+        return int(chosen < 0 ? added.size() - 1 : chosen);
     };
     return prompts;
 }

@@ -7,6 +7,7 @@
 #include "texture/TextureReport.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <string>
@@ -27,6 +28,11 @@ struct EditorPrompts {
     std::function<void(const QString& caption, const QString& text)> message;
     // True when the user agrees to discard.
     std::function<bool(const QString& caption, const QString& text)> askDiscard;
+    // A question answered by one of the buttons (their texts, the last one
+    // cancelling): the index of the button chosen; the last one's when the
+    // question is closed without an answer.
+    std::function<int(const QString& caption, const QString& text, const QStringList& buttons, int defaultButton)>
+        choose;
 };
 
 // File dialogs and message boxes on the screen.
