@@ -1,8 +1,9 @@
 // Expanding and collapsing a folder of many entries in the folder tree, shown
-// on the offscreen platform, with layout and painting included. Beside it
-// runs its floor: listing the same folder with std::filesystem alone. The
-// figure a user feels is the time of one expand or one collapse; both must
-// stay well under a second.
+// on the offscreen platform, with layout and painting included, and reading
+// an open folder again as a change on disk does. Beside them runs their floor:
+// listing the same folder with std::filesystem alone. The figure a user feels
+// is the time of one expand, one collapse or one refresh; each must stay well
+// under a second.
 #include "foldertree/FolderTree.h"
 
 #include <benchmark/benchmark.h>
@@ -17,6 +18,7 @@
 #include <memory>
 #include <string>
 #include <system_error>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -36,10 +38,11 @@ void EnsureApplication()
 }
 
 // A temporary folder holding `entries` entries: half sub-folders, half .tga
-// files. Made once per size and removed at exit.
+// files, the files' names starting with a dot when `hiddenFiles`. Made once
+// per size and kind and removed at exit.
 class BigFolder {
 public:
-    explicit BigFolder(int entries)
+    BigFolder(int entries, bool hiddenFiles)
     {
         std::string pattern = (fs::temp_directory_path() / "quorrel-bench-XXXXXX").string();
         if (mkdtemp(pattern.data()))
@@ -51,7 +54,7 @@ public:
                 std::snprintf(name, sizeof name, "folder%05d", i);
                 fs::create_directory(path_ / name, error);
             } else {
-                std::snprintf(name, sizeof name, "texture%05d.tga", i);
+                std::snprintf(name, sizeof name, hiddenFiles ? ".texture%05d.tga" : "texture%05d.tga", i);
                 if (FILE* file = std::fopen((path_ / name).c_str(), "wb"))
                     std::fclose(file);
             }
@@ -64,12 +67,12 @@ public:
     }
     const fs::path& path() const { return path_; }
 
-    static const BigFolder& ofSize(int entries)
+    static const BigFolder& ofSize(int entries, bool hiddenFiles = false)
     {
-        static std::map<int, std::unique_ptr<BigFolder>> folders;
-        auto& folder = folders[entries];
+        static std::map<std::pair<int, bool>, std::unique_ptr<BigFolder>> folders;
+        auto& folder = folders[{entries, hiddenFiles}];
         if (!folder)
-            folder = std::make_unique<BigFolder>(entries);
+            folder = std::make_unique<BigFolder>(entries, hiddenFiles);
         return *folder;
     }
 
@@ -132,6 +135,36 @@ void BM_FolderTreeCollapse(benchmark::State& state)
     RunTree(state, Phase::Collapse);
 }
 
+// The open folder read again, as a change on disk has it read: with nothing
+// changed (argument 0), and with half its entries coming and going (1: the
+// files are hidden, and the iteration shows, then hides them again; the time
+// is the two refreshes').
+void BM_FolderTreeRefresh(benchmark::State& state)
+{
+    EnsureApplication();
+    const bool halfChanges = state.range(1) != 0;
+    const BigFolder& folder = BigFolder::ofSize(static_cast<int>(state.range(0)), halfChanges);
+    BenchTree tree;
+    tree.desktop = QString::fromStdString(folder.path().string());
+    tree.resize(300, 400);
+    tree.show();
+    tree.InitTree(true);
+    tree.topLevelItem(1)->setExpanded(true);
+    QApplication::processEvents();
+
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        tree.setShowHiddenEntries(!tree.showsHiddenEntries());
+        QApplication::processEvents();
+        if (halfChanges) {
+            tree.setShowHiddenEntries(!tree.showsHiddenEntries());
+            QApplication::processEvents();
+        }
+        state.SetIterationTime(Seconds(start));
+    }
+    state.counters["items"] = static_cast<double>(tree.topLevelItem(1)->childCount());
+}
+
 // The floor under an expansion: reading the folder's names and kinds.
 void BM_FolderTreeListingFloor(benchmark::State& state)
 {
@@ -152,3 +185,10 @@ void BM_FolderTreeListingFloor(benchmark::State& state)
 BENCHMARK(BM_FolderTreeListingFloor)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FolderTreeExpand)->Arg(2000)->Arg(20000)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FolderTreeCollapse)->Arg(2000)->Arg(20000)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FolderTreeRefresh)
+    ->Args({2000, 0})
+    ->Args({20000, 0})
+    ->Args({2000, 1})
+    ->Args({20000, 1})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);

@@ -43,12 +43,8 @@ bool ReadChainLevels(const std::string& path, TextureReadOptions options, StaleL
             if (level < options.fileLevels)
                 used.push_back(level);
         if (!used.empty()) {
-            TextureProblem problem = MakeProblem(Severity::Warning, kStaleLevelFiles, path);
-            const std::string more = ": " + LevelFileList(found.files, used);
-            problem.detail += more + "; used as they are (--levels rebuild makes them from it, --levels files "
-                                     "uses them without this warning)";
-            problem.sentence += more;
-            report.report(problem);
+            Report(report, Severity::Warning, TextureCause::StaleLevels, path,
+                   {"", 0, 0, LevelFileList(found.files, used)});
         }
     }
     if (levels)
@@ -63,8 +59,8 @@ std::string RebuiltLevelsText(const ChainLevels& levels)
         return {};
     if (rebuilt.size() == 1)
         return "level " + std::to_string(rebuilt[0]) + " made from the one above";
-    return "levels " + std::to_string(rebuilt.front()) + " to " + std::to_string(rebuilt.back()) +
-           " made from the ones above";
+    return "levels " + std::to_string(rebuilt.front()) + (rebuilt.size() == 2 ? " and " : " to ") +
+           std::to_string(rebuilt.back()) + " made from the ones above";
 }
 
 std::string ChooseFlags(const T3D_TEXTURE& current, T3D_TEXTURE& replacement, bool fromName)

@@ -36,7 +36,8 @@ bool ReadChainLevels(const std::string& path, TextureReadOptions options, StaleL
                      TextureRecord& holder, TextureReport& report, ChainLevels* levels = nullptr, int rebuildFrom = 0);
 
 // ChainLevels::rebuilt in words: "level 3 made from the one above", "levels
-// 2 to 7 made from the ones above"; empty when none was.
+// 1 and 2 ...", "levels 2 to 7 made from the ones above"; empty when none
+// was.
 std::string RebuiltLevelsText(const ChainLevels& levels);
 
 // Gives `replacement` the flags it takes in the place of the scene texture

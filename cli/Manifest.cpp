@@ -1,6 +1,7 @@
 #include "cli/Manifest.h"
 
 #include "cli/CliOutput.h"
+#include "texture/TextureReport.h"
 #include "texture/io/ByteBlock.h"
 #include "texture/io/FileRead.h"
 

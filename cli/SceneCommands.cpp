@@ -9,6 +9,7 @@
 #include "scene/CVK7QScene.h"
 #include "scene/SceneFormat.h"
 #include "texture/TextureRecord.h"
+#include "texture/TextureReport.h"
 #include "texture/chain/ImageChainWrite.h"
 #include "texture/chain/MipChainNaming.h"
 #include "texture/chain/PngTextureWriter.h"
@@ -23,11 +24,13 @@
 #include <cstring>
 #include <filesystem>
 #include <ostream>
+#include <pthread.h>
 #include <sstream>
 #include <strings.h>
 #include <sys/stat.h>
 #include <system_error>
-#include <thread>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -190,7 +193,9 @@ struct ChainOutcome {
 
 // Writes the planned chains on a few threads: each file costs the file system
 // a wait (creating, and above all replacing, a directory entry), and the
-// waits overlap. The outcomes come back in the plan's order.
+// waits overlap. The outcomes come back in the plan's order. Threads the
+// system refuses (a process limit) leave the work to the others, this one at
+// least: pthread rather than std::thread, whose refusal is an exception.
 std::vector<ChainOutcome> WriteChains(const VK7Q_HEADER& header, const std::vector<PlannedChain>& plan, bool png,
                                       const ImageWriteOptions& options)
 {
@@ -206,12 +211,18 @@ std::vector<ChainOutcome> WriteChains(const VK7Q_HEADER& header, const std::vect
             outcomes[i].messages = messages.str();
         }
     };
-    std::vector<std::thread> threads;
-    for (unsigned t = 1; t < kWriterThreads; ++t)
-        threads.emplace_back(work);
+    using Work = decltype(work);
+    const auto runWork = [](void* w) -> void* {
+        (*static_cast<Work*>(w))();
+        return nullptr;
+    };
+    pthread_t threads[kWriterThreads - 1];
+    unsigned started = 0;
+    while (started < kWriterThreads - 1 && pthread_create(&threads[started], nullptr, runWork, &work) == 0)
+        ++started;
     work();
-    for (std::thread& thread : threads)
-        thread.join();
+    for (unsigned t = 0; t < started; ++t)
+        pthread_join(threads[t], nullptr);
     return outcomes;
 }
 
@@ -350,7 +361,7 @@ int RunExtractAll(const CommandArguments& args, std::ostream& out, std::ostream&
                 status = kExitFailed;
             }
         } else {
-            PrintProblem(err, "",
+            PrintProblem(err, WithSceneExtension(args.files[0]),
                          "texture " + std::to_string(chain.index) + " (" + Escaped(record.name) + ") was not written");
             status = kExitFailed;
         }
@@ -406,6 +417,9 @@ int RunReplace(const CommandArguments& args, std::ostream& out, std::ostream& er
 
 int RunPack(const CommandArguments& args, std::ostream& out, std::ostream& err)
 {
+    if (args.files.size() - 1 > kMaxSceneTextures)
+        return UsageError(err, "pack takes at most " + std::to_string(kMaxSceneTextures) +
+                                   " chains, the most a scene holds, not " + std::to_string(args.files.size() - 1));
     SceneReadOptions options;
     options.as565 = args.has("--rgb565");
     std::string error;

@@ -44,9 +44,10 @@ int RunReplace(const CommandArguments& args, std::ostream& out, std::ostream& er
 // pack OUT.T3D IN... [--depth 8|16|24|32] [--rgb565] [--no-dither]
 // [--old-format] [--mip-filter point|box]: a new scene of the chains, in
 // order, each named after its first file, written to OUT.T3D (- for standard
-// output). With --depth every chain is
-// converted to it (--rgb565 then only with 16); without, a PNG is 32-bit, a
-// TGA keeps its depth, and --rgb565 stores 5-5-5 chains as 5-6-5.
+// output). With --depth every chain is converted to it (--rgb565 then only
+// with 16); without, a PNG is 32-bit, a TGA keeps its depth, and --rgb565
+// stores 5-5-5 chains as 5-6-5. More chains than a scene holds (65,535) are a
+// usage error.
 int RunPack(const CommandArguments& args, std::ostream& out, std::ostream& err);
 
 // convert IN.T3D OUT.T3D (--old-format|--new-format): the scene rewritten in

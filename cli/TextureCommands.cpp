@@ -4,6 +4,7 @@
 #include "cli/CliOutput.h"
 #include "cli/StderrReport.h"
 #include "cli/TextureOptions.h"
+#include "texture/TextureReport.h"
 #include "texture/chain/ImageChainWrite.h"
 #include "texture/chain/TextureFileReader.h"
 #include "texture/io/FileWrite.h"

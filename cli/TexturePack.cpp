@@ -4,6 +4,7 @@
 #include "cli/CliOutput.h"
 #include "cli/TextureOptions.h"
 #include "texture/TextureRecord.h"
+#include "texture/TextureReport.h"
 #include "texture/chain/ImageChainWrite.h"
 #include "texture/chain/MipChainNaming.h"
 #include "texture/io/FileWrite.h"

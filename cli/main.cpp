@@ -5,8 +5,12 @@
 #include "cli/TextureCommands.h"
 
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <iostream>
+#include <new>
 #include <signal.h>
+#include <unistd.h>
 
 namespace {
 
@@ -72,11 +76,24 @@ const std::vector<Command> kCommands = {
     {"convert", "IN.T3D OUT.T3D (--old-format|--new-format)", "write a scene in the other format (OUT - is standard output)", 2, 2,
      {{"--old-format", false}, {"--new-format", false}}, RunConvert},
 };
+// clang-format on
 
-} // namespace
+// What no check of our own caught: an allocation that would throw (a
+// library's container, a message) when memory runs out ends the program with
+// the same words as the checked ones, instead of an abort.
+void OutOfMemory()
+{
+    static const char message[] = "quorrel-cli: the work does not fit in memory\n";
+    std::fflush(stdout);
+    (void)!::write(STDERR_FILENO, message, sizeof message - 1);
+    std::_Exit(kExitFailed);
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
+    std::set_new_handler(OutOfMemory);
     std::signal(SIGXFSZ, SIG_IGN);  // a file size limit fails the write, which is reported, instead of killing
     // A reader that goes away (list | head) ends the program quietly, as the
     // signal does by default, whatever the parent left.

@@ -29,7 +29,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QDropEvent>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QIcon>
@@ -40,6 +42,7 @@
 #include <QProgressDialog>
 #include <QShortcut>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -128,13 +131,23 @@ EditorDialog::EditorDialog(EditorPrompts prompts, FolderTree* folderTree, QWidge
     // Dialog initialisation: the icon, then the folder tree's first filling.
     setWindowIcon(QIcon(kMainIconPath));
     folderTree_->InitTree(true);
+    folderTree_->restoreState(settings_.store());
     folderTree_->viewport()->installEventFilter(this);
     wireMessageMap();
     fillRecentScenes();
     updateActions();
+    // The file selected in the restored tree is read as a change on disk
+    // is: whatever the read meets is said in the frame, not in a box.
+    const QString restored = folderTree_->GetItemFullPath(folderTree_->currentItem());
+    if (IsTextureFileName(QFile::encodeName(restored).toStdString()))
+        replacement_->pick(restored, false);
+    restoreGeometry(settings_.windowGeometry());
 }
 
-EditorDialog::~EditorDialog() = default;
+EditorDialog::~EditorDialog()
+{
+    folderTree_->saveState(settings_.store());
+}
 
 void EditorDialog::buildMenu()
 {
@@ -206,6 +219,7 @@ void EditorDialog::buildControls(QWidget* client)
         case ControlKind::DetailsList:
             details = new QListWidget(client);
             details->setSelectionMode(QAbstractItemView::NoSelection);
+            details->setFocusPolicy(Qt::NoFocus);  // it only shows
             widget = details;
             break;
         case ControlKind::Label:
@@ -233,6 +247,17 @@ void EditorDialog::buildControls(QWidget* client)
     }
     textureList_ = new SceneTextureList(*document_, textures, details, flagBoxes, this);
     previews_ = new Previews(frames[0], frames[1], this);
+    // Tab goes as the eye does: the list, the two frames, then the tree.
+    setTabOrder(textures, frames[0]);
+    setTabOrder(frames[0], frames[1]);
+    setTabOrder(frames[1], folderTree_);
+
+    // The context menus of the tree's file and the right frame's.
+    openTreeFileAction_ = new QAction(QString::fromLatin1(kOpenInImageEditorText), folderTree_);
+    folderTree_->addAction(openTreeFileAction_);
+    openReplacementAction_ = new QAction(QString::fromLatin1(kOpenInImageEditorText), frames[1]);
+    frames[1]->addAction(openReplacementAction_);
+    frames[1]->setContextMenuPolicy(Qt::ActionsContextMenu);
     layoutControls();
 }
 
@@ -282,6 +307,9 @@ void EditorDialog::wireMessageMap()
                         kTakeNameFlagsCommand})
         connect(action(command), &QAction::triggered, this, &EditorDialog::replacementOptionsChanged);
     connect(action(kAboutCommand), &QAction::triggered, this, &EditorDialog::OnAbout);
+    connect(openTreeFileAction_, &QAction::triggered, this,
+            [this] { OnOpenInImageEditor(folderTree_->GetItemFullPath(folderTree_->currentItem())); });
+    connect(openReplacementAction_, &QAction::triggered, this, [this] { OnOpenInImageEditor(replacement_->file()); });
     connect(new QShortcut(QKeySequence(Qt::Key_F10), this), &QShortcut::activated, this, &EditorDialog::openMenuBar);
 
     connect(textureList_, &SceneTextureList::entrySelected, this, &EditorDialog::OnTextureSelected);
@@ -316,6 +344,11 @@ void EditorDialog::updateActions()
     const bool old = document_->isOldFormat();
     action(kSaveNewCommand)->setShortcut(old ? QKeySequence() : QKeySequence::Save);
     action(kSaveOldCommand)->setShortcut(old ? QKeySequence::Save : QKeySequence());
+
+    openTreeFileAction_->setEnabled(
+        IsTextureFileName(LocalPath(folderTree_->GetItemFullPath(folderTree_->currentItem()))));
+    openReplacementAction_->setEnabled(replacement_->isChosen());
+    textureList_->markUnsaved(document_->unsavedIndices());
 
     QString title = QString::fromLatin1(kMainDialogCaption);
     if (document_->isLoaded()) {
@@ -383,9 +416,25 @@ void EditorDialog::reject()
         QDialog::reject();
 }
 
+void EditorDialog::done(int result)
+{
+    settings_.setWindowGeometry(saveGeometry());
+    QDialog::done(result);
+}
+
 bool EditorDialog::mayDiscardChanges()
 {
-    return !hasUnsavedChanges() || prompts_.askDiscard(QCoreApplication::applicationName(), kDiscardChangesText);
+    if (!hasUnsavedChanges())
+        return true;
+    switch (prompts_.askUnsaved(QCoreApplication::applicationName(), kUnsavedChangesText)) {
+    case UnsavedAnswer::Save:
+        return saveAndWait(document_->isOldFormat());
+    case UnsavedAnswer::Discard:
+        return true;
+    case UnsavedAnswer::Cancel:
+        break;
+    }
+    return false;
 }
 
 void EditorDialog::OnAbout()
@@ -476,10 +525,23 @@ void EditorDialog::OnClose()
     updateReplacementNotes();
 }
 
-void EditorDialog::save(bool oldFormat)
+bool EditorDialog::save(bool oldFormat)
 {
-    if (document_->save(oldFormat))
-        sceneWorkStarted(kSavingProgress);
+    if (!document_->save(oldFormat))
+        return false;
+    sceneWorkStarted(kSavingProgress);
+    return true;
+}
+
+bool EditorDialog::saveAndWait(bool oldFormat)
+{
+    if (!save(oldFormat))
+        return false;
+    // The window keeps painting while the save runs; what was asked goes on
+    // only once the scene is safely written.
+    QEventLoop wait;
+    connect(document_, &SceneDocument::saved, &wait, [&wait](bool ok) { wait.exit(ok ? 1 : 0); });
+    return wait.exec() == 1;
 }
 
 void EditorDialog::saveAs(bool oldFormat)
@@ -601,6 +663,7 @@ void EditorDialog::OnTreeSelectionChanged()
     QTreeWidgetItem* item = folderTree_->currentItem();
     // The tree losing its selection (its folder collapsed) takes its file
     // away; a dropped file stays until another pick.
+    updateActions();
     if (!item) {
         if (!replacement_->isDropped())
             replacement_->forget();
@@ -611,6 +674,14 @@ void EditorDialog::OnTreeSelectionChanged()
         pickReplacement(path, false);
     else
         replacement_->forget();
+}
+
+void EditorDialog::OnOpenInImageEditor(const QString& file)
+{
+    // The desktop's own program for the file's type; its edits come back
+    // through the replacement's watch.
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(file)))
+        tellUserWhy(kNoImageEditorText, LocalPath(file), QString(), MessageKind::Error);
 }
 
 void EditorDialog::treeItemPressed(QTreeWidgetItem* item)
@@ -699,6 +770,7 @@ void EditorDialog::OnExtract()
     request.title = kExtractDialogTitle;
     request.filter = QString::fromLatin1(kTgaFileFilter) + QStringLiteral(";;") + QString::fromLatin1(kPngFileFilter);
     request.defaultSuffix = kTgaDefaultSuffix;
+    request.selectedFilter = settings_.extractsPng() ? kPngFileFilter : kTgaFileFilter;
     request.startName = SceneTextureList::TextureName(*texture);
     const QString chosen = chooseFile(FileDialogKind::Extract, request);
     if (chosen.isEmpty())
@@ -713,13 +785,16 @@ void EditorDialog::OnExtract()
         return;
     ImageWriteOptions options;
     options.inputs.add(document_->file());
-    const bool written = chosen.endsWith(QLatin1String(kPngExtension), Qt::CaseInsensitive)
-                             ? PngTextureWriter(path.constData(), *texture, report_, options)
+    const bool png = chosen.endsWith(QLatin1String(kPngExtension), Qt::CaseInsensitive);
+    settings_.setExtractsPng(png);
+    const bool written = png ? PngTextureWriter(path.constData(), *texture, report_, options)
                              : TgaTextureWriter(path.constData(), *texture, report_, options);
     report_.showWarnings();
-    if (written)
+    if (written) {
         showStatus(QString::fromLatin1(kExtractedStatus)
                        .arg(SceneTextureList::TextureName(*texture), QFileInfo(chosen).fileName()));
+        folderTree_->selectPath(chosen);  // the right frame shows what was written, ready to paint
+    }
 }
 
 void EditorDialog::OnReplace()
@@ -748,15 +823,26 @@ void EditorDialog::continueReplace()
         return;
     // Stale pixels never go into the scene: a file of the chain that changed
     // since the last read is read again first.
-    if (replacement_->isChosen() && !replacement_->isBusy() && replacement_->changedOnDisk())
+    const bool readNow = replacement_->isChosen() && !replacement_->isBusy() && replacement_->changedOnDisk();
+    if (readNow) {
+        replacing_->readAgain = true;
         replacement_->reread(false);
+    }
     if (replacement_->isBusy()) {
         statusLine_->setText(QString::fromLatin1(kReplaceWaitsStatus).arg(replacement_->fileName()));
         return;
     }
-    if (!replacement_->isChosen() || !replacement_->hasGoodRead()) {
+    if (!replacement_->isChosen()) {
         endReplace();
         tellUser(kNoReplacementText);
+        return;
+    }
+    // A file that never read: why, as the read said it (a read just now has
+    // said it already).
+    if (!replacement_->hasGoodRead()) {
+        if (!replacing_->readAgain)
+            replacement_->tellWhyUnread(report_);
+        endReplace();
         return;
     }
     if (replacement_->state() != Replacement::State::Ready) {
@@ -780,6 +866,7 @@ void EditorDialog::continueReplace()
                               if (outcome == Replacement::Converted::Changed) {
                                   // A file changed since the read: the chain is read again first.
                                   replacing_->converting = false;
+                                  replacing_->readAgain = true;
                                   continueReplace();
                                   return;
                               }
@@ -882,7 +969,7 @@ void EditorDialog::finishReplace(unsigned serial, const T3D_TEXTURE* record)
     T3D_TEXTURE replaced = *record;
     replaced.flags = ReplacedFlags(target->flags, record->flags, done.takeNameFlags.value_or(false));
     if (!document_->replace(done.index, replaced)) {
-        tellUser(kReplaceFailedText);
+        tellUser(kReplaceFailedText, MessageKind::Error);
         return;
     }
     showChangedTexture(done.index);
@@ -958,26 +1045,32 @@ void EditorDialog::dropEvent(QDropEvent* event)
         return;
     case DroppedFile::Scene:
         event->acceptProposedAction();
-        openSceneFile(path);
+        // Once the drop is over: the program the file came from is not kept
+        // waiting while a question or message is open.
+        QMetaObject::invokeMethod(
+            this, [this, path] { openSceneFile(path); }, Qt::QueuedConnection);
         return;
     case DroppedFile::Texture:
         event->acceptProposedAction();
-        pickReplacement(path, true);
+        QMetaObject::invokeMethod(
+            this, [this, path] { pickReplacement(path, true); }, Qt::QueuedConnection);
         return;
     }
 }
 
 // Messages.
 
-void EditorDialog::tellUser(const char* text)
+void EditorDialog::tellUser(const char* text, MessageKind kind)
 {
-    prompts_.message(QCoreApplication::applicationName(), QString::fromLatin1(text));
+    prompts_.message(QCoreApplication::applicationName(), QString::fromLatin1(text), kind);
 }
 
-void EditorDialog::tellUserWhy(const char* text, const std::string& file, const QString& why)
+void EditorDialog::tellUserWhy(const char* text, const std::string& file, const QString& why, MessageKind kind)
 {
-    prompts_.message(QCoreApplication::applicationName(),
-                     QString::fromLatin1(text) + '\n' + QFile::decodeName(file.c_str()) + QStringLiteral(": ") + why);
+    QString lines = QString::fromLatin1(text) + '\n' + QFile::decodeName(file.c_str());
+    if (!why.isEmpty())
+        lines += QStringLiteral(": ") + why;
+    prompts_.message(QCoreApplication::applicationName(), lines, kind);
 }
 
 void EditorDialog::showStatus(const QString& text)

@@ -33,9 +33,10 @@
 // did. Save as and Extract refuse a target that is one
 // of the replacement's files. Quit, the close box, Escape, Close, Load and a
 // dropped scene ask before they throw away replaced textures that were never
-// saved; Escape with a menu open only leaves the menu; Enter never ends the
-// dialog. The window grows from its template size (its smallest) as
-// GrowingLayout says.
+// saved, offering to save it first; Escape with a menu open only leaves the
+// menu; Enter never ends the dialog. The window grows from its template size
+// (its smallest) as GrowingLayout says, and comes back at the size and place
+// it had when it last ended.
 #pragma once
 
 #include "editor/EditorPrompts.h"
@@ -98,6 +99,9 @@ public:
 
     // Folder tree, Action menu.
     void OnTreeSelectionChanged();
+    // "Open in image editor" of the tree's and the right frame's context
+    // menus: the file in the desktop's own program for its type.
+    void OnOpenInImageEditor(const QString& file);
     void OnExtract();
     void OnReplace();
 
@@ -124,6 +128,8 @@ public:
 public slots:
     // Quit, the close box and Escape.
     void reject() override;
+    // The window ends: its size and place are kept for the next run.
+    void done(int result) override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -143,7 +149,11 @@ private:
     void fillRecentScenes();
 
     void loadScene(const QString& path);
-    void save(bool oldFormat);
+    // Starts writing the scene to its own file; false when it cannot start
+    // (other work under way).
+    bool save(bool oldFormat);
+    // Saves and waits for the save to end: whether the scene was written.
+    bool saveAndWait(bool oldFormat);
     void saveAs(bool oldFormat);
     // A load or save began; shows its progress window after a while.
     void sceneWorkStarted(const char* progressText);
@@ -193,11 +203,13 @@ private:
     bool refuseReplacementFile(const std::vector<std::string>& targets);
 
     void showStatus(const QString& text);
-    void tellUser(const char* text);
-    // The text, then on a second line the file and why.
-    void tellUserWhy(const char* text, const std::string& file, const QString& why);
+    void tellUser(const char* text, MessageKind kind = MessageKind::Information);
+    // The text, then on a second line the file and why (when there is a why).
+    void tellUserWhy(const char* text, const std::string& file, const QString& why,
+                     MessageKind kind = MessageKind::Error);
     QString chooseFile(FileDialogKind kind, FileDialogRequest request);
-    // True when nothing is unsaved or the user agrees to throw it away.
+    // True when nothing is unsaved, or the user has it saved (and the save
+    // worked) or agrees to throw it away.
     bool mayDiscardChanges();
 
     EditorPrompts prompts_;
@@ -218,6 +230,7 @@ private:
         int index = 0;
         unsigned serial = 0;
         bool converting = false;
+        bool readAgain = false;             // it read the chain again, and that read said what it met
         bool asking = false;                // a question about it is open
         std::optional<bool> rebuildStale;   // decided: stale levels made anew
         std::optional<bool> takeNameFlags;  // decided: the file name's flags taken
@@ -236,4 +249,7 @@ private:
     QMenuBar* menuBar_ = nullptr;
     QMenu* recentScenesMenu_ = nullptr;
     std::map<int, QAction*> actions_;
+    // "Open in image editor" in the tree's and the right frame's context menus.
+    QAction* openTreeFileAction_ = nullptr;
+    QAction* openReplacementAction_ = nullptr;
 };

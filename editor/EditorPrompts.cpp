@@ -1,13 +1,22 @@
 #include "editor/EditorPrompts.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QFileDialog>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QHeaderView>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
+#include <QTreeView>
+
+#include <algorithm>
+#include <string_view>
+#include <utility>
 
 namespace {
 
@@ -43,6 +52,61 @@ QString FilterSuffix(const QString& filter)
     return pattern.hasMatch() ? pattern.captured(1) : QString();
 }
 
+// The detail view's columns that hold a size and a date, and room beside a
+// column's text.
+constexpr int kSizeColumn = 1;
+constexpr int kDateColumn = 3;
+constexpr int kColumnPadding = 16;
+
+// Widens the dialog until the detail view shows every column whole, the size
+// and date columns wide enough for their longest texts. Called as the dialog
+// is shown, once its views are laid out and before it reaches the screen.
+void WidenForColumns(QFileDialog& dialog)
+{
+    auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    if (!view)
+        return;
+    QHeaderView* header = view->header();
+    const QLocale locale = QLocale::system();
+    const std::pair<int, QStringList> columns[] = {
+        {kSizeColumn, {locale.formattedDataSize(1023), locale.formattedDataSize(1023 * 1024 + 1023)}},
+        {kDateColumn, {locale.toString(QDateTime(QDate(2000, 12, 28), QTime(23, 59, 59)), QLocale::ShortFormat)}},
+    };
+    for (const auto& [column, samples] : columns) {
+        int width = 0;
+        for (const QString& sample : samples)
+            width = std::max(width, view->fontMetrics().horizontalAdvance(sample) + kColumnPadding);
+        if (header->count() > column && header->sectionSize(column) < width)
+            header->resizeSection(column, width);
+    }
+    const int room = view->viewport()->width() -
+                     (view->verticalScrollBar()->isVisible() ? 0 : view->verticalScrollBar()->sizeHint().width());
+    const int missing = header->length() - room;
+    if (missing > 0)
+        dialog.resize(dialog.width() + missing, dialog.height());
+}
+
+// Calls WidenForColumns when the dialog it watches is first shown.
+class WidenOnShow : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show) {
+            watched->removeEventFilter(this);
+            WidenForColumns(static_cast<QFileDialog&>(*watched));
+        }
+        return false;
+    }
+};
+
+// The window a box or file dialog opens over: the main window, modal, even
+// when another program is active (a drop), or else the active one.
+QWidget* OwnerWindow()
+{
+    return QApplication::activeModalWidget() ? QApplication::activeModalWidget() : QApplication::activeWindow();
+}
+
 QString RunFileDialog(const FileDialogRequest& request, QFileDialog::AcceptMode mode)
 {
     NameOnlyIconProvider icons;
@@ -54,6 +118,10 @@ QString RunFileDialog(const FileDialogRequest& request, QFileDialog::AcceptMode 
     if (!request.filter.isEmpty())
         dialog.setNameFilter(request.filter);
     dialog.setDefaultSuffix(request.defaultSuffix);
+    if (!request.selectedFilter.isEmpty()) {
+        dialog.selectNameFilter(request.selectedFilter);
+        dialog.setDefaultSuffix(FilterSuffix(request.selectedFilter));
+    }
     // A name typed without a suffix gets the one of the filter shown.
     if (!request.defaultSuffix.isEmpty())
         QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
@@ -62,6 +130,8 @@ QString RunFileDialog(const FileDialogRequest& request, QFileDialog::AcceptMode 
         dialog.setDirectory(request.folder);
     if (!request.startName.isEmpty())
         dialog.selectFile(request.startName);
+    WidenOnShow widen;
+    dialog.installEventFilter(&widen);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().first();
@@ -81,6 +151,19 @@ int ExecMessageBox(QMessageBox& box)
     return box.exec();
 }
 
+QMessageBox::Icon IconOf(MessageKind kind)
+{
+    switch (kind) {
+    case MessageKind::Error:
+        return QMessageBox::Critical;
+    case MessageKind::Warning:
+        return QMessageBox::Warning;
+    case MessageKind::Information:
+        break;
+    }
+    return QMessageBox::Information;
+}
+
 }  // namespace
 
 EditorPrompts DesktopPrompts()
@@ -88,18 +171,26 @@ EditorPrompts DesktopPrompts()
     EditorPrompts prompts;
     prompts.openFile = [](const FileDialogRequest& request) { return RunFileDialog(request, QFileDialog::AcceptOpen); };
     prompts.saveFile = [](const FileDialogRequest& request) { return RunFileDialog(request, QFileDialog::AcceptSave); };
-    prompts.message = [](const QString& caption, const QString& text) {
-        QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, QApplication::activeWindow());
+    prompts.message = [](const QString& caption, const QString& text, MessageKind kind) {
+        QMessageBox box(IconOf(kind), caption, text, QMessageBox::Ok, OwnerWindow());
         ExecMessageBox(box);
     };
-    prompts.askDiscard = [](const QString& caption, const QString& text) {
-        QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Discard | QMessageBox::Cancel,
-                        QApplication::activeWindow());
-        box.setDefaultButton(QMessageBox::Cancel);
-        return ExecMessageBox(box) == QMessageBox::Discard;
+    prompts.askUnsaved = [](const QString& caption, const QString& text) {
+        QMessageBox box(QMessageBox::Question, caption, text,
+                        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, OwnerWindow());
+        box.setDefaultButton(QMessageBox::Save);
+        box.setEscapeButton(QMessageBox::Cancel);
+        switch (ExecMessageBox(box)) {
+        case QMessageBox::Save:
+            return UnsavedAnswer::Save;
+        case QMessageBox::Discard:
+            return UnsavedAnswer::Discard;
+        default:
+            return UnsavedAnswer::Cancel;
+        }
     };
     prompts.choose = [](const QString& caption, const QString& text, const QStringList& buttons, int defaultButton) {
-        QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, QApplication::activeWindow());
+        QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, OwnerWindow());
         QList<QAbstractButton*> added;
         for (qsizetype i = 0; i < buttons.size(); ++i)
             added.append(
@@ -127,5 +218,6 @@ void PromptReport::report(const TextureProblem& problem)
 
 void PromptReport::show(const char* caption, const std::string& text)
 {
-    prompts_.message(QString::fromLatin1(caption), QString::fromLocal8Bit(text));
+    const MessageKind kind = std::string_view(caption) == kWarningCaption ? MessageKind::Warning : MessageKind::Error;
+    prompts_.message(QString::fromLatin1(caption), QString::fromLocal8Bit(text), kind);
 }

@@ -1,7 +1,7 @@
 // Everything the main window asks of the person in front of it: which file to
-// open or save under, a message to read, whether to throw away unsaved work.
-// The dialog reaches these only through this struct, so tests can answer in
-// place of a person and read every message.
+// open or save under, a message to read, what to do with unsaved work. The
+// dialog reaches these only through this struct, so tests can answer in place
+// of a person and read every message.
 #pragma once
 
 #include "texture/TextureReport.h"
@@ -19,15 +19,24 @@ struct FileDialogRequest {
     QString startName;      // the name the dialog offers first
     bool fileMustExist = false;
     QString folder;  // the folder the dialog opens in; empty: its own choice
+    // The filter shown first, one of `filter`'s; empty: the first. Its
+    // suffix is the default one.
+    QString selectedFilter;
 };
+
+// What a message is about, shown by the box's icon.
+enum class MessageKind { Error, Warning, Information };
+
+// The answers to the question about unsaved work.
+enum class UnsavedAnswer { Save, Discard, Cancel };
 
 struct EditorPrompts {
     // The chosen path, or an empty string when the user cancels.
     std::function<QString(const FileDialogRequest&)> openFile;
     std::function<QString(const FileDialogRequest&)> saveFile;
-    std::function<void(const QString& caption, const QString& text)> message;
-    // True when the user agrees to discard.
-    std::function<bool(const QString& caption, const QString& text)> askDiscard;
+    std::function<void(const QString& caption, const QString& text, MessageKind kind)> message;
+    // Save the work first, throw it away, or keep it and stay.
+    std::function<UnsavedAnswer(const QString& caption, const QString& text)> askUnsaved;
     // A question answered by one of the buttons (their texts, the last one
     // cancelling): the index of the button chosen; the last one's when the
     // question is closed without an answer.
@@ -35,7 +44,8 @@ struct EditorPrompts {
         choose;
 };
 
-// File dialogs and message boxes on the screen.
+// File dialogs and message boxes on the screen, each opening over the main
+// window (the modal one, or else the active one) with the keyboard focus.
 EditorPrompts DesktopPrompts();
 
 // The captions of the texture code's messages: a problem that stops a read

@@ -20,6 +20,10 @@ constexpr const char* kRebuildValue = "rebuild";
 constexpr const char* kFilesValue = "files";
 constexpr const char* kKeepValue = "keep";
 constexpr const char* kNameValue = "name";
+constexpr const char* kExtractFormatKey = "extract/format";
+constexpr const char* kPngFormatValue = "png";
+constexpr const char* kTgaFormatValue = "tga";
+constexpr const char* kWindowGeometryKey = "window/geometry";
 
 QString FolderKey(FileDialogKind dialog)
 {
@@ -115,4 +119,24 @@ void EditorSettings::setReplaceFlags(FlagsChoice choice)
                         : choice == FlagsChoice::TakeName ? kNameValue
                                                           : kAskValue;
     settings_.setValue(kFlagsKey, value);
+}
+
+bool EditorSettings::extractsPng() const
+{
+    return settings_.value(kExtractFormatKey).toString() == QLatin1String(kPngFormatValue);
+}
+
+void EditorSettings::setExtractsPng(bool png)
+{
+    settings_.setValue(kExtractFormatKey, png ? kPngFormatValue : kTgaFormatValue);
+}
+
+QByteArray EditorSettings::windowGeometry() const
+{
+    return settings_.value(kWindowGeometryKey).toByteArray();
+}
+
+void EditorSettings::setWindowGeometry(const QByteArray& geometry)
+{
+    settings_.setValue(kWindowGeometryKey, geometry);
 }

@@ -1,8 +1,11 @@
 // What the editor keeps between runs, with QSettings under the application's
 // own organisation and name: the recent scenes, the folder each file dialog
-// last chose from, and the options of the Action menu.
+// last chose from, the options of the Action menu, the format Extract last
+// wrote, the main window's size and place, and (kept by the tree itself) the
+// folder tree's state.
 #pragma once
 
+#include <QByteArray>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
@@ -43,6 +46,17 @@ public:
     void setStaleLevels(StaleLevelsChoice choice);
     FlagsChoice replaceFlags() const;  // Ask until another is chosen
     void setReplaceFlags(FlagsChoice choice);
+
+    // For a control that keeps its own state here.
+    QSettings& store() { return settings_; }
+
+    // Extract last wrote PNG files (TGA until then).
+    bool extractsPng() const;
+    void setExtractsPng(bool png);
+
+    // QWidget::saveGeometry's bytes; empty until the window first ended.
+    QByteArray windowGeometry() const;
+    void setWindowGeometry(const QByteArray& geometry);
 
 private:
     QSettings settings_;

@@ -1,5 +1,7 @@
 #include "editor/PreviewFrame.h"
 
+#include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -11,6 +13,7 @@ constexpr int kCaptionMargin = 3;
 constexpr int kCaptionPadding = 2;
 const QColor kCaptionGround(0, 0, 0, 160);
 const QColor kNoticeGround(96, 0, 0, 220);
+constexpr int kFocusEdgeWidth = 2;  // pixels: the frame's edge and one inside it
 
 }  // namespace
 
@@ -19,7 +22,7 @@ PreviewFrame::PreviewFrame(QSize clientSize, QWidget* parent) : QFrame(parent)
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(1);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setFocusPolicy(Qt::ClickFocus);
+    setFocusPolicy(Qt::StrongFocus);
     const int edge = frameWidth();
     resize(clientSize.width() + 2 * edge, clientSize.height() + 2 * edge);
 }
@@ -55,8 +58,12 @@ void PreviewFrame::paintEvent(QPaintEvent*)
     // A frame that took the focus says so with its edge, where Page Up and
     // Page Down will act.
     if (hasFocus()) {
-        painter.setPen(palette().color(QPalette::Highlight));
-        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+        QPen pen(palette().color(QPalette::Highlight), kFocusEdgeWidth);
+        pen.setJoinStyle(Qt::MiterJoin);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        const int inset = kFocusEdgeWidth / 2;
+        painter.drawRect(rect().adjusted(inset, inset, -inset - 1, -inset - 1));
     }
 }
 
@@ -114,6 +121,23 @@ void PreviewFrame::keyPressEvent(QKeyEvent* event)
         break;
     case Qt::Key_PageDown:
         emit levelStepRequested(+1);
+        break;
+    case Qt::Key_Home:
+        emit levelStepRequested(-kLastLevelStep);
+        break;
+    case Qt::Key_End:
+        emit levelStepRequested(+kLastLevelStep);
+        break;
+    case Qt::Key_F10:
+        if (event->modifiers() != Qt::ShiftModifier) {
+            QFrame::keyPressEvent(event);
+            return;
+        }
+        {
+            const QPoint centre = rect().center();
+            QContextMenuEvent menu(QContextMenuEvent::Keyboard, centre, mapToGlobal(centre));
+            QCoreApplication::sendEvent(this, &menu);
+        }
         break;
     default:
         QFrame::keyPressEvent(event);

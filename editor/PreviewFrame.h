@@ -5,10 +5,12 @@
 //
 // The frame also shows which level of its texture the picture is, in a small
 // caption at its bottom left, and asks for another level when the user turns
-// the mouse wheel over it, or presses Page Up / Page Down after a click gave
-// it the focus. Which record it shows is the window's business: the frame
-// only keeps the level number it was given. A notice (what a read in the
-// background met) shows across its top until it is taken away.
+// the mouse wheel over it, or presses Page Up / Page Down (one level) or Home
+// / End (the largest / the smallest) while it has the focus, which Tab or a
+// click gives it; its edge shows the focus. Which record it shows is the
+// window's business: the frame only keeps the level number it was given. A
+// notice (what a read met) shows across its top until it is taken away.
+// Shift+F10 opens its context menu, as the Menu key does.
 #pragma once
 
 #include <QFrame>
@@ -18,6 +20,9 @@
 class PreviewFrame : public QFrame {
     Q_OBJECT
 public:
+    // The step End asks for (Home its negative): past any texture's levels.
+    static constexpr int kLastLevelStep = 64;
+
     // clientSize: the drawing area inside the edge.
     PreviewFrame(QSize clientSize, QWidget* parent);
 
@@ -38,7 +43,9 @@ public:
 
 signals:
     // +1 asks for the next smaller level (wheel towards the user, Page Down),
-    // -1 for the next larger one (wheel away, Page Up).
+    // -1 for the next larger one (wheel away, Page Up); End and Home ask for
+    // kLastLevelStep and -kLastLevelStep, a step past every level, which the
+    // window keeps within the texture's levels.
     void levelStepRequested(int step);
 
 protected:

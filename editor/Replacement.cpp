@@ -127,7 +127,8 @@ void Replacement::pick(const QString& path, bool dropped)
     levelTimes_.clear();
     staleLevels_.clear();
     goodRead_ = false;
-    reread(false);
+    notice_.clear();
+    reread(!dropped);
 }
 
 void Replacement::forget()
@@ -175,6 +176,7 @@ void Replacement::apply(ChainRead& read, bool background)
         goodRead_ = true;
     }
     notice_.clear();
+    lastProblems_ = read.problems;
     if (background) {
         notice_ = NoticeLines(read.problems);
     } else {
@@ -190,7 +192,15 @@ void Replacement::readWith(const Options& options)
 {
     options_ = options;
     if (isChosen())
-        reread(false);
+        reread(true);  // nobody asked for this read: quietly
+}
+
+void Replacement::tellWhyUnread(TextureReport& to) const
+{
+    for (const TextureProblem& problem : lastProblems_.problems()) {
+        if (problem.severity == Severity::Error)
+            to.report(problem);
+    }
 }
 
 void Replacement::convert(const Conversion& conversion, std::function<void(Converted, const T3D_TEXTURE*)> done)

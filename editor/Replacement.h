@@ -5,9 +5,11 @@
 // this.
 //
 // Chosen, a file stays chosen until another pick or forget(), whether or not
-// its reads work. Its files are watched: a change to any of them is read again
-// in the background (what that read meets goes to notice(), never to a box),
-// and a failed read keeps the last good one.
+// its reads work. A file picked in the tree is read quietly: what the read
+// meets goes to notice(), never to a box, so browsing shows no boxes; a
+// dropped file's read speaks in boxes. Its files are watched: a change to any
+// of them is read again in the background (quietly too), and a failed read
+// keeps the last good one.
 //
 // A read keeps the chain's files as read (ChainFiles: their levels before any
 // is made, a palette PNG's own palette and indices) beside what the frame
@@ -94,14 +96,16 @@ public:
     // thread. It stops, failing without a word, once `cancel` turns true.
     static ChainRead ReadChain(const QString& path, const Options& options, const std::atomic<bool>* cancel = nullptr);
 
-    // Makes the chain at `path` the replacement and starts reading it.
+    // Makes the chain at `path` the replacement and starts reading it: quietly
+    // when it was picked in the tree, with boxes when it was dropped.
     void pick(const QString& path, bool dropped);
     // Nothing chosen any more; a read under way is dropped.
     void forget();
     // Starts reading the chosen chain again. In the background what the read
     // meets goes to notice(); otherwise to the report.
     void reread(bool background);
-    // Reads with these options from now on; a chosen chain is read again.
+    // Reads with these options from now on; a chosen chain is read again,
+    // quietly.
     void readWith(const Options& options);
     const Options& options() const { return options_; }
 
@@ -134,6 +138,8 @@ public:
     // latest background read met, one line a problem, after a line saying
     // that the last good read is shown when it failed.
     const QString& notice() const { return notice_; }
+    // Tells `to` the errors the latest read met: why it failed.
+    void tellWhyUnread(TextureReport& to) const;
 
     // The stale levels of the last good read whose files the reader reads,
     // in order; and the level files below the first of them that are not
@@ -190,4 +196,5 @@ private:
     CancelFlag readCancel_;   // the latest read's
     CancelFlag convertCancel_;
     std::function<void()> gate_;
+    ProblemLog lastProblems_;  // what the latest read met
 };

@@ -3,13 +3,15 @@
 // now: before Undo the texture that was replaced, before Redo the one that
 // replaced it; taking a step swaps it with the scene's. A new replacement
 // drops the steps undone before it. The history also knows where the scene
-// last matched its file, so the unsaved mark follows Undo and Redo.
+// last matched its file, so the unsaved mark follows Undo and Redo, and which
+// textures differ from the file.
 #pragma once
 
 #include "scene/CVK7QScene.h"
 #include "texture/TextureRecord.h"
 
 #include <cstddef>
+#include <set>
 #include <vector>
 
 class ReplacementHistory {
@@ -28,8 +30,11 @@ public:
     // Forgets every step; the scene as it is matches its file.
     void clear();
     // The scene as it is now has been written to its file.
-    void markSaved() { saved_ = done_; }
+    void markSaved();
     bool matchesSavedFile() const { return saved_ == done_; }
+    // The indices of the textures replaced since the file was written (or
+    // loaded), Undo and Redo counted.
+    std::set<int> unsavedIndices() const;
 
 private:
     struct Step {
@@ -38,8 +43,15 @@ private:
     };
     static bool swap(CVK7QScene& scene, Step& step);
 
+    // The indices of steps_[from, to) or steps_[to, from).
+    std::set<int> indicesBetween(size_t from, size_t to) const;
+
     static constexpr size_t kNeverSaved = size_t(-1);
     std::vector<Step> steps_;
     size_t done_ = 0;   // steps_[0, done_) are in the scene
     size_t saved_ = 0;  // done_ when the file was last written; kNeverSaved once unreachable
+    // Once the file's state is unreachable: it is steps_[0, branch_) and
+    // then steps since dropped, which replaced the textures of `dropped_`.
+    size_t branch_ = 0;
+    std::set<int> dropped_;
 };

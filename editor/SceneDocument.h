@@ -27,6 +27,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 
 class SceneDocument : public QObject {
@@ -85,6 +86,8 @@ public:
     int redo();
     // True while the scene holds replaced textures not yet saved to its file.
     bool hasUnsavedChanges() const { return !history_.matchesSavedFile(); }
+    // The indices of those textures.
+    std::set<int> unsavedIndices() const { return history_.unsavedIndices(); }
 
     // Runs first in every load and save, on the thread that does it: tests
     // hold the work there, or note the thread.

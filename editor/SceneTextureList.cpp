@@ -81,6 +81,21 @@ const T3D_TEXTURE* SceneTextureList::showChanged(int index)
     return chosenTexture();
 }
 
+void SceneTextureList::markUnsaved(const std::set<int>& indices)
+{
+    for (int row = 0; row < list_->count(); ++row) {
+        QListWidgetItem* item = list_->item(row);
+        const bool unsaved = indices.count(row) > 0;
+        if (item->font().bold() == unsaved)
+            continue;
+        QFont font = list_->font();
+        font.setBold(unsaved);
+        item->setFont(font);
+        item->setData(Qt::AccessibleDescriptionRole,
+                      unsaved ? QString::fromLatin1(kUnsavedEntryDescription) : QString());
+    }
+}
+
 void SceneTextureList::ShowDetails()
 {
     details_->clear();

@@ -2,7 +2,8 @@
 // details list (1006) and the flag boxes (1007 to 1014). The list names every
 // texture of the scene at its index; the entry the user chose is the chosen
 // texture, whose width, height, depth and level count the details show and
-// whose flags the boxes tick. Load and Close choose none.
+// whose flags the boxes tick. Load and Close choose none. Entries replaced and
+// not yet saved are drawn bold.
 //
 // The controls are made by the window from its template and given here; this
 // class fills them and keeps which entry is chosen. What the chosen texture
@@ -17,6 +18,7 @@
 
 #include <array>
 #include <cstdint>
+#include <set>
 
 class QCheckBox;
 class QListWidget;
@@ -52,6 +54,10 @@ public:
     // texture at the chosen index.
     const T3D_TEXTURE* chosenTexture() const;
     int chosenIndex() const { return index_; }
+
+    // Draws the entries of `indices` bold, saying so to assistive tools, and
+    // every other entry plainly; the entries' texts stay the names.
+    void markUnsaved(const std::set<int>& indices);
 
     void ShowDetails();
     void ShowFlags();

@@ -1,6 +1,8 @@
 #include "editor/SelectionListBox.h"
 
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionFocusRect>
 #include <QStyledItemDelegate>
 
 namespace {
@@ -48,6 +50,27 @@ void SelectionListBox::focusInEvent(QFocusEvent* event)
         const QSignalBlocker quiet(this);
         selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
     }
+    viewport()->update();
+}
+
+void SelectionListBox::focusOutEvent(QFocusEvent* event)
+{
+    QListWidget::focusOutEvent(event);
+    viewport()->update();
+}
+
+void SelectionListBox::paintEvent(QPaintEvent* event)
+{
+    QListWidget::paintEvent(event);
+    // With a current entry the entry draws the focus; without one, the list.
+    if (!hasFocus() || currentIndex().isValid())
+        return;
+    QPainter painter(viewport());
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    option.rect = viewport()->rect().adjusted(1, 1, -1, -1);
+    option.backgroundColor = palette().color(QPalette::Base);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
 }
 
 void SelectionListBox::mousePressEvent(QMouseEvent* event)

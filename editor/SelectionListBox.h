@@ -2,7 +2,8 @@
 // positions and that notifies each selection the user makes, by mouse or by
 // keyboard, also when the entry chosen is the one already selected. Only a
 // selected entry counts: keyboard focus entering the list chooses nothing
-// (the first arrow key then selects the first entry). Changes the program
+// (the first arrow key then selects the first entry); while it has the focus
+// and no current entry, a focus frame around its inside says so. Changes the program
 // makes while the list's signals are blocked notify nothing. Rows leave room
 // for underscores below the text.
 #pragma once
@@ -22,5 +23,7 @@ signals:
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 };

@@ -5,12 +5,15 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QCursor>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPalette>
+#include <QScrollBar>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QStorageInfo>
 #include <QStyle>
@@ -25,6 +28,13 @@ namespace {
 
 const QString kDrivesText = QStringLiteral("Drives");
 const QString kShowHiddenText = QStringLiteral("Show hidden files and folders");
+
+// Where saveState keeps what it keeps, inside the settings given to it.
+const QString kStateGroup = QStringLiteral("folderTree");
+const QString kShowHiddenKey = QStringLiteral("showHidden");
+const QString kOpenKey = QStringLiteral("open");
+const QString kChainKey = QStringLiteral("chain");
+const QString kSelectedKey = QStringLiteral("selected");
 
 // The blank bitmap is this wide; the image list cuts it into as many blank
 // images as it holds, so the count of blanks follows the small-icon size.
@@ -66,6 +76,19 @@ private:
 FolderTreeItem* AsFolderTreeItem(QTreeWidgetItem* item)
 {
     return item && item->type() == FolderTreeItem::Type ? static_cast<FolderTreeItem*>(item) : nullptr;
+}
+
+// The images the item itself owns. Index 0 (and anything below) means it
+// owns none.
+void AppendOwnImages(QTreeWidgetItem* item, std::vector<int>& images)
+{
+    const FolderTreeItem* ours = AsFolderTreeItem(item);
+    if (!ours)
+        return;
+    if (ours->selectedImage > 0 && ours->selectedImage != ours->image)
+        images.push_back(ours->selectedImage);
+    if (ours->image > 0)
+        images.push_back(ours->image);
 }
 
 // Draws a selected item with its selected image instead of its normal one.
@@ -145,6 +168,50 @@ FolderEntries ListFolder(const QString& path, bool withHidden)
     return entries;
 }
 
+// An entry as the tree lists it: folders first, each group in natural order.
+struct ListedEntry {
+    QString name;
+    bool folder = false;
+
+    bool operator<(const ListedEntry& other) const
+    {
+        return folder != other.folder ? folder : NaturalLess(name, other.name);
+    }
+    bool operator==(const ListedEntry& other) const { return folder == other.folder && name == other.name; }
+};
+
+// A folder's item always has a child (its content or a placeholder); a
+// file's never has one.
+ListedEntry EntryOf(const QTreeWidgetItem* item)
+{
+    return {item->text(0), item->childCount() > 0};
+}
+
+bool IsPlaceholder(const QTreeWidgetItem* item)
+{
+    return item->text(0).isEmpty();
+}
+
+// The child of `ancestor` on the way up from `item`, or null when `item`
+// does not lie below it.
+QTreeWidgetItem* ChildLeadingTo(QTreeWidgetItem* ancestor, QTreeWidgetItem* item)
+{
+    for (; item; item = item->parent()) {
+        if (item->parent() == ancestor)
+            return item;
+    }
+    return nullptr;
+}
+
+QTreeWidgetItem* ChildWithText(QTreeWidgetItem* parent, const QString& text)
+{
+    for (int i = 0; i < parent->childCount(); ++i) {
+        if (parent->child(i)->text(0) == text)
+            return parent->child(i);
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 FolderTree::FolderTree(QWidget* parent) : QTreeWidget(parent)
@@ -160,6 +227,10 @@ FolderTree::FolderTree(QWidget* parent) : QTreeWidget(parent)
     setItemDelegate(new SelectedImageDelegate(this));
     showHiddenAction_ = new QAction(kShowHiddenText, this);
     showHiddenAction_->setCheckable(true);
+    settleTimer_.setSingleShot(true);
+    settleTimer_.setInterval(kSettleMilliseconds);
+    latestTimer_.setSingleShot(true);
+    latestTimer_.setInterval(kLatestMilliseconds);
     connectSignals();
 }
 
@@ -177,6 +248,10 @@ void FolderTree::connectSignals()
     connect(this, &QTreeWidget::itemExpanded, this, &FolderTree::OnItemExpanded);
     connect(this, &QTreeWidget::itemCollapsed, this, &FolderTree::OnItemExpanded);
     connect(showHiddenAction_, &QAction::toggled, this, &FolderTree::setShowHiddenEntries);
+    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, &FolderTree::folderChanged);
+    connect(&settleTimer_, &QTimer::timeout, this, &FolderTree::refreshChangedFolders);
+    connect(&latestTimer_, &QTimer::timeout, this, &FolderTree::refreshChangedFolders);
+    connect(this, &QTreeWidget::currentItemChanged, this, [this] { missingSelectedPath_.clear(); });
 }
 
 void FolderTree::InitTree(bool reset)
@@ -198,6 +273,7 @@ void FolderTree::InitTree(bool reset)
 
     drivesRoot_ = InsertTreeItem(kDrivesText, nullptr, true, computer, computer);
     desktopRoot_ = InsertShellItem(desktopPath_, nullptr, true, desktop, desktop);
+    syncWatches();
 }
 
 void FolderTree::addBlankImages()
@@ -210,13 +286,15 @@ void FolderTree::addBlankImages()
 }
 
 QTreeWidgetItem* FolderTree::InsertTreeItem(const QString& text, QTreeWidgetItem* parent, bool addPlaceholder,
-                                            int image, int selectedImage)
+                                            int image, int selectedImage, int at)
 {
     auto* item = new FolderTreeItem(images_, text, image, selectedImage);
+    if (at < 0)
+        at = parent ? parent->childCount() : topLevelItemCount();
     if (parent)
-        parent->addChild(item);
+        parent->insertChild(at, item);
     else
-        addTopLevelItem(item);
+        insertTopLevelItem(at, item);
     if (addPlaceholder)
         this->addPlaceholder(item);
     return item;
@@ -228,7 +306,7 @@ void FolderTree::addPlaceholder(QTreeWidgetItem* parent)
 }
 
 QTreeWidgetItem* FolderTree::InsertShellItem(const QString& path, QTreeWidgetItem* parent, bool addPlaceholder,
-                                             int image, int selectedImage)
+                                             int image, int selectedImage, int at)
 {
     if (image == -1 || selectedImage == -1) {
         const ShellIcons icons = iconsFor(path);
@@ -237,7 +315,7 @@ QTreeWidgetItem* FolderTree::InsertShellItem(const QString& path, QTreeWidgetIte
         if (selectedImage == -1)
             selectedImage = images_.addIcon(icons.open, path);
     }
-    return InsertTreeItem(DisplayName(path), parent, addPlaceholder, image, selectedImage);
+    return InsertTreeItem(DisplayName(path), parent, addPlaceholder, image, selectedImage, at);
 }
 
 // Icons are looked up once per kind (volume, folder, file type) and shared.
@@ -281,6 +359,7 @@ void FolderTree::OnItemExpanded(QTreeWidgetItem* item)
         PopulateItem(item);
     else
         RemoveChildItems(item, true);
+    syncWatches();
 }
 
 void FolderTree::keyPressEvent(QKeyEvent* event)
@@ -294,14 +373,35 @@ void FolderTree::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
+    // The Menu key comes as a context menu event of its own; Shift+F10 is
+    // its other name.
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, QPoint(), QCursor::pos());
+        contextMenuEvent(&menuEvent);
+        event->accept();
+        return;
+    }
     QTreeWidget::keyPressEvent(event);
 }
 
 void FolderTree::contextMenuEvent(QContextMenuEvent* event)
 {
+    QPoint at = event->globalPos();
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        // From the keyboard the menu opens at the current item, where the
+        // user is looking, or at the top of the list.
+        const QRect shown = viewport()->rect();
+        const QRect row = visualItemRect(currentItem()).intersected(shown);
+        at = viewport()->mapToGlobal(row.isEmpty() ? shown.topLeft() : QPoint(row.left(), row.bottom()));
+    }
+    // What the tree's owner offers for the selected entry (its actions, added
+    // with addAction), then the tree's own check item.
     QMenu menu(this);
+    menu.addActions(actions());
+    if (!actions().isEmpty())
+        menu.addSeparator();
     menu.addAction(showHiddenAction_);
-    menu.exec(event->globalPos());
+    menu.exec(at);
 }
 
 void FolderTree::setShowHiddenEntries(bool show)
@@ -313,46 +413,266 @@ void FolderTree::setShowHiddenEntries(bool show)
     showHiddenAction_->setChecked(show);
 
     const QString selected = GetItemFullPath(currentItem());
-    QSet<QString> openPaths;
-    for (QTreeWidgetItemIterator it(this); *it; ++it) {
-        if ((*it)->isExpanded())
-            openPaths.insert(GetItemFullPath(*it));
-    }
     {
         // Items come and go below; whoever listens hears only of the end,
         // and only when the selection now names another entry or none.
         const QSignalBlocker quiet(this);
         for (QTreeWidgetItem* root : {drivesRoot_, desktopRoot_}) {
-            if (root && root->isExpanded()) {
-                PopulateItem(root);
-                reopen(root, openPaths);
-            }
+            if (root)
+                refreshOpenFolders(root, nullptr, false);
         }
-        setCurrentItem(selected.isEmpty() ? nullptr : findItem(selected));
     }
+    syncWatches();
     if (GetItemFullPath(currentItem()) != selected)
         emit currentItemChanged(currentItem(), nullptr);
 }
 
-void FolderTree::reopen(QTreeWidgetItem* item, const QSet<QString>& openPaths)
+void FolderTree::refreshOpenFolders(QTreeWidgetItem* item, const QSet<QString>* paths, bool secondLook)
 {
-    for (int i = 0; i < item->childCount(); ++i) {
-        QTreeWidgetItem* child = item->child(i);
-        if (child->childCount() > 0 && openPaths.contains(GetItemFullPath(child))) {
-            PopulateItem(child);
-            child->setExpanded(true);
-            reopen(child, openPaths);
+    if (!item->isExpanded() || item->childCount() == 0)
+        return;
+    if (item != drivesRoot_ && (!paths || paths->contains(GetItemFullPath(item))))
+        refreshFolder(item, secondLook);
+    for (int i = 0; i < item->childCount(); ++i)
+        refreshOpenFolders(item->child(i), paths, secondLook);
+}
+
+void FolderTree::refreshFolder(QTreeWidgetItem* item, bool secondLook)
+{
+    const QString path = GetItemFullPath(item);
+    const FolderEntries listed = ListFolder(path, showHidden_);
+    std::vector<ListedEntry> wanted;
+    for (const QString& name : listed.folders)
+        wanted.push_back({name, true});
+    for (const QString& name : listed.files) {
+        if (AcceptFile(name))
+            wanted.push_back({name, false});
+    }
+
+    // Both lists are in the same order: one walk adds the entries that are
+    // new in their places and gathers the items whose entries went.
+    QTreeWidgetItem* const selectedChild = ChildLeadingTo(item, currentItem());
+    std::vector<QTreeWidgetItem*> gone;
+    size_t next = 0;
+    for (int at = 0; at < item->childCount() || next < wanted.size(); ++at) {
+        QTreeWidgetItem* child = at < item->childCount() ? item->child(at) : nullptr;
+        if (child && IsPlaceholder(child)) {
+            if (!wanted.empty())
+                gone.push_back(child);
+            continue;
         }
+        if (child && (next == wanted.size() || EntryOf(child) < wanted[next])) {
+            const QString childPath = GetItemFullPath(child);
+            if (child == selectedChild && secondLook && childPath != missingSelectedPath_) {
+                // Perhaps a new file is being renamed over it: look again
+                // once things have settled.
+                missingSelectedPath_ = childPath;
+                changedFolders_.insert(path);
+                settleTimer_.start();
+            } else {
+                gone.push_back(child);
+            }
+            continue;
+        }
+        if (child && EntryOf(child) == wanted[next]) {
+            if (child == selectedChild)
+                missingSelectedPath_.clear();
+        } else {
+            InsertShellItem(path + wanted[next].name, item, wanted[next].folder, -1, -1, at);
+        }
+        ++next;
+    }
+
+    // A selection that goes is dropped first, or the view would hand it to
+    // a neighbour.
+    if (selectedChild && std::find(gone.begin(), gone.end(), selectedChild) != gone.end()) {
+        clearSelection();
+        setCurrentItem(nullptr);
+        missingSelectedPath_.clear();
+    }
+    deleteItems(gone);
+    if (item->childCount() == 0)
+        addPlaceholder(item);
+}
+
+void FolderTree::folderChanged(const QString& path)
+{
+    changedFolders_.insert(path);
+    settleTimer_.start();
+    if (!latestTimer_.isActive())
+        latestTimer_.start();
+}
+
+void FolderTree::refreshChangedFolders()
+{
+    settleTimer_.stop();
+    latestTimer_.stop();
+    const QSet<QString> changed = std::exchange(changedFolders_, {});
+    // The row at the top of the view stays there, unless it went.
+    const QPersistentModelIndex top = indexAt(QPoint(0, 0));
+    const int topY = visualRect(top).top();
+    const int horizontal = horizontalScrollBar()->value();
+    {
+        // Whoever listens to the selection hears nothing: the selected item
+        // stays, or goes with its entry.
+        const QSignalBlocker quiet(this);
+        for (QTreeWidgetItem* root : {drivesRoot_, desktopRoot_}) {
+            if (root)
+                refreshOpenFolders(root, &changed, true);
+        }
+    }
+    syncWatches();
+
+    if (top.isValid()) {
+        if (verticalScrollMode() == ScrollPerItem)
+            scrollTo(top, PositionAtTop);
+        else
+            verticalScrollBar()->setValue(verticalScrollBar()->value() + visualRect(top).top() - topY);
+        horizontalScrollBar()->setValue(horizontal);
     }
 }
 
-QTreeWidgetItem* FolderTree::findItem(const QString& path) const
+void FolderTree::syncWatches()
 {
-    for (QTreeWidgetItemIterator it(const_cast<FolderTree*>(this)); *it; ++it) {
-        if (GetItemFullPath(*it) == path)
-            return *it;
+    QStringList open;
+    QSet<QString> seen;
+    for (QTreeWidgetItemIterator it(this); *it && open.size() < kMaxWatchedFolders; ++it) {
+        if (*it == drivesRoot_ || !(*it)->isExpanded() || (*it)->childCount() == 0)
+            continue;
+        const QString path = GetItemFullPath(*it);
+        if (!path.isEmpty() && !seen.contains(path)) {
+            seen.insert(path);
+            open.append(path);
+        }
     }
-    return nullptr;
+    QStringList stale;
+    for (const QString& path : watcher_.directories()) {
+        if (!seen.contains(path))
+            stale.append(path);
+    }
+    if (!stale.isEmpty())
+        watcher_.removePaths(stale);
+    const QStringList watchedList = watcher_.directories();
+    const QSet<QString> watched(watchedList.begin(), watchedList.end());
+    QStringList fresh;
+    for (const QString& path : open) {
+        // A folder that went or became a file stays open until its parent
+        // is read again; there is nothing to watch.
+        if (!watched.contains(path) && QFileInfo(path).isDir())
+            fresh.append(path);
+    }
+    if (!fresh.isEmpty())
+        watcher_.addPaths(fresh);
+}
+
+bool FolderTree::selectPath(const QString& path)
+{
+    const QString clean = QDir::cleanPath(path);
+    QTreeWidgetItem* item = nullptr;
+    QString rest;
+    if (desktopRoot_ && (clean + '/').startsWith(desktopPath_ + '/')) {
+        item = desktopRoot_;
+        rest = clean.mid(desktopPath_.size());
+    } else if (drivesRoot_) {
+        drivesRoot_->setExpanded(true);
+        int longest = -1;
+        for (int i = 0; i < driveStrings_.size() && i < drivesRoot_->childCount(); ++i) {
+            const QString& root = driveStrings_[i];
+            if ((clean + '/').startsWith(root) && root.size() > longest) {
+                longest = root.size();
+                item = drivesRoot_->child(i);
+                rest = clean.mid(std::min(root.size(), clean.size()));
+            }
+        }
+    }
+    if (!item)
+        return false;
+    for (const QString& name : rest.split('/', Qt::SkipEmptyParts)) {
+        item->setExpanded(true);
+        QTreeWidgetItem* child = ChildWithText(item, name);
+        if (!child) {
+            // Written a moment ago, before the folder's watch has spoken.
+            {
+                const QSignalBlocker quiet(this);
+                refreshFolder(item, false);
+            }
+            syncWatches();
+            child = ChildWithText(item, name);
+        }
+        if (!child)
+            return false;
+        item = child;
+    }
+    setCurrentItem(item);
+    scrollToItem(item);
+    return true;
+}
+
+QStringList FolderTree::textChain(QTreeWidgetItem* item)
+{
+    QStringList chain;
+    for (; item; item = item->parent())
+        chain.prepend(item->text(0));
+    return chain;
+}
+
+QTreeWidgetItem* FolderTree::openChain(const QStringList& chain, bool openLast)
+{
+    QTreeWidgetItem* item = nullptr;
+    for (int i = 0; i < topLevelItemCount() && !chain.isEmpty(); ++i) {
+        if (topLevelItem(i)->text(0) == chain.first())
+            item = topLevelItem(i);
+    }
+    for (int i = 1; item && i < chain.size(); ++i) {
+        item->setExpanded(true);
+        item = chain[i].isEmpty() ? nullptr : ChildWithText(item, chain[i]);
+    }
+    if (item && openLast)
+        item->setExpanded(true);
+    return item;
+}
+
+void FolderTree::saveState(QSettings& settings) const
+{
+    settings.beginGroup(kStateGroup);
+    settings.setValue(kShowHiddenKey, showHidden_);
+    settings.remove(kOpenKey);
+    settings.beginWriteArray(kOpenKey);
+    int index = 0;
+    for (QTreeWidgetItemIterator it(const_cast<FolderTree*>(this)); *it; ++it) {
+        if ((*it)->isExpanded() && (*it)->childCount() > 0) {
+            settings.setArrayIndex(index++);
+            settings.setValue(kChainKey, textChain(*it));
+        }
+    }
+    settings.endArray();
+    if (QTreeWidgetItem* selected = currentItem(); selected && !IsPlaceholder(selected))
+        settings.setValue(kSelectedKey, textChain(selected));
+    else
+        settings.remove(kSelectedKey);
+    settings.endGroup();
+}
+
+void FolderTree::restoreState(QSettings& settings)
+{
+    settings.beginGroup(kStateGroup);
+    setShowHiddenEntries(settings.value(kShowHiddenKey, false).toBool());
+    // Parents were saved before their children, so each chain finds its
+    // way open up to its last item.
+    const int count = settings.beginReadArray(kOpenKey);
+    for (int i = 0; i < count; ++i) {
+        settings.setArrayIndex(i);
+        openChain(settings.value(kChainKey).toStringList(), true);
+    }
+    settings.endArray();
+    const QStringList selectedChain = settings.value(kSelectedKey).toStringList();
+    settings.endGroup();
+
+    if (QTreeWidgetItem* selected = selectedChain.isEmpty() ? nullptr : openChain(selectedChain, false)) {
+        const QSignalBlocker quiet(this);
+        setCurrentItem(selected);
+        scrollToItem(selected);
+    }
 }
 
 void FolderTree::PopulateItem(QTreeWidgetItem* item)
@@ -409,37 +729,44 @@ bool FolderTree::AcceptFile(QString name) const
 
 void FolderTree::RemoveChildItems(QTreeWidgetItem* item, bool addPlaceholder)
 {
-    // The subtree's images are collected first and released together: one
-    // pass to close the gaps in the image list, one walk over the remaining
-    // items to lower their indices.
     std::vector<int> released;
     collectOwnedImages(item, released);
     qDeleteAll(item->takeChildren());
-    if (!released.empty()) {
-        std::sort(released.begin(), released.end());
-        images_.removeIndices(released);
-        ShiftImageIndices(drivesRoot_, released);
-        ShiftImageIndices(desktopRoot_, released);
-        viewport()->update();
-    }
+    releaseImages(released);
     if (addPlaceholder)
         this->addPlaceholder(item);
+}
+
+void FolderTree::deleteItems(const std::vector<QTreeWidgetItem*>& items)
+{
+    std::vector<int> released;
+    for (QTreeWidgetItem* item : items) {
+        collectOwnedImages(item, released);
+        AppendOwnImages(item, released);
+    }
+    qDeleteAll(items);
+    releaseImages(released);
+}
+
+void FolderTree::releaseImages(std::vector<int>& released)
+{
+    // The images of the items that went are released together: one pass to
+    // close the gaps in the image list, one walk over the remaining items to
+    // lower their indices.
+    if (released.empty())
+        return;
+    std::sort(released.begin(), released.end());
+    images_.removeIndices(released);
+    ShiftImageIndices(drivesRoot_, released);
+    ShiftImageIndices(desktopRoot_, released);
+    viewport()->update();
 }
 
 void FolderTree::collectOwnedImages(QTreeWidgetItem* item, std::vector<int>& images) const
 {
     for (int i = 0; i < item->childCount(); ++i) {
-        QTreeWidgetItem* child = item->child(i);
-        collectOwnedImages(child, images);
-        int image = 0;
-        int selectedImage = 0;
-        if (!GetItemImage(child, image, selectedImage))
-            continue;
-        // Index 0 (and anything below) means the item owns no image.
-        if (selectedImage > 0 && selectedImage != image)
-            images.push_back(selectedImage);
-        if (image > 0)
-            images.push_back(image);
+        collectOwnedImages(item->child(i), images);
+        AppendOwnImages(item->child(i), images);
     }
 }
 

@@ -89,7 +89,14 @@ constexpr int kProgressDelayMilliseconds = 500;
 // After kWriteFailedText and the target's name, when Save as or Extract names
 // a file the chosen replacement is read from.
 constexpr const char* kReplacementFileProblem = "it is a file of the replacement texture";
-constexpr const char* kDiscardChangesText = "The scene has replaced textures that are not saved.\nDiscard them?";
+constexpr const char* kUnsavedChangesText = "The scene has replaced textures that are not saved.\nSave them first?";
+// What assistive tools hear of a list entry drawn bold.
+constexpr const char* kUnsavedEntryDescription = "Replaced, not saved";
+
+// The context menus of the folder tree and the right frame: the file in the
+// desktop's own program for its type.
+constexpr const char* kOpenInImageEditorText = "Open in image editor";
+constexpr const char* kNoImageEditorText = "No program to open the file was found.";
 
 // File > Recent scenes: entry N shows "&N path".
 constexpr const char* kRecentSceneFormat = "&%1 %2";

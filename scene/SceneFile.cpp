@@ -1,6 +1,7 @@
 #include "scene/SceneFile.h"
 
 #include "scene/SceneFormat.h"
+#include "texture/TextureReport.h"
 #include "texture/io/FileWrite.h"
 #include "texture/io/LittleEndian.h"
 
@@ -9,9 +10,11 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <fcntl.h>
 #include <pthread.h>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -115,6 +118,23 @@ FileReadStatus ReadSceneFileOnce(const std::string& path, ByteBlock& out, BlockC
     return status;
 }
 
+// A file about to be replaced goes with the rename; its cached pages are let
+// go first, so that the new contents can take that memory instead of needing
+// as much again beside it. Only advice: a write that fails leaves the old file
+// whole, merely no longer cached.
+void ReleaseCachedPages(const std::string& path)
+{
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW);
+    if (fd < 0)
+        return;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
+        (void)::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    ::close(fd);
+}
+
 // The cause of a failed write, from the writer's status and the system's
 // error number where a write or flush failed on its way.
 SceneStatus WriteFailure(FileWriteStatus status, int error)
@@ -183,6 +203,7 @@ SceneStatus WriteFileAtomically(const std::string& path, const ScenePieces& piec
     OutputFile file;
     if (const FileWriteStatus status = file.create(path, InputFiles(), false); status != FileWriteStatus::Ok)
         return WriteFailure(status, errno);
+    ReleaseCachedPages(path);
     for (const ByteSpan& span : pieces.spans()) {
         if (!file.write(span.data, size_t(span.size)))
             return WriteFailure(FileWriteStatus::WriteFailed, errno);

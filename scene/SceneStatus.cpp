@@ -1,5 +1,7 @@
 #include "scene/SceneStatus.h"
 
+#include "texture/TextureReport.h"
+
 #include <cstdio>
 
 namespace {

@@ -4,28 +4,72 @@
 // How a problem is shown belongs to the caller: the editor puts the sentence
 // in a message box under a caption of its own, the command-line program
 // prints the file and the words on stderr, tests record the cause.
+//
+// Every cause is one row of one table (TextureReport.cpp) that holds its
+// sentence and its detail with their placeholders, so that a message is made
+// in one place, MakeProblem, and nowhere put together from pieces.
 #pragma once
 
+#include "texture/io/FileRead.h"
+#include "texture/io/FileWrite.h"
+
 #include <string>
+#include <utility>
 
 enum class TextureCause {
+    // Reading a file of a texture's chain, whatever its format.
     NotFound,          // no such file
-    PermissionDenied,  // reading or writing it is not allowed
+    PermissionDenied,  // reading it is not allowed
     NotRegularFile,    // a folder, FIFO, device, socket or looping link
     ReadFailed,        // the system refused the read
     ChangedWhileRead,  // it changed under the reader, twice
-    Truncated,         // it ends before what its header says it holds
-    Damaged,           // bytes that break the format's rules
-    UnsupportedKind,   // an image type, depth or colour map this code does not take
-    UnsupportedSize,   // no pixels, or more than the limits allow
+    TooLarge,          // larger than a reader takes whole
+    OutOfMemory,       // a buffer for its bytes or pixels could not be had
     LevelMismatch,     // a later level's file is not the size of its level
-    OutOfMemory,       // a buffer for the bytes or pixels could not be had
-    CannotConvert,     // the pixels cannot take the depth asked for
-    ColoursChanged,    // colours or alpha not kept exactly (a warning)
-    WriteFailed,       // the system refused to create, write or put the file in place
-    Naming,            // the mip-chain rule cannot name the level files
-    ShortChain,        // levels past the written ones have no pixels (a warning)
-    StaleLevels,       // a chain's level files are older than its first file (a warning)
+    UnsupportedSize,   // no pixels, or more than the limits allow
+    ShortOfPixels,     // fewer pixels than its size calls for
+    Truncated,         // it ends before its header says it holds
+    Damaged,           // bytes that break the format's rules; the decoder's words follow
+    NotPng,            // read as PNG, yet without the PNG signature
+    // What the TGA decoder does not take.
+    TgaImageType,
+    TgaReservedColourMapType,
+    TgaPixelDepth,
+    TgaGreyDepth,
+    TgaIndexDepth,
+    TgaEmptyColourMap,
+    TgaColourMapEntrySize,
+    // Warnings of the TGA reader: the pixels are read all the same.
+    TgaIndexBeyondMap,
+    TgaRunPastImage,
+    TgaColourMapFull,
+    // Making the levels no file holds, and converting to a depth.
+    NoMemoryForTexture,
+    AlphaDropped,  // a warning
+    CannotQuantise,
+    CannotConvertToDepth,
+    NoMemoryToConvert,
+    // Writing a chain of image files.
+    WriteFailed,  // a write, flush or close failed: disk full, size limit, I/O error
+    WriteNoFolder,
+    WritePermissionDenied,
+    WriteNotRegularFile,
+    WriteSameAsInput,
+    WriteNameTooLong,
+    WriteRenameFailed,
+    WriteTerminal,        // binary output refused on a terminal
+    WriteStreamNotOpen,   // /dev/fd/N or /proc/self/fd/N with no such stream open for writing
+    WriteInDeviceFolder,  // nothing is made or replaced in /dev
+    ChainToStream,        // a stream takes a single file, not a chain of levels
+    NotWritable,          // no pixels, or a depth that is not written
+    ShortChain,           // levels past the written ones have no pixels (a warning)
+    NamingNoDot,          // the mip-chain rule cannot name the level files: ...
+    NamingPastDigitNine,  //
+    NamingNameTooLong,    //
+    // Reading a chain whose level files are older than its first (a warning).
+    StaleLevels,
+    // A read that its caller stopped.
+    Cancelled,
 };
 
 // An error stops the read or write; after a warning it goes on.
@@ -54,17 +98,39 @@ public:
     void report(const TextureProblem&) override {}
 };
 
-// A fixed message: its cause, the sentence with %s for the file (and %u for
-// a number where it has one), and the detail, with %u likewise.
-struct TextureMessage {
-    TextureCause cause;
-    const char* sentence;
-    const char* detail;
+// What fills a message's placeholders besides the file (%s): the kind of file
+// (%k, "TGA" or "PNG"), numbers (%u, %v), and words from elsewhere (%w: a
+// library's or the system's words, a file name that works).
+struct ProblemDetails {
+    ProblemDetails(const char* kind = "", unsigned number = 0, unsigned second = 0, std::string words = {})
+        : kind(kind), number(number), second(second), words(std::move(words))
+    {
+    }
+
+    const char* kind;
+    unsigned number;
+    unsigned second;
+    std::string words;
 };
 
-// The message about `path` as a problem, %s and %u filled in.
-[[nodiscard]] TextureProblem MakeProblem(Severity severity, const TextureMessage& message, const std::string& path,
-                                         unsigned number = 0);
+// The cause's message about `file`, its placeholders filled in.
+[[nodiscard]] TextureProblem MakeProblem(Severity severity, TextureCause cause, const std::string& file,
+                                         const ProblemDetails& details = {});
 
-void ReportError(TextureReport& report, const TextureMessage& message, const std::string& path);
-void ReportWarning(TextureReport& report, const TextureMessage& message, const std::string& path);
+// MakeProblem, told to `report`.
+void Report(TextureReport& report, Severity severity, TextureCause cause, const std::string& file,
+            const ProblemDetails& details = {});
+
+// The cause a file that cannot be opened or read gives.
+TextureCause CauseOf(FileReadStatus status);
+TextureCause CauseOf(FileWriteStatus status);
+
+// The reason alone, in a few words, for the messages of other layers that
+// give it after their own words: "does not exist", "permission denied", "the
+// folder does not exist" (quorrel-cli: "could not be written: ..."). Empty for
+// a cause that has none.
+const char* CauseReason(TextureCause cause);
+
+// CauseReason of a file read's or write's status.
+const char* FileReadProblem(FileReadStatus status);
+const char* FileWriteProblem(FileWriteStatus status);

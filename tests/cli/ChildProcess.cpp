@@ -69,13 +69,15 @@ ChildResult RunChild(const std::string& program, const std::vector<std::string>&
             ::signal(SIGPIPE, SIG_IGN);
         if (::dup2(out, STDOUT_FILENO) < 0 || ::dup2(err, STDERR_FILENO) < 0)
             ::_exit(126);
+        // The user first: taking a user whose processes are already at the
+        // process limit would make the exec fail.
+        if (nobody && (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0))
+            ::_exit(126);
         for (const auto& [resource, limit] : setup.limits) {
             const rlimit value{limit, limit};
             if (::setrlimit(resource, &value) != 0)
                 ::_exit(126);
         }
-        if (nobody && (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0))
-            ::_exit(126);
         ::execve(program.c_str(), argv.data(), envp.data());
         ::_exit(127);
     }

@@ -273,6 +273,15 @@ TEST(SceneCommands, ExtractAllNamesEveryTextureAndNeverOverwritesUnlessForced)
     for (const std::string& name : FolderEntries(out))
         EXPECT_NE(0u, name.find(".quorrel.")) << "temporary left: " << name;
 
+    // A texture whose file cannot be written is named after the writer's reason.
+    std::filesystem::remove(out + "/wall_A1.tga");
+    std::filesystem::create_directory(out + "/wall_A1.tga");
+    const Outcome blocked = Call(RunExtractAll, {scene, out}, {{"--force", ""}});
+    EXPECT_EQ(1, blocked.status);
+    EXPECT_EQ("quorrel-cli: " + out + "/wall_A1.tga: could not be written: not a regular file\nquorrel-cli: " + scene +
+                  ": texture 0 (wall_A) was not written\n",
+              blocked.err);
+
     const Outcome intoNewFolder = Call(RunExtractAll, {scene, dir.file("made/here")});
     EXPECT_EQ(0, intoNewFolder.status);
     EXPECT_TRUE(std::filesystem::exists(dir.file("made/here/wall-2_A1.tga")));
@@ -355,6 +364,11 @@ TEST_F(PackedScene, PngChainsGoInAtTheDepthAskedOrTheTexturesOwn)
         {{"--depth", "12"}}, {{"--depth", "8"}, {"--rgb565", ""}}, {{"--mip-filter", "linear"}}};
     for (const auto& options : wrongPacks)
         EXPECT_EQ(2, Call(RunPack, {dir.file("no.T3D"), png}, options).status);
+    std::vector<std::string> tooMany(65537, png);  // the scene and 65,536 chains: refused before any is read
+    tooMany[0] = dir.file("no.T3D");
+    const Outcome overLimit = Call(RunPack, tooMany);
+    EXPECT_EQ(2, overLimit.status);
+    EXPECT_EQ("quorrel-cli: pack takes at most 65535 chains, the most a scene holds, not 65536\n", overLimit.err);
     // --rgb565 with a chain that takes the texture's format, whatever its kind.
     const std::string before = ReadFileBytes(out);
     for (const std::string& source : {png, dir.file("floor.tga")}) {

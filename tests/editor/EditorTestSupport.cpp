@@ -3,6 +3,7 @@
 #include "editor/PreviewFrame.h"
 
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QPixmap>
 #include <QSettings>
 #include <QStandardPaths>
@@ -38,14 +39,16 @@ EditorPrompts ScriptedPrompts::prompts()
         saveAnswers.pop_front();
         return answer;
     };
-    prompts.message = [this](const QString& caption, const QString& text) { messages.push_back({caption, text}); };
-    prompts.askDiscard = [this](const QString&, const QString&) {
+    prompts.message = [this](const QString& caption, const QString& text, MessageKind kind) {
+        messages.push_back({caption, text, kind});
+    };
+    prompts.askUnsaved = [this](const QString&, const QString&) {
         ++discardQuestions;
         if (discardAnswers.empty()) {
-            ADD_FAILURE() << "unexpected discard question";
-            return false;
+            ADD_FAILURE() << "unexpected question about unsaved work";
+            return UnsavedAnswer::Cancel;
         }
-        const bool answer = discardAnswers.front();
+        const UnsavedAnswer answer = discardAnswers.front().answer;
         discardAnswers.pop_front();
         return answer;
     };
@@ -73,6 +76,21 @@ QTreeWidgetItem* TestFolderTree::desktopEntry(const QString& text)
             return desktop->child(i);
     }
     return nullptr;
+}
+
+OpenedFiles::OpenedFiles()
+{
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "open");
+}
+
+OpenedFiles::~OpenedFiles()
+{
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+}
+
+void OpenedFiles::open(const QUrl& url)
+{
+    files.append(url.toLocalFile());
 }
 
 FreshSettings::FreshSettings()

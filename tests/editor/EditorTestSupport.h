@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 
 #include <condition_variable>
 #include <deque>
@@ -29,6 +30,15 @@ void PrintTo(const QString& text, std::ostream* out);
 struct ShownMessage {
     QString caption;
     QString text;
+    MessageKind kind = MessageKind::Information;
+};
+
+// A scripted answer to the question about unsaved work: true discards,
+// false keeps the work (Cancel), or any answer.
+struct UnsavedReply {
+    UnsavedReply(bool discard) : answer(discard ? UnsavedAnswer::Discard : UnsavedAnswer::Cancel) {}
+    UnsavedReply(UnsavedAnswer given) : answer(given) {}
+    UnsavedAnswer answer;
 };
 
 struct AskedQuestion {
@@ -46,7 +56,7 @@ public:
 
     std::deque<QString> openAnswers;
     std::deque<QString> saveAnswers;
-    std::deque<bool> discardAnswers;
+    std::deque<UnsavedReply> discardAnswers;
     std::deque<int> choiceAnswers;  // the index of the button chosen
 
     std::vector<FileDialogRequest> openRequests;
@@ -71,6 +81,18 @@ protected:
 
 private:
     QString desktop_;
+};
+
+// Takes the files the desktop is asked to open (QDesktopServices), in place
+// of their programs, while it lives.
+class OpenedFiles : public QObject {
+    Q_OBJECT
+public:
+    OpenedFiles();
+    ~OpenedFiles() override;
+    Q_INVOKABLE void open(const QUrl& url);
+
+    QStringList files;
 };
 
 // Points the editor's settings at a fresh folder of its own (QStandardPaths'

@@ -14,6 +14,7 @@
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QFontInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -25,6 +26,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
+#include <QTreeView>
 
 #include <functional>
 #include <set>
@@ -250,7 +252,8 @@ TEST(EditorWindow, OneFontEverywhereAndRoomForEveryText)
     EXPECT_LE(row.bottom(), textures->visualItemRect(textures->item(1)).top() - 1);
 
     // A message box on the screen: the same font, wide enough that its title
-    // bar shows the caption beside the window's buttons.
+    // bar shows the caption beside the window's buttons, the icon of its
+    // kind, and the keyboard focus on its button.
     bool checked = false;
     QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
@@ -258,9 +261,26 @@ TEST(EditorWindow, OneFontEverywhereAndRoomForEveryText)
         checked = true;
         EXPECT_EQ(box->font(), font);
         EXPECT_GE(box->width(), box->fontMetrics().horizontalAdvance(box->windowTitle()) + 150);
+        EXPECT_EQ(box->icon(), QMessageBox::Critical);
         box->accept();
     });
-    DesktopPrompts().message("quorrel", "File not loaded");
+    DesktopPrompts().message("quorrel", "File not loaded", MessageKind::Error);
+    EXPECT_TRUE(checked);
+
+    // The question about unsaved work: Save (the default, holding the
+    // focus), Discard or Cancel.
+    checked = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        checked = true;
+        EXPECT_EQ(box->icon(), QMessageBox::Question);
+        EXPECT_EQ(box->standardButtons(), QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(box));
+        EXPECT_EQ(QApplication::focusWidget(), box->button(QMessageBox::Save));
+        box->button(QMessageBox::Discard)->click();
+    });
+    EXPECT_EQ(DesktopPrompts().askUnsaved("quorrel", "Unsaved"), UnsavedAnswer::Discard);
     EXPECT_TRUE(checked);
 }
 
@@ -299,6 +319,10 @@ TEST(EditorWindow, FileDialogsJudgeEntriesByTheirNamesAlone)
             ASSERT_NE(dialog, nullptr);
             checked = true;
             QTest::qWait(300);  // the dialog lists the folder and fetches its icons
+            // Every column of the detail view shows whole.
+            auto* view = dialog->findChild<QTreeView*>("treeView");
+            ASSERT_NE(view, nullptr);
+            EXPECT_LE(view->header()->length(), view->viewport()->width());
             const QAbstractFileIconProvider* icons = dialog->iconProvider();
             EXPECT_EQ(icons->type(info), "File");
             EXPECT_EQ(icons->type(QFileInfo(info.path())), "Folder");
@@ -325,12 +349,36 @@ TEST(EditorWindow, AboutBoxShowsTheVersion)
     EXPECT_TRUE(licence->text().contains("GPL, version 3 or later")) << licence->text().toStdString();
 }
 
-TEST(EditorWindow, KeyboardReachesTheMenusAndTheirCommands)
+TEST(EditorWindow, KeyboardReachesTheControlsMenusAndTheirCommands)
 {
     TempDir desktop;
     EditorUnderTest editor(desktop.path().string());
     editor.dialog->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(editor.dialog.get()));
+
+    // Tab goes round the list, both frames and the tree, never the details;
+    // a frame with the focus and a list with the focus but no entry show it.
+    auto* list = editor.control<QListWidget>(kTextureListId);
+    list->addItems({"a", "b"});
+    auto* sceneFrame = editor.control<PreviewFrame>(kSceneFrameId);
+    const QImage listUnfocused = list->grab().toImage();
+    const QImage frameUnfocused = sceneFrame->grab().toImage();
+    editor.tree->setFocus();
+    std::vector<QWidget*> visited;
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited.push_back(QApplication::focusWidget());
+        if (i == 0) {
+            EXPECT_TRUE(list->selectedItems().isEmpty());
+            EXPECT_NE(list->grab().toImage(), listUnfocused);
+        }
+        if (i == 1) {
+            EXPECT_NE(sceneFrame->grab().toImage(), frameUnfocused);
+        }
+    }
+    EXPECT_EQ(visited,
+              (std::vector<QWidget*>{list, sceneFrame, editor.control<QWidget>(kReplacementFrameId), editor.tree}));
+    EXPECT_EQ(editor.control<QWidget>(kDetailsListId)->focusPolicy(), Qt::NoFocus);
     editor.dialog->EnableSceneCommands();
 
     // Each shortcut reaches its command (the dialogs it opens are cancelled);

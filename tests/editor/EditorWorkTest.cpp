@@ -19,9 +19,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -177,8 +180,8 @@ protected:
         editor->settle();
     }
 
-    // A drag of one file entering the window and dropped over the control;
-    // true when the window took it.
+    // A drag of one file entering the window and dropped over the control,
+    // and what the window does with it; true when the window took it.
     bool Drop(const QString& path, int overControl)
     {
         QMimeData data;
@@ -188,7 +191,11 @@ protected:
         QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
         QCoreApplication::sendEvent(editor->dialog.get(), &enter);
         QDropEvent dropped(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, {});
+        const int asked = editor->script.discardQuestions;
         QCoreApplication::sendEvent(editor->dialog.get(), &dropped);
+        // The window acts once the drop is over, asking nothing before.
+        EXPECT_EQ(editor->script.discardQuestions, asked);
+        QCoreApplication::sendPostedEvents(editor->dialog.get());
         editor->settle();
         return enter.isAccepted() && dropped.isAccepted();
     }
@@ -299,10 +306,12 @@ TEST_F(EditorWork, SaveAndSaveAsWriteTheReplacedChain)
         ExpectSameTexture(grass.record(), saved.GetSceneHeader()->textures[1]);
     }
 
-    // Save as (old format) to a new name.
+    // Save as (old format) to a new name without extension: the status line
+    // names the file written.
     const std::string oldCopy = work.file("copy_old.T3D");
-    editor->script.saveAnswers.push_back(QString::fromStdString(oldCopy));
+    editor->script.saveAnswers.push_back(QString::fromStdString(work.file("copy_old")));
     editor->run(kSaveAsOldCommand);
+    EXPECT_EQ(editor->control<QLabel>(kStatusLineId)->text(), "Saved copy_old.T3D");
     ASSERT_EQ(editor->script.saveRequests.size(), 1u);
     EXPECT_EQ(editor->script.saveRequests[0].title, "Choose VK7Q file");
     EXPECT_TRUE(editor->script.saveRequests[0].filter.isEmpty());
@@ -365,8 +374,9 @@ TEST_F(EditorWork, ExtractWritesTheChainOrSaysWhyItWritesNothing)
 TEST_F(EditorWork, APngExtractedThenPickedGoesInInTheScenesFormat)
 {
     // The 24-bit texture extracted as a PNG (any case) reads back as its
-    // pixels at depth 32; picked in the tree it shows as 32-bit, and Replace
-    // puts it into the 16-bit texture in that texture's format.
+    // pixels at depth 32; Extract picks it in the tree, where it shows as
+    // 32-bit, and Replace puts it into the 16-bit texture in that texture's
+    // format.
     Load(trackPath);
     textures->setCurrentRow(2);
     const fs::path skyPng = desk / "sky_A.PNG";
@@ -380,7 +390,7 @@ TEST_F(EditorWork, APngExtractedThenPickedGoesInInTheScenesFormat)
     ASSERT_EQ(back.record().width, 4);
     for (int i = 0; i < 16; ++i)
         EXPECT_EQ(std::memcmp(back.record().levels[0] + 4 * i, sky.record().levels[0] + 3 * i, 3), 0) << i;
-    SelectInTree("sky_A.PNG");
+    EXPECT_EQ(editor->tree->currentItem(), editor->tree->desktopEntry("sky_A.PNG"));
     EXPECT_TRUE(editor->control<QWidget>(kReplacementFrameId)->toolTip().startsWith("4 x 4 \u00B7 32 bit"));
     textures->setCurrentRow(1);
     editor->run(kReplaceCommand);
@@ -624,22 +634,41 @@ TEST_F(EditorWork, FailedWriteSaysSoAndLeavesTheOldFileWhole)
     editor->run(kSaveNewCommand);
     editor->script.saveAnswers.push_back(QString::fromStdString(work.file("other.T3D")));
     editor->run(kSaveAsOldCommand);
+    // Quit, answering Save: the save fails, says so, and the window stays.
+    editor->script.discardAnswers = {UnsavedAnswer::Save};
+    editor->run(kQuitCommand);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
+    EXPECT_TRUE(editor->dialog->isVisible());
 
-    ASSERT_EQ(messages().size(), 2u);
+    ASSERT_EQ(messages().size(), 3u);
+    EXPECT_EQ(messages()[2].text, messages()[0].text);
     const std::string why = ": could not be written: " + std::string(std::strerror(EFBIG));
     EXPECT_EQ(messages()[0].text, QString::fromStdString("error during writing file\n" + trackPath + why));
     EXPECT_EQ(messages()[1].text, QString::fromStdString("error during writing file\n" + work.file("other.T3D") + why));
-    for (const ShownMessage& message : messages())
+    for (const ShownMessage& message : messages()) {
         EXPECT_EQ(message.caption, "quorrel");
+        EXPECT_EQ(message.kind, MessageKind::Error);
+    }
     EXPECT_EQ(ReadFileBytes(trackPath), trackBytes);
     EXPECT_EQ(FolderContents(work.path()), before);
     EXPECT_TRUE(editor->dialog->hasUnsavedChanges());
+
+    // Once the file can be written, Save writes it in its own format and
+    // the window ends.
+    editor->script.discardAnswers = {UnsavedAnswer::Save};
+    editor->run(kQuitCommand);
+    EXPECT_FALSE(editor->dialog->isVisible());
+    EXPECT_EQ(ReadFileBytes(trackPath).substr(0, 4), trackBytes.substr(0, 4));
+    CVK7QScene written;
+    ASSERT_TRUE(written.Load(trackPath.c_str(), 0));
+    EXPECT_EQ(std::string(written.GetSceneHeader()->textures[0].name), "wall_A");
+    EXPECT_EQ(messages().size(), 3u);
 }
 
 TEST_F(EditorWork, ExtractAndReplaceDeclineWhenThereIsNothingToActOn)
 {
+    ASSERT_TRUE(WriteFileBytes((desk / "gone.tga").string(), "listed, then deleted"));
     // No scene.
     editor->run(kExtractCommand);
     SelectInTree("wall_A.tga");
@@ -649,22 +678,39 @@ TEST_F(EditorWork, ExtractAndReplaceDeclineWhenThereIsNothingToActOn)
     EXPECT_EQ(messages()[1].text, "No scene texture to replace: load a scene first.");
     EXPECT_TRUE(editor->script.saveRequests.empty());
 
-    // A scene, but no replacement: a folder is selected, then a .tga that
-    // cannot be read (the reader says why, under its own caption).
+    // A scene, but no replacement: a folder is selected, then the arrow keys
+    // go through .tga files that cannot be read. Browsing is quiet: each
+    // says why across the right frame, in the reader's own sentence; Replace
+    // declines with that sentence in a box.
     Load(trackPath);
     textures->setCurrentRow(0);
     SelectInTree("sub");
+    fs::remove(desk / "gone.tga");
     editor->run(kReplaceCommand);
-    SelectInTree("broken.tga");
-    EXPECT_TRUE(AllBlack(editor->framePicture(kReplacementFrameId)));
-    const size_t beforeReplace = messages().size();
-    ASSERT_GE(beforeReplace, 4u);
-    EXPECT_EQ(messages()[3].caption, "Error");
-    editor->run(kReplaceCommand);
-    ASSERT_EQ(messages().size(), beforeReplace + 1);
-    EXPECT_EQ(messages()[2].text, messages().back().text);
-    EXPECT_EQ(messages().back().text,
+    ASSERT_EQ(messages().size(), 3u);
+    EXPECT_EQ(messages()[2].text,
               "No replacement texture loaded: select a readable .tga or .png file in the folder tree first.");
+    auto* frame = editor->control<PreviewFrame>(kReplacementFrameId);
+    const std::string broken = (desk / "broken.tga").string(), gone = (desk / "gone.tga").string();
+    QTest::keyClick(editor->tree, Qt::Key_Down);
+    editor->settle();
+    EXPECT_EQ(frame->notice(), QString::fromStdString("Error: TGA file " + broken + " is truncated"));
+    QTest::keyClick(editor->tree, Qt::Key_Down);
+    editor->settle();
+    EXPECT_EQ(frame->notice(), QString::fromStdString("Error: Can't find TGA file " + gone));
+    QTest::keyClick(editor->tree, Qt::Key_Up);
+    editor->settle();
+    EXPECT_EQ(messages().size(), 3u);
+    editor->run(kReplaceCommand);
+    ASSERT_EQ(messages().size(), 4u);
+    EXPECT_EQ(messages()[3].caption, "Error");
+    EXPECT_EQ(messages()[3].kind, MessageKind::Error);
+    EXPECT_EQ("Error: " + messages()[3].text, frame->notice());
+    // Changed on disk, still unreadable: Replace reads it again and says why
+    // once.
+    ASSERT_TRUE(WriteFileBytes(broken, "still not a picture"));
+    editor->run(kReplaceCommand);
+    EXPECT_EQ(messages().size(), 5u);
     EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "sky"}));
     EXPECT_FALSE(editor->dialog->hasUnsavedChanges());
 
@@ -810,6 +856,37 @@ TEST_F(EditorWork, TheReplacementIsTheTreesFileOrTheLastOneDropped)
     editor->run(kReplaceCommand);
     EXPECT_EQ(Entries(textures), QStringList({"wall_A1", "grass", "sky"}));
     EXPECT_EQ(messages().size(), 1u);
+
+    // "Open in image editor": the tree's menu opens the tree's file, listed
+    // above the tree's own item; the right frame's opens the replacement.
+    OpenedFiles desktop;
+    QAction* openTreeFile = editor->tree->actions().value(0);
+    auto* frame = editor->control<QWidget>(kReplacementFrameId);
+    QAction* openReplacement = frame->actions().value(0);
+    ASSERT_TRUE(openTreeFile && openReplacement);
+    EXPECT_EQ(frame->contextMenuPolicy(), Qt::ActionsContextMenu);
+    EXPECT_FALSE(openTreeFile->isEnabled());
+    SelectInTree("sub");
+    EXPECT_FALSE(openTreeFile->isEnabled());
+    EXPECT_TRUE(Drop(levelPath, kReplacementFrameId));
+    SelectInTree("wall_A.tga");
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        const QList<QAction*> items = menu->actions();
+        ASSERT_EQ(items.size(), 3);
+        EXPECT_EQ(items[0], openTreeFile);
+        EXPECT_EQ(items[2], editor->tree->showHiddenAction());
+        menu->close();
+    });
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5), editor->tree->mapToGlobal(QPoint(5, 5)));
+    QCoreApplication::sendEvent(editor->tree, &menuKey);
+    openTreeFile->trigger();
+    EXPECT_TRUE(Drop(levelPath, kReplacementFrameId));
+    openReplacement->trigger();
+    EXPECT_EQ(desktop.files, QStringList({wallPath, levelPath}));
+    EXPECT_EQ(openTreeFile->text(), "Open in image editor");
+    EXPECT_EQ(openReplacement->text(), "Open in image editor");
 }
 
 TEST_F(EditorWork, PngReplacementsTakeTheSceneTexturesFormatTgaOnesOnlyWhenAsked)
@@ -916,6 +993,16 @@ TEST_F(EditorWork, TheReplacementFollowsItsFilesOnDisk)
     QTest::mouseClick(editor->tree->viewport(), Qt::LeftButton, {}, editor->tree->visualItemRect(item).center());
     editor->settle();
     EXPECT_EQ(frame->caption(), "level 0 \u00B7 32 x 32");
+    EXPECT_EQ(messages().size(), 1u);
+
+    // The file gone for good: the tree lets go of it without a word, the
+    // frame keeps the last good read and says why.
+    watch->blockSignals(false);
+    fs::remove(wall);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return editor->tree->desktopEntry("wall_A.tga") == nullptr; }, 5000));
+    EXPECT_EQ(editor->tree->currentItem(), nullptr);
+    EXPECT_EQ(rightTop(), 0x00FF00u);
+    EXPECT_TRUE(frame->notice().startsWith("Changed on disk, could not be read again"));
     EXPECT_EQ(messages().size(), 1u);
 }
 
@@ -1274,6 +1361,19 @@ TEST_F(EditorWork, UndoAndRedoStepThroughReplacementsAndTheTitleFollows)
         textures->setCurrentRow(row);
         editor->run(kReplaceCommand);
     };
+    // The entries drawn bold: replaced and not saved, and said so to
+    // assistive tools.
+    auto boldRows = [&] {
+        std::vector<int> rows;
+        for (int row = 0; row < textures->count(); ++row) {
+            const QListWidgetItem* item = textures->item(row);
+            const bool described = item->data(Qt::AccessibleDescriptionRole).toString() == "Replaced, not saved";
+            EXPECT_EQ(item->font().bold(), described) << row;
+            if (item->font().bold())
+                rows.push_back(row);
+        }
+        return rows;
+    };
     auto undo = [&] { editor->run(kUndoCommand); };
     auto redo = [&] { editor->run(kRedoCommand); };
     EXPECT_EQ(editor->dialog->windowTitle(), "Quorrel");
@@ -1284,6 +1384,7 @@ TEST_F(EditorWork, UndoAndRedoStepThroughReplacementsAndTheTitleFollows)
     replaceRow(0);
     replaceRow(1);
     EXPECT_EQ(editor->dialog->windowTitle(), "Quorrel - track.T3D *");
+    EXPECT_EQ(boldRows(), std::vector<int>({0, 1}));
 
     // Undo shows the entry it changed back, chosen, with its details and boxes.
     undo();
@@ -1291,6 +1392,7 @@ TEST_F(EditorWork, UndoAndRedoStepThroughReplacementsAndTheTitleFollows)
     EXPECT_EQ(textures->currentRow(), 1);
     EXPECT_EQ(Entries(details), QStringList({"8", "8", "16", "1"}));
     EXPECT_EQ(TickedBoxes(), std::vector<int>({1008}));
+    EXPECT_EQ(boldRows(), std::vector<int>({0}));
     undo();
     EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "sky"}));
     EXPECT_EQ(editor->dialog->windowTitle(), "Quorrel - track.T3D");
@@ -1303,6 +1405,7 @@ TEST_F(EditorWork, UndoAndRedoStepThroughReplacementsAndTheTitleFollows)
     // Saved here: stepping away and back again marks and clears.
     editor->run(kSaveNewCommand);
     EXPECT_EQ(editor->dialog->windowTitle(), "Quorrel - track.T3D");
+    EXPECT_TRUE(boldRows().empty());
     undo();
     EXPECT_EQ(editor->dialog->windowTitle(), "Quorrel - track.T3D *");
     redo();
@@ -1312,10 +1415,12 @@ TEST_F(EditorWork, UndoAndRedoStepThroughReplacementsAndTheTitleFollows)
     // A new replacement drops what was undone; undoing past the save marks it.
     replaceRow(2);
     EXPECT_FALSE(editor->action(kRedoCommand)->isEnabled());
+    EXPECT_EQ(boldRows(), std::vector<int>({2}));
     undo();
     undo();
     EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "sky"}));
     EXPECT_TRUE(editor->dialog->hasUnsavedChanges());
+    EXPECT_EQ(boldRows(), std::vector<int>({0}));
     // What Undo brings back is the texture as it was, to the byte.
     const std::string undone = work.file("undone.T3D");
     editor->script.saveAnswers.push_back(QString::fromStdString(undone));
@@ -1328,6 +1433,11 @@ TEST_F(EditorWork, UndoAndRedoStepThroughReplacementsAndTheTitleFollows)
         ExpectSameTexture(grass.record(), back[1]);
         ExpectSameTexture(sky.record(), back[2]);
     }
+    // Past the saved state, whose steps go: the file still differs where
+    // they replaced.
+    replaceRow(1);
+    EXPECT_EQ(boldRows(), std::vector<int>({0, 1}));
+    EXPECT_EQ(Entries(textures), QStringList({"stone", "wall_A", "sky"}));
 
     // Close (after the question) forgets the history.
     editor->script.discardAnswers = {true};
@@ -1393,6 +1503,41 @@ TEST_F(EditorWork, RecentScenesFoldersAndOptionsAreKeptBetweenRuns)
     EXPECT_EQ(third.mipFilter(), MipFilterChoice::Box);
     EXPECT_TRUE(third.action(kBoxLevelsCommand)->isChecked());
     EXPECT_FALSE(third.action(kPointLevelsCommand)->isChecked());
+
+    // Extract offers the format it last wrote; the window comes back at the
+    // size and place it had; a scene still loads with no entry chosen.
+    EXPECT_EQ(editor->script.saveRequests[1].selectedFilter, "tga pictures files (*.tga)");
+    editor->script.saveAnswers = {QString::fromStdString(work.file("out/stone.png"))};
+    editor->run(kExtractCommand);
+    SelectInTree("wall_A.tga");  // Extract chose what it wrote
+    const QRect place(60, 40, 1000, 700);
+    editor->dialog->setGeometry(place);
+    editor->dialog->reject();
+    editor->dialog.reset();
+    EditorDialog fourth(editor->script.prompts(), new TestFolderTree(QString::fromStdString(desk.string())));
+    EXPECT_EQ(fourth.geometry(), place);
+    fourth.openSceneFile(QString::fromStdString(trackPath));
+    Settle(fourth);
+    auto* list = fourth.findChild<QListWidget*>(QString::number(kTextureListId));
+    EXPECT_TRUE(list->selectedItems().isEmpty());
+    list->setCurrentRow(0);
+    editor->script.saveAnswers = {QString()};
+    fourth.OnExtract();
+    ASSERT_EQ(editor->script.saveRequests.size(), 5u);
+    EXPECT_EQ(editor->script.saveRequests[4].selectedFilter, "PNG images (*.png)");
+
+    // The folder tree comes back as it was left, its file shown again.
+    auto* tree = new TestFolderTree(QString::fromStdString(desk.string()));
+    EditorDialog restored(editor->script.prompts(), tree);
+    Settle(restored);
+    EXPECT_EQ(tree->GetItemFullPath(tree->currentItem()), QString::fromStdString((desk / "wall_A.tga").string()));
+    EXPECT_TRUE(restored.findChild<QWidget*>(QString::number(kReplacementFrameId))->toolTip().startsWith("32 x 32"));
+    // A file that no longer reads is no reason for a box at start.
+    ASSERT_TRUE(WriteFileBytes((desk / "wall_A.tga").string(), "half a picture"));
+    EditorDialog unreadable(editor->script.prompts(), new TestFolderTree(QString::fromStdString(desk.string())));
+    Settle(unreadable);
+    EXPECT_EQ(unreadable.findChild<PreviewFrame*>(QString::number(kReplacementFrameId))->notice(),
+              "Error: TGA file " + QString::fromStdString((desk / "wall_A.tga").string()) + " is truncated");
     EXPECT_TRUE(messages().empty());
 }
 

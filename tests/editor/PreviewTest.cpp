@@ -272,7 +272,6 @@ TEST(TexturePreview, EachFrameStepsThroughTheLevelsOfItsTextureAndSaysWhichItSho
     auto* scene = editor.control<PreviewFrame>(kSceneFrameId);
     auto* replacement = editor.control<PreviewFrame>(kReplacementFrameId);
     ASSERT_TRUE(list && scene && replacement);
-    EXPECT_EQ(scene->focusPolicy(), Qt::ClickFocus);
 
     list->setCurrentRow(4);  // sky_EZ, 128 x 64, five levels
     EXPECT_EQ(scene->caption(), QString("level 0 \u00B7 128 x 64"));
@@ -284,6 +283,11 @@ TEST(TexturePreview, EachFrameStepsThroughTheLevelsOfItsTextureAndSaysWhichItSho
     for (int i = 0; i < 4; ++i)
         QTest::keyClick(scene, Qt::Key_PageDown);
     EXPECT_EQ(scene->caption(), QString("level 4 \u00B7 8 x 4")) << "the last level is as far as it goes";
+    // Home and End: the largest and the smallest level.
+    QTest::keyClick(scene, Qt::Key_Home);
+    EXPECT_EQ(scene->level(), 0);
+    QTest::keyClick(scene, Qt::Key_End);
+    EXPECT_EQ(scene->level(), 4);
     QTest::keyClick(scene, Qt::Key_PageUp);
     Turn(scene, 120);
     CVK7QScene read;

@@ -6,14 +6,21 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPainter>
 #include <QSet>
+#include <QSettings>
 #include <QStyledItemDelegate>
+#include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <system_error>
 
@@ -70,6 +77,28 @@ QTreeWidgetItem* Child(QTreeWidgetItem* item, const QString& text)
     const int at = ChildTexts(item).indexOf(text);
     EXPECT_GE(at, 0) << text.toStdString() << " under " << item->text(0).toStdString();
     return item->child(at);
+}
+
+// Runs the event loop until `done` holds, for five seconds at most.
+bool WaitUntil(const std::function<bool()>& done)
+{
+    const QDeadlineTimer deadline(5000);
+    while (!done() && !deadline.hasExpired()) {
+        QThread::msleep(10);
+        QCoreApplication::processEvents();
+    }
+    return done();
+}
+
+// The full paths of the open items, in the tree's order ("" for Drives).
+QStringList OpenPaths(FolderTree& tree)
+{
+    QStringList paths;
+    for (QTreeWidgetItemIterator it(&tree); *it; ++it) {
+        if ((*it)->isExpanded())
+            paths.append(tree.GetItemFullPath(*it));
+    }
+    return paths;
 }
 
 bool IsLonePlaceholder(const QTreeWidgetItem* item)
@@ -260,7 +289,7 @@ TEST(FolderTree, FullPathOfEveryKindOfItem)
     EXPECT_TRUE(std::all_of(machine.begin(), machine.end(), [](const QString& r) { return r.endsWith('/'); }));
 }
 
-TEST(FolderTree, CollapseLeavesOnePlaceholderAndExpansionRereads)
+TEST(FolderTree, CollapseLeavesOnePlaceholderExpansionRereadsAndKeysActOnTheCurrentItem)
 {
     TempDir temp;
     Make(temp.path(), {"folder/inner/", "folder/notes.txt"});
@@ -295,6 +324,22 @@ TEST(FolderTree, CollapseLeavesOnePlaceholderAndExpansionRereads)
     ASSERT_TRUE(desk->isExpanded());
     EXPECT_TRUE(IsLonePlaceholder(Child(desk, "folder")));
     ExpectImagesOwnedByTheirItems(tree);
+
+    // Shift+F10 opens the context menu under the current item.
+    tree.setCurrentItem(Child(desk, "folder"));
+    QList<QAction*> offered;
+    QPoint shownAt;
+    QTimer::singleShot(0, [&] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            offered = menu->actions();
+            shownAt = menu->pos();
+            menu->close();
+        }
+    });
+    QKeyEvent shiftF10(QEvent::KeyPress, Qt::Key_F10, Qt::ShiftModifier);
+    QCoreApplication::sendEvent(&tree, &shiftF10);
+    EXPECT_EQ(offered, QList<QAction*>({tree.showHiddenAction()}));
+    EXPECT_EQ(shownAt, tree.viewport()->mapToGlobal(tree.visualItemRect(tree.currentItem()).bottomLeft()));
 }
 
 TEST(FolderTree, UnreadableFolderExpandsToOnePlaceholder)
@@ -362,6 +407,173 @@ TEST(FolderTree, ImagesStayWithTheirItemsThroughManyExpandsAndCollapses)
     tree.topLevelItem(0)->setExpanded(false);
     tree.topLevelItem(1)->setExpanded(false);
     EXPECT_EQ(tree.imageList().count(), BlankCount(tree) + 2);
+}
+
+TEST(FolderTree, OpenFoldersFollowTheDiskKeepingOpenItemsSelectionAndScroll)
+{
+    TempDir temp;
+    const fs::path root = temp.path();
+    Make(root, {"sub/inner/", "sub/a.tga", "gone/deep/x.tga", "keep.tga"});
+    for (int i = 10; i < 40; ++i)
+        Make(root, {("f" + std::to_string(i) + ".tga").c_str()});
+    TestTree tree;
+    tree.desktop = Q(root);
+    tree.InitTree(true);
+    tree.resize(200, 160);
+    tree.show();
+    QTreeWidgetItem* desk = tree.topLevelItem(1);
+    desk->setExpanded(true);
+    QTreeWidgetItem* sub = Child(desk, "sub");
+    sub->setExpanded(true);
+    Child(desk, "gone")->setExpanded(true);
+    Child(Child(desk, "gone"), "deep")->setExpanded(true);
+    QTreeWidgetItem* const keep = Child(desk, "keep.tga");
+    tree.setCurrentItem(keep);
+    QTreeWidgetItem* const top = Child(desk, "f30.tga");
+    tree.scrollToItem(top, QAbstractItemView::PositionAtTop);
+    int selectionChanges = 0;
+    QObject::connect(&tree, &QTreeWidget::currentItemChanged, [&selectionChanges] { ++selectionChanges; });
+
+    // Entries that appear take their places; what was open stays open, the
+    // selection stays, and so does the row at the top.
+    Make(root, {"sub/b.tga", "aa/", "c.tga", "notes.txt"});
+    ASSERT_TRUE(WaitUntil([&] { return ChildTexts(sub).contains("b.tga") && ChildTexts(desk).contains("c.tga"); }));
+    EXPECT_EQ(ChildTexts(sub), QStringList({"inner", "a.tga", "b.tga"}));
+    EXPECT_EQ(ChildTexts(desk).mid(0, 5), QStringList({"aa", "gone", "sub", "c.tga", "f10.tga"}));
+    EXPECT_TRUE(IsLonePlaceholder(Child(desk, "aa")));
+    EXPECT_TRUE(sub->isExpanded() && Child(desk, "gone")->isExpanded());
+    EXPECT_EQ(tree.itemAt(QPoint(0, 0)), top);
+
+    // A save that writes a new file and renames it over the old one, or that
+    // removes the old one first, keeps the selected item itself.
+    Make(root, {"keep.new"});
+    fs::rename(root / "keep.new", root / "keep.tga");
+    fs::remove(root / "keep.tga");
+    Make(root, {"keep.tga", "d.tga"});
+    ASSERT_TRUE(WaitUntil([&] { return ChildTexts(desk).contains("d.tga"); }));
+    // Even a gap that a look at the folder falls into.
+    fs::remove(root / "keep.tga");
+    Make(root, {"e.tga"});
+    ASSERT_TRUE(WaitUntil([&] { return ChildTexts(desk).contains("e.tga"); }));
+    Make(root, {"keep.tga", "f.tga"});
+    ASSERT_TRUE(WaitUntil([&] { return ChildTexts(desk).contains("f.tga"); }));
+    EXPECT_EQ(tree.currentItem(), keep);
+    EXPECT_EQ(Child(desk, "keep.tga"), keep);
+
+    // Gone for good: the selection goes without a word, a folder takes its
+    // subtree with it.
+    fs::remove(root / "keep.tga");
+    std::error_code error;
+    fs::remove_all(root / "gone", error);
+    fs::remove(root / "sub" / "a.tga");
+    ASSERT_TRUE(
+        WaitUntil([&] { return !ChildTexts(desk).contains("keep.tga") && !ChildTexts(desk).contains("gone"); }));
+    ASSERT_TRUE(WaitUntil([&] { return ChildTexts(sub) == QStringList({"inner", "b.tga"}); }));
+    EXPECT_EQ(tree.currentItem(), nullptr);
+    EXPECT_EQ(selectionChanges, 0);
+    ExpectImagesOwnedByTheirItems(tree);
+
+    // A folder emptied keeps its placeholder row.
+    fs::remove_all(root / "sub" / "inner", error);
+    fs::remove(root / "sub" / "b.tga");
+    ASSERT_TRUE(WaitUntil([&] { return IsLonePlaceholder(sub); }));
+    EXPECT_TRUE(sub->isExpanded());
+}
+
+TEST(FolderTree, SelectPathOpensTheWayAndFindsAFileJustWritten)
+{
+    TempDir temp;
+    const fs::path desktop = temp.path() / "desk";
+    const fs::path volume = temp.path() / "vol";
+    Make(desktop, {"sub/deeper/old.tga", "top.tga"});
+    Make(volume, {"v/on_drive.png"});
+    TestTree tree;
+    tree.desktop = Q(desktop);
+    tree.drives = {Q(volume)};
+    tree.InitTree(true);
+    QTreeWidgetItem* desk = tree.topLevelItem(1);
+    desk->setExpanded(true);
+    tree.setCurrentItem(Child(desk, "top.tga"));
+    int selectionChanges = 0;
+    QObject::connect(&tree, &QTreeWidget::currentItemChanged, [&selectionChanges] { ++selectionChanges; });
+
+    Make(desktop, {"sub/deeper/new_A.tga"});
+    ASSERT_TRUE(tree.selectPath(Q(desktop / "sub" / "deeper" / "new_A.tga")));
+    EXPECT_EQ(tree.GetItemFullPath(tree.currentItem()), Q(desktop / "sub" / "deeper" / "new_A.tga"));
+    EXPECT_EQ(selectionChanges, 1);
+    EXPECT_TRUE(Child(desk, "sub")->isExpanded());
+
+    ASSERT_TRUE(tree.selectPath(Q(volume / "v" / "on_drive.png")));
+    EXPECT_EQ(tree.GetItemFullPath(tree.currentItem()), Q(volume / "v" / "on_drive.png"));
+    EXPECT_FALSE(tree.selectPath(Q(volume / "v" / "absent.png")));
+    EXPECT_FALSE(tree.selectPath(Q(temp.path() / "elsewhere.tga")));
+    EXPECT_FALSE(tree.selectPath(Q(desktop / ".hidden.tga")));
+    EXPECT_EQ(tree.GetItemFullPath(tree.currentItem()), Q(volume / "v" / "on_drive.png"));
+    EXPECT_EQ(selectionChanges, 2);
+    ExpectImagesOwnedByTheirItems(tree);
+}
+
+TEST(FolderTree, StateComesBackAfterARestart)
+{
+    TempDir temp;
+    const fs::path desktop = temp.path() / "desk";
+    const fs::path volume = temp.path() / "vol";
+    Make(desktop, {"a, b/c=d/", "@x/", ".hid/in.tga", "sub/deeper/", "sub/pick \"q\".tga"});
+    Make(volume, {"v/w/"});
+    const QString file = Q(temp.path() / "state.conf");
+    auto tree = std::make_unique<TestTree>();
+    tree->desktop = Q(desktop);
+    tree->drives = {Q(volume)};
+    tree->InitTree(true);
+    tree->showHiddenAction()->trigger();
+    QTreeWidgetItem* drives = tree->topLevelItem(0);
+    QTreeWidgetItem* desk = tree->topLevelItem(1);
+    drives->setExpanded(true);
+    drives->child(0)->setExpanded(true);
+    Child(drives->child(0), "v")->setExpanded(true);
+    desk->setExpanded(true);
+    Child(desk, "a, b")->setExpanded(true);
+    Child(Child(desk, "a, b"), "c=d")->setExpanded(true);
+    Child(desk, ".hid")->setExpanded(true);
+    Child(desk, "@x")->setExpanded(true);
+    QTreeWidgetItem* sub = Child(desk, "sub");
+    sub->setExpanded(true);
+    Child(sub, "deeper")->setExpanded(true);
+    tree->setCurrentItem(Child(sub, "pick \"q\".tga"));
+    const QStringList open = OpenPaths(*tree);
+    {
+        QSettings settings(file, QSettings::IniFormat);
+        tree->saveState(settings);
+    }
+    tree.reset();
+
+    // A folder gone meanwhile is left out; nothing is said.
+    std::error_code error;
+    fs::remove_all(desktop / "sub" / "deeper", error);
+    TestTree restored;
+    restored.desktop = Q(desktop);
+    restored.drives = {Q(volume)};
+    restored.InitTree(true);
+    int selectionChanges = 0;
+    QObject::connect(&restored, &QTreeWidget::currentItemChanged, [&selectionChanges] { ++selectionChanges; });
+    QSettings settings(file, QSettings::IniFormat);
+    restored.restoreState(settings);
+    EXPECT_TRUE(restored.showsHiddenEntries() && restored.showHiddenAction()->isChecked());
+    QStringList expected = open;
+    expected.removeAll(Q(desktop / "sub" / "deeper") + '/');
+    EXPECT_EQ(OpenPaths(restored), expected);
+    EXPECT_EQ(restored.GetItemFullPath(restored.currentItem()), Q(desktop / "sub" / "pick \"q\".tga"));
+    EXPECT_EQ(selectionChanges, 0);
+
+    // Nothing saved: the tree as InitTree leaves it.
+    QSettings empty(Q(temp.path() / "empty.conf"), QSettings::IniFormat);
+    TestTree fresh;
+    fresh.desktop = Q(desktop);
+    fresh.InitTree(true);
+    fresh.restoreState(empty);
+    EXPECT_TRUE(OpenPaths(fresh).isEmpty());
+    EXPECT_FALSE(fresh.showsHiddenEntries());
+    EXPECT_EQ(fresh.currentItem(), nullptr);
 }
 
 namespace {

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/resource.h>
@@ -137,15 +136,6 @@ TEST(FileWrite, StreamsAreWrittenThroughNeverReplaced)
     EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>({"fifo", "null", "pipe", "read-end", "to-pipe"}));
     for (const int fd : {ends[0], ends[1], fifoReader})
         ::close(fd);
-
-    // A terminal takes no binary output.
-    const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (terminal >= 0 && ::grantpt(terminal) == 0 && ::unlockpt(terminal) == 0) {
-        EXPECT_EQ(WriteOutput(::ptsname(terminal), InputFiles(), "<bytes>", true), FileWriteStatus::TerminalOutput);
-        EXPECT_EQ(Drain(terminal), "");
-    }
-    if (terminal >= 0)
-        ::close(terminal);
 }
 
 TEST(FileWrite, BytesArriveInOrderOrTheOldFileStays)

@@ -47,7 +47,7 @@ TEST(TextureCauses, EachFailureSaysWhy)
         {locked, TextureCause::PermissionDenied},
         {dir.path().string(), TextureCause::NotRegularFile},
         {cut, TextureCause::Truncated},
-        {odd, TextureCause::UnsupportedKind},
+        {odd, TextureCause::TgaImageType},
         {broken, TextureCause::Damaged},
     };
     for (const auto& read : reads) {
@@ -64,8 +64,8 @@ TEST(TextureCauses, EachFailureSaysWhy)
         std::string path;
         TextureCause cause;
     } writes[] = {
-        {dir.file("missing/out.tga"), TextureCause::WriteFailed},
-        {dir.file("plain"), TextureCause::Naming},  // no dot to number the levels before
+        {dir.file("missing/out.tga"), TextureCause::WriteNoFolder},
+        {dir.file("plain"), TextureCause::NamingNoDot},
     };
     for (const auto& write : writes) {
         RecordingReport report;

@@ -8,7 +8,6 @@
 #include "support/TempDir.h"
 #include "support/TextureCompare.h"
 #include "support/TgaTestBytes.h"
-#include "texture/TextureMessages.h"
 #include "texture/chain/TgaTextureReader.h"
 #include "texture/convert/PixelExpansion.h"
 
@@ -24,7 +23,7 @@ namespace {
 struct Decoded {
     TextureRecord holder;
     TgaWarnings warnings;
-    const TextureMessage* problem;
+    std::optional<TextureCause> problem;
     explicit Decoded(const std::string& bytes)
         : problem(DecodeTga(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), holder, warnings))
     {
@@ -103,7 +102,7 @@ TEST(TgaDecoder, EveryStorageOfTheSamePictureReadsTheSame)
     };
     for (const auto& [file, ranPast] : files) {
         const Decoded read(file);
-        ASSERT_EQ(read.problem, nullptr);
+        ASSERT_EQ(read.problem, std::nullopt);
         EXPECT_EQ(read.warnings.ranPast, ranPast);
         EXPECT_EQ(read.level(0), top + bottom) << int(uint8_t(file[17]));
     }
@@ -138,7 +137,7 @@ TEST(TgaDecoder, TakesThePaletteFromTheColourMapOrTheGreyRamp)
     for (const Map& m : maps) {
         const TgaFields f = TgaFields::Image(1, 2, 1, 8).withMap(unsigned(m.length), m.entryBits, unsigned(m.first));
         const Decoded read(TgaHeaderBytes(f) + m.entries + m.pixels);
-        ASSERT_EQ(read.problem, nullptr);
+        ASSERT_EQ(read.problem, std::nullopt);
         const uint8_t* e = read.r().palette[m.entry];
         EXPECT_EQ(std::vector<int>({e[0], e[1], e[2], e[3]}), std::vector<int>({m.blue, m.green, m.red, 0}))
             << m.entryBits << " " << m.first << " " << m.length << " entry " << m.entry;
@@ -156,46 +155,43 @@ TEST(TgaDecoder, RefusesDamagedFilesWithAMessageAndNoPixels)
     TgaFields withId = TgaFields::Image(3, 4, 4, 8);
     withId.idLength = 200;
     const TgaFields mapped = TgaFields::Image(1, 4, 4, 8).withMap(256, 24);
-    std::vector<std::pair<std::string, const TextureMessage*>> cases = {
-        {"", &kTgaTruncated},
-        {TgaHeaderBytes(TgaFields::Image(3, 4, 4, 8)).substr(0, 17), &kTgaTruncated},
-        {TgaHeaderBytes(withId) + Repeat(1, 100), &kTgaTruncated},
-        {TgaHeaderBytes(mapped) + Repeat(1, 767), &kTgaTruncated},
-        {TgaHeaderBytes(TgaFields::Image(3, 0, 4, 8)) + Repeat(1, 16), &kTgaUnsupportedSize},
-        {TgaHeaderBytes(TgaFields::Image(3, 4, 0, 8)) + Repeat(1, 16), &kTgaUnsupportedSize},
+    std::vector<std::pair<std::string, TextureCause>> cases = {
+        {"", TextureCause::Truncated},
+        {TgaHeaderBytes(TgaFields::Image(3, 4, 4, 8)).substr(0, 17), TextureCause::Truncated},
+        {TgaHeaderBytes(withId) + Repeat(1, 100), TextureCause::Truncated},
+        {TgaHeaderBytes(mapped) + Repeat(1, 767), TextureCause::Truncated},
+        {TgaHeaderBytes(TgaFields::Image(3, 0, 4, 8)) + Repeat(1, 16), TextureCause::UnsupportedSize},
+        {TgaHeaderBytes(TgaFields::Image(3, 4, 0, 8)) + Repeat(1, 16), TextureCause::UnsupportedSize},
         // Claims of gigabytes in 100 bytes are refused before any allocation.
-        {TgaHeaderBytes(TgaFields::Image(2, 65535, 65535, 32)) + Repeat(1, 82), &kTgaUnsupportedSize},
-        {TgaHeaderBytes(TgaFields::Image(10, 65535, 65535, 32)) + Repeat(0xFF, 82), &kTgaUnsupportedSize},
-        {TgaHeaderBytes(TgaFields::Image(2, 1000, 1000, 32)) + Repeat(1, 82), &kTgaShortOfPixels},
-        {TgaHeaderBytes(TgaFields::Image(10, 1000, 1000, 32)) + Repeat(0xFF, 82), &kTgaShortOfPixels},
-        {TgaHeaderBytes(TgaFields::Image(3, 4, 4, 8)) + Repeat(1, 15), &kTgaShortOfPixels},
-        {TgaHeaderBytes(mapped) + Repeat(1, 768 + 15), &kTgaShortOfPixels},
+        {TgaHeaderBytes(TgaFields::Image(2, 65535, 65535, 32)) + Repeat(1, 82), TextureCause::UnsupportedSize},
+        {TgaHeaderBytes(TgaFields::Image(10, 65535, 65535, 32)) + Repeat(0xFF, 82), TextureCause::UnsupportedSize},
+        {TgaHeaderBytes(TgaFields::Image(2, 1000, 1000, 32)) + Repeat(1, 82), TextureCause::ShortOfPixels},
+        {TgaHeaderBytes(TgaFields::Image(10, 1000, 1000, 32)) + Repeat(0xFF, 82), TextureCause::ShortOfPixels},
+        {TgaHeaderBytes(TgaFields::Image(3, 4, 4, 8)) + Repeat(1, 15), TextureCause::ShortOfPixels},
+        {TgaHeaderBytes(mapped) + Repeat(1, 768 + 15), TextureCause::ShortOfPixels},
     };
     // Kinds of file that are not read, whatever follows the header.
-    auto kind = [&](TgaFields f, const TextureMessage& message) {
-        cases.push_back({TgaHeaderBytes(f) + Repeat(1, 1024), &message});
-    };
+    auto kind = [&](TgaFields f, TextureCause cause) { cases.push_back({TgaHeaderBytes(f) + Repeat(1, 1024), cause}); };
     for (int type : {0, 4, 8, 32, 33, 255})
-        kind(TgaFields::Image(type, 4, 4, 24), kTgaUnsupportedImageType);
+        kind(TgaFields::Image(type, 4, 4, 24), TextureCause::TgaImageType);
     for (int depth : {0, 1, 7, 33, 255})
-        kind(TgaFields::Image(2, 4, 4, depth), kTgaUnsupportedPixelDepth);
+        kind(TgaFields::Image(2, 4, 4, depth), TextureCause::TgaPixelDepth);
     for (auto [type, depth] : {std::pair{3, 16}, {3, 24}, {11, 16}})
-        kind(TgaFields::Image(type, 4, 4, depth), kTgaGreyDepth);
+        kind(TgaFields::Image(type, 4, 4, depth), TextureCause::TgaGreyDepth);
     TgaFields indices16 = mapped, emptyMap = mapped, reservedMap = TgaFields::Image(2, 4, 4, 24), map8 = mapped;
     indices16.pixelDepth = 16;
     emptyMap.colourMapLength = 0;
     reservedMap.colourMapType = 2;
     map8.colourMapEntryBits = 8;
-    kind(indices16, kTgaIndexDepth);
-    kind(emptyMap, kTgaEmptyColourMap);
-    kind(reservedMap, kTgaReservedColourMapType);
-    kind(map8, kTgaPaletteError);
-    for (const auto& [bytes, message] : cases) {
+    kind(indices16, TextureCause::TgaIndexDepth);
+    kind(emptyMap, TextureCause::TgaEmptyColourMap);
+    kind(reservedMap, TextureCause::TgaReservedColourMapType);
+    kind(map8, TextureCause::TgaColourMapEntrySize);
+    for (const auto& [bytes, cause] : cases) {
         TextureRecord holder;
         holder.allocateLevel(0, 64);  // an old buffer, freed by the decoder
         TgaWarnings warnings;
-        EXPECT_EQ(DecodeTga(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), holder, warnings), message)
-            << message->sentence;
+        EXPECT_EQ(DecodeTga(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), holder, warnings), cause);
         const T3D_TEXTURE& rest = holder.record();
         EXPECT_EQ(std::string(reinterpret_cast<const char*>(&rest), sizeof rest), std::string(sizeof rest, '\0'));
     }
@@ -231,7 +227,7 @@ TEST(TgaDecoder, HugeClaimsFailWithoutLargeAllocations)
         LargestAllocation watch;
         const Decoded read(bytes);
         EXPECT_LT(watch.bytes(), size_t(1) << 20);
-        EXPECT_NE(read.problem, nullptr);
+        EXPECT_NE(read.problem, std::nullopt);
         EXPECT_EQ(nullptr, read.r().levels[0]);
     }
 }
@@ -338,10 +334,11 @@ TEST(TgaDecoder, BytesAndFilesGiveTheSameLevels)
             const bool read = ReadTgaChainFiles(path, fromFile, report);
             const Decoded fromBytes(bytes);
             SCOPED_TRACE(std::to_string(size) + " of " + std::to_string(whole.size()) + " bytes");
-            ASSERT_EQ(read, fromBytes.problem == nullptr);
+            ASSERT_EQ(read, !fromBytes.problem);
             if (!read) {
                 EXPECT_EQ(report.texts(),
-                          std::vector<std::string>({MakeProblem(Severity::Error, *fromBytes.problem, path).sentence}));
+                          std::vector<std::string>(
+                              {MakeProblem(Severity::Error, *fromBytes.problem, path, {"TGA"}).sentence}));
                 continue;
             }
             ExpectSameTexture(fromBytes.r(), fromFile.record(), TextureParts::pixels);

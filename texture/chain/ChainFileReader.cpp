@@ -39,14 +39,9 @@ int ChainFileReader::readChain(const std::string& first, int fileLevels)
     return levelsRead;
 }
 
-LevelResult ChainFileReader::fail(const TextureMessage& message, const std::string& path, const std::string& more)
+LevelResult ChainFileReader::fail(TextureCause cause, const std::string& path, const std::string& words)
 {
-    TextureProblem problem = MakeProblem(level_ == 0 ? Severity::Error : Severity::Warning, message, path);
-    if (!more.empty()) {
-        problem.detail += ": " + more;
-        problem.sentence += ": " + more;
-    }
-    report_.report(problem);
+    Report(report_, level_ == 0 ? Severity::Error : Severity::Warning, cause, path, {kind_, 0, 0, words});
     return level_ == 0 ? LevelResult::Failed : LevelResult::Missing;
 }
 
@@ -64,7 +59,7 @@ LevelResult ChainFileReader::readLevel(const std::string& path, int level)
         return result;
     if (const LevelResult again = readLevelOnce(path, level); again != LevelResult::Changed)
         return again;
-    return fail(messages_.changed, path);
+    return fail(TextureCause::ChangedWhileRead, path);
 }
 
 LevelResult ChainFileReader::readLevelOnce(const std::string& path, int level)
@@ -80,16 +75,7 @@ LevelResult ChainFileReader::readLevelOnce(const std::string& path, int level)
 // warning, and generation fills the rest either way.
 LevelResult ChainFileReader::refuseOpen(FileReadStatus status, const std::string& path, int level)
 {
-    switch (status) {
-    case FileReadStatus::NotFound:
-        return level == 0 ? fail(messages_.cantFind, path) : LevelResult::Missing;
-    case FileReadStatus::PermissionDenied:
-        return fail(messages_.permissionDenied, path);
-    case FileReadStatus::NotRegularFile:
-        return fail(messages_.notRegularFile, path);
-    case FileReadStatus::OutOfMemory:
-        return fail(messages_.noMemory, path);
-    default:
-        return fail(messages_.cantRead, path);
-    }
+    if (status == FileReadStatus::NotFound && level > 0)
+        return LevelResult::Missing;
+    return fail(CauseOf(status), path);
 }

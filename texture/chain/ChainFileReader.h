@@ -18,23 +18,13 @@
 
 #include <string>
 
-// The messages every format's reader gives, in its own words.
-struct ChainFileMessages {
-    TextureMessage cantFind;
-    TextureMessage permissionDenied;
-    TextureMessage notRegularFile;
-    TextureMessage cantRead;
-    TextureMessage changed;
-    TextureMessage doesNotFitLevel;
-    TextureMessage noMemory;
-};
-
 enum class LevelResult { Read, Missing, Failed, Changed };
 
 class ChainFileReader {
 public:
-    ChainFileReader(TextureRecord& holder, TextureReport& report, const ChainFileMessages& messages)
-        : holder_(holder), report_(report), messages_(messages)
+    // `kind` names the files in messages: "TGA", "PNG".
+    ChainFileReader(TextureRecord& holder, TextureReport& report, const char* kind)
+        : holder_(holder), report_(report), kind_(kind)
     {
     }
     virtual ~ChainFileReader() = default;
@@ -53,15 +43,21 @@ protected:
     virtual LevelResult readFile(const InputFile& file, const std::string& path, int level) = 0;
 
     // Level 0 fails with an error. A later level ends the chain with a
-    // warning: the texture is still read, the rest generated. `more`, when
-    // given, follows the message's words after a colon.
-    LevelResult fail(const TextureMessage& message, const std::string& path, const std::string& more = {});
+    // warning: the texture is still read, the rest generated. `words` fill
+    // the message's %w.
+    LevelResult fail(TextureCause cause, const std::string& path, const std::string& words = {});
 
     // A problem found in a file that changed while it was read is the
     // change's doing: the level is read again instead.
-    LevelResult failUnlessChanged(const InputFile& file, const TextureMessage& message, const std::string& path)
+    LevelResult failUnlessChanged(const InputFile& file, TextureCause cause, const std::string& path)
     {
-        return file.unchanged() ? fail(message, path) : LevelResult::Changed;
+        return file.unchanged() ? fail(cause, path) : LevelResult::Changed;
+    }
+
+    // A warning about the file of the level being read.
+    void warn(TextureCause cause, const std::string& path) const
+    {
+        Report(report_, Severity::Warning, cause, path, {kind_});
     }
 
     // Whether a later level's file has the level's size (and the depth).
@@ -69,7 +65,7 @@ protected:
 
     TextureRecord& holder_;
     TextureReport& report_;
-    const ChainFileMessages& messages_;
+    const char* kind_;
     int level_ = 0;
 
 private:

@@ -1,40 +1,12 @@
 #include "texture/chain/ImageChainWrite.h"
 
 #include "texture/T3DTexture.h"
-#include "texture/TextureMessages.h"
 #include "texture/chain/MipChainNaming.h"
 
 #include <algorithm>
 #include <vector>
 
 namespace {
-
-std::string FileText(const ImageFileKind& kind, const std::string& path)
-{
-    return std::string(kind.name) + " file " + path;
-}
-
-TextureCause CauseOf(FileWriteStatus status)
-{
-    switch (status) {
-    case FileWriteStatus::PermissionDenied:
-        return TextureCause::PermissionDenied;
-    case FileWriteStatus::NotRegularFile:
-    case FileWriteStatus::TerminalOutput:
-        return TextureCause::NotRegularFile;
-    case FileWriteStatus::InDeviceFolder:
-        return TextureCause::PermissionDenied;
-    default:
-        return TextureCause::WriteFailed;
-    }
-}
-
-void ReportCantWrite(TextureReport& report, const ImageFileKind& kind, const std::string& path, FileWriteStatus status)
-{
-    const std::string why = status == FileWriteStatus::WriteFailed ? "" : std::string(": ") + FileWriteProblem(status);
-    report.report({Severity::Error, CauseOf(status), path, "could not be written" + why,
-                   "Can't write " + FileText(kind, path) + why});
-}
 
 bool IsWritable(const T3D_TEXTURE& record, int levels)
 {
@@ -53,10 +25,8 @@ void ReportShortChain(TextureReport& report, const ImageFileKind& kind, const st
 {
     std::vector<std::string> files;
     PlanChainNames(path, written, files);  // named once already
-    const std::string detail = "is the last mip level written: levels " + std::to_string(written) + " to " +
-                               std::to_string(levels - 1) + " have no pixels";
-    report.report({Severity::Warning, TextureCause::ShortChain, files.back(), detail,
-                   FileText(kind, files.back()) + " " + detail});
+    Report(report, Severity::Warning, TextureCause::ShortChain, files.back(),
+           {kind.name, unsigned(written), unsigned(levels - 1)});
 }
 
 }  // namespace
@@ -69,9 +39,7 @@ bool WriteTextureChain(const std::string& path, const T3D_TEXTURE& record, const
         return true;
     const int withPixels = LevelsWithPixels(record.width, record.height, levels);
     if (withPixels == 0 || !IsWritable(record, withPixels)) {
-        report.report({Severity::Error, TextureCause::UnsupportedKind, path,
-                       "could not be written: the texture has no pixels or a depth that is not written",
-                       "Can't write this texture to " + FileText(kind, path)});
+        Report(report, Severity::Error, TextureCause::NotWritable, path, {kind.name});
         return false;
     }
     if (!WriteImageChain(path, withPixels, kind, options, report, encode))
@@ -94,25 +62,20 @@ bool WriteImageChain(const std::string& path, int levels, const ImageFileKind& k
 {
     const bool streams = options.streams == StreamTargets::writtenThrough;
     if (streams && levels > 1 && IsStreamTarget(path)) {
-        report.report(MakeProblem(Severity::Error, kChainToStream, path, unsigned(levels)));
+        Report(report, Severity::Error, TextureCause::ChainToStream, path, {kind.name, unsigned(levels)});
         return false;
     }
     std::vector<std::string> names;
     const ChainNaming naming = PlanChainNames(path, levels, names);
     if (naming != ChainNaming::Ok) {
-        const std::string why = ChainNamingProblem(naming);
-        const std::string working = NameInFolder(WorkingChainName(path, levels, kind.extension));
-        report.report({Severity::Error, TextureCause::Naming, path,
-                       "its " + std::to_string(levels) + " mip levels can't all be named: " + why +
-                           "; a name that works: " + working,
-                       "Can't name all " + std::to_string(levels) + " mip levels after " + FileText(kind, path) + ": " +
-                           why + ". A name that works: " + working});
+        Report(report, Severity::Error, NamingCause(naming), path,
+               {kind.name, unsigned(levels), 0, NameInFolder(WorkingChainName(path, levels, kind.extension))});
         return false;
     }
 
     for (size_t level = 1; streams && level < names.size(); ++level) {
         if (IsStreamTarget(names[level])) {
-            report.report(MakeProblem(Severity::Error, kChainToStream, names[level], unsigned(levels)));
+            Report(report, Severity::Error, TextureCause::ChainToStream, names[level], {kind.name, unsigned(levels)});
             return false;
         }
     }
@@ -127,14 +90,14 @@ bool WriteImageChain(const std::string& path, int levels, const ImageFileKind& k
         if (status == FileWriteStatus::Ok)
             status = files[level].finish(options.flushEachFile);
         if (status != FileWriteStatus::Ok) {
-            ReportCantWrite(report, kind, names[level], status);
+            Report(report, Severity::Error, CauseOf(status), names[level], {kind.name});
             return false;
         }
     }
     for (OutputFile& file : files) {
         const FileWriteStatus status = file.commit();
         if (status != FileWriteStatus::Ok) {
-            ReportCantWrite(report, kind, file.target(), status);
+            Report(report, Severity::Error, CauseOf(status), file.target(), {kind.name});
             return false;
         }
     }

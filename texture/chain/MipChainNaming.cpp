@@ -111,19 +111,23 @@ uint32_t MipChainNaming(const char* path, char* next)
     return flags;
 }
 
-const char* ChainNamingProblem(ChainNaming naming)
+TextureCause NamingCause(ChainNaming naming)
 {
     switch (naming) {
-    case ChainNaming::Ok:
-        return "the names work";
     case ChainNaming::NoDot:
-        return "its file name has no dot to number the levels before";
+        return TextureCause::NamingNoDot;
     case ChainNaming::PastDigitNine:
-        return "its level numbers would run past 9";
+        return TextureCause::NamingPastDigitNine;
+    case ChainNaming::Ok:
     case ChainNaming::NameTooLong:
-        return "a level's file name would be too long";
+        break;
     }
-    return "the rule gives no name";
+    return TextureCause::NamingNameTooLong;
+}
+
+const char* ChainNamingProblem(ChainNaming naming)
+{
+    return naming == ChainNaming::Ok ? "" : CauseReason(NamingCause(naming));
 }
 
 ChainNaming PlanChainNames(const std::string& first, int levels, std::vector<std::string>& files)

@@ -8,6 +8,8 @@
 // of one, and no level's file ever lands in another folder.
 #pragma once
 
+#include "texture/TextureReport.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -42,7 +44,10 @@ enum class ChainNaming {
     NameTooLong,    // a level's file name would pass the system's limit
 };
 
-// Why a chain cannot be named, in a few words.
+// The cause that says why a chain cannot be named.
+TextureCause NamingCause(ChainNaming naming);
+
+// Why a chain cannot be named, in a few words (empty when it can).
 const char* ChainNamingProblem(ChainNaming naming);
 
 // The files of a chain of `levels` levels whose first file is `first`, by the

@@ -5,42 +5,25 @@
 
 namespace {
 
-constexpr TextureMessage kCantReadPng{TextureCause::ReadFailed, "Can't read PNG file %s", "could not be read"};
-constexpr TextureMessage kNoMemoryForPng{TextureCause::OutOfMemory, "Not enough memory for PNG file %s",
-                                         "does not fit in memory"};
-constexpr TextureMessage kPngUnsupportedSize{TextureCause::UnsupportedSize, "PNG file %s has an unsupported size",
-                                             "has an unsupported size"};
-constexpr ChainFileMessages kPngMessages{
-    {TextureCause::NotFound, "Can't find PNG file %s", "does not exist"},
-    {TextureCause::PermissionDenied, "Can't read PNG file %s: permission denied", "permission denied"},
-    {TextureCause::NotRegularFile, "PNG file %s is not a regular file", "is not a regular file"},
-    kCantReadPng,
-    {TextureCause::ChangedWhileRead, "PNG file %s changed while it was read", "changed while it was read"},
-    {TextureCause::LevelMismatch, "PNG file %s does not fit its mip level", "does not fit its mip level"},
-    kNoMemoryForPng};
-
-// The message for a decoder's refusal.
-const TextureMessage& PngMessage(PngStatus status)
+// The cause of a decoder's refusal.
+TextureCause CauseOf(PngStatus status, const PngDecoder& png)
 {
-    static constexpr TextureMessage kDamaged{TextureCause::Damaged, "PNG file %s is damaged", "is damaged"};
-    static constexpr TextureMessage kClaimsTooMuch{
-        TextureCause::Truncated, "PNG file %s holds fewer pixels than its size", "holds fewer pixels than its size"};
     switch (status) {
     case PngStatus::unsupportedSize:
-        return kPngUnsupportedSize;
+        return TextureCause::UnsupportedSize;
     case PngStatus::claimsTooMuch:
-        return kClaimsTooMuch;
+        return TextureCause::ShortOfPixels;
     case PngStatus::noMemory:
-        return kNoMemoryForPng;
+        return TextureCause::OutOfMemory;
     default:
-        return kDamaged;
+        return png.detail().empty() ? TextureCause::NotPng : TextureCause::Damaged;
     }
 }
 
 class PngChainReader : public ChainFileReader {
 public:
     PngChainReader(TextureRecord& holder, TextureReport& report, PngChainPalette* palette)
-        : ChainFileReader(holder, report, kPngMessages), palette_(palette)
+        : ChainFileReader(holder, report, "PNG"), palette_(palette)
     {
     }
 
@@ -56,12 +39,12 @@ private:
 LevelResult PngChainReader::readFile(const InputFile& file, const std::string& path, int level)
 {
     if (file.size() > kMaxWholeFileBytes)
-        return fail(kPngUnsupportedSize, path);
+        return fail(TextureCause::UnsupportedSize, path);
     ByteBlock bytes;
     if (!bytes.allocate(size_t(file.size())))
-        return fail(messages_.noMemory, path);
+        return fail(TextureCause::OutOfMemory, path);
     if (file.readAt(0, bytes.data(), bytes.size()) != FileReadStatus::Ok)
-        return failUnlessChanged(file, kCantReadPng, path);
+        return failUnlessChanged(file, TextureCause::ReadFailed, path);
     if (!file.unchanged())
         return LevelResult::Changed;
     PngDecoder png(bytes.data(), bytes.size());
@@ -73,7 +56,7 @@ LevelResult PngChainReader::decode(PngDecoder& png, const std::string& path, int
     if (png.status() != PngStatus::ok)
         return refuse(png, png.status(), path);
     if (level > 0 && !fitsLevel(png.width(), png.height(), 32, level))
-        return fail(messages_.doesNotFitLevel, path);
+        return fail(TextureCause::LevelMismatch, path);
     T3D_TEXTURE& record = holder_.record();
     if (level == 0) {
         record.width = png.width();
@@ -83,15 +66,15 @@ LevelResult PngChainReader::decode(PngDecoder& png, const std::string& path, int
     }
     uint8_t* pixels = holder_.allocateLevel(level, uint64_t(png.width()) * png.height() * 4);
     if (!pixels)
-        return fail(messages_.noMemory, path);
+        return fail(TextureCause::OutOfMemory, path);
     const PngStatus status = png.decode(pixels, indicesFor(png, png.width(), png.height(), level));
     return status == PngStatus::ok ? LevelResult::Read : refuse(png, status, path);
 }
 
-// The status's message, with libspng's words for what is damaged.
+// The status's cause, with libspng's words for what is damaged.
 LevelResult PngChainReader::refuse(const PngDecoder& png, PngStatus status, const std::string& path)
 {
-    return fail(PngMessage(status), path, status == PngStatus::damaged ? png.detail() : std::string());
+    return fail(CauseOf(status, png), path, png.detail());
 }
 
 // Where the level's indices go when the chain still shares one palette;

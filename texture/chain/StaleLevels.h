@@ -46,8 +46,3 @@ std::vector<int> StaleLevelsRead(const std::vector<LevelFileTime>& files, unsign
 // "a and b", or a run of three or more consecutive levels as its ends,
 // "crate_A1.png ... crate_A4.png"; others as "a, b and c".
 std::string LevelFileList(const std::vector<LevelFileTime>& files, const std::vector<int>& levels);
-
-// A warning: the chain's stale level files are used as they are. The list of
-// files (LevelFileList) follows the words after a colon.
-constexpr TextureMessage kStaleLevelFiles{TextureCause::StaleLevels, "The smaller levels of %s are older than it",
-                                          "has smaller levels older than itself"};

@@ -10,9 +10,6 @@
 
 namespace {
 
-constexpr TextureMessage kNoMemoryForTexture{TextureCause::OutOfMemory, "Not enough memory for the texture of %s",
-                                             "does not fit in memory"};
-
 bool HasExtension(const std::string& name, const char* extension)
 {
     const size_t n = std::strlen(extension);
@@ -36,7 +33,7 @@ bool Generate(TextureRecord& holder, const TextureReadOptions& options, const st
     if (Cancelled(options))
         return false;
     if (!GenerateMipLevels(holder, options.filter)) {
-        ReportError(report, kNoMemoryForTexture, path);
+        Report(report, Severity::Error, TextureCause::NoMemoryForTexture, path);
         return false;
     }
     return !Cancelled(options);
@@ -127,7 +124,7 @@ bool CompleteTgaChain(TextureRecord& holder, TextureReport& report, const Textur
     if (!options.convertTo || HasFormat(holder.record(), *options.convertTo))
         return Generate(holder, options, path, report);
     if (!ExpandToRgba(holder)) {
-        ReportError(report, kNoMemoryForTexture, path);
+        Report(report, Severity::Error, TextureCause::NoMemoryForTexture, path);
         return false;
     }
     return Generate(holder, options, path, report) && ConvertRgbaChain(holder, ConversionOf(options), path, report);
@@ -194,7 +191,7 @@ bool CompleteChain(const ChainFiles& files, TextureRecord& holder, TextureReport
                    const TextureReadOptions& options, const std::string& path)
 {
     if (!CopyTexture(files.texture.record(), holder)) {
-        ReportError(report, kNoMemoryForTexture, path);
+        Report(report, Severity::Error, TextureCause::NoMemoryForTexture, path);
         return false;
     }
     return files.png ? CompletePngChain(holder, files.palette.get(), report, options, path)

@@ -1,6 +1,5 @@
 #include "texture/chain/TgaTextureReader.h"
 
-#include "texture/TextureMessages.h"
 #include "texture/chain/ChainFileReader.h"
 #include "texture/convert/MipGeneration.h"
 #include "texture/convert/PaletteMatch.h"
@@ -12,18 +11,15 @@
 
 namespace {
 
-constexpr ChainFileMessages kTgaMessages{kCantFindTga, kTgaPermissionDenied, kTgaNotRegularFile, kCantReadTga,
-                                         kTgaChanged,  kTgaDoesNotFitLevel,  kNoMemoryForTga};
-
 // Reads each TGA file of a chain and has it decoded into its level.
 class ChainReader : public ChainFileReader {
 public:
-    ChainReader(TextureRecord& holder, TextureReport& report) : ChainFileReader(holder, report, kTgaMessages) {}
+    ChainReader(TextureRecord& holder, TextureReport& report) : ChainFileReader(holder, report, "TGA") {}
 
 private:
     LevelResult readFile(const InputFile& file, const std::string& path, int level) override;
-    const TextureMessage* readBytes(const InputFile& file, int level, TgaLayout& layout, ByteBlock& front,
-                                    uint8_t*& pixels, bool& ranPast);
+    std::optional<TextureCause> readBytes(const InputFile& file, int level, TgaLayout& layout, ByteBlock& front,
+                                          uint8_t*& pixels, bool& ranPast);
     void takeColours(const TgaLayout& layout, const PixelColours& colours, const std::string& path);
 
     // Level 0's colour map ends before this entry; the later levels' colours
@@ -39,7 +35,7 @@ LevelResult ChainReader::readFile(const InputFile& file, const std::string& path
     ByteBlock front;
     uint8_t* pixels = nullptr;
     bool ranPast = false;
-    const TextureMessage* problem = readBytes(file, level, layout, front, pixels, ranPast);
+    std::optional<TextureCause> problem = readBytes(file, level, layout, front, pixels, ranPast);
     if (!file.unchanged())
         return LevelResult::Changed;
     if (problem)
@@ -47,7 +43,7 @@ LevelResult ChainReader::readFile(const InputFile& file, const std::string& path
 
     DecodeTgaPixels(layout, front.data(), front.size(), pixels, !layout.runLength);
     if (ranPast)
-        ReportWarning(report_, kTgaRunPastImage, path);
+        warn(TextureCause::TgaRunPastImage, path);
     if (layout.depth == 8)
         takeColours(layout, TgaLevelColours(layout, front.data()), path);
     return LevelResult::Read;
@@ -57,34 +53,34 @@ LevelResult ChainReader::readFile(const InputFile& file, const std::string& path
 // file) into `front`, and raw pixels straight into their rows of the level,
 // each size checked before anything is allocated for it. The first problem
 // found ends the reading and is returned.
-const TextureMessage* ChainReader::readBytes(const InputFile& file, int level, TgaLayout& layout, ByteBlock& front,
-                                             uint8_t*& pixels, bool& ranPast)
+std::optional<TextureCause> ChainReader::readBytes(const InputFile& file, int level, TgaLayout& layout,
+                                                   ByteBlock& front, uint8_t*& pixels, bool& ranPast)
 {
     uint8_t header[kTgaHeaderSize] = {};
     if (file.size() < kTgaHeaderSize || file.readAt(0, header, kTgaHeaderSize) != FileReadStatus::Ok)
-        return &kTgaTruncated;
-    if (const TextureMessage* refusal = DecodeTgaHeader(header, sizeof header, layout))
+        return TextureCause::Truncated;
+    if (std::optional<TextureCause> refusal = DecodeTgaHeader(header, sizeof header, layout))
         return refusal;
     if (level > 0 && !fitsLevel(layout.pixels.width, layout.pixels.height, layout.depth, level))
-        return &kTgaDoesNotFitLevel;
-    if (const TextureMessage* refusal = CheckTgaFileSize(layout, file.size()))
+        return TextureCause::LevelMismatch;
+    if (std::optional<TextureCause> refusal = CheckTgaFileSize(layout, file.size()))
         return refusal;
     if (!front.allocate(size_t(TgaBytesInMemory(layout, file.size()))))
-        return &kNoMemoryForTga;
+        return TextureCause::OutOfMemory;
     if (file.readAt(0, front.data(), front.size()) != FileReadStatus::Ok)
-        return &kCantReadTga;
-    if (const TextureMessage* refusal = CheckTgaPixelData(layout, front.data(), front.size(), ranPast))
+        return TextureCause::ReadFailed;
+    if (std::optional<TextureCause> refusal = CheckTgaPixelData(layout, front.data(), front.size(), ranPast))
         return refusal;
 
     if (level == 0)
         SetTgaRecordFormat(holder_.record(), layout);
     pixels = holder_.allocateLevel(level, layout.pixels.levelBytes());
     if (!pixels)
-        return &kNoMemoryForTga;
+        return TextureCause::OutOfMemory;
     if (!layout.runLength &&
         file.readScattered(layout.pixels.offset, layout.pixels.rowPieces(pixels)) != FileReadStatus::Ok)
-        return &kCantReadTga;
-    return nullptr;
+        return TextureCause::ReadFailed;
+    return std::nullopt;
 }
 
 // Level 0's colours become the palette, its pixels staying as they are. A
@@ -99,7 +95,7 @@ void ChainReader::takeColours(const TgaLayout& layout, const PixelColours& colou
     const bool wholeMap = colours.inMap.all();
     const PaletteUse used = level_ > 0 || !wholeMap ? UsedEntries(pixels, count) : PaletteUse();
     if (!wholeMap && UsesValuesOutsideMap(colours, used))
-        ReportWarning(report_, kTgaIndexBeyondMap, path);
+        warn(TextureCause::TgaIndexBeyondMap, path);
 
     if (level_ == 0) {
         for (int i = 0; i < kPaletteEntries; ++i)
@@ -113,7 +109,7 @@ void ChainReader::takeColours(const TgaLayout& layout, const PixelColours& colou
     const ColourMapMerge::LevelMapping mapping = merge_->mapLevel(colours.colours, used);
     RemapIndices(pixels, count, mapping.index);
     if (mapping.mapRanFull)
-        ReportWarning(report_, kTgaColourMapFull, path);
+        warn(TextureCause::TgaColourMapFull, path);
 }
 
 }  // namespace
@@ -130,6 +126,6 @@ bool TgaTextureReader(const char* path, TextureRecord& holder, TextureReport& re
         return false;
     if (GenerateMipLevels(holder, filter))
         return true;
-    ReportError(report, kNoMemoryForTga, path);
+    Report(report, Severity::Error, TextureCause::OutOfMemory, path, {"TGA"});
     return false;
 }

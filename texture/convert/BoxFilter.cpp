@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <system_error>
-#include <thread>
+#include <pthread.h>
 
 namespace {
 
@@ -91,6 +90,21 @@ void FilterRows(const uint8_t* source, unsigned sourceWidth, uint8_t* dest, unsi
     }
 }
 
+struct RowsJob {
+    const uint8_t* source;
+    unsigned sourceWidth;
+    uint8_t* dest;
+    unsigned width, firstRow, endRow;
+    bool alphaWeights;
+};
+
+void* FilterRowsJob(void* argument)
+{
+    const RowsJob& job = *static_cast<const RowsJob*>(argument);
+    FilterRows(job.source, job.sourceWidth, job.dest, job.width, job.firstRow, job.endRow, job.alphaWeights);
+    return nullptr;
+}
+
 }  // namespace
 
 void BoxFilterLevel(const uint8_t* source, unsigned sourceWidth, uint8_t* dest, unsigned width, unsigned height,
@@ -101,14 +115,14 @@ void BoxFilterLevel(const uint8_t* source, unsigned sourceWidth, uint8_t* dest, 
         FilterRows(source, sourceWidth, dest, width, 0, height, alphaWeights);
         return;
     }
-    const unsigned half = height / 2;
-    std::thread second;
-    try {
-        second = std::thread(FilterRows, source, sourceWidth, dest, width, half, height, alphaWeights);
-    } catch (const std::system_error&) {
-        FilterRows(source, sourceWidth, dest, width, 0, height, alphaWeights);  // no thread to be had
-        return;
-    }
-    FilterRows(source, sourceWidth, dest, width, 0, half, alphaWeights);
-    second.join();
+    // The bottom half on a second thread, when the system gives one (pthread:
+    // its refusal is a return value, not an exception); else here.
+    RowsJob bottom{source, sourceWidth, dest, width, height / 2, height, alphaWeights};
+    pthread_t second;
+    const bool started = pthread_create(&second, nullptr, FilterRowsJob, &bottom) == 0;
+    FilterRows(source, sourceWidth, dest, width, 0, bottom.firstRow, alphaWeights);
+    if (started)
+        pthread_join(second, nullptr);
+    else
+        FilterRowsJob(&bottom);
 }

@@ -4,8 +4,11 @@
 
 #include <libimagequant.h>
 
+#include <algorithm>
 #include <cstring>
+#include <dlfcn.h>
 #include <memory>
+#include <pthread.h>
 
 namespace {
 
@@ -145,6 +148,50 @@ struct LiqFree {
 template <typename T>
 using LiqPtr = std::unique_ptr<T, LiqFree>;
 
+void* WaitForRelease(void* hold)
+{
+    pthread_mutex_lock(static_cast<pthread_mutex_t*>(hold));
+    pthread_mutex_unlock(static_cast<pthread_mutex_t*>(hold));
+    return nullptr;
+}
+
+// How many threads, up to `count`, the system starts now, all running at once.
+int ThreadsThatStart(int count)
+{
+    constexpr int kMaxProbed = 64;
+    pthread_t threads[kMaxProbed];
+    pthread_mutex_t hold = PTHREAD_MUTEX_INITIALIZER;
+    pthread_mutex_lock(&hold);
+    int started = 0;
+    while (started < std::min(count, kMaxProbed) &&
+           pthread_create(&threads[started], nullptr, WaitForRelease, &hold) == 0)
+        ++started;
+    pthread_mutex_unlock(&hold);
+    for (int i = 0; i < started; ++i)
+        pthread_join(threads[i], nullptr);
+    return started;
+}
+
+// libimagequant runs parts of its work on OpenMP teams, and libgomp ends the
+// process when it cannot start a team's thread (a process limit). So a team is
+// held to the threads that can be started now, besides those the runtime
+// keeps from this thread's earlier teams. The runtime is the one
+// libimagequant brought in, found by name: none, when it was built without.
+void HoldOpenMpTeamToThreadsThatStart()
+{
+    using MaxThreads = int (*)();
+    using SetThreads = void (*)(int);
+    static const auto maxThreads = reinterpret_cast<MaxThreads>(::dlsym(RTLD_DEFAULT, "omp_get_max_threads"));
+    static const auto setThreads = reinterpret_cast<SetThreads>(::dlsym(RTLD_DEFAULT, "omp_set_num_threads"));
+    if (!maxThreads || !setThreads)
+        return;
+    thread_local const int wanted = maxThreads();  // before this sets it
+    thread_local int kept = 1;                     // the largest team so far: its threads stay in the runtime's pool
+    if (kept < wanted)
+        kept += ThreadsThatStart(wanted - kept);
+    setThreads(kept);
+}
+
 bool Cancelled(const DepthOptions& options)
 {
     return options.cancel && options.cancel->load();
@@ -156,11 +203,14 @@ int GoOnUnlessCancelled(float, void* cancel)
     return static_cast<const std::atomic<bool>*>(cancel)->load() ? 0 : 1;
 }
 
-bool Quantise(const T3D_TEXTURE& in, T3D_TEXTURE& out, const DepthOptions& options)
+// The palette and indices by libimagequant: LIQ_OK, LIQ_OUT_OF_MEMORY, or
+// another of its errors (LIQ_ABORTED once cancelled).
+liq_error Quantise(const T3D_TEXTURE& in, T3D_TEXTURE& out, const DepthOptions& options)
 {
+    HoldOpenMpTeamToThreadsThatStart();
     LiqPtr<liq_attr> attr(liq_attr_create());
     if (!attr)
-        return false;
+        return LIQ_OUT_OF_MEMORY;
     // The callback's pointer is not const in libimagequant's eyes; it only reads.
     if (options.cancel)
         liq_attr_set_progress_callback(attr.get(), GoOnUnlessCancelled, const_cast<std::atomic<bool>*>(options.cancel));
@@ -168,31 +218,33 @@ bool Quantise(const T3D_TEXTURE& in, T3D_TEXTURE& out, const DepthOptions& optio
     LevelRows rows[kMaxTextureLevels];
     LiqPtr<liq_image> images[kMaxTextureLevels];
     if (!histogram)
-        return false;
+        return LIQ_OUT_OF_MEMORY;
     for (int level = 0; level < in.levelCount; ++level) {
         rows[level] = {in.levels[level], LevelWidth(in, level)};
         images[level].reset(liq_image_create_custom(attr.get(), OpaqueRow, &rows[level], int(LevelWidth(in, level)),
                                                     int(LevelHeight(in, level)), 0));
-        if (!images[level] || liq_histogram_add_image(histogram.get(), attr.get(), images[level].get()) != LIQ_OK)
-            return false;
+        if (!images[level])
+            return LIQ_OUT_OF_MEMORY;  // the sizes are valid: only memory is wanting
+        if (const liq_error error = liq_histogram_add_image(histogram.get(), attr.get(), images[level].get()))
+            return error;
     }
     liq_result* raw = nullptr;
-    if (liq_histogram_quantize(histogram.get(), attr.get(), &raw) != LIQ_OK)
-        return false;
+    if (const liq_error error = liq_histogram_quantize(histogram.get(), attr.get(), &raw))
+        return error;
     LiqPtr<liq_result> result(raw);
     if (options.cancel)
         liq_result_set_progress_callback(result.get(), GoOnUnlessCancelled,
                                          const_cast<std::atomic<bool>*>(options.cancel));
     liq_set_dithering_level(result.get(), options.dither ? 1.0f : 0.0f);
     for (int level = 0; level < in.levelCount; ++level) {
-        if (liq_write_remapped_image(result.get(), images[level].get(), out.levels[level], PixelCount(in, level)) !=
-            LIQ_OK)
-            return false;
+        if (const liq_error error =
+                liq_write_remapped_image(result.get(), images[level].get(), out.levels[level], PixelCount(in, level)))
+            return error;
     }
     const liq_palette* palette = liq_get_palette(result.get());
     for (unsigned i = 0; i < palette->count && i < unsigned(kPaletteEntries); ++i)
         SetPaletteColour(out, int(i), {palette->entries[i].r, palette->entries[i].g, palette->entries[i].b});
-    return true;
+    return LIQ_OK;
 }
 
 }  // namespace
@@ -204,7 +256,7 @@ bool ConvertRgbaChain(TextureRecord& holder, const DepthOptions& options, const 
     if (options.depth == 32)
         return true;
     if (BytesPerPixel(options.depth) == 0) {
-        report.report(MakeProblem(Severity::Error, kCantConvertToDepth, name, options.depth));
+        Report(report, Severity::Error, TextureCause::CannotConvertToDepth, name, {"", options.depth});
         return false;
     }
     TextureRecord converted;
@@ -220,7 +272,7 @@ bool ConvertRgbaChain(TextureRecord& holder, const DepthOptions& options, const 
     }
     for (int level = 0; level < in.levelCount; ++level) {
         if (!converted.allocateLevel(level, LevelByteCount(out, level))) {
-            ReportError(report, kNoMemoryToConvert, name);
+            Report(report, Severity::Error, TextureCause::NoMemoryToConvert, name);
             return false;
         }
     }
@@ -231,13 +283,17 @@ bool ConvertRgbaChain(TextureRecord& holder, const DepthOptions& options, const 
         else
             To16(in.levels[level], out.levels[level], PixelCount(in, level), options.green565);
     }
-    if (options.depth == 8 && !KeepPalette(in, out, kept) && !ExactColours(in, out) && !Quantise(in, out, options)) {
-        if (!Cancelled(options))
-            ReportError(report, kCantQuantise, name);
-        return false;
+    if (options.depth == 8 && !KeepPalette(in, out, kept) && !ExactColours(in, out)) {
+        if (const liq_error error = Quantise(in, out, options)) {
+            if (!Cancelled(options))
+                Report(report, Severity::Error,
+                       error == LIQ_OUT_OF_MEMORY ? TextureCause::NoMemoryToConvert : TextureCause::CannotQuantise,
+                       name);
+            return false;
+        }
     }
     if (AnyTransparent(in))
-        report.report(MakeProblem(Severity::Warning, kAlphaDropped, name, options.depth));
+        Report(report, Severity::Warning, TextureCause::AlphaDropped, name, {"", options.depth});
     holder = std::move(converted);
     return true;
 }

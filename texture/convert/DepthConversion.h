@@ -36,16 +36,6 @@ struct KeptPalette {
     const uint8_t* levels[kMaxTextureLevels] = {};
 };
 
-constexpr TextureMessage kAlphaDropped{TextureCause::ColoursChanged,
-                                       "%s is not opaque: a %u-bit texture has no alpha, so it is dropped",
-                                       "is not opaque: a %u-bit texture has no alpha, so it is dropped"};
-constexpr TextureMessage kCantQuantise{TextureCause::CannotConvert, "Can't reduce the colours of %s to 256",
-                                       "can't have its colours reduced to 256"};
-constexpr TextureMessage kCantConvertToDepth{TextureCause::CannotConvert, "Can't convert %s to a texture of %u bits",
-                                             "can't be converted to a texture of %u bits"};
-constexpr TextureMessage kNoMemoryToConvert{TextureCause::OutOfMemory, "Not enough memory to convert %s",
-                                            "does not fit in memory to be converted"};
-
 // Converts `holder` in place. `name` (the file) goes into the messages.
 // Returns false, leaving `holder` as it was, when the conversion fails (the
 // warning and errors go to `report`) or was cancelled (no word).

@@ -3,10 +3,10 @@
 #include "texture/convert/BoxFilter.h"
 #include "texture/convert/PaletteMatch.h"
 #include "texture/convert/PixelExpansion.h"
+#include "texture/io/ByteBlock.h"
 
 #include <algorithm>
 #include <cstring>
-#include <vector>
 
 namespace {
 
@@ -56,20 +56,23 @@ private:
 };
 
 // Level `level` from level - 1 for depths 8, 16 and 24: expanded to 8-bit
-// channels, filtered, and packed back.
+// channels, filtered, and packed back. False when the memory for the
+// expanded pixels cannot be had.
 bool BoxFilterExpanded(const T3D_TEXTURE& record, int level, uint8_t* dest)
 {
-    const std::vector<uint32_t> source = ExpandLevelToArgb(record, level - 1);
+    const size_t sourceCount = size_t(LevelWidth(record, level - 1)) * LevelHeight(record, level - 1);
     const unsigned width = LevelWidth(record, level), height = LevelHeight(record, level);
-    std::vector<uint32_t> filtered(size_t(width) * height);
-    if (source.empty())
+    const size_t count = size_t(width) * height;
+    ByteBlock source, filtered;
+    if (!source.allocate(sourceCount * 4) || !filtered.allocate(count * 4))
         return false;
-    BoxFilterLevel(reinterpret_cast<const uint8_t*>(source.data()), LevelWidth(record, level - 1),
-                   reinterpret_cast<uint8_t*>(filtered.data()), width, height, false);
+    PixelExpander(record).expand(record.levels[level - 1], reinterpret_cast<uint32_t*>(source.data()), sourceCount);
+    BoxFilterLevel(source.data(), LevelWidth(record, level - 1), filtered.data(), width, height, false);
     const bool green565 = record.greenMask == kMask565Green;
     NearestEntryCache nearest(record);
-    for (size_t i = 0; i < filtered.size(); ++i) {
-        const uint32_t p = filtered[i];
+    for (size_t i = 0; i < count; ++i) {
+        uint32_t p;
+        std::memcpy(&p, filtered.data() + 4 * i, 4);
         switch (record.depth) {
         case 8:
             dest[i] = nearest(p);

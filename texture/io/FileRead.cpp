@@ -36,31 +36,6 @@ FileReadStatus StatusOfOpenError(int error)
 
 }  // namespace
 
-const char* FileReadProblem(FileReadStatus status)
-{
-    switch (status) {
-    case FileReadStatus::Ok:
-        return "was read";
-    case FileReadStatus::NotFound:
-        return "does not exist";
-    case FileReadStatus::PermissionDenied:
-        return "permission denied";
-    case FileReadStatus::NotRegularFile:
-        return "is not a regular file";
-    case FileReadStatus::TooLarge:
-        return "is too large";
-    case FileReadStatus::ReadFailed:
-        return "could not be read";
-    case FileReadStatus::Changed:
-        return "changed while it was read";
-    case FileReadStatus::OutOfMemory:
-        return "does not fit in memory";
-    case FileReadStatus::Cancelled:
-        return "was not read to the end: cancelled";
-    }
-    return "could not be read";
-}
-
 InputFile::~InputFile()
 {
     close();

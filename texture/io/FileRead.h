@@ -30,10 +30,6 @@ enum class FileReadStatus {
     Cancelled,  // the caller stopped the read
 };
 
-// A few words for the status, to follow a file's name in a message:
-// "does not exist", "permission denied", ...
-const char* FileReadProblem(FileReadStatus status);
-
 // A regular file open for reading. Moves but does not copy; closes itself.
 class InputFile {
 public:

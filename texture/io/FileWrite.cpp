@@ -148,18 +148,19 @@ bool IsStreamNode(const std::string& path)
 }
 
 // Whether the folder is /dev or one of its folders on the same file system.
+// The path is resolved only for a folder on that file system.
 bool IsDeviceFolder(int folder, const std::string& path)
 {
+    struct stat devices {};
+    struct stat info {};
+    if (::stat("/dev", &devices) != 0 || ::fstat(folder, &info) != 0 || devices.st_dev != info.st_dev)
+        return false;
     char* real = ::realpath(path.c_str(), nullptr);
     if (!real)
         return false;
     const std::string resolved = real;
     std::free(real);
-    if (resolved != "/dev" && resolved.rfind("/dev/", 0) != 0)
-        return false;
-    struct stat devices {};
-    struct stat info {};
-    return ::stat("/dev", &devices) != 0 || ::fstat(folder, &info) != 0 || devices.st_dev == info.st_dev;
+    return resolved == "/dev" || resolved.rfind("/dev/", 0) == 0;
 }
 
 // Gives the new file the replaced file's owner, group and permission bits, as
@@ -189,35 +190,6 @@ bool IsStaleTemporary(const char* entry)
 }
 
 }  // namespace
-
-const char* FileWriteProblem(FileWriteStatus status)
-{
-    switch (status) {
-    case FileWriteStatus::Ok:
-        return "written";
-    case FileWriteStatus::NoFolder:
-        return "the folder does not exist";
-    case FileWriteStatus::PermissionDenied:
-        return "permission denied";
-    case FileWriteStatus::NotRegularFile:
-        return "not a regular file";
-    case FileWriteStatus::SameAsInput:
-        return "it is a file the output is made from";
-    case FileWriteStatus::TerminalOutput:
-        return "it is a terminal, which takes no binary output";
-    case FileWriteStatus::StreamNotOpen:
-        return "no stream of that number is open for writing";
-    case FileWriteStatus::InDeviceFolder:
-        return "no file is made or replaced in /dev";
-    case FileWriteStatus::NameTooLong:
-        return "the name is too long";
-    case FileWriteStatus::WriteFailed:
-        return "the write failed";
-    case FileWriteStatus::RenameFailed:
-        return "it could not be put in place";
-    }
-    return "the write failed";
-}
 
 bool IsStreamTarget(const std::string& path)
 {

@@ -41,16 +41,12 @@ enum class FileWriteStatus {
     NotRegularFile,    // a folder in the target's place (or a FIFO, device or socket where streams are not taken)
     SameAsInput,       // the target is one of the files the output is made from
     TerminalOutput,    // the target is a terminal, which takes no file's bytes
-    StreamNotOpen,     // the target names an open file of the process (/dev/fd/N) that is not open
+    StreamNotOpen,     // the target names a file number of the process (/dev/fd/N) not open for writing
     InDeviceFolder,    // the target would be made or replaced in /dev
     NameTooLong,
     WriteFailed,  // a write, flush or close failed: disk full, size limit, I/O error
     RenameFailed,
 };
-
-// A few words for the status, to follow a file's name and a colon in a
-// message: "not a regular file", "permission denied", ...
-const char* FileWriteProblem(FileWriteStatus status);
 
 // What "-" stands for as an output on a command line.
 constexpr const char* kStandardOutput = "/dev/stdout";

@@ -1,13 +1,13 @@
 #include "texture/png/PngDecoder.h"
 
 #include "texture/TextureLimits.h"
+#include "texture/io/ByteBlock.h"
 
 #include <spng.h>
 
 #include <algorithm>
 #include <cstring>
 #include <new>
-#include <vector>
 
 namespace {
 
@@ -179,18 +179,15 @@ PngStatus PngDecoder::decodePalette(uint8_t* argb, uint8_t* indices)
         const Rgb& c = palette_.colours[i];
         table[i] = uint32_t(paletteAlpha_[i]) << 24 | uint32_t(c.red) << 16 | uint32_t(c.green) << 8 | c.blue;
     }
-    std::vector<uint8_t> rowIndices;
-    std::vector<uint8_t> packed;
-    try {
-        rowIndices.resize(width_);
-        packed.resize(interlaced_ ? imageBytes : packedRowBytes);
-    } catch (const std::bad_alloc&) {
+    ByteBlock rowIndices, packed;
+    if (!rowIndices.allocate(width_) || !packed.allocate(interlaced_ ? imageBytes : packedRowBytes))
         return PngStatus::noMemory;
-    }
-    if (interlaced_)
+    if (interlaced_) {
+        std::memset(packed.data(), 0, imageBytes);  // the passes' packed pixels are merged into it
         error = spng_decode_image(ctx, packed.data(), imageBytes, SPNG_FMT_PNG, 0);
-    else
+    } else {
         error = spng_decode_image(ctx, nullptr, 0, SPNG_FMT_PNG, SPNG_DECODE_PROGRESSIVE);
+    }
 
     for (unsigned y = 0; !error && y < height_; ++y) {
         const uint8_t* row = packed.data();

@@ -1,7 +1,6 @@
 #include "texture/tga/TgaDecoder.h"
 
 #include "texture/TextureLimits.h"
-#include "texture/TextureMessages.h"
 #include "texture/convert/PaletteMatch.h"
 
 #include <algorithm>
@@ -15,19 +14,21 @@ unsigned RecordDepth(uint8_t pixelDepth)
     return pixelDepth == 15 ? 16 : pixelDepth;
 }
 
-// Why the decoder does not take a file of this kind; nullptr when it does.
-const TextureMessage* RefusedKind(const TgaHeader& header)
+// Why the decoder does not take a file of this kind; nothing when it does.
+std::optional<TextureCause> RefusedKind(const TgaHeader& header)
 {
     if (header.colourMapType > kTgaColourMapPresent)
-        return &kTgaReservedColourMapType;
+        return TextureCause::TgaReservedColourMapType;
     switch (header.imageType) {
     case kTgaColourMapped:
     case kTgaRunLengthColourMapped:
         if (header.pixelDepth != 8)
-            return &kTgaIndexDepth;
+            return TextureCause::TgaIndexDepth;
         if (header.colourMapLength == 0)
-            return &kTgaEmptyColourMap;
-        return IsReadableColourMapEntrySize(header.colourMapEntryBits) ? nullptr : &kTgaPaletteError;
+            return TextureCause::TgaEmptyColourMap;
+        if (!IsReadableColourMapEntrySize(header.colourMapEntryBits))
+            return TextureCause::TgaColourMapEntrySize;
+        return std::nullopt;
     case kTgaTrueColour:
     case kTgaRunLengthTrueColour:  // 8 bits are read as grey
         switch (header.pixelDepth) {
@@ -36,15 +37,17 @@ const TextureMessage* RefusedKind(const TgaHeader& header)
         case 16:
         case 24:
         case 32:
-            return nullptr;
+            return std::nullopt;
         default:
-            return &kTgaUnsupportedPixelDepth;
+            return TextureCause::TgaPixelDepth;
         }
     case kTgaGrey:
     case kTgaRunLengthGrey:
-        return header.pixelDepth == 8 ? nullptr : &kTgaGreyDepth;
+        if (header.pixelDepth != 8)
+            return TextureCause::TgaGreyDepth;
+        return std::nullopt;
     default:
-        return &kTgaUnsupportedImageType;
+        return TextureCause::TgaImageType;
     }
 }
 
@@ -153,13 +156,13 @@ void TgaPlacement::finish(uint8_t* level) const
     }
 }
 
-const TextureMessage* DecodeTgaHeader(const uint8_t* bytes, size_t size, TgaLayout& layout)
+std::optional<TextureCause> DecodeTgaHeader(const uint8_t* bytes, size_t size, TgaLayout& layout)
 {
     ByteCursor in(bytes, size);
     TgaHeader header;
     if (!ReadTgaHeader(in, header))
-        return &kTgaTruncated;
-    if (const TextureMessage* refusal = RefusedKind(header))
+        return TextureCause::Truncated;
+    if (const std::optional<TextureCause> refusal = RefusedKind(header))
         return refusal;
     layout.header = header;
     layout.depth = RecordDepth(header.pixelDepth);
@@ -174,19 +177,19 @@ const TextureMessage* DecodeTgaHeader(const uint8_t* bytes, size_t size, TgaLayo
     place.rowsTopDown = (header.descriptor & kTgaDescriptorTopDown) != 0;
     place.rightToLeft = (header.descriptor & kTgaDescriptorRightToLeft) != 0;
     if (place.levelBytes() == 0 || place.levelBytes() > kMaxLevelBytes)
-        return &kTgaUnsupportedSize;
-    return nullptr;
+        return TextureCause::UnsupportedSize;
+    return std::nullopt;
 }
 
-const TextureMessage* CheckTgaFileSize(const TgaLayout& layout, uint64_t fileSize)
+std::optional<TextureCause> CheckTgaFileSize(const TgaLayout& layout, uint64_t fileSize)
 {
     if (fileSize < layout.pixels.offset)
-        return &kTgaTruncated;
+        return TextureCause::Truncated;
     if (!layout.runLength && fileSize - layout.pixels.offset < layout.pixels.levelBytes())
-        return &kTgaShortOfPixels;
+        return TextureCause::ShortOfPixels;
     if (layout.runLength && fileSize > kMaxWholeFileBytes)
-        return &kTgaUnsupportedSize;
-    return nullptr;
+        return TextureCause::UnsupportedSize;
+    return std::nullopt;
 }
 
 uint64_t TgaBytesInMemory(const TgaLayout& layout, uint64_t fileSize)
@@ -194,17 +197,19 @@ uint64_t TgaBytesInMemory(const TgaLayout& layout, uint64_t fileSize)
     return layout.runLength ? fileSize : layout.pixels.offset;
 }
 
-const TextureMessage* CheckTgaPixelData(const TgaLayout& layout, const uint8_t* file, size_t size, bool& ranPast)
+std::optional<TextureCause> CheckTgaPixelData(const TgaLayout& layout, const uint8_t* file, size_t size, bool& ranPast)
 {
     ranPast = false;
     if (!layout.runLength)
-        return nullptr;
+        return std::nullopt;
     ByteCursor in = PixelData(layout, file, size);
     const TgaPlacement& place = layout.pixels;
     const PacketWalk walk = WalkPackets(in, uint64_t(place.width) * place.height, place.bytesPerPixel,
                                         [](unsigned, const uint8_t*, bool) {});
     ranPast = walk == PacketWalk::RanPast;
-    return walk == PacketWalk::Short ? &kTgaShortOfPixels : nullptr;
+    if (walk == PacketWalk::Short)
+        return TextureCause::ShortOfPixels;
+    return std::nullopt;
 }
 
 void DecodeTgaPixels(const TgaLayout& layout, const uint8_t* file, size_t size, uint8_t* level, bool rowsInPlace)
@@ -236,12 +241,12 @@ void SetTgaRecordFormat(T3D_TEXTURE& record, const TgaLayout& layout)
     SetStandardMasks(record, layout.depth);
 }
 
-const TextureMessage* DecodeTga(const uint8_t* data, size_t size, TextureRecord& holder, TgaWarnings& warnings)
+std::optional<TextureCause> DecodeTga(const uint8_t* data, size_t size, TextureRecord& holder, TgaWarnings& warnings)
 {
     holder.clear();
     warnings = TgaWarnings();
     TgaLayout layout;
-    const TextureMessage* problem = DecodeTgaHeader(data, size, layout);
+    std::optional<TextureCause> problem = DecodeTgaHeader(data, size, layout);
     if (!problem)
         problem = CheckTgaFileSize(layout, size);
     if (!problem)
@@ -249,7 +254,7 @@ const TextureMessage* DecodeTga(const uint8_t* data, size_t size, TextureRecord&
     T3D_TEXTURE& record = holder.record();
     uint8_t* level = problem ? nullptr : holder.allocateLevel(0, layout.pixels.levelBytes());
     if (!problem && !level)
-        problem = &kNoMemoryForTga;
+        problem = TextureCause::OutOfMemory;
     if (problem) {
         holder.clear();
         return problem;
@@ -264,5 +269,5 @@ const TextureMessage* DecodeTga(const uint8_t* data, size_t size, TextureRecord&
         warnings.beyondMap = !colours.inMap.all() &&
                              UsesValuesOutsideMap(colours, UsedEntries(level, size_t(layout.pixels.levelBytes())));
     }
-    return nullptr;
+    return std::nullopt;
 }

@@ -34,6 +34,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <sys/uio.h>
 #include <vector>
 
@@ -69,24 +70,24 @@ struct TgaLayout {
     TgaPlacement pixels;
 };
 
-// Makes a layout of the header at the start of `bytes`. nullptr, or why the
+// Makes a layout of the header at the start of `bytes`. Nothing, or why the
 // file is refused: truncated, a kind not read, no pixels or too many.
-[[nodiscard]] const TextureMessage* DecodeTgaHeader(const uint8_t* bytes, size_t size, TgaLayout& layout);
+[[nodiscard]] std::optional<TextureCause> DecodeTgaHeader(const uint8_t* bytes, size_t size, TgaLayout& layout);
 
 // Whether a file of `fileSize` bytes can hold what its header claims: the ID
 // field and colour map, and all of its raw pixels; run-length data in a file
-// no larger than kMaxWholeFileBytes. nullptr, or why not.
-[[nodiscard]] const TextureMessage* CheckTgaFileSize(const TgaLayout& layout, uint64_t fileSize);
+// no larger than kMaxWholeFileBytes. Nothing, or why not.
+[[nodiscard]] std::optional<TextureCause> CheckTgaFileSize(const TgaLayout& layout, uint64_t fileSize);
 
 // How many of the file's first bytes decoding needs in memory: those before
 // the pixels, or all of a run-length file.
 uint64_t TgaBytesInMemory(const TgaLayout& layout, uint64_t fileSize);
 
 // Whether the pixel data in `file` (TgaBytesInMemory of them) covers the
-// level, as raw data of a file whose size was checked always does. nullptr,
+// level, as raw data of a file whose size was checked always does. Nothing,
 // or why not; `ranPast` says whether a run-length packet ran past the image.
-[[nodiscard]] const TextureMessage* CheckTgaPixelData(const TgaLayout& layout, const uint8_t* file, size_t size,
-                                                      bool& ranPast);
+[[nodiscard]] std::optional<TextureCause> CheckTgaPixelData(const TgaLayout& layout, const uint8_t* file, size_t size,
+                                                            bool& ranPast);
 
 // Fills `level` (levelBytes() of the placement) from the file's bytes, checked
 // as above: decodes run-length data, or copies raw rows unless `rowsInPlace`
@@ -109,6 +110,6 @@ struct TgaWarnings {
 
 // Bytes in, level out: clears the holder and decodes the whole file in
 // data[0, size) as its level 0 (size, depth, masks, palette, pixels; a level
-// count of 1). nullptr, or why the file is refused, the holder then cleared.
-[[nodiscard]] const TextureMessage* DecodeTga(const uint8_t* data, size_t size, TextureRecord& holder,
-                                              TgaWarnings& warnings);
+// count of 1). Nothing, or why the file is refused, the holder then cleared.
+[[nodiscard]] std::optional<TextureCause> DecodeTga(const uint8_t* data, size_t size, TextureRecord& holder,
+                                                    TgaWarnings& warnings);
