@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTreeView>
@@ -187,6 +188,20 @@ EditorPrompts DesktopPrompts()
         default:
             return UnsavedAnswer::Cancel;
         }
+    };
+    prompts.choose = [](const QString& caption, const QString& text, const QStringList& buttons, int defaultButton) {
+        QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, OwnerWindow());
+        QList<QAbstractButton*> added;
+        for (qsizetype i = 0; i < buttons.size(); ++i)
+            added.append(
+                box.addButton(buttons[i], i + 1 == buttons.size() ? QMessageBox::RejectRole : QMessageBox::AcceptRole));
+        if (defaultButton >= 0 && defaultButton < added.size())
+            box.setDefaultButton(qobject_cast<QPushButton*>(added[defaultButton]));
+        if (!added.isEmpty())
+            box.setEscapeButton(added.last());
+        ExecMessageBox(box);
+        const qsizetype chosen = added.indexOf(box.clickedButton());
+        return int(chosen < 0 ? added.size() - 1 : chosen);
     };
     return prompts;
 }

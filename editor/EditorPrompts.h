@@ -7,6 +7,7 @@
 #include "texture/TextureReport.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <string>
@@ -36,6 +37,11 @@ struct EditorPrompts {
     std::function<void(const QString& caption, const QString& text, MessageKind kind)> message;
     // Save the work first, throw it away, or keep it and stay.
     std::function<UnsavedAnswer(const QString& caption, const QString& text)> askUnsaved;
+    // A question answered by one of the buttons (their texts, the last one
+    // cancelling): the index of the button chosen; the last one's when the
+    // question is closed without an answer.
+    std::function<int(const QString& caption, const QString& text, const QStringList& buttons, int defaultButton)>
+        choose;
 };
 
 // File dialogs and message boxes on the screen, each opening over the main

@@ -13,7 +13,8 @@
 // loaded before, with its file and history. While a save runs the scene is
 // read by it: nothing may change the scene (replace, undo, redo, load, close)
 // until saved() came; isBusy() says so, and those calls are refused meanwhile.
-// The window's thread may still read the textures.
+// The window's thread may still read the textures. A load can be stopped
+// (cancelLoad): it ends as one that failed, and wasCancelled() says why.
 #pragma once
 
 #include "editor/ReplacementHistory.h"
@@ -23,6 +24,7 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <set>
@@ -51,6 +53,11 @@ public:
     bool saveAs(const std::string& target, bool oldFormat);
     // Frees the scene and forgets its history; false while work runs.
     bool close();
+    // Stops a load under way at its next chunk of the file; loaded(false)
+    // follows.
+    void cancelLoad();
+    // The last load ended because it was stopped.
+    bool wasCancelled() const { return cancelled_; }
 
     Work work() const { return work_; }
     bool isBusy() const { return work_ != Work::None; }
@@ -95,6 +102,7 @@ private:
     struct Outcome {
         std::unique_ptr<CVK7QScene> scene;  // a load's scene, when it worked
         bool ok = false;
+        bool cancelled = false;
         QString failure;
     };
     void finished();
@@ -110,6 +118,8 @@ private:
     std::string workFile_;
     bool workOldFormat_ = false;
     QString failure_;
+    bool cancelled_ = false;
+    std::shared_ptr<std::atomic<bool>> loadCancel_;
     QFutureWatcher<std::shared_ptr<Outcome>> watcher_;
     std::function<void()> gate_;
 };

@@ -52,6 +52,16 @@ EditorPrompts ScriptedPrompts::prompts()
         discardAnswers.pop_front();
         return answer;
     };
+    prompts.choose = [this](const QString&, const QString& text, const QStringList& buttons, int defaultButton) {
+        questions.push_back({text, buttons, defaultButton});
+        if (choiceAnswers.empty()) {
+            ADD_FAILURE() << "unexpected question: " << text.toStdString();
+            return int(buttons.size()) - 1;
+        }
+        const int answer = choiceAnswers.front();
+        choiceAnswers.pop_front();
+        return answer;
+    };
     return prompts;
 }
 

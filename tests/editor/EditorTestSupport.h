@@ -41,8 +41,15 @@ struct UnsavedReply {
     UnsavedAnswer answer;
 };
 
-// Answers file dialogs from queues (an empty answer cancels; an empty queue
-// fails the test) and records what the dialog asked and said.
+struct AskedQuestion {
+    QString text;
+    QStringList buttons;
+    int defaultButton = 0;
+};
+
+// Answers file dialogs and questions from queues (an empty answer cancels a
+// file dialog; an empty queue fails the test and cancels) and records what
+// the dialog asked and said.
 class ScriptedPrompts {
 public:
     EditorPrompts prompts();
@@ -50,11 +57,13 @@ public:
     std::deque<QString> openAnswers;
     std::deque<QString> saveAnswers;
     std::deque<UnsavedReply> discardAnswers;
+    std::deque<int> choiceAnswers;  // the index of the button chosen
 
     std::vector<FileDialogRequest> openRequests;
     std::vector<FileDialogRequest> saveRequests;
     std::vector<ShownMessage> messages;
     int discardQuestions = 0;
+    std::vector<AskedQuestion> questions;
 };
 
 // A folder tree whose desktop is a folder of the test's choosing and which

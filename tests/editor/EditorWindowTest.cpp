@@ -124,8 +124,16 @@ TEST(EditorWindow, MenusHoldTheirItemsIdsAndGreyedStatesAtStart)
                                {nullptr, 0, false},
                                {"Keep the scene texture's format", 32780, true},
                                {"Generated levels", 0, true},
+                               {"Smaller levels", 0, true},
+                               {"Flags on Replace", 0, true},
                            });
     ExpectMenu(MenuTitled(actionMenu, "Generated levels"), {{"Point", 32781, true}, {"Box", 32782, true}});
+    ExpectMenu(MenuTitled(actionMenu, "Smaller levels"), {{"Ask when older", 32783, true},
+                                                          {"Always rebuild from the first file", 32784, true},
+                                                          {"Always use the files", 32785, true}});
+    ExpectMenu(MenuTitled(actionMenu, "Flags on Replace"), {{"Ask when they differ", 32786, true},
+                                                            {"Always keep the scene texture's", 32787, true},
+                                                            {"Always take the file name's", 32788, true}});
     ExpectMenu(MenuTitled(bar, "Help"), {{"About quorrel...", 16, true}});
 
     bool aboutShown = false;
