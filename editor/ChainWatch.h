@@ -3,8 +3,14 @@
 // file may appear or go), and the folder they lie in. Another program writes a
 // file in bursts, so changes are gathered: chainChanged() comes once nothing
 // has moved for kSettleMilliseconds, and only when a file of the chain is not
-// as it was when the watch began (there or not, its size, its modification
-// time, its inode).
+// as it was when the watch began.
+//
+// A file's stamps are whether it is there, its device and inode, its size,
+// and its modification and change times to the nanosecond. A rewrite of the
+// same size within one tick of the file system's clock leaves them all as
+// they were, so a read also takes each file's CRC-32 (its bytes read again,
+// not decoded): what a read stands for is compared with them, off the
+// window's thread, before it goes into a scene.
 #pragma once
 
 #include <QFileSystemWatcher>
@@ -21,14 +27,41 @@ class ChainWatch : public QObject {
 public:
     static constexpr int kSettleMilliseconds = 300;
 
+    struct FileStamp {
+        bool exists = false;
+        uint64_t device = 0, inode = 0, size = 0;
+        int64_t modifiedSeconds = 0, modifiedNanoseconds = 0;
+        int64_t changedSeconds = 0, changedNanoseconds = 0;
+        bool hasCrc = false;  // the CRC was taken (and the file could be read)
+        uint32_t crc = 0;
+        // Equal stamps; CRCs count where both have one.
+        bool operator==(const FileStamp& other) const;
+        bool operator!=(const FileStamp& other) const { return !(*this == other); }
+    };
+    using Stamps = std::vector<FileStamp>;
+
     explicit ChainWatch(QObject* parent = nullptr);
+
+    // The names of the chain that starts at `first`, level 0 first, as many
+    // as a texture has levels.
+    static std::vector<std::string> ChainNames(const QString& first);
+    // How the files stand now; with `crcs`, each one there read for its
+    // CRC-32. Touches nothing but the files: safe on any thread.
+    static Stamps StampsOf(const std::vector<std::string>& files, bool crcs);
 
     // Notes how the chain at `first` stands now and watches it from here on,
     // dropping the chain watched before. Call it before reading the chain, so
     // that a change during the read counts.
     void watch(const QString& first);
+    // The stamps a read took of the watched chain before it began (with their
+    // CRCs): what the watch compares with from now on.
+    void takeStamps(Stamps stamps);
     void stop();
-    // True when a file of the watched chain is not as watch() found it.
+    // The chain's names (empty when nothing is watched) and their stamps.
+    const std::vector<std::string>& files() const { return files_; }
+    const Stamps& stamps() const { return stamps_; }
+    // True when a file of the watched chain is not as its stamps say (CRCs
+    // not read again).
     bool changed() const;
     // The gathering timer: each change noticed starts it again.
     QTimer& settleTimer() { return settle_; }
@@ -37,14 +70,6 @@ signals:
     void chainChanged();
 
 private:
-    struct FileStamp {
-        bool exists = false;
-        uint64_t device = 0, inode = 0, size = 0;
-        int64_t seconds = 0, nanoseconds = 0;
-        bool operator==(const FileStamp& other) const;
-    };
-    static FileStamp StampOf(const std::string& path);
-    std::vector<FileStamp> stamps() const;
     // Watches the folder and the chain's files that are there now.
     void rearm();
     void settled();
@@ -52,5 +77,5 @@ private:
     QFileSystemWatcher watcher_;
     QTimer settle_;
     std::vector<std::string> files_;  // the chain's names, level 0 first
-    std::vector<FileStamp> stamps_;
+    Stamps stamps_;
 };

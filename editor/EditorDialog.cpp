@@ -10,6 +10,7 @@
 #include "editor/GrowingLayout.h"
 #include "editor/PreviewFrame.h"
 #include "editor/Previews.h"
+#include "editor/ReplaceOutcome.h"
 #include "editor/Replacement.h"
 #include "editor/SceneTextureList.h"
 #include "editor/SelectionListBox.h"
@@ -18,6 +19,7 @@
 #include "resources/MenuTemplate.h"
 #include "resources/Resources.h"
 #include "resources/Strings.h"
+#include "texture/TextureFlags.h"
 #include "texture/chain/ImageChainWrite.h"
 #include "texture/chain/MipChainNaming.h"
 #include "texture/chain/PngTextureWriter.h"
@@ -67,6 +69,18 @@ std::string LocalPath(const QString& path)
     return QFile::encodeName(path).toStdString();
 }
 
+// The Action menu's choices for stale level files and for flags, by command.
+constexpr std::pair<int, StaleLevelsChoice> kStaleLevelsCommands[] = {
+    {kAskStaleLevelsCommand, StaleLevelsChoice::Ask},
+    {kRebuildStaleLevelsCommand, StaleLevelsChoice::Rebuild},
+    {kUseLevelFilesCommand, StaleLevelsChoice::UseFiles},
+};
+constexpr std::pair<int, FlagsChoice> kFlagsCommands[] = {
+    {kAskFlagsCommand, FlagsChoice::Ask},
+    {kKeepSceneFlagsCommand, FlagsChoice::KeepScene},
+    {kTakeNameFlagsCommand, FlagsChoice::TakeName},
+};
+
 FileDialogRequest SceneFileRequest(bool opening)
 {
     FileDialogRequest request;
@@ -113,7 +127,7 @@ EditorDialog::EditorDialog(EditorPrompts prompts, FolderTree* folderTree, QWidge
     document_ = new SceneDocument(this);
     replacement_ = new Replacement(report_, this);
     packCommands_ = new TexturePackCommands(*document_, prompts_, settings_, this);
-    replacement_->readWith({mipFilter(), keepSceneFormat()});
+    replacement_->readWith({mipFilter(), keepSceneFormat(), staleLevelsChoice() == StaleLevelsChoice::Rebuild});
     buildControls(client_);
 
     // Dialog initialisation: the icon, then the folder tree's first filling.
@@ -185,6 +199,10 @@ void EditorDialog::buildMenu()
     action(kKeepSceneFormatCommand)->setChecked(settings_.keepSceneFormat());
     const bool box = settings_.mipFilter() == MipFilterChoice::Box;
     action(box ? kBoxLevelsCommand : kPointLevelsCommand)->setChecked(true);
+    for (const auto& [command, choice] : kStaleLevelsCommands)
+        action(command)->setChecked(choice == settings_.staleLevels());
+    for (const auto& [command, choice] : kFlagsCommands)
+        action(command)->setChecked(choice == settings_.replaceFlags());
 }
 
 void EditorDialog::buildControls(QWidget* client)
@@ -288,7 +306,9 @@ void EditorDialog::wireMessageMap()
     connect(action(kRedoCommand), &QAction::triggered, this, &EditorDialog::OnRedo);
     connect(action(kExtractCommand), &QAction::triggered, this, &EditorDialog::OnExtract);
     connect(action(kReplaceCommand), &QAction::triggered, this, &EditorDialog::OnReplace);
-    for (int command : {kKeepSceneFormatCommand, kPointLevelsCommand, kBoxLevelsCommand})
+    for (int command : {kKeepSceneFormatCommand, kPointLevelsCommand, kBoxLevelsCommand, kAskStaleLevelsCommand,
+                        kRebuildStaleLevelsCommand, kUseLevelFilesCommand, kAskFlagsCommand, kKeepSceneFlagsCommand,
+                        kTakeNameFlagsCommand})
         connect(action(command), &QAction::triggered, this, &EditorDialog::replacementOptionsChanged);
     connect(action(kAboutCommand), &QAction::triggered, this, &EditorDialog::OnAbout);
     connect(openTreeFileAction_, &QAction::triggered, this,
@@ -466,7 +486,12 @@ void EditorDialog::sceneWorkStarted(const char* progressText)
 {
     delete progress_;
     const QString file = QFileInfo(QFile::decodeName(document_->workFile().c_str())).fileName();
-    progress_ = new QProgressDialog(QString::fromLatin1(progressText).arg(file), QString(), 0, 0, this);
+    // A load can be stopped; a save, once begun, goes to its end.
+    const bool loading = document_->work() == SceneDocument::Work::Loading;
+    progress_ = new QProgressDialog(QString::fromLatin1(progressText).arg(file),
+                                    loading ? QString::fromLatin1(kCancelButton) : QString(), 0, 0, this);
+    if (loading)
+        connect(progress_, &QProgressDialog::canceled, document_, &SceneDocument::cancelLoad);
     progress_->setWindowTitle(QCoreApplication::applicationName());
     progress_->setWindowModality(Qt::NonModal);
     progress_->setMinimumDuration(kProgressDelayMilliseconds);
@@ -480,7 +505,11 @@ void EditorDialog::sceneLoaded(bool ok)
     progress_ = nullptr;
     updateActions();
     if (!ok) {
-        tellUserWhy(kLoadFailedText, document_->workFile(), document_->failure());
+        if (document_->wasCancelled())
+            showStatus(QString::fromLatin1(kLoadCancelledStatus)
+                           .arg(QFileInfo(QFile::decodeName(document_->workFile().c_str())).fileName()));
+        else
+            tellUserWhy(kLoadFailedText, document_->workFile(), document_->failure());
         continueReplace();
         return;
     }
@@ -501,6 +530,7 @@ void EditorDialog::OnClose()
     DisableSceneCommands();
     textureList_->ClearFlags();
     previews_->ClearFrame(kSceneFrameId);
+    updateReplacementNotes();
 }
 
 bool EditorDialog::save(bool oldFormat)
@@ -613,18 +643,21 @@ void EditorDialog::OnTextureSelected()
 {
     if (const T3D_TEXTURE* texture = textureList_->takeSelection())
         previews_->DrawTexture(*texture, kSceneFrameId);
+    updateReplacementNotes();
 }
 
 void EditorDialog::selectNoTexture()
 {
     textureList_->chooseNone();
     previews_->ClearFrame(kSceneFrameId);
+    updateReplacementNotes();
 }
 
 void EditorDialog::showChangedTexture(int index)
 {
     if (const T3D_TEXTURE* texture = textureList_->showChanged(index))
         previews_->DrawTexture(*texture, kSceneFrameId);
+    updateReplacementNotes();
 }
 
 const T3D_TEXTURE* EditorDialog::shownTexture(int frameId) const
@@ -653,6 +686,7 @@ void EditorDialog::replacementChanged()
 {
     PreviewFrame* frame = previews_->frame(kReplacementFrameId);
     frame->setNotice(replacement_->notice());
+    updateReplacementNotes();
     if (replacement_->isChosen())
         previews_->drawLevel(replacement_->texture(), kReplacementFrameId, frame->level());
     else
@@ -710,11 +744,44 @@ MipFilterChoice EditorDialog::mipFilter() const
     return action(kBoxLevelsCommand)->isChecked() ? MipFilterChoice::Box : MipFilterChoice::Point;
 }
 
+StaleLevelsChoice EditorDialog::staleLevelsChoice() const
+{
+    for (const auto& [command, choice] : kStaleLevelsCommands)
+        if (action(command)->isChecked())
+            return choice;
+    return StaleLevelsChoice::Ask;
+}
+
+FlagsChoice EditorDialog::flagsChoice() const
+{
+    for (const auto& [command, choice] : kFlagsCommands)
+        if (action(command)->isChecked())
+            return choice;
+    return FlagsChoice::Ask;
+}
+
 void EditorDialog::replacementOptionsChanged()
 {
     settings_.setKeepSceneFormat(keepSceneFormat());
     settings_.setMipFilter(mipFilter());
-    replacement_->readWith({mipFilter(), keepSceneFormat()});
+    settings_.setStaleLevels(staleLevelsChoice());
+    settings_.setReplaceFlags(flagsChoice());
+    const Replacement::Options options{mipFilter(), keepSceneFormat(),
+                                       staleLevelsChoice() == StaleLevelsChoice::Rebuild};
+    const Replacement::Options& now = replacement_->options();
+    if (options.filter != now.filter || options.keepSceneFormat != now.keepSceneFormat ||
+        options.rebuildStale != now.rebuildStale)
+        replacement_->readWith(options);
+    updateReplacementNotes();
+}
+
+void EditorDialog::updateReplacementNotes()
+{
+    QString tooltip;
+    const T3D_TEXTURE* scene = textureList_->chosenTexture();
+    if (scene && replacement_->isChosen() && HasPicture(replacement_->texture()))
+        tooltip = ReplaceWouldText(*scene, replacement_->texture(), replacement_->takesSceneFormat(), flagsChoice());
+    previews_->setReplacementNotes(replacement_->staleNote(), tooltip);
 }
 
 bool EditorDialog::refuseReplacementFile(const std::vector<std::string>& targets)
@@ -737,7 +804,9 @@ bool EditorDialog::mayWriteOverReplacement(const std::vector<std::string>& targe
     if (files.isEmpty())
         return true;
     const char* question = files.size() == 1 ? kExtractOverReplacementFileText : kExtractOverReplacementFilesText;
-    return prompts_.askYesNo(QCoreApplication::applicationName(), QString::fromLatin1(question).arg(files.join('\n')));
+    const QStringList buttons = {QString::fromLatin1(kExtractButton), QString::fromLatin1(kCancelButton)};
+    return prompts_.choose(QCoreApplication::applicationName(), QString::fromLatin1(question).arg(files.join('\n')),
+                           buttons, 1) == 0;
 }
 
 // Action and Edit menus.
@@ -796,14 +865,18 @@ void EditorDialog::OnReplace()
         return;
     }
     // A Replace asked again takes the place of one that waits.
-    replacing_ = PendingReplace{textureList_->chosenIndex(), ++replaceSerial_, false};
+    delete replaceProgress_;
+    replaceProgress_ = nullptr;
+    replacing_ = PendingReplace();
+    replacing_->index = textureList_->chosenIndex();
+    replacing_->serial = ++replaceSerial_;
     continueReplace();
     updateActions();
 }
 
 void EditorDialog::continueReplace()
 {
-    if (!replacing_ || replacing_->converting || document_->isBusy())
+    if (!replacing_ || replacing_->converting || replacing_->asking || document_->isBusy())
         return;
     // Stale pixels never go into the scene: a file of the chain that changed
     // since the last read is read again first.
@@ -839,10 +912,99 @@ void EditorDialog::continueReplace()
         endReplace();  // Undo and Redo wait, Load and Close drop it: not reached
         return;
     }
+    if (!decideStaleLevels() || !decideFlags(*target))
+        return;
     replacing_->converting = true;
-    replacement_->convert(FormatOf(*target), [this, serial = replacing_->serial](const T3D_TEXTURE* record) {
-        finishReplace(serial, record);
-    });
+    const unsigned serial = replacing_->serial;
+    replacement_->convert({FormatOf(*target), replacing_->rebuildStale.value_or(false)},
+                          [this, serial](Replacement::Converted outcome, const T3D_TEXTURE* record) {
+                              if (!replacing_ || replacing_->serial != serial)
+                                  return;  // ended meanwhile: Load, Close or Cancel
+                              if (outcome == Replacement::Converted::Changed) {
+                                  // A file changed since the read: the chain is read again first.
+                                  replacing_->converting = false;
+                                  replacing_->readAgain = true;
+                                  continueReplace();
+                                  return;
+                              }
+                              finishReplace(serial, record);
+                          });
+    // A conversion that takes its time shows so, and can be stopped.
+    if (replaceProgress_)
+        replaceProgress_->deleteLater();
+    replaceProgress_ = new QProgressDialog(
+        QString::fromLatin1(kConvertingProgress).arg(replacement_->fileName(), SceneTextureList::TextureName(*target)),
+        QString::fromLatin1(kCancelButton), 0, 0, this);
+    replaceProgress_->setWindowTitle(QCoreApplication::applicationName());
+    replaceProgress_->setWindowModality(Qt::NonModal);
+    replaceProgress_->setMinimumDuration(kProgressDelayMilliseconds);
+    connect(replaceProgress_, &QProgressDialog::canceled, this, &EditorDialog::cancelReplace);
+    QTimer::singleShot(kProgressDelayMilliseconds, replaceProgress_, &QWidget::show);
+}
+
+bool EditorDialog::decideStaleLevels()
+{
+    const std::vector<int>& stale = replacement_->staleLevels();
+    if (replacing_->rebuildStale || stale.empty())
+        return true;
+    const StaleLevelsChoice choice = staleLevelsChoice();
+    if (choice != StaleLevelsChoice::Ask) {
+        replacing_->rebuildStale = choice == StaleLevelsChoice::Rebuild;
+        return true;
+    }
+    const QString filter = QString::fromLatin1(mipFilter() == MipFilterChoice::Box ? kBoxFilterName : kPointFilterName);
+    QString text = QString::fromLatin1(kStaleLevelsQuestion)
+                       .arg(replacement_->staleNote(), replacement_->levelFiles({stale.front()}), filter);
+    const std::vector<int> newer = replacement_->newerLevelsBelowStale();
+    if (!newer.empty())
+        text += QString::fromLatin1(newer.size() == 1 ? kNewerLevelsNotUsed : kNewerLevelsNotUsedPlural)
+                    .arg(replacement_->levelFiles(newer));
+    const int answer =
+        askAboutReplace(text, {QString::fromLatin1(kRebuildLevelsButton).arg(replacement_->fileName()),
+                               QString::fromLatin1(kUseLevelFilesButton), QString::fromLatin1(kCancelButton)});
+    if (answer == 0 || answer == 1) {
+        replacing_->rebuildStale = answer == 0;
+        continueReplace();  // the window ran while the question was open
+    } else if (answer > 1) {
+        cancelReplace();
+    }
+    return false;
+}
+
+bool EditorDialog::decideFlags(const T3D_TEXTURE& target)
+{
+    if (replacing_->takeNameFlags || !FlagsDiffer(target, replacement_->texture()))
+        return true;
+    const FlagsChoice choice = flagsChoice();
+    if (choice != FlagsChoice::Ask) {
+        replacing_->takeNameFlags = choice == FlagsChoice::TakeName;
+        return true;
+    }
+    const QString change = QString::fromStdString(
+        FlagChangeText(target.flags & kChosenFlags, replacement_->texture().flags & kChosenFlags));
+    const QString text = QString::fromLatin1(kFlagsQuestion)
+                             .arg(replacement_->fileName(), SceneTextureList::TextureName(target), change);
+    const int answer = askAboutReplace(text, {QString::fromLatin1(kKeepSceneFlagsButton),
+                                              QString::fromLatin1(kTakeNameFlagsButton).arg(change),
+                                              QString::fromLatin1(kCancelButton)});
+    if (answer == 0 || answer == 1) {
+        replacing_->takeNameFlags = answer == 1;
+        continueReplace();
+    } else if (answer > 1) {
+        cancelReplace();
+    }
+    return false;
+}
+
+int EditorDialog::askAboutReplace(const QString& text, const QStringList& buttons)
+{
+    const unsigned serial = replacing_->serial;
+    replacing_->asking = true;
+    const int answer = prompts_.choose(QCoreApplication::applicationName(), text, buttons, 0);
+    if (!replacing_ || replacing_->serial != serial)
+        return -1;
+    replacing_->asking = false;
+    return answer;
 }
 
 void EditorDialog::finishReplace(unsigned serial, const T3D_TEXTURE* record)
@@ -854,24 +1016,49 @@ void EditorDialog::finishReplace(unsigned serial, const T3D_TEXTURE* record)
         replacing_->converting = false;
         return;
     }
-    const int index = replacing_->index;
+    const PendingReplace done = *replacing_;
     endReplace();
-    if (!record)
+    const T3D_TEXTURE* target = document_->texture(unsigned(done.index));
+    if (!record || !target)
         return;  // the read said why
-    if (!document_->replace(index, *record)) {
+    const TextureShape before = ShapeOf(*target);
+    const QString name = SceneTextureList::TextureName(*target);
+    T3D_TEXTURE replaced = *record;
+    replaced.flags = ReplacedFlags(target->flags, record->flags, done.takeNameFlags.value_or(false));
+    if (!document_->replace(done.index, replaced)) {
         tellUser(kReplaceFailedText, MessageKind::Error);
         return;
     }
-    showChangedTexture(index);
+    showChangedTexture(done.index);
     updateActions();
+    QString said = QString::fromLatin1(kReplacedStatus)
+                       .arg(name, replacement_->fileName(), ShapeChange(before, ShapeOf(replaced), true));
+    if (done.rebuildStale.value_or(false) && !replacement_->staleLevels().empty())
+        said += QString::fromLatin1(kRebuiltStatusPart)
+                    .arg(replacement_->levelFiles({replacement_->staleLevels().front()}), replacement_->fileName());
+    showStatus(said);
 }
 
 void EditorDialog::endReplace()
 {
     replacing_.reset();
+    // Its own signal may be what ends the Replace: the window goes later.
+    if (replaceProgress_)
+        replaceProgress_->deleteLater();
+    replaceProgress_ = nullptr;
     if (statusLine_->text().startsWith(QString::fromLatin1(kReplaceWaitsStatus).arg(QString())))
         statusLine_->clear();
     updateActions();
+}
+
+void EditorDialog::cancelReplace()
+{
+    if (!replacing_)
+        return;
+    if (replacing_->converting)
+        replacement_->cancelConversion();
+    endReplace();
+    showStatus(QString::fromLatin1(kReplaceCancelledStatus));
 }
 
 void EditorDialog::OnUndo()

@@ -23,17 +23,23 @@
 //
 // Extract and Replace decline with a message when no entry is chosen or no
 // replacement is read; Replace reads the replacement again first whenever a
-// file of its chain changed. Save as refuses a target that is one of the
-// replacement's files; Extract asks once more before it writes over them.
-// Export all textures and Import textures from folder (TexturePackCommands)
-// read the scene off the window's thread as a save does, with the same
-// progress window and greyed commands; an import's textures go in as one
-// step of Undo. Quit, the close box, Escape, Close, Load and a
-// dropped scene ask before they throw away replaced textures that were never
-// saved, offering to save it first; Escape with a menu open only leaves the
-// menu; Enter never ends the dialog. The window grows from its template size
-// (its smallest) as GrowingLayout says, and comes back at the size and place
-// it had when it last ended.
+// file of its chain changed. Before it goes on, Replace asks (unless the
+// Action menu says what to do) whether level files older than the chain's
+// first file are used or made anew, then whether the flags of the file's name
+// are taken where they differ from the scene texture's; Cancel ends it. A
+// conversion still running after half a second shows a progress window that
+// can stop it; so does a load. The replacement frame's tooltip says what
+// Replace would do to the chosen scene texture, and the status line what it
+// did. Save as refuses a target that is one of the replacement's files;
+// Extract asks once more before it writes over them. Export all textures and
+// Import textures from folder (TexturePackCommands) read the scene off the
+// window's thread as a save does, with the same progress window and greyed
+// commands; an import's textures go in as one step of Undo. Quit, the close
+// box, Escape, Close, Load and a dropped scene ask before they throw away
+// replaced textures that were never saved, offering to save it first; Escape
+// with a menu open only leaves the menu; Enter never ends the dialog. The
+// window grows from its template size (its smallest) as GrowingLayout says,
+// and comes back at the size and place it had when it last ended.
 #pragma once
 
 #include "editor/EditorPrompts.h"
@@ -44,6 +50,7 @@
 #include "texture/T3DTexture.h"
 
 #include <QDialog>
+#include <QStringList>
 
 #include <map>
 #include <optional>
@@ -113,6 +120,8 @@ public:
     // Action menu options for reading replacements (remembered between runs).
     bool keepSceneFormat() const;
     MipFilterChoice mipFilter() const;
+    StaleLevelsChoice staleLevelsChoice() const;
+    FlagsChoice flagsChoice() const;
 
     // The menu action that carries a command id; nullptr when there is none.
     QAction* action(int command) const;
@@ -169,18 +178,34 @@ private:
     // nothing) and takes the next step of a Replace that waits for it.
     void replacementChanged();
     // The next step of the Replace under way, when it can be taken now: a
-    // read of a changed chain first, then the conversion, then the scene.
+    // read of a changed chain first, the questions, then the conversion,
+    // then the scene.
     void continueReplace();
+    // Whether stale level files are made anew, and whether the file name's
+    // flags are taken, each decided once for the Replace under way: by the
+    // Action menu or by asking. False when the Replace goes no further now
+    // (ended, or gone on from where the question left it).
+    bool decideStaleLevels();
+    bool decideFlags(const T3D_TEXTURE& target);
+    // Asks about the Replace under way; the button chosen, or -1 when the
+    // Replace went meanwhile.
+    int askAboutReplace(const QString& text, const QStringList& buttons);
     // The replacement as it goes into the scene, for the Replace of that
-    // serial; nullptr when its read failed.
+    // serial; nullptr when its conversion failed.
     void finishReplace(unsigned serial, const T3D_TEXTURE* record);
-    // No Replace under way any more: its status line goes.
+    // No Replace under way any more: its status line and progress window go.
     void endReplace();
+    // The user stopped the Replace under way.
+    void cancelReplace();
+    // The replacement frame's caption and tooltip notes: its stale level
+    // files, what Replace would do to the chosen scene texture.
+    void updateReplacementNotes();
     // Makes the chain at `path` the replacement, read and shown.
     void pickReplacement(const QString& path, bool dropped);
     // A mouse press in the tree, before the tree acts on it.
     void treeItemPressed(QTreeWidgetItem* item);
-    // Hands the Action menu's options to the replacement, which reads again.
+    // Hands the Action menu's options to the replacement, which reads again
+    // when they changed, and remembers them.
     void replacementOptionsChanged();
     // True, having said so, when a target is one of the files of the chosen
     // replacement's chain: no scene the editor writes replaces them.
@@ -218,7 +243,10 @@ private:
         int index = 0;
         unsigned serial = 0;
         bool converting = false;
-        bool readAgain = false;  // it read the chain again, and that read said what it met
+        bool readAgain = false;             // it read the chain again, and that read said what it met
+        bool asking = false;                // a question about it is open
+        std::optional<bool> rebuildStale;   // decided: stale levels made anew
+        std::optional<bool> takeNameFlags;  // decided: the file name's flags taken
     };
     std::optional<PendingReplace> replacing_;
     unsigned replaceSerial_ = 0;
@@ -227,7 +255,8 @@ private:
     // Controls and menu.
     FolderTree* folderTree_ = nullptr;
     QLabel* statusLine_ = nullptr;
-    QProgressDialog* progress_ = nullptr;
+    QProgressDialog* progress_ = nullptr;         // a load's or save's
+    QProgressDialog* replaceProgress_ = nullptr;  // a conversion's
     QWidget* client_ = nullptr;
     std::vector<std::pair<QWidget*, const ControlTemplate*>> placed_;  // each control and its template entry
     QMenuBar* menuBar_ = nullptr;

@@ -13,6 +13,7 @@
 #include <QHeaderView>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTreeView>
@@ -195,10 +196,19 @@ EditorPrompts DesktopPrompts()
             return UnsavedAnswer::Cancel;
         }
     };
-    prompts.askYesNo = [](const QString& caption, const QString& text) {
-        QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, OwnerWindow());
-        box.setDefaultButton(QMessageBox::No);
-        return ExecMessageBox(box) == QMessageBox::Yes;
+    prompts.choose = [](const QString& caption, const QString& text, const QStringList& buttons, int defaultButton) {
+        QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, OwnerWindow());
+        QList<QAbstractButton*> added;
+        for (qsizetype i = 0; i < buttons.size(); ++i)
+            added.append(
+                box.addButton(buttons[i], i + 1 == buttons.size() ? QMessageBox::RejectRole : QMessageBox::AcceptRole));
+        if (defaultButton >= 0 && defaultButton < added.size())
+            box.setDefaultButton(qobject_cast<QPushButton*>(added[defaultButton]));
+        if (!added.isEmpty())
+            box.setEscapeButton(added.last());
+        ExecMessageBox(box);
+        const qsizetype chosen = added.indexOf(box.clickedButton());
+        return int(chosen < 0 ? added.size() - 1 : chosen);
     };
     prompts.chooseExport = [](ExportChoice& choice) {
         const auto browse = [](const QString& folder) {

@@ -10,6 +10,7 @@
 #include "texture/TextureReport.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <string>
@@ -40,8 +41,11 @@ struct EditorPrompts {
     std::function<void(const QString& caption, const QString& text, MessageKind kind)> message;
     // Save the work first, throw it away, or keep it and stay.
     std::function<UnsavedAnswer(const QString& caption, const QString& text)> askUnsaved;
-    // A question answered Yes (true) or No.
-    std::function<bool(const QString& caption, const QString& text)> askYesNo;
+    // A question answered by one of the buttons (their texts, the last one
+    // cancelling): the index of the button chosen; the last one's when the
+    // question is closed without an answer.
+    std::function<int(const QString& caption, const QString& text, const QStringList& buttons, int defaultButton)>
+        choose;
     // The folder and kind of files of an export, offered as `choice` holds
     // them; false when the user cancels.
     std::function<bool(ExportChoice& choice)> chooseExport;

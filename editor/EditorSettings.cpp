@@ -13,6 +13,13 @@ constexpr const char* kKeepSceneFormatKey = "replace/keepSceneFormat";
 constexpr const char* kMipFilterKey = "replace/generatedLevels";
 constexpr const char* kBoxFilterValue = "box";
 constexpr const char* kPointFilterValue = "point";
+constexpr const char* kStaleLevelsKey = "replace/smallerLevels";
+constexpr const char* kFlagsKey = "replace/flags";
+constexpr const char* kAskValue = "ask";
+constexpr const char* kRebuildValue = "rebuild";
+constexpr const char* kFilesValue = "files";
+constexpr const char* kKeepValue = "keep";
+constexpr const char* kNameValue = "name";
 constexpr const char* kExtractFormatKey = "extract/format";
 constexpr const char* kPngFormatValue = "png";
 constexpr const char* kTgaFormatValue = "tga";
@@ -82,6 +89,38 @@ MipFilterChoice EditorSettings::mipFilter() const
 void EditorSettings::setMipFilter(MipFilterChoice filter)
 {
     settings_.setValue(kMipFilterKey, filter == MipFilterChoice::Box ? kBoxFilterValue : kPointFilterValue);
+}
+
+StaleLevelsChoice EditorSettings::staleLevels() const
+{
+    const QString value = settings_.value(kStaleLevelsKey).toString();
+    if (value == QLatin1String(kRebuildValue))
+        return StaleLevelsChoice::Rebuild;
+    return value == QLatin1String(kFilesValue) ? StaleLevelsChoice::UseFiles : StaleLevelsChoice::Ask;
+}
+
+void EditorSettings::setStaleLevels(StaleLevelsChoice choice)
+{
+    const char* value = choice == StaleLevelsChoice::Rebuild    ? kRebuildValue
+                        : choice == StaleLevelsChoice::UseFiles ? kFilesValue
+                                                                : kAskValue;
+    settings_.setValue(kStaleLevelsKey, value);
+}
+
+FlagsChoice EditorSettings::replaceFlags() const
+{
+    const QString value = settings_.value(kFlagsKey).toString();
+    if (value == QLatin1String(kKeepValue))
+        return FlagsChoice::KeepScene;
+    return value == QLatin1String(kNameValue) ? FlagsChoice::TakeName : FlagsChoice::Ask;
+}
+
+void EditorSettings::setReplaceFlags(FlagsChoice choice)
+{
+    const char* value = choice == FlagsChoice::KeepScene  ? kKeepValue
+                        : choice == FlagsChoice::TakeName ? kNameValue
+                                                          : kAskValue;
+    settings_.setValue(kFlagsKey, value);
 }
 
 bool EditorSettings::extractsPng() const

@@ -16,6 +16,14 @@
 // How the levels a chain's files do not hold are generated.
 enum class MipFilterChoice { Point, Box };
 
+// What Replace does with level files older than the chain's first file
+// (texture/chain/StaleLevels.h).
+enum class StaleLevelsChoice { Ask, Rebuild, UseFiles };
+
+// Whose flags a replacement takes where its file name's differ from the
+// scene texture's.
+enum class FlagsChoice { Ask, KeepScene, TakeName };
+
 // The file dialogs that remember their folder.
 enum class FileDialogKind { LoadScene, SaveScene, Extract };
 
@@ -37,6 +45,10 @@ public:
     void setKeepSceneFormat(bool keep);
     MipFilterChoice mipFilter() const;  // Point until Box is chosen
     void setMipFilter(MipFilterChoice filter);
+    StaleLevelsChoice staleLevels() const;  // Ask until another is chosen
+    void setStaleLevels(StaleLevelsChoice choice);
+    FlagsChoice replaceFlags() const;  // Ask until another is chosen
+    void setReplaceFlags(FlagsChoice choice);
 
     // The folder last exported to or imported from, and the kind of files
     // last exported (TGA until PNG is chosen).

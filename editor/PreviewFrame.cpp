@@ -71,13 +71,17 @@ void PreviewFrame::drawCaption(QPainter& painter)
 {
     if (caption_.isEmpty())
         return;
-    const QFontMetrics metrics = fontMetrics();
-    const QRect area = contentsRect();
-    QRect box(0, 0, metrics.horizontalAdvance(caption_) + 2 * kCaptionPadding, metrics.height() + 2 * kCaptionPadding);
-    box.moveBottomLeft(area.bottomLeft() + QPoint(kCaptionMargin, -kCaptionMargin));
-    painter.fillRect(box, kCaptionGround);
+    // A caption of several lines, or wider than the frame, is wrapped to it.
+    const QRect area = contentsRect().adjusted(kCaptionMargin, kCaptionMargin, -kCaptionMargin, -kCaptionMargin);
+    const int flags = Qt::AlignLeft | Qt::AlignBottom | Qt::TextWordWrap;
+    const QRect text = painter.boundingRect(
+        area.adjusted(kCaptionPadding, kCaptionPadding, -kCaptionPadding, -kCaptionPadding), flags, caption_);
+    QRect box(0, 0, text.width() + 2 * kCaptionPadding, text.height() + 2 * kCaptionPadding);
+    box.moveBottomLeft(area.bottomLeft());
+    painter.fillRect(box.intersected(area), kCaptionGround);
     painter.setPen(Qt::white);
-    painter.drawText(box, Qt::AlignCenter, caption_);
+    painter.drawText(box.adjusted(kCaptionPadding, kCaptionPadding, -kCaptionPadding, -kCaptionPadding), flags,
+                     caption_);
 }
 
 void PreviewFrame::drawNotice(QPainter& painter)

@@ -78,10 +78,15 @@ void Previews::drawLevel(const T3D_TEXTURE& record, int frameId, int level)
     const int lastLevel = std::min<int>(record.levelCount, kMaxTextureLevels) - 1;
     level = std::clamp(level, 0, std::max(lastLevel, 0));
     const bool shown = HasPicture(record);
-    target->setPicture(PreviewImage(record, target->clientSize(), level), level,
-                       shown ? LevelCaption(record, level) : QString());
-    if (frameId == kReplacementFrameId)
-        target->setToolTip(shown ? TextureSummary(record) : QString());
+    const bool notes = shown && frameId == kReplacementFrameId;
+    QString caption = shown ? LevelCaption(record, level) : QString();
+    if (notes && !captionNote_.isEmpty())
+        caption += '\n' + captionNote_;
+    target->setPicture(PreviewImage(record, target->clientSize(), level), level, caption);
+    if (frameId == kReplacementFrameId) {
+        replacementSummary_ = shown ? TextureSummary(record) : QString();
+        setReplacementNotes(captionNote_, tooltipNote_);
+    }
 }
 
 void Previews::ClearFrame(int frameId)
@@ -89,6 +94,8 @@ void Previews::ClearFrame(int frameId)
     if (PreviewFrame* target = frame(frameId)) {
         target->clear();
         target->setToolTip(QString());
+        if (frameId == kReplacementFrameId)
+            replacementSummary_.clear();
     }
 }
 
@@ -102,4 +109,15 @@ void Previews::stepLevel(const T3D_TEXTURE* record, int frameId, int step)
 {
     if (const PreviewFrame* target = frame(frameId); target && record)
         drawLevel(*record, frameId, target->level() + step);
+}
+
+void Previews::setReplacementNotes(QString caption, QString tooltip)
+{
+    captionNote_ = std::move(caption);
+    tooltipNote_ = std::move(tooltip);
+    if (replacementSummary_.isEmpty())
+        replacementFrame_->setToolTip(QString());
+    else
+        replacementFrame_->setToolTip(replacementSummary_ +
+                                      (tooltipNote_.isEmpty() ? QString() : QStringLiteral("\n") + tooltipNote_));
 }

@@ -1,6 +1,5 @@
 #include "editor/Replacement.h"
 
-#include "editor/ChainWatch.h"
 #include "editor/GatheringReport.h"
 #include "resources/Strings.h"
 #include "texture/chain/ImageChainWrite.h"
@@ -35,6 +34,21 @@ QString NoticeLines(const ProblemLog& log)
     return lines.join('\n');
 }
 
+TextureReadOptions ReadOptions(const Replacement::Options& options, const std::atomic<bool>* cancel)
+{
+    TextureReadOptions read;
+    read.filter = options.filter == MipFilterChoice::Box ? MipFilter::box : MipFilter::point;
+    read.cancel = cancel;
+    return read;
+}
+
+// A conversion's outcome carried back to the window's thread.
+struct ConversionResult {
+    Replacement::Converted outcome = Replacement::Converted::Failed;
+    TextureRecord texture;
+    ProblemLog problems;
+};
+
 }  // namespace
 
 Replacement::Replacement(GatheringReport& report, QObject* parent)
@@ -43,34 +57,63 @@ Replacement::Replacement(GatheringReport& report, QObject* parent)
     connect(watch_, &ChainWatch::chainChanged, this, [this] { reread(true); });
 }
 
+Replacement::~Replacement()
+{
+    Cancel(readCancel_);
+    Cancel(convertCancel_);
+}
+
+void Replacement::Cancel(const CancelFlag& flag)
+{
+    if (flag)
+        *flag = true;
+}
+
 Replacement::ChainRead Replacement::ReadChain(const QString& path, const Options& options,
-                                              const std::optional<DepthOptions>& convertTo)
+                                              const std::atomic<bool>* cancel)
 {
     ChainRead read;
-    TextureReadOptions readOptions;
-    readOptions.filter = options.filter == MipFilterChoice::Box ? MipFilter::box : MipFilter::point;
-    readOptions.convertTo = convertTo;
     const std::string file = QFile::encodeName(path).toStdString();
-    read.ok = ReadTextureChain(file, read.texture, read.problems, readOptions);
+    read.stamps = ChainWatch::StampsOf(ChainWatch::ChainNames(path), true);
+    read.levelTimes = LevelFileTimes(file);
+    const TextureReadOptions readOptions = ReadOptions(options, cancel);
+    auto files = std::make_shared<ChainFiles>();
+    if (!ReadChainFiles(file, *files, read.problems, readOptions))
+        return read;
+    const T3D_TEXTURE& first = files->texture.record();
+    read.staleLevels = StaleLevelsRead(read.levelTimes, first.width, first.height);
+    if (!read.staleLevels.empty() && !(cancel && *cancel)) {
+        // What this read meets the first one met already.
+        ProblemLog again;
+        TextureReadOptions upToStale = readOptions;
+        upToStale.fileLevels = read.staleLevels.front();
+        auto upTo = std::make_shared<ChainFiles>();
+        if (ReadChainFiles(file, *upTo, again, upToStale))
+            read.filesUpToStale = std::move(upTo);
+    }
+    const ChainFiles& shown = options.rebuildStale && read.filesUpToStale ? *read.filesUpToStale : *files;
+    read.ok = CompleteChain(shown, read.texture, read.problems, readOptions, file);
     if (read.ok) {
         NameAfterFile(read.texture.record(), path);
-        read.png = IsPngFile(file);
+        read.files = std::move(files);
     }
     return read;
 }
 
-void Replacement::startRead(const std::optional<DepthOptions>& convertTo, std::function<void(ChainRead&)> then)
+void Replacement::startRead(std::function<void(ChainRead&)> then)
 {
+    Cancel(readCancel_);
+    readCancel_ = std::make_shared<std::atomic<bool>>(false);
     // The result travels in a shared pointer: a future's result is copied.
     auto* watcher = new QFutureWatcher<std::shared_ptr<ChainRead>>(this);
     connect(watcher, &QFutureWatcherBase::finished, this, [watcher, then = std::move(then)] {
         watcher->deleteLater();
         then(*watcher->result());
     });
-    watcher->setFuture(QtConcurrent::run([file = file_, options = options_, convertTo, gate = gate_] {
+    watcher->setFuture(QtConcurrent::run([file = file_, options = options_, cancel = readCancel_, gate = gate_] {
         if (gate)
             gate();
-        return std::make_shared<ChainRead>(ReadChain(file, options, convertTo));
+        return std::make_shared<ChainRead>(ReadChain(file, options, cancel.get()));
     }));
 }
 
@@ -79,6 +122,10 @@ void Replacement::pick(const QString& path, bool dropped)
     dropped_ = dropped;
     file_ = path;
     texture_.clear();
+    files_.reset();
+    filesUpToStale_.reset();
+    levelTimes_.clear();
+    staleLevels_.clear();
     goodRead_ = false;
     notice_.clear();
     reread(!dropped);
@@ -87,10 +134,15 @@ void Replacement::pick(const QString& path, bool dropped)
 void Replacement::forget()
 {
     ++readCount_;
+    Cancel(readCancel_);
     state_ = State::None;
     dropped_ = false;
     file_.clear();
     texture_.clear();
+    files_.reset();
+    filesUpToStale_.reset();
+    levelTimes_.clear();
+    staleLevels_.clear();
     goodRead_ = false;
     notice_.clear();
     watch_->stop();
@@ -104,7 +156,7 @@ void Replacement::reread(bool background)
     state_ = State::Reading;
     notice_ = QString::fromLatin1(kReadingNotice).arg(fileName());
     emit changed();
-    startRead(std::nullopt, [this, background, count = ++readCount_](ChainRead& read) {
+    startRead([this, background, count = ++readCount_](ChainRead& read) {
         if (count == readCount_)
             apply(read, background);
     });
@@ -113,9 +165,14 @@ void Replacement::reread(bool background)
 void Replacement::apply(ChainRead& read, bool background)
 {
     state_ = read.ok ? State::Ready : State::Failed;
+    watch_->takeStamps(std::move(read.stamps));
     if (read.ok) {
         texture_ = std::move(read.texture);
-        png_ = read.png;
+        files_ = std::move(read.files);
+        filesUpToStale_ = std::move(read.filesUpToStale);
+        levelTimes_ = std::move(read.levelTimes);
+        staleLevels_ = std::move(read.staleLevels);
+        png_ = files_->png;
         goodRead_ = true;
     }
     notice_.clear();
@@ -146,25 +203,99 @@ void Replacement::tellWhyUnread(TextureReport& to) const
     }
 }
 
-void Replacement::convert(const DepthOptions& format, std::function<void(const T3D_TEXTURE*)> done)
+void Replacement::convert(const Conversion& conversion, std::function<void(Converted, const T3D_TEXTURE*)> done)
 {
-    if (!png_ && !options_.keepSceneFormat) {
-        done(&texture_.record());
-        return;
-    }
     converting_ = true;
-    startRead(format, [this, done = std::move(done)](ChainRead& read) {
+    Cancel(convertCancel_);
+    convertCancel_ = std::make_shared<std::atomic<bool>>(false);
+    TextureReadOptions options = ReadOptions(options_, convertCancel_.get());
+    if (takesSceneFormat())
+        options.convertTo = conversion.format;
+    const bool rebuild = conversion.rebuildStale && !staleLevels_.empty();
+    // Without the files down to the first stale level (their read failed),
+    // the chain is read again up to it.
+    if (rebuild && !filesUpToStale_)
+        options.fileLevels = staleLevels_.front();
+    std::shared_ptr<const ChainFiles> files = rebuild ? filesUpToStale_ : files_;
+
+    using Result = std::shared_ptr<ConversionResult>;
+    auto* watcher = new QFutureWatcher<Result>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, done = std::move(done)] {
+        watcher->deleteLater();
+        ConversionResult& result = *watcher->result();
         converting_ = false;
-        read.problems.replay(report_);
-        report_.showWarnings();
-        done(read.ok ? &read.texture.record() : nullptr);
+        switch (result.outcome) {
+        case Converted::Changed:
+            reread(false);
+            break;
+        case Converted::Cancelled:
+            break;
+        case Converted::Done:
+        case Converted::Failed:
+            result.problems.replay(report_);
+            report_.showWarnings();
+            break;
+        }
+        done(result.outcome, result.outcome == Converted::Done ? &result.texture.record() : nullptr);
         emit changed();
     });
+    watcher->setFuture(QtConcurrent::run([file = file_, names = watch_->files(), stamps = watch_->stamps(), files,
+                                          options, cancel = convertCancel_, gate = gate_] {
+        if (gate)
+            gate();
+        auto result = std::make_shared<ConversionResult>();
+        if (ChainWatch::StampsOf(names, true) != stamps) {
+            result->outcome = Converted::Changed;
+            return result;
+        }
+        const std::string path = QFile::encodeName(file).toStdString();
+        const bool ok = files ? CompleteChain(*files, result->texture, result->problems, options, path)
+                              : ReadTextureChain(path, result->texture, result->problems, options);
+        if (*cancel)
+            result->outcome = Converted::Cancelled;
+        else if (ok)
+            result->outcome = Converted::Done;
+        if (ok)
+            NameAfterFile(result->texture.record(), file);
+        return result;
+    }));
+}
+
+void Replacement::cancelConversion()
+{
+    Cancel(convertCancel_);
 }
 
 QString Replacement::fileName() const
 {
     return QFileInfo(file_).fileName();
+}
+
+std::vector<int> Replacement::newerLevelsBelowStale() const
+{
+    std::vector<int> newer;
+    if (staleLevels_.empty())
+        return newer;
+    const T3D_TEXTURE& record = texture_.record();
+    for (int level = staleLevels_.front() + 1; level < int(levelTimes_.size()); ++level) {
+        if (ReadsLevelFile(record.width, record.height, level) &&
+            std::find(staleLevels_.begin(), staleLevels_.end(), level) == staleLevels_.end())
+            newer.push_back(level);
+    }
+    return newer;
+}
+
+QString Replacement::levelFiles(const std::vector<int>& levels) const
+{
+    return QString::fromLocal8Bit(LevelFileList(levelTimes_, levels));
+}
+
+QString Replacement::staleNote() const
+{
+    if (staleLevels_.empty())
+        return QString();
+    return QString::fromLatin1(staleLevels_.size() == 1 ? kStaleLevelNote : kStaleLevelsNote)
+        .arg(levelFiles(staleLevels_), fileName());
 }
 
 bool Replacement::changedOnDisk() const

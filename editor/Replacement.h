@@ -11,27 +11,38 @@
 // of them is read again in the background (quietly too), and a failed read
 // keeps the last good one.
 //
-// Reads run off the window's thread: each is one step from a path and options
-// to a record and the problems it met (ReadChain, which touches nothing but
-// the files), then applied on the window's thread, where its problems are
-// shown. A later read supersedes one still under way: the earlier one's
-// result is dropped when it comes.
+// A read keeps the chain's files as read (ChainFiles: their levels before any
+// is made, a palette PNG's own palette and indices) beside what the frame
+// shows, and which of its level files are older than its first file (stale,
+// texture/chain/StaleLevels.h); when some are, the files down to the first
+// stale one are read as well. Replace converts what was read, with the
+// generated levels and depth it asks for, so what goes in is what was read,
+// byte for byte as a fresh read would give it; only when a file of the chain
+// changed since (its stamps or its CRC-32, ChainWatch) is it read again first.
+//
+// Reads and conversions run off the window's thread: each is one step that
+// touches nothing but the files and what it was given, then applied on the
+// window's thread, where its problems are shown. A later read supersedes one
+// still under way: the earlier one is told to stop and its result is
+// dropped when it comes.
 #pragma once
 
+#include "editor/ChainWatch.h"
 #include "editor/EditorSettings.h"
 #include "editor/ProblemLog.h"
 #include "texture/TextureRecord.h"
+#include "texture/chain/StaleLevels.h"
 #include "texture/chain/TextureFileReader.h"
 
 #include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
+#include <vector>
 
-class ChainWatch;
 class GatheringReport;
 
 class Replacement : public QObject {
@@ -44,28 +55,46 @@ public:
         Failed,   // the latest read failed; texture() holds the last good read, if any
     };
 
-    // How a chain is read: the filter for the levels no file holds, and
-    // whether a replacement takes the scene texture's format.
+    // How a chain is read: the filter for the levels no file holds, whether a
+    // replacement takes the scene texture's format, and whether the frame
+    // shows stale levels made anew from the level above.
     struct Options {
         MipFilterChoice filter = MipFilterChoice::Point;
         bool keepSceneFormat = false;
+        bool rebuildStale = false;
     };
 
     // What one read of a chain gave.
     struct ChainRead {
         bool ok = false;
-        TextureRecord texture;  // named after its first file
-        bool png = false;       // the chain was read as PNG
+        std::shared_ptr<const ChainFiles> files;
+        // The files down to the first stale level only; none when no level
+        // file read is stale.
+        std::shared_ptr<const ChainFiles> filesUpToStale;
+        std::vector<LevelFileTime> levelTimes;
+        std::vector<int> staleLevels;  // stale levels whose files were read
+        TextureRecord texture;         // what the frame shows, named after the first file
+        ChainWatch::Stamps stamps;     // the files as they stood when the read began
         ProblemLog problems;
     };
 
+    // What Replace asks for: the scene texture's format (taken when the
+    // chain is a PNG or the options keep the scene texture's), and whether
+    // stale levels are made anew.
+    struct Conversion {
+        DepthOptions format;
+        bool rebuildStale = false;
+    };
+    enum class Converted { Done, Failed, Changed, Cancelled };
+
     // Problems of a read asked for by the user go to `report` (boxes).
     Replacement(GatheringReport& report, QObject* parent);
+    // Tells the work under way to stop.
+    ~Replacement() override;
 
-    // Reads the chain at `path`, converted to `convertTo` when given. Touches
-    // nothing but the files: safe on any thread.
-    static ChainRead ReadChain(const QString& path, const Options& options,
-                               const std::optional<DepthOptions>& convertTo);
+    // Reads the chain at `path`. Touches nothing but the files: safe on any
+    // thread. It stops, failing without a word, once `cancel` turns true.
+    static ChainRead ReadChain(const QString& path, const Options& options, const std::atomic<bool>* cancel = nullptr);
 
     // Makes the chain at `path` the replacement and starts reading it: quietly
     // when it was picked in the tree, with boxes when it was dropped.
@@ -80,18 +109,23 @@ public:
     void readWith(const Options& options);
     const Options& options() const { return options_; }
 
-    // The replacement as it goes into a scene texture of `format`: the read as
-    // it is, unless it came from a PNG or the scene texture's format is kept;
-    // then the chain is read again off the window's thread, converted (what
-    // that read meets goes to the report). `done` gets the record on the
-    // window's thread, or nullptr when that read failed; it is not called when
-    // this object goes first.
-    void convert(const DepthOptions& format, std::function<void(const T3D_TEXTURE*)> done);
+    // The replacement as it goes into a scene texture: the last good read
+    // made into a texture off the window's thread as `conversion` asks (what
+    // that meets goes to the report), once the chain's files are found as
+    // they were read. `done` gets the outcome and, when Done, the record, on
+    // the window's thread; it is not called when this object goes first.
+    // Changed: the chain is being read again (state Reading).
+    void convert(const Conversion& conversion, std::function<void(Converted, const T3D_TEXTURE*)> done);
+    // Stops the conversion under way: its `done` gets Cancelled.
+    void cancelConversion();
+    // Whether Replace converts to the scene texture's format.
+    bool takesSceneFormat() const { return png_ || options_.keepSceneFormat; }
 
     State state() const { return state_; }
     bool isChosen() const { return state_ != State::None; }
     // A read or a conversion is under way.
     bool isBusy() const { return state_ == State::Reading || converting_; }
+    bool isConverting() const { return converting_; }
     // It came from a drop, not from the tree.
     bool isDropped() const { return dropped_; }
     // The chosen file, level 0 of its chain, and its name without folder.
@@ -107,14 +141,25 @@ public:
     // Tells `to` the errors the latest read met: why it failed.
     void tellWhyUnread(TextureReport& to) const;
 
+    // The stale levels of the last good read whose files the reader reads,
+    // in order; and the level files below the first of them that are not
+    // stale, which rebuilding does not use either.
+    const std::vector<int>& staleLevels() const { return staleLevels_; }
+    std::vector<int> newerLevelsBelowStale() const;
+    // The names of those levels' files: "crate_A1.png ... crate_A4.png".
+    QString levelFiles(const std::vector<int>& levels) const;
+    // "crate_A1.png ... crate_A4.png are older than crate_A.png"; empty when
+    // no level file read is stale.
+    QString staleNote() const;
+
     // True when a file of the chain is not as it was when the latest read
-    // began.
+    // began (its stamps; the CRCs are compared by convert()).
     bool changedOnDisk() const;
     // Whether `path` is one of the chain's files, as itself or through a link.
     bool isOneOfItsFiles(const std::string& path) const;
 
-    // Runs first in every read off the window's thread, on its thread: tests
-    // hold the work there, or note the thread.
+    // Runs first in every read and conversion off the window's thread, on its
+    // thread: tests hold the work there, or note the thread.
     void setWorkerGate(std::function<void()> gate) { gate_ = std::move(gate); }
 
 signals:
@@ -123,10 +168,12 @@ signals:
     void changed();
 
 private:
+    using CancelFlag = std::shared_ptr<std::atomic<bool>>;
     // Runs ReadChain off the window's thread; `then` gets its result on the
     // window's thread unless this object went first.
-    void startRead(const std::optional<DepthOptions>& convertTo, std::function<void(ChainRead&)> then);
+    void startRead(std::function<void(ChainRead&)> then);
     void apply(ChainRead& read, bool background);
+    static void Cancel(const CancelFlag& flag);
 
     GatheringReport& report_;
     ChainWatch* watch_;
@@ -135,11 +182,19 @@ private:
     bool converting_ = false;
     bool dropped_ = false;
     QString file_;
-    TextureRecord texture_;  // the last good read; empty when none worked yet
+    // The last good read: what the frame shows, the files as read, their
+    // level files' times and which are stale; empty when none worked yet.
+    TextureRecord texture_;
+    std::shared_ptr<const ChainFiles> files_;
+    std::shared_ptr<const ChainFiles> filesUpToStale_;
+    std::vector<LevelFileTime> levelTimes_;
+    std::vector<int> staleLevels_;
     bool goodRead_ = false;
     bool png_ = false;  // texture_ was read from a PNG
     QString notice_;
     unsigned readCount_ = 0;  // reads begun; a result of another than the last is dropped
+    CancelFlag readCancel_;   // the latest read's
+    CancelFlag convertCancel_;
     std::function<void()> gate_;
     ProblemLog lastProblems_;  // what the latest read met
 };

@@ -69,7 +69,3 @@ private:
     size_t branch_ = 0;
     std::set<int> dropped_;
 };
-
-// A copy of a texture record with buffers of its own; false when memory for
-// a level could not be had.
-bool CopyTexture(const T3D_TEXTURE& source, TextureRecord& copy);

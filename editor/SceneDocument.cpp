@@ -14,6 +14,7 @@ SceneDocument::SceneDocument(QObject* parent) : QObject(parent), scene_(std::mak
 SceneDocument::~SceneDocument()
 {
     watcher_.disconnect(this);
+    cancelLoad();
     if (work_ == Work::Saving || work_ == Work::Reading)
         watcher_.waitForFinished();
 }
@@ -31,12 +32,16 @@ bool SceneDocument::load(const std::string& chosen)
     // ".t3d" without its extension would name another file.
     work_ = Work::Loading;
     workFile_ = FileFor(chosen);
-    watcher_.setFuture(QtConcurrent::run([file = workFile_, gate = gate_] {
+    loadCancel_ = std::make_shared<std::atomic<bool>>(false);
+    watcher_.setFuture(QtConcurrent::run([file = workFile_, cancel = loadCancel_, gate = gate_] {
         if (gate)
             gate();
         auto outcome = std::make_shared<Outcome>();
         outcome->scene = std::make_unique<CVK7QScene>();
+        outcome->scene->SetLoadCancel(cancel.get());
         outcome->ok = outcome->scene->Load(file.c_str(), 0);
+        outcome->scene->SetLoadCancel(nullptr);
+        outcome->cancelled = !outcome->ok && outcome->scene->LastStatus().fileRead == FileReadStatus::Cancelled;
         if (!outcome->ok)
             outcome->failure = QString::fromStdString(SceneStatusText(outcome->scene->LastStatus()));
         return outcome;
@@ -94,6 +99,7 @@ void SceneDocument::finished()
     const Work done = work_;
     work_ = Work::None;
     failure_ = outcome->failure;
+    cancelled_ = outcome->cancelled;
     if (done == Work::Reading) {
         const std::function<void()> then = std::move(readDone_);
         readDone_ = nullptr;
@@ -120,6 +126,12 @@ void SceneDocument::finished()
         oldFormat_ = workOldFormat_;
     }
     emit saved(outcome->ok);
+}
+
+void SceneDocument::cancelLoad()
+{
+    if (work_ == Work::Loading && loadCancel_)
+        *loadCancel_ = true;
 }
 
 bool SceneDocument::close()

@@ -15,7 +15,8 @@
 // (readScene: an export, an import comparing files with it): nothing may
 // change the scene (replace, undo, redo, load, close) until that work ends;
 // isBusy() says so, and those calls are refused meanwhile. The window's
-// thread may still read the textures.
+// thread may still read the textures. A load can be stopped (cancelLoad): it
+// ends as one that failed, and wasCancelled() says why.
 #pragma once
 
 #include "editor/ReplacementHistory.h"
@@ -25,6 +26,7 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <set>
@@ -60,6 +62,11 @@ public:
     // while other work runs or no scene is loaded.
     bool readScene(const std::string& about, std::function<void(const VK7Q_HEADER& scene)> job,
                    std::function<void()> done);
+    // Stops a load under way at its next chunk of the file; loaded(false)
+    // follows.
+    void cancelLoad();
+    // The last load ended because it was stopped.
+    bool wasCancelled() const { return cancelled_; }
 
     Work work() const { return work_; }
     bool isBusy() const { return work_ != Work::None; }
@@ -108,6 +115,7 @@ private:
     struct Outcome {
         std::unique_ptr<CVK7QScene> scene;  // a load's scene, when it worked
         bool ok = false;
+        bool cancelled = false;
         QString failure;
     };
     void finished();
@@ -123,6 +131,8 @@ private:
     std::string workFile_;
     bool workOldFormat_ = false;
     QString failure_;
+    bool cancelled_ = false;
+    std::shared_ptr<std::atomic<bool>> loadCancel_;
     QFutureWatcher<std::shared_ptr<Outcome>> watcher_;
     std::function<void()> readDone_;  // what follows the read under way
     std::function<void()> gate_;

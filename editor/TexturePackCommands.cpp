@@ -129,8 +129,9 @@ bool TexturePackCommands::mayWriteOver(const std::vector<PlannedChain>& plan, co
         names.append(ShownPath(NameInFolder(existing[i])));
     if (existing.size() > size_t(kListedFiles))
         names.append(QString::fromLatin1(kMoreFilesText).arg(existing.size() - size_t(kListedFiles)));
-    return prompts_.askYesNo(QCoreApplication::applicationName(),
-                             QString::fromLatin1(kExportOverwriteText).arg(folder, names.join('\n')));
+    const QStringList buttons = {QString::fromLatin1(kWriteOverButton), QString::fromLatin1(kCancelButton)};
+    return prompts_.choose(QCoreApplication::applicationName(),
+                           QString::fromLatin1(kExportOverwriteText).arg(folder, names.join('\n')), buttons, 1) == 0;
 }
 
 bool TexturePackCommands::startExport()

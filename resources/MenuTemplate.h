@@ -49,6 +49,16 @@ inline constexpr MenuItemTemplate kMainMenu[] = {
      nullptr},
     {"&Action", "&Generated levels", MenuItemKind::Choice, "&Point", kPointLevelsCommand, false, nullptr},
     {"&Action", "&Generated levels", MenuItemKind::Choice, "&Box", kBoxLevelsCommand, false, nullptr},
+    {"&Action", "&Smaller levels", MenuItemKind::Choice, "&Ask when older", kAskStaleLevelsCommand, false, nullptr},
+    {"&Action", "&Smaller levels", MenuItemKind::Choice, "Always &rebuild from the first file",
+     kRebuildStaleLevelsCommand, false, nullptr},
+    {"&Action", "&Smaller levels", MenuItemKind::Choice, "Always &use the files", kUseLevelFilesCommand, false,
+     nullptr},
+    {"&Action", "&Flags on Replace", MenuItemKind::Choice, "&Ask when they differ", kAskFlagsCommand, false, nullptr},
+    {"&Action", "&Flags on Replace", MenuItemKind::Choice, "Always &keep the scene texture's", kKeepSceneFlagsCommand,
+     false, nullptr},
+    {"&Action", "&Flags on Replace", MenuItemKind::Choice, "Always &take the file name's", kTakeNameFlagsCommand, false,
+     nullptr},
 };
 
 // The commands that need a loaded scene.

@@ -36,6 +36,51 @@ constexpr const char* kReplaceFailedText = "The texture could not be replaced.";
 constexpr const char* kReadingNotice = "Reading %1 ...";
 // The status line while a Replace waits for that read.
 constexpr const char* kReplaceWaitsStatus = "Replace waits for %1";
+// The replacement frame's caption, under the level, when level files that
+// the reader reads are older than the chain's first file:
+// "crate_A1.png ... crate_A4.png are older than crate_A.png".
+constexpr const char* kStaleLevelsNote = "%1 are older than %2";
+constexpr const char* kStaleLevelNote = "%1 is older than %2";
+// Replace asks about them (Action > Smaller levels > Ask when older). The
+// note, then what rebuilding does: from the first stale level down, each
+// level made from the one above; newer files below it are not used.
+constexpr const char* kStaleLevelsQuestion =
+    "%1: those levels may still show the picture from before it was changed.\n\n"
+    "Rebuilding makes the level of %2 and every smaller one from the level above, with the %3 filter.";
+constexpr const char* kNewerLevelsNotUsed = " %1, though newer, is not used either.";
+constexpr const char* kNewerLevelsNotUsedPlural = " %1, though newer, are not used either.";
+constexpr const char* kPointFilterName = "Point";
+constexpr const char* kBoxFilterName = "Box";
+constexpr const char* kRebuildLevelsButton = "Rebuild them from %1";
+constexpr const char* kUseLevelFilesButton = "Use the files";
+constexpr const char* kCancelButton = "Cancel";
+// Replace asks when the flags a replacement's file name spells differ from
+// the scene texture's (Action > Flags on Replace > Ask when they differ); %3
+// says how, in the words of the flag boxes: "+ Envmap, - No Z-Buffer".
+constexpr const char* kFlagsQuestion = "The name of %1 sets other flags than the scene texture %2 has: %3.";
+constexpr const char* kKeepSceneFlagsButton = "Keep the scene texture's flags";
+constexpr const char* kTakeNameFlagsButton = "Take the flags of the file name (%1)";
+// The replacement frame's tooltip, after what the replacement is: what
+// Replace would do to the chosen scene texture. %2 is a change of shape,
+// "64 x 4, 1 level -> 100 x 60, 5 levels", followed by "; " and the flags
+// that change, when any do. Where Replace will ask about the flags, both
+// outcomes follow on lines of their own.
+constexpr const char* kReplaceWouldText = "Replace %1: %2";
+constexpr const char* kReplaceAsksFlagsText = "; Replace asks about the flags";
+constexpr const char* kKeepingFlagsText = "keeping the scene texture's: %1";
+constexpr const char* kTakingFlagsText = "taking the file name's: %1";
+constexpr const char* kNoFlagChangeText = "no flag changes";
+// The status line after a Replace: "Replaced stone with crate_A.png: 64 x 4,
+// 1 level -> 100 x 60, 5 levels; + Mipmap levels", and when stale levels
+// were made anew, "; crate_A1.png and below made from crate_A.png".
+constexpr const char* kReplacedStatus = "Replaced %1 with %2: %3";
+constexpr const char* kRebuiltStatusPart = "; %1 and below made from %2";
+// A Replace or a load that the user stopped.
+constexpr const char* kReplaceCancelledStatus = "Replace cancelled";
+constexpr const char* kLoadCancelledStatus = "Loading %1 cancelled";
+// The progress window of a conversion for Replace still running after
+// kProgressDelayMilliseconds.
+constexpr const char* kConvertingProgress = "Converting %1 for %2 ...";
 // The progress window that a load or save still running after
 // kProgressDelayMilliseconds shows.
 constexpr const char* kLoadingProgress = "Loading %1 ...";
@@ -57,6 +102,7 @@ constexpr const char* kNoImageEditorText = "No program to open the file was foun
 constexpr const char* kExtractOverReplacementFileText = "%1 is a file of the picked replacement.\nExtract over it?";
 constexpr const char* kExtractOverReplacementFilesText =
     "These are files of the picked replacement:\n%1\nExtract over them?";
+constexpr const char* kExtractButton = "Extract";
 
 // File > Recent scenes: entry N shows "&N path".
 constexpr const char* kRecentSceneFormat = "&%1 %2";
@@ -87,6 +133,7 @@ constexpr const char* kImportReadingProgress = "Reading the textures in %1 ...";
 // the files' names, a line each (at most eight, then how many more).
 constexpr const char* kExportOverwriteText = "%1 already holds files that the export writes:\n%2\nWrite over them?";
 constexpr const char* kMoreFilesText = "and %1 more";
+constexpr const char* kWriteOverButton = "Write over them";
 // After kWriteFailedText and the folder's name.
 constexpr const char* kFolderNotMadeProblem = "it is not a folder and can't be made one";
 // A box captioned "Error" when not everything was exported: this line, then

@@ -41,7 +41,8 @@ SceneStatus CVK7QScene::LoadFile(const std::string& path)
         return {SceneCause::FileUnreadable, FileReadStatus::NotFound, std::string()};
     ByteBlock bytes;
     BlockCrcs crcs;
-    if (const FileReadStatus read = ReadSceneFile(WithSceneExtension(path), bytes, crcs); read != FileReadStatus::Ok)
+    if (const FileReadStatus read = ReadSceneFile(WithSceneExtension(path), bytes, crcs, cancel_);
+        read != FileReadStatus::Ok)
         return {SceneCause::FileUnreadable, read, std::string()};
     auto scene = std::make_unique<SceneData>();
     SceneStatus status = ReadScene(std::move(bytes), *scene, crcs);

@@ -10,6 +10,7 @@
 #include "scene/SceneStatus.h"
 #include "texture/T3DTexture.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -74,6 +75,11 @@ public:
     // Releases everything; afterwards no scene is loaded.
     void Free();
 
+    // A flag that, set to true by another thread, stops a Load under way at
+    // its next chunk of the file (failing, the scene before kept, with the
+    // file read status Cancelled); nullptr, the default: never.
+    void SetLoadCancel(const std::atomic<bool>* cancel) { cancel_ = cancel; }
+
     // Why the last Load, Write or WriteOld failed (cause None when it
     // worked); the other operations leave it as it is.
     const SceneStatus& LastStatus() const { return status_; }
@@ -84,4 +90,5 @@ private:
 
     std::unique_ptr<SceneData> data_;
     SceneStatus status_;
+    const std::atomic<bool>* cancel_ = nullptr;
 };

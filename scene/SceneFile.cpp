@@ -32,9 +32,11 @@ struct ChunkedRead {
     const InputFile& file;
     uint8_t* bytes;
     uint64_t size;
-    BlockCrcs* crcs;  // nullptr when no CRCs are wanted
+    BlockCrcs* crcs;                  // nullptr when no CRCs are wanted
+    const std::atomic<bool>* cancel;  // nullptr: never
     std::atomic<uint64_t> nextChunk{0};
     std::atomic<bool> failed{false};
+    std::atomic<bool> cancelled{false};
 };
 
 void* ReadChunks(void* argument)
@@ -42,6 +44,11 @@ void* ReadChunks(void* argument)
     ChunkedRead& read = *static_cast<ChunkedRead*>(argument);
     const uint64_t chunks = (read.size + kReadChunk - 1) / kReadChunk;
     for (uint64_t chunk = read.nextChunk++; chunk < chunks && !read.failed; chunk = read.nextChunk++) {
+        if (read.cancel && read.cancel->load()) {
+            read.cancelled = true;
+            read.failed = true;
+            break;
+        }
         const uint64_t offset = chunk * kReadChunk;
         const uint64_t n = std::min(kReadChunk, read.size - offset);
         if (read.file.readAt(offset, read.bytes + offset, size_t(n)) != FileReadStatus::Ok) {
@@ -66,9 +73,9 @@ unsigned ReaderCount(uint64_t size)
 // Reads the file's bytes on this thread and helpers, each reader taking the
 // next chunk and working out its CRCs at once. A helper that cannot be started
 // only leaves more chunks to the others.
-FileReadStatus ReadChunked(const InputFile& file, ByteBlock& out, BlockCrcs* crcs)
+FileReadStatus ReadChunked(const InputFile& file, ByteBlock& out, BlockCrcs* crcs, const std::atomic<bool>* cancel)
 {
-    ChunkedRead read{file, out.data(), out.size(), crcs};
+    ChunkedRead read{file, out.data(), out.size(), crcs, cancel};
     pthread_t helpers[kMaxReaders];
     bool started[kMaxReaders] = {};
     const unsigned readers = ReaderCount(out.size());
@@ -79,10 +86,13 @@ FileReadStatus ReadChunked(const InputFile& file, ByteBlock& out, BlockCrcs* crc
         if (started[i])
             pthread_join(helpers[i], nullptr);
     }
+    if (read.cancelled)
+        return FileReadStatus::Cancelled;
     return read.failed ? FileReadStatus::ReadFailed : FileReadStatus::Ok;
 }
 
-FileReadStatus ReadSceneFileOnce(const std::string& path, ByteBlock& out, BlockCrcs& crcs)
+FileReadStatus ReadSceneFileOnce(const std::string& path, ByteBlock& out, BlockCrcs& crcs,
+                                 const std::atomic<bool>* cancel)
 {
     InputFile file;
     if (const FileReadStatus status = file.open(path); status != FileReadStatus::Ok)
@@ -96,7 +106,9 @@ FileReadStatus ReadSceneFileOnce(const std::string& path, ByteBlock& out, BlockC
     const bool newFormat = file.size() >= sizeof magic && file.readAt(0, magic, sizeof magic) == FileReadStatus::Ok &&
                            GetU32(magic) == kNewSceneMagic;
     const bool withCrcs = newFormat && crcs.start(out.data(), out.size());
-    const FileReadStatus status = ReadChunked(file, out, withCrcs ? &crcs : nullptr);
+    const FileReadStatus status = ReadChunked(file, out, withCrcs ? &crcs : nullptr, cancel);
+    if (status == FileReadStatus::Cancelled)
+        return status;
     // A file that shrank ends the read early; one that grew or was rewritten
     // in place shows in its size or modification time.
     if (!file.unchanged())
@@ -170,11 +182,11 @@ std::string WithSceneExtension(const std::string& path)
     return hasExtension || exists || IsStreamTarget(path) ? path : path + ".T3D";
 }
 
-FileReadStatus ReadSceneFile(const std::string& path, ByteBlock& out, BlockCrcs& crcs)
+FileReadStatus ReadSceneFile(const std::string& path, ByteBlock& out, BlockCrcs& crcs, const std::atomic<bool>* cancel)
 {
-    FileReadStatus status = ReadSceneFileOnce(path, out, crcs);
+    FileReadStatus status = ReadSceneFileOnce(path, out, crcs, cancel);
     if (status == FileReadStatus::Changed)
-        status = ReadSceneFileOnce(path, out, crcs);
+        status = ReadSceneFileOnce(path, out, crcs, cancel);
     if (status != FileReadStatus::Ok) {
         out = ByteBlock();
         crcs.clear();

@@ -8,6 +8,7 @@
 #include "texture/io/ByteBlock.h"
 #include "texture/io/FileRead.h"
 
+#include <atomic>
 #include <string>
 
 // Reads a whole regular file into `out`, as ReadWholeFile does with no limit
@@ -15,7 +16,10 @@
 // for a large file. For a file of the new format, `crcs` gets the CRC-32 of
 // each block, worked out as soon as the block is read; on failure it is
 // cleared. An empty file reads as an empty block, which no format accepts.
-[[nodiscard]] FileReadStatus ReadSceneFile(const std::string& path, ByteBlock& out, BlockCrcs& crcs);
+// `cancel`, set to true by another thread, stops the read at its next chunk:
+// Cancelled.
+[[nodiscard]] FileReadStatus ReadSceneFile(const std::string& path, ByteBlock& out, BlockCrcs& crcs,
+                                           const std::atomic<bool>* cancel = nullptr);
 
 // Writes the pieces to a fresh file beside `path`, flushes it to disk and
 // renames it over `path` (texture/io/FileWrite.h says how, and what it refuses).

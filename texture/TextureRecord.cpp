@@ -55,3 +55,21 @@ void TextureRecord::freeLevels()
         level = nullptr;
     }
 }
+
+bool CopyTexture(const T3D_TEXTURE& source, TextureRecord& copy)
+{
+    copy.clear();
+    T3D_TEXTURE& record = copy.record();
+    std::memcpy(&record, &source, sizeof record);
+    std::memset(record.levels, 0, sizeof record.levels);
+    for (int level = 0; level < source.levelCount && level < kMaxTextureLevels; ++level) {
+        const uint64_t bytes = LevelByteCount(source, level);
+        uint8_t* pixels = copy.allocateLevel(level, bytes);
+        if (!pixels || !source.levels[level]) {
+            copy.clear();
+            return false;
+        }
+        std::memcpy(pixels, source.levels[level], size_t(bytes));
+    }
+    return true;
+}

@@ -34,3 +34,7 @@ private:
 
     T3D_TEXTURE record_;
 };
+
+// A copy of a texture record with buffers of its own; false, and `copy`
+// cleared, when memory for a level could not be had.
+bool CopyTexture(const T3D_TEXTURE& source, TextureRecord& copy);

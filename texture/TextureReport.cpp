@@ -121,6 +121,7 @@ constexpr MessageRow kMessages[] = {
     {TextureCause::StaleLevels, "The smaller levels of %s are older than it: %w",
      "has smaller levels older than itself: %w; used as they are (--levels rebuild makes them from it, --levels files "
      "uses them without this warning)", nullptr},
+    {TextureCause::Cancelled, "Reading %k file %s was cancelled", "%r", "was not read to the end: cancelled"},
 };
 // clang-format on
 
@@ -133,7 +134,7 @@ constexpr bool RowsInCauseOrder()
     return true;
 }
 static_assert(RowsInCauseOrder(), "one row per cause, in the order of the causes");
-static_assert(size_t(TextureCause::StaleLevels) + 1 == std::size(kMessages), "a cause without its row");
+static_assert(size_t(TextureCause::Cancelled) + 1 == std::size(kMessages), "a cause without its row");
 
 const MessageRow& RowOf(TextureCause cause)
 {
@@ -207,6 +208,8 @@ TextureCause CauseOf(FileReadStatus status)
         return TextureCause::ChangedWhileRead;
     case FileReadStatus::OutOfMemory:
         return TextureCause::OutOfMemory;
+    case FileReadStatus::Cancelled:
+        return TextureCause::Cancelled;
     case FileReadStatus::Ok:
     case FileReadStatus::ReadFailed:
         break;

@@ -85,6 +85,8 @@ enum class TextureCause {
     NamingNameTooLong,    //
     // Reading a chain whose level files are older than its first (a warning).
     StaleLevels,
+    // A read that its caller stopped.
+    Cancelled,
 };
 
 // An error stops the read or write; after a warning it goes on.

@@ -4,37 +4,6 @@
 
 #include <algorithm>
 
-namespace {
-
-// Each flag bit under the words of its box in the window.
-struct FlagWords {
-    uint32_t flag;
-    const char* words;
-};
-constexpr FlagWords kFlagWords[] = {
-    {kFlagMipmapLevels, "Mipmap levels"},
-    {kFlagAlphaLevel, "Alpha level"},
-    {kFlagDetailSecondPass, "Detail second pass"},
-    {kFlagForce32Bit, "Force 32 bit"},
-    {kFlagEnvmap, "Envmap"},
-    {kFlagClampedU, "Clamped for U"},
-    {kFlagClampedV, "Clamped for V"},
-    {kFlagNoZBuffer, "No Z-Buffer"},
-};
-
-// The stale levels whose files the reader reads for level 0 of the record's
-// size.
-std::vector<int> StaleLevelsRead(const std::vector<LevelFileTime>& files, const T3D_TEXTURE& record)
-{
-    std::vector<int> read;
-    for (const int level : StaleLevels(files))
-        if (ReadsLevelFile(record.width, record.height, level))
-            read.push_back(level);
-    return read;
-}
-
-}  // namespace
-
 bool ReadChainLevels(const std::string& path, TextureReadOptions options, StaleLevelChoice choice,
                      TextureRecord& holder, TextureReport& report, ChainLevels* levels, int rebuildFrom)
 {
@@ -55,7 +24,7 @@ bool ReadChainLevels(const std::string& path, TextureReadOptions options, StaleL
             found.rebuilt.push_back(level);
     if (choice == StaleLevelChoice::warn) {
         std::vector<int> used;
-        for (const int level : StaleLevelsRead(found.files, record))
+        for (const int level : StaleLevelsRead(found.files, record.width, record.height))
             if (level < options.fileLevels)
                 used.push_back(level);
         if (!used.empty()) {
@@ -82,20 +51,6 @@ std::string RebuiltLevelsText(const ChainLevels& levels)
 std::string ChooseFlags(const T3D_TEXTURE& current, T3D_TEXTURE& replacement, bool fromName)
 {
     const std::string change = FlagChangeText(current.flags & kChosenFlags, replacement.flags & kChosenFlags);
-    if (!fromName)
-        replacement.flags = (current.flags & kChosenFlags) | (replacement.flags & ~kChosenFlags);
+    replacement.flags = ReplacedFlags(current.flags, replacement.flags, fromName);
     return change;
-}
-
-std::string FlagChangeText(uint32_t from, uint32_t to)
-{
-    std::string text;
-    for (const FlagWords& flag : kFlagWords) {
-        if ((from & flag.flag) == (to & flag.flag))
-            continue;
-        text += text.empty() ? "" : ", ";
-        text += (to & flag.flag) ? "+ " : "- ";
-        text += flag.words;
-    }
-    return text;
 }

@@ -3,6 +3,7 @@
 // --levels), and whose flags a replacement keeps (--flags-from-name).
 #pragma once
 
+#include "texture/TextureFlags.h"
 #include "texture/chain/StaleLevels.h"
 #include "texture/chain/TextureFileReader.h"
 
@@ -35,17 +36,7 @@ bool ReadChainLevels(const std::string& path, TextureReadOptions options, StaleL
 // was.
 std::string RebuiltLevelsText(const ChainLevels& levels);
 
-// The flag bits a replacement keeps from the scene texture it replaces: all
-// but the mipmap bit, which follows the new level count.
-constexpr uint32_t kChosenFlags = 0xFE;
-
-// The flags that differ between `from` and `to`, in the words of the
-// window's boxes: "+ Envmap, - No Z-Buffer". Empty when none does.
-std::string FlagChangeText(uint32_t from, uint32_t to);
-
 // Gives `replacement` the flags it takes in the place of the scene texture
-// `current`: the scene texture's kChosenFlags, or with `fromName` those its
-// file name spelled; the mipmap bit is always the replacement's own. Returns
-// how the file name's chosen flags differ from the scene texture's
-// (FlagChangeText), empty when they agree.
+// `current` (ReplacedFlags). Returns how the file name's chosen flags differ
+// from the scene texture's (FlagChangeText), empty when they agree.
 std::string ChooseFlags(const T3D_TEXTURE& current, T3D_TEXTURE& replacement, bool fromName);

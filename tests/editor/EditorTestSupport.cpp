@@ -51,10 +51,6 @@ EditorPrompts ScriptedPrompts::prompts()
         ++discardQuestions;
         return Answer(discardAnswers, "question about unsaved work", UnsavedReply(UnsavedAnswer::Cancel)).answer;
     };
-    prompts.askYesNo = [this](const QString& caption, const QString& text) {
-        yesNoQuestions.push_back({caption, text, MessageKind::Information});
-        return Answer(yesNoAnswers, "yes-or-no question");
-    };
     prompts.chooseExport = [this](ExportChoice& choice) {
         exportOffers.push_back(choice);
         choice = Answer(exportAnswers, "export dialog");
@@ -63,6 +59,10 @@ EditorPrompts ScriptedPrompts::prompts()
     prompts.confirmImport = [this](const ImportSummary& summary) {
         importSummaries.push_back(summary);
         return Answer(importAnswers, "import summary");
+    };
+    prompts.choose = [this](const QString&, const QString& text, const QStringList& buttons, int defaultButton) {
+        questions.push_back({text, buttons, defaultButton});
+        return Answer(choiceAnswers, "question", int(buttons.size()) - 1);
     };
     return prompts;
 }

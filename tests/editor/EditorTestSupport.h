@@ -41,8 +41,15 @@ struct UnsavedReply {
     UnsavedAnswer answer;
 };
 
-// Answers file dialogs and questions from queues (an empty answer cancels; an
-// empty queue fails the test) and records what the dialog asked and said.
+struct AskedQuestion {
+    QString text;
+    QStringList buttons;
+    int defaultButton = 0;
+};
+
+// Answers file dialogs and questions from queues (an empty answer cancels a
+// file dialog; an empty queue fails the test and cancels) and records what
+// the dialog asked and said.
 class ScriptedPrompts {
 public:
     EditorPrompts prompts();
@@ -50,7 +57,7 @@ public:
     std::deque<QString> openAnswers;
     std::deque<QString> saveAnswers;
     std::deque<UnsavedReply> discardAnswers;
-    std::deque<bool> yesNoAnswers;
+    std::deque<int> choiceAnswers;           // the index of the button chosen
     std::deque<ExportChoice> exportAnswers;  // an empty folder cancels
     std::deque<bool> importAnswers;
 
@@ -58,7 +65,7 @@ public:
     std::vector<FileDialogRequest> saveRequests;
     std::vector<ShownMessage> messages;
     int discardQuestions = 0;
-    std::vector<ShownMessage> yesNoQuestions;
+    std::vector<AskedQuestion> questions;
     std::vector<ExportChoice> exportOffers;  // what the export dialog opened with
     std::vector<ImportSummary> importSummaries;
 };

@@ -119,8 +119,8 @@ TEST(EditorWindow, MenusHoldTheirItemsIdsAndGreyedStatesAtStart)
                                             {"Save as... (old format)", 32779, false},
                                             {"Close", 57602, false},
                                             {nullptr, 0, false},
-                                            {"Export all textures...", 32783, false},
-                                            {"Import textures from folder...", 32784, false},
+                                            {"Export all textures...", 32789, false},
+                                            {"Import textures from folder...", 32790, false},
                                             {nullptr, 0, false},
                                             {"Recent scenes", 0, false},
                                             {nullptr, 0, false},
@@ -134,8 +134,16 @@ TEST(EditorWindow, MenusHoldTheirItemsIdsAndGreyedStatesAtStart)
                                {nullptr, 0, false},
                                {"Keep the scene texture's format", 32780, true},
                                {"Generated levels", 0, true},
+                               {"Smaller levels", 0, true},
+                               {"Flags on Replace", 0, true},
                            });
     ExpectMenu(MenuTitled(actionMenu, "Generated levels"), {{"Point", 32781, true}, {"Box", 32782, true}});
+    ExpectMenu(MenuTitled(actionMenu, "Smaller levels"), {{"Ask when older", 32783, true},
+                                                          {"Always rebuild from the first file", 32784, true},
+                                                          {"Always use the files", 32785, true}});
+    ExpectMenu(MenuTitled(actionMenu, "Flags on Replace"), {{"Ask when they differ", 32786, true},
+                                                            {"Always keep the scene texture's", 32787, true},
+                                                            {"Always take the file name's", 32788, true}});
     ExpectMenu(MenuTitled(bar, "Help"), {{"About quorrel...", 16, true}});
 
     bool aboutShown = false;
@@ -156,7 +164,7 @@ TEST(EditorWindow, SceneCommandsAreEnabledAndDisabledTogether)
 {
     TempDir desktop;
     EditorUnderTest editor(desktop.path().string());
-    const int sceneCommands[] = {57602, 57603, 32777, 32778, 32779, 32783, 32784};
+    const int sceneCommands[] = {57602, 57603, 32777, 32778, 32779, 32789, 32790};
     const int alwaysOn[] = {57601, 2, 1002, 1003};
 
     editor.dialog->EnableSceneCommands();

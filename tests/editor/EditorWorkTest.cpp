@@ -27,13 +27,16 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThreadPool>
 #include <QTimer>
 #include <QUrl>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
@@ -156,6 +159,9 @@ protected:
         ASSERT_TRUE(WriteFileBytes((desk / "wall_A1.tga").string(), Tga8(16, 16, [](int, int) { return 3; })));
         ASSERT_TRUE(WriteFileBytes((desk / "broken.tga").string(), "not a picture"));
         editor = std::make_unique<EditorUnderTest>(desk.string());
+        // Replace takes the flags of the file's name unasked, as it did before
+        // it asked; the cases about the question choose again.
+        editor->action(kTakeNameFlagsCommand)->trigger();
         textures = editor->control<QListWidget>(kTextureListId);
         details = editor->control<QListWidget>(kDetailsListId);
     }
@@ -441,11 +447,13 @@ TEST_F(EditorWork, SaveAsRefusesTheReplacementsFilesAndExtractAsksBeforeWritingO
     // No writes nothing, Yes writes them.
     const std::string wall = (desk / "wall_A.tga").string(), wall1 = (desk / "wall_A1.tga").string();
     editor->script.saveAnswers = {QString::fromStdString(wall), QString::fromStdString(wall)};
-    editor->script.yesNoAnswers = {false, true};
+    editor->script.choiceAnswers = {1, 0};
     editor->run(kExtractCommand);
-    ASSERT_EQ(editor->script.yesNoQuestions.size(), 1u);
-    EXPECT_EQ(editor->script.yesNoQuestions[0].text.toStdString(),
+    ASSERT_EQ(editor->script.questions.size(), 1u);
+    EXPECT_EQ(editor->script.questions[0].text.toStdString(),
               "These are files of the picked replacement:\n" + wall + "\n" + wall1 + "\nExtract over them?");
+    EXPECT_EQ(editor->script.questions[0].buttons, QStringList({"Extract", "Cancel"}));
+    EXPECT_EQ(editor->script.questions[0].defaultButton, 1);
     EXPECT_EQ(ReadFileBytes(wall), first);
     EXPECT_EQ(ReadFileBytes(wall1), second);
     editor->run(kExtractCommand);
@@ -478,14 +486,14 @@ TEST_F(EditorWork, ExportedTexturesComeBackInOneStepThatUndoTakesBackWhole)
     // written over only when the user agrees.
     const std::string manifest = ReadFileBytes(in("textures.tsv"));
     editor->script.exportAnswers.push_back({QString::fromStdString(pack), false});
-    editor->script.yesNoAnswers.push_back(false);
+    editor->script.choiceAnswers.push_back(1);
     editor->run(kExportTexturesCommand);
     ASSERT_EQ(editor->script.exportOffers.size(), 2u);
     EXPECT_TRUE(editor->script.exportOffers[0].folder.isEmpty() && !editor->script.exportOffers[0].png);
     EXPECT_EQ(editor->script.exportOffers[1].folder.toStdString(), pack);
     EXPECT_TRUE(editor->script.exportOffers[1].png);
-    ASSERT_EQ(editor->script.yesNoQuestions.size(), 1u);
-    EXPECT_EQ(editor->script.yesNoQuestions[0].text.toStdString(),
+    ASSERT_EQ(editor->script.questions.size(), 1u);
+    EXPECT_EQ(editor->script.questions[0].text.toStdString(),
               pack + " already holds files that the export writes:\ntextures.tsv\nWrite over them?");
     EXPECT_EQ(ReadFileBytes(in("textures.tsv")), manifest);
 
@@ -789,7 +797,7 @@ TEST_F(EditorWork, ExtractAndReplaceDeclineWhenThereIsNothingToActOn)
     const std::string broken = (desk / "broken.tga").string(), gone = (desk / "gone.tga").string();
     QTest::keyClick(editor->tree, Qt::Key_Down);
     editor->settle();
-    EXPECT_EQ(frame->notice(), QString::fromStdString("Error: TGA file " + broken + " is truncated"));
+    EXPECT_EQ(frame->notice(), QString::fromStdString("Error: " + broken + " is a text file, not a PNG or TGA file"));
     QTest::keyClick(editor->tree, Qt::Key_Down);
     editor->settle();
     EXPECT_EQ(frame->notice(), QString::fromStdString("Error: Can't find TGA file " + gone));
@@ -1101,6 +1109,248 @@ TEST_F(EditorWork, TheReplacementFollowsItsFilesOnDisk)
     EXPECT_EQ(messages().size(), 1u);
 }
 
+TEST_F(EditorWork, StaleLevelFilesAreNamedAndReplaceAsksWhatToDoWithThem)
+{
+    // crate_A.tga 64 x 64 (top half red, bottom blue), saved last; its level
+    // files all green: crate_A1.tga ten seconds older (stale), crate_A2.tga
+    // just the margin older (saved with it, so not stale).
+    const fs::path first = desk / "crate_A.tga";
+    ASSERT_TRUE(WriteFileBytes(first.string(), Tga8(64, 64, [](int, int y) { return y < 32 ? 1 : 2; })));
+    ASSERT_TRUE(WriteFileBytes((desk / "crate_A1.tga").string(), Tga8(32, 32, [](int, int) { return 3; })));
+    ASSERT_TRUE(WriteFileBytes((desk / "crate_A2.tga").string(), Tga8(16, 16, [](int, int) { return 3; })));
+    const auto saved = fs::last_write_time(first);
+    fs::last_write_time(desk / "crate_A1.tga", saved - std::chrono::seconds(10));
+    fs::last_write_time(desk / "crate_A2.tga", saved - std::chrono::seconds(2));
+    Load(trackPath);
+    textures->setCurrentRow(0);
+    SelectInTree("crate_A.tga");
+    auto* frame = editor->control<PreviewFrame>(kReplacementFrameId);
+    EXPECT_EQ(frame->caption(), "level 0 \u00B7 64 x 64\ncrate_A1.tga is older than crate_A.tga");
+    auto* document = editor->dialog->findChild<SceneDocument*>();
+    auto levelPixel = [&](int level, int row) {
+        const T3D_TEXTURE* texture = document->texture(0);
+        return int(texture->levels[level][row * LevelWidth(*texture, level)]);
+    };
+    auto* status = editor->control<QLabel>(kStatusLineId);
+
+    // Asked: Cancel changes nothing; "Use the files" takes the green files.
+    // The flags question, when both arise, comes second.
+    editor->run(kAskFlagsCommand);
+    editor->script.choiceAnswers = {2, 1, 0};
+    editor->run(kReplaceCommand);
+    EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "sky"}));
+    EXPECT_EQ(status->text(), "Replace cancelled");
+    editor->run(kReplaceCommand);
+    ASSERT_EQ(editor->script.questions.size(), 3u);
+    const AskedQuestion& stale = editor->script.questions[0];
+    EXPECT_EQ(stale.text, "crate_A1.tga is older than crate_A.tga: those levels may still show the picture from "
+                          "before it was changed.\n\nRebuilding makes the level of crate_A1.tga and every smaller one "
+                          "from the level above, with the Point filter. crate_A2.tga, though newer, is not used "
+                          "either.");
+    EXPECT_EQ(stale.buttons, QStringList({"Rebuild them from crate_A.tga", "Use the files", "Cancel"}));
+    EXPECT_EQ(stale.defaultButton, 0);
+    EXPECT_EQ(editor->script.questions[1].text, stale.text);
+    EXPECT_TRUE(editor->script.questions[2].text.startsWith("The name of crate_A.tga sets other flags"));
+    EXPECT_EQ(Entries(textures), QStringList({"crate_A", "grass", "sky"}));
+    EXPECT_EQ(levelPixel(1, 0), 3);
+    EXPECT_EQ(levelPixel(2, 0), 3);
+
+    // Rebuilt: level 1 and below come from level 0, crate_A2.tga included.
+    editor->run(kTakeNameFlagsCommand);
+    editor->script.choiceAnswers = {0};
+    editor->run(kReplaceCommand);
+    EXPECT_EQ(levelPixel(1, 0), 1);
+    EXPECT_EQ(levelPixel(1, 31), 2);
+    EXPECT_EQ(levelPixel(2, 0), 1);
+    EXPECT_TRUE(status->text().endsWith("; crate_A1.tga and below made from crate_A.tga"))
+        << status->text().toStdString();
+
+    // Chosen once and for all, nothing is asked; rebuilding, the frame shows
+    // the levels made anew too. The choice is remembered.
+    editor->run(kUseLevelFilesCommand);
+    editor->run(kReplaceCommand);
+    EXPECT_EQ(levelPixel(1, 0), 3);
+    editor->run(kRebuildStaleLevelsCommand);
+    editor->dialog->OnPreviewLevelStep(kReplacementFrameId, +1);
+    EXPECT_EQ(editor->framePicture(kReplacementFrameId).pixel(136, 50) & 0xFFFFFF, 0xFF0000u);
+    editor->run(kReplaceCommand);
+    EXPECT_EQ(levelPixel(1, 0), 1);
+    EXPECT_EQ(editor->script.questions.size(), 4u);
+    EditorDialog again(editor->script.prompts(), new TestFolderTree(QString::fromStdString(desk.string())));
+    EXPECT_EQ(again.staleLevelsChoice(), StaleLevelsChoice::Rebuild);
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(EditorWork, DifferingFlagsAreKeptOrTakenAsAskedAndTheTooltipSaysBothOutcomes)
+{
+    // stone: Mipmap levels, Alpha level, Envmap; wall_A.tga's name spells
+    // Alpha level.
+    editor->run(kAskFlagsCommand);
+    Load(trackPath);
+    textures->setCurrentRow(0);
+    SelectInTree("wall_A.tga");
+    auto* frame = editor->control<QWidget>(kReplacementFrameId);
+    auto* status = editor->control<QLabel>(kStatusLineId);
+    auto replaceLines = [&] { return frame->toolTip().section('\n', 2); };
+    EXPECT_EQ(replaceLines(), "Replace stone: 16 x 8, 2 levels -> 32 x 32, 4 levels; Replace asks about the flags\n"
+                              "keeping the scene texture's: no flag changes\n"
+                              "taking the file name's: - Envmap");
+
+    // Kept, taken, cancelled; each said on the status line.
+    editor->script.choiceAnswers = {0, 1, 2};
+    editor->run(kReplaceCommand);
+    ASSERT_EQ(editor->script.questions.size(), 1u);
+    EXPECT_EQ(editor->script.questions[0].text,
+              "The name of wall_A.tga sets other flags than the scene texture stone has: - Envmap.");
+    EXPECT_EQ(editor->script.questions[0].buttons,
+              QStringList({"Keep the scene texture's flags", "Take the flags of the file name (- Envmap)", "Cancel"}));
+    EXPECT_EQ(TickedBoxes(), std::vector<int>({1007, 1008, 1011}));
+    EXPECT_EQ(status->text(), "Replaced stone with wall_A.tga: 16 x 8, 2 levels -> 32 x 32, 4 levels");
+    editor->run(kUndoCommand);
+    editor->run(kReplaceCommand);
+    EXPECT_EQ(TickedBoxes(), std::vector<int>({1007, 1008}));
+    EXPECT_EQ(status->text(), "Replaced stone with wall_A.tga: 16 x 8, 2 levels -> 32 x 32, 4 levels; - Envmap");
+    editor->run(kUndoCommand);
+    editor->run(kReplaceCommand);
+    EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "sky"}));
+
+    // Flags that agree ask nothing; the tooltip names the depths that differ.
+    textures->setCurrentRow(1);
+    EXPECT_EQ(replaceLines(), "Replace grass: 8 x 8, 16 bit, 1 level -> 32 x 32, 8 bit, 4 levels; + Mipmap levels");
+    editor->run(kReplaceCommand);
+    EXPECT_EQ(editor->script.questions.size(), 3u);
+
+    // Chosen once and for all: kept unasked, and remembered.
+    editor->run(kKeepSceneFlagsCommand);
+    textures->setCurrentRow(0);
+    EXPECT_EQ(replaceLines(), "Replace stone: 16 x 8, 2 levels -> 32 x 32, 4 levels");
+    editor->run(kReplaceCommand);
+    EXPECT_EQ(TickedBoxes(), std::vector<int>({1007, 1008, 1011}));
+    EXPECT_EQ(editor->script.questions.size(), 3u);
+    EditorDialog again(editor->script.prompts(), new TestFolderTree(QString::fromStdString(desk.string())));
+    EXPECT_EQ(again.flagsChoice(), FlagsChoice::KeepScene);
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(EditorWork, ReplacePutsInTheChainAsReadUnlessAFileChangedSince)
+{
+    // pal_A.png / pal_A1.png: one palette of four colours.
+    PngPicture palette;
+    palette.colourType = 3;
+    palette.palette = {{200, 0, 0}, {0, 150, 0}, {0, 0, 100}, {9, 9, 9}};
+    for (const uint32_t side : {32u, 16u}) {
+        palette.width = palette.height = side;
+        palette.rows.assign(size_t(side) * side, 0);
+        for (size_t i = 0; i < palette.rows.size(); ++i)
+            palette.rows[i] = uint8_t((i + i / side) % 4);
+        const std::vector<uint8_t> png = MakePng(palette);
+        ASSERT_TRUE(WriteFileBytes((desk / (side == 32 ? "pal_A.png" : "pal_A1.png")).string(),
+                                   std::string(png.begin(), png.end())));
+    }
+    ASSERT_TRUE(WriteFileBytes((desk / "paint_A.png").string(),
+                               RgbPng(32, 32, [](int x, int y) { return uint32_t(x * 0x0801 + y * 0x100400); })));
+    ASSERT_TRUE(WriteFileBytes((desk / "big_A.tga").string(), Tga8(64, 64, [](int, int) { return 1; })));
+    Load(trackPath);
+    auto* document = editor->dialog->findChild<SceneDocument*>();
+
+    // Byte for byte what a fresh read gives, in the scene texture's format
+    // where the chain takes it: a TGA chain, an RGB PNG into 16 bits, a
+    // palette PNG into 8 bits (its own palette and indices).
+    const struct {
+        const char* file;
+        int row;
+        bool sceneFormat;
+    } chains[] = {{"wall_A.tga", 0, false}, {"paint_A.png", 1, true}, {"pal_A.png", 0, true}};
+    for (const auto& chain : chains) {
+        SCOPED_TRACE(chain.file);
+        textures->setCurrentRow(chain.row);
+        TextureReadOptions options;
+        if (chain.sceneFormat)
+            options.convertTo = FormatOf(*document->texture(unsigned(chain.row)));
+        TextureRecord fresh;
+        RecordingReport quiet;
+        ASSERT_TRUE(ReadTextureChain((desk / chain.file).string(), fresh, quiet, options));
+        SelectInTree(chain.file);
+        editor->run(kReplaceCommand);
+        ExpectSameTexture(fresh.record(), *document->texture(unsigned(chain.row)), TextureParts::pixels);
+    }
+
+    // Rewritten in place after the read, with its size and modification time
+    // as they were, while Replace is on its way: read again first.
+    auto* watch = editor->dialog->findChild<ChainWatch*>();
+    watch->blockSignals(true);
+    textures->setCurrentRow(2);
+    SelectInTree("wall_A.tga");
+    const fs::path wall = desk / "wall_A.tga";
+    const auto modified = fs::last_write_time(wall);
+    auto rewrites = std::make_shared<std::atomic<int>>(0);
+    editor->dialog->findChild<Replacement*>()->setWorkerGate([wall, modified, rewrites] {
+        if (rewrites->fetch_add(1) == 0) {
+            WriteFileBytes(wall.string(), Tga8(32, 32, [](int, int) { return 3; }));
+            fs::last_write_time(wall, modified);
+        }
+    });
+    editor->run(kReplaceCommand);
+    EXPECT_EQ(document->texture(2)->levels[0][0], 3);
+    EXPECT_EQ(*rewrites, 3) << "the conversion, the read again, the conversion again";
+
+    // A level file that appears: read again, its pixels go in.
+    SelectInTree("big_A.tga");
+    ASSERT_TRUE(WriteFileBytes((desk / "big_A1.tga").string(), Tga8(32, 32, [](int, int) { return 2; })));
+    editor->run(kReplaceCommand);
+    EXPECT_EQ(document->texture(2)->levels[1][0], 2);
+
+    // A CRC taken from the bytes tells files whose stamps all agree apart.
+    ChainWatch::Stamps stamps = ChainWatch::StampsOf({wall.string()}, true);
+    ASSERT_TRUE(stamps[0].hasCrc);
+    EXPECT_EQ(stamps, ChainWatch::StampsOf({wall.string()}, true));
+    stamps[0].crc ^= 1;
+    EXPECT_NE(stamps, ChainWatch::StampsOf({wall.string()}, true));
+    EXPECT_EQ(stamps, ChainWatch::StampsOf({wall.string()}, false));
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(EditorWork, ALoadAndAConversionCanBeStopped)
+{
+    // A load stopped from its progress window: the scene before stays, and
+    // no box says so.
+    auto* document = editor->dialog->findChild<SceneDocument*>();
+    WorkerLatch load;
+    document->setWorkerGate(load.gate());
+    editor->script.openAnswers.push_back(QString::fromStdString(trackPath));
+    editor->action(kLoadCommand)->trigger();
+    ASSERT_TRUE(load.reached());
+    auto* progress = editor->dialog->findChild<QProgressDialog*>();
+    ASSERT_NE(progress, nullptr);
+    progress->findChild<QPushButton*>()->click();
+    load.release();
+    editor->settle();
+    auto* status = editor->control<QLabel>(kStatusLineId);
+    EXPECT_EQ(status->text(), "Loading track.T3D cancelled");
+    EXPECT_EQ(textures->count(), 0);
+    document->setWorkerGate(nullptr);
+
+    // A conversion stopped from its progress window: nothing goes in.
+    Load(trackPath);
+    textures->setCurrentRow(0);
+    SelectInTree("wall_A.tga");
+    auto* replacement = editor->dialog->findChild<Replacement*>();
+    WorkerLatch conversion;
+    replacement->setWorkerGate(conversion.gate());
+    editor->action(kReplaceCommand)->trigger();
+    ASSERT_TRUE(conversion.reached());
+    progress = editor->dialog->findChild<QProgressDialog*>();
+    ASSERT_NE(progress, nullptr);
+    EXPECT_EQ(progress->labelText(), "Converting wall_A.tga for stone ...");
+    progress->findChild<QPushButton*>()->click();
+    EXPECT_EQ(status->text(), "Replace cancelled");
+    conversion.release();
+    editor->settle();
+    EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "sky"}));
+    EXPECT_FALSE(editor->dialog->hasUnsavedChanges());
+    EXPECT_TRUE(messages().empty());
+}
+
 TEST_F(EditorWork, ReadsRunOffTheWindowsThreadAndTheLatestOneCounts)
 {
     Load(trackPath);
@@ -1134,7 +1384,7 @@ TEST_F(EditorWork, ReadsRunOffTheWindowsThreadAndTheLatestOneCounts)
     second.release();
     editor->settle();
     EXPECT_EQ(Entries(textures), QStringList({"wall_A1", "grass", "sky"}));
-    EXPECT_TRUE(status->text().isEmpty());
+    EXPECT_EQ(status->text(), "Replaced stone with wall_A1.tga: 16 x 8, 2 levels -> 16 x 16, 3 levels; - Envmap");
     first.release();
     QThreadPool::globalInstance()->waitForDone();
     QCoreApplication::sendPostedEvents();

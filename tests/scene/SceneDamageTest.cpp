@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -125,6 +126,13 @@ TEST(SceneDamage, MissingEmptyForeignAndFolderPathsFail)
     }
     EXPECT_EQ(0, loaded.scene.Load(nullptr, 0));
     EXPECT_EQ("does not exist", SceneStatusText(loaded.scene.LastStatus()));
+    // A good file whose load is cancelled before its first chunk.
+    ASSERT_TRUE(WriteFileBytes(dir.file("good.T3D"), NewFile(SmallScene())));
+    const std::atomic<bool> cancel{true};
+    loaded.scene.SetLoadCancel(&cancel);
+    EXPECT_EQ(0, loaded.scene.Load(dir.file("good.T3D").c_str(), 0));
+    EXPECT_EQ(int(FileReadStatus::Cancelled), int(loaded.scene.LastStatus().fileRead));
+    loaded.scene.SetLoadCancel(nullptr);
     loaded.expectUnchanged();
 
     ExpectRefusedFor(dir, loaded, "", "empty", SceneCause::NotSceneFile, "is not a scene file");

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -134,4 +135,14 @@ TEST(DepthConversion, ManyColoursAreQuantisedToOnePaletteForAllLevels)
                 error += std::abs(int(after[i] >> shift & 0xFF) - int(before[i] >> shift & 0xFF));
         EXPECT_LT(error / (after.size() * 3), 12.0) << dither;
     }
+
+    // Cancelled, it fails without a word and leaves the record as it was.
+    TextureRecord held = TextureBuilder(64, 64, 32).standardMasks().levels(5).argb(colour).build();
+    const std::atomic<bool> cancel{true};
+    DepthOptions cancelled{8};
+    cancelled.cancel = &cancel;
+    RecordingReport report;
+    EXPECT_FALSE(ConvertRgbaChain(held, cancelled, "q.png", report));
+    EXPECT_TRUE(report.messages.empty());
+    EXPECT_EQ(held.record().depth, 32);
 }

@@ -33,6 +33,9 @@ TEST(StaleLevels, AreTheFilesOlderThanTheFirstByMoreThanTheMargin)
     EXPECT_TRUE(ReadsLevelFile(256, 1, 0));
     EXPECT_FALSE(ReadsLevelFile(256, 1, 1));
     EXPECT_FALSE(ReadsLevelFile(4096, 4096, 8));
+    // Of the stale ones, those read: c_A4.png is too small at 64 x 64.
+    EXPECT_EQ(std::vector<int>({2}), StaleLevelsRead(files, 64, 64));
+    EXPECT_EQ(std::vector<int>({2, 4}), StaleLevelsRead(files, 256, 256));
 }
 
 }  // namespace

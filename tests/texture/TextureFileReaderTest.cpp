@@ -4,6 +4,7 @@
 #include "support/RecordingReport.h"
 #include "support/TempDir.h"
 #include "support/TextureBuilder.h"
+#include "support/TextureCompare.h"
 #include "support/TgaTestBytes.h"
 #include "texture/chain/MipChainNaming.h"
 #include "texture/chain/PngTextureWriter.h"
@@ -351,4 +352,50 @@ TEST(TextureFileReader, MixedChainsReadEachFileByItsSignature)
     EXPECT_EQ(eightBit.report.messages[1].severity, Severity::Warning);
     EXPECT_EQ(eightBit.report.messages[1].text.rfind("PNG file " + dir.file("c_A2.tga") + " is damaged", 0), 0u)
         << eightBit.report.messages[1].text;
+}
+
+// A chain's files read once and made into textures as often as wanted give
+// what a read gives, byte for byte, for every filter and depth: a TGA chain
+// of 24 bits, an RGBA PNG chain and a palette PNG chain (its own palette and
+// indices kept at 8 bits).
+TEST(TextureFileReader, FilesReadOnceCompleteAsAReadDoes)
+{
+    TgaFields f;
+    f.width = f.height = 32;
+    f.pixelDepth = 24;
+    std::string pixels24;
+    for (int i = 0; i < 32 * 32; ++i)
+        pixels24 += Bytes({i & 0xFF, (i * 7) & 0xFF, i / 4});
+    const std::vector<Rgb> palette = {{200, 0, 0}, {0, 150, 0}, {0, 0, 100}, {9, 9, 9}};
+    TempDir dir;
+    const std::string chains[] = {
+        WriteChain(dir, "t_A.tga", {TgaHeaderBytes(f) + pixels24}),
+        WriteChain(
+            dir, "r_A.png",
+            {RgbaPng(32, 32, [](unsigned x, unsigned y) { return 0xFF000000u | ((x * 0x10203u) ^ (y * 0x30507u)); }),
+             RgbaPng(16, 16, Flat(0x80FF0000))}),
+        WriteChain(dir, "p_A.png", {PalettePng(32, palette), PalettePng(16, palette)}),
+    };
+    std::vector<TextureReadOptions> options(6);
+    options[1].filter = MipFilter::box;
+    options[2].convertTo = DepthOptions{8};
+    options[3].convertTo = DepthOptions{16, true};
+    options[4].convertTo = DepthOptions{24};
+    options[5].filter = MipFilter::box;
+    options[5].convertTo = DepthOptions{8};
+    for (const std::string& chain : chains) {
+        ChainFiles files;
+        RecordingReport filesReport;
+        ASSERT_TRUE(ReadChainFiles(chain, files, filesReport));
+        for (size_t i = 0; i < options.size(); ++i) {
+            SCOPED_TRACE(chain + ", options " + std::to_string(i));
+            const Read read(chain, options[i]);
+            ASSERT_TRUE(read.ok);
+            TextureRecord completed;
+            RecordingReport report;
+            ASSERT_TRUE(CompleteChain(files, completed, report, options[i], chain));
+            ExpectSameTexture(read.r(), completed.record());
+            EXPECT_EQ(report.texts(), read.report.texts());
+        }
+    }
 }

@@ -54,6 +54,15 @@ std::vector<int> StaleLevels(const std::vector<LevelFileTime>& files)
     return stale;
 }
 
+std::vector<int> StaleLevelsRead(const std::vector<LevelFileTime>& files, unsigned width, unsigned height)
+{
+    std::vector<int> read;
+    for (const int level : StaleLevels(files))
+        if (ReadsLevelFile(width, height, level))
+            read.push_back(level);
+    return read;
+}
+
 std::string LevelFileList(const std::vector<LevelFileTime>& files, const std::vector<int>& levels)
 {
     const auto name = [&](size_t i) { return FileName(files[size_t(levels[i])].path); };

@@ -38,6 +38,10 @@ std::vector<LevelFileTime> LevelFileTimes(const std::string& first);
 // against files[0], in order; empty when none is.
 std::vector<int> StaleLevels(const std::vector<LevelFileTime>& files);
 
+// The stale levels whose files the reader reads for a chain whose level 0 is
+// width x height (ReadsLevelFile), in order.
+std::vector<int> StaleLevelsRead(const std::vector<LevelFileTime>& files, unsigned width, unsigned height);
+
 // The names of the files (folders left out) as a person reads them: "a",
 // "a and b", or a run of three or more consecutive levels as its ends,
 // "crate_A1.png ... crate_A4.png"; others as "a, b and c".

@@ -22,50 +22,69 @@ std::string FileName(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool Generate(TextureRecord& holder, MipFilter filter, const std::string& path, TextureReport& report)
+bool Cancelled(const TextureReadOptions& options)
 {
-    if (GenerateMipLevels(holder, filter))
-        return true;
-    Report(report, Severity::Error, TextureCause::NoMemoryForTexture, path);
-    return false;
+    return options.cancel && options.cancel->load();
+}
+
+// The levels no file holds made, unless the read is cancelled before or after.
+bool Generate(TextureRecord& holder, const TextureReadOptions& options, const std::string& path, TextureReport& report)
+{
+    if (Cancelled(options))
+        return false;
+    if (!GenerateMipLevels(holder, options.filter)) {
+        Report(report, Severity::Error, TextureCause::NoMemoryForTexture, path);
+        return false;
+    }
+    return !Cancelled(options);
+}
+
+// The depth to convert to, stopped with the read.
+DepthOptions ConversionOf(const TextureReadOptions& options)
+{
+    DepthOptions format = *options.convertTo;
+    if (!format.cancel)
+        format.cancel = options.cancel;
+    return format;
 }
 
 // The indices of a shared-palette chain for the levels generated after its
-// files, point-sampled like their pixels. False when none can be had (box
-// filtered levels have colours of their own).
-bool IndicesForGeneratedLevels(const T3D_TEXTURE& record, int fileLevels, MipFilter filter, PngChainPalette& palette)
+// files, point-sampled like their pixels, into `generated`. False when none
+// can be had (box filtered levels have colours of their own).
+bool IndicesForGeneratedLevels(const T3D_TEXTURE& record, int fileLevels, MipFilter filter,
+                               const PngChainPalette& palette, ByteBlock (&generated)[kMaxTextureLevels])
 {
     if (!palette.shared || (filter != MipFilter::point && fileLevels < record.levelCount))
         return false;
     for (int level = fileLevels; level < record.levelCount; ++level) {
         const unsigned width = LevelWidth(record, level), height = LevelHeight(record, level);
-        if (!palette.levels[level].allocate(size_t(width) * height))
+        if (!generated[level].allocate(size_t(width) * height))
             return false;
-        ShrinkLevel(palette.levels[level - 1].data(), LevelWidth(record, level - 1), palette.levels[level].data(),
-                    width, height, 1);
+        const ByteBlock& above = level - 1 < fileLevels ? palette.levels[level - 1] : generated[level - 1];
+        ShrinkLevel(above.data(), LevelWidth(record, level - 1), generated[level].data(), width, height, 1);
     }
     return true;
 }
 
-bool ReadPngChain(const std::string& path, TextureRecord& holder, TextureReport& report,
-                  const TextureReadOptions& options)
+// A PNG chain's files made into its texture. `palette`: the chain's palette
+// and indices, when kept.
+bool CompletePngChain(TextureRecord& holder, const PngChainPalette* palette, TextureReport& report,
+                      const TextureReadOptions& options, const std::string& path)
 {
-    const bool keepIndices = options.convertTo && options.convertTo->depth == 8;
-    PngChainPalette palette;
-    if (!ReadPngChainFiles(path, holder, report, keepIndices ? &palette : nullptr, options.fileLevels))
-        return false;
     const int fileLevels = holder.record().levelCount;
-    if (!Generate(holder, options.filter, path, report))
+    if (!Generate(holder, options, path, report))
         return false;
     if (!options.convertTo)
         return true;
     KeptPalette kept;
-    if (keepIndices && IndicesForGeneratedLevels(holder.record(), fileLevels, options.filter, palette)) {
-        kept.palette = &palette.palette;
+    ByteBlock generated[kMaxTextureLevels];
+    if (palette && options.convertTo->depth == 8 &&
+        IndicesForGeneratedLevels(holder.record(), fileLevels, options.filter, *palette, generated)) {
+        kept.palette = &palette->palette;
         for (int level = 0; level < holder.record().levelCount; ++level)
-            kept.levels[level] = palette.levels[level].data();
+            kept.levels[level] = level < fileLevels ? palette->levels[level].data() : generated[level].data();
     }
-    return ConvertRgbaChain(holder, *options.convertTo, path, report, &kept);
+    return ConvertRgbaChain(holder, ConversionOf(options), path, report, &kept);
 }
 
 // Whether a record already has the depth and pixel layout asked for.
@@ -74,18 +93,17 @@ bool HasFormat(const T3D_TEXTURE& record, const DepthOptions& format)
     return record.depth == format.depth && (format.depth == 8 || MasksOf(record) == MasksFor(format));
 }
 
-bool ReadTgaChain(const std::string& path, TextureRecord& holder, TextureReport& report,
-                  const TextureReadOptions& options)
+// A TGA chain's files made into its texture.
+bool CompleteTgaChain(TextureRecord& holder, TextureReport& report, const TextureReadOptions& options,
+                      const std::string& path)
 {
-    if (!ReadTgaChainFiles(path, holder, report, options.fileLevels))
-        return false;
     if (!options.convertTo || HasFormat(holder.record(), *options.convertTo))
-        return Generate(holder, options.filter, path, report);
+        return Generate(holder, options, path, report);
     if (!ExpandToRgbaChain(holder)) {
         Report(report, Severity::Error, TextureCause::NoMemoryForTexture, path);
         return false;
     }
-    return Generate(holder, options.filter, path, report) && ConvertRgbaChain(holder, *options.convertTo, path, report);
+    return Generate(holder, options, path, report) && ConvertRgbaChain(holder, ConversionOf(options), path, report);
 }
 
 }  // namespace
@@ -121,5 +139,40 @@ DepthOptions FormatOf(const T3D_TEXTURE& model, bool dither)
 bool ReadTextureChain(const std::string& path, TextureRecord& holder, TextureReport& report,
                       const TextureReadOptions& options)
 {
-    return IsPngFile(path) ? ReadPngChain(path, holder, report, options) : ReadTgaChain(path, holder, report, options);
+    if (!IsPngFile(path))
+        return ReadTgaChainFiles(path, holder, report, options.fileLevels) &&
+               CompleteTgaChain(holder, report, options, path);
+    // Indices are kept only where they can serve.
+    const bool keepIndices = options.convertTo && options.convertTo->depth == 8;
+    PngChainPalette palette;
+    return ReadPngChainFiles(path, holder, report, keepIndices ? &palette : nullptr, options.fileLevels) &&
+           CompletePngChain(holder, keepIndices ? &palette : nullptr, report, options, path);
+}
+
+ChainFiles::ChainFiles() = default;
+ChainFiles::~ChainFiles() = default;
+ChainFiles::ChainFiles(ChainFiles&&) noexcept = default;
+ChainFiles& ChainFiles::operator=(ChainFiles&&) noexcept = default;
+
+bool ReadChainFiles(const std::string& path, ChainFiles& files, TextureReport& report,
+                    const TextureReadOptions& options)
+{
+    files.png = IsPngFile(path);
+    if (!files.png) {
+        files.palette.reset();
+        return ReadTgaChainFiles(path, files.texture, report, options.fileLevels);
+    }
+    files.palette = std::make_unique<PngChainPalette>();
+    return ReadPngChainFiles(path, files.texture, report, files.palette.get(), options.fileLevels);
+}
+
+bool CompleteChain(const ChainFiles& files, TextureRecord& holder, TextureReport& report,
+                   const TextureReadOptions& options, const std::string& path)
+{
+    if (!CopyTexture(files.texture.record(), holder)) {
+        Report(report, Severity::Error, TextureCause::NoMemoryForTexture, path);
+        return false;
+    }
+    return files.png ? CompletePngChain(holder, files.palette.get(), report, options, path)
+                     : CompleteTgaChain(holder, report, options, path);
 }

@@ -8,6 +8,10 @@
 // generated with the chosen filter. A PNG chain reads as a 32-bit texture; a
 // TGA chain keeps its files' depth. Asked for a depth, the chain is completed
 // in 8-bit RGBA and converted to it once.
+//
+// A read is two steps that a caller may also take apart: reading the files
+// (ReadChainFiles), then making the texture of them (CompleteChain), as often
+// as it likes and with other options each time, without reading again.
 #pragma once
 
 #include "texture/TextureRecord.h"
@@ -15,8 +19,12 @@
 #include "texture/convert/DepthConversion.h"
 #include "texture/convert/MipGeneration.h"
 
+#include <atomic>
+#include <memory>
 #include <optional>
 #include <string>
+
+struct PngChainPalette;
 
 // Whether a file's name marks it as a texture file: .tga or .png, any case,
 // a file named just ".tga" included.
@@ -38,6 +46,10 @@ struct TextureReadOptions {
     // from this one on are made from the one above even where a file holds
     // them (texture/StaleLevels.h finds files not to be used).
     int fileLevels = kMaxTextureLevels;
+    // Set to true by another thread, it stops the read at its next step
+    // (after the files, after the levels made, in a conversion), failing
+    // without a word; none: never.
+    const std::atomic<bool>* cancel = nullptr;
 };
 
 // The depth, masks and dithering that make a texture like `model` (a scene
@@ -49,3 +61,30 @@ DepthOptions FormatOf(const T3D_TEXTURE& model, bool dither = true);
 // included, is told to `report`.
 [[nodiscard]] bool ReadTextureChain(const std::string& path, TextureRecord& holder, TextureReport& report,
                                     const TextureReadOptions& options = {});
+
+// A chain's files as read, before anything is made of them: the levels the
+// files hold, with the flags their names spell; whether the chain was read as
+// PNG; and a PNG chain's palette and indices while its files share one.
+struct ChainFiles {
+    ChainFiles();
+    ~ChainFiles();
+    ChainFiles(ChainFiles&&) noexcept;
+    ChainFiles& operator=(ChainFiles&&) noexcept;
+
+    TextureRecord texture;
+    bool png = false;
+    std::unique_ptr<PngChainPalette> palette;
+};
+
+// Reads the files of the chain that starts at `path` into `files`, at most
+// options.fileLevels of them; the other options do not count here. True when
+// level 0 was read.
+[[nodiscard]] bool ReadChainFiles(const std::string& path, ChainFiles& files, TextureReport& report,
+                                  const TextureReadOptions& options = {});
+
+// Makes the texture of a chain's files into `holder` as ReadTextureChain does
+// once it has read them: the levels no file holds generated, then converted
+// as the options say (options.fileLevels does not count here: the files are
+// read). `files` stays as it is; `path` names the chain in messages.
+[[nodiscard]] bool CompleteChain(const ChainFiles& files, TextureRecord& holder, TextureReport& report,
+                                 const TextureReadOptions& options, const std::string& path);

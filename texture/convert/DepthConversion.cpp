@@ -230,14 +230,28 @@ void HoldOpenMpTeamToThreadsThatStart()
     setThreads(kept);
 }
 
+bool Cancelled(const DepthOptions& options)
+{
+    return options.cancel && options.cancel->load();
+}
+
+// libimagequant's progress callback: 0 stops the work.
+int GoOnUnlessCancelled(float, void* cancel)
+{
+    return static_cast<const std::atomic<bool>*>(cancel)->load() ? 0 : 1;
+}
+
 // The palette and indices by libimagequant: LIQ_OK, LIQ_OUT_OF_MEMORY, or
-// another of its errors.
-liq_error Quantise(const T3D_TEXTURE& in, T3D_TEXTURE& out, bool dither)
+// another of its errors (LIQ_ABORTED once cancelled).
+liq_error Quantise(const T3D_TEXTURE& in, T3D_TEXTURE& out, const DepthOptions& options)
 {
     HoldOpenMpTeamToThreadsThatStart();
     LiqPtr<liq_attr> attr(liq_attr_create());
     if (!attr)
         return LIQ_OUT_OF_MEMORY;
+    // The callback's pointer is not const in libimagequant's eyes; it only reads.
+    if (options.cancel)
+        liq_attr_set_progress_callback(attr.get(), GoOnUnlessCancelled, const_cast<std::atomic<bool>*>(options.cancel));
     LiqPtr<liq_histogram> histogram(liq_histogram_create(attr.get()));
     LevelRows rows[kMaxTextureLevels];
     LiqPtr<liq_image> images[kMaxTextureLevels];
@@ -256,7 +270,10 @@ liq_error Quantise(const T3D_TEXTURE& in, T3D_TEXTURE& out, bool dither)
     if (const liq_error error = liq_histogram_quantize(histogram.get(), attr.get(), &raw))
         return error;
     LiqPtr<liq_result> result(raw);
-    liq_set_dithering_level(result.get(), dither ? 1.0f : 0.0f);
+    if (options.cancel)
+        liq_result_set_progress_callback(result.get(), GoOnUnlessCancelled,
+                                         const_cast<std::atomic<bool>*>(options.cancel));
+    liq_set_dithering_level(result.get(), options.dither ? 1.0f : 0.0f);
     for (int level = 0; level < in.levelCount; ++level) {
         if (const liq_error error =
                 liq_write_remapped_image(result.get(), images[level].get(), out.levels[level], PixelCount(in, level)))
@@ -321,9 +338,11 @@ bool ConvertRgbaChain(TextureRecord& holder, const DepthOptions& options, const 
         for (int level = 0; level < in.levelCount; ++level)
             Pack(in.levels[level], out.levels[level], PixelCount(in, level), bytesPerPixel, pack);
     } else if (!KeepPalette(in, out, kept) && !ExactColours(in, out)) {
-        if (const liq_error error = Quantise(in, out, options.dither)) {
-            Report(report, Severity::Error,
-                   error == LIQ_OUT_OF_MEMORY ? TextureCause::NoMemoryToConvert : TextureCause::CannotQuantise, name);
+        if (const liq_error error = Quantise(in, out, options)) {
+            if (!Cancelled(options))
+                Report(report, Severity::Error,
+                       error == LIQ_OUT_OF_MEMORY ? TextureCause::NoMemoryToConvert : TextureCause::CannotQuantise,
+                       name);
             return false;
         }
     }

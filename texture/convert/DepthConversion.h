@@ -20,6 +20,7 @@
 #include "texture/TextureReport.h"
 #include "texture/convert/PaletteMatch.h"
 
+#include <atomic>
 #include <optional>
 #include <string>
 
@@ -35,6 +36,9 @@ struct DepthOptions {
     bool dither = true;     // depth 8 beyond 256 colours
     // Depths 16, 24 and 32: the masks to pack into; none gives the depth's usual ones.
     std::optional<PixelMasks> masks;
+    // Set to true by another thread, it stops the work where it can (a
+    // quantisation as it goes), failing without a word; none: never.
+    const std::atomic<bool>* cancel = nullptr;
 };
 
 // The masks a conversion packs into: those asked for, else the depth's usual
@@ -50,8 +54,8 @@ struct KeptPalette {
 };
 
 // Converts `holder` in place. `name` (the file) goes into the messages.
-// Returns false, leaving `holder` as it was, when the conversion fails; the
-// warning and errors go to `report`.
+// Returns false, leaving `holder` as it was, when the conversion fails (the
+// warning and errors go to `report`) or was cancelled (no word).
 [[nodiscard]] bool ConvertRgbaChain(TextureRecord& holder, const DepthOptions& options, const std::string& name,
                                     TextureReport& report, const KeptPalette* kept = nullptr);
 

@@ -27,6 +27,7 @@ enum class FileReadStatus {
     ReadFailed,      // the system refused the read, or the file ended early
     Changed,         // size or modification time moved while it was read
     OutOfMemory,
+    Cancelled,  // the caller stopped the read
 };
 
 // A regular file open for reading. Moves but does not copy; closes itself.
