@@ -1,5 +1,7 @@
 #include "fuzz/FuzzSupport.h"
 
+#include "texture/convert/PixelExpansion.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -100,4 +102,31 @@ void Require(bool condition, const char* what)
         return;
     std::fprintf(stderr, "quorrel fuzz: property broken: %s\n", what);
     std::abort();
+}
+
+const FuzzLayout* FuzzLayoutFor(unsigned option)
+{
+    // clang-format off
+    static const FuzzLayout kLayouts[] = {
+        {16, {0x0F00, 0x00F0, 0x000F, 0xF000}},
+        {16, {0x7C00, 0x03E0, 0x001F, 0x8000}},
+        {24, {0xFC0000, 0x03F000, 0x000FC0, 0x00003F}},
+        {32, {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000}},
+        {32, {0x00FF0000, 0x0000FF00, 0x000000FF, 0}},
+        {16, {0xF800, 0x0FE0, 0x001F, 0}},
+        {32, {0x3FF00000, 0x000FFC00, 0x000003FF, 0xC0000000}},
+    };
+    // clang-format on
+    return option >= 1 && option <= 7 ? &kLayouts[option - 1] : nullptr;
+}
+
+bool SamePixels(const T3D_TEXTURE& a, const T3D_TEXTURE& b)
+{
+    if (a.width != b.width || a.height != b.height || a.levelCount != b.levelCount)
+        return false;
+    for (int level = 0; level < a.levelCount && level < kMaxTextureLevels; ++level) {
+        if (ExpandLevelToArgb(a, level) != ExpandLevelToArgb(b, level))
+            return false;
+    }
+    return true;
 }

@@ -25,6 +25,20 @@ uint64_t TouchLevels(const T3D_TEXTURE& record);
 // and pixels.
 bool SameTexture(const T3D_TEXTURE& a, const T3D_TEXTURE& b);
 
+// Texture layouts an option picks, 1 to 7 (0 and above pick none): 4-4-4-4,
+// 1-5-5-5, 6-6-6-6 at 24 bits, blue-first ABGR, 8-8-8 at 32 bits without
+// alpha, and two that pixels cannot be packed into (overlapping masks, masks
+// of 10 bits).
+struct FuzzLayout {
+    unsigned depth;
+    PixelMasks masks;
+};
+const FuzzLayout* FuzzLayoutFor(unsigned option);
+
+// Whether two records' counted levels show the same 8-bit ARGB pixels, as the
+// preview expands them, whatever their depth and masks.
+bool SamePixels(const T3D_TEXTURE& a, const T3D_TEXTURE& b);
+
 // Aborts with a message when a property of the code under test does not hold;
 // the fuzzer records the input that broke it.
 void Require(bool condition, const char* what);

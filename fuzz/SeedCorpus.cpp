@@ -5,8 +5,12 @@
 // maps of 15/16-bit entries or with a first-entry index, and chains whose
 // files each carry their own colour map. PNG seeds: chains written by the
 // project's PNG writer, and single files of every colour type and bit depth
-// (palette with tRNS, Adam7) laid out with libspng's encoder.
+// (palette with tRNS, Adam7) laid out with libspng's encoder. Layouts: a PNG
+// chain converted to, and TGA files relabelled with, each FuzzLayoutFor.
+// Mixed chains: a PNG chain with a TGA file as a later level, and TGA chains
+// with a PNG one.
 //   quorrel-fuzz-seeds fuzz/corpus
+#include "fuzz/FuzzSupport.h"
 #include "scene/CVK7QScene.h"
 #include "support/PngTestBytes.h"
 #include "support/PrintingReport.h"
@@ -147,6 +151,17 @@ Bytes ChainBytes(const Bytes (&files)[3])
     return out;
 }
 
+// The chain input with file `index` (0 to 2) put in place of its own.
+Bytes WithFile(const Bytes& input, int index, const Bytes& file)
+{
+    const size_t first = size_t(input[0] | input[1] << 8), second = size_t(input[2] | input[3] << 8);
+    Bytes files[3] = {Bytes(input.begin() + 4, input.begin() + 4 + first),
+                      Bytes(input.begin() + 4 + first, input.begin() + 4 + first + second),
+                      Bytes(input.begin() + 4 + first + second, input.end())};
+    files[index] = file;
+    return ChainBytes(files);
+}
+
 // The chain input made of the three files `write` makes of `holder` under
 // scratch/wall_A<extension>; the files are removed again.
 template <typename Writer>
@@ -182,6 +197,19 @@ Bytes PngChainInput(const std::string& scratch, unsigned depth)
                              [](const char* path, const T3D_TEXTURE& record, TextureReport& report) {
                                  return PngTextureWriter(path, record, report);
                              });
+}
+
+// One PNG file of a single level, written by the project's writer.
+Bytes WrittenPng(const std::string& scratch, unsigned width, unsigned height, unsigned depth)
+{
+    const TextureRecord holder = PatternedTexture(width, height, depth, 1);
+    PrintingReport report;
+    const std::string path = scratch + "/one.png";
+    if (!PngTextureWriter(path.c_str(), holder.record(), report))
+        return {};
+    Bytes bytes = ReadAll(path);
+    unlink(path.c_str());
+    return bytes;
 }
 
 // A 9 x 7 PNG (odd sides: packed rows end mid-byte) of patterned samples.
@@ -296,6 +324,13 @@ std::vector<Seed> PngSeeds(const std::string& scratch)
     seeds.push_back({"chain_palette8_to8", Prefixed(2, PngChainInput(scratch, 8))});
     seeds.push_back({"chain_rgba32_box", Prefixed(1, PngChainInput(scratch, 32))});
     seeds.push_back({"chain_rgb24_to16", Prefixed(4, PngChainInput(scratch, 24))});
+    // The RGBA chain into every layout (option bits 4-6).
+    const Bytes rgba = PngChainInput(scratch, 32);
+    for (unsigned layout = 1; layout <= 7; ++layout)
+        seeds.push_back({"chain_rgba32_layout" + std::to_string(layout), Prefixed(uint8_t(layout << 4), rgba)});
+    // Level 1 a TGA file named wall_A1.png: read as TGA, expanded to RGBA.
+    seeds.push_back({"mixed_tga_level1", Prefixed(0, WithFile(rgba, 1, WrittenTga(scratch, 16, 16, 16)))});
+    seeds.push_back({"mixed_tga_level1_to8", Prefixed(2, WithFile(rgba, 1, WrittenTga(scratch, 16, 16, 8)))});
     return seeds;
 }
 
@@ -319,12 +354,21 @@ int main(int argc, char** argv)
     for (const Seed& seed : tga)
         write.push_back({seed.file, Prefixed(0, seed.bytes)});
     write.push_back({"as565_rgb16_8x4.tga", Prefixed(1, WrittenTga(scratch, 8, 4, 16))});
+    // Relabelled with each layout of the file's depth (option bits 1-3).
+    for (unsigned layout = 1; layout <= 7; ++layout) {
+        const unsigned depth = FuzzLayoutFor(layout)->depth;
+        write.push_back({"layout" + std::to_string(layout) + "_rgb" + std::to_string(depth) + "_16x8.tga",
+                         Prefixed(uint8_t(layout << 1), WrittenTga(scratch, 16, 8, depth))});
+    }
 
     const std::vector<Seed> chain = {
         {"wall_palette8_64x16", ChainInput(scratch, 8)},
         {"wall_rgb555_64x16", ChainInput(scratch, 16)},
         {"wall_palette8_own_maps_64x16",
-         ChainBytes({OwnMapTga(64, 16, 24, 0, 16, 0), OwnMapTga(32, 8, 16, 0, 8, 3), OwnMapTga(16, 4, 32, 2, 4, 5)})}};
+         ChainBytes({OwnMapTga(64, 16, 24, 0, 16, 0), OwnMapTga(32, 8, 16, 0, 8, 3), OwnMapTga(16, 4, 32, 2, 4, 5)})},
+        // Level 1 a PNG file named wall_A1.tga: read as PNG, in the chain's format.
+        {"mixed_png_level1_rgb555", WithFile(ChainInput(scratch, 16), 1, WrittenPng(scratch, 32, 8, 32))},
+        {"mixed_png_level1_palette8", WithFile(ChainInput(scratch, 8), 1, WrittenPng(scratch, 32, 8, 24))}};
     auto text = [](const char* s) { return Bytes(s, s + std::char_traits<char>::length(s)); };
     const std::vector<Seed> naming = {
         {"plain", text("textures/wall.tga")}, {"flags", text("C:\\maps\\rock_ADV.tga")},

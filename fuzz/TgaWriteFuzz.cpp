@@ -1,10 +1,14 @@
 // The TGA writer fed what the decoder made of one file, with every smaller
 // level generated. The first input byte chooses how the record is written:
-// bit 0 relabels a 16-bit record as 5-6-5, which the writer converts. The
-// rest is the TGA file. The written chain is read back and must give the same
-// texture (a converted one only the same size and depth).
+// bit 0 relabels a 16-bit record as 5-6-5, which the writer converts; bits
+// 1-3 relabel the record's masks with a layout of FuzzLayoutFor of its depth,
+// which both image writers must keep. The rest is the TGA file. The written
+// chain is read back and must give the same texture (a converted one only the
+// same size and depth; a relabelled one the same pixels, from TGA and PNG).
 #include "fuzz/FuzzSupport.h"
 #include "texture/chain/MipChainNaming.h"
+#include "texture/chain/PngTextureWriter.h"
+#include "texture/chain/TextureFileReader.h"
 #include "texture/chain/TgaTextureReader.h"
 #include "texture/chain/TgaTextureWriter.h"
 #include "texture/convert/MipGeneration.h"
@@ -43,6 +47,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const bool converted = as565 && record.depth == 16;
     if (converted)
         record.greenMask = kMask565Green;
+
+    const FuzzLayout* layout = FuzzLayoutFor(data[0] >> 1 & 7);
+    if (!converted && layout && layout->depth == record.depth) {
+        SetMasks(record, layout->masks);
+        for (const bool png : {false, true}) {
+            const std::string target = ScratchFolder() + (png ? "/out_A.png" : "/out_A.tga");
+            RemoveWrittenChain(target);
+            Require((png ? PngTextureWriter : TgaTextureWriter)(target.c_str(), record, report, ImageWriteOptions()),
+                    "a relabelled record cannot be written");
+            TextureRecord again;
+            Require(ReadTextureChain(target, again, report), "a relabelled record's file cannot be read");
+            Require(SamePixels(record, again.record()), "a layout's pixels were not kept");
+        }
+        return 0;
+    }
 
     const std::string target = ScratchFolder() + "/out_A.tga";
     RemoveWrittenChain(target);

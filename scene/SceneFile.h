@@ -25,7 +25,8 @@
 // renames it over `path` (texture/io/FileWrite.h says how, and what it refuses).
 // On any failure the fresh file is removed and an existing file at `path` is
 // left as it was, and the status says why. A replaced file keeps its owner,
-// group and permission bits.
+// group and permission bits; its cached pages are dropped before the write,
+// since the rename lets it go anyway.
 // A writer killed midway cannot remove its fresh file; each write first
 // removes such leftovers, in the same folder, of processes that no longer run.
 SceneStatus WriteFileAtomically(const std::string& path, const ScenePieces& pieces);

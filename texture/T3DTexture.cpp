@@ -42,3 +42,16 @@ void SetStandardMasks(T3D_TEXTURE& record, unsigned depth)
         record.alphaMask = depth == 32 ? kMask8888Alpha : 0;
     }
 }
+
+PixelMasks MasksOf(const T3D_TEXTURE& record)
+{
+    return {record.redMask, record.greenMask, record.blueMask, record.alphaMask};
+}
+
+void SetMasks(T3D_TEXTURE& record, const PixelMasks& masks)
+{
+    record.redMask = masks.red;
+    record.greenMask = masks.green;
+    record.blueMask = masks.blue;
+    record.alphaMask = masks.alpha;
+}

@@ -80,6 +80,20 @@ unsigned BytesPerPixel(unsigned depth);
 // 5-5-5 for 16, 8-8-8 for 24 and 8-8-8-8 for 32 bits.
 void SetStandardMasks(T3D_TEXTURE& record, unsigned depth);
 
+// A record's four masks as one value: which bits of a pixel hold each channel.
+struct PixelMasks {
+    uint32_t red = 0, green = 0, blue = 0, alpha = 0;
+
+    bool operator==(const PixelMasks& other) const
+    {
+        return red == other.red && green == other.green && blue == other.blue && alpha == other.alpha;
+    }
+    bool operator!=(const PixelMasks& other) const { return !(*this == other); }
+};
+
+PixelMasks MasksOf(const T3D_TEXTURE& record);
+void SetMasks(T3D_TEXTURE& record, const PixelMasks& masks);
+
 // Width and height of level L: the level-0 side shifted right by L.
 inline unsigned LevelWidth(const T3D_TEXTURE& record, int level)
 {

@@ -31,6 +31,17 @@ enum class TextureCause {
     Truncated,         // it ends before its header says it holds
     Damaged,           // bytes that break the format's rules; the decoder's words follow
     NotPng,            // read as PNG, yet without the PNG signature
+    // What a file refused as TGA is instead (texture/chain/FileKind.h).
+    OtherImage,  // another format's image or texture, named in %w
+    SceneFile,
+    TextFile,
+    EmptyFile,
+    // A later level's file of the other kind, read by its own signature (a
+    // warning): %k its kind, %w the chain's.
+    OtherKindLevel,
+    // What the PNG reader gives besides the decoder's words.
+    PngIndexBeyondPalette,  // a warning
+    PngTooMuchAncillary,    // more than %u MiB of ancillary chunks
     // What the TGA decoder does not take.
     TgaImageType,
     TgaReservedColourMapType,
@@ -48,6 +59,12 @@ enum class TextureCause {
     AlphaDropped,  // a warning
     CannotQuantise,
     CannotConvertToDepth,
+    // Masks that pixels cannot be packed into (texture/convert/PixelExpansion.h).
+    MasksPastDepth,
+    MaskNotOneRun,
+    MaskWiderThan8,
+    MasksOverlap,
+    MaskMissing,
     NoMemoryToConvert,
     // Writing a chain of image files.
     WriteFailed,  // a write, flush or close failed: disk full, size limit, I/O error

@@ -16,6 +16,7 @@
 #include <QProcess>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <iterator>
 #include <unistd.h>
@@ -432,3 +433,90 @@ TEST(SceneCommands, AFileSizeLimitIsAReportedFailure)
 }
 
 }  // namespace
+
+// A scene texture of any layout goes out through extract, as PNG and as TGA,
+// with every channel it has, and comes back through replace in the masks it
+// had, pixel for pixel; masks that pixels cannot be packed into are refused
+// with the reason.
+TEST(SceneCommands, EveryLayoutSurvivesExtractAndReplace)
+{
+    struct Layout {
+        unsigned depth;
+        PixelMasks masks;
+        std::string refusal;
+    };
+    const Layout layouts[] = {
+        {16, {0x0F00, 0x00F0, 0x000F, 0xF000}, ""},                  // 4-4-4-4
+        {16, {0x7C00, 0x03E0, 0x001F, 0x8000}, ""},                  // 1-5-5-5
+        {16, {0xF800, 0x07E0, 0x001F, 0}, ""},                       // 5-6-5
+        {16, {0x001F, 0x03E0, 0x7C00, 0}, ""},                       // blue first
+        {24, {0xFC0000, 0x03F000, 0x000FC0, 0x00003F}, ""},          // 6-6-6-6
+        {32, {0xFF0000, 0x00FF00, 0x0000FF, 0}, ""},                 // no alpha
+        {32, {0x0000FF, 0x00FF00, 0xFF0000, 0xFF000000}, ""},        // ABGR
+        {32, {0x00FF0000, 0x0000FF00, 0x000000FF, 0x03000000}, ""},  // 2 alpha bits
+        {32, {0x3FF00000, 0x000FFC00, 0x000003FF, 0}, "has a mask of more than 8 bits"},
+        {16, {0xF800, 0x0FE0, 0x001F, 0}, "has masks that share bits"},
+        {16, {0xF0F0, 0x0F00, 0x000F, 0}, "has a mask that is not one run of bits"},
+        {16, {0x1F0000, 0x03E0, 0x001F, 0}, "has masks past its 16 bits"},
+        {16, {0x7C00, 0x03E0, 0, 0}, "lacks a red, green or blue mask"},
+    };
+    TempDir dir;
+    const std::string scene = dir.file("s.T3D"), replaced = dir.file("r.T3D");
+    std::string withAlpha;  // an extracted PNG that is not opaque
+    for (const Layout& layout : layouts) {
+        const PixelMasks& m = layout.masks;
+        SCOPED_TRACE(std::to_string(layout.depth) + " bits, alpha " + std::to_string(m.alpha));
+        const unsigned bytesPerPixel = layout.depth / 8;
+        const uint32_t used = m.red | m.green | m.blue | m.alpha;
+        TextureRecord texture = TextureBuilder(16, 16, layout.depth)
+                                    .masks(m.red, m.green, m.blue, m.alpha)
+                                    .bytes([&](int, uint64_t i) {
+                                        const uint32_t pixel = uint32_t(i / bytesPerPixel * 2654435761u) & used;
+                                        return uint8_t(pixel >> 8 * (i % bytesPerPixel));
+                                    })
+                                    .build();
+        CVK7QScene built;
+        ASSERT_EQ(1, built.AppendT3DTexture(&texture.record()));
+        ASSERT_EQ(1, built.Write(scene.c_str()));
+        const T3D_TEXTURE& original = texture.record();
+
+        if (!layout.refusal.empty()) {
+            const Outcome refused = Call(RunReplace, {scene, "0", withAlpha}, {{"-o", replaced}});
+            EXPECT_EQ(1, refused.status);
+            EXPECT_EQ("quorrel-cli: " + withAlpha + ": can't be converted: the texture it goes into " + layout.refusal +
+                          "\n",
+                      refused.err);
+            continue;
+        }
+        for (const char* name : {"x.png", "x.tga"}) {
+            if (m.green == 0x07E0 && name[2] == 't')
+                continue;  // a TGA file holds 5-6-5 as 5-5-5, by the TGA writer's fixed rule
+            const std::string extracted = dir.file(name);
+            ASSERT_EQ(0, Call(RunExtract, {scene, "0", extracted}).status) << name;
+            EXPECT_EQ(ExpandLevelToArgb(original, 0), ExpandLevelToArgb(ReadBack(extracted).record(), 0)) << name;
+
+            const Outcome replace =
+                Call(RunReplace, {scene, "0", extracted}, {{"-o", replaced}, {"--keep-format", ""}});
+            ASSERT_EQ(0, replace.status) << replace.err;
+            EXPECT_EQ("", replace.err) << name;
+            CVK7QScene back;
+            ASSERT_EQ(1, back.Load(replaced.c_str(), 0));
+            const T3D_TEXTURE& t = back.GetSceneHeader()->textures[0];
+            EXPECT_EQ(layout.depth, t.depth) << name;
+            EXPECT_EQ(m, MasksOf(t)) << name;
+            EXPECT_EQ(0, std::memcmp(original.levels[0], t.levels[0], LevelByteCount(original, 0))) << name;
+        }
+        if (withAlpha.empty()) {  // the first, 4-4-4-4
+            withAlpha = dir.file("alpha.png");
+            std::filesystem::copy_file(dir.file("x.png"), withAlpha);
+        }
+        if (m.alpha == 0) {
+            // Only a texture without alpha drops the replacement's, and says so.
+            const Outcome dropped = Call(RunReplace, {scene, "0", withAlpha}, {{"-o", replaced}});
+            EXPECT_EQ(0, dropped.status);
+            EXPECT_EQ("quorrel-cli: " + withAlpha +
+                          ": warning: is not opaque: the texture it goes into has no alpha, so its alpha is dropped\n",
+                      dropped.err);
+        }
+    }
+}

@@ -694,7 +694,7 @@ TEST_F(EditorWork, ExtractAndReplaceDeclineWhenThereIsNothingToActOn)
     const std::string broken = (desk / "broken.tga").string(), gone = (desk / "gone.tga").string();
     QTest::keyClick(editor->tree, Qt::Key_Down);
     editor->settle();
-    EXPECT_EQ(frame->notice(), QString::fromStdString("Error: TGA file " + broken + " is truncated"));
+    EXPECT_EQ(frame->notice(), QString::fromStdString("Error: " + broken + " is a text file, not a PNG or TGA file"));
     QTest::keyClick(editor->tree, Qt::Key_Down);
     editor->settle();
     EXPECT_EQ(frame->notice(), QString::fromStdString("Error: Can't find TGA file " + gone));
@@ -1537,7 +1537,8 @@ TEST_F(EditorWork, RecentScenesFoldersAndOptionsAreKeptBetweenRuns)
     EditorDialog unreadable(editor->script.prompts(), new TestFolderTree(QString::fromStdString(desk.string())));
     Settle(unreadable);
     EXPECT_EQ(unreadable.findChild<PreviewFrame*>(QString::number(kReplacementFrameId))->notice(),
-              "Error: TGA file " + QString::fromStdString((desk / "wall_A.tga").string()) + " is truncated");
+              "Error: " + QString::fromStdString((desk / "wall_A.tga").string()) +
+                  " is a text file, not a PNG or TGA file");
     EXPECT_TRUE(messages().empty());
 }
 

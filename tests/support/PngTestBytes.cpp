@@ -3,6 +3,7 @@
 #include <spng.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -76,6 +77,21 @@ std::vector<uint8_t> MakePng(const PngPicture& picture)
     }
     spng_ctx_free(ctx);
     return png;
+}
+
+void AddPngChunks(std::vector<uint8_t>& png, const char (&type)[5], const std::vector<uint8_t>& data, size_t count)
+{
+    std::vector<uint8_t> chunk(12 + data.size());
+    PutBigEndian(chunk.data(), uint32_t(data.size()));
+    std::copy(type, type + 4, chunk.begin() + 4);
+    std::copy(data.begin(), data.end(), chunk.begin() + 8);
+    PutBigEndian(chunk.data() + 8 + data.size(), uint32_t(crc32(0, chunk.data() + 4, uInt(4 + data.size()))));
+    constexpr size_t kAfterHeader = 33;  // signature (8) and IHDR (25)
+    std::vector<uint8_t> chunks;
+    chunks.reserve(chunk.size() * count);
+    for (size_t i = 0; i < count; ++i)
+        chunks.insert(chunks.end(), chunk.begin(), chunk.end());
+    png.insert(png.begin() + kAfterHeader, chunks.begin(), chunks.end());
 }
 
 void PatchPngSize(std::vector<uint8_t>& png, uint32_t width, uint32_t height)

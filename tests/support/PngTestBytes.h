@@ -25,5 +25,9 @@ std::vector<uint8_t> MakePng(const PngPicture& picture);
 // Bytes of one PNG row of `picture` (packed to the bit depth).
 size_t PngRowBytes(const PngPicture& picture);
 
+// Inserts `count` copies of a chunk of the given type and data right after
+// the IHDR, each with its CRC.
+void AddPngChunks(std::vector<uint8_t>& png, const char (&type)[5], const std::vector<uint8_t>& data, size_t count);
+
 // Sets the IHDR's width and height and mends its CRC.
 void PatchPngSize(std::vector<uint8_t>& png, uint32_t width, uint32_t height);

@@ -1,7 +1,10 @@
 #include "support/PngTestBytes.h"
+#include "support/RecordingReport.h"
+#include "support/TempDir.h"
 #include "support/TextureBuilder.h"
 
 #include "texture/TextureRecord.h"
+#include "texture/chain/TextureFileReader.h"
 #include "texture/convert/PixelExpansion.h"
 #include "texture/png/PngDecoder.h"
 #include "texture/png/PngEncoder.h"
@@ -121,6 +124,46 @@ TEST(PngDecoder, PaletteImagesGiveTheirPaletteAndIndices)
             }
         }
     }
+}
+
+TEST(PngDecoder, SaysWhenIndicesPassThePaletteAndPassesOverAncillaryChunks)
+{
+    // A 2-bit image whose indices run to 3 over a palette of two entries: the
+    // others are opaque black, and said to be there.
+    PngPicture twoColours = Picture(3, 2);
+    twoColours.palette.resize(2);
+    for (const PngPicture& picture : {twoColours, Picture(3, 2)}) {
+        const std::vector<uint8_t> png = MakePng(picture);
+        PngDecoder decoder(png.data(), png.size());
+        std::vector<uint32_t> argb(kWidth * kHeight);
+        std::vector<uint8_t> indices(kWidth * kHeight);
+        ASSERT_EQ(decoder.decode(reinterpret_cast<uint8_t*>(argb.data()), indices.data()), PngStatus::ok);
+        EXPECT_EQ(decoder.indicesBeyondPalette(), picture.palette.size() == 2);
+        for (size_t i = 0; i < argb.size(); ++i) {
+            if (indices[i] >= picture.palette.size()) {
+                ASSERT_EQ(argb[i], 0xFF000000u) << i;
+            }
+        }
+    }
+    TempDir dir;
+    const std::vector<uint8_t> beyond = MakePng(twoColours);
+    ASSERT_TRUE(WriteFileBytes(dir.file("a.png"), std::string(beyond.begin(), beyond.end())));
+    TextureRecord holder;
+    RecordingReport report;
+    ASSERT_TRUE(ReadTextureChain(dir.file("a.png"), holder, report));
+    EXPECT_EQ(report.messages, (std::vector<ReportedMessage>{
+                                   {Severity::Warning, "PNG file " + dir.file("a.png") +
+                                                           " has colour indices beyond its palette (shown black)"}}));
+
+    // 1,500 text chunks and a few that would not decode change nothing;
+    // more than kMaxAncillaryBytes of ancillary chunks is refused.
+    const std::vector<uint8_t> plain = MakePng(Picture(6, 8));
+    std::vector<uint8_t> withText = plain, tooMuch = plain;
+    AddPngChunks(withText, "tEXt", {'k', 0, 'v'}, 1500);
+    AddPngChunks(withText, "zTXt", {'k', 0, 0, 1, 2, 3}, 3);
+    EXPECT_EQ(Decode(withText), Decode(plain));
+    AddPngChunks(tooMuch, "eXIf", std::vector<uint8_t>(kMaxAncillaryBytes), 1);
+    Decode(tooMuch, PngStatus::tooMuchAncillary);
 }
 
 TEST(PngDecoder, DamagedOrOversizedFilesAreRefused)

@@ -73,3 +73,63 @@ TEST(TextureCauses, EachFailureSaysWhy)
         ExpectOneProblem(report, write.cause, write.path, write.path);
     }
 }
+
+// A file refused as TGA (which has no signature) is named by its first bytes
+// when it is another kind of file; one that reads as TGA never is.
+TEST(TextureCauses, AFileOfAnotherKindIsNamed)
+{
+    const std::string tail = Repeat(0, 40);
+    const std::string advice = ", not a PNG or TGA file: save it as PNG";
+    const std::string longText = Repeat('a', 511) + "\xC3\xA9 and on";  // cut inside the e-acute at byte 512
+    const struct {
+        std::string bytes, detail;
+    } kinds[] = {
+        {"\xFF\xD8\xFF\xE0" + tail, "is a JPEG image" + advice},
+        {"GIF89a" + tail, "is a GIF image" + advice},
+        {"BM" + Repeat(0, 12) + U32(40) + tail, "is a BMP image" + advice},
+        {"RIFF" + U32(100) + "WEBPVP8 " + tail, "is a WebP image" + advice},
+        {std::string("II*\0", 4) + tail, "is a TIFF image" + advice},
+        {std::string("MM\0*", 4) + tail, "is a TIFF image" + advice},
+        {"DDS " + tail, "is a DDS texture" + advice},
+        {"\xABKTX 20\xBB\r\n\x1A\n" + tail, "is a KTX texture" + advice},
+        {"8BPS" + tail, "is a Photoshop (PSD) image" + advice},
+        {"qoif" + tail, "is a QOI image" + advice},
+        {"VK7N" + tail, "is a scene file, not a PNG or TGA file: open it with File, Load"},
+        {"VK7O" + tail, "is a scene file, not a PNG or TGA file: open it with File, Load"},
+        {"width 64\nheight 64\n", "is a text file, not a PNG or TGA file"},
+        {longText, "is a text file, not a PNG or TGA file"},
+        {"", "is empty"},
+        {"BM" + Repeat(0, 12) + U32(7) + tail, "has a reserved colour map type"},  // not a BMP header
+        {"text\xFF" + tail, "has a reserved colour map type"},                     // not UTF-8
+        {"te\0xt" + tail, "has a reserved colour map type"},
+    };
+    TempDir dir;
+    const std::string photo = dir.file("photo.png");
+    for (const auto& kind : kinds) {
+        ASSERT_TRUE(WriteFileBytes(photo, kind.bytes));
+        TextureRecord holder;
+        RecordingReport report;
+        EXPECT_FALSE(ReadTextureChain(photo, holder, report));
+        ASSERT_EQ(report.problems.size(), 1u) << kind.detail;
+        EXPECT_EQ(report.problems[0].detail, kind.detail);
+        EXPECT_EQ(report.problems[0].sentence,
+                  (kind.detail[0] == 'i' ? photo + " " : "TGA file " + photo + " ") + kind.detail);
+    }
+
+    // A TGA whose first 512 bytes read as text is read as TGA; a later level
+    // that is a JPEG ends the chain with a warning that says so. Every header
+    // field is kept clear of zero: 257 x 257 pixels, an unused colour map.
+    TgaFields fields = TgaFields::Image(2, 257, 257, 24, 0x20).withMap(257, 24, 0x4141);
+    fields.idLength = 'A';
+    std::string textLike = TgaHeaderBytes(fields) + Repeat('B', 'A' + 257 * 3 + 257 * 257 * 3);
+    textLike.replace(8, 4, "AAAA");  // the origin
+    ASSERT_EQ(textLike.find('\0'), std::string::npos);
+    ASSERT_TRUE(WriteFileBytes(dir.file("wall_A.tga"), textLike));
+    ASSERT_TRUE(WriteFileBytes(dir.file("wall_A1.tga"), "\xFF\xD8\xFF\xE0" + tail));
+    TextureRecord holder;
+    RecordingReport report;
+    ASSERT_TRUE(ReadTextureChain(dir.file("wall_A.tga"), holder, report));
+    EXPECT_EQ(holder.record().depth, 24);
+    EXPECT_EQ(report.messages, (std::vector<ReportedMessage>{
+                                   {Severity::Warning, dir.file("wall_A1.tga") + " is a JPEG image" + advice}}));
+}

@@ -291,6 +291,69 @@ TEST(TextureFileReader, PngChainsWrittenReadBackTheSame)
     }
 }
 
+// The naming rule alone says which files belong to a chain; each is read by
+// its own signature and a level of the other kind is converted into the
+// first level's format, with a warning naming both kinds.
+TEST(TextureFileReader, MixedChainsReadEachFileByItsSignature)
+{
+    TempDir dir;
+    // A PNG chain whose level 1, a_A1.png, is a TGA file: read as it is, RGBA.
+    std::vector<uint16_t> tga555;
+    for (unsigned i = 0; i < 32 * 32; ++i)  // 16 x 16 uses the first quarter
+        tga555.push_back(uint16_t(i * 37 % 0x8000));
+    const std::string png = WriteChain(dir, "a_A.png", {RgbaPng(32, 32, Flat(0x80102030)), Tga555(16, 16, tga555)});
+    const Read pngChain(png);
+    ASSERT_TRUE(pngChain.ok);
+    EXPECT_EQ(pngChain.r().depth, 32);
+    TextureRecord expected = TextureBuilder(16, 16, 16).masks(kMask555Red, kMask555Green, kMask555Blue, 0).build();
+    std::memcpy(expected.record().levels[0], ReadFileBytes(dir.file("a_A1.png")).data() + 18, 16 * 16 * 2);
+    const std::vector<uint32_t> tgaPixels = ExpandLevelToArgb(expected.record(), 0);
+    for (unsigned y = 0; y < 16; ++y)  // the file's rows go bottom first
+        for (unsigned x = 0; x < 16; ++x)
+            ASSERT_EQ(Pixel32(pngChain.r(), 1, x, 15 - y), tgaPixels[y * 16 + x]) << x << "," << y;
+    EXPECT_EQ(pngChain.report.messages,
+              (std::vector<ReportedMessage>{
+                  {Severity::Warning, dir.file("a_A1.png") +
+                                          " is a TGA file in a chain of PNG files: it is read as TGA, in the chain's "
+                                          "format"}}));
+
+    // A 16-bit TGA chain whose level 1, b_A1.tga, is a PNG: packed into 5-5-5,
+    // its alpha dropped, as a scene texture's format takes a PNG.
+    const uint32_t colour = 0x80F08040;
+    const std::string tga = WriteChain(dir, "b_A.tga", {Tga555(32, 32, tga555), RgbaPng(16, 16, Flat(colour))});
+    const Read tgaChain(tga);
+    ASSERT_TRUE(tgaChain.ok);
+    EXPECT_EQ(tgaChain.r().depth, 16);
+    const uint16_t packed = PackPixel16(colour, false);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(tgaChain.r().levels[1]), 4),
+              std::string({char(packed), char(packed >> 8), char(packed), char(packed >> 8)}));
+    const std::string b1 = dir.file("b_A1.tga");
+    EXPECT_EQ(tgaChain.report.messages,
+              (std::vector<ReportedMessage>{
+                  {Severity::Warning,
+                   b1 + " is a PNG file in a chain of TGA files: it is read as PNG, in the chain's format"},
+                  {Severity::Warning,
+                   b1 + " is not opaque: the texture it goes into has no alpha, so its alpha is dropped"}}));
+
+    // An 8-bit chain takes a PNG level's colours into its palette; a damaged
+    // PNG level ends the chain with the PNG reader's own warning.
+    std::string indices;
+    for (int i = 0; i < 64 * 64; ++i)
+        indices += char(i % 2);
+    const std::string map = Bytes({0, 0, 0xFF, 0, 0xFF, 0});  // red, green
+    const std::string mapped =
+        WriteChain(dir, "c_A.tga", {MappedTga(64, 64, map, indices), RgbaPng(32, 32, Flat(0xFF0000FF))});
+    ASSERT_TRUE(WriteFileBytes(dir.file("c_A2.tga"), "\x89PNG\r\n\x1a\n and no chunk"));
+    const Read eightBit(mapped);
+    ASSERT_TRUE(eightBit.ok);
+    EXPECT_EQ(ExpandLevelToArgb(eightBit.r(), 1), std::vector<uint32_t>(32 * 32, 0xFF0000FF));
+    EXPECT_EQ(PaletteColour(eightBit.r(), 0), (Rgb{0xFF, 0, 0}));  // level 0's colours kept
+    ASSERT_EQ(eightBit.report.messages.size(), 2u);
+    EXPECT_EQ(eightBit.report.messages[1].severity, Severity::Warning);
+    EXPECT_EQ(eightBit.report.messages[1].text.rfind("PNG file " + dir.file("c_A2.tga") + " is damaged", 0), 0u)
+        << eightBit.report.messages[1].text;
+}
+
 // A chain's files read once and made into textures as often as wanted give
 // what a read gives, byte for byte, for every filter and depth: a TGA chain
 // of 24 bits, an RGBA PNG chain and a palette PNG chain (its own palette and

@@ -2,6 +2,10 @@
 
 #include "texture/TextureLimits.h"
 #include "texture/chain/ChainFileReader.h"
+#include "texture/chain/TgaTextureReader.h"
+
+#include <cstring>
+#include <new>
 
 namespace {
 
@@ -15,6 +19,8 @@ TextureCause CauseOf(PngStatus status, const PngDecoder& png)
         return TextureCause::ShortOfPixels;
     case PngStatus::noMemory:
         return TextureCause::OutOfMemory;
+    case PngStatus::tooMuchAncillary:
+        return TextureCause::PngTooMuchAncillary;
     default:
         return png.detail().empty() ? TextureCause::NotPng : TextureCause::Damaged;
     }
@@ -28,7 +34,9 @@ public:
     }
 
 private:
+    bool readsPng() const override { return true; }
     LevelResult readFile(const InputFile& file, const std::string& path, int level) override;
+    LevelResult takeOtherKind(TextureRecord& rgba, const std::string& path, int level) override;
     LevelResult decode(PngDecoder& png, const std::string& path, int level);
     LevelResult refuse(const PngDecoder& png, PngStatus status, const std::string& path);
     uint8_t* indicesFor(const PngDecoder& png, unsigned width, unsigned height, int level);
@@ -68,13 +76,31 @@ LevelResult PngChainReader::decode(PngDecoder& png, const std::string& path, int
     if (!pixels)
         return fail(TextureCause::OutOfMemory, path);
     const PngStatus status = png.decode(pixels, indicesFor(png, png.width(), png.height(), level));
-    return status == PngStatus::ok ? LevelResult::Read : refuse(png, status, path);
+    if (status != PngStatus::ok)
+        return refuse(png, status, path);
+    if (png.indicesBeyondPalette())
+        warn(TextureCause::PngIndexBeyondPalette, path);
+    return LevelResult::Read;
+}
+
+// A level from a TGA file, already in this chain's 8-bit RGBA; it has no
+// palette, so the chain's palette is no longer shared.
+LevelResult PngChainReader::takeOtherKind(TextureRecord& rgba, const std::string& path, int level)
+{
+    if (palette_)
+        palette_->shared = false;
+    const uint64_t bytes = LevelByteCount(holder_.record(), level);
+    uint8_t* pixels = holder_.allocateLevel(level, bytes);
+    if (!pixels)
+        return fail(TextureCause::OutOfMemory, path);
+    std::memcpy(pixels, rgba.record().levels[0], size_t(bytes));
+    return LevelResult::Read;
 }
 
 // The status's cause, with libspng's words for what is damaged.
 LevelResult PngChainReader::refuse(const PngDecoder& png, PngStatus status, const std::string& path)
 {
-    return fail(CauseOf(status, png), path, png.detail());
+    return fail(CauseOf(status, png), path, png.detail(), unsigned(kMaxAncillaryBytes >> 20));
 }
 
 // Where the level's indices go when the chain still shares one palette;
@@ -92,11 +118,17 @@ uint8_t* PngChainReader::indicesFor(const PngDecoder& png, unsigned width, unsig
 
 }  // namespace
 
+std::unique_ptr<ChainFileReader> MakePngFileReader(TextureRecord& holder, TextureReport& report)
+{
+    return std::unique_ptr<ChainFileReader>(new (std::nothrow) PngChainReader(holder, report, nullptr));
+}
+
 bool ReadPngChainFiles(const std::string& path, TextureRecord& holder, TextureReport& report, PngChainPalette* palette,
                        int fileLevels)
 {
     if (palette)
         *palette = PngChainPalette();
     PngChainReader chain(holder, report, palette);
+    chain.readOtherKindWith(MakeTgaFileReader);
     return chain.readChain(path, fileLevels) > 0;
 }

@@ -3,14 +3,17 @@
 // record (8-8-8-8 masks), by the chain rules every format shares
 // (texture/chain/ChainFileReader.h). Each file is read whole into memory and
 // decoded there (texture/png/PngDecoder.h, with its limits); a damaged file is
-// refused with a message naming it.
+// refused with a message naming it. A later level that is a TGA file is read
+// as TGA and expanded to RGBA (texture/chain/ChainFileReader.h).
 #pragma once
 
 #include "texture/TextureRecord.h"
 #include "texture/TextureReport.h"
+#include "texture/chain/ChainFileReader.h"
 #include "texture/io/ByteBlock.h"
 #include "texture/png/PngDecoder.h"
 
+#include <memory>
 #include <string>
 
 // A palette PNG chain's palette and its files' indices, so that an 8-bit
@@ -28,3 +31,7 @@ struct PngChainPalette {
 // kept there as well. At most `fileLevels` files are read.
 [[nodiscard]] bool ReadPngChainFiles(const std::string& path, TextureRecord& holder, TextureReport& report,
                                      PngChainPalette* palette = nullptr, int fileLevels = kMaxTextureLevels);
+
+// A reader of PNG files for a chain of TGA files' later levels; nullptr when
+// the memory cannot be had.
+std::unique_ptr<ChainFileReader> MakePngFileReader(TextureRecord& holder, TextureReport& report);

@@ -2,8 +2,9 @@
 // file: level 0 under the given path, each further level under the name the
 // mip-chain rule derives from the one before (crate_A.png, crate_A1.png, ...),
 // so the texture reader walks the same chain back. Depth 8 goes out as a
-// palette PNG (it reads back with the same palette and indices), 16 expanded
-// as the preview shows it, 24 as RGB, 32 as RGBA (texture/png/PngEncoder.h).
+// palette PNG (it reads back with the same palette and indices), the other
+// depths expanded through their masks, as RGBA when they have alpha and RGB
+// when not (texture/png/PngEncoder.h).
 //
 // The names are planned and checked first, the files written as temporaries
 // and renamed only when every level is written (texture/chain/ImageChainWrite.h): a

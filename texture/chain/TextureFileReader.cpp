@@ -90,31 +90,7 @@ bool CompletePngChain(TextureRecord& holder, const PngChainPalette* palette, Tex
 // Whether a record already has the depth and pixel layout asked for.
 bool HasFormat(const T3D_TEXTURE& record, const DepthOptions& format)
 {
-    return record.depth == format.depth &&
-           (format.depth != 16 || (record.greenMask == kMask565Green) == format.green565);
-}
-
-// The record's levels expanded to 8-bit RGBA (depth 32, 8-8-8-8 masks).
-bool ExpandToRgba(TextureRecord& holder)
-{
-    const T3D_TEXTURE& in = holder.record();
-    TextureRecord rgba;
-    T3D_TEXTURE& out = rgba.record();
-    std::memcpy(&out, &in, sizeof out);
-    std::memset(out.levels, 0, sizeof out.levels);
-    std::memset(out.palette, 0, sizeof out.palette);
-    out.depth = 32;
-    SetStandardMasks(out, 32);
-    const PixelExpander expander(in);
-    for (int level = 0; level < in.levelCount; ++level) {
-        uint8_t* pixels = rgba.allocateLevel(level, LevelByteCount(out, level));
-        if (!pixels)
-            return false;
-        expander.expand(in.levels[level], reinterpret_cast<uint32_t*>(pixels),
-                        size_t(LevelWidth(in, level)) * LevelHeight(in, level));
-    }
-    holder = std::move(rgba);
-    return true;
+    return record.depth == format.depth && (format.depth == 8 || MasksOf(record) == MasksFor(format));
 }
 
 // A TGA chain's files made into its texture.
@@ -123,7 +99,7 @@ bool CompleteTgaChain(TextureRecord& holder, TextureReport& report, const Textur
 {
     if (!options.convertTo || HasFormat(holder.record(), *options.convertTo))
         return Generate(holder, options, path, report);
-    if (!ExpandToRgba(holder)) {
+    if (!ExpandToRgbaChain(holder)) {
         Report(report, Severity::Error, TextureCause::NoMemoryForTexture, path);
         return false;
     }
@@ -154,6 +130,9 @@ DepthOptions FormatOf(const T3D_TEXTURE& model, bool dither)
     format.depth = model.depth;
     format.green565 = model.depth == 16 && model.greenMask == kMask565Green;
     format.dither = dither;
+    // A texture with no masks at all has its depth's usual layout.
+    if (model.depth != 8 && MasksOf(model) != PixelMasks())
+        format.masks = MasksOf(model);
     return format;
 }
 

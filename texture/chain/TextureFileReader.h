@@ -2,10 +2,12 @@
 //
 // The first file decides the chain's format by its contents: a PNG by its
 // 8-byte signature, whatever its name; anything else is read as TGA. Later
-// levels follow the mip-chain naming rule (crate_A.png, crate_A1.png, ...).
-// The levels no file holds are generated with the chosen filter. A PNG chain
-// reads as a 32-bit texture; a TGA chain keeps its files' depth. Asked for a
-// depth, the chain is completed in 8-bit RGBA and converted to it once.
+// levels follow the mip-chain naming rule (crate_A.png, crate_A1.png, ...),
+// each file read by its own signature too; one of the other kind is converted
+// into the first file's format, with a warning. The levels no file holds are
+// generated with the chosen filter. A PNG chain reads as a 32-bit texture; a
+// TGA chain keeps its files' depth. Asked for a depth, the chain is completed
+// in 8-bit RGBA and converted to it once.
 //
 // A read is two steps that a caller may also take apart: reading the files
 // (ReadChainFiles), then making the texture of them (CompleteChain), as often
@@ -50,8 +52,8 @@ struct TextureReadOptions {
     const std::atomic<bool>* cancel = nullptr;
 };
 
-// The depth, 16-bit layout and dithering that make a texture like `model`
-// (a scene texture that a replacement takes the place of).
+// The depth, masks and dithering that make a texture like `model` (a scene
+// texture that a replacement takes the place of).
 DepthOptions FormatOf(const T3D_TEXTURE& model, bool dither = true);
 
 // Clears the holder, then reads the chain that starts at `path`. True when

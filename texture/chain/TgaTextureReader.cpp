@@ -1,11 +1,15 @@
 #include "texture/chain/TgaTextureReader.h"
 
 #include "texture/chain/ChainFileReader.h"
+#include "texture/chain/PngTextureReader.h"
+#include "texture/convert/DepthConversion.h"
 #include "texture/convert/MipGeneration.h"
 #include "texture/convert/PaletteMatch.h"
 #include "texture/tga/TgaDecoder.h"
 
 #include <algorithm>
+#include <cstring>
+#include <new>
 #include <optional>
 #include <string>
 
@@ -17,7 +21,10 @@ public:
     ChainReader(TextureRecord& holder, TextureReport& report) : ChainFileReader(holder, report, "TGA") {}
 
 private:
+    bool readsPng() const override { return false; }
     LevelResult readFile(const InputFile& file, const std::string& path, int level) override;
+    LevelResult takeOtherKind(TextureRecord& rgba, const std::string& path, int level) override;
+    ColourMapMerge& merge();
     std::optional<TextureCause> readBytes(const InputFile& file, int level, TgaLayout& layout, ByteBlock& front,
                                           uint8_t*& pixels, bool& ranPast);
     void takeColours(const TgaLayout& layout, const PixelColours& colours, const std::string& path);
@@ -39,7 +46,7 @@ LevelResult ChainReader::readFile(const InputFile& file, const std::string& path
     if (!file.unchanged())
         return LevelResult::Changed;
     if (problem)
-        return fail(*problem, path);
+        return refuseContent(file, *problem, path);
 
     DecodeTgaPixels(layout, front.data(), front.size(), pixels, !layout.runLength);
     if (ranPast)
@@ -104,19 +111,58 @@ void ChainReader::takeColours(const TgaLayout& layout, const PixelColours& colou
                            : std::min<unsigned>(header.colourMapFirst + header.colourMapLength, kPaletteEntries);
         return;
     }
-    if (!merge_)
-        merge_.emplace(record, mapEnd_);
-    const ColourMapMerge::LevelMapping mapping = merge_->mapLevel(colours.colours, used);
+    const ColourMapMerge::LevelMapping mapping = merge().mapLevel(colours.colours, used);
     RemapIndices(pixels, count, mapping.index);
     if (mapping.mapRanFull)
         warn(TextureCause::TgaColourMapFull, path);
 }
 
+ColourMapMerge& ChainReader::merge()
+{
+    if (!merge_)
+        merge_.emplace(holder_.record(), mapEnd_);
+    return *merge_;
+}
+
+// A level from a PNG file: converted to the chain's depth and masks as a
+// scene texture's format is taken (texture/convert/DepthConversion.h); at 8
+// bits its colours are then merged into the chain's palette like a TGA
+// file's.
+LevelResult ChainReader::takeOtherKind(TextureRecord& rgba, const std::string& path, int level)
+{
+    T3D_TEXTURE& record = holder_.record();
+    DepthOptions format(record.depth);
+    if (record.depth != 8)
+        format.masks = MasksOf(record);
+    if (!ConvertRgbaChain(rgba, format, path, laterLevelReport_))
+        return LevelResult::Missing;
+    const T3D_TEXTURE& converted = rgba.record();
+    const uint64_t bytes = LevelByteCount(record, level);
+    uint8_t* pixels = holder_.allocateLevel(level, bytes);
+    if (!pixels)
+        return fail(TextureCause::OutOfMemory, path);
+    std::memcpy(pixels, converted.levels[0], size_t(bytes));
+    if (record.depth == 8) {
+        PaletteColours colours;
+        for (int i = 0; i < kPaletteEntries; ++i)
+            colours[i] = PaletteColour(converted, i);
+        if (!merge().mergeLevel(colours, pixels, size_t(bytes)))
+            warn(TextureCause::TgaColourMapFull, path);
+    }
+    return LevelResult::Read;
+}
+
 }  // namespace
+
+std::unique_ptr<ChainFileReader> MakeTgaFileReader(TextureRecord& holder, TextureReport& report)
+{
+    return std::unique_ptr<ChainFileReader>(new (std::nothrow) ChainReader(holder, report));
+}
 
 bool ReadTgaChainFiles(const std::string& path, TextureRecord& holder, TextureReport& report, int fileLevels)
 {
     ChainReader chain(holder, report);
+    chain.readOtherKindWith(MakePngFileReader);
     return chain.readChain(path, fileLevels) > 0;
 }
 

@@ -19,9 +19,11 @@
 
 #include "texture/TextureRecord.h"
 #include "texture/TextureReport.h"
+#include "texture/chain/ChainFileReader.h"
 #include "texture/convert/MipGeneration.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 // Clears the holder (freeing its buffers), then fills it from the chain that
@@ -35,6 +37,11 @@
                                     MipFilter filter = MipFilter::point);
 
 // The same without generating: only the levels the chain's files hold, at
-// most `fileLevels` of them.
+// most `fileLevels` of them. A later level that is a PNG file is read as PNG
+// and converted (texture/chain/ChainFileReader.h).
 [[nodiscard]] bool ReadTgaChainFiles(const std::string& path, TextureRecord& holder, TextureReport& report,
                                      int fileLevels = kMaxTextureLevels);
+
+// A reader of TGA files for a chain of PNG files' later levels; nullptr when
+// the memory cannot be had.
+std::unique_ptr<ChainFileReader> MakeTgaFileReader(TextureRecord& holder, TextureReport& report);

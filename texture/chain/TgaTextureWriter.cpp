@@ -40,7 +40,9 @@ PixelLayout LayoutOf(const T3D_TEXTURE& r)
     case 8:
         return PixelLayout::AsStored;
     case 16:
-        if (HasMasks(r, kMask555Red, kMask555Green, kMask555Blue) && (r.alphaMask == 0 || r.alphaMask == kAttributeBit))
+        // A 1-5-5-5 texture's alpha bit goes out as 32-bit alpha: the attribute
+        // bit of a 16-bit file is not read back as alpha.
+        if (HasMasks(r, kMask555Red, kMask555Green, kMask555Blue) && r.alphaMask == 0)
             return PixelLayout::AsStored;
         if (r.greenMask == kMask565Green)  // 5-6-5 is known by its green
             return PixelLayout::From565;

@@ -6,11 +6,13 @@
 //
 // Pixels go out in a TGA layout that holds their colours, read through the
 // record's masks: depth 8 colour-mapped (256 entries of 24 bits); depth 16
-// with 5-5-5 masks as 16-bit true colour as it is, with 5-6-5 masks converted
-// to 5-5-5 with the attribute bit set; depth 24 with 8-8-8 masks and depth 32
-// with 8-8-8-8 masks as they are, and so is a record with no masks at all.
-// Any other masks are expanded to 32-bit true colour with 8 alpha bits (alpha
-// 255 where the record has no alpha mask). Rows go bottom row first.
+// with 5-5-5 masks and no alpha as 16-bit true colour as it is, with 5-6-5
+// masks converted to 5-5-5 with the attribute bit set; depth 24 with 8-8-8
+// masks and depth 32 with 8-8-8-8 masks as they are, and so is a record with
+// no masks at all. Any other masks (alpha of any width in 16 or 24 bits, a
+// 32-bit texture without alpha, channels in another order) are expanded to
+// 32-bit true colour with 8 alpha bits (alpha 255 where the record has no
+// alpha mask). Rows go bottom row first.
 //
 // The names are planned and checked first, the files written as temporaries
 // and renamed only when every level is written (texture/chain/ImageChainWrite.h): a

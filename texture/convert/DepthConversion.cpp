@@ -10,6 +10,9 @@
 #include <memory>
 #include <pthread.h>
 
+// Pixels are little-endian in the record and are packed here as native words.
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "a little-endian machine is assumed");
+
 namespace {
 
 size_t PixelCount(const T3D_TEXTURE& r, int level)
@@ -37,19 +40,54 @@ bool AnyTransparent(const T3D_TEXTURE& r)
     return false;
 }
 
-void To24(const uint8_t* in, uint8_t* out, size_t count)
-{
-    for (size_t i = 0; i < count; ++i)
-        std::memcpy(out + 3 * i, in + 4 * i, 3);
-}
-
-void To16(const uint8_t* in, uint8_t* out, size_t count, bool green565)
+// One level's pixels packed into `bytes`-byte pixels (the word's low bytes).
+template <size_t bytes>
+void PackLevel(const uint8_t* in, uint8_t* out, size_t count, const PixelPacker& pack)
 {
     for (size_t i = 0; i < count; ++i) {
-        const uint16_t p = PackPixel16(PixelAt(in, i), green565);
-        out[2 * i] = uint8_t(p);
-        out[2 * i + 1] = uint8_t(p >> 8);
+        const uint32_t p = pack(PixelAt(in, i));
+        std::memcpy(out + bytes * i, &p, bytes);
     }
+}
+
+void Pack(const uint8_t* in, uint8_t* out, size_t count, unsigned bytesPerPixel, const PixelPacker& pack)
+{
+    switch (bytesPerPixel) {
+    case 2:
+        PackLevel<2>(in, out, count, pack);
+        break;
+    case 3:
+        PackLevel<3>(in, out, count, pack);
+        break;
+    default:
+        PackLevel<4>(in, out, count, pack);
+        break;
+    }
+}
+
+// Why pixels cannot be packed into the masks; false when they can.
+bool MaskRefusal(const PixelMasks& masks, unsigned depth, TextureCause& cause)
+{
+    switch (CheckMasks(masks, depth)) {
+    case MaskFault::none:
+        return false;
+    case MaskFault::pastDepth:
+        cause = TextureCause::MasksPastDepth;
+        break;
+    case MaskFault::notOneRun:
+        cause = TextureCause::MaskNotOneRun;
+        break;
+    case MaskFault::widerThan8:
+        cause = TextureCause::MaskWiderThan8;
+        break;
+    case MaskFault::overlapping:
+        cause = TextureCause::MasksOverlap;
+        break;
+    case MaskFault::noColour:
+        cause = TextureCause::MaskMissing;
+        break;
+    }
+    return true;
 }
 
 // Colours in order of first appearance, up to 256; a small open-addressed
@@ -249,15 +287,37 @@ liq_error Quantise(const T3D_TEXTURE& in, T3D_TEXTURE& out, const DepthOptions& 
 
 }  // namespace
 
+PixelMasks MasksFor(const DepthOptions& options)
+{
+    if (options.masks && options.depth != 8)
+        return *options.masks;
+    T3D_TEXTURE usual{};
+    SetStandardMasks(usual, options.depth);
+    if (options.depth == 16 && options.green565) {
+        usual.redMask = kMask565Red;
+        usual.greenMask = kMask565Green;
+    }
+    return MasksOf(usual);
+}
+
 bool ConvertRgbaChain(TextureRecord& holder, const DepthOptions& options, const std::string& name,
                       TextureReport& report, const KeptPalette* kept)
 {
     const T3D_TEXTURE& in = holder.record();
-    if (options.depth == 32)
-        return true;
-    if (BytesPerPixel(options.depth) == 0) {
+    const unsigned bytesPerPixel = BytesPerPixel(options.depth);
+    if (bytesPerPixel == 0) {
         Report(report, Severity::Error, TextureCause::CannotConvertToDepth, name, {"", options.depth});
         return false;
+    }
+    const PixelMasks masks = MasksFor(options);
+    if (options.depth != 8) {
+        TextureCause refusal;
+        if (MaskRefusal(masks, options.depth, refusal)) {
+            Report(report, Severity::Error, refusal, name, {"", options.depth});
+            return false;
+        }
+        if (options.depth == 32 && masks == MasksOf(in))
+            return true;  // the chain's own layout
     }
     TextureRecord converted;
     T3D_TEXTURE& out = converted.record();
@@ -265,11 +325,7 @@ bool ConvertRgbaChain(TextureRecord& holder, const DepthOptions& options, const 
     std::memset(out.levels, 0, sizeof out.levels);
     std::memset(out.palette, 0, sizeof out.palette);
     out.depth = uint16_t(options.depth);
-    SetStandardMasks(out, options.depth);
-    if (options.depth == 16 && options.green565) {
-        out.redMask = kMask565Red;
-        out.greenMask = kMask565Green;
-    }
+    SetMasks(out, masks);
     for (int level = 0; level < in.levelCount; ++level) {
         if (!converted.allocateLevel(level, LevelByteCount(out, level))) {
             Report(report, Severity::Error, TextureCause::NoMemoryToConvert, name);
@@ -277,13 +333,11 @@ bool ConvertRgbaChain(TextureRecord& holder, const DepthOptions& options, const 
         }
     }
 
-    for (int level = 0; options.depth != 8 && level < in.levelCount; ++level) {
-        if (options.depth == 24)
-            To24(in.levels[level], out.levels[level], PixelCount(in, level));
-        else
-            To16(in.levels[level], out.levels[level], PixelCount(in, level), options.green565);
-    }
-    if (options.depth == 8 && !KeepPalette(in, out, kept) && !ExactColours(in, out)) {
+    if (options.depth != 8) {
+        const PixelPacker pack(masks);
+        for (int level = 0; level < in.levelCount; ++level)
+            Pack(in.levels[level], out.levels[level], PixelCount(in, level), bytesPerPixel, pack);
+    } else if (!KeepPalette(in, out, kept) && !ExactColours(in, out)) {
         if (const liq_error error = Quantise(in, out, options)) {
             if (!Cancelled(options))
                 Report(report, Severity::Error,
@@ -292,9 +346,30 @@ bool ConvertRgbaChain(TextureRecord& holder, const DepthOptions& options, const 
             return false;
         }
     }
-    if (AnyTransparent(in))
-        Report(report, Severity::Warning, TextureCause::AlphaDropped, name, {"", options.depth});
+    if (masks.alpha == 0 && AnyTransparent(in))
+        Report(report, Severity::Warning, TextureCause::AlphaDropped, name);
     holder = std::move(converted);
+    return true;
+}
+
+bool ExpandToRgbaChain(TextureRecord& holder)
+{
+    const T3D_TEXTURE& in = holder.record();
+    TextureRecord rgba;
+    T3D_TEXTURE& out = rgba.record();
+    std::memcpy(&out, &in, sizeof out);
+    std::memset(out.levels, 0, sizeof out.levels);
+    std::memset(out.palette, 0, sizeof out.palette);
+    out.depth = 32;
+    SetStandardMasks(out, 32);
+    const PixelExpander expander(in);
+    for (int level = 0; level < in.levelCount; ++level) {
+        uint8_t* pixels = rgba.allocateLevel(level, LevelByteCount(out, level));
+        if (!pixels)
+            return false;
+        expander.expand(in.levels[level], reinterpret_cast<uint32_t*>(pixels), PixelCount(in, level));
+    }
+    holder = std::move(rgba);
     return true;
 }
 

@@ -56,6 +56,21 @@ private:
     Channel red_, green_, blue_, alpha_;
 };
 
+unsigned MaskWidth(uint32_t mask)
+{
+    return unsigned(__builtin_popcount(mask));
+}
+
+// Each channel value narrowed to the mask's width, in the mask's place.
+void FillPackTable(std::array<uint32_t, 256>& table, uint32_t mask)
+{
+    if (mask == 0)
+        return;
+    const unsigned shift = unsigned(__builtin_ctz(mask)), bits = MaskWidth(mask);
+    for (unsigned c = 0; c < 256; ++c)
+        table[c] = uint32_t(NarrowChannel(c, bits)) << shift;
+}
+
 bool HasByteMasks(const T3D_TEXTURE& record)
 {
     return record.redMask == kMask8888Red && record.greenMask == kMask8888Green && record.blueMask == kMask8888Blue;
@@ -102,6 +117,36 @@ uint8_t WidenChannel(uint32_t value, unsigned bits)
         filled += bits;
     }
     return uint8_t(repeated >> (filled - 8));
+}
+
+MaskFault CheckMasks(const PixelMasks& masks, unsigned depth)
+{
+    const uint32_t all[] = {masks.red, masks.green, masks.blue, masks.alpha};
+    const uint32_t depthBits = depth >= 32 ? 0xFFFFFFFFu : (1u << depth) - 1;
+    uint32_t taken = 0;
+    bool overlapping = false;
+    for (uint32_t mask : all) {
+        if (mask & ~depthBits)
+            return MaskFault::pastDepth;
+        // One run: adding its lowest bit carries through the run and clears it.
+        if (mask != 0 && ((mask + (mask & (~mask + 1))) & mask) != 0)
+            return MaskFault::notOneRun;
+        if (MaskWidth(mask) > 8)
+            return MaskFault::widerThan8;
+        overlapping = overlapping || (taken & mask) != 0;
+        taken |= mask;
+    }
+    if (overlapping)
+        return MaskFault::overlapping;
+    return masks.red == 0 || masks.green == 0 || masks.blue == 0 ? MaskFault::noColour : MaskFault::none;
+}
+
+PixelPacker::PixelPacker(const PixelMasks& masks)
+{
+    FillPackTable(red_, masks.red);
+    FillPackTable(green_, masks.green);
+    FillPackTable(blue_, masks.blue);
+    FillPackTable(alpha_, masks.alpha);
 }
 
 uint16_t PackPixel16(uint32_t argb, bool green565)

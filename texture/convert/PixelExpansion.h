@@ -2,11 +2,13 @@
 // the command-line program exports it: depth 8 through the palette; depths 16,
 // 24 and 32 through the masks, each channel widened to 8 bits by repeating its
 // bits (a 5-bit v becomes (v << 3) | (v >> 2)); alpha 255 where the record has
-// no alpha mask.
+// no alpha mask. And the other way, 8-bit ARGB packed into any masks a pixel
+// can hold.
 #pragma once
 
 #include "texture/T3DTexture.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -23,6 +25,36 @@ inline unsigned NarrowChannel(unsigned value, unsigned bits)
     const unsigned top = (1u << bits) - 1;
     return (value * top + 127) / 255;
 }
+
+// Why pixels cannot be packed into a set of masks at a depth. Packing takes
+// any masks that lie within the depth, each one run of 1 to 8 bits, none
+// sharing a bit with another, in any order, with or without alpha.
+enum class MaskFault {
+    none,
+    pastDepth,    // a mask has bits beyond the pixel's depth
+    notOneRun,    // a mask's bits are not one run
+    widerThan8,   // a mask of more than 8 bits
+    overlapping,  // two masks share a bit
+    noColour,     // red, green or blue has no mask
+};
+
+MaskFault CheckMasks(const PixelMasks& masks, unsigned depth);
+
+// Packs 0xAARRGGBB pixels into masks that CheckMasks takes: each channel
+// narrowed to its mask's width and shifted into place, every bit outside the
+// masks zero (without an alpha mask, alpha is left out).
+class PixelPacker {
+public:
+    explicit PixelPacker(const PixelMasks& masks);
+
+    uint32_t operator()(uint32_t argb) const
+    {
+        return red_[argb >> 16 & 0xFF] | green_[argb >> 8 & 0xFF] | blue_[argb & 0xFF] | alpha_[argb >> 24];
+    }
+
+private:
+    std::array<uint32_t, 256> red_{}, green_{}, blue_{}, alpha_{};
+};
 
 // An 0xAARRGGBB pixel as 5-5-5 (bit 15 zero) or 5-6-5, each channel narrowed.
 uint16_t PackPixel16(uint32_t argb, bool green565);

@@ -12,8 +12,6 @@
 namespace {
 
 constexpr uint8_t kSignature[kPngSignatureSize] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-// Ancillary chunks (text, profiles) kept in memory at most; the pixels do not count.
-constexpr size_t kMaxChunkCache = size_t(64) << 20;
 
 unsigned ChannelCount(uint8_t colourType)
 {
@@ -54,11 +52,94 @@ void UnpackIndices(const uint8_t* packed, unsigned bitDepth, uint8_t* indices, u
     }
 }
 
+// A chunk's length, type and CRC around its data.
+constexpr size_t kChunkFraming = 12;
+
+uint32_t BigEndian32(const uint8_t* at)
+{
+    return uint32_t(at[0]) << 24 | uint32_t(at[1]) << 16 | uint32_t(at[2]) << 8 | at[3];
+}
+
+// Ancillary chunks are known by a lower-case first letter; tRNS is the one
+// the pixels need.
+bool LeftOut(const uint8_t* type)
+{
+    return (type[0] & 0x20) != 0 && std::memcmp(type, "tRNS", 4) != 0;
+}
+
 }  // namespace
 
+// Hands libspng the PNG's bytes with its ancillary chunks left out (all but
+// tRNS), walking the chunks as it goes: however many there are, they cost
+// libspng neither memory nor a place in its chunk count. The chunk after the
+// signature (the header) is always handed over, and so is anything that does
+// not hold a whole chunk, for libspng to find damaged.
+class PngDecoder::ChunkFilter {
+public:
+    ChunkFilter(const uint8_t* data, size_t size)
+        : data_(data), size_(size), chunkEnd_(std::min(size, kPngSignatureSize))
+    {
+    }
+
+    // libspng's read callback: exactly `length` more bytes, or an error.
+    static int read(spng_ctx*, void* user, void* out, size_t length)
+    {
+        return static_cast<ChunkFilter*>(user)->fill(static_cast<uint8_t*>(out), length);
+    }
+
+    bool overLimit() const { return overLimit_; }
+
+private:
+    int fill(uint8_t* out, size_t length)
+    {
+        while (length > 0) {
+            if (pos_ == chunkEnd_ && !nextChunk())
+                return overLimit_ ? SPNG_IO_ERROR : SPNG_IO_EOF;
+            const size_t n = std::min(length, chunkEnd_ - pos_);
+            std::memcpy(out, data_ + pos_, n);
+            out += n;
+            pos_ += n;
+            length -= n;
+        }
+        return 0;
+    }
+
+    // Moves on to the next chunk handed over, past those left out; false at
+    // the end of the bytes, or when those left out pass kMaxAncillaryBytes.
+    bool nextChunk()
+    {
+        while (pos_ < size_) {
+            const size_t left = size_ - pos_;
+            const uint64_t chunk = left < kChunkFraming ? left : BigEndian32(data_ + pos_) + uint64_t(kChunkFraming);
+            if (pos_ > kPngSignatureSize && chunk <= left && left >= kChunkFraming && LeftOut(data_ + pos_ + 4)) {
+                skipped_ += chunk;
+                if (skipped_ > kMaxAncillaryBytes) {
+                    overLimit_ = true;
+                    return false;
+                }
+                pos_ += size_t(chunk);
+                continue;
+            }
+            chunkEnd_ = pos_ + size_t(std::min<uint64_t>(chunk, left));
+            return true;
+        }
+        return false;
+    }
+
+    const uint8_t* data_;
+    size_t size_;
+    size_t pos_ = 0;
+    size_t chunkEnd_;  // the end of the chunk being handed over
+    uint64_t skipped_ = 0;
+    bool overLimit_ = false;
+};
+
 struct PngDecoder::Context {
-    spng_ctx* ctx = spng_ctx_new(0);
+    Context(const uint8_t* data, size_t size) : input(data, size) {}
     ~Context() { spng_ctx_free(ctx); }
+
+    spng_ctx* ctx = spng_ctx_new(0);
+    ChunkFilter input;
 };
 
 bool IsPngSignature(const uint8_t* data, size_t size)
@@ -66,7 +147,7 @@ bool IsPngSignature(const uint8_t* data, size_t size)
     return size >= kPngSignatureSize && std::memcmp(data, kSignature, kPngSignatureSize) == 0;
 }
 
-PngDecoder::PngDecoder(const uint8_t* data, size_t size) : context_(new (std::nothrow) Context)
+PngDecoder::PngDecoder(const uint8_t* data, size_t size) : context_(new (std::nothrow) Context(data, size))
 {
     std::fill(std::begin(paletteAlpha_), std::end(paletteAlpha_), uint8_t(0xFF));
     if (!context_ || !context_->ctx) {
@@ -78,9 +159,9 @@ PngDecoder::PngDecoder(const uint8_t* data, size_t size) : context_(new (std::no
         return;
     }
     spng_ctx* ctx = context_->ctx;
-    spng_set_chunk_limits(ctx, size, kMaxChunkCache);
+    spng_set_chunk_limits(ctx, size, kMaxAncillaryBytes);
     spng_ihdr ihdr;
-    int error = spng_set_png_buffer(ctx, data, size);
+    int error = spng_set_png_stream(ctx, ChunkFilter::read, &context_->input);
     if (!error)
         error = spng_get_ihdr(ctx, &ihdr);
     if (error) {
@@ -128,6 +209,8 @@ PngDecoder::~PngDecoder() = default;
 
 PngStatus PngDecoder::fail(PngStatus status, int spngError)
 {
+    if (context_->input.overLimit())
+        status = PngStatus::tooMuchAncillary;
     status_ = status;
     detail_ = spng_strerror(spngError);
     return status;
@@ -179,6 +262,7 @@ PngStatus PngDecoder::decodePalette(uint8_t* argb, uint8_t* indices)
         const Rgb& c = palette_.colours[i];
         table[i] = uint32_t(paletteAlpha_[i]) << 24 | uint32_t(c.red) << 16 | uint32_t(c.green) << 8 | c.blue;
     }
+    uint8_t highest = 0;  // the highest index met
     ByteBlock rowIndices, packed;
     if (!rowIndices.allocate(width_) || !packed.allocate(interlaced_ ? imageBytes : packedRowBytes))
         return PngStatus::noMemory;
@@ -206,7 +290,9 @@ PngStatus PngDecoder::decodePalette(uint8_t* argb, uint8_t* indices)
         for (unsigned x = 0; x < width_; ++x) {
             const uint32_t p = table[rowOut[x]];
             std::memcpy(pixels + x, &p, 4);
+            highest = std::max(highest, rowOut[x]);
         }
     }
+    indicesBeyondPalette_ = highest >= palette_.count;
     return error ? fail(PngStatus::damaged, error) : PngStatus::ok;
 }

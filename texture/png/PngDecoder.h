@@ -5,7 +5,10 @@
 // palette with or without tRNS, RGB and RGBA at 8 and 16 bits), interlaced or
 // not. tRNS is applied; 16-bit channels give their high byte; gAMA, iCCP and
 // sBIT are ignored. A palette image also gives its palette and its 8-bit
-// indices, so that an 8-bit texture can keep them.
+// indices, so that an 8-bit texture can keep them; indices past the palette
+// read as opaque black, and the decoder says that it met some. Ancillary
+// chunks other than tRNS (text, profiles, Exif) are passed over unread,
+// however many there are, up to kMaxAncillaryBytes of them.
 //
 // Refused before anything is allocated: a side above 65535; a level larger
 // than kMaxLevelBytes (texture/TextureLimits.h); image data claiming more than
@@ -25,15 +28,19 @@ constexpr size_t kPngSignatureSize = 8;
 constexpr unsigned kMaxPngSide = 65535;
 // Deflate's greatest expansion: no valid stream inflates to more.
 constexpr uint64_t kMaxDeflateRatio = 1032;
+// The most bytes of ancillary chunks (text, profiles, Exif: data beside the
+// pixels) a PNG may hold; they are passed over, and only this bounds them.
+constexpr uint64_t kMaxAncillaryBytes = uint64_t(64) << 20;
 
 // True when the bytes begin with the 8-byte PNG signature.
 bool IsPngSignature(const uint8_t* data, size_t size);
 
 enum class PngStatus {
     ok,
-    damaged,          // not a PNG, truncated, or data that does not decode
-    unsupportedSize,  // a side of 0 or above kMaxPngSide, or a level above the cap
-    claimsTooMuch,    // more pixel data than the file can hold
+    damaged,           // not a PNG, truncated, or data that does not decode
+    unsupportedSize,   // a side of 0 or above kMaxPngSide, or a level above the cap
+    claimsTooMuch,     // more pixel data than the file can hold
+    tooMuchAncillary,  // more than kMaxAncillaryBytes of ancillary chunks
     noMemory,
 };
 
@@ -54,6 +61,8 @@ public:
     unsigned height() const { return height_; }
     bool hasPalette() const { return hasPalette_; }
     const Palette& palette() const { return palette_; }
+    // After decode(): some pixel's index names no entry of the palette.
+    bool indicesBeyondPalette() const { return indicesBeyondPalette_; }
 
     // Decodes width() x height() pixels into `argb` (4 bytes a pixel, rows
     // top to bottom, no padding). For a palette image, `indices` (when not
@@ -61,6 +70,7 @@ public:
     PngStatus decode(uint8_t* argb, uint8_t* indices = nullptr);
 
 private:
+    class ChunkFilter;
     PngStatus fail(PngStatus status, int spngError);
     PngStatus decodeTrueColour(uint8_t* argb);
     PngStatus decodePalette(uint8_t* argb, uint8_t* indices);
@@ -74,6 +84,7 @@ private:
     bool interlaced_ = false;
     bool hasPalette_ = false;
     bool decoded_ = false;
+    bool indicesBeyondPalette_ = false;
     Palette palette_;
     uint8_t paletteAlpha_[kPaletteEntries];
 };

@@ -57,7 +57,7 @@ bool EncodePngLevel(const T3D_TEXTURE& record, int level, const PngSink& sink, s
     ihdr.height = height;
     ihdr.bit_depth = 8;
     const bool indexed = record.depth == 8 && layout == PngLayout::ofDepth;
-    const bool alpha = record.depth == 32 || layout == PngLayout::rgba;
+    const bool alpha = (!indexed && record.alphaMask != 0) || layout == PngLayout::rgba;
     ihdr.color_type = alpha     ? SPNG_COLOR_TYPE_TRUECOLOR_ALPHA
                       : indexed ? SPNG_COLOR_TYPE_INDEXED
                                 : SPNG_COLOR_TYPE_TRUECOLOR;

@@ -1,9 +1,10 @@
 // Writes one level of a texture record as a PNG, row by row, to a sink given
 // by the caller (the caller owns the file and its atomic replacement).
 // Depth 8 goes out as a palette PNG of all 256 entries, so it reads back with
-// the same palette and indices; 16 expanded as the preview shows it (RGB);
-// 24 as RGB; 32 as RGBA. Only one row is converted at a time: no second
-// full-size copy of the level.
+// the same palette and indices; 16, 24 and 32 expanded through their masks as
+// the preview shows them: RGBA when the record has an alpha mask (of any
+// width: a 4-4-4-4 texture keeps its alpha), RGB when it has none. Only one
+// row is converted at a time: no second full-size copy of the level.
 #pragma once
 
 #include "texture/T3DTexture.h"
@@ -17,7 +18,7 @@ using PngSink = std::function<bool(const void* bytes, size_t size)>;
 
 // How the level's pixels go into the PNG.
 enum class PngLayout {
-    ofDepth,  // by the record's depth, as above
+    ofDepth,  // by the record's depth and masks, as above
     rgba,     // every depth as 8-bit RGBA, expanded as the preview shows it
 };
 
