@@ -688,7 +688,7 @@ TEST_F(EditorWork, ExtractAndReplaceDeclineWhenThereIsNothingToActOn)
     const std::string broken = (desk / "broken.tga").string(), gone = (desk / "gone.tga").string();
     QTest::keyClick(editor->tree, Qt::Key_Down);
     editor->settle();
-    EXPECT_EQ(frame->notice(), QString::fromStdString("Error: TGA file " + broken + " is truncated"));
+    EXPECT_EQ(frame->notice(), QString::fromStdString("Error: " + broken + " is a text file, not a PNG or TGA file"));
     QTest::keyClick(editor->tree, Qt::Key_Down);
     editor->settle();
     EXPECT_EQ(frame->notice(), QString::fromStdString("Error: Can't find TGA file " + gone));
