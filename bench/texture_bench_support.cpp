@@ -2,6 +2,8 @@
 
 #include "texture/chain/TgaTextureWriter.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -110,4 +112,27 @@ size_t ReadIntoFreshBuffer(const std::string& path, bool pageAligned)
     ::close(fd);
     std::free(buffer);
     return done;
+}
+
+void MakePhotoRecord(TextureRecord& holder, unsigned side)
+{
+    holder.clear();
+    T3D_TEXTURE& r = holder.record();
+    r.width = r.height = uint16_t(side);
+    r.depth = 32;
+    r.levelCount = 1;
+    SetStandardMasks(r, 32);
+    uint8_t* p = holder.allocateLevel(0, LevelByteCount(r, 0));
+    uint32_t state = 2024;
+    for (unsigned y = 0; y < side; ++y) {
+        for (unsigned x = 0; x < side; ++x, p += 4) {
+            state = state * 1664525u + 1013904223u;
+            const int grain = int(state >> 29) - 4;
+            const double u = x * 6.283 / side, v = y * 6.283 / side;
+            p[0] = uint8_t(std::clamp(int(128 + 90 * std::sin(3 * u + v)) + grain, 0, 255));
+            p[1] = uint8_t(std::clamp(int(128 + 90 * std::cos(2 * v - u)) + grain, 0, 255));
+            p[2] = uint8_t(std::clamp(int(x * 255 / side + grain), 0, 255));
+            p[3] = uint8_t(std::clamp(int(200 + 55 * std::sin(u * v)), 0, 255));
+        }
+    }
 }

@@ -20,6 +20,10 @@ std::string BenchOutputFile(const std::string& name);
 // pseudo-random bytes (depth 16 with the 5-5-5 masks unless `green565`).
 void MakeBenchRecord(TextureRecord& holder, unsigned side, int depth, bool green565 = false);
 
+// A one-level record of side x side 32-bit pixels that compress as a
+// photograph does: soft gradients and waves, plus a little grain.
+void MakePhotoRecord(TextureRecord& holder, unsigned side);
+
 // Writes a side x side TGA file of `depth` bits (its level 0 only) under
 // `name` in the temporary folder, once, and returns its path.
 std::string BenchTgaFile(const std::string& name, unsigned side, int depth);

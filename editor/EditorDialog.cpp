@@ -887,6 +887,8 @@ void EditorDialog::continueReplace()
     }
     if (replacement_->isBusy()) {
         statusLine_->setText(QString::fromLatin1(kReplaceWaitsStatus).arg(replacement_->fileName()));
+        if (replaceProgress_)  // a conversion found a file changed: the chain is read again
+            replaceProgress_->setLabelText(statusLine_->text());
         return;
     }
     if (!replacement_->isChosen()) {
