@@ -117,10 +117,8 @@ void Replacement::startRead(std::function<void(ChainRead&)> then)
     }));
 }
 
-void Replacement::pick(const QString& path, bool dropped)
+void Replacement::clearRead()
 {
-    dropped_ = dropped;
-    file_ = path;
     texture_.clear();
     files_.reset();
     filesUpToStale_.reset();
@@ -128,6 +126,13 @@ void Replacement::pick(const QString& path, bool dropped)
     staleLevels_.clear();
     goodRead_ = false;
     notice_.clear();
+}
+
+void Replacement::pick(const QString& path, bool dropped)
+{
+    dropped_ = dropped;
+    file_ = path;
+    clearRead();
     reread(!dropped);
 }
 
@@ -138,13 +143,7 @@ void Replacement::forget()
     state_ = State::None;
     dropped_ = false;
     file_.clear();
-    texture_.clear();
-    files_.reset();
-    filesUpToStale_.reset();
-    levelTimes_.clear();
-    staleLevels_.clear();
-    goodRead_ = false;
-    notice_.clear();
+    clearRead();
     watch_->stop();
     emit changed();
 }

@@ -168,6 +168,8 @@ signals:
     void changed();
 
 private:
+    // Forgets every read of the chain and what it met.
+    void clearRead();
     using CancelFlag = std::shared_ptr<std::atomic<bool>>;
     // Runs ReadChain off the window's thread; `then` gets its result on the
     // window's thread unless this object went first.
