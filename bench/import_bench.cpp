@@ -20,6 +20,7 @@
 // --benchmark_filter='Import|Watch'.
 #include "cli/ImportCommands.h"
 #include "scene/CVK7QScene.h"
+#include "texture/T3DTexture.h"
 #include "texture/TextureRecord.h"
 #include "texture/chain/TextureFileReader.h"
 #include "texture/png/PngEncoder.h"
@@ -68,10 +69,7 @@ void Paint(TextureRecord& holder, int seed, int levels)
     T3D_TEXTURE& r = holder.record();
     r.width = r.height = kSide;
     r.depth = 32;
-    r.redMask = 0xFF0000;
-    r.greenMask = 0xFF00;
-    r.blueMask = 0xFF;
-    r.alphaMask = 0xFF000000;
+    SetStandardMasks(r, 32);
     r.flags = levels > 1 ? 0x01 : 0;
     r.levelCount = uint16_t(levels);
     uint32_t grain = 0x9E3779B9u * uint32_t(seed + 1);

@@ -10,6 +10,7 @@
 // gigabytes.
 #include "scene/CVK7QScene.h"
 #include "scene/Checksum.h"
+#include "texture/T3DTexture.h"
 #include "texture/TextureRecord.h"
 
 #include <benchmark/benchmark.h>
@@ -57,10 +58,7 @@ public:
         T3D_TEXTURE& r = texture.record();
         r.width = r.height = kSide;
         r.depth = 32;
-        r.redMask = 0xFF0000;
-        r.greenMask = 0xFF00;
-        r.blueMask = 0xFF;
-        r.alphaMask = 0xFF000000;
+        SetStandardMasks(r, 32);
         r.flags = 0x01;
         r.levelCount = kLevels;
         CVK7QScene scene;
