@@ -592,7 +592,7 @@ void EditorDialog::OnExportTextures()
 void EditorDialog::OnImportTextures()
 {
     // A Replace that waits goes first; the import is greyed meanwhile.
-    if (!replacing_ && packCommands_->startImport(mipFilter()))
+    if (!replacing_ && packCommands_->startImport(mipFilter(), staleLevelsChoice()))
         sceneWorkStarted(packCommands_->progressText());
 }
 

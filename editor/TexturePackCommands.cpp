@@ -164,7 +164,7 @@ bool TexturePackCommands::startExport()
     return started;
 }
 
-bool TexturePackCommands::startImport(MipFilterChoice filter)
+bool TexturePackCommands::startImport(MipFilterChoice filter, StaleLevelsChoice staleLevels)
 {
     if (!document_.isLoaded() || document_.isBusy())
         return false;
@@ -181,6 +181,9 @@ bool TexturePackCommands::startImport(MipFilterChoice filter)
     work->dir = LocalPath(folder);
     ImportOptions options;
     options.filter = filter == MipFilterChoice::Box ? MipFilter::box : MipFilter::point;
+    options.levels = staleLevels == StaleLevelsChoice::Rebuild    ? StaleLevelChoice::rebuild
+                     : staleLevels == StaleLevelsChoice::UseFiles ? StaleLevelChoice::files
+                                                                  : StaleLevelChoice::warn;
     const bool started = document_.readScene(
         work->dir,
         [work, options](const VK7Q_HEADER& scene) {

@@ -43,9 +43,12 @@ public:
     // cannot be made, other work runs).
     bool startExport();
     // Asks for the folder, then starts finding and reading its changed
-    // chains, the levels no file holds made with `filter`. False when nothing
-    // started.
-    bool startImport(MipFilterChoice filter);
+    // chains, the levels no file holds made with `filter`, level files older
+    // than their chain's first file made anew or used as `staleLevels` says
+    // (Ask: used, with a warning in the texture's row), as quorrel-cli's
+    // --levels does: levels the manifest proves stale are made anew unless
+    // the files are to be used. False when nothing started.
+    bool startImport(MipFilterChoice filter, StaleLevelsChoice staleLevels);
     // The progress window's text for the work under way, %1 its folder.
     const char* progressText() const;
 
