@@ -21,7 +21,6 @@
 #include <cstring>
 #include <fstream>
 #include <map>
-#include <sstream>
 
 namespace {
 
@@ -69,10 +68,7 @@ std::string ProblemTexts(const RecordingReport& report, const fs::path& dir)
 
 std::string FileBytes(const fs::path& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+    return ReadFileBytes(path.string());
 }
 
 struct Golden {
