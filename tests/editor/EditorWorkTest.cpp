@@ -553,6 +553,33 @@ TEST_F(EditorWork, ExportedTexturesComeBackInOneStepThatUndoTakesBackWhole)
     EXPECT_TRUE(messages().empty());
 }
 
+// Import follows the Action menu's choice for smaller levels: a repainted
+// first file leaves the exported levels stale, so they are made anew unless
+// the files are to be used.
+TEST_F(EditorWork, ImportFollowsTheSmallerLevelsChoice)
+{
+    TextureRecord wall = SceneTexture("wall_A", 64, 64, 24, 0x01, 3);
+    const std::string scene = work.file("wall.T3D"), pack = work.file("pack");
+    WriteScene(scene, {&wall});
+    Load(scene);
+    editor->script.exportAnswers.push_back({QString::fromStdString(pack), true});
+    editor->run(kExportTexturesCommand);
+    ASSERT_TRUE(
+        WriteFileBytes(pack + "/wall_A.png", RgbPng(64, 64, [](int x, int) { return x < 32 ? 0xFF0000 : 0x00FF00; })));
+    editor->script.openAnswers = {QString::fromStdString(pack), QString::fromStdString(pack)};
+    editor->script.importAnswers = {false, false};
+    editor->run(kImportTexturesCommand);
+    editor->run(kUseLevelFilesCommand);
+    editor->run(kImportTexturesCommand);
+    const std::vector<ImportSummary>& summaries = editor->script.importSummaries;
+    ASSERT_EQ(summaries.size(), 2u);
+    ASSERT_EQ(summaries[0].rows.size(), 1u);
+    ASSERT_EQ(summaries[1].rows.size(), 1u);
+    EXPECT_TRUE(summaries[0].rows[0].remark.contains("levels 1 and 2 made from the ones above"))
+        << summaries[0].rows[0].remark.toStdString();
+    EXPECT_FALSE(summaries[1].rows[0].remark.contains("made from")) << summaries[1].rows[0].remark.toStdString();
+}
+
 TEST_F(EditorWork, CancellingADialogChangesAndWritesNothing)
 {
     editor->script.openAnswers.push_back(QString());
