@@ -28,3 +28,8 @@ bool IsStandardOutput(const std::string& path)
     return path == kStandardOutput ||
            (::stat(path.c_str(), &target) == 0 && target.st_dev == output.st_dev && target.st_ino == output.st_ino);
 }
+
+std::ostream& ReportStream(const std::string& dataPath, std::ostream& out, std::ostream& err)
+{
+    return IsStandardOutput(dataPath) ? err : out;
+}

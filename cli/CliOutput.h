@@ -22,3 +22,8 @@ std::string OutputPath(const std::string& word);
 // Whether `path` leads to what standard output is (its file, pipe or
 // terminal), where a command's own lines would land among the bytes it writes.
 bool IsStandardOutput(const std::string& path);
+
+// Where a command's lines of report go when its data goes to `dataPath`:
+// standard error when that is standard output, so that standard output holds
+// data or words, never both.
+std::ostream& ReportStream(const std::string& dataPath, std::ostream& out, std::ostream& err);

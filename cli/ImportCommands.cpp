@@ -4,21 +4,28 @@
 #include "cli/StderrReport.h"
 #include "cli/TextureOptions.h"
 #include "texture/chain/TextureFileReader.h"
+#include "texture/io/FileWrite.h"
 #include "texturepack/TexturePack.h"
 
 #include <cerrno>
 #include <chrono>
+#include <atomic>
 #include <csignal>
 #include <ctime>
 #include <filesystem>
+#include <fcntl.h>
 #include <ostream>
 #include <poll.h>
 #include <sys/inotify.h>
 #include <sys/signalfd.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
 
+// How often a watch's round is run again on a scene another program wrote
+// meanwhile, before the round is skipped.
+constexpr int kRoundAttempts = 3;
 // How long DIR must be quiet after a change before a round starts.
 constexpr std::chrono::milliseconds kQuietBeforeRound{300};
 
@@ -29,7 +36,7 @@ using Clock = std::chrono::steady_clock;
 bool ParseImportOptions(const CommandArguments& args, ImportOptions& options, std::string& error)
 {
     const auto target = args.options.find("-o");
-    options.output = target != args.options.end() ? target->second : args.files[0];
+    options.output = target != args.options.end() ? OutputPath(target->second) : args.files[0];
     options.oldFormat = args.has("--old-format");
     options.dryRun = args.has("--dry-run");
     options.all = args.has("--all");
@@ -164,9 +171,41 @@ public:
         if (notify_ >= 0)
             ::close(notify_);
         if (signals_ >= 0) {
+            // Signals still pending would end the process by their default
+            // action the moment the mask is restored.
+            signalfd_siginfo taken;
+            while (::read(signals_, &taken, sizeof taken) == ssize_t(sizeof taken)) {
+            }
             ::close(signals_);
             ::pthread_sigmask(SIG_SETMASK, &oldMask_, nullptr);
         }
+    }
+
+    // Runs `work` while a thread of its own waits for a signal and, when one
+    // comes, sets `stop`, which the work looks at as it goes. True when a
+    // signal came.
+    template <typename Work>
+    bool runStoppable(std::atomic<bool>& stop, Work&& work)
+    {
+        int done[2];
+        if (::pipe2(done, O_CLOEXEC) != 0) {
+            work();
+            return false;
+        }
+        std::thread listener([&] {
+            pollfd fds[2] = {{signals_, POLLIN, 0}, {done[0], POLLIN, 0}};
+            while (!stop && ::poll(fds, 2, -1) >= 0 && !fds[1].revents) {
+                signalfd_siginfo taken;
+                if (fds[0].revents && ::read(signals_, &taken, sizeof taken) == ssize_t(sizeof taken))
+                    stop = true;
+            }
+        });
+        work();
+        (void)!::write(done[1], "x", 1);
+        listener.join();
+        ::close(done[0]);
+        ::close(done[1]);
+        return stop;
     }
 
     bool open(const std::string& dir)
@@ -243,9 +282,38 @@ int RunImport(const CommandArguments& args, std::ostream& out, std::ostream& err
         return kExitFailed;
     StderrReport warnings(err);
     const RoundOutcome outcome = pack.round(warnings);
-    PrintLines(outcome, out);
-    return Conclude(pack, outcome, out, err);
+    std::ostream& words = options.dryRun ? out : ReportStream(pack.outputFile(), out, err);
+    PrintLines(outcome, words);
+    return Conclude(pack, outcome, words, err);
 }
+
+namespace {
+
+// A watch's round: when another program writes the scene while the round
+// converts, the round is run again on the scene as it now is, so that its
+// changes are kept; after kRoundAttempts the round is skipped. `words` gets
+// what was loaded again.
+RoundOutcome WatchRound(TexturePack& pack, TextureReport& warnings, std::ostream& err, std::string& words)
+{
+    RoundOutcome outcome;
+    for (int attempt = 1;; ++attempt) {
+        outcome = pack.round(warnings);
+        if (!outcome.sceneChanged || outcome.cancelled)
+            return outcome;
+        if (attempt == kRoundAttempts) {
+            outcome.problem += "; the round is skipped after " + std::to_string(kRoundAttempts) + " tries";
+            return outcome;
+        }
+        if (!LoadScene(pack, err)) {
+            outcome.problemFile = pack.sceneFile();
+            outcome.problem = "changed on disk during the round and could not be loaded again";
+            return outcome;
+        }
+        words += Escaped(pack.sceneFile()) + " changed on disk during the round and was loaded again; ";
+    }
+}
+
+}  // namespace
 
 int RunWatch(const CommandArguments& args, std::ostream& out, std::ostream& err)
 {
@@ -253,18 +321,28 @@ int RunWatch(const CommandArguments& args, std::ostream& out, std::ostream& err)
     int status = kExitOk;
     if (!ReadyToImport(args, options, err, status))
         return status;
+    if (IsStreamTarget(WithSceneExtension(options.output)))
+        return UsageError(err, "watch writes a scene each round, which a stream cannot take: -o " + options.output +
+                                   " is a stream");
     const std::string& dir = args.files[1];
     WatchEvents events;
     if (!events.open(dir)) {
         PrintProblem(err, dir, "can't be watched for changes");
         return kExitFailed;
     }
+    std::atomic<bool> stop{false};
+    options.cancel = &stop;
     TexturePack pack(args.files[0], dir, options);
     if (!LoadScene(pack, err))
         return kExitFailed;
     StderrReport warnings(err);
-    const RoundOutcome first = pack.round(warnings);
+    RoundOutcome first;
+    std::string reloaded;
+    if (events.runStoppable(stop, [&] { first = WatchRound(pack, warnings, err, reloaded); }))
+        return kExitOk;
     PrintLines(first, out);
+    if (!reloaded.empty())
+        out << reloaded.substr(0, reloaded.size() - 2) << '\n';
     Conclude(pack, first, out, err);
     out << "watching " << Escaped(dir) << " for changes (Ctrl+C ends)" << std::endl;
 
@@ -295,14 +373,20 @@ int RunWatch(const CommandArguments& args, std::ostream& out, std::ostream& err)
 
         const Clock::time_point start = Clock::now();
         std::string words;
-        bool ready = true;
-        if (pack.sceneChangedOnDisk()) {
-            ready = LoadScene(pack, err);
-            words = Escaped(pack.sceneFile()) + (ready ? " changed on disk and was loaded again; "
-                                                       : " changed on disk and could not be loaded again");
-        }
-        if (ready)
-            words += RoundWords(pack, pack.round(warnings));
+        const bool stopped = events.runStoppable(stop, [&] {
+            bool ready = true;
+            if (pack.sceneChangedOnDisk()) {
+                ready = LoadScene(pack, err);
+                words = Escaped(pack.sceneFile()) + (ready ? " changed on disk and was loaded again; "
+                                                           : " changed on disk and could not be loaded again");
+            }
+            if (ready) {
+                const RoundOutcome outcome = WatchRound(pack, warnings, err, words);
+                words += RoundWords(pack, outcome);
+            }
+        });
+        if (stopped)
+            return kExitOk;
         const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
         char took[32];
         std::snprintf(took, sizeof took, " (%.3f s)", seconds);

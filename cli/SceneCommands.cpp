@@ -59,9 +59,8 @@ int WriteScene(CVK7QScene& scene, const std::string& path, bool oldFormat, const
         PrintProblem(err, file, SceneStatusText(scene.LastStatus()));
         return kExitFailed;
     }
-    if (!IsStandardOutput(file))
-        out << "wrote " << file << ": " << (oldFormat ? "old" : "new") << " format, "
-            << scene.GetSceneHeader()->textureCount << " textures\n";
+    ReportStream(file, out, err) << "wrote " << file << ": " << (oldFormat ? "old" : "new") << " format, "
+                                 << scene.GetSceneHeader()->textureCount << " textures\n";
     return kExitOk;
 }
 
@@ -233,8 +232,7 @@ int RunExtract(const CommandArguments& args, std::ostream& out, std::ostream& er
     options.inputs.add(args.files[0]);
     if (!(png ? PngTextureWriter : TgaTextureWriter)(target.c_str(), record, report, options))
         return kExitFailed;
-    if (!IsStandardOutput(target))
-        out << index << '\t' << Escaped(record.name) << '\t' << target << '\n';
+    ReportStream(target, out, err) << index << '\t' << Escaped(record.name) << '\t' << target << '\n';
     return kExitOk;
 }
 
@@ -309,18 +307,19 @@ int RunReplace(const CommandArguments& args, std::ostream& out, std::ostream& er
     TextureRecord replacement;
     if (!ReadChainForScene(source, options, replacement, err))
         return kExitFailed;
+    const auto target = args.options.find("-o");
+    const std::string path = target != args.options.end() ? OutputPath(target->second) : args.files[0];
+    std::ostream& words = ReportStream(WithSceneExtension(path), out, err);
     KeepOrTakeFlags(scene.GetSceneHeader()->textures[index], index, replacement.record(), args.has("--flags-from-name"),
-                    out);
+                    words);
     if (!scene.ReplaceT3DTexture(index, &replacement.record())) {
         PrintProblem(err, source, "can't be put into the scene");
         return kExitFailed;
     }
     scene.GenerateC3D();
-    const auto target = args.options.find("-o");
-    const std::string path = target != args.options.end() ? OutputPath(target->second) : args.files[0];
     InputFiles images;
     AddChainFiles(images, source);
-    return WriteScene(scene, path, args.has("--old-format"), images, out, err);
+    return WriteScene(scene, path, args.has("--old-format"), images, words, err);
 }
 
 int RunPack(const CommandArguments& args, std::ostream& out, std::ostream& err)

@@ -1,9 +1,8 @@
 #include "editor/ChainWatch.h"
 
-#include "scene/Checksum.h"
 #include "texture/T3DTexture.h"
+#include "texture/TextureLimits.h"
 #include "texture/chain/MipChainNaming.h"
-#include "texture/io/FileRead.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -14,53 +13,16 @@
 
 namespace {
 
-constexpr size_t kCrcChunk = size_t(1) << 20;
-
-// The CRC-32 of the file's bytes, read in chunks; false when it cannot be
-// read whole.
-bool FileCrc(const std::string& path, uint32_t& crc)
+// A chain file's stamp, with the CRC-32 of its bytes when asked; a file
+// larger than any reader takes is refused by its size before a byte is read.
+FileStamp ChainFileStamp(const std::string& path, bool withCrc)
 {
-    InputFile file;
-    if (file.open(path) != FileReadStatus::Ok)
-        return false;
-    std::vector<uint8_t> chunk(size_t(std::min<uint64_t>(file.size(), kCrcChunk)));
-    crc = 0;
-    for (uint64_t offset = 0; offset < file.size(); offset += chunk.size()) {
-        const size_t n = size_t(std::min<uint64_t>(chunk.size(), file.size() - offset));
-        if (file.readAt(offset, chunk.data(), n) != FileReadStatus::Ok)
-            return false;
-        crc = Crc32(chunk.data(), n, crc);
-    }
-    return true;
-}
-
-ChainWatch::FileStamp StampOf(const std::string& path, bool withCrc)
-{
-    ChainWatch::FileStamp stamp;
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0)
-        return stamp;
-    stamp.exists = true;
-    stamp.device = info.st_dev;
-    stamp.inode = info.st_ino;
-    stamp.size = uint64_t(info.st_size);
-    stamp.modifiedSeconds = info.st_mtim.tv_sec;
-    stamp.modifiedNanoseconds = info.st_mtim.tv_nsec;
-    stamp.changedSeconds = info.st_ctim.tv_sec;
-    stamp.changedNanoseconds = info.st_ctim.tv_nsec;
-    stamp.hasCrc = withCrc && FileCrc(path, stamp.crc);
+    FileStamp stamp = StampOf(path);
+    stamp.hasCrc = withCrc && stamp.exists && FileCrc32(path, stamp.crc, kMaxWholeFileBytes);
     return stamp;
 }
 
 }  // namespace
-
-bool ChainWatch::FileStamp::operator==(const FileStamp& other) const
-{
-    return exists == other.exists && device == other.device && inode == other.inode && size == other.size &&
-           modifiedSeconds == other.modifiedSeconds && modifiedNanoseconds == other.modifiedNanoseconds &&
-           changedSeconds == other.changedSeconds && changedNanoseconds == other.changedNanoseconds &&
-           (!hasCrc || !other.hasCrc || crc == other.crc);
-}
 
 ChainWatch::ChainWatch(QObject* parent) : QObject(parent)
 {
@@ -88,7 +50,7 @@ ChainWatch::Stamps ChainWatch::StampsOf(const std::vector<std::string>& files, b
 {
     Stamps stamps;
     for (const std::string& file : files)
-        stamps.push_back(StampOf(file, crcs));
+        stamps.push_back(ChainFileStamp(file, crcs));
     return stamps;
 }
 

@@ -5,18 +5,19 @@
 // has moved for kSettleMilliseconds, and only when a file of the chain is not
 // as it was when the watch began.
 //
-// A file's stamps are whether it is there, its device and inode, its size,
-// and its modification and change times to the nanosecond. A rewrite of the
-// same size within one tick of the file system's clock leaves them all as
-// they were, so a read also takes each file's CRC-32 (its bytes read again,
-// not decoded): what a read stands for is compared with them, off the
-// window's thread, before it goes into a scene.
+// A file's stamps are those of texture/io/FileStamp.h. A rewrite of the same
+// size within one tick of the file system's clock leaves them all as they
+// were, so a read also takes each file's CRC-32 (its bytes read again, not
+// decoded): what a read stands for is compared with them, off the window's
+// thread, before it goes into a scene.
 #pragma once
 
 #include <QFileSystemWatcher>
 #include <QObject>
 #include <QString>
 #include <QTimer>
+
+#include "texture/io/FileStamp.h"
 
 #include <cstdint>
 #include <string>
@@ -27,17 +28,6 @@ class ChainWatch : public QObject {
 public:
     static constexpr int kSettleMilliseconds = 300;
 
-    struct FileStamp {
-        bool exists = false;
-        uint64_t device = 0, inode = 0, size = 0;
-        int64_t modifiedSeconds = 0, modifiedNanoseconds = 0;
-        int64_t changedSeconds = 0, changedNanoseconds = 0;
-        bool hasCrc = false;  // the CRC was taken (and the file could be read)
-        uint32_t crc = 0;
-        // Equal stamps; CRCs count where both have one.
-        bool operator==(const FileStamp& other) const;
-        bool operator!=(const FileStamp& other) const { return !(*this == other); }
-    };
     using Stamps = std::vector<FileStamp>;
 
     explicit ChainWatch(QObject* parent = nullptr);

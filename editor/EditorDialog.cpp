@@ -573,6 +573,8 @@ void EditorDialog::sceneSaved(bool ok)
     const std::string& file = document_->workFile();
     if (ok)
         showStatus(QString::fromLatin1(kSavedStatus).arg(QFileInfo(QFile::decodeName(file.c_str())).fileName()));
+    else if (document_->changedOnDisk())
+        askAboutChangedScene();
     else
         tellUserWhy(kWriteFailedText, file, document_->failure());
     updateActions();
@@ -580,6 +582,23 @@ void EditorDialog::sceneSaved(bool ok)
     if (quitWhenSaved_) {
         quitWhenSaved_ = false;
         reject();
+    }
+}
+
+// Another program wrote the scene file since it was loaded: nothing was
+// written, and the user decides whether its changes go.
+void EditorDialog::askAboutChangedScene()
+{
+    const bool oldFormat = document_->workOldFormat();
+    const int answer = prompts_.choose(
+        QCoreApplication::applicationName(), QString::fromLatin1(kSceneChangedOnDiskText),
+        {QString::fromLatin1(kSaveOverItButton), QString::fromLatin1(kSaveAsButton), QString::fromLatin1(kCancelButton)},
+        1);
+    if (answer == 0) {
+        document_->ignoreChangesOnDisk();
+        save(oldFormat);
+    } else if (answer == 1) {
+        saveAs(oldFormat);
     }
 }
 

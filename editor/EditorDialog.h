@@ -165,6 +165,7 @@ private:
     void sceneWorkStarted(const char* progressText);
     void sceneLoaded(bool ok);
     void sceneSaved(bool ok);
+    void askAboutChangedScene();
     // An export or an import's read ended: its outcome is shown (and the
     // import applied) unless the window is going.
     void packWorkEnded();

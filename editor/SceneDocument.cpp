@@ -69,9 +69,16 @@ bool SceneDocument::saveAs(const std::string& target, bool oldFormat)
         outcome->ok = oldFormat ? scene->WriteOld(target.c_str()) : scene->Write(target.c_str());
         if (!outcome->ok)
             outcome->failure = QString::fromStdString(SceneStatusText(scene->LastStatus()));
+        outcome->changedOnDisk = scene->LastStatus().cause == SceneCause::ChangedOnDisk;
         return outcome;
     }));
     return true;
+}
+
+void SceneDocument::ignoreChangesOnDisk()
+{
+    if (!isBusy())
+        scene_->IgnoreChangesOnDisk();
 }
 
 bool SceneDocument::readScene(const std::string& about, std::function<void(const VK7Q_HEADER& scene)> job,
@@ -100,6 +107,7 @@ void SceneDocument::finished()
     work_ = Work::None;
     failure_ = outcome->failure;
     cancelled_ = outcome->cancelled;
+    changedOnDisk_ = outcome->changedOnDisk;
     if (done == Work::Reading) {
         const std::function<void()> then = std::move(readDone_);
         readDone_ = nullptr;

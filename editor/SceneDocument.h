@@ -74,6 +74,13 @@ public:
     // scene code's words for why it failed.
     const std::string& workFile() const { return workFile_; }
     const QString& failure() const { return failure_; }
+    // The last save wrote nothing because another program wrote the file
+    // since it was loaded (or last saved here).
+    bool changedOnDisk() const { return changedOnDisk_; }
+    // The format the work under way, or the last one, writes in.
+    bool workOldFormat() const { return workOldFormat_; }
+    // The next save writes over the file whatever another program did to it.
+    void ignoreChangesOnDisk();
 
     bool isLoaded() const { return loaded_; }
     // The loaded scene's file and its name without folder.
@@ -116,6 +123,7 @@ private:
         std::unique_ptr<CVK7QScene> scene;  // a load's scene, when it worked
         bool ok = false;
         bool cancelled = false;
+        bool changedOnDisk = false;
         QString failure;
     };
     void finished();
@@ -132,6 +140,7 @@ private:
     bool workOldFormat_ = false;
     QString failure_;
     bool cancelled_ = false;
+    bool changedOnDisk_ = false;
     std::shared_ptr<std::atomic<bool>> loadCancel_;
     QFutureWatcher<std::shared_ptr<Outcome>> watcher_;
     std::function<void()> readDone_;  // what follows the read under way

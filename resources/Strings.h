@@ -114,6 +114,11 @@ constexpr const char* kUnsavedTitleMark = " *";
 
 // The status line after a Save or an Extract that worked; it clears itself.
 constexpr const char* kSavedStatus = "Saved %1";
+// When Save finds that another program wrote the scene file since it was
+// loaded: nothing was written, and the user chooses.
+constexpr const char* kSceneChangedOnDiskText = "The scene file changed on disk since it was loaded.";
+constexpr const char* kSaveOverItButton = "Save over it";
+constexpr const char* kSaveAsButton = "Save as...";
 constexpr const char* kExtractedStatus = "Extracted %1 to %2";
 constexpr int kStatusShownMilliseconds = 6000;
 

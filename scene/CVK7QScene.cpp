@@ -6,6 +6,7 @@
 #include "scene/SceneFile.h"
 #include "scene/SceneFormat.h"
 #include "scene/SceneReader.h"
+#include "texture/io/FileWrite.h"
 
 #include <utility>
 
@@ -41,13 +42,17 @@ SceneStatus CVK7QScene::LoadFile(const std::string& path)
         return {SceneCause::FileUnreadable, FileReadStatus::NotFound, std::string()};
     ByteBlock bytes;
     BlockCrcs crcs;
-    if (const FileReadStatus read = ReadSceneFile(WithSceneExtension(path), bytes, crcs, cancel_);
-        read != FileReadStatus::Ok)
+    FileStamp stamp;
+    const std::string file = WithSceneExtension(path);
+    if (const FileReadStatus read = ReadSceneFile(file, bytes, crcs, cancel_, &stamp); read != FileReadStatus::Ok)
         return {SceneCause::FileUnreadable, read, std::string()};
     auto scene = std::make_unique<SceneData>();
     SceneStatus status = ReadScene(std::move(bytes), *scene, crcs);
-    if (status.ok())
+    if (status.ok()) {
         data_ = std::move(scene);
+        loadedFile_ = ResolvedPath(file);
+        loadedStamp_ = stamp;
+    }
     return status;
 }
 
@@ -113,10 +118,34 @@ SceneStatus CVK7QScene::WriteFile(const char* path, bool oldFormat)
         RefreshDirectory(*data_);
     if (!(oldFormat ? LayOutOldScene(*data_, pieces) : LayOutNewScene(*data_, pieces)))
         return SceneFailure(SceneCause::WriteFailed, "the scene is too large for the format");
-    return WriteFileAtomically(WithSceneExtension(path), pieces);
+    const std::string file = WithSceneExtension(path);
+    if (!IsLoadedFile(file))
+        return WriteFileAtomically(file, pieces, {nullptr, nullptr, writeCancel_});
+    FileStamp written;
+    const SceneStatus status = WriteFileAtomically(file, pieces, {&loadedStamp_, &written, writeCancel_});
+    if (status.ok())
+        loadedStamp_ = written;
+    return status;
+}
+
+// Whether `file` is the file the scene was loaded from: the same path, or
+// the same file under another name.
+bool CVK7QScene::IsLoadedFile(const std::string& file) const
+{
+    return !loadedFile_.empty() && !IsStreamTarget(file) &&
+           (ResolvedPath(file) == loadedFile_ || StampOf(file).sameFile(loadedStamp_));
+}
+
+bool CVK7QScene::FileChangedOnDisk() const
+{
+    if (loadedFile_.empty() || !loadedStamp_.exists)
+        return false;
+    return (loadedStamp_.hasCrc ? StampWithCrc(loadedFile_) : StampOf(loadedFile_)) != loadedStamp_;
 }
 
 void CVK7QScene::Free()
 {
     data_ = std::make_unique<SceneData>();
+    loadedFile_.clear();
+    loadedStamp_ = FileStamp();
 }

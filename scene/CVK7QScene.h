@@ -9,6 +9,7 @@
 
 #include "scene/SceneStatus.h"
 #include "texture/T3DTexture.h"
+#include "texture/io/FileStamp.h"
 
 #include <atomic>
 #include <cstddef>
@@ -70,8 +71,17 @@ public:
     // Writes the new or the old format; ".T3D" is added to a path without an
     // extension that names no file. Write brings derived data that a change made stale up to
     // date first. A failed write leaves an existing file whole.
+    // The file the scene was loaded from is replaced only while it is as it
+    // was loaded (or last written here): when another program wrote it
+    // meanwhile, the write fails with ChangedOnDisk and leaves it as it is.
     int Write(const char* path);
     int WriteOld(const char* path);
+    // Whether another program changed the file the scene was loaded from (or
+    // last written to it) since then; false when no file was loaded.
+    bool FileChangedOnDisk() const;
+    // The next write replaces the file loaded whatever became of it: the
+    // user chose to write over another program's changes.
+    void IgnoreChangesOnDisk() { loadedStamp_ = FileStamp(); }
     // Releases everything; afterwards no scene is loaded.
     void Free();
 
@@ -79,6 +89,9 @@ public:
     // its next chunk of the file (failing, the scene before kept, with the
     // file read status Cancelled); nullptr, the default: never.
     void SetLoadCancel(const std::atomic<bool>* cancel) { cancel_ = cancel; }
+    // Likewise for Write and WriteOld: stopped between pieces of the file,
+    // before it is put in place (failing, the file on disk as it was).
+    void SetWriteCancel(const std::atomic<bool>* cancel) { writeCancel_ = cancel; }
 
     // Why the last Load, Write or WriteOld failed (cause None when it
     // worked); the other operations leave it as it is.
@@ -87,8 +100,12 @@ public:
 private:
     SceneStatus LoadFile(const std::string& path);
     SceneStatus WriteFile(const char* path, bool oldFormat);
+    bool IsLoadedFile(const std::string& file) const;
 
     std::unique_ptr<SceneData> data_;
+    std::string loadedFile_;   // resolved (ResolvedPath); empty for a scene built here
+    FileStamp loadedStamp_;    // how it stood when read or last written here
     SceneStatus status_;
     const std::atomic<bool>* cancel_ = nullptr;
+    const std::atomic<bool>* writeCancel_ = nullptr;
 };

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <pthread.h>
@@ -26,6 +27,9 @@ static_assert(kReadChunk % BlockCrcs::kBlockSize == 0);
 // saves.
 constexpr uint64_t kMinChunksPerReader = 8;
 constexpr unsigned kMaxReaders = 8;
+// A write looks whether it was cancelled after each step of this many bytes.
+constexpr uint64_t kWriteStep = uint64_t(64) << 20;
+constexpr const char* kCancelledWrite = "cancelled before it was put in place";
 
 // One file's chunks, handed out in order to whichever reader asks next.
 struct ChunkedRead {
@@ -92,8 +96,9 @@ FileReadStatus ReadChunked(const InputFile& file, ByteBlock& out, BlockCrcs* crc
 }
 
 FileReadStatus ReadSceneFileOnce(const std::string& path, ByteBlock& out, BlockCrcs& crcs,
-                                 const std::atomic<bool>* cancel)
+                                 const std::atomic<bool>* cancel, FileStamp* stamp)
 {
+    const int64_t readAt = NowNanoseconds();
     InputFile file;
     if (const FileReadStatus status = file.open(path); status != FileReadStatus::Ok)
         return status;
@@ -115,6 +120,11 @@ FileReadStatus ReadSceneFileOnce(const std::string& path, ByteBlock& out, BlockC
         return FileReadStatus::Changed;
     if (status == FileReadStatus::Ok && withCrcs)
         crcs.finish();
+    if (status == FileReadStatus::Ok && stamp) {
+        *stamp = file.stamp();
+        stamp->hasCrc = ModifiedWithinTickOf(*stamp, readAt);
+        stamp->crc = stamp->hasCrc ? Crc32Of(out.data(), out.size()) : 0;
+    }
     return status;
 }
 
@@ -146,6 +156,8 @@ SceneStatus WriteFailure(FileWriteStatus status, int error)
         return SceneFailure(SceneCause::PermissionDenied);
     case FileWriteStatus::NotRegularFile:
         return SceneFailure(SceneCause::NotRegularFile);
+    case FileWriteStatus::ChangedSinceRead:
+        return SceneFailure(SceneCause::ChangedOnDisk);
     case FileWriteStatus::SameAsInput:
     case FileWriteStatus::TerminalOutput:
     case FileWriteStatus::StreamNotOpen:
@@ -182,11 +194,12 @@ std::string WithSceneExtension(const std::string& path)
     return hasExtension || exists || IsStreamTarget(path) ? path : path + ".T3D";
 }
 
-FileReadStatus ReadSceneFile(const std::string& path, ByteBlock& out, BlockCrcs& crcs, const std::atomic<bool>* cancel)
+FileReadStatus ReadSceneFile(const std::string& path, ByteBlock& out, BlockCrcs& crcs, const std::atomic<bool>* cancel,
+                             FileStamp* stamp)
 {
-    FileReadStatus status = ReadSceneFileOnce(path, out, crcs, cancel);
+    FileReadStatus status = ReadSceneFileOnce(path, out, crcs, cancel, stamp);
     if (status == FileReadStatus::Changed)
-        status = ReadSceneFileOnce(path, out, crcs, cancel);
+        status = ReadSceneFileOnce(path, out, crcs, cancel, stamp);
     if (status != FileReadStatus::Ok) {
         out = ByteBlock();
         crcs.clear();
@@ -194,7 +207,7 @@ FileReadStatus ReadSceneFile(const std::string& path, ByteBlock& out, BlockCrcs&
     return status;
 }
 
-SceneStatus WriteFileAtomically(const std::string& path, const ScenePieces& pieces)
+SceneStatus WriteFileAtomically(const std::string& path, const ScenePieces& pieces, const AtomicWriteOptions& options)
 {
     if (!IsStreamTarget(path))
         RemoveStaleTemporaries(FolderOfPath(path));
@@ -203,14 +216,41 @@ SceneStatus WriteFileAtomically(const std::string& path, const ScenePieces& piec
     OutputFile file;
     if (const FileWriteStatus status = file.create(path, InputFiles(), false); status != FileWriteStatus::Ok)
         return WriteFailure(status, errno);
+    if (options.expected)
+        file.expect(*options.expected);
     ReleaseCachedPages(path);
+    uint32_t crc = 0;
     for (const ByteSpan& span : pieces.spans()) {
-        if (!file.write(span.data, size_t(span.size)))
-            return WriteFailure(FileWriteStatus::WriteFailed, errno);
+        for (uint64_t done = 0; done < span.size; done += kWriteStep) {
+            if (options.cancel && options.cancel->load())
+                return SceneFailure(SceneCause::WriteFailed, kCancelledWrite);
+            const size_t n = size_t(std::min<uint64_t>(kWriteStep, span.size - done));
+            if (!file.write(span.data + done, n))
+                return WriteFailure(FileWriteStatus::WriteFailed, errno);
+            if (options.written)
+                crc = Crc32Of(span.data + done, n, crc);
+        }
     }
     if (const FileWriteStatus status = file.finish(true); status != FileWriteStatus::Ok)
         return WriteFailure(status, errno);
+    if (options.cancel && options.cancel->load())
+        return SceneFailure(SceneCause::WriteFailed, kCancelledWrite);
     if (const FileWriteStatus status = file.commit(); status != FileWriteStatus::Ok)
         return WriteFailure(status, errno);
+    if (options.written) {
+        *options.written = StampOf(path);
+        options.written->hasCrc = options.written->exists;
+        options.written->crc = crc;
+    }
     return {};
+}
+
+std::string ResolvedPath(const std::string& path)
+{
+    char* folder = ::realpath(FolderOfPath(path).c_str(), nullptr);
+    if (!folder)
+        return path;
+    const std::string resolved = std::string(folder) + (folder[1] ? "/" : "") + NameInFolder(path);
+    std::free(folder);
+    return resolved;
 }

@@ -38,6 +38,8 @@ std::string SceneStatusText(const SceneStatus& status)
         return "is not a regular file";
     case SceneCause::DiskFull:
         return "disk full";
+    case SceneCause::ChangedOnDisk:
+        return "changed since it was loaded: another program wrote it; nothing was written";
     case SceneCause::WriteFailed:
         return WithDetail("could not be written", status.detail);
     }

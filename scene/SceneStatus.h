@@ -24,6 +24,7 @@ enum class SceneCause {
     FolderMissing,
     NotRegularFile,  // the target is a folder, device, ...
     DiskFull,
+    ChangedOnDisk,  // another program wrote the scene file since it was loaded
     WriteFailed,  // any other refusal; detail gives the system's words
 };
 

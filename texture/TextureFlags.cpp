@@ -24,7 +24,8 @@ constexpr FlagWords kFlagWords[] = {
 
 uint32_t ReplacedFlags(uint32_t sceneFlags, uint32_t replacementFlags, bool fromName)
 {
-    return fromName ? replacementFlags : (sceneFlags & kChosenFlags) | (replacementFlags & ~kChosenFlags);
+    const uint32_t taken = kFlagMipmapLevels | (fromName ? kChosenFlags : 0);
+    return (sceneFlags & ~taken) | (replacementFlags & taken);
 }
 
 std::string FlagChangeText(uint32_t from, uint32_t to)

@@ -7,13 +7,15 @@
 #include <cstdint>
 #include <string>
 
-// The flag bits a replacement keeps from the scene texture it replaces, or
-// takes from its file's name: all but the mipmap bit.
+// The flag bits a file's name spells and a replacement may take from it: the
+// boxes of the window but the mipmap bit.
 constexpr uint32_t kChosenFlags = 0xFE;
 
-// The flags of a replacement going into a scene texture: the scene texture's
-// kChosenFlags, or with `fromName` the replacement's own (those its file name
-// spelled); the mipmap bit is always the replacement's.
+// The flags of a replacement going into a scene texture: every bit of the
+// scene texture's but the mipmap bit, which is always the replacement's
+// (it follows the level count); with `fromName`, the kChosenFlags of the
+// replacement (those its file name spelled) too. Bits above 0xFF, which no
+// file name spells, are the scene texture's either way.
 uint32_t ReplacedFlags(uint32_t sceneFlags, uint32_t replacementFlags, bool fromName);
 
 // The flags that differ between `from` and `to`, in the words of the window's

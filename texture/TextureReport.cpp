@@ -105,6 +105,8 @@ constexpr MessageRow kMessages[] = {
      "no stream of that number is open for writing"},
     {TextureCause::WriteInDeviceFolder, "Can't write %k file %s: %r", "could not be written: %r",
      "no file is made or replaced in /dev"},
+    {TextureCause::WriteChangedSinceRead, "Can't write %k file %s: %r", "could not be written: %r",
+     "it changed since it was loaded"},
     {TextureCause::ChainToStream, "Can't write a chain of %u mip levels: %s is a stream, which takes a single file",
      "could not be written: it is a stream, which takes a single file, not a chain of %u mip levels", nullptr},
     {TextureCause::NotWritable, "Can't write this texture to %k file %s",
@@ -238,6 +240,8 @@ TextureCause CauseOf(FileWriteStatus status)
         return TextureCause::WriteStreamNotOpen;
     case FileWriteStatus::InDeviceFolder:
         return TextureCause::WriteInDeviceFolder;
+    case FileWriteStatus::ChangedSinceRead:
+        return TextureCause::WriteChangedSinceRead;
     case FileWriteStatus::Ok:
     case FileWriteStatus::WriteFailed:
         break;

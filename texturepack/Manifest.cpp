@@ -5,13 +5,10 @@
 #include "texture/io/FileRead.h"
 #include "texturepack/EscapedText.h"
 
-#include <libdeflate.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
-#include <new>
+#include <map>
 
 namespace {
 
@@ -21,9 +18,6 @@ constexpr size_t kFieldCount = 9;
 // A manifest of the most textures a scene holds (65,535) with the longest
 // names and every level's CRC stays well under this.
 constexpr uint64_t kMaxManifestBytes = uint64_t(256) << 20;
-// Read in pieces of this size, so a piece is checksummed while it is still in
-// the cache.
-constexpr size_t kCrcPieceBytes = size_t(1) << 20;
 
 std::string CrcList(const std::vector<uint32_t>& crcs)
 {
@@ -86,6 +80,8 @@ std::string ParseRow(const std::string& line, ManifestRow& row)
         return "has a number out of its range or not a number";
     if (!Unescaped(fields[1], row.name) || !Unescaped(fields[2], row.file))
         return "has an escape that is not one";
+    if (row.file.find('\0') != std::string::npos || row.name.find('\0') != std::string::npos)
+        return "has a name holding a NUL byte, which no name can hold";
     if (row.file.empty() || row.file == "." || row.file == ".." || row.file.find('/') != std::string::npos)
         return "names a file outside the folder";
     if (!ParseCrcs(fields[8], row.crcs))
@@ -129,6 +125,7 @@ ManifestStatus ReadManifest(const std::string& path, std::vector<ManifestRow>& r
         return ManifestStatus::Unreadable;
     }
     const std::string text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    std::map<int, int> firstLines;  // the line that lists each texture
     size_t start = 0;
     for (int number = 1; start < text.size(); ++number) {
         size_t end = text.find('\n', start);
@@ -146,7 +143,10 @@ ManifestStatus ReadManifest(const std::string& path, std::vector<ManifestRow>& r
         if (number == 1 || line.empty() || line == kHeaderLine || line[0] == '#')
             continue;
         ManifestRow row;
-        const std::string why = ParseRow(line, row);
+        std::string why = ParseRow(line, row);
+        if (why.empty() && !firstLines.emplace(row.index, number).second)
+            why = "lists texture " + std::to_string(row.index) + " again (line " +
+                  std::to_string(firstLines[row.index]) + " lists it first)";
         if (!why.empty()) {
             problem = "line " + std::to_string(number) + ": " + why;
             return ManifestStatus::Damaged;
@@ -158,24 +158,4 @@ ManifestStatus ReadManifest(const std::string& path, std::vector<ManifestRow>& r
         return ManifestStatus::Damaged;
     }
     return ManifestStatus::Ok;
-}
-
-bool FileCrc32(const std::string& path, uint32_t& crc)
-{
-    InputFile file;
-    if (file.open(path) != FileReadStatus::Ok)
-        return false;
-    const size_t pieceBytes = size_t(std::min<uint64_t>(file.size(), kCrcPieceBytes));
-    const std::unique_ptr<uint8_t[]> piece(new (std::nothrow) uint8_t[std::max<size_t>(pieceBytes, 1)]);
-    if (!piece)
-        return false;
-    uint32_t sum = 0;
-    for (uint64_t offset = 0; offset < file.size(); offset += pieceBytes) {
-        const size_t n = size_t(std::min<uint64_t>(pieceBytes, file.size() - offset));
-        if (file.readAt(offset, piece.get(), n) != FileReadStatus::Ok)
-            return false;
-        sum = libdeflate_crc32(sum, piece.get(), n);
-    }
-    crc = sum;
-    return true;
 }

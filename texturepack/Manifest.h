@@ -12,6 +12,7 @@
 // atomically, like every file this program writes.
 #pragma once
 
+#include "texture/io/FileStamp.h"
 #include "texture/io/FileWrite.h"
 
 #include <cstdint>
@@ -41,8 +42,3 @@ enum class ManifestStatus { Ok, Missing, Unreadable, Damaged };
 // 7"), to follow
 // the file's name.
 ManifestStatus ReadManifest(const std::string& path, std::vector<ManifestRow>& rows, std::string& problem);
-
-// The CRC-32 of a file's bytes as they are on disk, read in pieces (no more
-// memory than one piece, whatever the file's size). False when it cannot be
-// read: missing, not a regular file, or a failed read.
-bool FileCrc32(const std::string& path, uint32_t& crc);

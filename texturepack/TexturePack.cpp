@@ -1,7 +1,9 @@
 #include "texturepack/TexturePack.h"
 
 #include "texture/TextureRecord.h"
+#include "texture/TextureLimits.h"
 #include "texture/TextureReport.h"
+#include "texture/chain/StaleLevels.h"
 #include "texture/chain/ImageChainWrite.h"
 #include "texture/chain/MipChainNaming.h"
 #include "texture/io/FileWrite.h"
@@ -24,7 +26,6 @@ struct TexturePack::Chain {
     int index = 0;
     std::string name;   // the texture's, as the manifest has it
     std::string first;  // the first file's path
-    unsigned width = 0, height = 0;
     std::vector<uint32_t> known;  // the CRC-32s last known; empty: none, always read
 };
 
@@ -53,11 +54,6 @@ private:
     TextureLine& line_;
     std::string firstError_;
 };
-
-int64_t Nanoseconds(const timespec& time)
-{
-    return int64_t(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
-}
 
 // Whether two records are the same texture, pixels included.
 bool SameTexture(const T3D_TEXTURE& a, const T3D_TEXTURE& b)
@@ -98,6 +94,11 @@ std::string WhatChanged(const T3D_TEXTURE& before, const T3D_TEXTURE& after)
     return text.empty() ? "new pixels" : text;
 }
 
+bool Cancelled(const ImportOptions& options)
+{
+    return options.cancel && options.cancel->load();
+}
+
 TextureLine Line(TextureLine::Kind kind, int index, std::string name, std::string words)
 {
     TextureLine line;
@@ -129,20 +130,6 @@ bool TextureFilesIn(const std::string& dir, std::vector<std::string>& names)
 
 }  // namespace
 
-bool FileStamp::operator==(const FileStamp& other) const
-{
-    return exists == other.exists && device == other.device && inode == other.inode && size == other.size &&
-           modified == other.modified && changed == other.changed;
-}
-
-FileStamp StampOf(const std::string& path)
-{
-    struct stat info;
-    if (::stat(path.c_str(), &info) != 0)
-        return {};
-    return {info.st_dev, info.st_ino, info.st_size, Nanoseconds(info.st_mtim), Nanoseconds(info.st_ctim), true};
-}
-
 TexturePack::TexturePack(std::string scene, std::string dir, ImportOptions options)
     : scene_(std::move(scene)), dir_(std::move(dir)), options_(std::move(options))
 {
@@ -152,12 +139,10 @@ TexturePack::TexturePack(std::string scene, std::string dir, ImportOptions optio
 
 bool TexturePack::load(std::string& problem)
 {
-    const FileStamp stamp = StampOf(sceneFile_);
     if (!loaded_.Load(scene_.c_str(), 0)) {
         problem = SceneStatusText(loaded_.LastStatus());
         return false;
     }
-    sceneStamp_ = stamp;
     imported_.clear();
     unwritten_.clear();
     return true;
@@ -165,11 +150,11 @@ bool TexturePack::load(std::string& problem)
 
 bool TexturePack::sceneChangedOnDisk() const
 {
-    return StampOf(sceneFile_) != sceneStamp_;
+    return loaded_.FileChangedOnDisk();
 }
 
 bool TexturePack::chainCrcs(const std::string& first, std::vector<uint32_t>& crcs, std::map<std::string, CrcMemo>& seen,
-                            std::string& unreadable)
+                            std::string& problem)
 {
     crcs.clear();
     std::string current = first;
@@ -179,10 +164,16 @@ bool TexturePack::chainCrcs(const std::string& first, std::vector<uint32_t>& crc
             break;
         const auto memo = crcMemo_.find(current);
         uint32_t crc = 0;
+        // No reader takes a file this large: refused by its size before a
+        // byte of it is read for its CRC.
+        if (stamp.size > kMaxWholeFileBytes) {
+            problem = Escaped(NameInFolder(current)) + " " + FileReadProblem(FileReadStatus::TooLarge);
+            return false;
+        }
         if (memo != crcMemo_.end() && memo->second.stamp == stamp) {
             crc = memo->second.crc;
-        } else if (!FileCrc32(current, crc)) {
-            unreadable = current;
+        } else if (!FileCrc32(current, crc, kMaxWholeFileBytes)) {
+            problem = Escaped(NameInFolder(current)) + " could not be read";
             return false;
         }
         seen[current] = {stamp, crc};
@@ -212,7 +203,7 @@ bool TexturePack::findChains(const VK7Q_HEADER& header, std::vector<Chain>& chai
         return false;
     }
     for (const ManifestRow& row : rows) {
-        Chain chain{row.index, row.name, (fs::path(dir_) / row.file).string(), row.width, row.height, row.crcs};
+        Chain chain{row.index, row.name, (fs::path(dir_) / row.file).string(), row.crcs};
         const auto imported = imported_.find({row.index, chain.first});
         if (imported != imported_.end())
             chain.known = imported->second;
@@ -278,12 +269,15 @@ TextureLine TexturePack::importChain(const VK7Q_HEADER& header, const Chain& cha
         line.words = file;
         return line;
     }
-    std::string unreadable;
-    if (!chainCrcs(chain.first, crcs, seen, unreadable)) {
+    if (!chainCrcs(chain.first, crcs, seen, line.words)) {
         line.kind = TextureLine::failed;
-        line.words = Escaped(NameInFolder(unreadable)) + " could not be read";
         return line;
     }
+    // Which level files count follows the first file's own size, whatever
+    // the manifest's row says: a pack may be upscaled. A header that can't be
+    // read leaves every level file counted.
+    unsigned width = 0xFFFF, height = 0xFFFF;
+    LevelZeroSize(chain.first, width, height);
 
     // Changed: a file the reader reads differs from its known CRC, or is gone
     // or has come. Stale: the first file changed, a later one did not.
@@ -293,7 +287,7 @@ TextureLine TexturePack::importChain(const VK7Q_HEADER& header, const Chain& cha
     int staleFrom = 0;
     for (size_t level = 1; level < std::max(crcs.size(), known.size()); ++level) {
         const bool same = level < crcs.size() && level < known.size() && crcs[level] == known[level];
-        if (!same && ReadsLevelFile(chain.width, chain.height, int(level)))
+        if (!same && ReadsLevelFile(width, height, int(level)))
             changed = true;
         if (same && firstChanged && staleFrom == 0)
             staleFrom = int(level);
@@ -303,6 +297,7 @@ TextureLine TexturePack::importChain(const VK7Q_HEADER& header, const Chain& cha
 
     const T3D_TEXTURE& current = header.textures[chain.index];
     TextureReadOptions read;
+    read.cancel = options_.cancel;
     read.filter = options_.filter;
     read.convertTo = FormatOf(current, options_.dither);
     RowReport report(warnings, line);
@@ -356,17 +351,15 @@ bool TexturePack::writeScene(const std::vector<Chain>& chains, RoundOutcome& out
         return false;
     }
     const char* path = options_.output.c_str();
+    loaded_.SetWriteCancel(options_.cancel);
     if (!(options_.oldFormat ? loaded_.WriteOld(path) : loaded_.Write(path))) {
         outcome.sceneFailed = true;
         outcome.problemFile = outputFile_;
         outcome.problem = SceneStatusText(loaded_.LastStatus());
+        outcome.sceneChanged = loaded_.LastStatus().cause == SceneCause::ChangedOnDisk;
+        outcome.cancelled = Cancelled(options_);
         return false;
     }
-    // Written over the scene itself (under whatever name): this is now the
-    // scene as loaded here, not a change by another program.
-    const FileStamp written = StampOf(outputFile_), scene = StampOf(sceneFile_);
-    if (written.exists && written.device == scene.device && written.inode == scene.inode)
-        sceneStamp_ = scene;
     unwritten_.clear();
     outcome.wrote = true;
     return true;
@@ -380,6 +373,10 @@ RoundOutcome TexturePack::readChains(const VK7Q_HEADER& header, TextureReport& w
         return outcome;
     std::map<std::string, CrcMemo> seen;  // only the files seen this round are remembered
     for (const Chain& chain : chains) {
+        if (Cancelled(options_)) {
+            outcome.cancelled = true;
+            return outcome;
+        }
         std::vector<uint32_t> crcs;
         TextureLine line = importChain(header, chain, warnings, take, crcs, seen);
         if (line.kind == TextureLine::replaced || line.kind == TextureLine::unchanged)
@@ -388,6 +385,7 @@ RoundOutcome TexturePack::readChains(const VK7Q_HEADER& header, TextureReport& w
         outcome.failed += line.kind == TextureLine::failed;
         outcome.lines.push_back(std::move(line));
     }
+    outcome.cancelled = Cancelled(options_);
     // By texture index; files that name no texture last.
     std::stable_sort(outcome.lines.begin(), outcome.lines.end(),
                      [](const TextureLine& a, const TextureLine& b) { return unsigned(a.index) < unsigned(b.index); });
@@ -403,7 +401,7 @@ RoundOutcome TexturePack::round(TextureReport& warnings)
         return loaded_.ReplaceT3DTexture(index, &replacement.record()) != 0;
     };
     RoundOutcome outcome = readChains(*loaded_.GetSceneHeader(), warnings, take, chains, imported);
-    if (outcome.sceneFailed)
+    if (outcome.sceneFailed || outcome.cancelled)
         return outcome;
     if (outcome.failed > 0 && !options_.skipFailed)
         return outcome;

@@ -22,7 +22,9 @@
 #include "texture/TextureReport.h"
 #include "texturepack/ChainRead.h"
 #include "texturepack/Manifest.h"
+#include "texture/io/FileStamp.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -41,6 +43,10 @@ struct ImportOptions {
     StaleLevelChoice levels = StaleLevelChoice::warn;
     MipFilter filter = MipFilter::point;
     bool dither = true;
+    // Set to true by another thread, stops a round: the chain being read, the
+    // chains after it and the scene's write before its rename (nothing
+    // written). nullptr: never.
+    const std::atomic<bool>* cancel = nullptr;
 };
 
 // What became of one texture (or one file that names none) in a round.
@@ -62,23 +68,11 @@ struct RoundOutcome {
     int failed = 0;
     bool wrote = false;
     bool sceneFailed = false;  // the folder or the scene could not be read, or the scene not written
+    bool sceneChanged = false;  // not written: another program wrote the scene since it was loaded
+    bool cancelled = false;     // stopped through ImportOptions::cancel; nothing written
     std::string problemFile;   // then the file it is about
     std::string problem;       // and what is wrong with it
 };
-
-// A file as the system last described it: a change to any of these is a
-// change to the file.
-struct FileStamp {
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
-    int64_t modified = 0, changed = 0;  // nanoseconds
-    bool exists = false;
-
-    bool operator==(const FileStamp& other) const;
-    bool operator!=(const FileStamp& other) const { return !(*this == other); }
-};
-FileStamp StampOf(const std::string& path);
 
 class TexturePack {
 public:
@@ -137,7 +131,6 @@ private:
     std::string dir_;
     ImportOptions options_;
     CVK7QScene loaded_;
-    FileStamp sceneStamp_;
     bool usesManifest_ = false;
     // The CRC-32s last imported, by texture index and first file.
     Imported imported_;

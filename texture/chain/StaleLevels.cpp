@@ -2,6 +2,9 @@
 
 #include "texture/T3DTexture.h"
 #include "texture/chain/MipChainNaming.h"
+#include "texture/io/FileRead.h"
+#include "texture/io/LittleEndian.h"
+#include "texture/png/PngDecoder.h"
 
 #include <sys/stat.h>
 
@@ -10,6 +13,17 @@ namespace {
 // Chain files are read while a level's larger side is at least this long;
 // smaller levels are always generated.
 constexpr unsigned kSmallestReadSide = 16;
+
+// A PNG's width and height stand big-endian after its signature and the
+// IHDR chunk's length and type; a TGA's little-endian at 12 and 14.
+constexpr size_t kPngSizeAt = 16;
+constexpr size_t kTgaSizeAt = 12;
+constexpr size_t kHeadBytes = 24;
+
+uint32_t BigEndian32(const uint8_t* p)
+{
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+}
 
 std::string FileName(const std::string& path)
 {
@@ -27,6 +41,23 @@ bool ReadsLevelFile(unsigned width, unsigned height, int level)
         return false;
     const unsigned levelWidth = width >> level, levelHeight = height >> level;
     return (levelWidth >= kSmallestReadSide || levelHeight >= kSmallestReadSide) && levelWidth > 0 && levelHeight > 0;
+}
+
+bool LevelZeroSize(const std::string& first, unsigned& width, unsigned& height)
+{
+    InputFile file;
+    uint8_t head[kHeadBytes];
+    if (file.open(first) != FileReadStatus::Ok || file.size() < kHeadBytes ||
+        file.readAt(0, head, kHeadBytes) != FileReadStatus::Ok)
+        return false;
+    if (IsPngSignature(head, kHeadBytes)) {
+        width = BigEndian32(head + kPngSizeAt);
+        height = BigEndian32(head + kPngSizeAt + 4);
+    } else {
+        width = GetU16(head + kTgaSizeAt);
+        height = GetU16(head + kTgaSizeAt + 2);
+    }
+    return true;
 }
 
 std::vector<LevelFileTime> LevelFileTimes(const std::string& first)

@@ -146,6 +146,12 @@ bool InputFile::unchanged() const
            int64_t(info.st_mtim.tv_sec) == modifiedSeconds_ && int64_t(info.st_mtim.tv_nsec) == modifiedNanoseconds_;
 }
 
+FileStamp InputFile::stamp() const
+{
+    struct stat info {};
+    return fd_ >= 0 && ::fstat(fd_, &info) == 0 ? StampOfStat(info) : FileStamp();
+}
+
 namespace {
 
 FileReadStatus ReadWholeFileOnce(const std::string& path, ByteBlock& out, uint64_t maxBytes)

@@ -11,6 +11,7 @@
 #pragma once
 
 #include "texture/io/ByteBlock.h"
+#include "texture/io/FileStamp.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -56,6 +57,8 @@ public:
     // Whether the file still has the size and modification time it had when
     // opened. False when it cannot be asked.
     bool unchanged() const;
+    // How the open file stands now (without its CRC).
+    FileStamp stamp() const;
 
 private:
     void close();

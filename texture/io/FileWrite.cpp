@@ -260,6 +260,7 @@ OutputFile& OutputFile::operator=(OutputFile&& other) noexcept
         stream_ = other.stream_;
         gathered_ = std::move(other.gathered_);
         used_ = std::exchange(other.used_, 0);
+        expected_ = other.expected_;
         other.temporary_.clear();
     }
     return *this;
@@ -285,6 +286,7 @@ FileWriteStatus OutputFile::create(const std::string& target, const InputFiles& 
     name_ = NameInFolder(target);
     failed_ = flushed_ = unnamed_ = finished_ = stream_ = false;
     used_ = 0;
+    expected_ = FileStamp();
     if (name_.empty() || name_ == "." || name_ == "..")
         return FileWriteStatus::NotRegularFile;
     if (name_.size() > NAME_MAX)
@@ -397,6 +399,10 @@ FileWriteStatus OutputFile::commit()
         finished_ = false;
         return FileWriteStatus::Ok;
     }
+    // What is left between this look and the rename is the one moment in
+    // which another program's write can still be lost.
+    if (!targetAsExpected())
+        return FileWriteStatus::ChangedSinceRead;
     if (unnamed_) {
         // A new file takes its name at once; one that replaces a file gets a
         // temporary name first, and is renamed over the target as below.
@@ -421,6 +427,24 @@ FileWriteStatus OutputFile::commit()
     temporary_.clear();
     committed();
     return FileWriteStatus::Ok;
+}
+
+// Whether the target still stands as the stamp it was read with says, or is
+// gone; its bytes are read again for their CRC only when the stamp has one.
+bool OutputFile::targetAsExpected() const
+{
+    if (!expected_.exists)
+        return true;
+    struct stat info {};
+    if (::fstatat(folder_, name_.c_str(), &info, 0) != 0)
+        return errno == ENOENT;
+    FileStamp now = StampOfStat(info);
+    if (now != expected_)
+        return false;
+    if (!expected_.hasCrc)
+        return true;
+    now.hasCrc = FileCrc32(target_, now.crc);
+    return now.hasCrc && now.crc == expected_.crc;
 }
 
 void OutputFile::committed()

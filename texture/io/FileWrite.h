@@ -22,9 +22,16 @@
 // other). A replaced file's owner, group and permission bits go to the new
 // file where the process may set them.
 //
+// A target may be given the stamp it had when it was read (expect()): it is
+// then replaced only while it still stands as that stamp says, checked right
+// before the rename, and otherwise left to whoever changed it
+// (ChangedSinceRead). A target that is gone by then is simply made.
+//
 // A writer killed midway cannot remove its temporary: RemoveStaleTemporaries
 // clears what such writers left in a folder.
 #pragma once
+
+#include "texture/io/FileStamp.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -46,6 +53,7 @@ enum class FileWriteStatus {
     NameTooLong,
     WriteFailed,  // a write, flush or close failed: disk full, size limit, I/O error
     RenameFailed,
+    ChangedSinceRead,  // the target is no longer the file that was read: another program wrote it
 };
 
 // What "-" stands for as an output on a command line.
@@ -111,6 +119,10 @@ public:
     // Small writes are gathered and handed on in blocks; large ones go straight.
     bool write(const void* data, size_t size) override;
 
+    // The target is replaced only while it stands as `stamp` says (with its
+    // CRC, when the stamp has one); a stream is not checked.
+    void expect(const FileStamp& stamp) { expected_ = stamp; }
+
     // Writes out what is gathered, flushes the file to disk when asked (a
     // stream as far as it can be), closes it.
     [[nodiscard]] FileWriteStatus finish(bool flushToDisk);
@@ -123,6 +135,7 @@ public:
 
 private:
     FileWriteStatus openStream(int descriptor, const std::string& node);
+    bool targetAsExpected() const;
     bool writeOut(const uint8_t* data, size_t size);
     void committed();
     void discard();
@@ -139,6 +152,7 @@ private:
     bool stream_ = false;    // written through, never renamed
     std::unique_ptr<uint8_t[]> gathered_;
     size_t used_ = 0;
+    FileStamp expected_;  // exists: the stamp the target must still have
 };
 
 // Removes the temporaries that writers killed midway left in the folder: files

@@ -1,0 +1,90 @@
+#include "texture/io/FileStamp.h"
+
+#include "texture/io/FileRead.h"
+
+#include <algorithm>
+#include <ctime>
+#include <libdeflate.h>
+#include <memory>
+#include <new>
+
+namespace {
+
+// Bytes read at a time for a file's CRC: large enough for few system calls,
+// small enough to stay in the cache while it is summed.
+constexpr uint64_t kCrcPieceBytes = uint64_t(1) << 20;
+
+int64_t Nanoseconds(const timespec& time)
+{
+    return int64_t(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+}
+
+}  // namespace
+
+bool FileStamp::operator==(const FileStamp& other) const
+{
+    return exists == other.exists && device == other.device && inode == other.inode && size == other.size &&
+           modified == other.modified && changed == other.changed && (!hasCrc || !other.hasCrc || crc == other.crc);
+}
+
+FileStamp StampOfStat(const struct stat& info)
+{
+    FileStamp stamp;
+    stamp.exists = true;
+    stamp.device = info.st_dev;
+    stamp.inode = info.st_ino;
+    stamp.size = uint64_t(info.st_size);
+    stamp.modified = Nanoseconds(info.st_mtim);
+    stamp.changed = Nanoseconds(info.st_ctim);
+    return stamp;
+}
+
+FileStamp StampOf(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? StampOfStat(info) : FileStamp();
+}
+
+FileStamp StampWithCrc(const std::string& path)
+{
+    FileStamp stamp = StampOf(path);
+    stamp.hasCrc = stamp.exists && FileCrc32(path, stamp.crc);
+    return stamp;
+}
+
+int64_t NowNanoseconds()
+{
+    timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return Nanoseconds(now);
+}
+
+bool ModifiedWithinTickOf(const FileStamp& stamp, int64_t readAt)
+{
+    return stamp.modified > readAt - kSameTickNanoseconds;
+}
+
+uint32_t Crc32Of(const void* data, size_t size, uint32_t crc)
+{
+    return libdeflate_crc32(crc, data, size);
+}
+
+bool FileCrc32(const std::string& path, uint32_t& crc, uint64_t maxBytes)
+{
+    InputFile file;
+    if (file.open(path) != FileReadStatus::Ok || file.size() > maxBytes)
+        return false;
+    const size_t pieceBytes = size_t(std::clamp<uint64_t>(file.size(), 1, kCrcPieceBytes));
+    const std::unique_ptr<uint8_t[]> piece(new (std::nothrow) uint8_t[pieceBytes]);
+    if (!piece)
+        return false;
+    uint32_t sum = 0;
+    for (uint64_t offset = 0; offset < file.size(); offset += pieceBytes) {
+        const size_t n = size_t(std::min<uint64_t>(pieceBytes, file.size() - offset));
+        if (file.readAt(offset, piece.get(), n) != FileReadStatus::Ok)
+            return false;
+        sum = Crc32Of(piece.get(), n, sum);
+    }
+    crc = sum;
+    return file.unchanged();
+}
