@@ -7,13 +7,13 @@
 #include "texture/io/FileWrite.h"
 #include "texturepack/TexturePack.h"
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <atomic>
 #include <csignal>
 #include <ctime>
-#include <filesystem>
 #include <fcntl.h>
+#include <filesystem>
 #include <ostream>
 #include <poll.h>
 #include <sys/inotify.h>

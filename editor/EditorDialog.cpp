@@ -590,10 +590,11 @@ void EditorDialog::sceneSaved(bool ok)
 void EditorDialog::askAboutChangedScene()
 {
     const bool oldFormat = document_->workOldFormat();
-    const int answer = prompts_.choose(
-        QCoreApplication::applicationName(), QString::fromLatin1(kSceneChangedOnDiskText),
-        {QString::fromLatin1(kSaveOverItButton), QString::fromLatin1(kSaveAsButton), QString::fromLatin1(kCancelButton)},
-        1);
+    const int answer =
+        prompts_.choose(QCoreApplication::applicationName(), QString::fromLatin1(kSceneChangedOnDiskText),
+                        {QString::fromLatin1(kSaveOverItButton), QString::fromLatin1(kSaveAsButton),
+                         QString::fromLatin1(kCancelButton)},
+                        1);
     if (answer == 0) {
         document_->ignoreChangesOnDisk();
         save(oldFormat);

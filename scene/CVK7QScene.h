@@ -103,8 +103,8 @@ private:
     bool IsLoadedFile(const std::string& file) const;
 
     std::unique_ptr<SceneData> data_;
-    std::string loadedFile_;   // resolved (ResolvedPath); empty for a scene built here
-    FileStamp loadedStamp_;    // how it stood when read or last written here
+    std::string loadedFile_;  // resolved (ResolvedPath); empty for a scene built here
+    FileStamp loadedStamp_;   // how it stood when read or last written here
     SceneStatus status_;
     const std::atomic<bool>* cancel_ = nullptr;
     const std::atomic<bool>* writeCancel_ = nullptr;

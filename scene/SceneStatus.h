@@ -25,7 +25,7 @@ enum class SceneCause {
     NotRegularFile,  // the target is a folder, device, ...
     DiskFull,
     ChangedOnDisk,  // another program wrote the scene file since it was loaded
-    WriteFailed,  // any other refusal; detail gives the system's words
+    WriteFailed,    // any other refusal; detail gives the system's words
 };
 
 struct SceneStatus {

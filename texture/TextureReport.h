@@ -74,16 +74,16 @@ enum class TextureCause {
     WriteSameAsInput,
     WriteNameTooLong,
     WriteRenameFailed,
-    WriteTerminal,        // binary output refused on a terminal
-    WriteStreamNotOpen,   // /dev/fd/N or /proc/self/fd/N with no such stream open for writing
-    WriteInDeviceFolder,  // nothing is made or replaced in /dev
+    WriteTerminal,          // binary output refused on a terminal
+    WriteStreamNotOpen,     // /dev/fd/N or /proc/self/fd/N with no such stream open for writing
+    WriteInDeviceFolder,    // nothing is made or replaced in /dev
     WriteChangedSinceRead,  // another program wrote the file since it was read
-    ChainToStream,        // a stream takes a single file, not a chain of levels
-    NotWritable,          // no pixels, or a depth that is not written
-    ShortChain,           // levels past the written ones have no pixels (a warning)
-    NamingNoDot,          // the mip-chain rule cannot name the level files: ...
-    NamingPastDigitNine,  //
-    NamingNameTooLong,    //
+    ChainToStream,          // a stream takes a single file, not a chain of levels
+    NotWritable,            // no pixels, or a depth that is not written
+    ShortChain,             // levels past the written ones have no pixels (a warning)
+    NamingNoDot,            // the mip-chain rule cannot name the level files: ...
+    NamingPastDigitNine,    //
+    NamingNameTooLong,      //
     // Reading a chain whose level files are older than its first (a warning).
     StaleLevels,
     // A read that its caller stopped.

@@ -1,11 +1,11 @@
 #include "texturepack/TexturePack.h"
 
-#include "texture/TextureRecord.h"
 #include "texture/TextureLimits.h"
+#include "texture/TextureRecord.h"
 #include "texture/TextureReport.h"
-#include "texture/chain/StaleLevels.h"
 #include "texture/chain/ImageChainWrite.h"
 #include "texture/chain/MipChainNaming.h"
+#include "texture/chain/StaleLevels.h"
 #include "texture/io/FileWrite.h"
 #include "texturepack/ChainPlan.h"
 #include "texturepack/EscapedText.h"
@@ -24,8 +24,8 @@ namespace fs = std::filesystem;
 // One texture's chain in the folder.
 struct TexturePack::Chain {
     int index = 0;
-    std::string name;   // the texture's, as the manifest has it
-    std::string first;  // the first file's path
+    std::string name;             // the texture's, as the manifest has it
+    std::string first;            // the first file's path
     std::vector<uint32_t> known;  // the CRC-32s last known; empty: none, always read
 };
 

@@ -20,9 +20,9 @@
 #include "scene/CVK7QScene.h"
 #include "texture/TextureRecord.h"
 #include "texture/TextureReport.h"
+#include "texture/io/FileStamp.h"
 #include "texturepack/ChainRead.h"
 #include "texturepack/Manifest.h"
-#include "texture/io/FileStamp.h"
 
 #include <atomic>
 #include <cstdint>
@@ -67,11 +67,11 @@ struct RoundOutcome {
     int replaced = 0;
     int failed = 0;
     bool wrote = false;
-    bool sceneFailed = false;  // the folder or the scene could not be read, or the scene not written
+    bool sceneFailed = false;   // the folder or the scene could not be read, or the scene not written
     bool sceneChanged = false;  // not written: another program wrote the scene since it was loaded
     bool cancelled = false;     // stopped through ImportOptions::cancel; nothing written
-    std::string problemFile;   // then the file it is about
-    std::string problem;       // and what is wrong with it
+    std::string problemFile;    // then the file it is about
+    std::string problem;        // and what is wrong with it
 };
 
 class TexturePack {

@@ -9,6 +9,7 @@
 #include "support/TempDir.h"
 #include "support/TextureBuilder.h"
 #include "support/TextureCompare.h"
+#include "texture/TextureFlags.h"
 #include "texture/convert/MipGeneration.h"
 
 #include <QProcess>
@@ -276,6 +277,53 @@ TEST_F(PackFolder, WatchImportsEachSaveAndKeepsTheSceneWhole)
     EXPECT_EQ(1, other.Load(scene.c_str(), 0));
     for (const std::string& name : FolderEntries(dir.path()))
         EXPECT_EQ(std::string::npos, name.find(".quorrel.")) << "temporary left: " << name;
+}
+
+TEST(FlagBits, EveryBitTheSceneHoldsIsKeptThroughReplaceAndImport)
+{
+    const struct {
+        uint32_t scene, file;
+        bool fromName;
+        uint32_t replaced;
+    } rules[] = {
+        {0x80010003, 0x00, false, 0x80010002},  // the mipmap bit follows the chain's levels
+        {0x80010003, 0x01, false, 0x80010003},
+        {0x80010003, 0x19, true, 0x80010019},  // the name's bits 0x02-0x80, the rest kept
+        {0xFFFFFFFF, 0x00, true, 0xFFFFFF00},
+        {0x000000FE, 0x01, false, 0x000000FF},
+    };
+    for (const auto& rule : rules)
+        EXPECT_EQ(rule.replaced, ReplacedFlags(rule.scene, rule.file, rule.fromName)) << std::hex << rule.scene;
+
+    TempDir dir;
+    const std::string scene = dir.file("s.T3D"), pack = dir.file("pack");
+    CVK7QScene built;
+    TextureRecord crate = TextureBuilder(32, 32, 32)
+                              .standardMasks()
+                              .generatedLevels(GeneratedLevelCount(32, 32))
+                              .flags(0x80010003)
+                              .name("crate_A")
+                              .bytes([](int, uint64_t i) { return uint8_t(i * 3); })
+                              .build();
+    ASSERT_EQ(1, built.AppendT3DTexture(&crate.record()));
+    ASSERT_EQ(1, built.Write(scene.c_str()));
+    ASSERT_EQ(0, Call(RunExtractAll, {scene, pack}, {{"--png", ""}}).status);
+    const std::string original = ReadFileBytes(scene);
+
+    // An untouched pack reads as the scene holds it, high bits and all.
+    const Outcome all = Call(RunImport, {scene, pack}, {{"--all", ""}});
+    EXPECT_EQ("0\tcrate_A\tunchanged: reads as the scene holds it\nno texture changed: " + scene + " not written\n",
+              all.out);
+    EXPECT_EQ(original, ReadFileBytes(scene));
+
+    const std::string file = pack + "/crate_A.png";
+    for (const bool fromName : {false, true}) {
+        std::map<std::string, std::string> options = {{"-o", dir.file("out.T3D")}};
+        if (fromName)
+            options["--flags-from-name"] = "";
+        ASSERT_EQ(0, Call(RunReplace, {scene, "0", file}, options).status);
+        EXPECT_NE(std::string::npos, Call(RunList, {dir.file("out.T3D")}).out.find("\t0x80010003\n")) << fromName;
+    }
 }
 
 }  // namespace

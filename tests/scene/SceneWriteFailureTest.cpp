@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <signal.h>
 #include <string>
@@ -19,6 +20,8 @@
 #include <utility>
 
 namespace {
+
+namespace fs = std::filesystem;
 
 class SceneWriteFailure : public ::testing::Test {
 protected:
@@ -122,3 +125,73 @@ TEST_F(SceneWriteFailure, ReplacedFileKeepsItsOwnerAndPermissions)
 }
 
 }  // namespace
+
+namespace {
+
+// What another program does to the loaded scene's file before the write.
+struct OtherWrite {
+    const char* what;
+    void (*change)(const std::string& file, const std::string& bytes);
+    bool refused;  // the write leaves the other program's file as it is
+};
+
+void RenameOver(const std::string& file, const std::string& bytes)
+{
+    ASSERT_TRUE(WriteFileBytes(file + ".new", bytes));
+    ASSERT_EQ(0, ::rename((file + ".new").c_str(), file.c_str()));
+}
+
+void RewriteInPlace(const std::string& file, const std::string& bytes)
+{
+    FILE* out = std::fopen(file.c_str(), "r+");
+    ASSERT_NE(out, nullptr);
+    std::fwrite(bytes.data(), 1, bytes.size(), out);
+    std::fclose(out);
+}
+
+void Remove(const std::string& file, const std::string&)
+{
+    ASSERT_EQ(0, ::unlink(file.c_str()));
+}
+
+}  // namespace
+
+TEST_F(SceneWriteFailure, TheLoadedFileIsReplacedOnlyWhileItIsAsRead)
+{
+    const OtherWrite cases[] = {
+        {"nothing", [](const std::string&, const std::string&) {}, false},
+        {"a new file renamed over it", RenameOver, true},
+        {"its bytes rewritten in place, same size", RewriteInPlace, true},
+        {"removed", Remove, false},
+    };
+    ASSERT_EQ(1, scene_.Write(target_.c_str()));
+    const std::string ours = ReadFileBytes(target_);
+    for (const OtherWrite& other : cases) {
+        SCOPED_TRACE(other.what);
+        ASSERT_TRUE(WriteFileBytes(target_, ours));
+        CVK7QScene loaded;
+        ASSERT_EQ(1, loaded.Load(target_.c_str(), 0));
+        std::string theirs = ours;
+        theirs[theirs.size() / 2] ^= 0x5A;
+        other.change(target_, theirs);
+        // The same file under another name counts as the file loaded.
+        const std::string sameFile = dir_.path().string() + "/./target.T3D";
+        EXPECT_EQ(!other.refused, loaded.Write(sameFile.c_str()) == 1);
+        if (other.refused) {
+            EXPECT_EQ(SceneCause::ChangedOnDisk, loaded.LastStatus().cause);
+            EXPECT_EQ(theirs, ReadFileBytes(target_));
+            EXPECT_EQ(std::vector<std::string>{"target.T3D"}, FolderEntries(dir_.path()));
+            EXPECT_TRUE(loaded.FileChangedOnDisk());
+            // Another file is written whatever became of the scene's own.
+            EXPECT_EQ(1, loaded.Write(dir_.file("copy.T3D").c_str()));
+            fs::remove(dir_.file("copy.T3D"));
+            // The user's choice to write over it.
+            loaded.IgnoreChangesOnDisk();
+        }
+        EXPECT_EQ(1, loaded.Write(target_.c_str()));
+        EXPECT_EQ(ours, ReadFileBytes(target_));
+        // Written here, it is the file as loaded again: a second write goes through.
+        EXPECT_FALSE(loaded.FileChangedOnDisk());
+        EXPECT_EQ(1, loaded.WriteOld(target_.c_str()));
+    }
+}

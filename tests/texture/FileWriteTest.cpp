@@ -182,3 +182,57 @@ TEST(FileWrite, BytesArriveInOrderOrTheOldFileStays)
     EXPECT_EQ(ReadFileBytes(target), expected);
     EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>({"out"}));
 }
+
+TEST(FileWrite, AnExpectedTargetIsReplacedOnlyWhileItStandsAsItsStamp)
+{
+    TempDir dir;
+    const std::string target = dir.file("scene.T3D");
+    ASSERT_TRUE(WriteFileBytes(target, "as read"));
+    FileStamp read = StampWithCrc(target);
+    ASSERT_TRUE(read.hasCrc);
+    FileStamp otherBytes = read;  // the same times and size, other bytes: a rewrite in the same tick
+    otherBytes.crc ^= 1;
+    FileStamp otherSize = read;
+    otherSize.size += 1;
+    FileStamp noCrc = read;
+    noCrc.hasCrc = false;
+    const struct {
+        const char* what;
+        FileStamp expected;
+        FileWriteStatus status;
+    } cases[] = {
+        {"as read", read, FileWriteStatus::Ok},
+        {"as read, no CRC taken", noCrc, FileWriteStatus::Ok},
+        {"nothing expected", FileStamp(), FileWriteStatus::Ok},
+        {"other bytes", otherBytes, FileWriteStatus::ChangedSinceRead},
+        {"another size", otherSize, FileWriteStatus::ChangedSinceRead},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.what);
+        for (const bool unnamed : {false, true}) {
+            ASSERT_TRUE(WriteFileBytes(target, "as read"));
+            FileStamp expected = test.expected;
+            if (expected.exists) {  // the rewrite above made a new stamp with the same bytes
+                const FileStamp now = StampOf(target);
+                expected.modified = now.modified, expected.changed = now.changed, expected.inode = now.inode;
+            }
+            OutputFile file;
+            ASSERT_EQ(FileWriteStatus::Ok, file.create(target, InputFiles(), unnamed));
+            file.expect(expected);
+            ASSERT_TRUE(file.write("new", 3));
+            ASSERT_EQ(FileWriteStatus::Ok, file.finish(false));
+            EXPECT_EQ(test.status, file.commit());
+            EXPECT_EQ(test.status == FileWriteStatus::Ok ? "new" : "as read", ReadFileBytes(target));
+        }
+    }
+    // A target gone since it was read is simply made.
+    ::unlink(target.c_str());
+    OutputFile file;
+    ASSERT_EQ(FileWriteStatus::Ok, file.create(target, InputFiles()));
+    file.expect(read);
+    ASSERT_TRUE(file.write("made", 4));
+    ASSERT_EQ(FileWriteStatus::Ok, file.finish(false));
+    EXPECT_EQ(FileWriteStatus::Ok, file.commit());
+    EXPECT_EQ("made", ReadFileBytes(target));
+    EXPECT_EQ(std::vector<std::string>{"scene.T3D"}, FolderEntries(dir.path()));
+}

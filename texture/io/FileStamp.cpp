@@ -54,7 +54,7 @@ FileStamp StampWithCrc(const std::string& path)
 
 int64_t NowNanoseconds()
 {
-    timespec now {};
+    timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
     return Nanoseconds(now);
 }
