@@ -3,6 +3,7 @@
 // that cannot be written is an error, a reader that went away is no error.
 #include "ChildProcess.h"
 #include "CommandCall.h"
+#include "cli/ImportCommands.h"
 #include "cli/SceneCommands.h"
 #include "cli/TextureCommands.h"
 #include "support/TempDir.h"
@@ -157,6 +158,37 @@ TEST_F(Outputs, StreamsAndDevicesAreWrittenThroughNeverReplaced)
     ASSERT_EQ(0, ::symlink("/dev/null", dir.file("all/line.tga").c_str()));
     EXPECT_EQ(0, Call(RunExtractAll, {scene, dir.file("all")}, {{"--force", ""}}).status);
     EXPECT_EQ(tga, ReadFileBytes(dir.file("all/line.tga")));
+}
+
+TEST_F(Outputs, StandardOutputHoldsTheDataAloneAndTheWordsGoToStandardError)
+{
+    ASSERT_EQ(0, Call(RunExtractAll, {scene, dir.file("pack")}, {{"--png", ""}}).status);
+    ASSERT_EQ(0, Call(RunExport, {wall, dir.file("pack/line.png")}).status);  // a new picture for texture 1
+    // The same commands writing to files: their data, with notes the commands add.
+    const std::string noted = Written(RunReplace, {scene, "1", wall}, dir.file("r.T3D"), {{"-o", dir.file("r.T3D")}});
+    const std::string imported =
+        Written(RunImport, {scene, dir.file("pack")}, dir.file("i.T3D"), {{"-o", dir.file("i.T3D")}});
+    const struct {
+        std::vector<std::string> arguments;
+        const std::string& data;
+        const char* words;  // a line of report that goes to standard error instead
+    } cases[] = {
+        {{"replace", scene, "1", wall, "-o", "-"}, noted, "keeps its flags; its file's name would give"},
+        {{"replace", scene, "1", wall, "-o", "/dev/stdout"}, noted, "wrote /dev/stdout: new format, 2 textures"},
+        {{"import", scene, dir.file("pack"), "-o", "-"}, imported, "1\tline\treplaced: "},
+        {{"import", scene, dir.file("pack"), "-o", "/dev/stdout"}, imported, "wrote /dev/stdout: new format"},
+    };
+    for (const auto& c : cases) {
+        const Ran run = RunCli(c.arguments);
+        EXPECT_EQ(0, run.status) << c.arguments[0] << ' ' << c.arguments[4] << '\n' << run.err;
+        EXPECT_TRUE(run.out == c.data) << c.arguments[0] << ' ' << c.arguments[4];
+        EXPECT_NE(std::string::npos, run.err.find(c.words)) << run.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.file("-.T3D")));
+    // A stream cannot take a scene each round.
+    const Ran watch = RunCli({"watch", scene, dir.file("pack"), "-o", "-"});
+    EXPECT_EQ(2, watch.status);
+    EXPECT_EQ("", watch.out);
 }
 
 // As root, in a mount namespace of its own with a /dev of its own: the

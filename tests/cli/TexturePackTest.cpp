@@ -1,11 +1,13 @@
 // extract-all's manifest, import and watch: a folder of chains back into a
 // scene.
+#include "texturepack/TexturePack.h"
 #include "cli/ImportCommands.h"
 #include "cli/SceneCommands.h"
 
 #include "CommandCall.h"
 #include "scene/CVK7QScene.h"
 #include "support/PngTestBytes.h"
+#include "support/RecordingReport.h"
 #include "support/TempDir.h"
 #include "support/TextureBuilder.h"
 #include "support/TextureCompare.h"
@@ -16,8 +18,11 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -220,6 +225,81 @@ TEST_F(PackFolder, WithoutAManifestChainsAreFoundByTheirNamesAndNeverGuessed)
               named.out);
 }
 
+TEST_F(PackFolder, ManifestsHideNoEdit)
+{
+    const std::string manifest = ReadFileBytes(in("textures.tsv"));
+    const std::string crateRow = manifest.substr(manifest.find("0\tcrate_A\t"));
+    const std::string firstRow = crateRow.substr(0, crateRow.find('\n') + 1);
+    const std::string head = manifest.substr(0, manifest.find("0\tcrate_A\t"));
+    const struct {
+        std::string manifest;
+        std::string problem;  // empty: read
+    } rows[] = {
+        {manifest + firstRow, "line 7: lists texture 0 again (line 3 lists it first)"},
+        {head + "0\tcrate_A\tcrate_A.png\\x00zz" + firstRow.substr(firstRow.find(".png") + 4),
+         "line 3: has a name holding a NUL byte, which no name can hold"},
+    };
+    for (const auto& row : rows) {
+        ASSERT_TRUE(WriteFileBytes(in("textures.tsv"), row.manifest));
+        EXPECT_EQ("quorrel-cli: " + in("textures.tsv") + ": " + row.problem + "\n", Import().err);
+    }
+
+    // A row whose size lies, and chains found by name alone: an edit of a
+    // level file alone is seen in the next round.
+    std::string lying = manifest;
+    lying.replace(lying.find("\t32\t32\t32\t4\t0x03"), 14, "\t4\t4\t32\t4\t0x03");
+    const std::string levelFile = ReadFileBytes(in("crate_A1.png"));
+    for (const bool withManifest : {true, false}) {
+        SCOPED_TRACE(withManifest);
+        ASSERT_TRUE(WriteFileBytes(scene, original));
+        ASSERT_TRUE(WriteFileBytes(in("crate_A1.png"), levelFile));
+        if (withManifest)
+            ASSERT_TRUE(WriteFileBytes(in("textures.tsv"), lying));
+        else
+            fs::remove(in("textures.tsv"));
+        ImportOptions options;
+        options.output = scene;
+        TexturePack round(scene, pack, options);
+        std::string problem;
+        ASSERT_TRUE(round.load(problem)) << problem;
+        RecordingReport warnings;
+        ASSERT_EQ(0, round.round(warnings).replaced);
+        ASSERT_TRUE(WriteFileBytes(in("crate_A1.png"), PaintedPng(16, uint8_t(withManifest ? 70 : 80))));
+        const RoundOutcome edited = round.round(warnings);
+        EXPECT_EQ(1, edited.replaced);
+        EXPECT_TRUE(edited.wrote);
+    }
+
+    // A level file larger than any reader takes is refused by its size, not
+    // read for its CRC.
+    ASSERT_TRUE(WriteFileBytes(in("textures.tsv"), manifest));
+    ASSERT_EQ(0, ::truncate(in("crate_A1.png").c_str(), off_t(2) << 30)) << std::strerror(errno);
+    const Outcome huge = Import();
+    EXPECT_EQ(1, huge.status);
+    EXPECT_NE(std::string::npos, huge.out.find("0\tcrate_A\tfailed: crate_A1.png is too large\n")) << huge.out;
+}
+
+TEST_F(PackFolder, AnotherProgramsSaveIsNeverWrittenOver)
+{
+    ImportOptions options;
+    options.output = scene;
+    TexturePack round(scene, pack, options);
+    std::string problem;
+    ASSERT_TRUE(round.load(problem)) << problem;
+    ASSERT_TRUE(WriteFileBytes(in("crate_A.png"), PaintedPng(32, 40)));
+    CVK7QScene other;  // another program writes the scene after the pack loaded it
+    ASSERT_EQ(1, other.Load(scene.c_str(), 0));
+    TextureRecord sky = TextureBuilder(32, 32, 8).name("sky_E").flags(0x91).build();
+    ASSERT_EQ(1, other.ReplaceT3DTexture(3, &sky.record()));
+    ASSERT_EQ(1, other.Write(scene.c_str()));
+    const std::string theirs = ReadFileBytes(scene);
+    RecordingReport warnings;
+    const RoundOutcome refused = round.round(warnings);
+    EXPECT_TRUE(refused.sceneChanged && refused.sceneFailed && !refused.wrote);
+    EXPECT_EQ(theirs, ReadFileBytes(scene));
+    EXPECT_TRUE(round.sceneChangedOnDisk());
+}
+
 // Reads what a running watch prints until a line holds `wanted`.
 bool WaitForLine(QProcess& process, std::string& seen, const std::string& wanted)
 {
@@ -277,6 +357,30 @@ TEST_F(PackFolder, WatchImportsEachSaveAndKeepsTheSceneWhole)
     EXPECT_EQ(1, other.Load(scene.c_str(), 0));
     for (const std::string& name : FolderEntries(dir.path()))
         EXPECT_EQ(std::string::npos, name.find(".quorrel.")) << "temporary left: " << name;
+}
+
+TEST_F(PackFolder, WatchTakesNoStreamAndEndsWithZeroOnTwoSignals)
+{
+    ASSERT_EQ(0, ::mkfifo(dir.file("fifo").c_str(), 0600));
+    EXPECT_EQ(2, Call(RunWatch, {scene, pack}, {{"-o", dir.file("fifo")}}).status);
+
+    for (const bool duringARound : {false, true}) {
+        QProcess watch;
+        watch.start(QUORREL_CLI, {"watch", QString::fromStdString(scene), QString::fromStdString(pack)});
+        std::string seen;
+        ASSERT_TRUE(WaitForLine(watch, seen, "for changes (Ctrl+C ends)")) << seen;
+        if (duringARound) {
+            ASSERT_TRUE(WriteFileBytes(in("crate_A.png"), PaintedPng(32, 40)));
+            QThread::msleep(300);
+        }
+        ::kill(pid_t(watch.processId()), SIGINT);
+        ::kill(pid_t(watch.processId()), SIGTERM);
+        ASSERT_TRUE(watch.waitForFinished(30000));
+        EXPECT_EQ(QProcess::NormalExit, watch.exitStatus()) << duringARound;
+        EXPECT_EQ(0, watch.exitCode()) << watch.readAllStandardError().toStdString();
+        CVK7QScene whole;
+        EXPECT_EQ(1, whole.Load(scene.c_str(), 0));
+    }
 }
 
 TEST(FlagBits, EveryBitTheSceneHoldsIsKeptThroughReplaceAndImport)

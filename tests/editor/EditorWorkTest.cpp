@@ -328,6 +328,35 @@ TEST_F(EditorWork, SaveAndSaveAsWriteTheReplacedChain)
     EXPECT_TRUE(messages().empty());
 }
 
+TEST_F(EditorWork, SaveAsksBeforeWritingOverAnotherProgramsSave)
+{
+    Load(trackPath);
+    ReplaceFirstWithWall();
+    CVK7QScene other;  // another program saves the scene meanwhile
+    ASSERT_TRUE(other.Load(trackPath.c_str(), 0));
+    ASSERT_EQ(1, other.ReplaceT3DTexture(2, &stone.record()));
+    ASSERT_EQ(1, other.Write(trackPath.c_str()));
+    const std::string theirs = ReadFileBytes(trackPath);
+
+    editor->script.choiceAnswers = {2};  // Cancel
+    editor->run(kSaveNewCommand);
+    ASSERT_EQ(editor->script.questions.size(), 1u);
+    EXPECT_EQ(editor->script.questions[0].text, "The scene file changed on disk since it was loaded.");
+    EXPECT_EQ(editor->script.questions[0].buttons, QStringList({"Save over it", "Save as...", "Cancel"}));
+    EXPECT_EQ(ReadFileBytes(trackPath), theirs);
+    EXPECT_TRUE(editor->dialog->hasUnsavedChanges());
+
+    editor->script.choiceAnswers = {0};  // Save over it
+    editor->run(kSaveNewCommand);
+    editor->settle();
+    EXPECT_FALSE(editor->dialog->hasUnsavedChanges());
+    CVK7QScene saved;
+    ASSERT_TRUE(saved.Load(trackPath.c_str(), 0));
+    EXPECT_STREQ(saved.GetSceneHeader()->textures[0].name, "wall_A");
+    EXPECT_STREQ(saved.GetSceneHeader()->textures[2].name, "sky");
+    EXPECT_TRUE(messages().empty());
+}
+
 TEST_F(EditorWork, ExtractWritesTheChainOrSaysWhyItWritesNothing)
 {
     Load(trackPath);
