@@ -16,6 +16,7 @@
 #include "texturepack/ChainPlan.h"
 #include "texturepack/ChainRead.h"
 #include "texturepack/FolderExport.h"
+#include "texturepack/ReplacementRule.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -94,12 +95,6 @@ bool PickTexture(const VK7Q_HEADER& header, const std::string& scenePath, const 
     return false;
 }
 
-// A file's name without its folder and extension: the name a packed texture gets.
-std::string TextureNameOf(const std::string& path)
-{
-    return fs::path(path).stem().string().substr(0, kTextureNameSize - 1);
-}
-
 // How a command reads the chains it puts into a scene.
 struct SceneReadOptions {
     TextureReadOptions read;
@@ -117,25 +112,25 @@ bool ReadChainForScene(const std::string& path, const SceneReadOptions& options,
         return false;
     T3D_TEXTURE& record = texture.record();
     std::memset(record.name, 0, sizeof record.name);
-    const std::string name = TextureNameOf(path);
+    const std::string name = TextureNameOfFile(path);
     std::memcpy(record.name, name.data(), name.size());
     if (options.as565 && !options.read.convertTo)
         Store555As565(record);
     return true;
 }
 
-// Keeps the scene texture's flags, or takes the file name's when asked, and
-// says so in one line when the two differ.
-void KeepOrTakeFlags(const T3D_TEXTURE& current, int index, T3D_TEXTURE& replacement, bool fromName, std::ostream& out)
+// Says in one line how the flags of the file's name differ from the scene
+// texture's, when they do, and which went in.
+void SayNameFlags(const T3D_TEXTURE& current, int index, const ReplacementOutcome& outcome, bool fromName,
+                  std::ostream& out)
 {
-    const std::string change = ChooseFlags(current, replacement, fromName);
-    if (change.empty())
+    if (outcome.nameFlags.empty())
         return;
     const std::string texture = "texture " + std::to_string(index) + " (" + Escaped(current.name) + ")";
     if (fromName)
-        out << texture << " takes the flags of its file's name: " << change << '\n';
+        out << texture << " takes the flags of its file's name: " << outcome.nameFlags << '\n';
     else
-        out << texture << " keeps its flags; its file's name would give " << change
+        out << texture << " keeps its flags; its file's name would give " << outcome.nameFlags
             << " (--flags-from-name takes them)\n";
 }
 
@@ -285,33 +280,36 @@ int RunExtractAll(const CommandArguments& args, std::ostream& out, std::ostream&
 
 int RunReplace(const CommandArguments& args, std::ostream& out, std::ostream& err)
 {
-    SceneReadOptions options;
-    options.as565 = args.has("--rgb565");
+    ReplaceChoices choices;
+    choices.keepFormat = args.has("--keep-format");
+    choices.flagsFromName = args.has("--flags-from-name");
+    choices.dither = !args.has("--no-dither");
+    const bool as565 = args.has("--rgb565");
     std::string error;
-    if (!MipFilterOption(args, options.read.filter, error) || !LevelsOption(args, options.levels, error))
+    if (!MipFilterOption(args, choices.filter, error) || !LevelsOption(args, choices.levels, error))
         return UsageError(err, error);
     const std::string& source = args.files[2];
-    // A PNG always takes the scene texture's format; a TGA only when asked.
-    const bool takesTextureFormat = args.has("--keep-format") || IsPngFile(source);
-    if (options.as565 && takesTextureFormat)
+    if (as565 && TakesSceneFormat(source, choices))
         return UsageError(err, std::string("--rgb565 does not go with ") +
-                                   (args.has("--keep-format") ? "--keep-format" : "a PNG chain") +
+                                   (choices.keepFormat ? "--keep-format" : "a PNG chain") +
                                    ": the scene's texture gives the format");
     CVK7QScene scene;
     int index = 0;
     if (!LoadScene(scene, args.files[0], err) ||
         !PickTexture(*scene.GetSceneHeader(), args.files[0], args.files[1], index, err))
         return kExitFailed;
-    if (takesTextureFormat)
-        options.read.convertTo = FormatOf(scene.GetSceneHeader()->textures[index], !args.has("--no-dither"));
+    const T3D_TEXTURE& current = scene.GetSceneHeader()->textures[index];
     TextureRecord replacement;
-    if (!ReadChainForScene(source, options, replacement, err))
+    ReplacementOutcome outcome;
+    StderrReport report(err);
+    if (!ReadReplacement(source, current, choices, replacement, report, outcome))
         return kExitFailed;
+    if (as565)
+        Store555As565(replacement.record());
     const auto target = args.options.find("-o");
     const std::string path = target != args.options.end() ? OutputPath(target->second) : args.files[0];
     std::ostream& words = ReportStream(WithSceneExtension(path), out, err);
-    KeepOrTakeFlags(scene.GetSceneHeader()->textures[index], index, replacement.record(), args.has("--flags-from-name"),
-                    words);
+    SayNameFlags(current, index, outcome, choices.flagsFromName, words);
     if (!scene.ReplaceT3DTexture(index, &replacement.record())) {
         PrintProblem(err, source, "can't be put into the scene");
         return kExitFailed;

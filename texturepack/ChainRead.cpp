@@ -47,10 +47,3 @@ std::string RebuiltLevelsText(const ChainLevels& levels)
     return "levels " + std::to_string(rebuilt.front()) + (rebuilt.size() == 2 ? " and " : " to ") +
            std::to_string(rebuilt.back()) + " made from the ones above";
 }
-
-std::string ChooseFlags(const T3D_TEXTURE& current, T3D_TEXTURE& replacement, bool fromName)
-{
-    const std::string change = FlagChangeText(current.flags & kChosenFlags, replacement.flags & kChosenFlags);
-    replacement.flags = ReplacedFlags(current.flags, replacement.flags, fromName);
-    return change;
-}

@@ -35,8 +35,3 @@ bool ReadChainLevels(const std::string& path, TextureReadOptions options, StaleL
 // 1 and 2 ...", "levels 2 to 7 made from the ones above"; empty when none
 // was.
 std::string RebuiltLevelsText(const ChainLevels& levels);
-
-// Gives `replacement` the flags it takes in the place of the scene texture
-// `current` (ReplacedFlags). Returns how the file name's chosen flags differ
-// from the scene texture's (FlagChangeText), empty when they agree.
-std::string ChooseFlags(const T3D_TEXTURE& current, T3D_TEXTURE& replacement, bool fromName);

@@ -9,6 +9,7 @@
 #include "texture/io/FileWrite.h"
 #include "texturepack/ChainPlan.h"
 #include "texturepack/EscapedText.h"
+#include "texturepack/ReplacementRule.h"
 
 #include <algorithm>
 #include <cstring>
@@ -73,25 +74,18 @@ bool SameTexture(const T3D_TEXTURE& a, const T3D_TEXTURE& b)
     return true;
 }
 
-// What a replacement changes besides its pixels: "64 x 64 -> 128 x 128, 5 ->
-// 8 levels, flags 0x03 -> 0x0B (+ Force 32 bit)"; "new pixels" when nothing else.
-std::string WhatChanged(const T3D_TEXTURE& before, const T3D_TEXTURE& after)
+// Import's choices for the rule: every chain in its texture's format, under
+// its texture's name.
+ReplaceChoices ChoicesOf(const ImportOptions& options)
 {
-    std::vector<std::string> parts;
-    if (before.width != after.width || before.height != after.height)
-        parts.push_back(std::to_string(before.width) + " x " + std::to_string(before.height) + " -> " +
-                        std::to_string(after.width) + " x " + std::to_string(after.height));
-    if (before.depth != after.depth)
-        parts.push_back(std::to_string(before.depth) + " -> " + std::to_string(after.depth) + " bits");
-    if (before.levelCount != after.levelCount)
-        parts.push_back(std::to_string(before.levelCount) + " -> " + std::to_string(after.levelCount) + " levels");
-    if (before.flags != after.flags)
-        parts.push_back("flags " + Hex(before.flags, 2) + " -> " + Hex(after.flags, 2) + " (" +
-                        FlagChangeText(before.flags, after.flags) + ")");
-    std::string text;
-    for (const std::string& part : parts)
-        text += (text.empty() ? "" : ", ") + part;
-    return text.empty() ? "new pixels" : text;
+    ReplaceChoices choices;
+    choices.keepFormat = true;
+    choices.flagsFromName = options.flagsFromName;
+    choices.nameFromFile = false;
+    choices.levels = options.levels;
+    choices.filter = options.filter;
+    choices.dither = options.dither;
+    return choices;
 }
 
 bool Cancelled(const ImportOptions& options)
@@ -107,12 +101,6 @@ TextureLine Line(TextureLine::Kind kind, int index, std::string name, std::strin
     line.name = std::move(name);
     line.words = std::move(words);
     return line;
-}
-
-void SetName(T3D_TEXTURE& record, const char* name)
-{
-    std::memset(record.name, 0, sizeof record.name);
-    std::strncpy(record.name, name, sizeof record.name - 1);
 }
 
 // The names of the texture files in a folder; false when it cannot be listed.
@@ -296,22 +284,17 @@ TextureLine TexturePack::importChain(const VK7Q_HEADER& header, const Chain& cha
         return line;
 
     const T3D_TEXTURE& current = header.textures[chain.index];
-    TextureReadOptions read;
-    read.cancel = options_.cancel;
-    read.filter = options_.filter;
-    read.convertTo = FormatOf(current, options_.dither);
     RowReport report(warnings, line);
     TextureRecord replacement;
     ChainLevels levels;
-    if (!ReadChainLevels(chain.first, read, options_.levels, replacement, report, &levels, staleFrom) ||
-        !report.firstError().empty()) {
+    ReplacementOutcome outcome;
+    if (!ReadReplacement(chain.first, current, ChoicesOf(options_), replacement, report, outcome,
+                         {&levels, staleFrom, options_.cancel})) {
         line.kind = TextureLine::failed;
         line.words = report.firstError().empty() ? file + " could not be read" : report.firstError();
         return line;
     }
-    T3D_TEXTURE& record = replacement.record();
-    SetName(record, current.name);
-    const std::string nameFlags = ChooseFlags(current, record, options_.flagsFromName);
+    const T3D_TEXTURE& record = replacement.record();
     if (SameTexture(current, record)) {
         if (unwritten_.count(chain.index)) {
             line.kind = TextureLine::replaced;
@@ -322,11 +305,11 @@ TextureLine TexturePack::importChain(const VK7Q_HEADER& header, const Chain& cha
         return line;
     }
     line.kind = TextureLine::replaced;
-    line.words = WhatChanged(current, record);
+    line.words = outcome.changes;
     if (const std::string rebuilt = RebuiltLevelsText(levels); !rebuilt.empty())
         line.words += "; " + rebuilt;
     if (!options_.flagsFromName)
-        line.keptFlags = nameFlags;
+        line.keptFlags = outcome.nameFlags;
     if (options_.dryRun)
         return line;
     if (!take(chain.index, replacement)) {
