@@ -5,16 +5,19 @@
 
 #include "CommandCall.h"
 #include "scene/CVK7QScene.h"
+#include "support/EventWait.h"
 #include "support/PngTestBytes.h"
 #include "support/TempDir.h"
 #include "support/TextureBuilder.h"
 #include "support/TextureCompare.h"
 #include "texture/convert/MipGeneration.h"
 
+#include <QDeadlineTimer>
 #include <QProcess>
 #include <QThread>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sys/stat.h>
 
@@ -222,16 +225,19 @@ TEST_F(PackFolder, WithoutAManifestChainsAreFoundByTheirNamesAndNeverGuessed)
 // Reads what a running watch prints until a line holds `wanted`.
 bool WaitForLine(QProcess& process, std::string& seen, const std::string& wanted)
 {
-    for (int tries = 0; tries < 600; ++tries) {
+    const QDeadlineTimer deadline(kEventWaitMilliseconds);
+    for (;;) {
+        const bool ended = process.state() == QProcess::NotRunning;
         seen += process.readAllStandardOutput().toStdString();
         const size_t at = seen.find(wanted);
         if (at != std::string::npos && seen.find('\n', at) != std::string::npos) {
             seen.erase(0, seen.find('\n', at) + 1);
             return true;
         }
-        process.waitForReadyRead(100);
+        if (ended || deadline.hasExpired())
+            return false;
+        process.waitForReadyRead(int(std::max<qint64>(1, deadline.remainingTime())));
     }
-    return false;
 }
 
 TEST_F(PackFolder, WatchImportsEachSaveAndKeepsTheSceneWhole)
