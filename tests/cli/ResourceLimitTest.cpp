@@ -1,6 +1,7 @@
 // quorrel-cli under exhausted resources, in a child process with its limits
-// (alone under its user, where other work cannot share them): threads that cannot be started mean fewer threads, memory
-// that runs out a reported failure, never an abort.
+// (alone under its user, where other work cannot share them): threads that
+// cannot be started mean fewer threads, memory that runs out a reported
+// failure, never an abort.
 #include "ChildProcess.h"
 #include "CommandCall.h"
 #include "cli/SceneCommands.h"
