@@ -1,6 +1,7 @@
-// quorrel-cli under exhausted resources, in a child process with its limits:
-// threads that cannot be started mean fewer threads, memory that runs out a
-// reported failure, never an abort.
+// quorrel-cli under exhausted resources, in a child process with its limits
+// (alone under its user, where other work cannot share them): threads that
+// cannot be started mean fewer threads, memory that runs out a reported
+// failure, never an abort.
 #include "ChildProcess.h"
 #include "CommandCall.h"
 #include "cli/SceneCommands.h"
@@ -39,6 +40,9 @@ class Limits : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        if (::geteuid() == 0 && !CanRunAsNobody())
+            GTEST_SKIP() << "no user nobody to run as";
+        whyNotAlone = WhyNoOwnUserNamespace(Limited({}));
         ASSERT_EQ(0, ::chmod(dir.path().c_str(), 0777));
         std::string pixels32;
         for (unsigned y = 0; y < 512; ++y)
@@ -65,16 +69,21 @@ protected:
     }
 
     // The child as the user nobody when the test runs as root, whom the
-    // process limit does not bind; without its leak check, which needs a
-    // thread of its own at the end.
-    static ChildSetup Limited(std::vector<std::pair<int, rlim_t>> limits, const std::string& sanitizerOptions = "")
+    // process limit does not bind; alone under that user where it can be, so
+    // that what the user runs beside the test never counts against the
+    // child's limits; without its leak check, which needs a thread of its
+    // own at the end.
+    ChildSetup Limited(std::vector<std::pair<int, rlim_t>> limits, const std::string& sanitizerOptions = "") const
     {
         ChildSetup setup;
         setup.limits = std::move(limits);
         setup.asNobody = ::geteuid() == 0;
+        setup.ownUserNamespace = whyNotAlone.empty();
         setup.environment = {"ASAN_OPTIONS=detect_leaks=0" + sanitizerOptions};
         return setup;
     }
+
+    std::string whyNotAlone;  // why the child cannot run alone under its user; "" when it can
 
     TempDir dir;
     const std::string tga32 = dir.file("wide32.tga"), tga16 = dir.file("wide16.tga"), interlaced = dir.file("i.png");
@@ -85,8 +94,11 @@ protected:
 
 TEST_F(Limits, NoThreadToBeHadMeansTheWorkIsDoneOnFewer)
 {
-    if (::geteuid() == 0 && !CanRunAsNobody())
-        GTEST_SKIP() << "no user nobody to run as";
+    // A process limit counts every process of the child's user: outside a
+    // namespace of its own, whatever else that user runs would decide how
+    // many threads the child gets.
+    if (!whyNotAlone.empty())
+        GTEST_SKIP() << "the child cannot run alone under its user: " << whyNotAlone;
     const ChildSetup oneProcess = Limited({{RLIMIT_NPROC, 1}});
     struct Case {
         std::vector<std::string> arguments;
@@ -113,12 +125,12 @@ TEST_F(Limits, MemoryThatRunsOutIsAReportedFailure)
     // checker's report. Otherwise the address space is limited, from the
     // least in which the program starts at all.
 #if defined(__SANITIZE_ADDRESS__)
-    const auto limited = [](rlim_t mib) {
+    const auto limited = [this](rlim_t mib) {
         return Limited({}, ":allocator_may_return_null=1:max_allocation_size_mb=" + std::to_string(mib));
     };
     const std::vector<rlim_t> sizes = {1, 3, 6};
 #else
-    const auto limited = [](rlim_t mib) { return Limited({{RLIMIT_AS, mib << 20}}); };
+    const auto limited = [this](rlim_t mib) { return Limited({{RLIMIT_AS, mib << 20}}); };
     rlim_t least = 4;
     while (least < 256 && RunChild(QUORREL_CLI, {"--help"}, limited(least)).status != 0)
         least += 4;

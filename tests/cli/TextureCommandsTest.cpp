@@ -35,11 +35,13 @@ std::string File555()
     return Tga555(16, 16, pixels);
 }
 
-// Sets a file's modification time `seconds` before now.
-void MakeOlder(const std::string& path, double seconds)
+// Sets a file's modification time `seconds` before that of `than` (after it,
+// when negative): from the other file's time, not the clock's, so that a test
+// held up between the two writes sees the same ages.
+void MakeOlder(const std::string& path, const std::string& than, double seconds)
 {
     const auto age = std::chrono::duration_cast<fs::file_time_type::duration>(std::chrono::duration<double>(seconds));
-    fs::last_write_time(path, fs::file_time_type::clock::now() - age);
+    fs::last_write_time(path, fs::last_write_time(than) - age);
 }
 
 }  // namespace
@@ -188,12 +190,12 @@ TEST(StaleLevels, AreUsedWithOneWarningOrRebuiltAsAsked)
     std::vector<uint16_t> big(64 * 64, 0x7C00), middle(32 * 32, 0x03E0), small(16 * 16, 0x001F);
     ASSERT_TRUE(WriteFileBytes(first, Tga555(64, 64, big)) && WriteFileBytes(level1, Tga555(32, 32, middle)) &&
                 WriteFileBytes(level2, Tga555(16, 16, small)));
-    MakeOlder(level1, 1.5);  // within the margin: not stale
-    MakeOlder(level2, 1.5);
+    MakeOlder(level1, first, 1.5);  // within the margin: not stale
+    MakeOlder(level2, first, 1.5);
     EXPECT_EQ("", Call(RunInfo, {first}).err);
 
-    MakeOlder(level1, 3);
-    MakeOlder(level2, 3);
+    MakeOlder(level1, first, 3);
+    MakeOlder(level2, first, 3);
     const std::string warning = "quorrel-cli: " + first +
                                 ": warning: has smaller levels older than itself: c_A1.tga and c_A2.tga; used as they "
                                 "are (--levels rebuild makes them from it, --levels files uses them without this "
@@ -213,7 +215,7 @@ TEST(StaleLevels, AreUsedWithOneWarningOrRebuiltAsAsked)
     EXPECT_EQ(0x03E0, reinterpret_cast<const uint16_t*>(used.GetSceneHeader()->textures[0].levels[1])[0]);
 
     // A newer file below a stale one is not used either.
-    MakeOlder(level2, 0);
+    MakeOlder(level2, first, -1);
     const Outcome replaced = Call(RunReplace, {scene, "0", first}, {{"--levels", "rebuild"}});
     ASSERT_EQ(0, replaced.status) << replaced.err;
     ASSERT_EQ(1, rebuilt.Load(scene.c_str(), 0));

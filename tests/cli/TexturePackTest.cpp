@@ -6,6 +6,7 @@
 
 #include "CommandCall.h"
 #include "scene/CVK7QScene.h"
+#include "support/EventWait.h"
 #include "support/PngTestBytes.h"
 #include "support/RecordingReport.h"
 #include "support/TempDir.h"
@@ -14,10 +15,12 @@
 #include "texture/TextureFlags.h"
 #include "texture/convert/MipGeneration.h"
 
+#include <QDeadlineTimer>
 #include <QProcess>
 #include <QThread>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
@@ -303,16 +306,19 @@ TEST_F(PackFolder, AnotherProgramsSaveIsNeverWrittenOver)
 // Reads what a running watch prints until a line holds `wanted`.
 bool WaitForLine(QProcess& process, std::string& seen, const std::string& wanted)
 {
-    for (int tries = 0; tries < 600; ++tries) {
+    const QDeadlineTimer deadline(kEventWaitMilliseconds);
+    for (;;) {
+        const bool ended = process.state() == QProcess::NotRunning;
         seen += process.readAllStandardOutput().toStdString();
         const size_t at = seen.find(wanted);
         if (at != std::string::npos && seen.find('\n', at) != std::string::npos) {
             seen.erase(0, seen.find('\n', at) + 1);
             return true;
         }
-        process.waitForReadyRead(100);
+        if (ended || deadline.hasExpired())
+            return false;
+        process.waitForReadyRead(int(std::max<qint64>(1, deadline.remainingTime())));
     }
-    return false;
 }
 
 TEST_F(PackFolder, WatchImportsEachSaveAndKeepsTheSceneWhole)

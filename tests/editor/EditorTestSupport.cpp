@@ -1,6 +1,7 @@
 #include "EditorTestSupport.h"
 
 #include "editor/PreviewFrame.h"
+#include "support/EventWait.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -124,7 +125,8 @@ void EditorUnderTest::run(int command) const
 
 void Settle(const EditorDialog& dialog)
 {
-    EXPECT_TRUE(QTest::qWaitFor([&dialog] { return !dialog.isWorking(); }, 10000)) << "work still under way";
+    EXPECT_TRUE(QTest::qWaitFor([&dialog] { return !dialog.isWorking(); }, kEventWaitMilliseconds))
+        << "work still under way";
 }
 
 WorkerLatch::WorkerLatch() : state_(std::make_shared<State>())
@@ -152,7 +154,8 @@ void WorkerLatch::release()
 bool WorkerLatch::reached()
 {
     std::unique_lock lock(state_->mutex);
-    return state_->changed.wait_for(lock, std::chrono::seconds(10), [this] { return state_->arrivals > 0; });
+    return state_->changed.wait_for(lock, std::chrono::milliseconds(kEventWaitMilliseconds),
+                                    [this] { return state_->arrivals > 0; });
 }
 
 std::thread::id WorkerLatch::thread() const

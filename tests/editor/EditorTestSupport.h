@@ -107,7 +107,8 @@ struct FreshSettings {
 };
 
 // Waits (handling events) until the window has no work under way off its
-// thread and no Replace waiting; fails the test after ten seconds.
+// thread and no Replace waiting; fails the test when it never comes to rest
+// (kEventWaitMilliseconds).
 void Settle(const EditorDialog& dialog);
 
 // Holds work off the window's thread where it starts (a collaborator's worker
@@ -120,7 +121,8 @@ public:
     // The gate to hand to setWorkerGate.
     std::function<void()> gate() const;
     void release();
-    // True once work has reached the gate (waiting for it up to ten seconds).
+    // True once work has reached the gate (waiting for it up to
+    // kEventWaitMilliseconds).
     bool reached();
     // The thread the last work ran on.
     std::thread::id thread() const;

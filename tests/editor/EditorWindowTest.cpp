@@ -6,6 +6,7 @@
 #include "editor/ImportSummaryDialog.h"
 #include "editor/PreviewFrame.h"
 #include "resources/ResourceIds.h"
+#include "support/EventWait.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -286,7 +287,7 @@ TEST(EditorWindow, OneFontEverywhereAndRoomForEveryText)
         checked = true;
         EXPECT_EQ(box->icon(), QMessageBox::Question);
         EXPECT_EQ(box->standardButtons(), QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
-        EXPECT_TRUE(QTest::qWaitForWindowActive(box));
+        EXPECT_TRUE(QTest::qWaitForWindowActive(box, kEventWaitMilliseconds));
         EXPECT_EQ(QApplication::focusWidget(), box->button(QMessageBox::Save));
         box->button(QMessageBox::Discard)->click();
     });
@@ -328,10 +329,21 @@ TEST(EditorWindow, FileDialogsJudgeEntriesByTheirNamesAlone)
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             ASSERT_NE(dialog, nullptr);
             checked = true;
-            QTest::qWait(300);  // the dialog lists the folder and fetches its icons
-            // Every column of the detail view shows whole.
             auto* view = dialog->findChild<QTreeView*>("treeView");
             ASSERT_NE(view, nullptr);
+            // The dialog lists the folder off its thread, asking its icon
+            // provider of each entry: listed once the file's row shows the
+            // type the provider gave.
+            const auto listed = [view] {
+                const QModelIndex folder = view->rootIndex();
+                for (int row = 0; row < view->model()->rowCount(folder); ++row) {
+                    if (view->model()->index(row, 0, folder).data() == "unknown")
+                        return view->model()->index(row, 2, folder).data() == "File";
+                }
+                return false;
+            };
+            EXPECT_TRUE(QTest::qWaitFor(listed, kEventWaitMilliseconds));
+            // Every column of the detail view shows whole.
             EXPECT_LE(view->header()->length(), view->viewport()->width());
             const QAbstractFileIconProvider* icons = dialog->iconProvider();
             EXPECT_EQ(icons->type(info), "File");
@@ -421,7 +433,7 @@ TEST(EditorWindow, KeyboardReachesTheControlsMenusAndTheirCommands)
     TempDir desktop;
     EditorUnderTest editor(desktop.path().string());
     editor.dialog->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(editor.dialog.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(editor.dialog.get(), kEventWaitMilliseconds));
 
     // Tab goes round the list, both frames and the tree, never the details;
     // a frame with the focus and a list with the focus but no entry show it.
@@ -477,7 +489,7 @@ TEST(EditorWindow, KeyboardReachesTheControlsMenusAndTheirCommands)
     // and only a third Escape reaches the window.
     editor.dialog->show();
     editor.dialog->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(editor.dialog.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(editor.dialog.get(), kEventWaitMilliseconds));
     auto* bar = editor.dialog->findChild<QMenuBar*>();
     QTest::keyClick(editor.dialog.get(), Qt::Key_F10);
     auto* open = qobject_cast<QMenu*>(QApplication::activePopupWidget());

@@ -11,6 +11,7 @@
 #include "editor/SceneDocument.h"
 #include "resources/ResourceIds.h"
 #include "scene/CVK7QScene.h"
+#include "support/EventWait.h"
 #include "support/RecordingReport.h"
 #include "support/TempDir.h"
 #include "texture/TextureRecord.h"
@@ -678,11 +679,14 @@ TEST_F(EditorWork, AFileNamedOnTheCommandLineLoadsWithoutAFileDialog)
     QTimer::singleShot(0, editor->dialog.get(),
                        [this] { editor->dialog->openSceneFile(QString::fromStdString(trackPath)); });
     editor->dialog->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(editor->dialog.get()));
-    QTest::qWait(50);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(editor->dialog.get(), kEventWaitMilliseconds));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return textures->count() > 0; }, kEventWaitMilliseconds)) << "never loaded";
     editor->settle();
     textures->setFocus(Qt::ActiveWindowFocusReason);
-    QTest::qWait(50);
+    // The focus arrives, and what it sets off is handled.
+    ASSERT_TRUE(QTest::qWaitFor([this] { return textures->hasFocus(); }, kEventWaitMilliseconds));
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
     EXPECT_TRUE(editor->script.openRequests.empty());
     EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "sky"}));
     EXPECT_TRUE(editor->action(kSaveNewCommand)->isEnabled());
@@ -1096,6 +1100,21 @@ TEST_F(EditorWork, TheReplacementFollowsItsFilesOnDisk)
     ASSERT_NE(watch, nullptr);
     watch->settleTimer().setInterval(20);
     QSignalSpy reread(watch, &ChainWatch::chainChanged);
+    // Waits until the watch has reported the change just made and the frame
+    // shows the files as they now stand: read again since, with nothing on
+    // disk unlike that read (a change in two steps may be reported after
+    // its first).
+    int reported = 0;
+    const auto caughtUp = [&] {
+        const bool done = QTest::qWaitFor(
+            [&] {
+                return reread.count() > reported && !editor->dialog->isWorking() && !watch->settleTimer().isActive() &&
+                       !watch->changed();
+            },
+            kEventWaitMilliseconds);
+        reported = reread.count();
+        return done;
+    };
     auto* frame = editor->control<PreviewFrame>(kReplacementFrameId);
     auto rightTop = [&] { return editor->framePicture(kReplacementFrameId).pixel(136, 100) & 0xFFFFFF; };
     const fs::path wall = desk / "wall_A.tga", level1 = desk / "wall_A1.tga";
@@ -1106,26 +1125,22 @@ TEST_F(EditorWork, TheReplacementFollowsItsFilesOnDisk)
     // Level 0 saved anew, then level 1 gone (generated from level 0 then) and
     // back: each picked up without a click.
     ASSERT_TRUE(ReplaceFileBytes(wall, green32));
-    ASSERT_TRUE(reread.wait(3000));
-    editor->settle();
+    ASSERT_TRUE(caughtUp());
     EXPECT_EQ(rightTop(), 0x00FF00u);
     ASSERT_TRUE(WriteFileBytes(wall.string(), Tga8(32, 32, [](int, int) { return 2; })));
     fs::remove(level1);
-    ASSERT_TRUE(reread.wait(3000));
-    editor->settle();
+    ASSERT_TRUE(caughtUp());
     editor->dialog->OnPreviewLevelStep(kReplacementFrameId, +1);
     EXPECT_EQ(frame->level(), 1);
     EXPECT_EQ(rightTop(), 0x0000FFu);
     ASSERT_TRUE(WriteFileBytes(level1.string(), Tga8(16, 16, [](int, int) { return 1; })));
-    ASSERT_TRUE(reread.wait(3000));
-    editor->settle();
+    ASSERT_TRUE(caughtUp());
     EXPECT_EQ(rightTop(), 0xFF0000u);
 
     // A file that no longer reads: the last good read stays, the frame says
     // so (no box), Replace declines until a read works.
     ASSERT_TRUE(ReplaceFileBytes(wall, "half a picture"));
-    ASSERT_TRUE(reread.wait(3000));
-    editor->settle();
+    ASSERT_TRUE(caughtUp());
     EXPECT_EQ(rightTop(), 0xFF0000u);
     EXPECT_TRUE(frame->notice().startsWith("Changed on disk, could not be read again: showing the last good read. "
                                            "Replace waits for a good read.\nError: "));
@@ -1136,8 +1151,7 @@ TEST_F(EditorWork, TheReplacementFollowsItsFilesOnDisk)
               "The replacement's files changed and could not be read again. Replace waits until they read.");
     EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "sky"}));
     ASSERT_TRUE(ReplaceFileBytes(wall, green32));
-    ASSERT_TRUE(reread.wait(3000));
-    editor->settle();
+    ASSERT_TRUE(caughtUp());
     EXPECT_TRUE(frame->notice().isEmpty());
     EXPECT_EQ(frame->level(), 1);
 
@@ -1157,8 +1171,11 @@ TEST_F(EditorWork, TheReplacementFollowsItsFilesOnDisk)
     // The file gone for good: the tree lets go of it without a word, the
     // frame keeps the last good read and says why.
     watch->blockSignals(false);
+    reported = reread.count();
     fs::remove(wall);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return editor->tree->desktopEntry("wall_A.tga") == nullptr; }, 5000));
+    ASSERT_TRUE(caughtUp());
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return editor->tree->desktopEntry("wall_A.tga") == nullptr; }, kEventWaitMilliseconds));
     EXPECT_EQ(editor->tree->currentItem(), nullptr);
     EXPECT_EQ(rightTop(), 0x00FF00u);
     EXPECT_TRUE(frame->notice().startsWith("Changed on disk, could not be read again"));
@@ -1427,7 +1444,7 @@ TEST_F(EditorWork, ReadsRunOffTheWindowsThreadAndTheLatestOneCounts)
     bool handled = false;
     QMetaObject::invokeMethod(
         editor->dialog.get(), [&handled] { handled = true; }, Qt::QueuedConnection);
-    EXPECT_TRUE(QTest::qWaitFor([&handled] { return handled; }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&handled] { return handled; }, kEventWaitMilliseconds));
 
     // wall_A1.tga picked while that read is held: Replace waits for its read,
     // and the earlier read, ending last, is dropped.
@@ -1471,7 +1488,7 @@ TEST_F(EditorWork, ASaveRunsOffTheWindowsThreadWithCommandsGreyedAndQuitWaitsFor
             progress = editor->dialog->findChild<QProgressDialog*>();
             return progress && progress->isVisible();
         },
-        10000));
+        kEventWaitMilliseconds));
     ASSERT_NE(progress, nullptr);
     EXPECT_EQ(progress->labelText(), "Saving track.T3D ...");
 

@@ -1,6 +1,7 @@
 #include "foldertree/FolderTree.h"
 #include "foldertree/NaturalOrder.h"
 
+#include "support/EventWait.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -79,10 +80,10 @@ QTreeWidgetItem* Child(QTreeWidgetItem* item, const QString& text)
     return item->child(at);
 }
 
-// Runs the event loop until `done` holds, for five seconds at most.
+// Runs the event loop until `done` holds (kEventWaitMilliseconds at most).
 bool WaitUntil(const std::function<bool()>& done)
 {
-    const QDeadlineTimer deadline(5000);
+    const QDeadlineTimer deadline(kEventWaitMilliseconds);
     while (!done() && !deadline.hasExpired()) {
         QThread::msleep(10);
         QCoreApplication::processEvents();

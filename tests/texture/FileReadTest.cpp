@@ -1,5 +1,6 @@
 #include "texture/io/FileRead.h"
 
+#include "support/EventWait.h"
 #include "support/PngTestBytes.h"
 #include "support/RecordingReport.h"
 #include "support/TempDir.h"
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <sys/stat.h>
@@ -145,7 +147,8 @@ TEST(FileRead, AFileRewrittenDuringReadsIsReadWholeOrRefused)
         }
         // 200 reads at least; on a loaded machine, more until one was whole.
         int wholeReads = 0;
-        for (int i = 0; i < 200 || (wholeReads == 0 && i < 5000); ++i) {
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(kEventWaitMilliseconds);
+        for (int i = 0; i < 200 || (wholeReads == 0 && std::chrono::steady_clock::now() < giveUp); ++i) {
             TextureRecord holder;
             RecordingReport report;
             if (ReadTextureChain(path, holder, report) && report.messages.empty()) {
