@@ -10,6 +10,7 @@
 #include "editor/GrowingLayout.h"
 #include "editor/PreviewFrame.h"
 #include "editor/Previews.h"
+#include "editor/ReplaceCommand.h"
 #include "editor/ReplaceOutcome.h"
 #include "editor/Replacement.h"
 #include "editor/SceneTextureList.h"
@@ -127,6 +128,7 @@ EditorDialog::EditorDialog(EditorPrompts prompts, FolderTree* folderTree, QWidge
     document_ = new SceneDocument(this);
     replacement_ = new Replacement(report_, this);
     packCommands_ = new TexturePackCommands(*document_, prompts_, settings_, this);
+    replaceCommand_ = new ReplaceCommand(*document_, *replacement_, prompts_, report_, this);
     replacement_->readWith({mipFilter(), keepSceneFormat(), staleLevelsChoice() == StaleLevelsChoice::Rebuild});
     buildControls(client_);
 
@@ -323,6 +325,10 @@ void EditorDialog::wireMessageMap()
     connect(previews_->frame(kReplacementFrameId), &PreviewFrame::levelStepRequested, this,
             [this](int step) { OnPreviewLevelStep(kReplacementFrameId, step); });
     connect(replacement_, &Replacement::changed, this, &EditorDialog::replacementChanged);
+    connect(replaceCommand_, &ReplaceCommand::waiting, this, &EditorDialog::replaceWaits);
+    connect(replaceCommand_, &ReplaceCommand::ended, this, &EditorDialog::replaceEnded);
+    connect(replaceCommand_, &ReplaceCommand::replaced, this, &EditorDialog::textureReplaced);
+    connect(replaceCommand_, &ReplaceCommand::said, this, &EditorDialog::showStatus);
     connect(document_, &SceneDocument::loaded, this, &EditorDialog::sceneLoaded);
     connect(document_, &SceneDocument::saved, this, &EditorDialog::sceneSaved);
     connect(packCommands_, &TexturePackCommands::ended, this, &EditorDialog::packWorkEnded);
@@ -344,9 +350,9 @@ void EditorDialog::updateActions()
     for (int command : kSceneCommands)
         action(command)->setEnabled(sceneCommandsOn_ && idle);
     action(kReplaceCommand)->setEnabled(idle);
-    action(kImportTexturesCommand)->setEnabled(sceneCommandsOn_ && idle && !replacing_);
-    action(kUndoCommand)->setEnabled(idle && !replacing_ && document_->canUndo());
-    action(kRedoCommand)->setEnabled(idle && !replacing_ && document_->canRedo());
+    action(kImportTexturesCommand)->setEnabled(sceneCommandsOn_ && idle && !replaceCommand_->isActive());
+    action(kUndoCommand)->setEnabled(idle && !replaceCommand_->isActive() && document_->canUndo());
+    action(kRedoCommand)->setEnabled(idle && !replaceCommand_->isActive() && document_->canRedo());
     const bool old = document_->isOldFormat();
     action(kSaveNewCommand)->setShortcut(old ? QKeySequence() : QKeySequence::Save);
     action(kSaveOldCommand)->setShortcut(old ? QKeySequence::Save : QKeySequence());
@@ -408,7 +414,7 @@ void EditorDialog::openMenuBar()
 
 bool EditorDialog::isWorking() const
 {
-    return document_->isBusy() || replacement_->isBusy() || replacing_;
+    return document_->isBusy() || replacement_->isBusy() || replaceCommand_->isActive();
 }
 
 void EditorDialog::reject()
@@ -510,10 +516,10 @@ void EditorDialog::sceneLoaded(bool ok)
                            .arg(QFileInfo(QFile::decodeName(document_->workFile().c_str())).fileName()));
         else
             tellUserWhy(kLoadFailedText, document_->workFile(), document_->failure());
-        continueReplace();
+        replaceCommand_->resume();
         return;
     }
-    endReplace();
+    replaceCommand_->drop();
     settings_.addRecentScene(QFile::decodeName(document_->file().c_str()));
     fillRecentScenes();
     EnableSceneCommands();
@@ -526,7 +532,7 @@ void EditorDialog::OnClose()
     if (document_->isBusy() || !mayDiscardChanges())
         return;
     document_->close();
-    endReplace();
+    replaceCommand_->drop();
     DisableSceneCommands();
     textureList_->ClearFlags();
     previews_->ClearFrame(kSceneFrameId);
@@ -578,7 +584,7 @@ void EditorDialog::sceneSaved(bool ok)
     else
         tellUserWhy(kWriteFailedText, file, document_->failure());
     updateActions();
-    continueReplace();
+    replaceCommand_->resume();
     if (quitWhenSaved_) {
         quitWhenSaved_ = false;
         reject();
@@ -612,7 +618,7 @@ void EditorDialog::OnExportTextures()
 void EditorDialog::OnImportTextures()
 {
     // A Replace that waits goes first; the import is greyed meanwhile.
-    if (!replacing_ && packCommands_->startImport(mipFilter(), staleLevelsChoice()))
+    if (!replaceCommand_->isActive() && packCommands_->startImport(mipFilter(), staleLevelsChoice()))
         sceneWorkStarted(packCommands_->progressText());
 }
 
@@ -634,7 +640,7 @@ void EditorDialog::packWorkEnded()
     if (std::find(finished.changed.begin(), finished.changed.end(), chosen) != finished.changed.end())
         showChangedTexture(chosen);
     updateActions();
-    continueReplace();
+    replaceCommand_->resume();
 }
 
 void EditorDialog::OnSave()
@@ -711,7 +717,7 @@ void EditorDialog::replacementChanged()
         previews_->drawLevel(replacement_->texture(), kReplacementFrameId, frame->level());
     else
         previews_->ClearFrame(kReplacementFrameId);
-    continueReplace();
+    replaceCommand_->resume();
 }
 
 void EditorDialog::pickReplacement(const QString& path, bool dropped)
@@ -884,208 +890,32 @@ void EditorDialog::OnReplace()
         tellUser(kSelectTextureText);
         return;
     }
-    // A Replace asked again takes the place of one that waits.
-    delete replaceProgress_;
-    replaceProgress_ = nullptr;
-    replacing_ = PendingReplace();
-    replacing_->index = textureList_->chosenIndex();
-    replacing_->serial = ++replaceSerial_;
-    continueReplace();
+    replaceCommand_->start(textureList_->chosenIndex(), {staleLevelsChoice(), flagsChoice(), mipFilter()});
     updateActions();
 }
 
-void EditorDialog::continueReplace()
+void EditorDialog::replaceWaits(const QString& text)
 {
-    if (!replacing_ || replacing_->converting || replacing_->asking || document_->isBusy())
-        return;
-    // Stale pixels never go into the scene: a file of the chain that changed
-    // since the last read is read again first.
-    const bool readNow = replacement_->isChosen() && !replacement_->isBusy() && replacement_->changedOnDisk();
-    if (readNow) {
-        replacing_->readAgain = true;
-        replacement_->reread(false);
-    }
-    if (replacement_->isBusy()) {
-        statusLine_->setText(QString::fromLatin1(kReplaceWaitsStatus).arg(replacement_->fileName()));
-        if (replaceProgress_)  // a conversion found a file changed: the chain is read again
-            replaceProgress_->setLabelText(statusLine_->text());
-        return;
-    }
-    if (!replacement_->isChosen()) {
-        endReplace();
-        tellUser(kNoReplacementText);
-        return;
-    }
-    // A file that never read: why, as the read said it (a read just now has
-    // said it already).
-    if (!replacement_->hasGoodRead()) {
-        if (!replacing_->readAgain)
-            replacement_->tellWhyUnread(report_);
-        endReplace();
-        return;
-    }
-    if (replacement_->state() != Replacement::State::Ready) {
-        endReplace();
-        tellUser(kReplacementUnreadText);
-        return;
-    }
-    const T3D_TEXTURE* target = document_->texture(unsigned(replacing_->index));
-    if (!target) {
-        endReplace();  // Undo and Redo wait, Load and Close drop it: not reached
-        return;
-    }
-    if (!decideStaleLevels() || !decideFlags(*target))
-        return;
-    replacing_->converting = true;
-    const unsigned serial = replacing_->serial;
-    replacement_->convert({FormatOf(*target), replacing_->rebuildStale.value_or(false)},
-                          [this, serial](Replacement::Converted outcome, const T3D_TEXTURE* record) {
-                              if (!replacing_ || replacing_->serial != serial)
-                                  return;  // ended meanwhile: Load, Close or Cancel
-                              if (outcome == Replacement::Converted::Changed) {
-                                  // A file changed since the read: the chain is read again first.
-                                  replacing_->converting = false;
-                                  replacing_->readAgain = true;
-                                  continueReplace();
-                                  return;
-                              }
-                              finishReplace(serial, record);
-                          });
-    // A conversion that takes its time shows so, and can be stopped.
-    if (replaceProgress_)
-        replaceProgress_->deleteLater();
-    replaceProgress_ = new QProgressDialog(
-        QString::fromLatin1(kConvertingProgress).arg(replacement_->fileName(), SceneTextureList::TextureName(*target)),
-        QString::fromLatin1(kCancelButton), 0, 0, this);
-    replaceProgress_->setWindowTitle(QCoreApplication::applicationName());
-    replaceProgress_->setWindowModality(Qt::NonModal);
-    replaceProgress_->setMinimumDuration(kProgressDelayMilliseconds);
-    connect(replaceProgress_, &QProgressDialog::canceled, this, &EditorDialog::cancelReplace);
-    QTimer::singleShot(kProgressDelayMilliseconds, replaceProgress_, &QWidget::show);
+    statusLine_->setText(text);
 }
 
-bool EditorDialog::decideStaleLevels()
+void EditorDialog::replaceEnded()
 {
-    const std::vector<int>& stale = replacement_->staleLevels();
-    if (replacing_->rebuildStale || stale.empty())
-        return true;
-    const StaleLevelsChoice choice = staleLevelsChoice();
-    if (choice != StaleLevelsChoice::Ask) {
-        replacing_->rebuildStale = choice == StaleLevelsChoice::Rebuild;
-        return true;
-    }
-    const QString filter = QString::fromLatin1(mipFilter() == MipFilterChoice::Box ? kBoxFilterName : kPointFilterName);
-    QString text = QString::fromLatin1(kStaleLevelsQuestion)
-                       .arg(replacement_->staleNote(), replacement_->levelFiles({stale.front()}), filter);
-    const std::vector<int> newer = replacement_->newerLevelsBelowStale();
-    if (!newer.empty())
-        text += QString::fromLatin1(newer.size() == 1 ? kNewerLevelsNotUsed : kNewerLevelsNotUsedPlural)
-                    .arg(replacement_->levelFiles(newer));
-    const int answer =
-        askAboutReplace(text, {QString::fromLatin1(kRebuildLevelsButton).arg(replacement_->fileName()),
-                               QString::fromLatin1(kUseLevelFilesButton), QString::fromLatin1(kCancelButton)});
-    if (answer == 0 || answer == 1) {
-        replacing_->rebuildStale = answer == 0;
-        continueReplace();  // the window ran while the question was open
-    } else if (answer > 1) {
-        cancelReplace();
-    }
-    return false;
-}
-
-bool EditorDialog::decideFlags(const T3D_TEXTURE& target)
-{
-    if (replacing_->takeNameFlags || !FlagsDiffer(target, replacement_->texture()))
-        return true;
-    const FlagsChoice choice = flagsChoice();
-    if (choice != FlagsChoice::Ask) {
-        replacing_->takeNameFlags = choice == FlagsChoice::TakeName;
-        return true;
-    }
-    const QString change = QString::fromStdString(
-        FlagChangeText(target.flags & kChosenFlags, replacement_->texture().flags & kChosenFlags));
-    const QString text = QString::fromLatin1(kFlagsQuestion)
-                             .arg(replacement_->fileName(), SceneTextureList::TextureName(target), change);
-    const int answer = askAboutReplace(text, {QString::fromLatin1(kKeepSceneFlagsButton),
-                                              QString::fromLatin1(kTakeNameFlagsButton).arg(change),
-                                              QString::fromLatin1(kCancelButton)});
-    if (answer == 0 || answer == 1) {
-        replacing_->takeNameFlags = answer == 1;
-        continueReplace();
-    } else if (answer > 1) {
-        cancelReplace();
-    }
-    return false;
-}
-
-int EditorDialog::askAboutReplace(const QString& text, const QStringList& buttons)
-{
-    const unsigned serial = replacing_->serial;
-    replacing_->asking = true;
-    const int answer = prompts_.choose(QCoreApplication::applicationName(), text, buttons, 0);
-    if (!replacing_ || replacing_->serial != serial)
-        return -1;
-    replacing_->asking = false;
-    return answer;
-}
-
-void EditorDialog::finishReplace(unsigned serial, const T3D_TEXTURE* record)
-{
-    if (!replacing_ || replacing_->serial != serial)
-        return;  // Load or Close dropped it
-    if (record && document_->isBusy()) {
-        // A save began meanwhile: the scene waits, and the Replace with it.
-        replacing_->converting = false;
-        return;
-    }
-    const PendingReplace done = *replacing_;
-    endReplace();
-    const T3D_TEXTURE* target = document_->texture(unsigned(done.index));
-    if (!record || !target)
-        return;  // the read said why
-    const TextureShape before = ShapeOf(*target);
-    const QString name = SceneTextureList::TextureName(*target);
-    T3D_TEXTURE replaced = *record;
-    replaced.flags = ReplacedFlags(target->flags, record->flags, done.takeNameFlags.value_or(false));
-    if (!document_->replace(done.index, replaced)) {
-        tellUser(kReplaceFailedText, MessageKind::Error);
-        return;
-    }
-    showChangedTexture(done.index);
-    updateActions();
-    QString said = QString::fromLatin1(kReplacedStatus)
-                       .arg(name, replacement_->fileName(), ShapeChange(before, ShapeOf(replaced), true));
-    if (done.rebuildStale.value_or(false) && !replacement_->staleLevels().empty())
-        said += QString::fromLatin1(kRebuiltStatusPart)
-                    .arg(replacement_->levelFiles({replacement_->staleLevels().front()}), replacement_->fileName());
-    showStatus(said);
-}
-
-void EditorDialog::endReplace()
-{
-    replacing_.reset();
-    // Its own signal may be what ends the Replace: the window goes later.
-    if (replaceProgress_)
-        replaceProgress_->deleteLater();
-    replaceProgress_ = nullptr;
     if (statusLine_->text().startsWith(QString::fromLatin1(kReplaceWaitsStatus).arg(QString())))
         statusLine_->clear();
     updateActions();
 }
 
-void EditorDialog::cancelReplace()
+void EditorDialog::textureReplaced(int index, const QString& said)
 {
-    if (!replacing_)
-        return;
-    if (replacing_->converting)
-        replacement_->cancelConversion();
-    endReplace();
-    showStatus(QString::fromLatin1(kReplaceCancelledStatus));
+    showChangedTexture(index);
+    updateActions();
+    showStatus(said);
 }
 
 void EditorDialog::OnUndo()
 {
-    const int index = replacing_ ? -1 : document_->undo();
+    const int index = replaceCommand_->isActive() ? -1 : document_->undo();
     if (index >= 0)
         showChangedTexture(index);
     updateActions();
@@ -1093,7 +923,7 @@ void EditorDialog::OnUndo()
 
 void EditorDialog::OnRedo()
 {
-    const int index = replacing_ ? -1 : document_->redo();
+    const int index = replaceCommand_->isActive() ? -1 : document_->redo();
     if (index >= 0)
         showChangedTexture(index);
     updateActions();

@@ -66,6 +66,7 @@ class QMenu;
 class QMenuBar;
 class QProgressDialog;
 class QTreeWidgetItem;
+class ReplaceCommand;
 class Replacement;
 class SceneTextureList;
 class TexturePackCommands;
@@ -178,26 +179,11 @@ private:
     // Shows the replacement as it stands (its picture and notice, or
     // nothing) and takes the next step of a Replace that waits for it.
     void replacementChanged();
-    // The next step of the Replace under way, when it can be taken now: a
-    // read of a changed chain first, the questions, then the conversion,
-    // then the scene.
-    void continueReplace();
-    // Whether stale level files are made anew, and whether the file name's
-    // flags are taken, each decided once for the Replace under way: by the
-    // Action menu or by asking. False when the Replace goes no further now
-    // (ended, or gone on from where the question left it).
-    bool decideStaleLevels();
-    bool decideFlags(const T3D_TEXTURE& target);
-    // Asks about the Replace under way; the button chosen, or -1 when the
-    // Replace went meanwhile.
-    int askAboutReplace(const QString& text, const QStringList& buttons);
-    // The replacement as it goes into the scene, for the Replace of that
-    // serial; nullptr when its conversion failed.
-    void finishReplace(unsigned serial, const T3D_TEXTURE* record);
-    // No Replace under way any more: its status line and progress window go.
-    void endReplace();
-    // The user stopped the Replace under way.
-    void cancelReplace();
+    // What the Replace under way tells: it waits for a read, it ended, the
+    // texture went in.
+    void replaceWaits(const QString& text);
+    void replaceEnded();
+    void textureReplaced(int index, const QString& said);
     // The replacement frame's caption and tooltip notes: its stale level
     // files, what Replace would do to the chosen scene texture.
     void updateReplacementNotes();
@@ -238,26 +224,13 @@ private:
     // Set and cleared with the scene commands (EnableSceneCommands,
     // DisableSceneCommands); a failed Load keeps them as they were.
     bool sceneCommandsOn_ = false;
-    // A Replace under way: the scene texture it goes into, and its serial
-    // (Load and Close drop it; a result for another serial is dropped).
-    struct PendingReplace {
-        int index = 0;
-        unsigned serial = 0;
-        bool converting = false;
-        bool readAgain = false;             // it read the chain again, and that read said what it met
-        bool asking = false;                // a question about it is open
-        std::optional<bool> rebuildStale;   // decided: stale levels made anew
-        std::optional<bool> takeNameFlags;  // decided: the file name's flags taken
-    };
-    std::optional<PendingReplace> replacing_;
-    unsigned replaceSerial_ = 0;
+    ReplaceCommand* replaceCommand_ = nullptr;
     bool quitWhenSaved_ = false;
 
     // Controls and menu.
     FolderTree* folderTree_ = nullptr;
     QLabel* statusLine_ = nullptr;
-    QProgressDialog* progress_ = nullptr;         // a load's or save's
-    QProgressDialog* replaceProgress_ = nullptr;  // a conversion's
+    QProgressDialog* progress_ = nullptr;  // a load's or save's
     QWidget* client_ = nullptr;
     std::vector<std::pair<QWidget*, const ControlTemplate*>> placed_;  // each control and its template entry
     QMenuBar* menuBar_ = nullptr;
