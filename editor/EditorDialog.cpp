@@ -5,9 +5,11 @@
 #include "editor/EditorDialog.h"
 
 #include "editor/AboutDialog.h"
+#include "editor/DialogControls.h"
 #include "editor/DroppedFile.h"
-#include "editor/FlagBox.h"
+#include "editor/ExtractedChain.h"
 #include "editor/GrowingLayout.h"
+#include "editor/MainMenu.h"
 #include "editor/PreviewFrame.h"
 #include "editor/Previews.h"
 #include "editor/ReplaceCommand.h"
@@ -20,16 +22,9 @@
 #include "resources/MenuTemplate.h"
 #include "resources/Resources.h"
 #include "resources/Strings.h"
-#include "texture/TextureFlags.h"
-#include "texture/chain/ImageChainWrite.h"
-#include "texture/chain/MipChainNaming.h"
-#include "texture/chain/PngTextureWriter.h"
 #include "texture/chain/TextureFileReader.h"
-#include "texture/chain/TgaTextureWriter.h"
 
-#include <QActionGroup>
 #include <QApplication>
-#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDropEvent>
@@ -38,7 +33,6 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QLabel>
-#include <QListWidget>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QProgressDialog>
@@ -51,36 +45,10 @@
 
 namespace {
 
-// Narrow and small enough that every label and check box text fits the size
-// its template gives it (DejaVu Sans at this size would clip "Mipmap level");
-// the condensed face comes with Debian's fonts-dejavu-extra.
-constexpr int kDialogFontPixelSize = 10;
-constexpr const char* kDialogFontFamily = "DejaVu Sans Condensed";
-
-void TagControl(QWidget* widget, int id, const char* text)
-{
-    if (id != kNoControlId)
-        widget->setObjectName(QString::number(id));
-    widget->setProperty("controlId", id);
-    widget->setAccessibleName(QString::fromLatin1(text));
-}
-
 std::string LocalPath(const QString& path)
 {
     return QFile::encodeName(path).toStdString();
 }
-
-// The Action menu's choices for stale level files and for flags, by command.
-constexpr std::pair<int, StaleLevelsChoice> kStaleLevelsCommands[] = {
-    {kAskStaleLevelsCommand, StaleLevelsChoice::Ask},
-    {kRebuildStaleLevelsCommand, StaleLevelsChoice::Rebuild},
-    {kUseLevelFilesCommand, StaleLevelsChoice::UseFiles},
-};
-constexpr std::pair<int, FlagsChoice> kFlagsCommands[] = {
-    {kAskFlagsCommand, FlagsChoice::Ask},
-    {kKeepSceneFlagsCommand, FlagsChoice::KeepScene},
-    {kTakeNameFlagsCommand, FlagsChoice::TakeName},
-};
 
 FileDialogRequest SceneFileRequest(bool opening)
 {
@@ -107,10 +75,8 @@ EditorDialog::EditorDialog(EditorPrompts prompts, FolderTree* folderTree, QWidge
     setAcceptDrops(true);
     // One font for the window, its menus, tooltips and every dialog it opens.
     // The window itself already took the font there was.
-    QFont font(kDialogFontFamily);
-    font.setPixelSize(kDialogFontPixelSize);
-    QApplication::setFont(font);
-    setFont(font);
+    QApplication::setFont(DialogControls::Font());
+    setFont(DialogControls::Font());
 
     // The client area starts at the template's size, its smallest, and takes
     // whatever the window grows by.
@@ -124,7 +90,7 @@ EditorDialog::EditorDialog(EditorPrompts prompts, FolderTree* folderTree, QWidge
     client_->installEventFilter(this);
     layout->addWidget(client_);
 
-    buildMenu();
+    menu_ = new MainMenu(menuBar_, settings_, this);
     document_ = new SceneDocument(this);
     replacement_ = new Replacement(report_, this);
     packCommands_ = new TexturePackCommands(*document_, prompts_, settings_, this);
@@ -153,106 +119,17 @@ EditorDialog::~EditorDialog()
     folderTree_->saveState(settings_.store());
 }
 
-void EditorDialog::buildMenu()
-{
-    QMenu* menu = nullptr;
-    QMenu* submenu = nullptr;
-    QActionGroup* choices = nullptr;
-    for (const MenuItemTemplate& item : kMainMenu) {
-        if (!menu || menu->title() != QLatin1String(item.menu)) {
-            menu = menuBar_->addMenu(QString::fromLatin1(item.menu));
-            submenu = nullptr;
-        }
-        if (item.submenu && (!submenu || submenu->title() != QLatin1String(item.submenu))) {
-            submenu = menu->addMenu(QString::fromLatin1(item.submenu));
-            choices = nullptr;
-        }
-        QMenu* target = item.submenu ? submenu : menu;
-        switch (item.kind) {
-        case MenuItemKind::Separator:
-            target->addSeparator();
-            continue;
-        case MenuItemKind::RecentScenes:
-            recentScenesMenu_ = submenu;
-            continue;
-        case MenuItemKind::Command:
-        case MenuItemKind::Toggle:
-        case MenuItemKind::Choice:
-            break;
-        }
-        QAction* action = target->addAction(QString::fromLatin1(item.text));
-        action->setData(item.command);
-        action->setEnabled(!item.greyedAtStart);
-        if (item.shortcut)
-            action->setShortcut(QKeySequence(QString::fromLatin1(item.shortcut)));
-        if (item.kind != MenuItemKind::Command)
-            action->setCheckable(true);
-        if (item.kind == MenuItemKind::Choice) {
-            if (!choices)
-                choices = new QActionGroup(submenu);
-            choices->addAction(action);
-        }
-        actions_[item.command] = action;
-    }
-    QAction* about = menuBar_->addMenu(kHelpMenuTitle)->addAction(kAboutMenuText);
-    about->setData(kAboutCommand);
-    actions_[kAboutCommand] = about;
-
-    action(kKeepSceneFormatCommand)->setChecked(settings_.keepSceneFormat());
-    const bool box = settings_.mipFilter() == MipFilterChoice::Box;
-    action(box ? kBoxLevelsCommand : kPointLevelsCommand)->setChecked(true);
-    for (const auto& [command, choice] : kStaleLevelsCommands)
-        action(command)->setChecked(choice == settings_.staleLevels());
-    for (const auto& [command, choice] : kFlagsCommands)
-        action(command)->setChecked(choice == settings_.replaceFlags());
-}
-
 void EditorDialog::buildControls(QWidget* client)
 {
-    SelectionListBox* textures = nullptr;
-    QListWidget* details = nullptr;
-    SceneTextureList::FlagBoxes flagBoxes = {};
-    int flagBox = 0;
-    PreviewFrame* frames[2] = {};
-    for (const ControlTemplate& control : kMainDialogControls) {
-        QWidget* widget = nullptr;
-        switch (control.kind) {
-        case ControlKind::TextureList:
-            widget = textures = new SelectionListBox(client);
-            break;
-        case ControlKind::DetailsList:
-            details = new QListWidget(client);
-            details->setSelectionMode(QAbstractItemView::NoSelection);
-            details->setFocusPolicy(Qt::NoFocus);  // it only shows
-            widget = details;
-            break;
-        case ControlKind::Label:
-            widget = new QLabel(QString::fromLatin1(control.text), client);
-            break;
-        case ControlKind::StatusLine:
-            widget = statusLine_ = new QLabel(client);
-            break;
-        case ControlKind::FlagBox:
-            widget = flagBoxes[flagBox++] = new FlagBox(QString::fromLatin1(control.text), client);
-            break;
-        case ControlKind::FolderTree:
-            if (!folderTree_)
-                folderTree_ = new FolderTree;
-            folderTree_->setParent(client);
-            widget = folderTree_;
-            break;
-        case ControlKind::Frame:
-            widget = frames[control.id == kSceneFrameId ? 0 : 1] =
-                new PreviewFrame(TemplatePlace(control).size(), client);
-            break;
-        }
-        TagControl(widget, control.id, control.text);
-        placed_.emplace_back(widget, &control);
-    }
-    textureList_ = new SceneTextureList(*document_, textures, details, flagBoxes, this);
+    controls_ = std::make_unique<DialogControls>(client, folderTree_);
+    folderTree_ = controls_->folderTree;
+    statusLine_ = controls_->statusLine;
+    PreviewFrame* const* frames = controls_->frames;
+    textureList_ =
+        new SceneTextureList(*document_, controls_->textures, controls_->details, controls_->flagBoxes, this);
     previews_ = new Previews(frames[0], frames[1], this);
     // Tab goes as the eye does: the list, the two frames, then the tree.
-    setTabOrder(textures, frames[0]);
+    setTabOrder(controls_->textures, frames[0]);
     setTabOrder(frames[0], frames[1]);
     setTabOrder(frames[1], folderTree_);
 
@@ -267,16 +144,7 @@ void EditorDialog::buildControls(QWidget* client)
 
 void EditorDialog::layoutControls()
 {
-    for (const auto& [widget, control] : placed_) {
-        const QRect place = GrownPlace(*control, client_->size().expandedTo(TemplateClientSize()));
-        if (auto* preview = qobject_cast<PreviewFrame*>(widget)) {
-            // The drawing area takes the place; the edge lies around it.
-            const int edge = preview->frameWidth();
-            preview->setGeometry(place.adjusted(-edge, -edge, edge, edge));
-        } else {
-            widget->setGeometry(place);
-        }
-    }
+    controls_->place(client_->size());
     RedrawPreviews();
 }
 
@@ -302,15 +170,13 @@ void EditorDialog::wireMessageMap()
     connect(action(kCloseCommand), &QAction::triggered, this, &EditorDialog::OnClose);
     connect(action(kExportTexturesCommand), &QAction::triggered, this, &EditorDialog::OnExportTextures);
     connect(action(kImportTexturesCommand), &QAction::triggered, this, &EditorDialog::OnImportTextures);
-    connect(recentScenesMenu_, &QMenu::aboutToShow, this, &EditorDialog::fillRecentScenes);
+    connect(menu_->recentScenes(), &QMenu::aboutToShow, this, &EditorDialog::fillRecentScenes);
     connect(action(kQuitCommand), &QAction::triggered, this, &EditorDialog::reject);
     connect(action(kUndoCommand), &QAction::triggered, this, &EditorDialog::OnUndo);
     connect(action(kRedoCommand), &QAction::triggered, this, &EditorDialog::OnRedo);
     connect(action(kExtractCommand), &QAction::triggered, this, &EditorDialog::OnExtract);
     connect(action(kReplaceCommand), &QAction::triggered, this, &EditorDialog::OnReplace);
-    for (int command : {kKeepSceneFormatCommand, kPointLevelsCommand, kBoxLevelsCommand, kAskStaleLevelsCommand,
-                        kRebuildStaleLevelsCommand, kUseLevelFilesCommand, kAskFlagsCommand, kKeepSceneFlagsCommand,
-                        kTakeNameFlagsCommand})
+    for (int command : MainMenu::OptionCommands())
         connect(action(command), &QAction::triggered, this, &EditorDialog::replacementOptionsChanged);
     connect(action(kAboutCommand), &QAction::triggered, this, &EditorDialog::OnAbout);
     connect(openTreeFileAction_, &QAction::triggered, this,
@@ -334,19 +200,13 @@ void EditorDialog::wireMessageMap()
     connect(packCommands_, &TexturePackCommands::ended, this, &EditorDialog::packWorkEnded);
 }
 
-QAction* EditorDialog::action(int command) const
-{
-    const auto found = actions_.find(command);
-    return found == actions_.end() ? nullptr : found->second;
-}
-
 void EditorDialog::updateActions()
 {
     // While a scene loads or saves, nothing may change it or load another;
     // while a Replace waits, Undo and Redo wait too.
     const bool idle = !document_->isBusy();
     action(kLoadCommand)->setEnabled(idle);
-    recentScenesMenu_->setEnabled(idle && !recentScenesMenu_->isEmpty());
+    menu_->recentScenes()->setEnabled(idle && !menu_->recentScenes()->isEmpty());
     for (int command : kSceneCommands)
         action(command)->setEnabled(sceneCommandsOn_ && idle);
     action(kReplaceCommand)->setEnabled(idle);
@@ -386,18 +246,7 @@ void EditorDialog::DisableSceneCommands()
 
 void EditorDialog::fillRecentScenes()
 {
-    for (int i = 0; i < kRecentSceneCount; ++i)
-        actions_.erase(kFirstRecentSceneCommand + i);
-    recentScenesMenu_->clear();
-    const QStringList scenes = settings_.recentScenes();
-    for (int i = 0; i < scenes.size(); ++i) {
-        QAction* entry =
-            recentScenesMenu_->addAction(QString::fromLatin1(kRecentSceneFormat).arg(i + 1).arg(scenes[i]));
-        entry->setData(kFirstRecentSceneCommand + i);
-        actions_[kFirstRecentSceneCommand + i] = entry;
-        entry->setEnabled(QFileInfo(scenes[i]).isFile());
-        connect(entry, &QAction::triggered, this, [this, scene = scenes[i]] { openSceneFile(scene); });
-    }
+    menu_->fillRecentScenes(settings_.recentScenes(), [this](const QString& scene) { openSceneFile(scene); });
 }
 
 void EditorDialog::paintEvent(QPaintEvent* event)
@@ -760,38 +609,9 @@ void EditorDialog::treeItemPressed(QTreeWidgetItem* item)
         OnTreeSelectionChanged();
 }
 
-bool EditorDialog::keepSceneFormat() const
-{
-    return action(kKeepSceneFormatCommand)->isChecked();
-}
-
-MipFilterChoice EditorDialog::mipFilter() const
-{
-    return action(kBoxLevelsCommand)->isChecked() ? MipFilterChoice::Box : MipFilterChoice::Point;
-}
-
-StaleLevelsChoice EditorDialog::staleLevelsChoice() const
-{
-    for (const auto& [command, choice] : kStaleLevelsCommands)
-        if (action(command)->isChecked())
-            return choice;
-    return StaleLevelsChoice::Ask;
-}
-
-FlagsChoice EditorDialog::flagsChoice() const
-{
-    for (const auto& [command, choice] : kFlagsCommands)
-        if (action(command)->isChecked())
-            return choice;
-    return FlagsChoice::Ask;
-}
-
 void EditorDialog::replacementOptionsChanged()
 {
-    settings_.setKeepSceneFormat(keepSceneFormat());
-    settings_.setMipFilter(mipFilter());
-    settings_.setStaleLevels(staleLevelsChoice());
-    settings_.setReplaceFlags(flagsChoice());
+    menu_->rememberOptions(settings_);
     const Replacement::Options options{mipFilter(), keepSceneFormat(),
                                        staleLevelsChoice() == StaleLevelsChoice::Rebuild};
     const Replacement::Options& now = replacement_->options();
@@ -848,30 +668,14 @@ void EditorDialog::OnExtract()
         tellUser(kSelectTextureText);
         return;
     }
-    FileDialogRequest request;
-    request.title = kExtractDialogTitle;
-    request.filter = QString::fromLatin1(kTgaFileFilter) + QStringLiteral(";;") + QString::fromLatin1(kPngFileFilter);
-    request.defaultSuffix = kTgaDefaultSuffix;
-    request.selectedFilter = settings_.extractsPng() ? kPngFileFilter : kTgaFileFilter;
-    request.startName = SceneTextureList::TextureName(*texture);
-    const QString chosen = chooseFile(FileDialogKind::Extract, request);
-    if (chosen.isEmpty())
-        return;
+    const QString chosen = chooseFile(FileDialogKind::Extract, ExtractRequest(*texture, settings_.extractsPng()));
     // The writer checks the chain's names before writing and never replaces
     // the scene's own file; writing over the replacement's files is asked
     // here.
-    const QByteArray path = QFile::encodeName(chosen);
-    const int levels = std::min<int>(texture->levelCount, kMaxTextureLevels);
-    std::vector<std::string> levelFiles;
-    PlanChainNames(path.toStdString(), LevelsWithPixels(texture->width, texture->height, levels), levelFiles);
-    if (!mayWriteOverReplacement(levelFiles))
+    if (chosen.isEmpty() || !mayWriteOverReplacement(ExtractedFiles(*texture, chosen)))
         return;
-    ImageWriteOptions options;
-    options.inputs.add(document_->file());
-    const bool png = chosen.endsWith(QLatin1String(kPngExtension), Qt::CaseInsensitive);
-    settings_.setExtractsPng(png);
-    const bool written = png ? PngTextureWriter(path.constData(), *texture, report_, options)
-                             : TgaTextureWriter(path.constData(), *texture, report_, options);
+    settings_.setExtractsPng(IsPngName(chosen));
+    const bool written = WriteExtractedChain(*texture, chosen, document_->file(), report_);
     report_.showWarnings();
     if (written) {
         showStatus(QString::fromLatin1(kExtractedStatus)

@@ -45,6 +45,7 @@
 #include "editor/EditorPrompts.h"
 #include "editor/EditorSettings.h"
 #include "editor/GatheringReport.h"
+#include "editor/MainMenu.h"
 #include "editor/SceneDocument.h"
 #include "resources/DialogTemplate.h"
 #include "texture/T3DTexture.h"
@@ -53,6 +54,7 @@
 #include <QStringList>
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -66,6 +68,7 @@ class QMenu;
 class QMenuBar;
 class QProgressDialog;
 class QTreeWidgetItem;
+class DialogControls;
 class ReplaceCommand;
 class Replacement;
 class SceneTextureList;
@@ -119,13 +122,13 @@ public:
     void OnAbout();
 
     // Action menu options for reading replacements (remembered between runs).
-    bool keepSceneFormat() const;
-    MipFilterChoice mipFilter() const;
-    StaleLevelsChoice staleLevelsChoice() const;
-    FlagsChoice flagsChoice() const;
+    bool keepSceneFormat() const { return menu_->keepSceneFormat(); }
+    MipFilterChoice mipFilter() const { return menu_->mipFilter(); }
+    StaleLevelsChoice staleLevelsChoice() const { return menu_->staleLevelsChoice(); }
+    FlagsChoice flagsChoice() const { return menu_->flagsChoice(); }
 
     // The menu action that carries a command id; nullptr when there is none.
-    QAction* action(int command) const;
+    QAction* action(int command) const { return menu_->action(command); }
     // True while the loaded scene holds replaced textures not yet saved to
     // its own file.
     bool hasUnsavedChanges() const { return document_->hasUnsavedChanges(); }
@@ -147,7 +150,6 @@ protected:
 
 private:
     void buildControls(QWidget* client);
-    void buildMenu();
     void wireMessageMap();
     // Every enable and grey rule of the menus, the Ctrl+S target and the title.
     void updateActions();
@@ -232,10 +234,9 @@ private:
     QLabel* statusLine_ = nullptr;
     QProgressDialog* progress_ = nullptr;  // a load's or save's
     QWidget* client_ = nullptr;
-    std::vector<std::pair<QWidget*, const ControlTemplate*>> placed_;  // each control and its template entry
+    std::unique_ptr<DialogControls> controls_;
     QMenuBar* menuBar_ = nullptr;
-    QMenu* recentScenesMenu_ = nullptr;
-    std::map<int, QAction*> actions_;
+    MainMenu* menu_ = nullptr;
     // "Open in image editor" in the tree's and the right frame's context menus.
     QAction* openTreeFileAction_ = nullptr;
     QAction* openReplacementAction_ = nullptr;

@@ -1,0 +1,91 @@
+#include "editor/DialogControls.h"
+
+#include "editor/FlagBox.h"
+#include "editor/GrowingLayout.h"
+#include "editor/PreviewFrame.h"
+#include "editor/SelectionListBox.h"
+#include "foldertree/FolderTree.h"
+#include "resources/DialogTemplate.h"
+#include "resources/ResourceIds.h"
+
+#include <QLabel>
+#include <QListWidget>
+
+namespace {
+
+// Narrow and small enough that every label and check box text fits the size
+// its template gives it (DejaVu Sans at this size would clip "Mipmap level");
+// the condensed face comes with Debian's fonts-dejavu-extra.
+constexpr int kDialogFontPixelSize = 10;
+constexpr const char* kDialogFontFamily = "DejaVu Sans Condensed";
+
+void TagControl(QWidget* widget, int id, const char* text)
+{
+    if (id != kNoControlId)
+        widget->setObjectName(QString::number(id));
+    widget->setProperty("controlId", id);
+    widget->setAccessibleName(QString::fromLatin1(text));
+}
+
+}  // namespace
+
+DialogControls::DialogControls(QWidget* client, FolderTree* tree) : folderTree(tree)
+{
+    int flagBox = 0;
+    for (const ControlTemplate& control : kMainDialogControls) {
+        QWidget* widget = nullptr;
+        switch (control.kind) {
+        case ControlKind::TextureList:
+            widget = textures = new SelectionListBox(client);
+            break;
+        case ControlKind::DetailsList:
+            details = new QListWidget(client);
+            details->setSelectionMode(QAbstractItemView::NoSelection);
+            details->setFocusPolicy(Qt::NoFocus);  // it only shows
+            widget = details;
+            break;
+        case ControlKind::Label:
+            widget = new QLabel(QString::fromLatin1(control.text), client);
+            break;
+        case ControlKind::StatusLine:
+            widget = statusLine = new QLabel(client);
+            break;
+        case ControlKind::FlagBox:
+            widget = flagBoxes[flagBox++] = new FlagBox(QString::fromLatin1(control.text), client);
+            break;
+        case ControlKind::FolderTree:
+            if (!folderTree)
+                folderTree = new FolderTree;
+            folderTree->setParent(client);
+            widget = folderTree;
+            break;
+        case ControlKind::Frame:
+            widget = frames[control.id == kSceneFrameId ? 0 : 1] =
+                new PreviewFrame(TemplatePlace(control).size(), client);
+            break;
+        }
+        TagControl(widget, control.id, control.text);
+        placed_.emplace_back(widget, &control);
+    }
+}
+
+QFont DialogControls::Font()
+{
+    QFont font(kDialogFontFamily);
+    font.setPixelSize(kDialogFontPixelSize);
+    return font;
+}
+
+void DialogControls::place(QSize size) const
+{
+    for (const auto& [widget, control] : placed_) {
+        const QRect place = GrownPlace(*control, size.expandedTo(TemplateClientSize()));
+        if (auto* preview = qobject_cast<PreviewFrame*>(widget)) {
+            // The drawing area takes the place; the edge lies around it.
+            const int edge = preview->frameWidth();
+            preview->setGeometry(place.adjusted(-edge, -edge, edge, edge));
+        } else {
+            widget->setGeometry(place);
+        }
+    }
+}

@@ -1,0 +1,148 @@
+#include "editor/MainMenu.h"
+
+#include "resources/MenuTemplate.h"
+#include "resources/ResourceIds.h"
+#include "resources/Strings.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+
+#include <utility>
+
+namespace {
+
+// The Action menu's choices for stale level files and for flags, by command.
+constexpr std::pair<int, StaleLevelsChoice> kStaleLevelsCommands[] = {
+    {kAskStaleLevelsCommand, StaleLevelsChoice::Ask},
+    {kRebuildStaleLevelsCommand, StaleLevelsChoice::Rebuild},
+    {kUseLevelFilesCommand, StaleLevelsChoice::UseFiles},
+};
+constexpr std::pair<int, FlagsChoice> kFlagsCommands[] = {
+    {kAskFlagsCommand, FlagsChoice::Ask},
+    {kKeepSceneFlagsCommand, FlagsChoice::KeepScene},
+    {kTakeNameFlagsCommand, FlagsChoice::TakeName},
+};
+
+}  // namespace
+
+MainMenu::MainMenu(QMenuBar* bar, const EditorSettings& settings, QObject* parent) : QObject(parent)
+{
+    QMenu* menu = nullptr;
+    QMenu* submenu = nullptr;
+    QActionGroup* choices = nullptr;
+    for (const MenuItemTemplate& item : kMainMenu) {
+        if (!menu || menu->title() != QLatin1String(item.menu)) {
+            menu = bar->addMenu(QString::fromLatin1(item.menu));
+            submenu = nullptr;
+        }
+        if (item.submenu && (!submenu || submenu->title() != QLatin1String(item.submenu))) {
+            submenu = menu->addMenu(QString::fromLatin1(item.submenu));
+            choices = nullptr;
+        }
+        QMenu* target = item.submenu ? submenu : menu;
+        switch (item.kind) {
+        case MenuItemKind::Separator:
+            target->addSeparator();
+            continue;
+        case MenuItemKind::RecentScenes:
+            recentScenes_ = submenu;
+            continue;
+        case MenuItemKind::Command:
+        case MenuItemKind::Toggle:
+        case MenuItemKind::Choice:
+            break;
+        }
+        QAction* action = target->addAction(QString::fromLatin1(item.text));
+        action->setData(item.command);
+        action->setEnabled(!item.greyedAtStart);
+        if (item.shortcut)
+            action->setShortcut(QKeySequence(QString::fromLatin1(item.shortcut)));
+        if (item.kind != MenuItemKind::Command)
+            action->setCheckable(true);
+        if (item.kind == MenuItemKind::Choice) {
+            if (!choices)
+                choices = new QActionGroup(submenu);
+            choices->addAction(action);
+        }
+        actions_[item.command] = action;
+    }
+    QAction* about = bar->addMenu(kHelpMenuTitle)->addAction(kAboutMenuText);
+    about->setData(kAboutCommand);
+    actions_[kAboutCommand] = about;
+    restoreOptions(settings);
+}
+
+QAction* MainMenu::action(int command) const
+{
+    const auto found = actions_.find(command);
+    return found == actions_.end() ? nullptr : found->second;
+}
+
+void MainMenu::fillRecentScenes(const QStringList& scenes, const std::function<void(const QString&)>& open)
+{
+    for (int i = 0; i < kRecentSceneCount; ++i)
+        actions_.erase(kFirstRecentSceneCommand + i);
+    recentScenes_->clear();
+    for (int i = 0; i < scenes.size(); ++i) {
+        QAction* entry = recentScenes_->addAction(QString::fromLatin1(kRecentSceneFormat).arg(i + 1).arg(scenes[i]));
+        entry->setData(kFirstRecentSceneCommand + i);
+        actions_[kFirstRecentSceneCommand + i] = entry;
+        entry->setEnabled(QFileInfo(scenes[i]).isFile());
+        connect(entry, &QAction::triggered, this, [open, scene = scenes[i]] { open(scene); });
+    }
+}
+
+bool MainMenu::keepSceneFormat() const
+{
+    return action(kKeepSceneFormatCommand)->isChecked();
+}
+
+MipFilterChoice MainMenu::mipFilter() const
+{
+    return action(kBoxLevelsCommand)->isChecked() ? MipFilterChoice::Box : MipFilterChoice::Point;
+}
+
+StaleLevelsChoice MainMenu::staleLevelsChoice() const
+{
+    for (const auto& [command, choice] : kStaleLevelsCommands)
+        if (action(command)->isChecked())
+            return choice;
+    return StaleLevelsChoice::Ask;
+}
+
+FlagsChoice MainMenu::flagsChoice() const
+{
+    for (const auto& [command, choice] : kFlagsCommands)
+        if (action(command)->isChecked())
+            return choice;
+    return FlagsChoice::Ask;
+}
+
+std::vector<int> MainMenu::OptionCommands()
+{
+    return {kKeepSceneFormatCommand, kPointLevelsCommand,        kBoxLevelsCommand,
+            kAskStaleLevelsCommand,  kRebuildStaleLevelsCommand, kUseLevelFilesCommand,
+            kAskFlagsCommand,        kKeepSceneFlagsCommand,     kTakeNameFlagsCommand};
+}
+
+void MainMenu::rememberOptions(EditorSettings& settings) const
+{
+    settings.setKeepSceneFormat(keepSceneFormat());
+    settings.setMipFilter(mipFilter());
+    settings.setStaleLevels(staleLevelsChoice());
+    settings.setReplaceFlags(flagsChoice());
+}
+
+void MainMenu::restoreOptions(const EditorSettings& settings)
+{
+    action(kKeepSceneFormatCommand)->setChecked(settings.keepSceneFormat());
+    const bool box = settings.mipFilter() == MipFilterChoice::Box;
+    action(box ? kBoxLevelsCommand : kPointLevelsCommand)->setChecked(true);
+    for (const auto& [command, choice] : kStaleLevelsCommands)
+        action(command)->setChecked(choice == settings.staleLevels());
+    for (const auto& [command, choice] : kFlagsCommands)
+        action(command)->setChecked(choice == settings.replaceFlags());
+}

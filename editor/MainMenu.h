@@ -1,0 +1,47 @@
+// The main window's menu bar, built from the menu template
+// (resources/MenuTemplate.h): every command's action by its id, the Recent
+// scenes submenu, and the Action menu's options for Replace and import, read
+// from and kept in the settings.
+#pragma once
+
+#include "editor/EditorSettings.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <map>
+#include <vector>
+
+class QAction;
+class QMenu;
+class QMenuBar;
+
+class MainMenu : public QObject {
+    Q_OBJECT
+public:
+    // Fills `bar` from the template, the options as `settings` last kept them.
+    MainMenu(QMenuBar* bar, const EditorSettings& settings, QObject* parent);
+
+    // The action that carries a command id; nullptr when there is none.
+    QAction* action(int command) const;
+    QMenu* recentScenes() const { return recentScenes_; }
+    // Lists the scenes as Recent scenes' entries; `open` loads one.
+    void fillRecentScenes(const QStringList& scenes, const std::function<void(const QString&)>& open);
+
+    // The Action menu's options, and the commands that change them.
+    bool keepSceneFormat() const;
+    MipFilterChoice mipFilter() const;
+    StaleLevelsChoice staleLevelsChoice() const;
+    FlagsChoice flagsChoice() const;
+    static std::vector<int> OptionCommands();
+    // Keeps the options as they stand now for the next run.
+    void rememberOptions(EditorSettings& settings) const;
+
+private:
+    void restoreOptions(const EditorSettings& settings);
+
+    QMenu* recentScenes_ = nullptr;
+    std::map<int, QAction*> actions_;
+};
