@@ -1,10 +1,23 @@
 #include "cli/CliOutput.h"
 
-#include "texture/io/FileWrite.h"
-
 #include <ostream>
 #include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+
+// The options that choose otherwise about a cause, to follow its detail: one
+// row per cause that has any.
+struct OptionsRow {
+    TextureCause cause;
+    const char* options;
+};
+
+constexpr OptionsRow kOptionsRows[] = {
+    {TextureCause::StaleLevels, "(--levels rebuild makes them from it, --levels files uses them without this warning)"},
+};
+
+}  // namespace
 
 void PrintProblem(std::ostream& err, const std::string& file, const std::string& message, bool warning)
 {
@@ -12,6 +25,21 @@ void PrintProblem(std::ostream& err, const std::string& file, const std::string&
     if (!file.empty())
         err << Escaped(file) << ": ";
     err << (warning ? "warning: " : "") << message << '\n';
+}
+
+void PrintProblem(std::ostream& err, const TextureProblem& problem)
+{
+    std::string message = problem.detail;
+    for (const OptionsRow& row : kOptionsRows) {
+        if (row.cause == problem.cause)
+            message += std::string(" ") + row.options;
+    }
+    PrintProblem(err, problem.file, message, problem.severity == Severity::Warning);
+}
+
+void PrintWriteProblem(std::ostream& err, const std::string& file, FileWriteStatus status)
+{
+    PrintProblem(err, file, MakeProblem(Severity::Error, CauseOf(status), file).detail);
 }
 
 std::string OutputPath(const std::string& word)

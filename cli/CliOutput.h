@@ -2,6 +2,7 @@
 // numbers in hex as texturepack/EscapedText.h writes them.
 #pragma once
 
+#include "texture/TextureReport.h"
 #include "texturepack/EscapedText.h"
 
 #include <iosfwd>
@@ -14,6 +15,13 @@ constexpr const char* kProgram = "quorrel-cli";
 // `file`; the file is Escaped). The message starts lower-case: it follows the
 // file's name.
 void PrintProblem(std::ostream& err, const std::string& file, const std::string& message, bool warning = false);
+
+// A problem the texture code reported, as its line: its detail, then, for a
+// cause that command-line options choose about, those options.
+void PrintProblem(std::ostream& err, const TextureProblem& problem);
+
+// The line for a file that could not be written, as the message table words it.
+void PrintWriteProblem(std::ostream& err, const std::string& file, FileWriteStatus status);
 
 // The path a command writes for the output word on its command line: "-"
 // stands for standard output.

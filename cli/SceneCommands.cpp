@@ -52,7 +52,7 @@ int WriteScene(CVK7QScene& scene, const std::string& path, bool oldFormat, const
 {
     const std::string file = WithSceneExtension(path);
     if (images.includes(file)) {
-        PrintProblem(err, file, std::string("could not be written: ") + FileWriteProblem(FileWriteStatus::SameAsInput));
+        PrintWriteProblem(err, file, FileWriteStatus::SameAsInput);
         return kExitFailed;
     }
     const int written = oldFormat ? scene.WriteOld(path.c_str()) : scene.Write(path.c_str());
@@ -259,7 +259,7 @@ int RunExtractAll(const CommandArguments& args, std::ostream& out, std::ostream&
         const ExportedChain& outcome = written.chains[i];
         const T3D_TEXTURE& record = header.textures[chain.index];
         for (const TextureProblem& problem : outcome.problems)
-            PrintProblem(err, problem.file, problem.detail, problem.severity == Severity::Warning);
+            PrintProblem(err, problem);
         if (outcome.written) {
             out << chain.index << '\t' << Escaped(record.name) << '\t' << Escaped(chain.files[0]) << '\t'
                 << WhatWasWritten(chain) << '\n';
@@ -271,8 +271,7 @@ int RunExtractAll(const CommandArguments& args, std::ostream& out, std::ostream&
         }
     }
     if (written.manifest != FileWriteStatus::Ok)
-        PrintProblem(err, ManifestPath(dir),
-                     std::string("could not be written: ") + FileWriteProblem(written.manifest));
+        PrintWriteProblem(err, ManifestPath(dir), written.manifest);
     if (!written.flushed)
         PrintProblem(err, dir, "its files could not be flushed to disk");
     return written.ok() ? kExitOk : kExitFailed;

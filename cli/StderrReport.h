@@ -15,9 +15,8 @@ public:
 
     void report(const TextureProblem& problem) override
     {
-        const bool warning = problem.severity == Severity::Warning;
-        PrintProblem(err_, problem.file, problem.detail, warning);
-        errorReported_ = errorReported_ || !warning;
+        PrintProblem(err_, problem);
+        errorReported_ = errorReported_ || problem.severity == Severity::Error;
     }
 
     bool errorReported() const { return errorReported_; }

@@ -36,14 +36,14 @@ int WriteLevelPng(const std::string& target, const T3D_TEXTURE& record, int leve
     FileWriteStatus status = file.create(target, inputs);
     const PngSink sink = [&file](const void* bytes, size_t size) { return file.write(bytes, size); };
     if (status == FileWriteStatus::Ok && !EncodePngLevel(record, level, sink, nullptr, PngLayout::rgba))
-        status = FileWriteStatus::WriteFailed;
+        status = file.writeFailure();
     if (status == FileWriteStatus::Ok)
         status = file.finish(true);
     if (status == FileWriteStatus::Ok)
         status = file.commit();
     if (status == FileWriteStatus::Ok)
         return kExitOk;
-    PrintProblem(err, target, std::string("could not be written: ") + FileWriteProblem(status));
+    PrintWriteProblem(err, target, status);
     return kExitFailed;
 }
 

@@ -145,8 +145,8 @@ void ReleaseCachedPages(const std::string& path)
     ::close(fd);
 }
 
-// The cause of a failed write, from the writer's status and the system's
-// error number where a write or flush failed on its way.
+// The cause of a failed write, from the writer's status; the system's words
+// for its error number say why a write or rename failed otherwise.
 SceneStatus WriteFailure(FileWriteStatus status, int error)
 {
     switch (status) {
@@ -156,26 +156,15 @@ SceneStatus WriteFailure(FileWriteStatus status, int error)
         return SceneFailure(SceneCause::PermissionDenied);
     case FileWriteStatus::NotRegularFile:
         return SceneFailure(SceneCause::NotRegularFile);
+    case FileWriteStatus::DiskFull:
+        return SceneFailure(SceneCause::DiskFull);
     case FileWriteStatus::ChangedSinceRead:
         return SceneFailure(SceneCause::ChangedOnDisk);
-    case FileWriteStatus::SameAsInput:
-    case FileWriteStatus::TerminalOutput:
-    case FileWriteStatus::StreamNotOpen:
-    case FileWriteStatus::InDeviceFolder:
-        return SceneFailure(SceneCause::WriteFailed, FileWriteProblem(status));
-    default:
-        break;
-    }
-    switch (error) {
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return SceneFailure(SceneCause::PermissionDenied);
-    case ENOSPC:
-    case EDQUOT:
-        return SceneFailure(SceneCause::DiskFull);
-    default:
+    case FileWriteStatus::WriteFailed:
+    case FileWriteStatus::RenameFailed:
         return SceneFailure(SceneCause::WriteFailed, error != 0 ? std::strerror(error) : FileWriteProblem(status));
+    default:
+        return SceneFailure(SceneCause::WriteFailed, FileWriteProblem(status));
     }
 }
 
@@ -226,7 +215,7 @@ SceneStatus WriteFileAtomically(const std::string& path, const ScenePieces& piec
                 return SceneFailure(SceneCause::WriteFailed, kCancelledWrite);
             const size_t n = size_t(std::min<uint64_t>(kWriteStep, span.size - done));
             if (!file.write(span.data + done, n))
-                return WriteFailure(FileWriteStatus::WriteFailed, errno);
+                return WriteFailure(file.writeFailure(), errno);
             if (options.written)
                 crc = Crc32Of(span.data + done, n, crc);
         }

@@ -87,6 +87,7 @@ constexpr MessageRow kMessages[] = {
      nullptr},
 
     {TextureCause::WriteFailed, "Can't write %k file %s", "could not be written", "the write failed"},
+    {TextureCause::WriteDiskFull, "Can't write %k file %s: %r", "could not be written: %r", "the disk is full"},
     {TextureCause::WriteNoFolder, "Can't write %k file %s: %r", "could not be written: %r",
      "the folder does not exist"},
     {TextureCause::WritePermissionDenied, "Can't write %k file %s: %r", "could not be written: %r",
@@ -121,8 +122,7 @@ constexpr MessageRow kMessages[] = {
     {TextureCause::NamingNameTooLong, "Can't name all %u mip levels after %k file %s: %r. A name that works: %w",
      "its %u mip levels can't all be named: %r; a name that works: %w", "a level's file name would be too long"},
     {TextureCause::StaleLevels, "The smaller levels of %s are older than it: %w",
-     "has smaller levels older than itself: %w; used as they are (--levels rebuild makes them from it, --levels files "
-     "uses them without this warning)", nullptr},
+     "has smaller levels older than itself: %w; used as they are", nullptr},
     {TextureCause::Cancelled, "Reading %k file %s was cancelled", "%r", "was not read to the end: cancelled"},
 };
 // clang-format on
@@ -232,6 +232,8 @@ TextureCause CauseOf(FileWriteStatus status)
         return TextureCause::WriteSameAsInput;
     case FileWriteStatus::NameTooLong:
         return TextureCause::WriteNameTooLong;
+    case FileWriteStatus::DiskFull:
+        return TextureCause::WriteDiskFull;
     case FileWriteStatus::RenameFailed:
         return TextureCause::WriteRenameFailed;
     case FileWriteStatus::TerminalOutput:

@@ -67,7 +67,8 @@ enum class TextureCause {
     MaskMissing,
     NoMemoryToConvert,
     // Writing a chain of image files.
-    WriteFailed,  // a write, flush or close failed: disk full, size limit, I/O error
+    WriteFailed,  // a write, flush or close failed otherwise: size limit, I/O error
+    WriteDiskFull,
     WriteNoFolder,
     WritePermissionDenied,
     WriteNotRegularFile,
@@ -145,7 +146,7 @@ TextureCause CauseOf(FileWriteStatus status);
 
 // The reason alone, in a few words, for the messages of other layers that
 // give it after their own words: "does not exist", "permission denied", "the
-// folder does not exist" (quorrel-cli: "could not be written: ..."). Empty for
+// folder does not exist" (the scene's "could not be written: ..."). Empty for
 // a cause that has none.
 const char* CauseReason(TextureCause cause);
 

@@ -105,7 +105,7 @@ FileWriteStatus WriteManifest(const std::string& path, const std::vector<Manifes
     OutputFile file;
     FileWriteStatus status = file.create(path, inputs);
     if (status == FileWriteStatus::Ok && !file.write(text.data(), text.size()))
-        status = FileWriteStatus::WriteFailed;
+        status = file.writeFailure();
     if (status == FileWriteStatus::Ok)
         status = file.finish(false);
     if (status == FileWriteStatus::Ok)

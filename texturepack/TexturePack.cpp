@@ -56,6 +56,13 @@ private:
     std::string firstError_;
 };
 
+// "wall_A1.tga is too large": a file of the folder by its name, then the
+// detail of the cause's row.
+std::string FileWords(const std::string& path, TextureCause cause)
+{
+    return Escaped(NameInFolder(path)) + " " + MakeProblem(Severity::Error, cause, path).detail;
+}
+
 // Whether two records are the same texture, pixels included.
 bool SameTexture(const T3D_TEXTURE& a, const T3D_TEXTURE& b)
 {
@@ -155,13 +162,13 @@ bool TexturePack::chainCrcs(const std::string& first, std::vector<uint32_t>& crc
         // No reader takes a file this large: refused by its size before a
         // byte of it is read for its CRC.
         if (stamp.size > kMaxWholeFileBytes) {
-            problem = Escaped(NameInFolder(current)) + " " + FileReadProblem(FileReadStatus::TooLarge);
+            problem = FileWords(current, TextureCause::TooLarge);
             return false;
         }
         if (memo != crcMemo_.end() && memo->second.stamp == stamp) {
             crc = memo->second.crc;
         } else if (!FileCrc32(current, crc, kMaxWholeFileBytes)) {
-            problem = Escaped(NameInFolder(current)) + " could not be read";
+            problem = FileWords(current, TextureCause::ReadFailed);
             return false;
         }
         seen[current] = {stamp, crc};
@@ -291,7 +298,8 @@ TextureLine TexturePack::importChain(const VK7Q_HEADER& header, const Chain& cha
     if (!ReadReplacement(chain.first, current, ChoicesOf(options_), replacement, report, outcome,
                          {&levels, staleFrom, options_.cancel})) {
         line.kind = TextureLine::failed;
-        line.words = report.firstError().empty() ? file + " could not be read" : report.firstError();
+        line.words =
+            report.firstError().empty() ? FileWords(chain.first, TextureCause::ReadFailed) : report.firstError();
         return line;
     }
     const T3D_TEXTURE& record = replacement.record();
@@ -330,7 +338,7 @@ bool TexturePack::writeScene(const std::vector<Chain>& chains, RoundOutcome& out
     if (inputs.includes(outputFile_)) {
         outcome.sceneFailed = true;
         outcome.problemFile = outputFile_;
-        outcome.problem = std::string("could not be written: ") + FileWriteProblem(FileWriteStatus::SameAsInput);
+        outcome.problem = MakeProblem(Severity::Error, TextureCause::WriteSameAsInput, outputFile_).detail;
         return false;
     }
     const char* path = options_.output.c_str();

@@ -1,9 +1,11 @@
 // What the program makes of every fuzz seed and of the samples, held as
 // digests in GoldenOutputs.txt, one line per case: the records and message
 // texts of each texture and scene read, and what quorrel-cli prints and writes
-// on the samples. Reshaping the code must leave them all as they are. A change
-// meant to happen is written down by running this test with
-// QUORREL_GOLDEN_WRITE set to a file name and committing that file.
+// on the samples. Each of a case's two outputs is kept as its digest and its
+// readable start, so that a case that fails shows the first line that
+// differs. Reshaping the code must leave them all as they are. A change meant
+// to happen is written down by running this test with QUORREL_GOLDEN_WRITE
+// set to a file name and committing that file.
 #include "fuzz/ChainSplit.h"
 #include "scene/CVK7QScene.h"
 #include "support/RecordingReport.h"
@@ -16,6 +18,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -71,11 +74,53 @@ std::string FileBytes(const fs::path& path)
     return ReadFileBytes(path.string());
 }
 
+// Bytes of an output the golden file shows, at most.
+constexpr size_t kShownBytes = 80;
+
+// The start of an output as the golden file shows it on one line: its text up
+// to the first byte that is not text, at most kShownBytes, with a line break
+// as \n, a tab as \t and a backslash doubled.
+std::string Shown(const std::string& output)
+{
+    std::string shown;
+    for (size_t i = 0; i < output.size() && i < kShownBytes; ++i) {
+        const char c = output[i];
+        if (c == '\n' || c == '\t' || c == '\\')
+            shown += c == '\n' ? "\\n" : c == '\t' ? "\\t" : "\\\\";
+        else if (c >= 0x20 && c < 0x7F)
+            shown += c;
+        else
+            break;
+    }
+    return shown;
+}
+
+// The text that Shown gave `shown` for.
+std::string Unshown(const std::string& shown)
+{
+    std::string text;
+    for (size_t i = 0; i < shown.size(); ++i) {
+        if (shown[i] != '\\' || i + 1 == shown.size())
+            text += shown[i];
+        else
+            text += shown[++i] == 'n' ? '\n' : shown[i] == 't' ? '\t' : shown[i];
+    }
+    return text;
+}
+
+struct Output {
+    const char* what = "";  // "records", "standard error", ...
+    std::string digest;
+    std::string start;  // its first bytes, for the line that differs
+};
+
 struct Golden {
-    std::map<std::string, std::string> lines;  // case -> digests
-    void add(const std::string& name, const std::string& a, const std::string& b)
+    std::map<std::string, std::array<Output, 2>> cases;
+    void add(const std::string& name, const std::pair<const char*, std::string>& a,
+             const std::pair<const char*, std::string>& b)
     {
-        lines[name] = Crc(a) + " " + Crc(b);
+        cases[name] = {Output{a.first, Crc(a.second), a.second.substr(0, 2 * kShownBytes)},
+                       Output{b.first, Crc(b.second), b.second.substr(0, 2 * kShownBytes)}};
     }
 };
 
@@ -101,7 +146,7 @@ void AddTextureReads(Golden& golden, const std::string& name, const std::string&
         records += ReadTextureChain(path, holder, report, way) ? "read\n" : "not read\n";
         records += RecordBytes(holder.record(), dir);
     }
-    golden.add("read " + name, records, ProblemTexts(report, dir));
+    golden.add("read " + name, {"records", records}, {"messages", ProblemTexts(report, dir)});
 }
 
 void AddSceneLoad(Golden& golden, const std::string& name, const std::string& bytes)
@@ -115,7 +160,8 @@ void AddSceneLoad(Golden& golden, const std::string& name, const std::string& by
     const VK7Q_HEADER* header = scene.GetSceneHeader();
     for (int i = 0; i < header->textureCount; ++i)
         records += RecordBytes(header->textures[i], dir.path());
-    golden.add("scene " + name, records, Relative(SceneStatusText(scene.LastStatus()), dir.path()));
+    golden.add("scene " + name, {"records", records},
+               {"status", Relative(SceneStatusText(scene.LastStatus()), dir.path())});
 }
 
 // The inputs of a fuzz target: its corpus and regressions, in name order.
@@ -182,7 +228,8 @@ void AddReads(Golden& golden)
         std::string following;
         const uint32_t flags = MipChainNaming(path.c_str(), next);
         NextMipLevelName(path, following);
-        golden.add("naming " + input.filename().string(), std::to_string(flags) + "\n" + next, following);
+        golden.add("naming " + input.filename().string(), {"flags and name", std::to_string(flags) + "\n" + next},
+                   {"next name", following});
     }
 }
 
@@ -252,19 +299,56 @@ void AddCommands(Golden& golden)
             if (it == before.end() || it->second != digest)
                 outputs += file + " " + digest + "\n";
         }
-        golden.add("cli " + std::string(name), outputs, process.readAllStandardError().toStdString());
+        golden.add("cli " + std::string(name), {"exit status, standard output and files", outputs},
+                   {"standard error", process.readAllStandardError().toStdString()});
     }
 }
 
-std::map<std::string, std::string> ReadGolden(const fs::path& path)
+// A recorded output: its digest and its start as shown.
+struct Recorded {
+    std::string digest;
+    std::string shown;
+};
+
+// The golden file's lines: a case's name, then each output's digest and
+// start, apart by tabs.
+std::map<std::string, std::array<Recorded, 2>> ReadGolden(const fs::path& path)
 {
-    std::map<std::string, std::string> lines;
+    std::map<std::string, std::array<Recorded, 2>> cases;
     std::ifstream in(path);
     for (std::string line; std::getline(in, line);) {
-        const size_t digests = line.size() >= 17 ? line.size() - 17 : 0;
-        lines[line.substr(0, digests > 0 ? digests - 1 : 0)] = line.substr(digests);
+        std::vector<std::string> fields(1);
+        for (const char c : line) {
+            if (c == '\t')
+                fields.emplace_back();
+            else
+                fields.back().push_back(c);
+        }
+        fields.resize(5);
+        cases[fields[0]] = {Recorded{fields[1], fields[2]}, Recorded{fields[3], fields[4]}};
     }
-    return lines;
+    return cases;
+}
+
+// The line of `text` that holds byte `at`, as shown.
+std::string LineAt(const std::string& text, size_t at)
+{
+    const size_t begin = at == 0 ? 0 : text.rfind('\n', at - 1) + 1;  // npos + 1 is 0
+    return Shown(text.substr(begin, text.find('\n', begin) - begin));
+}
+
+// What a case whose output changed says: the case, the output, its digests,
+// and the line, recorded and now, where it first differs from the recorded
+// start (or where that start ends, when the difference lies past it).
+std::string Difference(const std::string& name, const Output& now, const Recorded& recorded)
+{
+    const std::string was = Unshown(recorded.shown);
+    size_t at = 0;
+    while (at < was.size() && at < now.start.size() && was[at] == now.start[at])
+        ++at;
+    return name + ", " + now.what + ": not as recorded (recorded " + recorded.digest + ", now " + now.digest + "); " +
+           (at < was.size() ? "first at byte " : "as recorded up to byte ") + std::to_string(at) + "\n  recorded: \"" +
+           LineAt(was, at) + "\"\n  now:      \"" + LineAt(now.start, at) + "\"";
 }
 
 }  // namespace
@@ -276,13 +360,19 @@ TEST(GoldenOutputs, ReadsAndCommandsGiveWhatTheyGaveBefore)
     AddCommands(golden);
     if (const char* write = std::getenv("QUORREL_GOLDEN_WRITE")) {
         std::ofstream out(write);
-        for (const auto& [name, digests] : golden.lines)
-            out << name << " " << digests << "\n";
+        for (const auto& [name, outputs] : golden.cases)
+            out << name << '\t' << outputs[0].digest << '\t' << Shown(outputs[0].start) << '\t' << outputs[1].digest
+                << '\t' << Shown(outputs[1].start) << '\n';
     }
-    const std::map<std::string, std::string> expected = ReadGolden(kSource / "tests/cli/GoldenOutputs.txt");
-    for (const auto& [name, digests] : golden.lines) {
+    const auto expected = ReadGolden(kSource / "tests/cli/GoldenOutputs.txt");
+    for (const auto& [name, outputs] : golden.cases) {
         const auto it = expected.find(name);
-        EXPECT_TRUE(it != expected.end() && it->second == digests) << name << ": now " << digests;
+        if (it == expected.end()) {
+            ADD_FAILURE() << name << ": not recorded";
+            continue;
+        }
+        for (size_t i = 0; i < outputs.size(); ++i)
+            EXPECT_TRUE(outputs[i].digest == it->second[i].digest) << Difference(name, outputs[i], it->second[i]);
     }
-    EXPECT_EQ(expected.size(), golden.lines.size());
+    EXPECT_EQ(expected.size(), golden.cases.size());
 }

@@ -234,7 +234,7 @@ TEST_F(Outputs, OutputThatCannotBeWrittenFailsAndABrokenPipeIsQuiet)
     }
     const ChildResult image = RunChild(QUORREL_CLI, {"export", line, "-"}, OutputTo(full));
     EXPECT_EQ(1, image.status);
-    EXPECT_EQ("quorrel-cli: /dev/stdout: could not be written: the write failed\n", image.err);
+    EXPECT_EQ("quorrel-cli: /dev/stdout: could not be written: the disk is full\n", image.err);
     ::close(full);
 
     // A pipe whose reader has gone, with SIGPIPE as the default leaves it and

@@ -54,10 +54,9 @@ TEST_F(SceneWriteFailure, PathsThatCannotBeWrittenFail)
     std::filesystem::create_directory(dir_.path() / "folder.T3D");
     const std::string folder = dir_.file("folder.T3D");
     const std::pair<std::string, SceneCause> paths[] = {
-        {underAFile, SceneCause::FolderMissing},
-        {missingFolder, SceneCause::FolderMissing},
-        {folder, SceneCause::NotRegularFile},
-        {dir_.file("folder"), SceneCause::NotRegularFile},
+        {underAFile, SceneCause::FolderMissing}, {missingFolder, SceneCause::FolderMissing},
+        {folder, SceneCause::NotRegularFile},    {dir_.file("folder"), SceneCause::NotRegularFile},
+        {"/dev/full", SceneCause::DiskFull},  // a stream whose every write finds no room
     };
     for (const auto& [path, why] : paths) {
         EXPECT_EQ(0, scene_.Write(path.c_str())) << path;

@@ -22,7 +22,7 @@ FileWriteStatus WriteOutput(const std::string& target, const InputFiles& inputs,
     OutputFile file;
     FileWriteStatus status = file.create(target, inputs, unnamedTemporary, streams);
     if (status == FileWriteStatus::Ok && !file.write(bytes.data(), bytes.size()))
-        status = FileWriteStatus::WriteFailed;
+        status = file.writeFailure();
     if (status == FileWriteStatus::Ok)
         status = file.finish(true);
     return status == FileWriteStatus::Ok ? file.commit() : status;
@@ -117,6 +117,7 @@ TEST(FileWrite, StreamsAreWrittenThroughNeverReplaced)
         {at("fifo"), FileWriteStatus::Ok},
         {at("read-end"), FileWriteStatus::StreamNotOpen},
         {"/dev/fd/" + std::to_string(closed), FileWriteStatus::StreamNotOpen},
+        {"/dev/full", FileWriteStatus::DiskFull},  // every write: no room left on the device
     };
     for (const auto& [target, expected] : cases) {
         EXPECT_TRUE(IsStreamTarget(target)) << target;

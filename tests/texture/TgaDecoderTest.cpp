@@ -14,7 +14,6 @@
 #include <gtest/gtest.h>
 #include <stb_image.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
@@ -284,27 +283,6 @@ TEST(TgaDecoder, AgreesWithAnIndependentDecoder)
         }
         stbi_image_free(theirs);
     }
-}
-
-// ImageMagick reads the colour map's first-entry index (stb_image does not).
-TEST(TgaDecoder, ReadsTheMapsFirstEntryIndexAsImageMagickDoes)
-{
-    TempDir dir;
-    const std::string path = dir.file("first.tga"), theirs = dir.file("first.rgb");
-    const TgaFields f = TgaFields::Image(9, 4, 2, 8, 0x20).withMap(5, 24, 200);
-    const std::string map = Bytes({1, 2, 3, 10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120});
-    // Values 200 .. 204 name entries 0 .. 4: a run of three, then five raw.
-    const std::string file = TgaHeaderBytes(f) + map + Bytes({0x82, 204, 0x04, 200, 201, 202, 203, 204});
-    ASSERT_TRUE(WriteFileBytes(path, file));
-    const std::string command = "convert '" + path + "' 'rgb:" + theirs + "' 2>/dev/null";
-    if (std::system(command.c_str()) != 0)
-        GTEST_SKIP() << "ImageMagick's convert is not there";
-    const Decoded read(file);
-    ASSERT_TRUE(read.quiet());
-    std::string ours;
-    for (uint32_t argb : ExpandLevelToArgb(read.r(), 0))
-        ours += Bytes({int(argb >> 16 & 0xFF), int(argb >> 8 & 0xFF), int(argb & 0xFF)});
-    EXPECT_EQ(ours, ReadFileBytes(theirs));
 }
 
 // Every TGA file the project keeps (the fuzz seeds, the samples), whole and

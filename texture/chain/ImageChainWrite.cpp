@@ -86,7 +86,7 @@ bool WriteImageChain(const std::string& path, int levels, const ImageFileKind& k
     for (size_t level = 0; level < names.size(); ++level) {
         FileWriteStatus status = files[level].create(names[level], options.inputs, true, options.streams);
         if (status == FileWriteStatus::Ok && !encode(int(level), files[level]))
-            status = FileWriteStatus::WriteFailed;
+            status = files[level].writeFailure();
         if (status == FileWriteStatus::Ok)
             status = files[level].finish(options.flushEachFile);
         if (status != FileWriteStatus::Ok) {

@@ -40,6 +40,9 @@ FileWriteStatus StatusOfError(int error, FileWriteStatus otherwise)
     case ENOENT:
     case ENOTDIR:
         return FileWriteStatus::NoFolder;
+    case ENOSPC:
+    case EDQUOT:
+        return FileWriteStatus::DiskFull;
     default:
         return otherwise;
     }
@@ -253,7 +256,7 @@ OutputFile& OutputFile::operator=(OutputFile&& other) noexcept
         temporary_ = std::move(other.temporary_);
         folder_ = std::exchange(other.folder_, -1);
         fd_ = std::exchange(other.fd_, -1);
-        failed_ = other.failed_;
+        failure_ = other.failure_;
         flushed_ = other.flushed_;
         unnamed_ = other.unnamed_;
         finished_ = other.finished_;
@@ -284,7 +287,8 @@ FileWriteStatus OutputFile::create(const std::string& target, const InputFiles& 
     discard();
     target_ = target;
     name_ = NameInFolder(target);
-    failed_ = flushed_ = unnamed_ = finished_ = stream_ = false;
+    flushed_ = unnamed_ = finished_ = stream_ = false;
+    failure_ = FileWriteStatus::Ok;
     used_ = 0;
     expected_ = FileStamp();
     if (name_.empty() || name_ == "." || name_ == "..")
@@ -324,8 +328,8 @@ FileWriteStatus OutputFile::create(const std::string& target, const InputFiles& 
     if (replacingFile)
         KeepOwnerAndMode(fd_, old);
     gathered_.reset(new (std::nothrow) uint8_t[kGatherBytes]);
-    failed_ = !gathered_;
-    return failed_ ? FileWriteStatus::WriteFailed : FileWriteStatus::Ok;
+    failure_ = gathered_ ? FileWriteStatus::Ok : FileWriteStatus::WriteFailed;
+    return failure_;
 }
 
 // Opens the open file `descriptor` of the process again, or the device, FIFO
@@ -348,20 +352,28 @@ FileWriteStatus OutputFile::openStream(int descriptor, const std::string& node)
     }
     stream_ = true;
     gathered_.reset(new (std::nothrow) uint8_t[kGatherBytes]);
-    failed_ = !gathered_;
-    return failed_ ? FileWriteStatus::WriteFailed : FileWriteStatus::Ok;
+    failure_ = gathered_ ? FileWriteStatus::Ok : FileWriteStatus::WriteFailed;
+    return failure_;
+}
+
+// Keeps the first failure, by the system's error number.
+void OutputFile::failWith(int error)
+{
+    if (failure_ == FileWriteStatus::Ok)
+        failure_ = StatusOfError(error, FileWriteStatus::WriteFailed);
 }
 
 bool OutputFile::writeOut(const uint8_t* data, size_t size)
 {
-    failed_ = failed_ || fd_ < 0 || !WriteAll(fd_, data, size);
-    return !failed_;
+    if (failure_ == FileWriteStatus::Ok && (fd_ < 0 || !WriteAll(fd_, data, size)))
+        failWith(fd_ < 0 ? EBADF : errno);
+    return failure_ == FileWriteStatus::Ok;
 }
 
 bool OutputFile::write(const void* data, size_t size)
 {
     const auto* bytes = static_cast<const uint8_t*>(data);
-    if (failed_ || fd_ < 0)
+    if (failure_ != FileWriteStatus::Ok || fd_ < 0)
         return false;
     if (used_ + size <= kGatherBytes) {
         std::memcpy(gathered_.get() + used_, bytes, size);
@@ -380,21 +392,27 @@ FileWriteStatus OutputFile::finish(bool flushToDisk)
 {
     if (fd_ < 0 || finished_)
         return FileWriteStatus::WriteFailed;
-    bool ok = writeOut(gathered_.get(), std::exchange(used_, 0));
     // A pipe, socket or terminal cannot be flushed to disk, and needs not be.
-    ok = ok && (!flushToDisk || ::fsync(fd_) == 0 || (stream_ && (errno == EINVAL || errno == EROFS)));
-    if (!unnamed_)  // an unnamed file stays open until it is given its name
-        ok = ::close(std::exchange(fd_, -1)) == 0 && ok;
+    if (writeOut(gathered_.get(), std::exchange(used_, 0)) && flushToDisk && ::fsync(fd_) != 0 &&
+        !(stream_ && (errno == EINVAL || errno == EROFS)))
+        failWith(errno);
+    // An unnamed file stays open until it is given its name.
+    if (!unnamed_ && ::close(std::exchange(fd_, -1)) != 0)
+        failWith(errno);
     finished_ = true;
     flushed_ = flushToDisk;
-    failed_ = !ok;
-    return ok ? FileWriteStatus::Ok : FileWriteStatus::WriteFailed;
+    return failure_;
+}
+
+FileWriteStatus OutputFile::writeFailure() const
+{
+    return failure_ == FileWriteStatus::Ok ? FileWriteStatus::WriteFailed : failure_;
 }
 
 FileWriteStatus OutputFile::commit()
 {
-    if (!finished_ || failed_)
-        return FileWriteStatus::WriteFailed;
+    if (!finished_ || failure_ != FileWriteStatus::Ok)
+        return writeFailure();
     if (stream_) {
         finished_ = false;
         return FileWriteStatus::Ok;

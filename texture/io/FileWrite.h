@@ -51,7 +51,8 @@ enum class FileWriteStatus {
     StreamNotOpen,     // the target names a file number of the process (/dev/fd/N) not open for writing
     InDeviceFolder,    // the target would be made or replaced in /dev
     NameTooLong,
-    WriteFailed,  // a write, flush or close failed: disk full, size limit, I/O error
+    DiskFull,     // the file system or the user's quota has no room left
+    WriteFailed,  // a write, flush or close failed otherwise: size limit, I/O error
     RenameFailed,
     ChangedSinceRead,  // the target is no longer the file that was read: another program wrote it
 };
@@ -127,6 +128,11 @@ public:
     // stream as far as it can be), closes it.
     [[nodiscard]] FileWriteStatus finish(bool flushToDisk);
 
+    // Why the first write, flush or close that failed did (DiskFull,
+    // PermissionDenied, ...); WriteFailed when none did, for a caller whose
+    // own encoding stopped.
+    FileWriteStatus writeFailure() const;
+
     // Renames the finished temporary over the target (and flushes the folder
     // when the file was flushed); a stream has nothing left to do.
     [[nodiscard]] FileWriteStatus commit();
@@ -137,6 +143,7 @@ private:
     FileWriteStatus openStream(int descriptor, const std::string& node);
     bool targetAsExpected() const;
     bool writeOut(const uint8_t* data, size_t size);
+    void failWith(int error);
     void committed();
     void discard();
 
@@ -145,7 +152,7 @@ private:
     std::string temporary_;  // the temporary's name in the same folder
     int folder_ = -1;
     int fd_ = -1;
-    bool failed_ = false;
+    FileWriteStatus failure_ = FileWriteStatus::Ok;  // of the first write, flush or close that failed
     bool flushed_ = false;
     bool unnamed_ = false;   // made without a name (O_TMPFILE), named at commit
     bool finished_ = false;  // written out, ready to commit
