@@ -95,7 +95,7 @@ EditorDialog::EditorDialog(EditorPrompts prompts, FolderTree* folderTree, QWidge
     replacement_ = new Replacement(report_, this);
     packCommands_ = new TexturePackCommands(*document_, prompts_, settings_, this);
     replaceCommand_ = new ReplaceCommand(*document_, *replacement_, prompts_, report_, this);
-    replacement_->readWith({mipFilter(), keepSceneFormat(), staleLevelsChoice() == StaleLevelsChoice::Rebuild});
+    replacement_->readWith({mipFilter(), keepSceneFormat(), staleLevelsChoice() == StaleLevelChoice::rebuild});
     buildControls(client_);
 
     // Dialog initialisation: the icon, then the folder tree's first filling.
@@ -613,7 +613,7 @@ void EditorDialog::replacementOptionsChanged()
 {
     menu_->rememberOptions(settings_);
     const Replacement::Options options{mipFilter(), keepSceneFormat(),
-                                       staleLevelsChoice() == StaleLevelsChoice::Rebuild};
+                                       staleLevelsChoice() == StaleLevelChoice::rebuild};
     const Replacement::Options& now = replacement_->options();
     if (options.filter != now.filter || options.keepSceneFormat != now.keepSceneFormat ||
         options.rebuildStale != now.rebuildStale)

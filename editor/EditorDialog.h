@@ -123,7 +123,7 @@ public:
 
     // Action menu options for reading replacements (remembered between runs).
     bool keepSceneFormat() const { return menu_->keepSceneFormat(); }
-    MipFilterChoice mipFilter() const { return menu_->mipFilter(); }
+    MipFilter mipFilter() const { return menu_->mipFilter(); }
     StaleLevelsChoice staleLevelsChoice() const { return menu_->staleLevelsChoice(); }
     FlagsChoice flagsChoice() const { return menu_->flagsChoice(); }
 

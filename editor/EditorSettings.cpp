@@ -80,30 +80,30 @@ void EditorSettings::setKeepSceneFormat(bool keep)
     settings_.setValue(kKeepSceneFormatKey, keep);
 }
 
-MipFilterChoice EditorSettings::mipFilter() const
+MipFilter EditorSettings::mipFilter() const
 {
-    return settings_.value(kMipFilterKey).toString() == QLatin1String(kBoxFilterValue) ? MipFilterChoice::Box
-                                                                                       : MipFilterChoice::Point;
+    return settings_.value(kMipFilterKey).toString() == QLatin1String(kBoxFilterValue) ? MipFilter::box
+                                                                                       : MipFilter::point;
 }
 
-void EditorSettings::setMipFilter(MipFilterChoice filter)
+void EditorSettings::setMipFilter(MipFilter filter)
 {
-    settings_.setValue(kMipFilterKey, filter == MipFilterChoice::Box ? kBoxFilterValue : kPointFilterValue);
+    settings_.setValue(kMipFilterKey, filter == MipFilter::box ? kBoxFilterValue : kPointFilterValue);
 }
 
 StaleLevelsChoice EditorSettings::staleLevels() const
 {
     const QString value = settings_.value(kStaleLevelsKey).toString();
     if (value == QLatin1String(kRebuildValue))
-        return StaleLevelsChoice::Rebuild;
-    return value == QLatin1String(kFilesValue) ? StaleLevelsChoice::UseFiles : StaleLevelsChoice::Ask;
+        return StaleLevelChoice::rebuild;
+    return value == QLatin1String(kFilesValue) ? StaleLevelChoice::files : StaleLevelsChoice();
 }
 
 void EditorSettings::setStaleLevels(StaleLevelsChoice choice)
 {
-    const char* value = choice == StaleLevelsChoice::Rebuild    ? kRebuildValue
-                        : choice == StaleLevelsChoice::UseFiles ? kFilesValue
-                                                                : kAskValue;
+    const char* value = choice == StaleLevelChoice::rebuild ? kRebuildValue
+                        : choice == StaleLevelChoice::files ? kFilesValue
+                                                            : kAskValue;
     settings_.setValue(kStaleLevelsKey, value);
 }
 

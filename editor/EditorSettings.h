@@ -6,23 +6,13 @@
 // state.
 #pragma once
 
+#include "editor/ReplaceChoices.h"
 #include "editor/TexturePackChoices.h"
 
 #include <QByteArray>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
-
-// How the levels a chain's files do not hold are generated.
-enum class MipFilterChoice { Point, Box };
-
-// What Replace does with level files older than the chain's first file
-// (texture/chain/StaleLevels.h).
-enum class StaleLevelsChoice { Ask, Rebuild, UseFiles };
-
-// Whose flags a replacement takes where its file name's differ from the
-// scene texture's.
-enum class FlagsChoice { Ask, KeepScene, TakeName };
 
 // The file dialogs that remember their folder.
 enum class FileDialogKind { LoadScene, SaveScene, Extract };
@@ -43,8 +33,8 @@ public:
 
     bool keepSceneFormat() const;
     void setKeepSceneFormat(bool keep);
-    MipFilterChoice mipFilter() const;  // Point until Box is chosen
-    void setMipFilter(MipFilterChoice filter);
+    MipFilter mipFilter() const;  // Point until Box is chosen
+    void setMipFilter(MipFilter filter);
     StaleLevelsChoice staleLevels() const;  // Ask until another is chosen
     void setStaleLevels(StaleLevelsChoice choice);
     FlagsChoice replaceFlags() const;  // Ask until another is chosen

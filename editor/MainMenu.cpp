@@ -1,5 +1,6 @@
 #include "editor/MainMenu.h"
 
+#include "editor/EditorSettings.h"
 #include "resources/MenuTemplate.h"
 #include "resources/ResourceIds.h"
 #include "resources/Strings.h"
@@ -16,9 +17,9 @@ namespace {
 
 // The Action menu's choices for stale level files and for flags, by command.
 constexpr std::pair<int, StaleLevelsChoice> kStaleLevelsCommands[] = {
-    {kAskStaleLevelsCommand, StaleLevelsChoice::Ask},
-    {kRebuildStaleLevelsCommand, StaleLevelsChoice::Rebuild},
-    {kUseLevelFilesCommand, StaleLevelsChoice::UseFiles},
+    {kAskStaleLevelsCommand, StaleLevelsChoice()},
+    {kRebuildStaleLevelsCommand, StaleLevelChoice::rebuild},
+    {kUseLevelFilesCommand, StaleLevelChoice::files},
 };
 constexpr std::pair<int, FlagsChoice> kFlagsCommands[] = {
     {kAskFlagsCommand, FlagsChoice::Ask},
@@ -100,9 +101,9 @@ bool MainMenu::keepSceneFormat() const
     return action(kKeepSceneFormatCommand)->isChecked();
 }
 
-MipFilterChoice MainMenu::mipFilter() const
+MipFilter MainMenu::mipFilter() const
 {
-    return action(kBoxLevelsCommand)->isChecked() ? MipFilterChoice::Box : MipFilterChoice::Point;
+    return action(kBoxLevelsCommand)->isChecked() ? MipFilter::box : MipFilter::point;
 }
 
 StaleLevelsChoice MainMenu::staleLevelsChoice() const
@@ -110,7 +111,7 @@ StaleLevelsChoice MainMenu::staleLevelsChoice() const
     for (const auto& [command, choice] : kStaleLevelsCommands)
         if (action(command)->isChecked())
             return choice;
-    return StaleLevelsChoice::Ask;
+    return StaleLevelsChoice();
 }
 
 FlagsChoice MainMenu::flagsChoice() const
@@ -139,7 +140,7 @@ void MainMenu::rememberOptions(EditorSettings& settings) const
 void MainMenu::restoreOptions(const EditorSettings& settings)
 {
     action(kKeepSceneFormatCommand)->setChecked(settings.keepSceneFormat());
-    const bool box = settings.mipFilter() == MipFilterChoice::Box;
+    const bool box = settings.mipFilter() == MipFilter::box;
     action(box ? kBoxLevelsCommand : kPointLevelsCommand)->setChecked(true);
     for (const auto& [command, choice] : kStaleLevelsCommands)
         action(command)->setChecked(choice == settings.staleLevels());

@@ -4,7 +4,9 @@
 // from and kept in the settings.
 #pragma once
 
-#include "editor/EditorSettings.h"
+#include "editor/ReplaceChoices.h"
+
+class EditorSettings;
 
 #include <QObject>
 #include <QString>
@@ -32,7 +34,7 @@ public:
 
     // The Action menu's options, and the commands that change them.
     bool keepSceneFormat() const;
-    MipFilterChoice mipFilter() const;
+    MipFilter mipFilter() const;
     StaleLevelsChoice staleLevelsChoice() const;
     FlagsChoice flagsChoice() const;
     static std::vector<int> OptionCommands();

@@ -90,11 +90,11 @@ bool ReplaceCommand::decideStaleLevels()
     if (pending_->rebuildStale || stale.empty())
         return true;
     const StaleLevelsChoice choice = pending_->choices.staleLevels;
-    if (choice != StaleLevelsChoice::Ask) {
-        pending_->rebuildStale = choice == StaleLevelsChoice::Rebuild;
+    if (choice != StaleLevelsChoice()) {
+        pending_->rebuildStale = choice == StaleLevelChoice::rebuild;
         return true;
     }
-    const bool box = pending_->choices.filter == MipFilterChoice::Box;
+    const bool box = pending_->choices.filter == MipFilter::box;
     QString text = QString::fromLatin1(kStaleLevelsQuestion)
                        .arg(replacement_.staleNote(), replacement_.levelFiles({stale.front()}),
                             QString::fromLatin1(box ? kBoxFilterName : kPointFilterName));

@@ -14,7 +14,7 @@
 #pragma once
 
 #include "editor/EditorPrompts.h"
-#include "editor/EditorSettings.h"
+#include "editor/ReplaceChoices.h"
 
 #include <QObject>
 #include <QPointer>
@@ -34,9 +34,9 @@ class ReplaceCommand : public QObject {
 public:
     // The Action menu's choices for Replace.
     struct Choices {
-        StaleLevelsChoice staleLevels = StaleLevelsChoice::Ask;
+        StaleLevelsChoice staleLevels = StaleLevelsChoice();
         FlagsChoice flags = FlagsChoice::Ask;
-        MipFilterChoice filter = MipFilterChoice::Point;
+        MipFilter filter = MipFilter::point;
     };
 
     ReplaceCommand(SceneDocument& document, Replacement& replacement, const EditorPrompts& prompts,

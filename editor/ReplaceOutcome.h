@@ -3,7 +3,7 @@
 // of a Replace) and the status line (after one).
 #pragma once
 
-#include "editor/EditorSettings.h"
+#include "editor/ReplaceChoices.h"
 #include "texture/T3DTexture.h"
 
 #include <QString>

@@ -37,7 +37,7 @@ QString NoticeLines(const ProblemLog& log)
 TextureReadOptions ReadOptions(const Replacement::Options& options, const std::atomic<bool>* cancel)
 {
     TextureReadOptions read;
-    read.filter = options.filter == MipFilterChoice::Box ? MipFilter::box : MipFilter::point;
+    read.filter = options.filter;
     read.cancel = cancel;
     return read;
 }

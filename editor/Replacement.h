@@ -28,8 +28,8 @@
 #pragma once
 
 #include "editor/ChainWatch.h"
-#include "editor/EditorSettings.h"
 #include "editor/ProblemLog.h"
+#include "editor/ReplaceChoices.h"
 #include "texture/TextureRecord.h"
 #include "texture/chain/StaleLevels.h"
 #include "texture/chain/TextureFileReader.h"
@@ -59,7 +59,7 @@ public:
     // replacement takes the scene texture's format, and whether the frame
     // shows stale levels made anew from the level above.
     struct Options {
-        MipFilterChoice filter = MipFilterChoice::Point;
+        MipFilter filter = MipFilter::point;
         bool keepSceneFormat = false;
         bool rebuildStale = false;
     };

@@ -164,7 +164,7 @@ bool TexturePackCommands::startExport()
     return started;
 }
 
-bool TexturePackCommands::startImport(MipFilterChoice filter, StaleLevelsChoice staleLevels)
+bool TexturePackCommands::startImport(MipFilter filter, StaleLevelsChoice staleLevels)
 {
     if (!document_.isLoaded() || document_.isBusy())
         return false;
@@ -180,10 +180,9 @@ bool TexturePackCommands::startImport(MipFilterChoice filter, StaleLevelsChoice 
     auto work = std::make_shared<ImportWork>();
     work->dir = LocalPath(folder);
     ImportOptions options;
-    options.filter = filter == MipFilterChoice::Box ? MipFilter::box : MipFilter::point;
-    options.levels = staleLevels == StaleLevelsChoice::Rebuild    ? StaleLevelChoice::rebuild
-                     : staleLevels == StaleLevelsChoice::UseFiles ? StaleLevelChoice::files
-                                                                  : StaleLevelChoice::warn;
+    options.filter = filter;
+    // Asking is the window's: an import uses stale files with a warning in the row.
+    options.levels = staleLevels.value_or(StaleLevelChoice::warn);
     const bool started = document_.readScene(
         work->dir,
         [work, options](const VK7Q_HEADER& scene) {

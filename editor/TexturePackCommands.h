@@ -48,7 +48,7 @@ public:
     // (Ask: used, with a warning in the texture's row), as quorrel-cli's
     // --levels does: levels the manifest proves stale are made anew unless
     // the files are to be used. False when nothing started.
-    bool startImport(MipFilterChoice filter, StaleLevelsChoice staleLevels);
+    bool startImport(MipFilter filter, StaleLevelsChoice staleLevels);
     // The progress window's text for the work under way, %1 its folder.
     const char* progressText() const;
 

@@ -11,11 +11,6 @@
 #include <string>
 #include <vector>
 
-// Stale level files (texture/chain/StaleLevels.h) used with a warning (no
-// --levels option), used quietly (files), or made from the level above
-// (rebuild).
-enum class StaleLevelChoice { warn, files, rebuild };
-
 // What a read did with the chain's level files.
 struct ChainLevels {
     std::vector<LevelFileTime> files;  // the chain's files, as found before the read

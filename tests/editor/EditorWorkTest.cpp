@@ -1250,7 +1250,7 @@ TEST_F(EditorWork, StaleLevelFilesAreNamedAndReplaceAsksWhatToDoWithThem)
     EXPECT_EQ(levelPixel(1, 0), 1);
     EXPECT_EQ(editor->script.questions.size(), 4u);
     EditorDialog again(editor->script.prompts(), new TestFolderTree(QString::fromStdString(desk.string())));
-    EXPECT_EQ(again.staleLevelsChoice(), StaleLevelsChoice::Rebuild);
+    EXPECT_EQ(again.staleLevelsChoice(), StaleLevelChoice::rebuild);
     EXPECT_TRUE(messages().empty());
 }
 
@@ -1668,7 +1668,7 @@ TEST_F(EditorWork, RecentScenesFoldersAndOptionsAreKeptBetweenRuns)
     // The options: Point at first; the choice is remembered, and changing it
     // reads the replacement again (its file changed meanwhile).
     EXPECT_FALSE(editor->dialog->keepSceneFormat());
-    EXPECT_EQ(editor->dialog->mipFilter(), MipFilterChoice::Point);
+    EXPECT_EQ(editor->dialog->mipFilter(), MipFilter::point);
     SelectInTree("wall_A.tga");
     ASSERT_TRUE(WriteFileBytes((desk / "wall_A.tga").string(), Tga8(32, 32, [](int, int) { return 3; })));
     editor->run(kBoxLevelsCommand);
@@ -1676,7 +1676,7 @@ TEST_F(EditorWork, RecentScenesFoldersAndOptionsAreKeptBetweenRuns)
     EXPECT_EQ(editor->framePicture(kReplacementFrameId).pixel(136, 100) & 0xFFFFFF, 0x00FF00u);
     EditorDialog third(editor->script.prompts(), new TestFolderTree(QString::fromStdString(desk.string())));
     EXPECT_TRUE(third.keepSceneFormat());
-    EXPECT_EQ(third.mipFilter(), MipFilterChoice::Box);
+    EXPECT_EQ(third.mipFilter(), MipFilter::box);
     EXPECT_TRUE(third.action(kBoxLevelsCommand)->isChecked());
     EXPECT_FALSE(third.action(kPointLevelsCommand)->isChecked());
 

@@ -17,6 +17,10 @@
 #include <string>
 #include <vector>
 
+// What a read does with stale level files: uses them with a warning, uses
+// them as they are (files), or makes them from the level above (rebuild).
+enum class StaleLevelChoice { warn, files, rebuild };
+
 constexpr int64_t kStaleLevelMargin = 2'000'000'000;  // nanoseconds
 
 struct LevelFileTime {
