@@ -1,4 +1,5 @@
 #include "EditorTestSupport.h"
+#include "editor/ReplaceCommand.h"
 #include "support/PngTestBytes.h"
 #include "support/TextureBuilder.h"
 #include "support/TextureCompare.h"
@@ -356,6 +357,49 @@ TEST_F(EditorWork, SaveAsksBeforeWritingOverAnotherProgramsSave)
     EXPECT_STREQ(saved.GetSceneHeader()->textures[0].name, "wall_A");
     EXPECT_STREQ(saved.GetSceneHeader()->textures[2].name, "sky");
     EXPECT_TRUE(messages().empty());
+}
+
+// Replace without a window: the command asks through the prompts, converts
+// off the window's thread and tells what it did through its signals.
+TEST(ReplaceCommandAlone, AsksConvertsAndTellsThroughItsSignals)
+{
+    TempDir work;
+    const TextureRecord stone = SceneTexture("stone", 16, 8, 8, 0x80000013, 2);
+    WriteScene(work.file("s.T3D"), {&stone});
+    ASSERT_TRUE(WriteFileBytes(work.file("wall_A.tga"), Tga8(32, 32, [](int, int y) { return y < 16 ? 1 : 2; })));
+    ScriptedPrompts script;
+    const EditorPrompts prompts = script.prompts();
+    GatheringReport report(prompts);
+    SceneDocument document(nullptr);
+    Replacement replacement(report, nullptr);
+    ReplaceCommand command(document, replacement, prompts, report, nullptr);
+    QObject::connect(&replacement, &Replacement::changed, &command, &ReplaceCommand::resume);  // as the window does
+    QSignalSpy loaded(&document, &SceneDocument::loaded), replaced(&command, &ReplaceCommand::replaced),
+        ended(&command, &ReplaceCommand::ended), said(&command, &ReplaceCommand::said);
+    ASSERT_TRUE(document.load(work.file("s.T3D")));
+    ASSERT_TRUE(loaded.wait(kEventWaitMilliseconds));
+    replacement.pick(QString::fromStdString(work.file("wall_A.tga")), false);
+
+    // Cancel at the flags question: nothing goes in.
+    script.choiceAnswers = {2};
+    command.start(0, {StaleLevelsChoice(), FlagsChoice::Ask, MipFilter::point});
+    ASSERT_TRUE(!ended.isEmpty() || ended.wait(kEventWaitMilliseconds));
+    EXPECT_TRUE(replaced.isEmpty());
+    ASSERT_EQ(said.size(), 1);
+    EXPECT_EQ(script.questions.size(), 1u);
+    EXPECT_FALSE(document.hasUnsavedChanges());
+
+    // Keep the scene texture's flags: every bit but the mipmap bit stays.
+    script.choiceAnswers = {0};
+    command.start(0, {StaleLevelsChoice(), FlagsChoice::Ask, MipFilter::point});
+    ASSERT_TRUE(!replaced.isEmpty() || replaced.wait(kEventWaitMilliseconds));
+    EXPECT_EQ(replaced[0][0].toInt(), 0);
+    EXPECT_TRUE(replaced[0][1].toString().startsWith("Replaced stone with wall_A.tga: "))
+        << replaced[0][1].toString().toStdString();
+    EXPECT_FALSE(command.isActive());
+    EXPECT_STREQ(document.texture(0)->name, "wall_A");
+    EXPECT_EQ(document.texture(0)->flags, 0x80000013u);
+    EXPECT_TRUE(script.messages.empty());
 }
 
 TEST_F(EditorWork, ExtractWritesTheChainOrSaysWhyItWritesNothing)
