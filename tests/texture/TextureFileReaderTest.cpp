@@ -10,6 +10,7 @@
 #include "texture/chain/PngTextureWriter.h"
 #include "texture/convert/PaletteMatch.h"
 #include "texture/convert/PixelExpansion.h"
+#include "texture/io/FileRead.h"
 
 #include <gtest/gtest.h>
 
@@ -396,6 +397,36 @@ TEST(TextureFileReader, FilesReadOnceCompleteAsAReadDoes)
             ASSERT_TRUE(CompleteChain(files, completed, report, options[i], chain));
             ExpectSameTexture(read.r(), completed.record());
             EXPECT_EQ(report.texts(), read.report.texts());
+        }
+    }
+}
+
+// A chain read opens each file once and stamps it with the CRC-32 of all its
+// bytes, those after the pixels included, whichever format reads it.
+TEST(TextureFileReader, AChainReadOpensEachFileOnceAndStampsItWithItsCrc)
+{
+    const std::string after = "TRUEVISION-XFILE.";  // read for the CRC alone
+    const std::vector<uint16_t> pixels(32 * 32, 0x1234);
+    const struct {
+        const char* first;
+        std::vector<std::string> files;
+    } chains[] = {
+        {"s_A.tga", {Tga555(32, 32, pixels) + after, Tga555(16, 16, pixels) + after}},
+        {"m_A.png", {RgbaPng(32, 32, Flat(0xFF102030)), Tga555(16, 16, pixels) + after}},
+    };
+    TempDir dir;
+    for (const auto& chain : chains) {
+        SCOPED_TRACE(chain.first);
+        const std::string path = WriteChain(dir, chain.first, chain.files);
+        ChainFiles files;
+        RecordingReport report;
+        const uint64_t opened = InputFile::FilesOpened();
+        ASSERT_TRUE(ReadChainFiles(path, files, report));
+        EXPECT_EQ(InputFile::FilesOpened() - opened, chain.files.size());
+        ASSERT_EQ(files.stamps.size(), chain.files.size());
+        for (size_t i = 0; i < chain.files.size(); ++i) {
+            EXPECT_TRUE(files.stamps[i].hasCrc);
+            EXPECT_EQ(files.stamps[i].crc, Crc32Of(chain.files[i].data(), chain.files[i].size())) << i;
         }
     }
 }
