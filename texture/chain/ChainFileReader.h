@@ -17,10 +17,11 @@
 // chain's; a later level of another format is decoded by that format's reader
 // and converted into the chain's format with a warning that names both kinds.
 //
-// Each file is opened once a read: its CRC-32 is summed as its bytes arrive
-// (texture/io/FileRead.h), and each level read comes with its file's stamp
-// and the CRC of the very bytes decoded, so that nobody reads the file again
-// to know whether it still is what was read.
+// Each file is opened once a read (twice when it changed during the first):
+// its CRC-32 is summed as its bytes arrive (texture/io/FileRead.h), and each
+// level read comes with its file's stamp and the CRC of the very bytes
+// decoded, so that nobody reads the file again to know whether it still is
+// what was read.
 #pragma once
 
 #include "texture/TextureRecord.h"
