@@ -154,7 +154,7 @@ LevelResult ChainWalk::readLevelOnce(const std::string& path, int level)
     InputFile file;
     const FileReadStatus status = file.open(path);
     file.sumCrc();
-    const ChainFormat* format = format_;
+    const ChainFormat* format = level == 0 ? format_ : nullptr;
     if (!format)
         format = status == FileReadStatus::Ok ? &FormatOfFile(file) : &FormatByName(path);
     if (level == 0 && !chainReader(*format, path))
