@@ -54,6 +54,31 @@ ChainWatch::Stamps ChainWatch::StampsOf(const std::vector<std::string>& files, b
     return stamps;
 }
 
+ChainWatch::Stamps ChainWatch::StampsAfterRead(const std::vector<std::string>& files, Stamps before, const Stamps& read,
+                                               int64_t readAt)
+{
+    for (size_t i = 0; i < before.size(); ++i) {
+        if (i < read.size()) {
+            before[i] = read[i];
+        } else if (before[i].exists && ModifiedWithinTickOf(before[i], readAt)) {
+            // Not decoded, yet a rewrite in the same tick would read anew.
+            const FileStamp now = ChainFileStamp(files[i], true);
+            if (now == before[i])
+                before[i] = now;
+        }
+        before[i].hasCrc = before[i].hasCrc && ModifiedWithinTickOf(before[i], readAt);
+    }
+    return before;
+}
+
+ChainWatch::Stamps ChainWatch::StampsLike(const std::vector<std::string>& files, const Stamps& kept)
+{
+    Stamps stamps;
+    for (size_t i = 0; i < files.size(); ++i)
+        stamps.push_back(ChainFileStamp(files[i], i < kept.size() && kept[i].hasCrc));
+    return stamps;
+}
+
 void ChainWatch::watch(const QString& first)
 {
     files_ = ChainNames(first);

@@ -5,11 +5,13 @@
 // has moved for kSettleMilliseconds, and only when a file of the chain is not
 // as it was when the watch began.
 //
-// A file's stamps are those of texture/io/FileStamp.h. A rewrite of the same
-// size within one tick of the file system's clock leaves them all as they
-// were, so a read also takes each file's CRC-32 (its bytes read again, not
-// decoded): what a read stands for is compared with them, off the window's
-// thread, before it goes into a scene.
+// A file's stamps are those of texture/io/FileStamp.h; a read gives each file
+// it decoded its stamp with the CRC-32 of the bytes decoded. A rewrite of the
+// same size within one tick of the file system's clock leaves the stamps as
+// they were, so where a file was modified within a tick of its read its stamp
+// keeps that CRC, and the look before what was read goes into a scene (off the
+// window's thread) reads that file again for its CRC; every other file is
+// told by its stamp alone.
 #pragma once
 
 #include <QFileSystemWatcher>
@@ -38,13 +40,22 @@ public:
     // How the files stand now; with `crcs`, each one there read for its
     // CRC-32. Touches nothing but the files: safe on any thread.
     static Stamps StampsOf(const std::vector<std::string>& files, bool crcs);
+    // The stamps of the chain's files once a read of them ended at `readAt`:
+    // `before`, taken of every name before the read, with each file the read
+    // decoded stamped as it was read (`read`, level 0 first). A stamp keeps a
+    // CRC only where the file was modified within a tick of the read.
+    static Stamps StampsAfterRead(const std::vector<std::string>& files, Stamps before, const Stamps& read,
+                                  int64_t readAt);
+    // How the files stand now beside `kept`: a file read again for its CRC
+    // only where its kept stamp has one.
+    static Stamps StampsLike(const std::vector<std::string>& files, const Stamps& kept);
 
     // Notes how the chain at `first` stands now and watches it from here on,
     // dropping the chain watched before. Call it before reading the chain, so
     // that a change during the read counts.
     void watch(const QString& first);
-    // The stamps a read took of the watched chain before it began (with their
-    // CRCs): what the watch compares with from now on.
+    // The stamps a read gave of the watched chain (StampsAfterRead): what the
+    // watch compares with from now on.
     void takeStamps(Stamps stamps);
     void stop();
     // The chain's names (empty when nothing is watched) and their stamps.

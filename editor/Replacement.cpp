@@ -74,11 +74,14 @@ Replacement::ChainRead Replacement::ReadChain(const QString& path, const Options
 {
     ChainRead read;
     const std::string file = QFile::encodeName(path).toStdString();
-    read.stamps = ChainWatch::StampsOf(ChainWatch::ChainNames(path), true);
+    const std::vector<std::string> names = ChainWatch::ChainNames(path);
+    const ChainWatch::Stamps before = ChainWatch::StampsOf(names, false);
     read.levelTimes = LevelFileTimes(file);
     const TextureReadOptions readOptions = ReadOptions(options, cancel);
     auto files = std::make_shared<ChainFiles>();
-    if (!ReadChainFiles(file, *files, read.problems, readOptions))
+    const bool filesRead = ReadChainFiles(file, *files, read.problems, readOptions);
+    read.stamps = ChainWatch::StampsAfterRead(names, before, files->stamps, NowNanoseconds());
+    if (!filesRead)
         return read;
     const T3D_TEXTURE& first = files->texture.record();
     read.staleLevels = StaleLevelsRead(read.levelTimes, first.width, first.height);
@@ -243,7 +246,7 @@ void Replacement::convert(const Conversion& conversion, std::function<void(Conve
         if (gate)
             gate();
         auto result = std::make_shared<ConversionResult>();
-        if (ChainWatch::StampsOf(names, true) != stamps) {
+        if (ChainWatch::StampsLike(names, stamps) != stamps) {
             result->outcome = Converted::Changed;
             return result;
         }

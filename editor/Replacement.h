@@ -19,6 +19,9 @@
 // generated levels and depth it asks for, so what goes in is what was read,
 // byte for byte as a fresh read would give it; only when a file of the chain
 // changed since (its stamps or its CRC-32, ChainWatch) is it read again first.
+// Each file is opened once a read: the read gives its stamp and the CRC of
+// the bytes decoded, and the look before Replace reads a file again for its
+// CRC only when its stamp cannot tell (modified within a tick of the read).
 //
 // Reads and conversions run off the window's thread: each is one step that
 // touches nothing but the files and what it was given, then applied on the
@@ -74,7 +77,7 @@ public:
         std::vector<LevelFileTime> levelTimes;
         std::vector<int> staleLevels;  // stale levels whose files were read
         TextureRecord texture;         // what the frame shows, named after the first file
-        ChainWatch::Stamps stamps;     // the files as they stood when the read began
+        ChainWatch::Stamps stamps;     // the files as read (ChainWatch::StampsAfterRead)
         ProblemLog problems;
     };
 
@@ -152,8 +155,8 @@ public:
     // no level file read is stale.
     QString staleNote() const;
 
-    // True when a file of the chain is not as it was when the latest read
-    // began (its stamps; the CRCs are compared by convert()).
+    // True when a file of the chain is not as the latest read found it (its
+    // stamps; the CRCs are compared by convert()).
     bool changedOnDisk() const;
     // Whether `path` is one of the chain's files, as itself or through a link.
     bool isOneOfItsFiles(const std::string& path) const;

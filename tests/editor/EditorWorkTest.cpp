@@ -16,8 +16,10 @@
 #include "support/RecordingReport.h"
 #include "support/TempDir.h"
 #include "texture/TextureRecord.h"
+#include "texture/chain/MipChainNaming.h"
 #include "texture/chain/TextureFileReader.h"
 #include "texture/chain/TgaTextureReader.h"
+#include "texture/io/FileRead.h"
 
 #include <gtest/gtest.h>
 
@@ -1425,6 +1427,44 @@ TEST_F(EditorWork, ReplacePutsInTheChainAsReadUnlessAFileChangedSince)
     EXPECT_NE(stamps, ChainWatch::StampsOf({wall.string()}, true));
     EXPECT_EQ(stamps, ChainWatch::StampsOf({wall.string()}, false));
     EXPECT_TRUE(messages().empty());
+}
+
+// A pick then Replace opens each file of a four-file chain once, whatever
+// its files' kinds: the read stamps them with the CRCs of the bytes decoded,
+// and the look before Replace reads the files again for their CRCs only when
+// they were modified within a tick of the read (here, stamped ahead).
+TEST_F(EditorWork, APickThenReplaceOpensEachChainFileOnce)
+{
+    const struct {
+        const char* first;
+        int modified;  // seconds from now
+        uint64_t opened;
+    } cases[] = {{"old_A.tga", -10, 4}, {"mixed_A.png", -10, 4}, {"new_A.tga", 10, 8}};
+    for (const auto& c : cases) {
+        const auto modified = fs::file_time_type::clock::now() + std::chrono::seconds(c.modified);
+        std::string name = (desk / c.first).string();
+        for (int level = 0; level < 4; ++level) {
+            const int side = 128 >> level;
+            const bool png = level == 0 && name.size() > 4 && name.compare(name.size() - 4, 4, ".png") == 0;
+            ASSERT_TRUE(WriteFileBytes(name, png ? RgbPng(side, side, [](int, int) { return 0xFF0000u; })
+                                                 : Tga8(side, side, [](int, int) { return 1; })));
+            fs::last_write_time(name, modified);
+            std::string next;
+            NextMipLevelName(name, next);
+            name = next;
+        }
+    }
+    Load(trackPath);
+    auto* document = editor->dialog->findChild<SceneDocument*>();
+    textures->setCurrentRow(0);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.first);
+        const uint64_t opened = InputFile::FilesOpened();
+        SelectInTree(c.first);
+        editor->run(kReplaceCommand);
+        EXPECT_EQ(document->texture(0)->width, 128u);
+        EXPECT_EQ(InputFile::FilesOpened() - opened, c.opened);
+    }
 }
 
 TEST_F(EditorWork, ALoadAndAConversionCanBeStopped)

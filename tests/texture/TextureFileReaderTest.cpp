@@ -8,8 +8,10 @@
 #include "support/TgaTestBytes.h"
 #include "texture/chain/MipChainNaming.h"
 #include "texture/chain/PngTextureWriter.h"
+#include "texture/chain/TgaTextureReader.h"
 #include "texture/convert/PaletteMatch.h"
 #include "texture/convert/PixelExpansion.h"
+#include "texture/io/FileRead.h"
 
 #include <gtest/gtest.h>
 
@@ -397,5 +399,40 @@ TEST(TextureFileReader, FilesReadOnceCompleteAsAReadDoes)
             ExpectSameTexture(read.r(), completed.record());
             EXPECT_EQ(report.texts(), read.report.texts());
         }
+    }
+}
+
+// A chain read opens each file once and stamps it with the CRC-32 of all its
+// bytes, those after the pixels included, whichever format reads it. Read as
+// a TGA chain, only level 0 is taken as TGA whatever it holds.
+TEST(TextureFileReader, AChainReadOpensEachFileOnceAndStampsItWithItsCrc)
+{
+    const std::string after = "TRUEVISION-XFILE.";  // read for the CRC alone
+    const std::vector<uint16_t> pixels(32 * 32, 0x1234);
+    const struct {
+        const char* first;
+        std::vector<std::string> files;
+        int tgaChainLevels;
+    } chains[] = {
+        {"s_A.tga", {Tga555(32, 32, pixels) + after, Tga555(16, 16, pixels) + after}, 2},
+        {"m_A.png", {RgbaPng(32, 32, Flat(0xFF102030)), Tga555(16, 16, pixels) + after}, 0},
+        {"t_A.tga", {Tga555(32, 32, pixels) + after, RgbaPng(16, 16, Flat(0xFF102030))}, 2},
+    };
+    TempDir dir;
+    for (const auto& chain : chains) {
+        SCOPED_TRACE(chain.first);
+        const std::string path = WriteChain(dir, chain.first, chain.files);
+        ChainFiles files;
+        RecordingReport report;
+        const uint64_t opened = InputFile::FilesOpened();
+        ASSERT_TRUE(ReadChainFiles(path, files, report));
+        EXPECT_EQ(InputFile::FilesOpened() - opened, chain.files.size());
+        ASSERT_EQ(files.stamps.size(), chain.files.size());
+        for (size_t i = 0; i < chain.files.size(); ++i) {
+            EXPECT_TRUE(files.stamps[i].hasCrc);
+            EXPECT_EQ(files.stamps[i].crc, Crc32Of(chain.files[i].data(), chain.files[i].size())) << i;
+        }
+        TextureRecord asTga;
+        EXPECT_EQ(ReadTgaChainFiles(path, asTga, report) ? asTga.record().levelCount : 0, chain.tgaChainLevels);
     }
 }

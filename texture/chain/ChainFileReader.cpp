@@ -1,10 +1,10 @@
 #include "texture/chain/ChainFileReader.h"
 
+#include "texture/chain/ChainFormats.h"
 #include "texture/chain/FileKind.h"
 #include "texture/chain/MipChainNaming.h"
 #include "texture/chain/StaleLevels.h"
 #include "texture/convert/DepthConversion.h"
-#include "texture/png/PngDecoder.h"
 
 #include <algorithm>
 #include <cstring>
@@ -18,18 +18,46 @@ void CopyName(const std::string& path, char* name)
     name[n] = '\0';
 }
 
-bool StartsAsPng(const InputFile& file)
-{
-    uint8_t signature[kPngSignatureSize];
-    return file.size() >= kPngSignatureSize && file.readAt(0, signature, sizeof signature) == FileReadStatus::Ok &&
-           IsPngSignature(signature, sizeof signature);
-}
-
 }  // namespace
 
-int ChainFileReader::readChain(const std::string& first, int fileLevels)
+// Walks a chain: opens each file once, has the reader of its format decode
+// it, and keeps its stamp.
+class ChainWalk {
+public:
+    ChainWalk(TextureRecord& holder, TextureReport& report, PngChainPalette* palette, std::vector<FileStamp>* stamps,
+              const ChainFormat* format)
+        : holder_(holder), report_(report), palette_(palette), stamps_(stamps), format_(format)
+    {
+    }
+
+    const ChainFormat* read(const std::string& first, int fileLevels);
+
+private:
+    ChainFileReader* chainReader(const ChainFormat& format, const std::string& path);
+    LevelResult readLevel(const std::string& path, int level);
+    LevelResult readLevelOnce(const std::string& path, int level);
+    LevelResult readOtherKind(const ChainFormat& format, const InputFile& file, const std::string& path, int level);
+    LevelResult refuseOpen(FileReadStatus status, const std::string& path, int level);
+
+    TextureRecord& holder_;
+    TextureReport& report_;
+    PngChainPalette* palette_;
+    std::vector<FileStamp>* stamps_;
+    const ChainFormat* format_;  // level 0's, when asked for
+    // The chain's format, level 0's, and its reader.
+    const ChainFormat* chainFormat_ = nullptr;
+    std::unique_ptr<ChainFileReader> chain_;
+    // A file of another format is read as its own reader's level 0, its
+    // refusals coming as warnings.
+    TextureRecord otherLevel_;
+    ChainFileReader::AsWarnings laterLevelReport_{report_};
+};
+
+const ChainFormat* ChainWalk::read(const std::string& first, int fileLevels)
 {
     holder_.clear();
+    if (stamps_)
+        stamps_->clear();
     T3D_TEXTURE& record = holder_.record();
     int levelsRead = 0;
     std::string current = first;
@@ -46,12 +74,19 @@ int ChainFileReader::readChain(const std::string& first, int fileLevels)
     if (levelsRead == 0)
         holder_.clear();  // a failed level 0 may have set the size, depth or palette
     CopyName(first, record.name);
-    return levelsRead;
+    return levelsRead > 0 ? chainFormat_ : nullptr;
 }
 
-void ChainFileReader::readOtherKindWith(ReaderMaker make)
+// The reader of level 0's format, made once; nullptr (said) without memory.
+ChainFileReader* ChainWalk::chainReader(const ChainFormat& format, const std::string& path)
 {
-    other_ = make(otherLevel_, laterLevelReport_);
+    if (chainFormat_ != &format) {
+        chain_ = format.make(holder_, report_, palette_);
+        chainFormat_ = &format;
+    }
+    if (!chain_)
+        Report(report_, Severity::Error, TextureCause::OutOfMemory, path, {format.kind});
+    return chain_.get();
 }
 
 void ChainFileReader::AsWarnings::report(const TextureProblem& problem)
@@ -104,54 +139,75 @@ bool ChainFileReader::fitsLevel(unsigned width, unsigned height, unsigned depth,
     return width == LevelWidth(record, level) && height == LevelHeight(record, level) && depth == record.depth;
 }
 
-LevelResult ChainFileReader::readLevel(const std::string& path, int level)
+LevelResult ChainWalk::readLevel(const std::string& path, int level)
 {
-    level_ = level;
     const LevelResult result = readLevelOnce(path, level);
     if (result != LevelResult::Changed)
         return result;
     if (const LevelResult again = readLevelOnce(path, level); again != LevelResult::Changed)
         return again;
-    return fail(TextureCause::ChangedWhileRead, path);
+    return chain_->fail(TextureCause::ChangedWhileRead, path);
 }
 
-LevelResult ChainFileReader::readLevelOnce(const std::string& path, int level)
+LevelResult ChainWalk::readLevelOnce(const std::string& path, int level)
 {
     InputFile file;
-    if (const FileReadStatus status = file.open(path); status != FileReadStatus::Ok)
+    const FileReadStatus status = file.open(path);
+    file.sumCrc();
+    const ChainFormat* format = level == 0 ? format_ : nullptr;
+    if (!format)
+        format = status == FileReadStatus::Ok ? &FormatOfFile(file) : &FormatByName(path);
+    if (level == 0 && !chainReader(*format, path))
+        return LevelResult::Failed;
+    chain_->level_ = level;
+    if (status != FileReadStatus::Ok)
         return refuseOpen(status, path, level);
-    if (level > 0 && other_ && StartsAsPng(file) != readsPng())
-        return readOtherKind(file, path, level);
-    return readFile(file, path, level);
+    const LevelResult result = level > 0 && format != chainFormat_ ? readOtherKind(*format, file, path, level)
+                                                                   : chain_->readFile(file, path, level);
+    if (result == LevelResult::Read && stamps_)
+        stamps_->push_back(file.stampWithCrc());
+    return result;
 }
 
-// The other kind's reader reads the file as its level 0, its refusals coming
-// as warnings; the level it makes, expanded to RGBA, goes into this chain's
-// format.
-LevelResult ChainFileReader::readOtherKind(const InputFile& file, const std::string& path, int level)
+// The other format's reader reads the file as its level 0, its refusals
+// coming as warnings; the level it makes, expanded to RGBA, goes into the
+// chain's format.
+LevelResult ChainWalk::readOtherKind(const ChainFormat& format, const InputFile& file, const std::string& path,
+                                     int level)
 {
     otherLevel_.clear();
-    const LevelResult result = other_->readFile(file, path, 0);
+    const std::unique_ptr<ChainFileReader> other = format.make(otherLevel_, laterLevelReport_, nullptr);
+    if (!other)
+        return chain_->fail(TextureCause::OutOfMemory, path);
+    const LevelResult result = other->readFile(file, path, 0);
     if (result != LevelResult::Read)
         return result == LevelResult::Changed ? result : LevelResult::Missing;
     T3D_TEXTURE& read = otherLevel_.record();
     read.levelCount = 1;
-    if (read.width != LevelWidth(holder_.record(), level) || read.height != LevelHeight(holder_.record(), level)) {
-        other_->fail(TextureCause::LevelMismatch, path);  // as a warning, in the file's own kind
+    const T3D_TEXTURE& chain = holder_.record();
+    if (read.width != LevelWidth(chain, level) || read.height != LevelHeight(chain, level)) {
+        other->fail(TextureCause::LevelMismatch, path);  // as a warning, in the file's own kind
         return LevelResult::Missing;
     }
-    Report(report_, Severity::Warning, TextureCause::OtherKindLevel, path, {other_->kind_, 0, 0, kind_});
+    Report(report_, Severity::Warning, TextureCause::OtherKindLevel, path, {format.kind, 0, 0, chainFormat_->kind});
     if (!ExpandToRgbaChain(otherLevel_))
-        return fail(TextureCause::OutOfMemory, path);
-    return takeOtherKind(otherLevel_, path, level);
+        return chain_->fail(TextureCause::OutOfMemory, path);
+    return chain_->takeOtherKind(otherLevel_, path, level);
 }
 
 // A file that cannot be opened: level 0 fails; a later level that is missing
 // ends the chain quietly, one that is there but cannot be read ends it with a
 // warning, and generation fills the rest either way.
-LevelResult ChainFileReader::refuseOpen(FileReadStatus status, const std::string& path, int level)
+LevelResult ChainWalk::refuseOpen(FileReadStatus status, const std::string& path, int level)
 {
     if (status == FileReadStatus::NotFound && level > 0)
         return LevelResult::Missing;
-    return fail(CauseOf(status), path);
+    return chain_->fail(CauseOf(status), path);
+}
+
+const ChainFormat* WalkChain(const std::string& first, TextureRecord& holder, TextureReport& report, int fileLevels,
+                             PngChainPalette* palette, std::vector<FileStamp>* stamps, const ChainFormat* format)
+{
+    ChainWalk walk(holder, report, palette, stamps, format);
+    return walk.read(first, fileLevels);
 }

@@ -12,21 +12,34 @@
 // levels no file holds are left for the caller to generate.
 //
 // The naming rule alone decides which files belong to the chain; each file is
-// read by its own signature (a PNG by PNG's, anything else as TGA), whatever
-// its name. A later level of the other kind is decoded by that kind's reader,
-// given as readOtherKindWith(), and converted into the first level's format
-// with a warning that names both kinds.
+// read by its own first bytes, through the one table of formats
+// (texture/chain/ChainFormats.h), whatever its name. Level 0's format is the
+// chain's; a later level of another format is decoded by that format's reader
+// and converted into the chain's format with a warning that names both kinds.
+//
+// Each file is opened once a read (twice when it changed during the first):
+// its CRC-32 is summed as its bytes arrive (texture/io/FileRead.h), and each
+// level read comes with its file's stamp and the CRC of the very bytes
+// decoded, so that nobody reads the file again to know whether it still is
+// what was read.
 #pragma once
 
 #include "texture/TextureRecord.h"
 #include "texture/TextureReport.h"
 #include "texture/io/FileRead.h"
+#include "texture/io/FileStamp.h"
 
 #include <memory>
 #include <string>
+#include <vector>
 
 enum class LevelResult { Read, Missing, Failed, Changed };
 
+struct ChainFormat;
+struct PngChainPalette;
+
+// One format's reader of a chain's files: it decodes one open file into its
+// level; the walk along the chain (WalkChain) opens the files and calls it.
 class ChainFileReader {
 public:
     // `kind` names the files in messages: "TGA", "PNG".
@@ -36,24 +49,13 @@ public:
     }
     virtual ~ChainFileReader() = default;
 
-    // Clears the holder, then reads the chain's files into it, setting the
-    // level count and flags; no more than `fileLevels` files (level 0 always).
-    // Returns the number of levels read; with none the holder is cleared
-    // except for its name field, which always holds `first` (cut to 255
-    // characters).
-    [[nodiscard]] int readChain(const std::string& first, int fileLevels = kMaxTextureLevels);
-
-    // Makes the reader of the other kind of file, over the holder and report
-    // it is given.
-    using ReaderMaker = std::unique_ptr<ChainFileReader> (*)(TextureRecord& holder, TextureReport& report);
-    // Later levels of the other kind are read with a reader `make` gives.
-    // Without one, every file is read as this reader's kind.
-    void readOtherKindWith(ReaderMaker make);
+    // Makes a format's reader over the holder and report it is given;
+    // `palette`: where a chain of palette files keeps its palette and indices
+    // (nullptr: nowhere). nullptr when the memory cannot be had.
+    using Maker = std::unique_ptr<ChainFileReader> (*)(TextureRecord& holder, TextureReport& report,
+                                                       PngChainPalette* palette);
 
 protected:
-    // Whether this reader's files are PNG files (else TGA).
-    virtual bool readsPng() const = 0;
-
     // Puts a later level read from a file of the other kind, given as a
     // one-level 8-bit RGBA record of the level's size, into level `level` in
     // this chain's format.
@@ -109,13 +111,18 @@ protected:
     int level_ = 0;
 
 private:
-    LevelResult readLevel(const std::string& path, int level);
-    LevelResult readLevelOnce(const std::string& path, int level);
-    LevelResult readOtherKind(const InputFile& file, const std::string& path, int level);
-    LevelResult refuseOpen(FileReadStatus status, const std::string& path, int level);
-
-    // The level a file of the other kind is read into, as that reader's
-    // level 0, and the reader.
-    TextureRecord otherLevel_;
-    std::unique_ptr<ChainFileReader> other_;
+    friend class ChainWalk;
 };
+
+// Clears the holder, then reads the chain's files into it, setting the level
+// count and flags; no more than `fileLevels` files (level 0 always). Level 0
+// is read in `format` when one is given, else by its first bytes. `palette`:
+// where a chain of palette files keeps its palette and indices (nullptr:
+// nowhere). With `stamps`, each file whose level was read adds its stamp with
+// the CRC-32 of the bytes decoded, level 0 first. Returns the chain's format,
+// nullptr when level 0 was not read: then the holder is cleared except for
+// its name field, which always holds `first` (cut to 255 characters).
+[[nodiscard]] const ChainFormat* WalkChain(const std::string& first, TextureRecord& holder, TextureReport& report,
+                                           int fileLevels, PngChainPalette* palette,
+                                           std::vector<FileStamp>* stamps = nullptr,
+                                           const ChainFormat* format = nullptr);

@@ -2,7 +2,6 @@
 
 #include "texture/TextureLimits.h"
 #include "texture/chain/ChainFileReader.h"
-#include "texture/chain/TgaTextureReader.h"
 
 #include <cstring>
 #include <new>
@@ -31,10 +30,11 @@ public:
     PngChainReader(TextureRecord& holder, TextureReport& report, PngChainPalette* palette)
         : ChainFileReader(holder, report, "PNG"), palette_(palette)
     {
+        if (palette_)
+            *palette_ = PngChainPalette();
     }
 
 private:
-    bool readsPng() const override { return true; }
     LevelResult readFile(const InputFile& file, const std::string& path, int level) override;
     LevelResult takeOtherKind(TextureRecord& rgba, const std::string& path, int level) override;
     LevelResult decode(PngDecoder& png, const std::string& path, int level);
@@ -83,7 +83,7 @@ LevelResult PngChainReader::decode(PngDecoder& png, const std::string& path, int
     return LevelResult::Read;
 }
 
-// A level from a TGA file, already in this chain's 8-bit RGBA; it has no
+// A level from a file of another format, already in this chain's 8-bit RGBA; it has no
 // palette, so the chain's palette is no longer shared.
 LevelResult PngChainReader::takeOtherKind(TextureRecord& rgba, const std::string& path, int level)
 {
@@ -118,17 +118,8 @@ uint8_t* PngChainReader::indicesFor(const PngDecoder& png, unsigned width, unsig
 
 }  // namespace
 
-std::unique_ptr<ChainFileReader> MakePngFileReader(TextureRecord& holder, TextureReport& report)
+std::unique_ptr<ChainFileReader> MakePngFileReader(TextureRecord& holder, TextureReport& report,
+                                                   PngChainPalette* palette)
 {
-    return std::unique_ptr<ChainFileReader>(new (std::nothrow) PngChainReader(holder, report, nullptr));
-}
-
-bool ReadPngChainFiles(const std::string& path, TextureRecord& holder, TextureReport& report, PngChainPalette* palette,
-                       int fileLevels)
-{
-    if (palette)
-        *palette = PngChainPalette();
-    PngChainReader chain(holder, report, palette);
-    chain.readOtherKindWith(MakeTgaFileReader);
-    return chain.readChain(path, fileLevels) > 0;
+    return std::unique_ptr<ChainFileReader>(new (std::nothrow) PngChainReader(holder, report, palette));
 }

@@ -3,8 +3,8 @@
 // record (8-8-8-8 masks), by the chain rules every format shares
 // (texture/chain/ChainFileReader.h). Each file is read whole into memory and
 // decoded there (texture/png/PngDecoder.h, with its limits); a damaged file is
-// refused with a message naming it. A later level that is a TGA file is read
-// as TGA and expanded to RGBA (texture/chain/ChainFileReader.h).
+// refused with a message naming it. A later level of another format is read
+// by that format's reader and expanded to RGBA (texture/chain/ChainFileReader.h).
 #pragma once
 
 #include "texture/TextureRecord.h"
@@ -26,12 +26,8 @@ struct PngChainPalette {
     ByteBlock levels[kMaxTextureLevels];
 };
 
-// Clears the holder, then reads the chain's files (generating no level).
-// True when level 0 was read. With `palette`, a palette chain's indices are
-// kept there as well. At most `fileLevels` files are read.
-[[nodiscard]] bool ReadPngChainFiles(const std::string& path, TextureRecord& holder, TextureReport& report,
-                                     PngChainPalette* palette = nullptr, int fileLevels = kMaxTextureLevels);
-
-// A reader of PNG files for a chain of TGA files' later levels; nullptr when
+// The reader of a chain's PNG files (texture/chain/ChainFormats.h): with
+// `palette`, a palette chain's indices are kept there as well. nullptr when
 // the memory cannot be had.
-std::unique_ptr<ChainFileReader> MakePngFileReader(TextureRecord& holder, TextureReport& report);
+std::unique_ptr<ChainFileReader> MakePngFileReader(TextureRecord& holder, TextureReport& report,
+                                                   PngChainPalette* palette);

@@ -1,26 +1,10 @@
 #include "texture/chain/TextureFileReader.h"
 
+#include "texture/chain/ChainFormats.h"
 #include "texture/chain/PngTextureReader.h"
-#include "texture/chain/TgaTextureReader.h"
 #include "texture/convert/PixelExpansion.h"
-#include "texture/io/FileRead.h"
-
-#include <cstring>
-#include <strings.h>
 
 namespace {
-
-bool HasExtension(const std::string& name, const char* extension)
-{
-    const size_t n = std::strlen(extension);
-    return name.size() >= n && strcasecmp(name.c_str() + name.size() - n, extension) == 0;
-}
-
-std::string FileName(const std::string& path)
-{
-    const size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 bool Cancelled(const TextureReadOptions& options)
 {
@@ -110,18 +94,12 @@ bool CompleteTgaChain(TextureRecord& holder, TextureReport& report, const Textur
 
 bool IsPngFile(const std::string& path)
 {
-    InputFile file;
-    if (file.open(path) != FileReadStatus::Ok)
-        return HasExtension(FileName(path), ".png");
-    uint8_t signature[kPngSignatureSize];
-    return file.size() >= kPngSignatureSize && file.readAt(0, signature, sizeof signature) == FileReadStatus::Ok &&
-           IsPngSignature(signature, sizeof signature);
+    return &FormatOfPath(path) == &PngChainFormat();
 }
 
 bool IsTextureFileName(const std::string& path)
 {
-    const std::string name = FileName(path);
-    return HasExtension(name, ".tga") || HasExtension(name, ".png");
+    return FormatOfName(path) != nullptr;
 }
 
 DepthOptions FormatOf(const T3D_TEXTURE& model, bool dither)
@@ -139,14 +117,15 @@ DepthOptions FormatOf(const T3D_TEXTURE& model, bool dither)
 bool ReadTextureChain(const std::string& path, TextureRecord& holder, TextureReport& report,
                       const TextureReadOptions& options)
 {
-    if (!IsPngFile(path))
-        return ReadTgaChainFiles(path, holder, report, options.fileLevels) &&
-               CompleteTgaChain(holder, report, options, path);
     // Indices are kept only where they can serve.
     const bool keepIndices = options.convertTo && options.convertTo->depth == 8;
     PngChainPalette palette;
-    return ReadPngChainFiles(path, holder, report, keepIndices ? &palette : nullptr, options.fileLevels) &&
-           CompletePngChain(holder, keepIndices ? &palette : nullptr, report, options, path);
+    PngChainPalette* kept = keepIndices ? &palette : nullptr;
+    const ChainFormat* format = WalkChain(path, holder, report, options.fileLevels, kept);
+    if (!format)
+        return false;
+    return format->rgba ? CompletePngChain(holder, kept, report, options, path)
+                        : CompleteTgaChain(holder, report, options, path);
 }
 
 ChainFiles::ChainFiles() = default;
@@ -157,13 +136,13 @@ ChainFiles& ChainFiles::operator=(ChainFiles&&) noexcept = default;
 bool ReadChainFiles(const std::string& path, ChainFiles& files, TextureReport& report,
                     const TextureReadOptions& options)
 {
-    files.png = IsPngFile(path);
-    if (!files.png) {
-        files.palette.reset();
-        return ReadTgaChainFiles(path, files.texture, report, options.fileLevels);
-    }
     files.palette = std::make_unique<PngChainPalette>();
-    return ReadPngChainFiles(path, files.texture, report, files.palette.get(), options.fileLevels);
+    const ChainFormat* format =
+        WalkChain(path, files.texture, report, options.fileLevels, files.palette.get(), &files.stamps);
+    files.png = format && format->rgba;
+    if (!files.png)
+        files.palette.reset();
+    return format != nullptr;
 }
 
 bool CompleteChain(const ChainFiles& files, TextureRecord& holder, TextureReport& report,

@@ -18,11 +18,13 @@
 #include "texture/TextureReport.h"
 #include "texture/convert/DepthConversion.h"
 #include "texture/convert/MipGeneration.h"
+#include "texture/io/FileStamp.h"
 
 #include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 struct PngChainPalette;
 
@@ -64,7 +66,9 @@ DepthOptions FormatOf(const T3D_TEXTURE& model, bool dither = true);
 
 // A chain's files as read, before anything is made of them: the levels the
 // files hold, with the flags their names spell; whether the chain was read as
-// PNG; and a PNG chain's palette and indices while its files share one.
+// PNG; a PNG chain's palette and indices while its files share one; and the
+// stamp of each file whose level was read, level 0 first, with the CRC-32 of
+// the very bytes decoded.
 struct ChainFiles {
     ChainFiles();
     ~ChainFiles();
@@ -74,6 +78,7 @@ struct ChainFiles {
     TextureRecord texture;
     bool png = false;
     std::unique_ptr<PngChainPalette> palette;
+    std::vector<FileStamp> stamps;
 };
 
 // Reads the files of the chain that starts at `path` into `files`, at most

@@ -1,7 +1,7 @@
 #include "texture/chain/TgaTextureReader.h"
 
 #include "texture/chain/ChainFileReader.h"
-#include "texture/chain/PngTextureReader.h"
+#include "texture/chain/ChainFormats.h"
 #include "texture/convert/DepthConversion.h"
 #include "texture/convert/MipGeneration.h"
 #include "texture/convert/PaletteMatch.h"
@@ -21,7 +21,6 @@ public:
     ChainReader(TextureRecord& holder, TextureReport& report) : ChainFileReader(holder, report, "TGA") {}
 
 private:
-    bool readsPng() const override { return false; }
     LevelResult readFile(const InputFile& file, const std::string& path, int level) override;
     LevelResult takeOtherKind(TextureRecord& rgba, const std::string& path, int level) override;
     ColourMapMerge& merge();
@@ -124,7 +123,7 @@ ColourMapMerge& ChainReader::merge()
     return *merge_;
 }
 
-// A level from a PNG file: converted to the chain's depth and masks as a
+// A level from a file of another format: converted to the chain's depth and masks as a
 // scene texture's format is taken (texture/convert/DepthConversion.h); at 8
 // bits its colours are then merged into the chain's palette like a TGA
 // file's.
@@ -154,16 +153,14 @@ LevelResult ChainReader::takeOtherKind(TextureRecord& rgba, const std::string& p
 
 }  // namespace
 
-std::unique_ptr<ChainFileReader> MakeTgaFileReader(TextureRecord& holder, TextureReport& report)
+std::unique_ptr<ChainFileReader> MakeTgaFileReader(TextureRecord& holder, TextureReport& report, PngChainPalette*)
 {
     return std::unique_ptr<ChainFileReader>(new (std::nothrow) ChainReader(holder, report));
 }
 
 bool ReadTgaChainFiles(const std::string& path, TextureRecord& holder, TextureReport& report, int fileLevels)
 {
-    ChainReader chain(holder, report);
-    chain.readOtherKindWith(MakePngFileReader);
-    return chain.readChain(path, fileLevels) > 0;
+    return WalkChain(path, holder, report, fileLevels, nullptr, nullptr, &TgaChainFormat()) != nullptr;
 }
 
 bool TgaTextureReader(const char* path, TextureRecord& holder, TextureReport& report, MipFilter filter)

@@ -37,11 +37,14 @@
                                     MipFilter filter = MipFilter::point);
 
 // The same without generating: only the levels the chain's files hold, at
-// most `fileLevels` of them. A later level that is a PNG file is read as PNG
-// and converted (texture/chain/ChainFileReader.h).
+// most `fileLevels` of them. Level 0 is read as TGA whatever its first bytes;
+// a later level of another format is read as that format and converted
+// (texture/chain/ChainFileReader.h).
 [[nodiscard]] bool ReadTgaChainFiles(const std::string& path, TextureRecord& holder, TextureReport& report,
                                      int fileLevels = kMaxTextureLevels);
 
-// A reader of TGA files for a chain of PNG files' later levels; nullptr when
-// the memory cannot be had.
-std::unique_ptr<ChainFileReader> MakeTgaFileReader(TextureRecord& holder, TextureReport& report);
+// The reader of a chain's TGA files (texture/chain/ChainFormats.h); a TGA
+// chain keeps its palette in the record, so `palette` is not used. nullptr
+// when the memory cannot be had.
+std::unique_ptr<ChainFileReader> MakeTgaFileReader(TextureRecord& holder, TextureReport& report,
+                                                   PngChainPalette* palette);

@@ -1,8 +1,12 @@
 #include "texture/io/FileRead.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
+#include <memory>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -12,6 +16,12 @@ namespace {
 // Largest single transfer handed to the kernel; Linux moves at most this much
 // per call anyway.
 constexpr uint64_t kMaxTransfer = 0x7FFFF000;
+
+// Bytes read at a time for a file's CRC: large enough for few system calls,
+// small enough to stay in the cache while it is summed.
+constexpr uint64_t kCrcPieceBytes = uint64_t(1) << 20;
+
+std::atomic<uint64_t> filesOpened{0};
 
 FileReadStatus StatusOfOpenError(int error)
 {
@@ -54,6 +64,9 @@ InputFile& InputFile::operator=(InputFile&& other) noexcept
         size_ = other.size_;
         modifiedSeconds_ = other.modifiedSeconds_;
         modifiedNanoseconds_ = other.modifiedNanoseconds_;
+        summing_ = other.summing_;
+        summedTo_ = other.summedTo_;
+        crc_ = other.crc_;
     }
     return *this;
 }
@@ -86,7 +99,16 @@ FileReadStatus InputFile::open(const std::string& path)
     size_ = uint64_t(info.st_size);
     modifiedSeconds_ = int64_t(info.st_mtim.tv_sec);
     modifiedNanoseconds_ = int64_t(info.st_mtim.tv_nsec);
+    summing_ = false;
+    summedTo_ = 0;
+    crc_ = 0;
+    ++filesOpened;
     return FileReadStatus::Ok;
+}
+
+uint64_t InputFile::FilesOpened()
+{
+    return filesOpened;
 }
 
 FileReadStatus InputFile::readAt(uint64_t offset, uint8_t* out, size_t n) const
@@ -96,6 +118,7 @@ FileReadStatus InputFile::readAt(uint64_t offset, uint8_t* out, size_t n) const
 
 FileReadStatus InputFile::readScattered(uint64_t offset, const std::vector<iovec>& pieces) const
 {
+    const uint64_t start = offset;
     size_t next = 0;        // first piece not wholly filled
     size_t doneInNext = 0;  // bytes of it already filled
     std::vector<iovec> batch;
@@ -136,7 +159,24 @@ FileReadStatus InputFile::readScattered(uint64_t offset, const std::vector<iovec
             doneInNext = 0;
         }
     }
+    if (summing_)
+        sumRead(start, pieces);
     return FileReadStatus::Ok;
+}
+
+// Adds the pieces, read from `offset` on, to the CRC where they go on from
+// the bytes summed so far.
+void InputFile::sumRead(uint64_t offset, const std::vector<iovec>& pieces) const
+{
+    for (const iovec& piece : pieces) {
+        const uint64_t end = offset + piece.iov_len;
+        if (offset <= summedTo_ && summedTo_ < end) {
+            const uint8_t* bytes = static_cast<const uint8_t*>(piece.iov_base) + (summedTo_ - offset);
+            crc_ = Crc32Of(bytes, size_t(end - summedTo_), crc_);
+            summedTo_ = end;
+        }
+        offset = end;
+    }
 }
 
 bool InputFile::unchanged() const
@@ -150,6 +190,35 @@ FileStamp InputFile::stamp() const
 {
     struct stat info {};
     return fd_ >= 0 && ::fstat(fd_, &info) == 0 ? StampOfStat(info) : FileStamp();
+}
+
+void InputFile::sumCrc()
+{
+    summing_ = true;
+}
+
+bool InputFile::wholeCrc(uint32_t& crc) const
+{
+    if (!summing_)
+        return false;
+    const size_t pieceBytes = size_t(std::clamp<uint64_t>(size_ - std::min(summedTo_, size_), 1, kCrcPieceBytes));
+    const std::unique_ptr<uint8_t[]> piece(new (std::nothrow) uint8_t[pieceBytes]);
+    if (!piece)
+        return false;
+    while (summedTo_ < size_) {
+        if (readAt(summedTo_, piece.get(), size_t(std::min<uint64_t>(pieceBytes, size_ - summedTo_))) !=
+            FileReadStatus::Ok)
+            return false;
+    }
+    crc = crc_;
+    return unchanged();
+}
+
+FileStamp InputFile::stampWithCrc() const
+{
+    FileStamp stamp = this->stamp();
+    stamp.hasCrc = stamp.exists && wholeCrc(stamp.crc);
+    return stamp;
 }
 
 namespace {

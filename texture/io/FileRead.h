@@ -8,6 +8,11 @@
 // signal. Size and modification time are taken when the file is opened and
 // compared again after the read: a file that changed under the reader is read
 // once more, then refused.
+//
+// A file asked to sum its CRC-32 (sumCrc) sums the bytes of each read that
+// goes on from where the last one ended, as they arrive: a reader that reads
+// its file front to back gets the CRC of the very bytes it decoded, and only
+// the bytes it skipped are read again for it.
 #pragma once
 
 #include "texture/io/ByteBlock.h"
@@ -60,13 +65,33 @@ public:
     // How the open file stands now (without its CRC).
     FileStamp stamp() const;
 
+    // From here on, reads sum the CRC-32 of the file's bytes from its start.
+    // Not for a file read from several threads at once.
+    void sumCrc();
+    // The CRC-32 of the whole file: the bytes reads went over, then the rest,
+    // read for it in pieces. False when the rest cannot be read, the file
+    // changed since it was opened, or sumCrc() was not asked for.
+    [[nodiscard]] bool wholeCrc(uint32_t& crc) const;
+    // stamp() with the CRC of wholeCrc() (hasCrc false when there is none).
+    FileStamp stampWithCrc() const;
+
+    // How many files open() has opened in this process, for tests that hold
+    // how often a file is read.
+    static uint64_t FilesOpened();
+
 private:
     void close();
+    void sumRead(uint64_t offset, const std::vector<iovec>& pieces) const;
 
     int fd_ = -1;
     uint64_t size_ = 0;
     int64_t modifiedSeconds_ = 0;
     int64_t modifiedNanoseconds_ = 0;
+    // The CRC-32 of bytes [0, summedTo_), kept up by reads; const reads add
+    // to it.
+    bool summing_ = false;
+    mutable uint64_t summedTo_ = 0;
+    mutable uint32_t crc_ = 0;
 };
 
 // Reads a whole file into `out`, at most maxBytes (TooLarge beyond, before

@@ -2,17 +2,10 @@
 
 #include "texture/io/FileRead.h"
 
-#include <algorithm>
 #include <ctime>
 #include <libdeflate.h>
-#include <memory>
-#include <new>
 
 namespace {
-
-// Bytes read at a time for a file's CRC: large enough for few system calls,
-// small enough to stay in the cache while it is summed.
-constexpr uint64_t kCrcPieceBytes = uint64_t(1) << 20;
 
 int64_t Nanoseconds(const timespec& time)
 {
@@ -74,17 +67,6 @@ bool FileCrc32(const std::string& path, uint32_t& crc, uint64_t maxBytes)
     InputFile file;
     if (file.open(path) != FileReadStatus::Ok || file.size() > maxBytes)
         return false;
-    const size_t pieceBytes = size_t(std::clamp<uint64_t>(file.size(), 1, kCrcPieceBytes));
-    const std::unique_ptr<uint8_t[]> piece(new (std::nothrow) uint8_t[pieceBytes]);
-    if (!piece)
-        return false;
-    uint32_t sum = 0;
-    for (uint64_t offset = 0; offset < file.size(); offset += pieceBytes) {
-        const size_t n = size_t(std::min<uint64_t>(pieceBytes, file.size() - offset));
-        if (file.readAt(offset, piece.get(), n) != FileReadStatus::Ok)
-            return false;
-        sum = Crc32Of(piece.get(), n, sum);
-    }
-    crc = sum;
-    return file.unchanged();
+    file.sumCrc();
+    return file.wholeCrc(crc);
 }
