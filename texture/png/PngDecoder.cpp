@@ -263,10 +263,11 @@ bool PngDecoder::readColourKey()
         return false;
     }
     key_.present = true;
+    // Of a key out of an 8-bit sample's range, libspng compares the low byte.
     const bool grey = channels_ < 3;
-    key_.red = grey ? trns.gray : trns.red;
-    key_.green = grey ? trns.gray : trns.green;
-    key_.blue = grey ? trns.gray : trns.blue;
+    key_.red = uint8_t(grey ? trns.gray : trns.red);
+    key_.green = uint8_t(grey ? trns.gray : trns.green);
+    key_.blue = uint8_t(grey ? trns.gray : trns.blue);
     return true;
 }
 

@@ -99,10 +99,11 @@ private:
     bool indicesBeyondPalette_ = false;
     Palette palette_;
     uint8_t paletteAlpha_[kPaletteEntries];
-    // tRNS of a grey or RGB image: the samples (grey in red) that are transparent.
+    // tRNS of an 8-bit grey or RGB image: the samples (grey in all three)
+    // that are transparent.
     struct ColourKey {
         bool present = false;
-        uint16_t red = 0, green = 0, blue = 0;
+        uint8_t red = 0, green = 0, blue = 0;
     };
     ColourKey key_;
     bool decodedWhole_ = false;
