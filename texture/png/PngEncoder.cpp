@@ -102,7 +102,9 @@ bool WriteChunk(const PngSink& sink, const char (&type)[5], const uint8_t* data,
     uint8_t head[8], crc[4];
     WriteBigEndian32(head, uint32_t(size));
     std::memcpy(head + 4, type, 4);
-    WriteBigEndian32(crc, libdeflate_crc32(libdeflate_crc32(0, type, 4), data, size));
+    // libdeflate's CRC-32 of no buffer is its start value, whatever came before.
+    const uint32_t typeCrc = libdeflate_crc32(0, type, 4);
+    WriteBigEndian32(crc, size == 0 ? typeCrc : libdeflate_crc32(typeCrc, data, size));
     return sink(head, 8) && (size == 0 || sink(data, size)) && sink(crc, 4);
 }
 
