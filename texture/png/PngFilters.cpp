@@ -55,8 +55,7 @@ void UnfilterUp(uint8_t* row, const uint8_t* above, size_t rowBytes)
         row[i] = uint8_t(row[i] + above[i]);
 }
 
-// One pixel of N (3 or 4) bytes in the low lanes; a 3-byte pixel is read and
-// written as 3 bytes, so that the next pixel is left alone.
+// One pixel of N (3 or 4) bytes in the low lanes, the others zero.
 template <unsigned N>
 __m128i LoadPixel(const uint8_t* at)
 {
@@ -83,66 +82,98 @@ __m128i Abs16(__m128i x)
 }
 
 // Sub, Average and Paeth at 3 and 4 bytes a pixel: each pixel depends on the
-// one before it, so the lanes are the pixel's channels.
-template <unsigned N>
-void UnfilterSub(uint8_t* row, size_t rowBytes)
-{
+// one before it, so the lanes are the pixel's channels. Each undoes one pixel
+// a time: its filtered bytes x and the pixel above b (low lanes, the others
+// zero) give the pixel, and the state moves on.
+struct SubPixel {
     __m128i a = _mm_setzero_si128();
-    for (size_t i = 0; i < rowBytes; i += N) {
-        a = _mm_add_epi8(a, LoadPixel<N>(row + i));
-        StorePixel<N>(row + i, a);
-    }
-}
+    __m128i operator()(__m128i x, __m128i) { return a = _mm_add_epi8(a, x); }
+};
 
-template <unsigned N>
-void UnfilterAverage(uint8_t* row, const uint8_t* above, size_t rowBytes)
-{
-    const __m128i one = _mm_set1_epi8(1);
+struct AveragePixel {
     __m128i a = _mm_setzero_si128();
-    for (size_t i = 0; i < rowBytes; i += N) {
-        const __m128i b = LoadPixel<N>(above + i);
+    __m128i operator()(__m128i x, __m128i b)
+    {
         // _mm_avg_epu8 rounds up; the filter rounds down.
-        const __m128i average = _mm_sub_epi8(_mm_avg_epu8(a, b), _mm_and_si128(_mm_xor_si128(a, b), one));
-        a = _mm_add_epi8(LoadPixel<N>(row + i), average);
-        StorePixel<N>(row + i, a);
+        const __m128i odd = _mm_and_si128(_mm_xor_si128(a, b), _mm_set1_epi8(1));
+        return a = _mm_add_epi8(x, _mm_sub_epi8(_mm_avg_epu8(a, b), odd));
     }
-}
+};
 
-template <unsigned N>
-void UnfilterPaeth(uint8_t* row, const uint8_t* above, size_t rowBytes)
-{
-    const __m128i zero = _mm_setzero_si128();
-    __m128i a = zero, c = zero;  // 16-bit lanes
-    for (size_t i = 0; i < rowBytes; i += N) {
-        const __m128i b = _mm_unpacklo_epi8(LoadPixel<N>(above + i), zero);
+struct PaethPixel {
+    __m128i a = _mm_setzero_si128(), c = _mm_setzero_si128();  // 16-bit lanes
+    __m128i operator()(__m128i x, __m128i above)
+    {
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i b = _mm_unpacklo_epi8(above, zero);
         const __m128i pa = Abs16(_mm_sub_epi16(b, c)), pb = Abs16(_mm_sub_epi16(a, c));
         const __m128i pc = Abs16(_mm_add_epi16(_mm_sub_epi16(b, c), _mm_sub_epi16(a, c)));
         const __m128i smallest = _mm_min_epi16(_mm_min_epi16(pa, pb), pc);
         __m128i predicted = Select(_mm_cmpeq_epi16(pb, smallest), b, c);
         predicted = Select(_mm_cmpeq_epi16(pa, smallest), a, predicted);
-        const __m128i x = _mm_add_epi8(LoadPixel<N>(row + i), _mm_packus_epi16(predicted, predicted));
-        StorePixel<N>(row + i, x);
-        a = _mm_unpacklo_epi8(x, zero);
+        const __m128i pixel = _mm_add_epi8(x, _mm_packus_epi16(predicted, zero));
+        a = _mm_unpacklo_epi8(pixel, zero);
         c = b;
+        return pixel;
     }
+};
+
+// 4-byte pixels, one load and one store each.
+template <typename Pixel>
+void UnfilterRgba(uint8_t* row, const uint8_t* above, size_t rowBytes)
+{
+    Pixel pixel;
+    for (size_t i = 0; i < rowBytes; i += 4)
+        StorePixel<4>(row + i, pixel(LoadPixel<4>(row + i), LoadPixel<4>(above + i)));
 }
 
-template <unsigned N>
-void UnfilterWide(PngFilter filter, uint8_t* row, const uint8_t* above, size_t rowBytes)
+// Pixel K (of 3 bytes) of a 16-byte block, in the low lanes.
+template <int K>
+__m128i Take(__m128i block)
 {
-    switch (filter) {
-    case PngFilter::sub:
-        UnfilterSub<N>(row, rowBytes);
-        break;
-    case PngFilter::average:
-        UnfilterAverage<N>(row, above, rowBytes);
-        break;
-    case PngFilter::paeth:
-        UnfilterPaeth<N>(row, above, rowBytes);
-        break;
-    default:
-        break;
+    return _mm_and_si128(_mm_srli_si128(block, 3 * K), _mm_cvtsi32_si128(0x00FFFFFF));
+}
+
+// 3-byte pixels, four at a time: each block of 12 bytes is loaded once (16
+// bytes, within the row) and stored once, so that no load overlaps a store
+// just made, which would wait for it; the last pixels one by one.
+template <typename Pixel>
+void UnfilterRgb(uint8_t* row, const uint8_t* above, size_t rowBytes)
+{
+    Pixel pixel;
+    size_t i = 0;
+    for (; i + 16 <= rowBytes; i += 12) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(above + i));
+        __m128i out = pixel(Take<0>(x), Take<0>(b));
+        out = _mm_or_si128(out, _mm_slli_si128(pixel(Take<1>(x), Take<1>(b)), 3));
+        out = _mm_or_si128(out, _mm_slli_si128(pixel(Take<2>(x), Take<2>(b)), 6));
+        out = _mm_or_si128(out, _mm_slli_si128(pixel(Take<3>(x), Take<3>(b)), 9));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(row + i), out);
+        StorePixel<4>(row + i + 8, _mm_srli_si128(out, 8));
     }
+    for (; i < rowBytes; i += 3)
+        StorePixel<3>(row + i, pixel(LoadPixel<3>(row + i), LoadPixel<3>(above + i)));
+}
+
+template <typename Pixel>
+void UnfilterPixels(uint8_t* row, const uint8_t* above, size_t rowBytes, unsigned bytesPerPixel)
+{
+    if (bytesPerPixel == 3)
+        UnfilterRgb<Pixel>(row, above, rowBytes);
+    else
+        UnfilterRgba<Pixel>(row, above, rowBytes);
+}
+
+// Sub, Average or Paeth at 3 or 4 bytes a pixel.
+void UnfilterWide(PngFilter filter, uint8_t* row, const uint8_t* above, size_t rowBytes, unsigned bytesPerPixel)
+{
+    if (filter == PngFilter::sub)
+        UnfilterPixels<SubPixel>(row, above, rowBytes, bytesPerPixel);
+    else if (filter == PngFilter::average)
+        UnfilterPixels<AveragePixel>(row, above, rowBytes, bytesPerPixel);
+    else
+        UnfilterPixels<PaethPixel>(row, above, rowBytes, bytesPerPixel);
 }
 
 uint64_t SumOfMagnitudes(const uint8_t* bytes, size_t count)
@@ -160,13 +191,10 @@ bool UnfilterRow(uint8_t filter, uint8_t* row, const uint8_t* above, size_t rowB
     if (filter >= kPngFilterCount)
         return false;
     const PngFilter f = PngFilter(filter);
-    // A row of 3- or 4-byte pixels is whole pixels only when its bytes are.
     if (f == PngFilter::up)
         UnfilterUp(row, above, rowBytes);
-    else if (bytesPerPixel == 3 && f != PngFilter::none)
-        UnfilterWide<3>(f, row, above, rowBytes);
-    else if (bytesPerPixel == 4 && f != PngFilter::none)
-        UnfilterWide<4>(f, row, above, rowBytes);
+    else if ((bytesPerPixel == 3 || bytesPerPixel == 4) && f != PngFilter::none)
+        UnfilterWide(f, row, above, rowBytes, bytesPerPixel);
     else
         UnfilterPlain(f, row, above, rowBytes, bytesPerPixel);
     return true;
