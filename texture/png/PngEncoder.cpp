@@ -157,8 +157,7 @@ enum class WholeEncode { written, sinkFailed, tooLarge };
 WholeEncode EncodeWhole(PngRows& rows, const T3D_TEXTURE& record, const PngSink& sink, int level)
 {
     ByteBlock filtered, compressed;
-    const std::unique_ptr<libdeflate_compressor, CompressorFree> compressor(
-        libdeflate_alloc_compressor(std::clamp(level, kMinPngLevel, kMaxPngLevel)));
+    const std::unique_ptr<libdeflate_compressor, CompressorFree> compressor(libdeflate_alloc_compressor(level));
     if (!compressor || !FilterImage(rows, filtered) ||
         !compressed.allocate(libdeflate_zlib_compress_bound(compressor.get(), filtered.size())))
         return WholeEncode::tooLarge;
@@ -217,10 +216,11 @@ bool EncodePngLevel(const T3D_TEXTURE& record, int level, const PngSink& sink, s
         LevelWidth(record, level) == 0 || LevelHeight(record, level) == 0 || BytesPerPixel(record.depth) == 0)
         return Fail(error, "no such level");
     PngRows rows(record, level, options.layout);
+    const int effort = std::clamp(options.level, kMinPngLevel, kMaxPngLevel);
     if ((rows.rowBytes() + 1) * rows.height() <= kMaxWholePngEncodeBytes) {
-        const WholeEncode whole = EncodeWhole(rows, record, sink, options.level);
+        const WholeEncode whole = EncodeWhole(rows, record, sink, effort);
         if (whole != WholeEncode::tooLarge)
             return whole == WholeEncode::written || Fail(error, "the file could not be written");
     }
-    return EncodeStreamed(rows, record, sink, options.level, error);
+    return EncodeStreamed(rows, record, sink, effort, error);
 }
