@@ -35,6 +35,7 @@ const TextureRecord& Record(int kind, int channels)
             MakePhotoRecord(holder, kSide);
         else
             MakeBenchRecord(holder, kSide, 32);
+        SetStandardMasks(holder.record(), 32);
         if (channels == 3)
             holder.record().alphaMask = 0;
     }
