@@ -1,20 +1,16 @@
-// PNG in and 8-bit conversion, each beside its limit in the same run.
-// Decoding: a 4096 x 4096 RGBA PNG of photograph-like pixels (smooth shading
-// with grain, not flat colour) into a texture record, beside libspng's own
-// decode to RGBA8 into a fresh buffer, with stb_image and QImage on the same
-// bytes. Conversion: a 2048 x 2048 chain (level 0 and its generated levels)
-// to 8 bits, beside libimagequant quantising and remapping level 0 alone.
+// 8-bit conversion beside its limit in the same run: a 2048 x 2048 chain
+// (level 0 and its generated levels) to 8 bits, beside libimagequant
+// quantising and remapping level 0 alone. (PNG decoding and encoding beside
+// their peers: png_codec_bench.cpp.)
 #include "texture/convert/DepthConversion.h"
 #include "texture/convert/MipGeneration.h"
 #include "texture/png/PngDecoder.h"
 #include "texture/png/PngEncoder.h"
 #include "texture_bench_support.h"
 
-#include <QImage>
 #include <benchmark/benchmark.h>
 #include <libimagequant.h>
 #include <spng.h>
-#include <stb_image.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -23,13 +19,13 @@
 
 namespace {
 
-const std::vector<uint8_t>& PhotoPng(unsigned side)
+// A 2048 x 2048 photograph-like PNG.
+const std::vector<uint8_t>& PhotoPng2048()
 {
-    static std::vector<uint8_t> png[2];
-    std::vector<uint8_t>& bytes = png[side == 4096 ? 0 : 1];
+    static std::vector<uint8_t> bytes;
     if (bytes.empty()) {
         TextureRecord holder;
-        MakePhotoRecord(holder, side);
+        MakePhotoRecord(holder, 2048);
         EncodePngLevel(holder.record(), 0, [&](const void* data, size_t size) {
             bytes.insert(bytes.end(), static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size);
             return true;
@@ -38,71 +34,10 @@ const std::vector<uint8_t>& PhotoPng(unsigned side)
     return bytes;
 }
 
-void PngDecodeToRecord(benchmark::State& state)
-{
-    const std::vector<uint8_t>& png = PhotoPng(4096);
-    for (auto _ : state) {
-        TextureRecord holder;
-        PngDecoder decoder(png.data(), png.size());
-        T3D_TEXTURE& r = holder.record();
-        r.width = uint16_t(decoder.width());
-        r.height = uint16_t(decoder.height());
-        r.depth = 32;
-        r.levelCount = 1;
-        uint8_t* level = holder.allocateLevel(0, LevelByteCount(r, 0));
-        if (!level || decoder.decode(level) != PngStatus::ok)
-            state.SkipWithError("decode failed");
-    }
-    state.SetBytesProcessed(int64_t(state.iterations()) * 4096 * 4096 * 4);
-}
-
-// The limit: libspng's own decode to RGBA8 into a fresh buffer.
-void PngDecodeLimit(benchmark::State& state)
-{
-    const std::vector<uint8_t>& png = PhotoPng(4096);
-    for (auto _ : state) {
-        spng_ctx* ctx = spng_ctx_new(0);
-        spng_set_png_buffer(ctx, png.data(), png.size());
-        size_t size = 0;
-        spng_decoded_image_size(ctx, SPNG_FMT_RGBA8, &size);
-        void* out = std::malloc(size);
-        if (spng_decode_image(ctx, out, size, SPNG_FMT_RGBA8, SPNG_DECODE_TRNS) != 0)
-            state.SkipWithError("decode failed");
-        benchmark::DoNotOptimize(out);
-        std::free(out);
-        spng_ctx_free(ctx);
-    }
-    state.SetBytesProcessed(int64_t(state.iterations()) * 4096 * 4096 * 4);
-}
-
-void StbLoadPng(benchmark::State& state)
-{
-    const std::vector<uint8_t>& png = PhotoPng(4096);
-    for (auto _ : state) {
-        int w = 0, h = 0, n = 0;
-        stbi_uc* out = stbi_load_from_memory(png.data(), int(png.size()), &w, &h, &n, 4);
-        if (!out)
-            state.SkipWithError("decode failed");
-        stbi_image_free(out);
-    }
-    state.SetBytesProcessed(int64_t(state.iterations()) * 4096 * 4096 * 4);
-}
-
-void QImageLoadPng(benchmark::State& state)
-{
-    const std::vector<uint8_t>& png = PhotoPng(4096);
-    for (auto _ : state) {
-        const QImage image = QImage::fromData(png.data(), int(png.size()), "PNG");
-        if (image.isNull())
-            state.SkipWithError("decode failed");
-    }
-    state.SetBytesProcessed(int64_t(state.iterations()) * 4096 * 4096 * 4);
-}
-
 // The 2048 x 2048 PNG read into a record with its generated levels.
 void ReadChain2048(TextureRecord& holder)
 {
-    const std::vector<uint8_t>& png = PhotoPng(2048);
+    const std::vector<uint8_t>& png = PhotoPng2048();
     PngDecoder decoder(png.data(), png.size());
     holder.clear();
     T3D_TEXTURE& r = holder.record();
@@ -131,7 +66,7 @@ void ConvertTo8Bit(benchmark::State& state)
 // remapped, dithered.
 void ConvertTo8BitLimit(benchmark::State& state)
 {
-    const std::vector<uint8_t>& png = PhotoPng(2048);
+    const std::vector<uint8_t>& png = PhotoPng2048();
     spng_ctx* ctx = spng_ctx_new(0);
     spng_set_png_buffer(ctx, png.data(), png.size());
     std::vector<uint8_t> rgba(2048 * 2048 * 4), indices(2048 * 2048);
@@ -155,9 +90,5 @@ void ConvertTo8BitLimit(benchmark::State& state)
 
 }  // namespace
 
-BENCHMARK(PngDecodeToRecord)->UseRealTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(PngDecodeLimit)->UseRealTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(StbLoadPng)->UseRealTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(QImageLoadPng)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(ConvertTo8Bit)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(ConvertTo8BitLimit)->UseRealTime()->Unit(benchmark::kMillisecond);

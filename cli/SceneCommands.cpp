@@ -206,8 +206,12 @@ int RunExtract(const CommandArguments& args, std::ostream& out, std::ostream& er
 {
     const std::string target = OutputPath(args.files[2]);
     bool png = false;
+    int pngLevel = kDefaultPngLevel;
+    std::string error;
     if (!ExtractFormat(args, target, png, err))
         return kExitUsage;
+    if (!PngLevelOption(args, pngLevel, error))
+        return UsageError(err, error);
     CVK7QScene scene;
     int index = 0;
     if (!LoadScene(scene, args.files[0], err) ||
@@ -225,7 +229,8 @@ int RunExtract(const CommandArguments& args, std::ostream& out, std::ostream& er
     StderrReport report(err);
     ImageWriteOptions options;
     options.inputs.add(args.files[0]);
-    if (!(png ? PngTextureWriter : TgaTextureWriter)(target.c_str(), record, report, options))
+    if (!(png ? PngTextureWriter(target.c_str(), record, report, options, pngLevel)
+              : TgaTextureWriter(target.c_str(), record, report, options)))
         return kExitFailed;
     ReportStream(target, out, err) << index << '\t' << Escaped(record.name) << '\t' << target << '\n';
     return kExitOk;
@@ -245,6 +250,10 @@ int RunExtractAll(const CommandArguments& args, std::ostream& out, std::ostream&
     }
     const VK7Q_HEADER& header = *scene.GetSceneHeader();
     const bool png = args.has("--png");
+    int pngLevel = kDefaultPngLevel;
+    std::string error;
+    if (!PngLevelOption(args, pngLevel, error))
+        return UsageError(err, error);
     const std::vector<PlannedChain> plan = PlanChains(header, dir, png ? ".png" : ".tga");
     if (!args.has("--force")) {
         if (const std::vector<std::string> existing = ExistingFiles(plan, dir); !existing.empty()) {
@@ -253,7 +262,7 @@ int RunExtractAll(const CommandArguments& args, std::ostream& out, std::ostream&
         }
     }
 
-    const FolderExport written = ExportTextures(header, plan, args.files[0], dir, png);
+    const FolderExport written = ExportTextures(header, plan, args.files[0], dir, png, pngLevel);
     for (size_t i = 0; i < plan.size(); ++i) {
         const PlannedChain& chain = plan[i];
         const ExportedChain& outcome = written.chains[i];

@@ -10,7 +10,8 @@
 // controls and bytes that are not UTF-8 as escapes, the backslash doubled.
 int RunList(const CommandArguments& args, std::ostream& out, std::ostream& err);
 
-// extract SCENE.T3D (INDEX|NAME) OUT.tga|OUT.png [--format tga|png]: the
+// extract SCENE.T3D (INDEX|NAME) OUT.tga|OUT.png [--format tga|png]
+// [--png-level 1-12]: the
 // texture's whole mip chain as TGA or PNG files (by --format, else by OUT's
 // extension, any case), level 0 as OUT and the further levels named by the
 // mip-chain rule. Nothing is written when the rule cannot name every level
@@ -18,10 +19,12 @@ int RunList(const CommandArguments& args, std::ostream& out, std::ostream& err);
 // stream (- for standard output) when the texture has one level; a chain of
 // several levels to a stream, an OUT that does not end in .tga or .png without
 // --format, or one whose extension disagrees with it, is a usage error.
+// --png-level is deflate's effort for PNG files (1 fastest, 12 smallest).
 int RunExtract(const CommandArguments& args, std::ostream& out, std::ostream& err);
 
-// extract-all SCENE.T3D DIR [--force] [--png]: every texture's chain, as TGA
-// files or with --png as PNG files, into DIR (made
+// extract-all SCENE.T3D DIR [--force] [--png] [--png-level 1-12]: every
+// texture's chain, as TGA files or with --png as PNG files (compressed with
+// --png-level's effort), into DIR (made
 // when missing), named after the texture: shortened where too long, changed
 // where the rule cannot chain it, flag letters kept. Names that clash get
 // "-2", "-3", ... before their suffix. One line per texture written: index,

@@ -27,15 +27,15 @@ bool ReadChain(const std::string& path, MipFilter filter, StaleLevelChoice level
 
 // Writes the level as an 8-bit RGBA PNG named `target`, row by row, which
 // may not be one of the files of the chain read from `source`.
-int WriteLevelPng(const std::string& target, const T3D_TEXTURE& record, int level, const std::string& source,
-                  std::ostream& err)
+int WriteLevelPng(const std::string& target, const T3D_TEXTURE& record, int level, int pngLevel,
+                  const std::string& source, std::ostream& err)
 {
     InputFiles inputs;
     AddChainFiles(inputs, source);
     OutputFile file;
     FileWriteStatus status = file.create(target, inputs);
     const PngSink sink = [&file](const void* bytes, size_t size) { return file.write(bytes, size); };
-    if (status == FileWriteStatus::Ok && !EncodePngLevel(record, level, sink, nullptr, PngLayout::rgba))
+    if (status == FileWriteStatus::Ok && !EncodePngLevel(record, level, sink, nullptr, {PngLayout::rgba, pngLevel}))
         status = file.writeFailure();
     if (status == FileWriteStatus::Ok)
         status = file.finish(true);
@@ -78,9 +78,11 @@ int RunExport(const CommandArguments& args, std::ostream&, std::ostream& err)
     long level = 0;
     MipFilter filter = MipFilter::point;
     StaleLevelChoice levels = StaleLevelChoice::warn;
+    int pngLevel = kDefaultPngLevel;
     std::string error;
     if (!OptionAsNumber(args, "--level", 0, kMaxTextureLevels - 1, level, error) ||
-        !MipFilterOption(args, filter, error) || !LevelsOption(args, levels, error))
+        !MipFilterOption(args, filter, error) || !LevelsOption(args, levels, error) ||
+        !PngLevelOption(args, pngLevel, error))
         return UsageError(err, error);
 
     const std::string& source = args.files[0];
@@ -94,5 +96,5 @@ int RunExport(const CommandArguments& args, std::ostream&, std::ostream& err)
                          ": no level " + std::to_string(level) + " to export");
         return kExitFailed;
     }
-    return WriteLevelPng(OutputPath(args.files[1]), r, int(level), source, err);
+    return WriteLevelPng(OutputPath(args.files[1]), r, int(level), pngLevel, source, err);
 }

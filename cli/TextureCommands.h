@@ -11,8 +11,9 @@
 int RunInfo(const CommandArguments& args, std::ostream& out, std::ostream& err);
 
 // export FILE OUT.png [--level N] [--mip-filter point|box] [--levels
-// files|rebuild]: writes level N
+// files|rebuild] [--png-level 1-12]: writes level N
 // (default 0) of the chain's record as an 8-bit RGBA PNG, colours as the
-// preview shows them, encoded row by row. OUT may be a stream (- for
+// preview shows them, compressed with --png-level's effort (1 fastest, 12
+// smallest; texture/png/PngEncoder.h). OUT may be a stream (- for
 // standard output), but not a terminal.
 int RunExport(const CommandArguments& args, std::ostream& out, std::ostream& err);

@@ -49,3 +49,12 @@ bool LevelsOption(const CommandArguments& args, StaleLevelChoice& choice, std::s
     error = "--levels wants files or rebuild, not '" + found->second + "'";
     return false;
 }
+
+bool PngLevelOption(const CommandArguments& args, int& level, std::string& error)
+{
+    long value = kDefaultPngLevel;
+    if (!OptionAsNumber(args, "--png-level", kMinPngLevel, kMaxPngLevel, value, error))
+        return false;
+    level = int(value);
+    return true;
+}

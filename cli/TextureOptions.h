@@ -5,6 +5,7 @@
 
 #include "cli/CommandLine.h"
 #include "texture/chain/TextureFileReader.h"
+#include "texture/png/PngEncoder.h"
 #include "texturepack/ChainRead.h"
 
 #include <string>
@@ -18,6 +19,11 @@ bool MipFilterOption(const CommandArguments& args, MipFilter& filter, std::strin
 // without --depth. False, with `error` set, for another depth or --rgb565
 // with a depth other than 16.
 bool DepthOption(const CommandArguments& args, std::optional<DepthOptions>& depth, std::string& error);
+
+// --png-level 1-12, deflate's effort for the PNG files written (fastest to
+// smallest); kDefaultPngLevel when absent. False, with `error` set, for
+// another value.
+bool PngLevelOption(const CommandArguments& args, int& level, std::string& error);
 
 // --levels files|rebuild; warn when absent. False, with `error` set, for
 // another value.

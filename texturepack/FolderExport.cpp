@@ -29,7 +29,7 @@ private:
 // system refuses (a process limit) leave the work to the others, this one at
 // least: pthread rather than std::thread, whose refusal is an exception.
 std::vector<ExportedChain> WriteChains(const VK7Q_HEADER& header, const std::vector<PlannedChain>& plan, bool png,
-                                       const ImageWriteOptions& options)
+                                       int pngLevel, const ImageWriteOptions& options)
 {
     constexpr unsigned kWriterThreads = 4;  // enough to keep the disk busy; the work is waiting, not computing
     std::vector<ExportedChain> outcomes(plan.size());
@@ -37,8 +37,10 @@ std::vector<ExportedChain> WriteChains(const VK7Q_HEADER& header, const std::vec
     auto work = [&] {
         for (size_t i = next++; i < plan.size(); i = next++) {
             KeptProblems report(outcomes[i].problems);
-            outcomes[i].written = (png ? PngTextureWriter : TgaTextureWriter)(
-                plan[i].files[0].c_str(), header.textures[plan[i].index], report, options);
+            const char* path = plan[i].files[0].c_str();
+            const T3D_TEXTURE& record = header.textures[plan[i].index];
+            outcomes[i].written = png ? PngTextureWriter(path, record, report, options, pngLevel)
+                                      : TgaTextureWriter(path, record, report, options);
         }
     };
     using Work = decltype(work);
@@ -113,7 +115,7 @@ std::vector<std::string> ExistingFiles(const std::vector<PlannedChain>& plan, co
 }
 
 FolderExport ExportTextures(const VK7Q_HEADER& scene, const std::vector<PlannedChain>& plan,
-                            const std::string& sceneFile, const std::string& dir, bool png)
+                            const std::string& sceneFile, const std::string& dir, bool png, int pngLevel)
 {
     // One folder, many files: it is cleared of stale temporaries once, and
     // flushed to disk once at the end rather than file by file.
@@ -124,7 +126,7 @@ FolderExport ExportTextures(const VK7Q_HEADER& scene, const std::vector<PlannedC
     options.clearStaleTemporaries = false;
     options.streams = StreamTargets::replaced;  // the names are made here, from the scene's texture names
     FolderExport result;
-    result.chains = WriteChains(scene, plan, png, options);
+    result.chains = WriteChains(scene, plan, png, pngLevel, options);
     std::vector<ManifestRow> rows;
     for (size_t i = 0; i < plan.size(); ++i) {
         ExportedChain& chain = result.chains[i];

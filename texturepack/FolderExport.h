@@ -13,6 +13,7 @@
 
 #include "scene/CVK7QScene.h"
 #include "texture/TextureReport.h"
+#include "texture/chain/PngTextureWriter.h"
 #include "texture/io/FileWrite.h"
 #include "texturepack/ChainPlan.h"
 
@@ -48,6 +49,8 @@ std::vector<std::string> ExistingFiles(const std::vector<PlannedChain>& plan, co
 
 // Writes the planned chains of `scene`'s textures into `dir`, a folder that
 // exists, as PNG or TGA files, then the manifest of those written. The files
-// of `sceneFile` are never replaced.
+// of `sceneFile` are never replaced. `pngLevel` is deflate's effort for PNG
+// files (texture/png/PngEncoder.h).
 FolderExport ExportTextures(const VK7Q_HEADER& scene, const std::vector<PlannedChain>& plan,
-                            const std::string& sceneFile, const std::string& dir, bool png);
+                            const std::string& sceneFile, const std::string& dir, bool png,
+                            int pngLevel = kDefaultPngLevel);

@@ -150,7 +150,7 @@ TEST(TextureCommands, TheProgramRunsItsCommandTable)
         {{"export", "--help"},
          0,
          "usage: quorrel-cli export FILE.(tga|png) OUT.png [--level N] [--mip-filter point|box] [--levels "
-         "files|rebuild]\n",
+         "files|rebuild] [--png-level 1-12]\n",
          ""},
         {{"frob"}, 2, "", "quorrel-cli: unknown command 'frob'"},
         {{"info", tga}, 0, "levels: 1\n", ""},
@@ -159,6 +159,8 @@ TEST(TextureCommands, TheProgramRunsItsCommandTable)
         {{"export", "--level", "0", tga, png}, 0, "", ""},
         {{"info", png, "--mip-filter=box"}, 0, "depth: 32\n", ""},
         {{"export", tga, png, "--level"}, 2, "", "option --level needs a value"},
+        {{"export", tga, png, "--png-level", "12"}, 0, "", ""},
+        {{"export", tga, png, "--png-level", "0"}, 2, "", "--png-level wants a whole number from 1 to 12"},
         {{"info", QString::fromStdString(dir.file("no.tga"))}, 1, "", "no.tga: does not exist\n"},
     };
     for (const Invocation& run : runs) {

@@ -48,6 +48,8 @@ std::vector<uint8_t> MakePng(const PngPicture& picture)
     ihdr.color_type = picture.colourType;
     ihdr.interlace_method = picture.interlaced ? SPNG_INTERLACE_ADAM7 : SPNG_INTERLACE_NONE;
     spng_set_ihdr(ctx, &ihdr);
+    if (picture.filterChoice)
+        spng_set_option(ctx, SPNG_FILTER_CHOICE, picture.filterChoice);
     if (!picture.palette.empty()) {
         spng_plte plte = {};
         plte.n_entries = uint32_t(picture.palette.size());
@@ -92,6 +94,46 @@ void AddPngChunks(std::vector<uint8_t>& png, const char (&type)[5], const std::v
     for (size_t i = 0; i < count; ++i)
         chunks.insert(chunks.end(), chunk.begin(), chunk.end());
     png.insert(png.begin() + kAfterHeader, chunks.begin(), chunks.end());
+}
+
+size_t FindPngChunk(const std::vector<uint8_t>& png, const char (&type)[5])
+{
+    size_t at = 8;
+    while (at + 12 <= png.size() && !std::equal(type, type + 4, png.begin() + long(at) + 4))
+        at += 12 + (size_t(png[at]) << 24 | size_t(png[at + 1]) << 16 | size_t(png[at + 2]) << 8 | png[at + 3]);
+    return std::min(at, png.size());
+}
+
+void MendPngChunkCrc(std::vector<uint8_t>& png, size_t offset)
+{
+    const size_t length =
+        size_t(png[offset]) << 24 | size_t(png[offset + 1]) << 16 | size_t(png[offset + 2]) << 8 | png[offset + 3];
+    PutBigEndian(png.data() + offset + 8 + length, uint32_t(crc32(0, png.data() + offset + 4, uInt(4 + length))));
+}
+
+void SplitPngData(std::vector<uint8_t>& png, size_t size)
+{
+    std::vector<uint8_t> data;
+    size_t at = FindPngChunk(png, "IDAT");
+    const size_t first = at;
+    while (at < png.size() && std::equal(png.begin() + long(at) + 4, png.begin() + long(at) + 8, "IDAT")) {
+        const size_t length =
+            size_t(png[at]) << 24 | size_t(png[at + 1]) << 16 | size_t(png[at + 2]) << 8 | png[at + 3];
+        data.insert(data.end(), png.begin() + long(at) + 8, png.begin() + long(at + 8 + length));
+        at += 12 + length;
+    }
+    std::vector<uint8_t> chunks;
+    for (size_t from = 0; from < data.size(); from += size) {
+        const size_t n = std::min(size, data.size() - from);
+        const size_t start = chunks.size();
+        chunks.resize(start + 12 + n);
+        PutBigEndian(chunks.data() + start, uint32_t(n));
+        std::copy_n("IDAT", 4, chunks.begin() + long(start) + 4);
+        std::copy_n(data.begin() + long(from), n, chunks.begin() + long(start) + 8);
+        MendPngChunkCrc(chunks, start);
+    }
+    png.erase(png.begin() + long(first), png.begin() + long(at));
+    png.insert(png.begin() + long(first), chunks.begin(), chunks.end());
 }
 
 void PatchPngSize(std::vector<uint8_t>& png, uint32_t width, uint32_t height)

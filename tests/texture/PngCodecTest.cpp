@@ -11,9 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <spng.h>
 #include <stb_image.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -21,10 +23,10 @@ namespace {
 constexpr uint32_t kWidth = 13, kHeight = 7;  // odd, so packed rows end mid-byte
 
 // Pseudo-random rows for the picture's layout; palette images get 2^depth entries.
-PngPicture Picture(uint8_t colourType, uint8_t bitDepth, bool interlaced = false)
+PngPicture Picture(uint8_t colourType, uint8_t bitDepth, bool interlaced = false, uint32_t width = kWidth)
 {
     PngPicture picture;
-    picture.width = kWidth;
+    picture.width = width;
     picture.height = kHeight;
     picture.colourType = colourType;
     picture.bitDepth = bitDepth;
@@ -65,7 +67,148 @@ std::vector<uint32_t> StbDecode(const std::vector<uint8_t>& png)
     return pixels;
 }
 
+// libspng's own decode of the whole file to RGBA8, tRNS applied, as
+// 0xAARRGGBB; its words when it refuses the file.
+struct LibspngDecode {
+    explicit LibspngDecode(const std::vector<uint8_t>& png)
+    {
+        spng_ctx* ctx = spng_ctx_new(0);
+        spng_set_png_buffer(ctx, png.data(), png.size());
+        size_t size = 0;
+        int error = spng_decoded_image_size(ctx, SPNG_FMT_RGBA8, &size);
+        std::vector<uint8_t> rgba(size);
+        if (!error)
+            error = spng_decode_image(ctx, rgba.data(), size, SPNG_FMT_RGBA8, SPNG_DECODE_TRNS);
+        spng_ctx_free(ctx);
+        if (error)
+            refusal = spng_strerror(error);
+        for (size_t i = 0; !error && i < size; i += 4)
+            pixels.push_back(uint32_t(rgba[i + 3]) << 24 | uint32_t(rgba[i]) << 16 | uint32_t(rgba[i + 1]) << 8 |
+                             rgba[i + 2]);
+    }
+
+    std::vector<uint32_t> pixels;
+    std::string refusal;
+};
+
+// A PNG the project keeps: a file of its own, or the first file of a fuzz
+// seed, after the option byte and the two lengths that lead it
+// (fuzz/PngChainFuzz.cpp).
+std::vector<uint8_t> KeptPng(const std::filesystem::path& path)
+{
+    const std::string bytes = ReadFileBytes(path.string());
+    if (IsPngSignature(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()) || bytes.size() < 5)
+        return {bytes.begin(), bytes.end()};
+    const size_t first = std::min(size_t(uint8_t(bytes[1]) | uint8_t(bytes[2]) << 8), bytes.size() - 5);
+    return {bytes.begin() + 5, bytes.begin() + 5 + long(first)};
+}
+
 }  // namespace
+
+TEST(PngDecoder, WholeDecodeGivesLibspngsPixels)
+{
+    struct File {
+        std::string what;
+        std::vector<uint8_t> png;
+        bool whole;  // decoded whole, not by libspng
+    };
+    std::vector<File> files;
+    const int filters[] = {SPNG_FILTER_CHOICE_NONE, SPNG_FILTER_CHOICE_SUB, SPNG_FILTER_CHOICE_UP,
+                           SPNG_FILTER_CHOICE_AVG, SPNG_FILTER_CHOICE_PAETH};
+    for (uint8_t type : {0, 3, 4, 2, 6}) {  // 1, 1, 2, 3 and 4 bytes a pixel
+        for (int filter : filters) {
+            for (uint32_t width : {1u, 5u, 22u}) {  // rows within, at and past 16-byte blocks, with tails
+                PngPicture picture = Picture(type, 8, false, width);
+                picture.filterChoice = filter;
+                files.push_back({"type " + std::to_string(type) + " filter " + std::to_string(filter) + " width " +
+                                     std::to_string(width),
+                                 MakePng(picture), true});
+            }
+        }
+    }
+    PngPicture greyKey = Picture(0, 8), rgbKey = Picture(2, 8), paletteAlpha = Picture(3, 8);
+    greyKey.colourKey = rgbKey.colourKey = true;
+    greyKey.keyGrey = greyKey.rows[3];
+    rgbKey.keyRed = rgbKey.rows[0], rgbKey.keyGreen = rgbKey.rows[1], rgbKey.keyBlue = rgbKey.rows[2];
+    paletteAlpha.paletteAlpha = {0, 100, 200};
+    std::vector<uint8_t> split = MakePng(Picture(6, 8, false, 22));
+    SplitPngData(split, 7);
+    files.push_back({"grey key", MakePng(greyKey), true});
+    files.push_back({"RGB key", MakePng(rgbKey), true});
+    files.push_back({"palette alpha", MakePng(paletteAlpha), true});
+    files.push_back({"IDAT in 7-byte chunks", split, true});
+    files.push_back({"16-bit", MakePng(Picture(6, 16)), false});
+    files.push_back({"interlaced", MakePng(Picture(2, 8, true)), false});
+    files.push_back({"2-bit palette", MakePng(Picture(3, 2)), false});
+
+    for (const File& file : files) {
+        PngDecoder decoder(file.png.data(), file.png.size());
+        std::vector<uint32_t> argb(size_t(decoder.width()) * decoder.height());
+        ASSERT_EQ(decoder.decode(reinterpret_cast<uint8_t*>(argb.data())), PngStatus::ok) << file.what;
+        EXPECT_EQ(decoder.decodedWhole(), file.whole) << file.what;
+        EXPECT_EQ(argb, LibspngDecode(file.png).pixels) << file.what;
+    }
+    // Every PNG the project keeps, whatever path takes it.
+    const std::filesystem::path source = QUORREL_SOURCE_DIR;
+    for (const char* folder : {"fuzz/corpus/png_chain", "packaging/icons/hicolor"}) {
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(source / folder)) {
+            if (entry.path().extension() != ".png")
+                continue;
+            const std::vector<uint8_t> png = KeptPng(entry.path());
+            EXPECT_EQ(Decode(png), LibspngDecode(png).pixels) << entry.path();
+        }
+    }
+}
+
+TEST(PngDecoder, DamagedImageDataIsRefusedInLibspngsWords)
+{
+    const std::vector<uint8_t> good = MakePng(Picture(6, 8, false, 22));
+    const size_t idat = FindPngChunk(good, "IDAT");
+    const size_t length = size_t(good[idat + 2]) << 8 | good[idat + 3];
+    auto changed = [&](auto change) {
+        std::vector<uint8_t> png = good;
+        change(png);
+        return png;
+    };
+    PngPicture taller = Picture(6, 8, false, 22);
+    taller.height += 1;
+    taller.rows.resize(taller.rows.size() + PngRowBytes(taller), 9);
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> png;
+    };
+    const std::vector<Case> cases = {
+        {"bad Adler-32", changed([&](std::vector<uint8_t>& png) {
+             png[idat + 8 + length - 1] ^= 1;
+             MendPngChunkCrc(png, idat);
+         })},
+        {"bad IDAT CRC", changed([&](std::vector<uint8_t>& png) { png[idat + 8 + length] ^= 1; })},
+        {"bad IEND CRC", changed([&](std::vector<uint8_t>& png) { png.back() ^= 1; })},
+        {"short IDAT", changed([&](std::vector<uint8_t>& png) {
+             png.erase(png.begin() + long(idat + 8 + length - 12), png.begin() + long(idat + 8 + length));
+             png[idat + 3] = uint8_t(length - 12);
+             MendPngChunkCrc(png, idat);
+         })},
+        {"too much data", changed([&](std::vector<uint8_t>& png) {
+             png = MakePng(taller);
+             PatchPngSize(png, taller.width, taller.height - 1);
+         })},
+        {"cut in IDAT", {good.begin(), good.begin() + long(idat + 20)}},
+        {"unknown critical chunk", changed([](std::vector<uint8_t>& png) { AddPngChunks(png, "QURL", {1}, 1); })},
+    };
+    for (const Case& c : cases) {
+        PngDecoder decoder(c.png.data(), c.png.size());
+        std::vector<uint32_t> argb(size_t(decoder.width()) * decoder.height());
+        const PngStatus status = decoder.decode(reinterpret_cast<uint8_t*>(argb.data()));
+        const LibspngDecode libspng(c.png);
+        EXPECT_EQ(status, libspng.refusal.empty() ? PngStatus::ok : PngStatus::damaged) << c.what;
+        EXPECT_EQ(decoder.detail(), libspng.refusal) << c.what;
+        EXPECT_FALSE(decoder.decodedWhole()) << c.what;
+        if (status == PngStatus::ok) {
+            EXPECT_EQ(argb, libspng.pixels) << c.what;
+        }
+    }
+}
 
 TEST(PngDecoder, EveryColourTypeAndDepthMatchesAnIndependentDecoder)
 {
@@ -212,10 +355,10 @@ TEST(PngDecoder, DamagedOrOversizedFilesAreRefused)
     EXPECT_NE(once.decode(argb.data()), PngStatus::ok);
 }
 
-TEST(PngEncoder, EveryDepthReadsBackAsThePreviewShowsIt)
+TEST(PngEncoder, EveryDepthAndLevelReadsBackAsThePreviewShowsIt)
 {
     for (int depth : {8, 16, 24, 32}) {
-        TextureBuilder builder(10, 6, unsigned(depth));
+        TextureBuilder builder(38, 6, unsigned(depth));
         builder.levels(2)
             .standardMasks()
             .bytes([](int level, uint64_t i) { return uint8_t(i * 37 + level); })
@@ -227,20 +370,29 @@ TEST(PngEncoder, EveryDepthReadsBackAsThePreviewShowsIt)
         TextureRecord holder = builder.build();
         T3D_TEXTURE& r = holder.record();
 
-        std::vector<uint8_t> png;
-        const PngSink sink = [&](const void* bytes, size_t size) {
-            png.insert(png.end(), static_cast<const uint8_t*>(bytes), static_cast<const uint8_t*>(bytes) + size);
-            return true;
-        };
-        ASSERT_TRUE(EncodePngLevel(r, 1, sink)) << depth;
-        const std::vector<uint32_t> expected = ExpandLevelToArgb(r, 1);
-        EXPECT_EQ(Decode(png), expected) << depth;
-        PngDecoder decoder(png.data(), png.size());
-        EXPECT_EQ(decoder.hasPalette(), depth == 8);
-        if (depth == 8) {
-            std::vector<uint8_t> argb(5 * 3 * 4), indices(5 * 3);
-            decoder.decode(argb.data(), indices.data());
-            EXPECT_EQ(std::memcmp(indices.data(), r.levels[1], indices.size()), 0);
+        for (PngLayout layout : {PngLayout::ofDepth, PngLayout::rgba}) {
+            for (int level : {kMinPngLevel, kDefaultPngLevel, kMaxPngLevel}) {
+                std::vector<uint8_t> png;
+                const PngSink sink = [&](const void* bytes, size_t size) {
+                    png.insert(png.end(), static_cast<const uint8_t*>(bytes),
+                               static_cast<const uint8_t*>(bytes) + size);
+                    return true;
+                };
+                ASSERT_TRUE(EncodePngLevel(r, 1, sink, nullptr, {layout, level})) << depth << " " << level;
+                const std::vector<uint32_t> expected = ExpandLevelToArgb(r, 1);
+                EXPECT_EQ(LibspngDecode(png).pixels, expected) << depth << " " << level;
+                PngDecoder decoder(png.data(), png.size());
+                std::vector<uint32_t> argb(19 * 3);
+                std::vector<uint8_t> indices(19 * 3);
+                EXPECT_EQ(decoder.decode(reinterpret_cast<uint8_t*>(argb.data()), indices.data()), PngStatus::ok);
+                EXPECT_EQ(argb, expected) << depth << " " << level;
+                EXPECT_TRUE(decoder.decodedWhole()) << depth << " " << level;  // every chunk checks
+                const bool indexed = depth == 8 && layout == PngLayout::ofDepth;
+                EXPECT_EQ(decoder.hasPalette(), indexed);
+                if (indexed) {
+                    EXPECT_EQ(std::memcmp(indices.data(), r.levels[1], indices.size()), 0);
+                }
+            }
         }
 
         int calls = 0;

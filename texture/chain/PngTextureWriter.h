@@ -14,8 +14,11 @@
 #include "texture/T3DTexture.h"
 #include "texture/TextureReport.h"
 #include "texture/chain/ImageChainWrite.h"
+#include "texture/png/PngEncoder.h"
 
 // Returns true when every level with pixels was written; a record with no
 // levels writes nothing and succeeds. Every problem is told to `report`.
+// `pngLevel` is deflate's effort, kMinPngLevel to kMaxPngLevel.
 [[nodiscard]] bool PngTextureWriter(const char* path, const T3D_TEXTURE& record, TextureReport& report,
-                                    const ImageWriteOptions& options = ImageWriteOptions());
+                                    const ImageWriteOptions& options = ImageWriteOptions(),
+                                    int pngLevel = kDefaultPngLevel);

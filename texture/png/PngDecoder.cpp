@@ -2,6 +2,7 @@
 
 #include "texture/TextureLimits.h"
 #include "texture/io/ByteBlock.h"
+#include "texture/png/PngImageData.h"
 
 #include <spng.h>
 
@@ -27,15 +28,37 @@ unsigned ChannelCount(uint8_t colourType)
     }
 }
 
-// RGBA bytes to the record's blue, green, red, alpha, in place.
-void SwapRedAndBlue(uint8_t* pixels, size_t count)
+// RGBA bytes to the record's blue, green, red, alpha (in place when in == out).
+void RgbaToArgb(const uint8_t* in, uint8_t* out, size_t count)
 {
     for (size_t i = 0; i < count; ++i) {
         uint32_t p;
-        std::memcpy(&p, pixels + 4 * i, 4);
+        std::memcpy(&p, in + 4 * i, 4);
         p = (p & 0xFF00FF00u) | (p >> 16 & 0xFFu) | (p & 0xFFu) << 16;
-        std::memcpy(pixels + 4 * i, &p, 4);
+        std::memcpy(out + 4 * i, &p, 4);
     }
+}
+
+void SwapRedAndBlue(uint8_t* pixels, size_t count)
+{
+    RgbaToArgb(pixels, pixels, count);
+}
+
+void StorePixel(uint8_t* at, uint32_t red, uint32_t green, uint32_t blue, uint32_t alpha)
+{
+    const uint32_t p = alpha << 24 | red << 16 | green << 8 | blue;
+    std::memcpy(at, &p, 4);
+}
+
+// One row of 8-bit indices through the palette's table; returns the highest index.
+uint8_t IndicesToArgb(const uint8_t* indices, const uint32_t* table, uint8_t* argb, unsigned width)
+{
+    uint8_t highest = 0;
+    for (unsigned x = 0; x < width; ++x) {
+        std::memcpy(argb + 4 * x, &table[indices[x]], 4);
+        highest = std::max(highest, indices[x]);
+    }
+    return highest;
 }
 
 // One row of 1-, 2-, 4- or 8-bit indices, packed high bits first, to a byte each.
@@ -50,14 +73,6 @@ void UnpackIndices(const uint8_t* packed, unsigned bitDepth, uint8_t* indices, u
         const unsigned bit = x * bitDepth;
         indices[x] = uint8_t(packed[bit / 8] >> (8 - bitDepth - bit % 8) & mask);
     }
-}
-
-// A chunk's length, type and CRC around its data.
-constexpr size_t kChunkFraming = 12;
-
-uint32_t BigEndian32(const uint8_t* at)
-{
-    return uint32_t(at[0]) << 24 | uint32_t(at[1]) << 16 | uint32_t(at[2]) << 8 | at[3];
 }
 
 // Ancillary chunks are known by a lower-case first letter; tRNS is the one
@@ -110,8 +125,9 @@ private:
     {
         while (pos_ < size_) {
             const size_t left = size_ - pos_;
-            const uint64_t chunk = left < kChunkFraming ? left : BigEndian32(data_ + pos_) + uint64_t(kChunkFraming);
-            if (pos_ > kPngSignatureSize && chunk <= left && left >= kChunkFraming && LeftOut(data_ + pos_ + 4)) {
+            const uint64_t chunk =
+                left < kPngChunkFraming ? left : ReadBigEndian32(data_ + pos_) + uint64_t(kPngChunkFraming);
+            if (pos_ > kPngSignatureSize && chunk <= left && left >= kPngChunkFraming && LeftOut(data_ + pos_ + 4)) {
                 skipped_ += chunk;
                 if (skipped_ > kMaxAncillaryBytes) {
                     overLimit_ = true;
@@ -147,7 +163,8 @@ bool IsPngSignature(const uint8_t* data, size_t size)
     return size >= kPngSignatureSize && std::memcmp(data, kSignature, kPngSignatureSize) == 0;
 }
 
-PngDecoder::PngDecoder(const uint8_t* data, size_t size) : context_(new (std::nothrow) Context(data, size))
+PngDecoder::PngDecoder(const uint8_t* data, size_t size)
+    : context_(new (std::nothrow) Context(data, size)), bytes_(data), size_(size)
 {
     std::fill(std::begin(paletteAlpha_), std::end(paletteAlpha_), uint8_t(0xFF));
     if (!context_ || !context_->ctx) {
@@ -171,10 +188,11 @@ PngDecoder::PngDecoder(const uint8_t* data, size_t size) : context_(new (std::no
     width_ = ihdr.width;
     height_ = ihdr.height;
     bitDepth_ = ihdr.bit_depth;
+    channels_ = ChannelCount(ihdr.color_type);
     interlaced_ = ihdr.interlace_method != SPNG_INTERLACE_NONE;
     hasPalette_ = ihdr.color_type == SPNG_COLOR_TYPE_INDEXED;
 
-    const uint64_t rowBytes = (uint64_t(width_) * ChannelCount(ihdr.color_type) * bitDepth_ + 7) / 8;
+    const uint64_t rowBytes = (uint64_t(width_) * channels_ * bitDepth_ + 7) / 8;
     if (width_ == 0 || height_ == 0 || width_ > kMaxPngSide || height_ > kMaxPngSide ||
         uint64_t(width_) * height_ * 4 > kMaxLevelBytes) {
         status_ = PngStatus::unsupportedSize;
@@ -221,7 +239,71 @@ PngStatus PngDecoder::decode(uint8_t* argb, uint8_t* indices)
     if (status_ != PngStatus::ok || decoded_)
         return decoded_ ? PngStatus::damaged : status_;  // the data is used up after one decode
     decoded_ = true;
+    if (bitDepth_ == 8 && !interlaced_) {
+        if (!hasPalette_ && !readColourKey())
+            return status_;
+        decodedWhole_ = decodeWhole(argb, indices);
+        if (decodedWhole_)
+            return PngStatus::ok;
+    }
     return hasPalette_ ? decodePalette(argb, indices) : decodeTrueColour(argb);
+}
+
+// The tRNS of a grey or RGB image, read (and judged) by libspng. False, with
+// libspng's words, when the chunks before the image data are damaged: what
+// its decode would say of them.
+bool PngDecoder::readColourKey()
+{
+    spng_trns trns;
+    const int error = spng_get_trns(context_->ctx, &trns);
+    if (error == SPNG_ECHUNKAVAIL)
+        return true;
+    if (error) {
+        fail(PngStatus::damaged, error);
+        return false;
+    }
+    key_.present = true;
+    // Of a key out of an 8-bit sample's range, libspng compares the low byte.
+    const bool grey = channels_ < 3;
+    key_.red = uint8_t(grey ? trns.gray : trns.red);
+    key_.green = uint8_t(grey ? trns.gray : trns.green);
+    key_.blue = uint8_t(grey ? trns.gray : trns.blue);
+    return true;
+}
+
+bool PngDecoder::decodeWhole(uint8_t* argb, uint8_t* indices)
+{
+    PngImageData data;
+    if (!FindImageData(bytes_, size_, data))
+        return false;
+    const size_t argbRow = size_t(width_) * 4;
+    if (hasPalette_) {
+        uint32_t table[kPaletteEntries];
+        paletteTable(table);
+        uint8_t highest = 0;
+        const bool whole = InflateRows(data, height_, width_, 1, [&](unsigned y, const uint8_t* row) {
+            if (indices)
+                std::memcpy(indices + size_t(y) * width_, row, width_);
+            highest = std::max(highest, IndicesToArgb(row, table, argb + y * argbRow, width_));
+        });
+        indicesBeyondPalette_ = whole && highest >= palette_.count;
+        return whole;
+    }
+    const ColourKey key = key_;
+    const unsigned width = width_, channels = channels_;
+    return InflateRows(data, height_, size_t(width) * channels, channels, [&](unsigned y, const uint8_t* row) {
+        uint8_t* out = argb + y * argbRow;
+        if (channels == 4) {
+            RgbaToArgb(row, out, width);
+            return;
+        }
+        for (unsigned x = 0; x < width; ++x, row += channels) {
+            const uint8_t red = row[0], green = row[channels / 3], blue = row[2 * (channels / 3)];
+            const bool keyed = key.present && red == key.red && green == key.green && blue == key.blue;
+            const uint8_t alpha = channels == 2 ? row[1] : keyed ? 0 : 0xFF;
+            StorePixel(out + 4 * x, red, green, blue, alpha);
+        }
+    });
 }
 
 PngStatus PngDecoder::decodeTrueColour(uint8_t* argb)
@@ -258,10 +340,7 @@ PngStatus PngDecoder::decodePalette(uint8_t* argb, uint8_t* indices)
     const size_t packedRowBytes = imageBytes / height_;
 
     uint32_t table[kPaletteEntries];
-    for (int i = 0; i < kPaletteEntries; ++i) {
-        const Rgb& c = palette_.colours[i];
-        table[i] = uint32_t(paletteAlpha_[i]) << 24 | uint32_t(c.red) << 16 | uint32_t(c.green) << 8 | c.blue;
-    }
+    paletteTable(table);
     uint8_t highest = 0;  // the highest index met
     ByteBlock rowIndices, packed;
     if (!rowIndices.allocate(width_) || !packed.allocate(interlaced_ ? imageBytes : packedRowBytes))
@@ -286,13 +365,17 @@ PngStatus PngDecoder::decodePalette(uint8_t* argb, uint8_t* indices)
         }
         uint8_t* rowOut = indices ? indices + size_t(y) * width_ : rowIndices.data();
         UnpackIndices(row, bitDepth_, rowOut, width_);
-        uint32_t* pixels = reinterpret_cast<uint32_t*>(argb + size_t(y) * width_ * 4);
-        for (unsigned x = 0; x < width_; ++x) {
-            const uint32_t p = table[rowOut[x]];
-            std::memcpy(pixels + x, &p, 4);
-            highest = std::max(highest, rowOut[x]);
-        }
+        highest = std::max(highest, IndicesToArgb(rowOut, table, argb + size_t(y) * width_ * 4, width_));
     }
     indicesBeyondPalette_ = highest >= palette_.count;
     return error ? fail(PngStatus::damaged, error) : PngStatus::ok;
+}
+
+// Each index's pixel: its colour and its tRNS alpha (opaque black past the palette).
+void PngDecoder::paletteTable(uint32_t (&table)[kPaletteEntries]) const
+{
+    for (int i = 0; i < kPaletteEntries; ++i) {
+        const Rgb& c = palette_.colours[i];
+        table[i] = uint32_t(paletteAlpha_[i]) << 24 | uint32_t(c.red) << 16 | uint32_t(c.green) << 8 | c.blue;
+    }
 }

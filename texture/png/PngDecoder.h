@@ -1,6 +1,12 @@
 // Decodes a PNG held in memory into pixels of the texture record's 32-bit
 // layout (0xAARRGGBB, little-endian: bytes blue, green, red, alpha).
 //
+// An 8-bit, non-interlaced image (grey, grey with alpha, RGB, RGBA, palette:
+// what artists save) is decoded whole without libspng (texture/png/
+// PngImageData.h): its data inflated in one call and unfiltered in place.
+// Whatever that path refuses, and every other image, libspng decodes row by
+// row, and so decides every refusal.
+//
 // Accepted: every colour type and bit depth (grey 1/2/4/8/16, grey with alpha,
 // palette with or without tRNS, RGB and RGBA at 8 and 16 bits), interlaced or
 // not. tRNS is applied; 16-bit channels give their high byte; gAMA, iCCP and
@@ -63,6 +69,8 @@ public:
     const Palette& palette() const { return palette_; }
     // After decode(): some pixel's index names no entry of the palette.
     bool indicesBeyondPalette() const { return indicesBeyondPalette_; }
+    // After decode(): the image was decoded whole, without libspng.
+    bool decodedWhole() const { return decodedWhole_; }
 
     // Decodes width() x height() pixels into `argb` (4 bytes a pixel, rows
     // top to bottom, no padding). For a palette image, `indices` (when not
@@ -74,6 +82,9 @@ private:
     PngStatus fail(PngStatus status, int spngError);
     PngStatus decodeTrueColour(uint8_t* argb);
     PngStatus decodePalette(uint8_t* argb, uint8_t* indices);
+    bool readColourKey();
+    bool decodeWhole(uint8_t* argb, uint8_t* indices);
+    void paletteTable(uint32_t (&table)[kPaletteEntries]) const;
 
     struct Context;
     std::unique_ptr<Context> context_;
@@ -81,10 +92,21 @@ private:
     std::string detail_;
     unsigned width_ = 0, height_ = 0;
     unsigned bitDepth_ = 0;
+    unsigned channels_ = 0;
     bool interlaced_ = false;
     bool hasPalette_ = false;
     bool decoded_ = false;
     bool indicesBeyondPalette_ = false;
     Palette palette_;
     uint8_t paletteAlpha_[kPaletteEntries];
+    // tRNS of an 8-bit grey or RGB image: the samples (grey in all three)
+    // that are transparent.
+    struct ColourKey {
+        bool present = false;
+        uint8_t red = 0, green = 0, blue = 0;
+    };
+    ColourKey key_;
+    bool decodedWhole_ = false;
+    const uint8_t* bytes_;
+    size_t size_;
 };
