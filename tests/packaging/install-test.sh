@@ -88,6 +88,6 @@ if [ -f "$completion" ] && command -v bash > /dev/null; then
   expect "dir " quorrel-cli import a.T3D ''
   expect "c.tga d.png dir " quorrel-cli replace a.T3D 0 ''
   expect "a.T3D b.t3d dir " quorrel-cli replace a.T3D 0 c.tga -o ''
-  expect "--help --level --levels --mip-filter " quorrel-cli export --
+  expect "--help --level --levels --mip-filter --png-level " quorrel-cli export --
 fi
 echo "install layout checked in $root"
