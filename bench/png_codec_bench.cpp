@@ -11,7 +11,9 @@
 #include "texture/png/PngEncoder.h"
 #include "texture_bench_support.h"
 
+#include "support/PngTestBytes.h"
 #include <QImage>
+
 #include <benchmark/benchmark.h>
 #include <spng.h>
 #include <stb_image.h>
@@ -56,27 +58,15 @@ std::vector<uint8_t> PngOrderPixels(int kind, int channels)
     return out;
 }
 
-// libspng's encode at its defaults (zlib's default level, adaptive filters).
-std::vector<uint8_t> LibspngEncode(const std::vector<uint8_t>& pixels, int channels)
+// The pixels as a picture libspng encodes at its defaults (zlib's default
+// level, adaptive filters).
+PngPicture PictureOf(const std::vector<uint8_t>& pixels, int channels)
 {
-    spng_ctx* ctx = spng_ctx_new(SPNG_CTX_ENCODER);
-    spng_set_option(ctx, SPNG_ENCODE_TO_BUFFER, 1);
-    spng_ihdr ihdr = {};
-    ihdr.width = ihdr.height = kSide;
-    ihdr.bit_depth = 8;
-    ihdr.color_type = channels == 4 ? SPNG_COLOR_TYPE_TRUECOLOR_ALPHA : SPNG_COLOR_TYPE_TRUECOLOR;
-    spng_set_ihdr(ctx, &ihdr);
-    std::vector<uint8_t> png;
-    if (spng_encode_image(ctx, pixels.data(), pixels.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE) == 0) {
-        size_t size = 0;
-        int error = 0;
-        uint8_t* bytes = static_cast<uint8_t*>(spng_get_png_buffer(ctx, &size, &error));
-        if (bytes)
-            png.assign(bytes, bytes + size);
-        std::free(bytes);
-    }
-    spng_ctx_free(ctx);
-    return png;
+    PngPicture picture;
+    picture.width = picture.height = kSide;
+    picture.colourType = channels == 4 ? 6 : 2;
+    picture.rows = pixels;
+    return picture;
 }
 
 const std::vector<uint8_t>& SourcePng(int kind, int channels)
@@ -84,7 +74,7 @@ const std::vector<uint8_t>& SourcePng(int kind, int channels)
     static std::map<int, std::vector<uint8_t>> files;
     std::vector<uint8_t>& png = files[kind * 8 + channels];
     if (png.empty())
-        png = LibspngEncode(PngOrderPixels(kind, channels), channels);
+        png = MakePng(PictureOf(PngOrderPixels(kind, channels), channels));
     return png;
 }
 
@@ -177,10 +167,10 @@ void PngEncodeOurs(benchmark::State& state)
 void PngEncodeLibspng(benchmark::State& state)
 {
     const int channels = int(state.range(1));
-    const std::vector<uint8_t> pixels = PngOrderPixels(int(state.range(0)), channels);
+    const PngPicture picture = PictureOf(PngOrderPixels(int(state.range(0)), channels), channels);
     size_t size = 0;
     for (auto _ : state) {
-        size = LibspngEncode(pixels, channels).size();
+        size = MakePng(picture).size();
         if (size == 0)
             state.SkipWithError("encode failed");
     }
