@@ -3,6 +3,7 @@
 #include "texture/T3DTexture.h"
 #include "texture/TextureLimits.h"
 #include "texture/chain/MipChainNaming.h"
+#include "texture/io/FileRead.h"
 
 #include <QFile>
 #include <QFileInfo>

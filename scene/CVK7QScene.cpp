@@ -6,6 +6,7 @@
 #include "scene/SceneFile.h"
 #include "scene/SceneFormat.h"
 #include "scene/SceneReader.h"
+#include "texture/io/FileRead.h"
 #include "texture/io/FileWrite.h"
 
 #include <utility>

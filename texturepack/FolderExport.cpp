@@ -4,6 +4,7 @@
 #include "texture/chain/MipChainNaming.h"
 #include "texture/chain/PngTextureWriter.h"
 #include "texture/chain/TgaTextureWriter.h"
+#include "texture/io/FileRead.h"
 #include "texturepack/Manifest.h"
 
 #include <atomic>

@@ -6,6 +6,7 @@
 #include "texture/chain/ImageChainWrite.h"
 #include "texture/chain/MipChainNaming.h"
 #include "texture/chain/StaleLevels.h"
+#include "texture/io/FileRead.h"
 #include "texture/io/FileWrite.h"
 #include "texturepack/ChainPlan.h"
 #include "texturepack/EscapedText.h"

@@ -4,6 +4,7 @@
 #include "texture/io/FileWrite.h"
 
 #include "support/TempDir.h"
+#include "texture/io/FileRead.h"
 
 #include <gtest/gtest.h>
 

@@ -251,3 +251,19 @@ FileReadStatus ReadWholeFile(const std::string& path, ByteBlock& out, uint64_t m
         out = ByteBlock();
     return status;
 }
+
+FileStamp StampWithCrc(const std::string& path)
+{
+    FileStamp stamp = StampOf(path);
+    stamp.hasCrc = stamp.exists && FileCrc32(path, stamp.crc);
+    return stamp;
+}
+
+bool FileCrc32(const std::string& path, uint32_t& crc, uint64_t maxBytes)
+{
+    InputFile file;
+    if (file.open(path) != FileReadStatus::Ok || file.size() > maxBytes)
+        return false;
+    file.sumCrc();
+    return file.wholeCrc(crc);
+}

@@ -98,3 +98,12 @@ private:
 // anything is allocated). A file that changes during the read is read once
 // more; Changed when it changes again.
 [[nodiscard]] FileReadStatus ReadWholeFile(const std::string& path, ByteBlock& out, uint64_t maxBytes);
+
+// StampOf, with the CRC-32 of the file's bytes (hasCrc false when they cannot
+// be read whole).
+FileStamp StampWithCrc(const std::string& path);
+
+// The CRC-32 of the whole file at `path`, read in pieces; false when it cannot
+// be read whole or is larger than `maxBytes` (its size is checked first, so a
+// huge sparse file is refused before a byte of it is read).
+bool FileCrc32(const std::string& path, uint32_t& crc, uint64_t maxBytes = UINT64_MAX);

@@ -1,7 +1,5 @@
 #include "texture/io/FileStamp.h"
 
-#include "texture/io/FileRead.h"
-
 #include <ctime>
 #include <libdeflate.h>
 
@@ -38,13 +36,6 @@ FileStamp StampOf(const std::string& path)
     return ::stat(path.c_str(), &info) == 0 ? StampOfStat(info) : FileStamp();
 }
 
-FileStamp StampWithCrc(const std::string& path)
-{
-    FileStamp stamp = StampOf(path);
-    stamp.hasCrc = stamp.exists && FileCrc32(path, stamp.crc);
-    return stamp;
-}
-
 int64_t NowNanoseconds()
 {
     timespec now{};
@@ -60,13 +51,4 @@ bool ModifiedWithinTickOf(const FileStamp& stamp, int64_t readAt)
 uint32_t Crc32Of(const void* data, size_t size, uint32_t crc)
 {
     return libdeflate_crc32(crc, data, size);
-}
-
-bool FileCrc32(const std::string& path, uint32_t& crc, uint64_t maxBytes)
-{
-    InputFile file;
-    if (file.open(path) != FileReadStatus::Ok || file.size() > maxBytes)
-        return false;
-    file.sumCrc();
-    return file.wholeCrc(crc);
 }

@@ -40,9 +40,6 @@ FileStamp StampOfStat(const struct stat& info);
 // How `path` stands now (links followed), without its CRC; `exists` false when
 // nothing is there or it cannot be asked.
 FileStamp StampOf(const std::string& path);
-// The same, with the CRC-32 of the file's bytes (hasCrc false when they cannot
-// be read whole).
-FileStamp StampWithCrc(const std::string& path);
 
 // The current time, in nanoseconds since the epoch, as file times count it.
 int64_t NowNanoseconds();
@@ -52,7 +49,3 @@ bool ModifiedWithinTickOf(const FileStamp& stamp, int64_t readAt);
 
 // The CRC-32 of the bytes, continuing `crc` (0 to start).
 uint32_t Crc32Of(const void* data, size_t size, uint32_t crc = 0);
-// The CRC-32 of the whole file at `path`, read in pieces; false when it cannot
-// be read whole or is larger than `maxBytes` (its size is checked first, so a
-// huge sparse file is refused before a byte of it is read).
-bool FileCrc32(const std::string& path, uint32_t& crc, uint64_t maxBytes = UINT64_MAX);

@@ -1,4 +1,5 @@
 #include "texture/io/FileWrite.h"
+#include "texture/io/FileRead.h"
 
 #include <algorithm>
 #include <atomic>
