@@ -44,6 +44,14 @@ int RunExtractAll(const CommandArguments& args, std::ostream& out, std::ostream&
 // OUT.T3D may not be one of the chain's files (nor, for pack, of any chain's).
 int RunReplace(const CommandArguments& args, std::ostream& out, std::ostream& err);
 
+// set SCENE.T3D (INDEX|NAME) [--flags +E-Z|0xNN] [--name NEW] [-o OUT.T3D]:
+// gives the texture the flags --flags asks for (cli/TextureOptions.h) and the
+// name NEW, says what changed in the flag boxes' words, and writes the scene
+// in the format it was read in, to OUT.T3D (- for standard output) or over
+// SCENE.T3D without -o, once. A name of no or more than 255 bytes is a usage
+// error; a name another texture has is refused with that texture's index.
+int RunSet(const CommandArguments& args, std::ostream& out, std::ostream& err);
+
 // pack OUT.T3D IN... [--depth 8|16|24|32] [--rgb565] [--no-dither]
 // [--old-format] [--mip-filter point|box]: a new scene of the chains, in
 // order, each named after its first file, written to OUT.T3D (- for standard

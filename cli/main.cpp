@@ -55,6 +55,10 @@ const std::vector<Command> kCommands = {
      {{"-o", true}, {"--old-format", false}, {"--rgb565", false}, {"--keep-format", false}, {"--mip-filter", true},
       {"--no-dither", false}, {"--levels", true}, {"--flags-from-name", false}},
      RunReplace},
+    {"set", "SCENE.T3D (INDEX|NAME) [--flags +E-Z|0xNN] [--name NEW] [-o OUT.T3D]",
+     "change a texture's flags (+ sets and - clears the letters of file names' suffixes; 0xNN gives the bits "
+     "0x02-0x80) or name, and write the scene (in place without -o; -o - is standard output)",
+     2, 2, {{"--flags", true}, {"--name", true}, {"-o", true}}, RunSet},
     {"pack", "OUT.T3D IN.(tga|png)... [--depth 8|16|24|32] [--rgb565] [--no-dither] [--old-format] [--mip-filter point|box] "
      "[--levels files|rebuild]",
      "make a new scene of TGA and PNG chains, in order, converted to --depth when given (a PNG is 32-bit without it; "

@@ -194,6 +194,7 @@ void EditorDialog::wireMessageMap()
     connect(replaceCommand_, &ReplaceCommand::waiting, this, &EditorDialog::replaceWaits);
     connect(replaceCommand_, &ReplaceCommand::ended, this, &EditorDialog::replaceEnded);
     connect(replaceCommand_, &ReplaceCommand::replaced, this, &EditorDialog::textureReplaced);
+    connect(textureList_, &SceneTextureList::textureEdited, this, &EditorDialog::textureReplaced);
     connect(replaceCommand_, &ReplaceCommand::said, this, &EditorDialog::showStatus);
     connect(document_, &SceneDocument::loaded, this, &EditorDialog::sceneLoaded);
     connect(document_, &SceneDocument::saved, this, &EditorDialog::sceneSaved);

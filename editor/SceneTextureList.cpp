@@ -1,13 +1,15 @@
 #include "editor/SceneTextureList.h"
 
 #include "editor/DialogUnits.h"
+#include "editor/FlagBox.h"
 #include "editor/SceneDocument.h"
 #include "editor/SelectionListBox.h"
 #include "resources/DialogTemplate.h"
 #include "resources/Strings.h"
+#include "texture/TextureFlags.h"
 
-#include <QCheckBox>
 #include <QListWidget>
+#include <QStringList>
 
 #include <cstring>
 
@@ -16,6 +18,9 @@ SceneTextureList::SceneTextureList(SceneDocument& document, SelectionListBox* li
     : QObject(parent), document_(document), list_(list), details_(details), boxes_(boxes)
 {
     connect(list_, &SelectionListBox::selectionNotified, this, &SceneTextureList::entrySelected);
+    // "Mipmap levels" (bit 0) follows the level count.
+    for (int bit = 1; bit < kFlagBoxCount; ++bit)
+        connect(boxes_[bit], &FlagBox::clicked, this, [this, bit] { flagBoxClicked(bit); });
 }
 
 QString SceneTextureList::TextureName(const T3D_TEXTURE& texture)
@@ -103,11 +108,17 @@ void SceneTextureList::ShowDetails()
     if (!texture)
         return;
     const int values[] = {texture->width, texture->height, texture->depth, texture->levelCount};
-    for (int line = 0; line < 4; ++line) {
-        auto* item = new QListWidgetItem(QString::asprintf(kDetailFormat, values[line]));
+    QStringList lines;
+    for (const int value : values)
+        lines.append(QString::asprintf(kDetailFormat, value));
+    // Bits beyond the boxes, which no box shows, are kept: a line says them.
+    if (const uint32_t others = texture->flags & ~((1u << kFlagBoxCount) - 1))
+        lines.append(QString::asprintf(kOtherFlagsDetailFormat, others));
+    for (const QString& line : lines) {
+        auto* item = new QListWidgetItem(line);
         // One line per label: the labels stand 8 dialog units apart.
         item->setSizeHint(QSize(0, DialogUnitsToPixelsY(kDetailsLineHeight)));
-        details_->insertItem(line, item);
+        details_->addItem(item);
     }
 }
 
@@ -118,15 +129,34 @@ void SceneTextureList::ShowFlags()
     if (!texture)
         return;
     for (int bit = 0; bit < kFlagBoxCount; ++bit) {
-        if (texture->flags & (1u << bit))
-            boxes_[bit]->setChecked(true);
+        boxes_[bit]->setChecked(texture->flags & (1u << bit));
+        boxes_[bit]->setEditable(bit != 0);
     }
 }
 
 void SceneTextureList::ClearFlags()
 {
-    for (QCheckBox* box : boxes_)
+    for (FlagBox* box : boxes_) {
         box->setChecked(false);
+        box->setEditable(false);
+    }
+}
+
+void SceneTextureList::flagBoxClicked(int bit)
+{
+    const T3D_TEXTURE* texture = chosenTexture();
+    if (!texture)
+        return;
+    const uint32_t flag = 1u << bit;
+    const uint32_t flags = boxes_[bit]->isChecked() ? texture->flags | flag : texture->flags & ~flag;
+    if (flags == texture->flags)
+        return;
+    const QString said = QString::fromLatin1(kFlagEditStatus)
+                             .arg(TextureName(*texture), QString::fromStdString(FlagChangeText(texture->flags, flags)));
+    if (document_.setTextureInfo(index_, flags, texture->name))
+        emit textureEdited(index_, said);
+    else
+        ShowFlags();
 }
 
 void SceneTextureList::RefreshTextureEntry()

@@ -3,7 +3,9 @@
 // texture of the scene at its index; the entry the user chose is the chosen
 // texture, whose width, height, depth and level count the details show and
 // whose flags the boxes tick. Load and Close choose none. Entries replaced and
-// not yet saved are drawn bold.
+// not yet saved are drawn bold. The user ticks and unticks the chosen
+// texture's flags in the boxes (all but "Mipmap levels"): each change goes
+// into the scene as one step of its history.
 //
 // The controls are made by the window from its template and given here; this
 // class fills them and keeps which entry is chosen. What the chosen texture
@@ -20,7 +22,7 @@
 #include <cstdint>
 #include <set>
 
-class QCheckBox;
+class FlagBox;
 class QListWidget;
 class SceneDocument;
 class SelectionListBox;
@@ -28,7 +30,7 @@ class SelectionListBox;
 class SceneTextureList : public QObject {
     Q_OBJECT
 public:
-    using FlagBoxes = std::array<QCheckBox*, kFlagBoxCount>;
+    using FlagBoxes = std::array<FlagBox*, kFlagBoxCount>;
 
     SceneTextureList(SceneDocument& document, SelectionListBox* list, QListWidget* details, const FlagBoxes& boxes,
                      QObject* parent);
@@ -68,8 +70,14 @@ signals:
     // The user selected an entry, by mouse or keyboard, also the one already
     // selected.
     void entrySelected();
+    // The user changed texture [index] in place (its flags); `said` tells
+    // how ("crate_A: + Envmap").
+    void textureEdited(int index, const QString& said);
 
 private:
+    // The user ticked or unticked the box of flag 1 << bit.
+    void flagBoxClicked(int bit);
+
     SceneDocument& document_;
     SelectionListBox* list_;
     QListWidget* details_;

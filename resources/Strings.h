@@ -177,9 +177,13 @@ constexpr const char* kImportFailedText = "Textures not imported";
 constexpr const char* kImportNotAppliedText = "The textures could not be put into the scene.";
 // The status line after an import: "Imported 2 textures from pack".
 constexpr const char* kImportedStatus = "Imported %1 from %2";
+// A flag ticked or unticked in the window: "crate_A: + Envmap".
+constexpr const char* kFlagEditStatus = "%1: %2";
 
 // Details lines.
 constexpr const char* kDetailFormat = "%d";
+// The flag bits beyond the boxes, when a texture has any: "Other flags 0x80000000".
+constexpr const char* kOtherFlagsDetailFormat = "Other flags 0x%08X";
 
 // About box.
 constexpr const char* kAboutCaption = "About quorrel";

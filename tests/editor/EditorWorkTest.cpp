@@ -1708,6 +1708,62 @@ TEST_F(EditorWork, UndoAndRedoStepThroughReplacementsAndTheTitleFollows)
     EXPECT_TRUE(messages().empty());
 }
 
+TEST_F(EditorWork, FlagsTickedInTheWindowAreOneStepEachAndKeepThePixels)
+{
+    const TextureRecord marked = SceneTexture("marked", 4, 4, 32, 0x80000002, 1);
+    WriteScene(trackPath, {&stone, &grass, &marked});
+    Load(trackPath);
+    auto* envmap = editor->control<QCheckBox>(kEnvmapBoxId);
+    auto* mipmap = editor->control<QCheckBox>(kMipmapLevelsBoxId);
+    auto* status = editor->control<QLabel>(kStatusLineId);
+    // With no texture chosen no box takes a click or the focus.
+    QTest::mouseClick(envmap, Qt::LeftButton);
+    EXPECT_TRUE(TickedBoxes().empty());
+    EXPECT_EQ(envmap->focusPolicy(), Qt::NoFocus);
+
+    // grass (Alpha level): a click ticks Envmap, the space bar unticks it;
+    // "Mipmap levels" follows the levels and takes neither.
+    textures->setCurrentRow(1);
+    EXPECT_EQ(mipmap->focusPolicy(), Qt::NoFocus);
+    QTest::mouseClick(mipmap, Qt::LeftButton);
+    QTest::mouseClick(envmap, Qt::LeftButton);
+    EXPECT_EQ(TickedBoxes(), std::vector<int>({1008, 1011}));
+    EXPECT_EQ(status->text(), "grass: + Envmap");
+    EXPECT_EQ(editor->dialog->windowTitle(), "Quorrel - track.T3D *");
+    EXPECT_TRUE(textures->item(1)->font().bold());
+    EXPECT_EQ(envmap->focusPolicy(), Qt::StrongFocus);
+    QTest::keyClick(envmap, Qt::Key_Space);
+    EXPECT_EQ(status->text(), "grass: - Envmap");
+    EXPECT_EQ(TickedBoxes(), std::vector<int>({1008}));
+
+    // Each change is one step of Undo and Redo; back where it was loaded,
+    // nothing is unsaved.
+    editor->run(kUndoCommand);
+    EXPECT_EQ(TickedBoxes(), std::vector<int>({1008, 1011}));
+    editor->run(kUndoCommand);
+    EXPECT_EQ(TickedBoxes(), std::vector<int>({1008}));
+    EXPECT_FALSE(editor->dialog->hasUnsavedChanges());
+    EXPECT_FALSE(textures->item(1)->font().bold());
+    editor->run(kRedoCommand);
+
+    // Bits beyond the boxes show in the details and stay through a change.
+    textures->setCurrentRow(2);
+    EXPECT_EQ(Entries(details), QStringList({"4", "4", "32", "1", "Other flags 0x80000000"}));
+    QTest::mouseClick(editor->control<QCheckBox>(kNoZBufferBoxId), Qt::LeftButton);
+    EXPECT_EQ(status->text(), "marked: + No Z-Buffer");
+
+    // What is saved is the flags changed and the pixels as they were.
+    editor->run(kSaveNewCommand);
+    CVK7QScene saved;
+    ASSERT_TRUE(saved.Load(trackPath.c_str(), 0));
+    const T3D_TEXTURE* back = saved.GetSceneHeader()->textures;
+    EXPECT_EQ(back[1].flags, 0x12u);
+    EXPECT_EQ(back[2].flags, 0x80000082u);
+    ExpectSameTexture(grass.record(), back[1], TextureParts::pixels);
+    ExpectSameTexture(marked.record(), back[2], TextureParts::pixels);
+    EXPECT_TRUE(messages().empty());
+}
+
 TEST_F(EditorWork, RecentScenesFoldersAndOptionsAreKeptBetweenRuns)
 {
     // Nine scenes loaded: the last eight are listed, newest first; a missing
