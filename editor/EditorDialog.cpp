@@ -172,8 +172,9 @@ void EditorDialog::wireMessageMap()
     connect(action(kImportTexturesCommand), &QAction::triggered, this, &EditorDialog::OnImportTextures);
     connect(menu_->recentScenes(), &QMenu::aboutToShow, this, &EditorDialog::fillRecentScenes);
     connect(action(kQuitCommand), &QAction::triggered, this, &EditorDialog::reject);
-    connect(action(kUndoCommand), &QAction::triggered, this, &EditorDialog::OnUndo);
-    connect(action(kRedoCommand), &QAction::triggered, this, &EditorDialog::OnRedo);
+    connect(action(kUndoCommand), &QAction::triggered, this, [this] { OnUndoOrRedo(true); });
+    connect(action(kRedoCommand), &QAction::triggered, this, [this] { OnUndoOrRedo(false); });
+    connect(action(kRenameCommand), &QAction::triggered, textureList_, &SceneTextureList::startRename);
     connect(action(kExtractCommand), &QAction::triggered, this, &EditorDialog::OnExtract);
     connect(action(kReplaceCommand), &QAction::triggered, this, &EditorDialog::OnReplace);
     for (int command : MainMenu::OptionCommands())
@@ -195,6 +196,7 @@ void EditorDialog::wireMessageMap()
     connect(replaceCommand_, &ReplaceCommand::ended, this, &EditorDialog::replaceEnded);
     connect(replaceCommand_, &ReplaceCommand::replaced, this, &EditorDialog::textureReplaced);
     connect(textureList_, &SceneTextureList::textureEdited, this, &EditorDialog::textureReplaced);
+    connect(textureList_, &SceneTextureList::refused, this, &EditorDialog::showStatus);
     connect(replaceCommand_, &ReplaceCommand::said, this, &EditorDialog::showStatus);
     connect(document_, &SceneDocument::loaded, this, &EditorDialog::sceneLoaded);
     connect(document_, &SceneDocument::saved, this, &EditorDialog::sceneSaved);
@@ -718,17 +720,9 @@ void EditorDialog::textureReplaced(int index, const QString& said)
     showStatus(said);
 }
 
-void EditorDialog::OnUndo()
+void EditorDialog::OnUndoOrRedo(bool undo)
 {
-    const int index = replaceCommand_->isActive() ? -1 : document_->undo();
-    if (index >= 0)
-        showChangedTexture(index);
-    updateActions();
-}
-
-void EditorDialog::OnRedo()
-{
-    const int index = replaceCommand_->isActive() ? -1 : document_->redo();
+    const int index = replaceCommand_->isActive() ? -1 : undo ? document_->undo() : document_->redo();
     if (index >= 0)
         showChangedTexture(index);
     updateActions();

@@ -21,6 +21,13 @@ SceneTextureList::SceneTextureList(SceneDocument& document, SelectionListBox* li
     // "Mipmap levels" (bit 0) follows the level count.
     for (int bit = 1; bit < kFlagBoxCount; ++bit)
         connect(boxes_[bit], &FlagBox::clicked, this, [this, bit] { flagBoxClicked(bit); });
+    // Only Rename opens an entry. Its new text is taken once the editor is
+    // closed, since showing the change puts a new entry in the row's place.
+    list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    connect(list_, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+        QMetaObject::invokeMethod(
+            this, [this, row = list_->row(item)] { entryEdited(row); }, Qt::QueuedConnection);
+    });
 }
 
 QString SceneTextureList::TextureName(const T3D_TEXTURE& texture)
@@ -168,4 +175,48 @@ void SceneTextureList::RefreshTextureEntry()
     delete list_->takeItem(index_);
     list_->insertItem(index_, TextureName(*texture));
     list_->setCurrentRow(index_);
+}
+
+void SceneTextureList::startRename()
+{
+    QListWidgetItem* item = chosenTexture() ? list_->item(index_) : nullptr;
+    if (!item)
+        return;
+    {
+        const QSignalBlocker quiet(list_);
+        item->setFlags(item->flags() | Qt::ItemIsEditable);
+    }
+    list_->editItem(item);
+}
+
+void SceneTextureList::entryEdited(int row)
+{
+    const T3D_TEXTURE* texture = chosenTexture();
+    QListWidgetItem* item = list_->item(row);
+    if (!texture || !item || row != index_ || item->text() == TextureName(*texture))
+        return;
+    const QString before = TextureName(*texture);
+    const QString name = item->text();
+    const QString refusal = renameRefusal(name);
+    if (refusal.isEmpty() && document_.setTextureInfo(index_, texture->flags, name.toLocal8Bit().toStdString())) {
+        emit textureEdited(index_, QString::fromLatin1(kRenamedStatus).arg(before, name));
+        return;
+    }
+    {
+        const QSignalBlocker quiet(list_);
+        item->setText(before);
+    }
+    if (!refusal.isEmpty())
+        emit refused(refusal);
+}
+
+QString SceneTextureList::renameRefusal(const QString& name)
+{
+    const QByteArray bytes = name.toLocal8Bit();
+    if (bytes.isEmpty() || bytes.size() >= kTextureNameSize)
+        return QString::fromLatin1(kNameSizeStatus);
+    for (unsigned i = 0; const T3D_TEXTURE* other = document_.texture(i); ++i)
+        if (i != index_ && bytes == other->name)
+            return QString::fromLatin1(kNameTakenStatus).arg(i).arg(name);
+    return QString();
 }

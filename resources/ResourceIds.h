@@ -54,3 +54,4 @@ constexpr int kKeepSceneFlagsCommand = 32787;
 constexpr int kTakeNameFlagsCommand = 32788;
 constexpr int kExportTexturesCommand = 32789;
 constexpr int kImportTexturesCommand = 32790;
+constexpr int kRenameCommand = 32791;

@@ -179,6 +179,11 @@ constexpr const char* kImportNotAppliedText = "The textures could not be put int
 constexpr const char* kImportedStatus = "Imported %1 from %2";
 // A flag ticked or unticked in the window: "crate_A: + Envmap".
 constexpr const char* kFlagEditStatus = "%1: %2";
+// Rename: done, or refused for a name another texture has or one that does
+// not fit the record's name field.
+constexpr const char* kRenamedStatus = "Renamed %1 to %2";
+constexpr const char* kNameTakenStatus = "Not renamed: texture %1 is named %2";
+constexpr const char* kNameSizeStatus = "Not renamed: a name takes 1 to 255 bytes";
 
 // Details lines.
 constexpr const char* kDetailFormat = "%d";

@@ -127,7 +127,7 @@ TEST(EditorWindow, MenusHoldTheirItemsIdsAndGreyedStatesAtStart)
                                             {nullptr, 0, false},
                                             {"Quit", 2, true},
                                         });
-    ExpectMenu(MenuTitled(bar, "Edit"), {{"Undo", 57643, false}, {"Redo", 57644, false}});
+    ExpectMenu(MenuTitled(bar, "Edit"), {{"Undo", 57643, false}, {"Redo", 57644, false}, {"Rename", 32791, false}});
     QMenu* actionMenu = MenuTitled(bar, "Action");
     ExpectMenu(actionMenu, {
                                {"Extract", 1002, true},

@@ -27,6 +27,7 @@
 #include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
@@ -1708,7 +1709,7 @@ TEST_F(EditorWork, UndoAndRedoStepThroughReplacementsAndTheTitleFollows)
     EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(EditorWork, FlagsTickedInTheWindowAreOneStepEachAndKeepThePixels)
+TEST_F(EditorWork, FlagsAndNamesChangedInTheWindowAreOneStepEachAndKeepThePixels)
 {
     const TextureRecord marked = SceneTexture("marked", 4, 4, 32, 0x80000002, 1);
     WriteScene(trackPath, {&stone, &grass, &marked});
@@ -1746,6 +1747,35 @@ TEST_F(EditorWork, FlagsTickedInTheWindowAreOneStepEachAndKeepThePixels)
     EXPECT_FALSE(textures->item(1)->font().bold());
     editor->run(kRedoCommand);
 
+    // F2 opens the chosen entry for its new name, which must fit and be no
+    // other texture's; Escape there ends the typing, not the window.
+    auto rename = [&](const QString& name, int key) {
+        editor->action(kRenameCommand)->trigger();
+        auto* field = textures->findChild<QLineEdit*>();
+        ASSERT_NE(field, nullptr);
+        field->setText(name);
+        QTest::keyClick(field, Qt::Key(key));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !textures->findChild<QLineEdit*>(); }, kEventWaitMilliseconds));
+        QCoreApplication::processEvents();  // the list takes the name once its editor is gone
+    };
+    rename("moss", Qt::Key_Escape);
+    EXPECT_TRUE(editor->dialog->isVisible());
+    EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "marked"}));
+    rename("stone", Qt::Key_Return);
+    EXPECT_EQ(status->text(), "Not renamed: texture 0 is named stone");
+    rename(QString(256, 'n'), Qt::Key_Return);
+    EXPECT_EQ(status->text(), "Not renamed: a name takes 1 to 255 bytes");
+    EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "marked"}));
+    rename("moss", Qt::Key_Return);
+    EXPECT_EQ(status->text(), "Renamed grass to moss");
+    EXPECT_EQ(Entries(textures), QStringList({"stone", "moss", "marked"}));
+    EXPECT_EQ(TickedBoxes(), std::vector<int>({1008, 1011}));
+    editor->run(kUndoCommand);
+    EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "marked"}));
+    EXPECT_EQ(TickedBoxes(), std::vector<int>({1008, 1011}));
+    editor->run(kRedoCommand);
+    EXPECT_EQ(textures->currentRow(), 1);
+
     // Bits beyond the boxes show in the details and stay through a change.
     textures->setCurrentRow(2);
     EXPECT_EQ(Entries(details), QStringList({"4", "4", "32", "1", "Other flags 0x80000000"}));
@@ -1758,6 +1788,7 @@ TEST_F(EditorWork, FlagsTickedInTheWindowAreOneStepEachAndKeepThePixels)
     ASSERT_TRUE(saved.Load(trackPath.c_str(), 0));
     const T3D_TEXTURE* back = saved.GetSceneHeader()->textures;
     EXPECT_EQ(back[1].flags, 0x12u);
+    EXPECT_STREQ(back[1].name, "moss");
     EXPECT_EQ(back[2].flags, 0x80000082u);
     ExpectSameTexture(grass.record(), back[1], TextureParts::pixels);
     ExpectSameTexture(marked.record(), back[2], TextureParts::pixels);
