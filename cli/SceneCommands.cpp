@@ -321,6 +321,7 @@ int RunReplace(const CommandArguments& args, std::ostream& out, std::ostream& er
     ReplaceChoices choices;
     choices.keepFormat = args.has("--keep-format");
     choices.flagsFromName = args.has("--flags-from-name");
+    choices.nameFromFile = !args.has("--keep-name");
     choices.dither = !args.has("--no-dither");
     const bool as565 = args.has("--rgb565");
     std::string error;

@@ -697,7 +697,8 @@ void EditorDialog::OnReplace()
         tellUser(kSelectTextureText);
         return;
     }
-    replaceCommand_->start(textureList_->chosenIndex(), {staleLevelsChoice(), flagsChoice(), mipFilter()});
+    replaceCommand_->start(textureList_->chosenIndex(),
+                           {staleLevelsChoice(), flagsChoice(), mipFilter(), menu_->keepSceneName()});
     updateActions();
 }
 

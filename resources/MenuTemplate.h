@@ -60,6 +60,10 @@ inline constexpr MenuItemTemplate kMainMenu[] = {
      false, nullptr},
     {"&Action", "&Flags on Replace", MenuItemKind::Choice, "Always &take the file name's", kTakeNameFlagsCommand, false,
      nullptr},
+    {"&Action", "&Names on Replace", MenuItemKind::Choice, "&Take the file's name", kTakeFileNameCommand, false,
+     nullptr},
+    {"&Action", "&Names on Replace", MenuItemKind::Choice, "&Keep the scene texture's name", kKeepSceneNameCommand,
+     false, nullptr},
 };
 
 // The commands that need a loaded scene.

@@ -55,3 +55,5 @@ constexpr int kTakeNameFlagsCommand = 32788;
 constexpr int kExportTexturesCommand = 32789;
 constexpr int kImportTexturesCommand = 32790;
 constexpr int kRenameCommand = 32791;
+constexpr int kTakeFileNameCommand = 32792;
+constexpr int kKeepSceneNameCommand = 32793;

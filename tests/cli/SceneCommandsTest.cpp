@@ -152,6 +152,10 @@ TEST_F(PackedScene, ReplaceWritesWhereAskedAndRefusesBadInput)
         Call(RunReplace, {scene, "1", dir.file("wall_A.tga")}, {{"-o", out}, {"--flags-from-name", ""}});
     EXPECT_EQ(0u, taken.out.find("texture 1 (floor) takes the flags of its file's name: + Alpha level\n"));
     EXPECT_NE(std::string::npos, Call(RunList, {out}).out.find("1\twall_A\t32\t32\t8\t4\t0x03\n"));
+    const std::string keptName = dir.file("kept.T3D");
+    ASSERT_EQ(0,
+              Call(RunReplace, {scene, "1", dir.file("wall_A.tga")}, {{"-o", keptName}, {"--keep-name", ""}}).status);
+    EXPECT_NE(std::string::npos, Call(RunList, {keptName}).out.find("1\tfloor\t32\t32\t8\t4\t0x01\n"));
 
     // Two textures are now named wall_A: the name no longer picks one.
     const Outcome ambiguous = Call(RunReplace, {out, "wall_A", dir.file("floor.tga")});

@@ -137,6 +137,7 @@ TEST(EditorWindow, MenusHoldTheirItemsIdsAndGreyedStatesAtStart)
                                {"Generated levels", 0, true},
                                {"Smaller levels", 0, true},
                                {"Flags on Replace", 0, true},
+                               {"Names on Replace", 0, true},
                            });
     ExpectMenu(MenuTitled(actionMenu, "Generated levels"), {{"Point", 32781, true}, {"Box", 32782, true}});
     ExpectMenu(MenuTitled(actionMenu, "Smaller levels"), {{"Ask when older", 32783, true},
@@ -145,6 +146,8 @@ TEST(EditorWindow, MenusHoldTheirItemsIdsAndGreyedStatesAtStart)
     ExpectMenu(MenuTitled(actionMenu, "Flags on Replace"), {{"Ask when they differ", 32786, true},
                                                             {"Always keep the scene texture's", 32787, true},
                                                             {"Always take the file name's", 32788, true}});
+    ExpectMenu(MenuTitled(actionMenu, "Names on Replace"),
+               {{"Take the file's name", 32792, true}, {"Keep the scene texture's name", 32793, true}});
     ExpectMenu(MenuTitled(bar, "Help"), {{"About quorrel...", 16, true}});
 
     bool aboutShown = false;

@@ -285,6 +285,12 @@ TEST_F(EditorWork, ReplaceRenamesTheEntryAndShowsWhatItHoldsNow)
     details->clear();
     QTest::mouseClick(textures->viewport(), Qt::LeftButton, {}, textures->visualItemRect(textures->item(0)).center());
     EXPECT_EQ(Entries(details), QStringList({"32", "32", "8", "4"}));
+    // Names on Replace: the scene texture keeps its name when so chosen.
+    editor->run(kKeepSceneNameCommand);
+    textures->setCurrentRow(1);
+    editor->run(kReplaceCommand);
+    EXPECT_EQ(Entries(textures), QStringList({"wall_A", "grass", "sky"}));
+    EXPECT_EQ(Entries(details), QStringList({"32", "32", "8", "4"}));
     EXPECT_TRUE(messages().empty());
 }
 
@@ -1844,8 +1850,11 @@ TEST_F(EditorWork, RecentScenesFoldersAndOptionsAreKeptBetweenRuns)
     ASSERT_TRUE(WriteFileBytes((desk / "wall_A.tga").string(), Tga8(32, 32, [](int, int) { return 3; })));
     editor->run(kBoxLevelsCommand);
     editor->run(kKeepSceneFormatCommand);
+    EXPECT_TRUE(editor->action(kTakeFileNameCommand)->isChecked());
+    editor->run(kKeepSceneNameCommand);
     EXPECT_EQ(editor->framePicture(kReplacementFrameId).pixel(136, 100) & 0xFFFFFF, 0x00FF00u);
     EditorDialog third(editor->script.prompts(), new TestFolderTree(QString::fromStdString(desk.string())));
+    EXPECT_TRUE(third.action(kKeepSceneNameCommand)->isChecked());
     EXPECT_TRUE(third.keepSceneFormat());
     EXPECT_EQ(third.mipFilter(), MipFilter::box);
     EXPECT_TRUE(third.action(kBoxLevelsCommand)->isChecked());
