@@ -125,8 +125,8 @@ void EditorDialog::buildControls(QWidget* client)
     folderTree_ = controls_->folderTree;
     statusLine_ = controls_->statusLine;
     PreviewFrame* const* frames = controls_->frames;
-    textureList_ =
-        new SceneTextureList(*document_, controls_->textures, controls_->details, controls_->flagBoxes, this);
+    textureList_ = new SceneTextureList(*document_, controls_->textures, controls_->textureFilter,
+                                        controls_->textureCount, controls_->details, controls_->flagBoxes, this);
     previews_ = new Previews(frames[0], frames[1], this);
     // Tab goes as the eye does: the list, the two frames, then the tree.
     setTabOrder(controls_->textures, frames[0]);
@@ -197,6 +197,7 @@ void EditorDialog::wireMessageMap()
     connect(replaceCommand_, &ReplaceCommand::replaced, this, &EditorDialog::textureReplaced);
     connect(textureList_, &SceneTextureList::textureEdited, this, &EditorDialog::textureReplaced);
     connect(textureList_, &SceneTextureList::refused, this, &EditorDialog::showStatus);
+    connect(textureList_, &SceneTextureList::selectionHidden, this, &EditorDialog::selectNoTexture);
     connect(replaceCommand_, &ReplaceCommand::said, this, &EditorDialog::showStatus);
     connect(document_, &SceneDocument::loaded, this, &EditorDialog::sceneLoaded);
     connect(document_, &SceneDocument::saved, this, &EditorDialog::sceneSaved);

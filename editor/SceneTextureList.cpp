@@ -4,6 +4,7 @@
 #include "editor/FlagBox.h"
 #include "editor/SceneDocument.h"
 #include "editor/SelectionListBox.h"
+#include "editor/TextureFilter.h"
 #include "resources/DialogTemplate.h"
 #include "resources/Strings.h"
 #include "texture/TextureFlags.h"
@@ -13,11 +14,13 @@
 
 #include <cstring>
 
-SceneTextureList::SceneTextureList(SceneDocument& document, SelectionListBox* list, QListWidget* details,
-                                   const FlagBoxes& boxes, QObject* parent)
-    : QObject(parent), document_(document), list_(list), details_(details), boxes_(boxes)
+SceneTextureList::SceneTextureList(SceneDocument& document, SelectionListBox* list, QLineEdit* filter, QLabel* count,
+                                   QListWidget* details, const FlagBoxes& boxes, QObject* parent)
+    : QObject(parent), document_(document), list_(list), filter_(new TextureFilter(filter, count, list, this)),
+      details_(details), boxes_(boxes)
 {
     connect(list_, &SelectionListBox::selectionNotified, this, &SceneTextureList::entrySelected);
+    connect(filter_, &TextureFilter::selectionHidden, this, &SceneTextureList::selectionHidden);
     // "Mipmap levels" (bit 0) follows the level count.
     for (int bit = 1; bit < kFlagBoxCount; ++bit)
         connect(boxes_[bit], &FlagBox::clicked, this, [this, bit] { flagBoxClicked(bit); });
@@ -46,6 +49,7 @@ void SceneTextureList::FillTextureList()
     list_->clear();
     for (unsigned i = 0; const T3D_TEXTURE* texture = document_.texture(i); ++i)
         list_->insertItem(int(i), TextureName(*texture));
+    filter_->apply();
 }
 
 void SceneTextureList::clear()
@@ -54,6 +58,7 @@ void SceneTextureList::clear()
         const QSignalBlocker quiet(list_);
         list_->clear();
     }
+    filter_->apply();
     details_->clear();
     chosen_ = false;
 }

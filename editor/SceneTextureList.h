@@ -24,7 +24,10 @@
 #include <set>
 
 class FlagBox;
+class QLabel;
+class QLineEdit;
 class QListWidget;
+class TextureFilter;
 class SceneDocument;
 class SelectionListBox;
 
@@ -33,8 +36,10 @@ class SceneTextureList : public QObject {
 public:
     using FlagBoxes = std::array<FlagBox*, kFlagBoxCount>;
 
-    SceneTextureList(SceneDocument& document, SelectionListBox* list, QListWidget* details, const FlagBoxes& boxes,
-                     QObject* parent);
+    // `filter` and `count` are the field that finds textures and their count
+    // (editor/TextureFilter.h).
+    SceneTextureList(SceneDocument& document, SelectionListBox* list, QLineEdit* filter, QLabel* count,
+                     QListWidget* details, const FlagBoxes& boxes, QObject* parent);
 
     // The name an entry shows for a texture.
     static QString TextureName(const T3D_TEXTURE& texture);
@@ -78,6 +83,9 @@ signals:
     void textureEdited(int index, const QString& said);
     // A change the user asked for was refused; `why` says so.
     void refused(const QString& why);
+    // The field that finds textures hid the selected entry, which is no
+    // longer selected.
+    void selectionHidden();
 
 private:
     // The user ticked or unticked the box of flag 1 << bit.
@@ -89,6 +97,7 @@ private:
 
     SceneDocument& document_;
     SelectionListBox* list_;
+    TextureFilter* filter_;
     QListWidget* details_;
     FlagBoxes boxes_;
     bool chosen_ = false;

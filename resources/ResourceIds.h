@@ -21,6 +21,10 @@ constexpr int kSceneFrameId = 1017;
 constexpr int kReplacementFrameId = 1018;
 constexpr int kFolderTreeId = 1025;
 constexpr int kStatusLineId = 1026;  // says briefly what the last Save or Extract did
+// Above the texture list, in its template rectangle: the field that finds
+// textures by name and the count of those shown.
+constexpr int kTextureFilterId = 1027;
+constexpr int kTextureCountId = 1028;
 
 constexpr int kFlagBoxCount = 8;
 

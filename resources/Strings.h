@@ -185,6 +185,10 @@ constexpr const char* kRenamedStatus = "Renamed %1 to %2";
 constexpr const char* kNameTakenStatus = "Not renamed: texture %1 is named %2";
 constexpr const char* kNameSizeStatus = "Not renamed: a name takes 1 to 255 bytes";
 
+// The field that finds textures in the list, and how many show.
+constexpr const char* kTextureFilterPlaceholder = "Find a texture";
+constexpr const char* kTextureCountFormat = "%1 of %2";
+
 // Details lines.
 constexpr const char* kDetailFormat = "%d";
 // The flag bits beyond the boxes, when a texture has any: "Other flags 0x80000000".

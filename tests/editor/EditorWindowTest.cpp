@@ -231,7 +231,10 @@ TEST(EditorWindow, ControlsSitAtTheirPlacesWithTheirTextsUnclipped)
     EXPECT_EQ(labels, QStringList({"Bit Depth", "Height", "Mipmap level", "Width"}));
 
     // Dialog units: x * 3 / 2 and y * 8 / 5, rounded half up.
-    EXPECT_EQ(editor.control<QWidget>(1000)->geometry(), QRect(9, 11, 140, 533));
+    // The texture list's rectangle: the field finding textures, their count, the list.
+    EXPECT_EQ(editor.control<QWidget>(kTextureFilterId)->geometry(), QRect(9, 11, 140, 19));
+    EXPECT_EQ(editor.control<QWidget>(kTextureCountId)->geometry(), QRect(9, 30, 140, 13));
+    EXPECT_EQ(editor.control<QWidget>(1000)->geometry(), QRect(9, 43, 140, 501));
     EXPECT_EQ(editor.control<QWidget>(1006)->geometry(), QRect(225, 389, 143, 56));
     EXPECT_EQ(editor.control<QWidget>(1025)->geometry(), QRect(443, 389, 272, 155));
     for (const auto& [id, left] : {std::pair{1017, 155}, std::pair{1018, 443}}) {

@@ -1801,6 +1801,63 @@ TEST_F(EditorWork, FlagsAndNamesChangedInTheWindowAreOneStepEachAndKeepThePixels
     EXPECT_TRUE(messages().empty());
 }
 
+TEST_F(EditorWork, TheFilterShowsTheNamesHoldingItsTextAndRowsStayTheirIndices)
+{
+    // 3,000 textures: Crate_N where N is a multiple of 3, wall_N otherwise.
+    std::vector<TextureRecord> many;
+    for (int i = 0; i < 3000; ++i)
+        many.push_back(
+            SceneTexture((i % 3 ? "wall_" + std::to_string(i) : "Crate_" + std::to_string(i)).c_str(), 1, 1, 32, 0, 1));
+    std::vector<const TextureRecord*> scene;
+    for (const TextureRecord& texture : many)
+        scene.push_back(&texture);
+    WriteScene(trackPath, scene);
+    Load(trackPath);
+    auto* field = editor->control<QLineEdit>(kTextureFilterId);
+    auto* count = editor->control<QLabel>(kTextureCountId);
+    textures->setCurrentRow(1500);
+    struct Row {
+        const char* typed;
+        const char* count;
+        int firstShown;
+        int selected;  // -1: none
+    };
+    const Row rows[] = {
+        {"", "3,000 of 3,000", 0, 1500},
+        {"crate_15", "39 of 3,000", 15, 1500},  // Crate_15, 150-159 and 1500-1599 by threes
+        {"WALL_29", "75 of 3,000", 29, -1},     // wall_29, 290-299 and 2900-2999 but threes
+        {"", "3,000 of 3,000", 0, -1},
+    };
+    for (const Row& row : rows) {
+        field->clear();
+        QTest::keyClicks(field, row.typed);
+        EXPECT_EQ(count->text(), row.count) << row.typed;
+        int first = 0;
+        while (first < textures->count() && textures->isRowHidden(first))
+            ++first;
+        EXPECT_EQ(first, row.firstShown) << row.typed;
+        EXPECT_EQ(textures->selectedItems().isEmpty() ? -1 : textures->currentRow(), row.selected) << row.typed;
+    }
+    EXPECT_TRUE(Entries(details).isEmpty());
+
+    // An entry chosen in a filtered list is its scene texture; Escape in the
+    // field empties it, the window stays, and Ctrl+F comes back to it.
+    QTest::keyClicks(field, "wall_29");
+    QTest::mouseClick(textures->viewport(), Qt::LeftButton, {}, textures->visualItemRect(textures->item(29)).center());
+    EXPECT_EQ(textures->currentRow(), 29);
+    QTest::mouseClick(editor->control<QCheckBox>(kEnvmapBoxId), Qt::LeftButton);
+    EXPECT_EQ(editor->control<QLabel>(kStatusLineId)->text(), "wall_29: + Envmap");
+    QTest::keyClick(field, Qt::Key_Escape);
+    EXPECT_TRUE(field->text().isEmpty());
+    EXPECT_TRUE(editor->dialog->isVisible());
+    EXPECT_EQ(textures->currentRow(), 29);
+    editor->dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(editor->dialog.get(), kEventWaitMilliseconds));
+    QTest::keyClick(textures, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_TRUE(field->hasFocus());
+    EXPECT_TRUE(messages().empty());
+}
+
 TEST_F(EditorWork, RecentScenesFoldersAndOptionsAreKeptBetweenRuns)
 {
     // Nine scenes loaded: the last eight are listed, newest first; a missing
