@@ -10,7 +10,7 @@
 #include <QShortcut>
 
 TextureFilter::TextureFilter(QLineEdit* field, QLabel* count, QListWidget* list, QObject* parent)
-    : QObject(parent), field_(field), count_(count), list_(list)
+    : QObject(parent), field_(field), count_(count), list_(list), hidden_(size_t(list->count()), false)
 {
     field_->setPlaceholderText(QString::fromLatin1(kTextureFilterPlaceholder));
     field_->setClearButtonEnabled(true);
@@ -20,23 +20,64 @@ TextureFilter::TextureFilter(QLineEdit* field, QLabel* count, QListWidget* list,
         field_->setFocus(Qt::ShortcutFocusReason);
         field_->selectAll();
     });
+    // An entry the list gains shows; one it loses takes its mark along.
+    QAbstractItemModel* model = list_->model();
+    connect(model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first, int last) {
+        hidden_.insert(hidden_.begin() + first, size_t(last - first + 1), false);
+    });
+    connect(model, &QAbstractItemModel::rowsRemoved, this, [this](const QModelIndex&, int first, int last) {
+        hidden_.erase(hidden_.begin() + first, hidden_.begin() + last + 1);
+    });
+    connect(model, &QAbstractItemModel::modelReset, this,
+            [this, model] { hidden_.assign(size_t(model->rowCount()), false); });
 }
 
 void TextureFilter::apply()
 {
     const QString text = field_->text();
-    const int rows = list_->count();
-    shown_ = 0;
-    for (int row = 0; row < rows; ++row) {
-        const bool shows = list_->item(row)->text().contains(text, Qt::CaseInsensitive);
-        if (list_->isRowHidden(row) == shows)
-            list_->setRowHidden(row, !shows);
-        shown_ += shows;
+    const size_t rows = hidden_.size();
+    std::vector<bool> hide(rows);
+    size_t revealed = 0;  // entries hidden now that will show
+    size_t hiding = 0;
+    for (size_t row = 0; row < rows; ++row) {
+        hide[row] = !list_->item(int(row))->text().contains(text, Qt::CaseInsensitive);
+        revealed += hidden_[row] && !hide[row];
+        hiding += hide[row];
     }
+    // The view unhides entries one by one slowly; all at once, then hiding
+    // those that must stay hidden, is quicker when they are fewer.
+    if (revealed > hiding)
+        showEveryEntry();
+    for (size_t row = 0; row < rows; ++row) {
+        if (hide[row] != hidden_[row])
+            list_->setRowHidden(int(row), hide[row]);
+    }
+    hidden_ = std::move(hide);
+    shown_ = int(rows - hiding);
     const QLocale numbers(QLocale::English);
-    count_->setText(rows
-                        ? QString::fromLatin1(kTextureCountFormat).arg(numbers.toString(shown_), numbers.toString(rows))
-                        : QString());
+    count_->setText(
+        rows
+            ? QString::fromLatin1(kTextureCountFormat).arg(numbers.toString(shown_), numbers.toString(qulonglong(rows)))
+            : QString());
+    keepSelection();
+}
+
+void TextureFilter::showEveryEntry()
+{
+    // A reset of the view shows every entry, and forgets the current and
+    // selected one, which are put back unannounced.
+    const int current = list_->currentRow();
+    const bool selected = current >= 0 && list_->item(current)->isSelected();
+    const QSignalBlocker quiet(list_);
+    const QSignalBlocker quietSelection(list_->selectionModel());
+    list_->reset();
+    if (current >= 0)
+        list_->setCurrentRow(current, selected ? QItemSelectionModel::ClearAndSelect : QItemSelectionModel::NoUpdate);
+    hidden_.assign(hidden_.size(), false);
+}
+
+void TextureFilter::keepSelection()
+{
     QListWidgetItem* current = list_->currentItem();
     if (current && current->isSelected() && current->isHidden()) {
         list_->clearSelection();

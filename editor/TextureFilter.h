@@ -9,6 +9,8 @@
 #include <QObject>
 #include <QString>
 
+#include <vector>
+
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -31,8 +33,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Shows every entry at once: the view unhides them one by one slowly.
+    void showEveryEntry();
+    // Unselects the selected entry when it no longer shows (selectionHidden),
+    // else keeps it in sight.
+    void keepSelection();
+
     QLineEdit* field_;
     QLabel* count_;
     QListWidget* list_;
     int shown_ = 0;
+    std::vector<bool> hidden_;  // by row: the entry is hidden
 };

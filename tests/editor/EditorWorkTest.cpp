@@ -1825,7 +1825,8 @@ TEST_F(EditorWork, TheFilterShowsTheNamesHoldingItsTextAndRowsStayTheirIndices)
     const Row rows[] = {
         {"", "3,000 of 3,000", 0, 1500},
         {"crate_15", "39 of 3,000", 15, 1500},  // Crate_15, 150-159 and 1500-1599 by threes
-        {"WALL_29", "75 of 3,000", 29, -1},     // wall_29, 290-299 and 2900-2999 but threes
+        {"", "3,000 of 3,000", 0, 1500},
+        {"WALL_29", "75 of 3,000", 29, -1},  // wall_29, 290-299 and 2900-2999 but threes
         {"", "3,000 of 3,000", 0, -1},
     };
     for (const Row& row : rows) {
