@@ -4,6 +4,7 @@
 // listing the same folder with std::filesystem alone. The figure a user feels
 // is the time of one expand, one collapse or one refresh; each must stay well
 // under a second.
+#include "bench_application.h"
 #include "foldertree/FolderTree.h"
 
 #include <benchmark/benchmark.h>
@@ -23,19 +24,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-void EnsureApplication()
-{
-    static int argc = 1;
-    static char name[] = "quorrel-bench";
-    static char* argv[] = {name, nullptr};
-    static const bool ready = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        new QApplication(argc, argv);  // lives until the process ends
-        return true;
-    }();
-    (void)ready;
-}
 
 // A temporary folder holding `entries` entries: half sub-folders, half .tga
 // files, the files' names starting with a dot when `hiddenFiles`. Made once

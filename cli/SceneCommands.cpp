@@ -5,6 +5,7 @@
 #include "cli/TextureOptions.h"
 #include "scene/CVK7QScene.h"
 #include "scene/SceneFormat.h"
+#include "texture/TextureFlags.h"
 #include "texture/TextureRecord.h"
 #include "texture/TextureReport.h"
 #include "texture/chain/ImageChainWrite.h"
@@ -184,6 +185,35 @@ bool WantsOneFormat(const CommandArguments& args, bool& oldFormat, std::ostream&
     return true;
 }
 
+// Whether --name, when given, fits a record's name field; `error` says why not.
+bool NameOptionFits(const CommandArguments& args, std::string& error)
+{
+    const auto found = args.options.find("--name");
+    if (found == args.options.end() || (!found->second.empty() && found->second.size() < size_t(kTextureNameSize)))
+        return true;
+    error = "--name wants a name of 1 to " + std::to_string(kTextureNameSize - 1) + " bytes, not " +
+            std::to_string(found->second.size());
+    return false;
+}
+
+// The index of another texture than `index` named `name`; -1 when none is.
+int OtherTextureNamed(const VK7Q_HEADER& header, int index, const std::string& name)
+{
+    for (int i = 0; i < header.textureCount; ++i)
+        if (i != index && name == header.textures[i].name)
+            return i;
+    return -1;
+}
+
+// "+ Envmap, - No Z-Buffer; name crate_A -> crate_B", or "no change".
+std::string WhatSetChanges(const T3D_TEXTURE& current, uint32_t flags, const std::string& name)
+{
+    std::string text = FlagChangeText(current.flags, flags);
+    if (name != current.name)
+        text += (text.empty() ? "name " : "; name ") + Escaped(current.name) + " -> " + Escaped(name);
+    return text.empty() ? "no change" : text;
+}
+
 }  // namespace
 
 int RunList(const CommandArguments& args, std::ostream& out, std::ostream& err)
@@ -291,6 +321,7 @@ int RunReplace(const CommandArguments& args, std::ostream& out, std::ostream& er
     ReplaceChoices choices;
     choices.keepFormat = args.has("--keep-format");
     choices.flagsFromName = args.has("--flags-from-name");
+    choices.nameFromFile = !args.has("--keep-name");
     choices.dither = !args.has("--no-dither");
     const bool as565 = args.has("--rgb565");
     std::string error;
@@ -326,6 +357,37 @@ int RunReplace(const CommandArguments& args, std::ostream& out, std::ostream& er
     InputFiles images;
     AddChainFiles(images, source);
     return WriteScene(scene, path, args.has("--old-format"), images, words, err);
+}
+
+int RunSet(const CommandArguments& args, std::ostream& out, std::ostream& err)
+{
+    FlagEdit edit;
+    std::string error;
+    if (!args.has("--flags") && !args.has("--name"))
+        return UsageError(err, "set wants --flags, --name or both");
+    if (!FlagsOption(args, edit, error) || !NameOptionFits(args, error))
+        return UsageError(err, error);
+    CVK7QScene scene;
+    int index = 0;
+    if (!LoadScene(scene, args.files[0], err) ||
+        !PickTexture(*scene.GetSceneHeader(), args.files[0], args.files[1], index, err))
+        return kExitFailed;
+    const VK7Q_HEADER& header = *scene.GetSceneHeader();
+    const T3D_TEXTURE& current = header.textures[index];
+    const std::string name = args.has("--name") ? args.options.at("--name") : std::string(current.name);
+    if (const int other = OtherTextureNamed(header, index, name); other >= 0) {
+        PrintProblem(err, WithSceneExtension(args.files[0]),
+                     "texture " + std::to_string(other) + " is already named " + Escaped(name));
+        return kExitFailed;
+    }
+    const uint32_t flags = edit.appliedTo(current.flags);
+    const auto target = args.options.find("-o");
+    const std::string path = target != args.options.end() ? OutputPath(target->second) : args.files[0];
+    std::ostream& words = ReportStream(WithSceneExtension(path), out, err);
+    words << "texture " << index << " (" << Escaped(current.name) << "): " << WhatSetChanges(current, flags, name)
+          << '\n';
+    scene.SetT3DTextureInfo(index, flags, name.c_str());
+    return WriteScene(scene, path, header.magic == kOldSceneMagic, InputFiles(), words, err);
 }
 
 int RunPack(const CommandArguments& args, std::ostream& out, std::ostream& err)

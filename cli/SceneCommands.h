@@ -34,15 +34,21 @@ int RunExtract(const CommandArguments& args, std::ostream& out, std::ostream& er
 int RunExtractAll(const CommandArguments& args, std::ostream& out, std::ostream& err);
 
 // replace SCENE.T3D (INDEX|NAME) IN [-o OUT.T3D] [--old-format] [--rgb565]
-// [--keep-format] [--mip-filter point|box] [--no-dither]: reads the chain (a
-// PNG by its signature, else TGA), puts it in the texture's place (named after
-// IN), and writes the scene to OUT.T3D (- for standard output), or over
-// SCENE.T3D without -o. A PNG
-// chain always takes the scene texture's depth and layout; a TGA chain keeps
-// its own unless --keep-format. --rgb565 (a 5-5-5 chain stored as 5-6-5) is a
-// usage error with a chain that takes the texture's format.
-// OUT.T3D may not be one of the chain's files (nor, for pack, of any chain's).
+// [--keep-format] [--mip-filter point|box] [--no-dither] [--keep-name]: reads
+// the chain (a PNG by its signature, else TGA), puts it in the texture's place
+// (named after IN, or keeping its name with --keep-name), and writes the scene to OUT.T3D (- for standard output), or
+// over SCENE.T3D without -o. A PNG chain always takes the scene texture's depth and layout; a TGA chain keeps its own
+// unless --keep-format. --rgb565 (a 5-5-5 chain stored as 5-6-5) is a usage error with a chain that takes the texture's
+// format. OUT.T3D may not be one of the chain's files (nor, for pack, of any chain's).
 int RunReplace(const CommandArguments& args, std::ostream& out, std::ostream& err);
+
+// set SCENE.T3D (INDEX|NAME) [--flags +E-Z|0xNN] [--name NEW] [-o OUT.T3D]:
+// gives the texture the flags --flags asks for (cli/TextureOptions.h) and the
+// name NEW, says what changed in the flag boxes' words, and writes the scene
+// in the format it was read in, to OUT.T3D (- for standard output) or over
+// SCENE.T3D without -o, once. A name of no or more than 255 bytes is a usage
+// error; a name another texture has is refused with that texture's index.
+int RunSet(const CommandArguments& args, std::ostream& out, std::ostream& err);
 
 // pack OUT.T3D IN... [--depth 8|16|24|32] [--rgb565] [--no-dither]
 // [--old-format] [--mip-filter point|box]: a new scene of the chains, in

@@ -8,6 +8,7 @@
 #include "texture/png/PngEncoder.h"
 #include "texturepack/ChainRead.h"
 
+#include <cstdint>
 #include <string>
 
 // --mip-filter point|box; point when absent. False, with `error` set, for
@@ -28,3 +29,19 @@ bool PngLevelOption(const CommandArguments& args, int& level, std::string& error
 // --levels files|rebuild; warn when absent. False, with `error` set, for
 // another value.
 bool LevelsOption(const CommandArguments& args, StaleLevelChoice& choice, std::string& error);
+
+// What --flags asks of a texture's flags: the bits it sets and those it clears.
+struct FlagEdit {
+    uint32_t set = 0;
+    uint32_t clear = 0;
+
+    uint32_t appliedTo(uint32_t flags) const { return (flags & ~clear) | set; }
+};
+
+// --flags +E-Z|0xNN: letters of file names' suffixes (texture/chain/
+// MipChainNaming.h), each set after + and cleared after -, the last word on a
+// letter winning; or 0xNN, the bits 0x02-0x80 as given, the others kept. No
+// edit when absent. False, with `error` set, for a letter no flag has, a
+// letter before any sign, or a number with the mipmap bit (it follows the
+// levels) or bits past 0x80.
+bool FlagsOption(const CommandArguments& args, FlagEdit& edit, std::string& error);

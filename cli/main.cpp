@@ -47,14 +47,18 @@ const std::vector<Command> kCommands = {
      {{"--force", false}, {"--png", false}, {"--png-level", true}}, RunExtractAll},
     {"replace",
      "SCENE.T3D (INDEX|NAME) IN.(tga|png) [-o OUT.T3D] [--old-format] [--rgb565] [--keep-format] [--mip-filter point|box] "
-     "[--no-dither] [--levels files|rebuild] [--flags-from-name]",
+     "[--no-dither] [--levels files|rebuild] [--flags-from-name] [--keep-name]",
      "put a TGA or PNG chain in a texture's place and write the scene (in place without -o; -o - is standard "
      "output); a PNG, or any chain with --keep-format, takes the texture's format; the texture keeps its flags "
-     "unless --flags-from-name",
+     "unless --flags-from-name, and takes IN's name unless --keep-name",
      3, 3,
      {{"-o", true}, {"--old-format", false}, {"--rgb565", false}, {"--keep-format", false}, {"--mip-filter", true},
-      {"--no-dither", false}, {"--levels", true}, {"--flags-from-name", false}},
+      {"--no-dither", false}, {"--levels", true}, {"--flags-from-name", false}, {"--keep-name", false}},
      RunReplace},
+    {"set", "SCENE.T3D (INDEX|NAME) [--flags +E-Z|0xNN] [--name NEW] [-o OUT.T3D]",
+     "change a texture's flags (+ sets and - clears the letters of file names' suffixes; 0xNN gives the bits "
+     "0x02-0x80) or name, and write the scene (in place without -o; -o - is standard output)",
+     2, 2, {{"--flags", true}, {"--name", true}, {"-o", true}}, RunSet},
     {"pack", "OUT.T3D IN.(tga|png)... [--depth 8|16|24|32] [--rgb565] [--no-dither] [--old-format] [--mip-filter point|box] "
      "[--levels files|rebuild]",
      "make a new scene of TGA and PNG chains, in order, converted to --depth when given (a PNG is 32-bit without it; "

@@ -1,5 +1,6 @@
 #include "editor/DialogControls.h"
 
+#include "editor/DialogUnits.h"
 #include "editor/FlagBox.h"
 #include "editor/GrowingLayout.h"
 #include "editor/PreviewFrame.h"
@@ -7,8 +8,10 @@
 #include "foldertree/FolderTree.h"
 #include "resources/DialogTemplate.h"
 #include "resources/ResourceIds.h"
+#include "resources/Strings.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 
 namespace {
@@ -36,6 +39,7 @@ DialogControls::DialogControls(QWidget* client, FolderTree* tree) : folderTree(t
         QWidget* widget = nullptr;
         switch (control.kind) {
         case ControlKind::TextureList:
+            makeTextureFilter(client);
             widget = textures = new SelectionListBox(client);
             break;
         case ControlKind::DetailsList:
@@ -69,6 +73,26 @@ DialogControls::DialogControls(QWidget* client, FolderTree* tree) : folderTree(t
     }
 }
 
+void DialogControls::makeTextureFilter(QWidget* client)
+{
+    textureFilter = new QLineEdit(client);
+    // Ctrl+F or a click reaches it; Tab goes round the list, frames and tree.
+    textureFilter->setFocusPolicy(Qt::ClickFocus);
+    TagControl(textureFilter, kTextureFilterId, kTextureFilterPlaceholder);
+    textureCount = new QLabel(client);
+    textureCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    TagControl(textureCount, kTextureCountId, "");
+}
+
+void DialogControls::placeTextureList(const QRect& place) const
+{
+    const int field = DialogUnitsToPixelsY(kTextureFilterHeight);
+    const int count = DialogUnitsToPixelsY(kDetailsLineHeight);
+    textureFilter->setGeometry(place.x(), place.y(), place.width(), field);
+    textureCount->setGeometry(place.x(), place.y() + field, place.width(), count);
+    textures->setGeometry(place.adjusted(0, field + count, 0, 0));
+}
+
 QFont DialogControls::Font()
 {
     QFont font(kDialogFontFamily);
@@ -84,6 +108,8 @@ void DialogControls::place(QSize size) const
             // The drawing area takes the place; the edge lies around it.
             const int edge = preview->frameWidth();
             preview->setGeometry(place.adjusted(-edge, -edge, edge, edge));
+        } else if (widget == textures) {
+            placeTextureList(place);
         } else {
             widget->setGeometry(place);
         }

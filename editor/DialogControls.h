@@ -1,7 +1,8 @@
 // The main window's controls, made from the dialog template
 // (resources/DialogTemplate.h): each control at the place its template entry
 // gives, tagged with its id and its text for accessibility, and placed again
-// when the client area grows (GrowingLayout).
+// when the client area grows (GrowingLayout). The texture list's rectangle
+// also holds, at its top, the field that finds textures and their count.
 #pragma once
 
 #include "editor/SceneTextureList.h"
@@ -15,6 +16,8 @@
 class FolderTree;
 class PreviewFrame;
 class QLabel;
+class QLineEdit;
+class QRect;
 class QListWidget;
 class QWidget;
 class SelectionListBox;
@@ -34,6 +37,8 @@ public:
     void place(QSize size) const;
 
     SelectionListBox* textures = nullptr;
+    QLineEdit* textureFilter = nullptr;
+    QLabel* textureCount = nullptr;
     QListWidget* details = nullptr;
     SceneTextureList::FlagBoxes flagBoxes = {};
     PreviewFrame* frames[2] = {};  // the scene texture's, the replacement's
@@ -41,5 +46,9 @@ public:
     FolderTree* folderTree = nullptr;
 
 private:
+    void makeTextureFilter(QWidget* client);
+    // The field and the count at the top of the list's rectangle, the list below.
+    void placeTextureList(const QRect& place) const;
+
     std::vector<std::pair<QWidget*, const ControlTemplate*>> placed_;  // each control and its template entry
 };

@@ -125,8 +125,8 @@ void EditorDialog::buildControls(QWidget* client)
     folderTree_ = controls_->folderTree;
     statusLine_ = controls_->statusLine;
     PreviewFrame* const* frames = controls_->frames;
-    textureList_ =
-        new SceneTextureList(*document_, controls_->textures, controls_->details, controls_->flagBoxes, this);
+    textureList_ = new SceneTextureList(*document_, controls_->textures, controls_->textureFilter,
+                                        controls_->textureCount, controls_->details, controls_->flagBoxes, this);
     previews_ = new Previews(frames[0], frames[1], this);
     // Tab goes as the eye does: the list, the two frames, then the tree.
     setTabOrder(controls_->textures, frames[0]);
@@ -172,8 +172,9 @@ void EditorDialog::wireMessageMap()
     connect(action(kImportTexturesCommand), &QAction::triggered, this, &EditorDialog::OnImportTextures);
     connect(menu_->recentScenes(), &QMenu::aboutToShow, this, &EditorDialog::fillRecentScenes);
     connect(action(kQuitCommand), &QAction::triggered, this, &EditorDialog::reject);
-    connect(action(kUndoCommand), &QAction::triggered, this, &EditorDialog::OnUndo);
-    connect(action(kRedoCommand), &QAction::triggered, this, &EditorDialog::OnRedo);
+    connect(action(kUndoCommand), &QAction::triggered, this, [this] { OnUndoOrRedo(true); });
+    connect(action(kRedoCommand), &QAction::triggered, this, [this] { OnUndoOrRedo(false); });
+    connect(action(kRenameCommand), &QAction::triggered, textureList_, &SceneTextureList::startRename);
     connect(action(kExtractCommand), &QAction::triggered, this, &EditorDialog::OnExtract);
     connect(action(kReplaceCommand), &QAction::triggered, this, &EditorDialog::OnReplace);
     for (int command : MainMenu::OptionCommands())
@@ -194,6 +195,9 @@ void EditorDialog::wireMessageMap()
     connect(replaceCommand_, &ReplaceCommand::waiting, this, &EditorDialog::replaceWaits);
     connect(replaceCommand_, &ReplaceCommand::ended, this, &EditorDialog::replaceEnded);
     connect(replaceCommand_, &ReplaceCommand::replaced, this, &EditorDialog::textureReplaced);
+    connect(textureList_, &SceneTextureList::textureEdited, this, &EditorDialog::textureReplaced);
+    connect(textureList_, &SceneTextureList::refused, this, &EditorDialog::showStatus);
+    connect(textureList_, &SceneTextureList::selectionHidden, this, &EditorDialog::selectNoTexture);
     connect(replaceCommand_, &ReplaceCommand::said, this, &EditorDialog::showStatus);
     connect(document_, &SceneDocument::loaded, this, &EditorDialog::sceneLoaded);
     connect(document_, &SceneDocument::saved, this, &EditorDialog::sceneSaved);
@@ -694,7 +698,8 @@ void EditorDialog::OnReplace()
         tellUser(kSelectTextureText);
         return;
     }
-    replaceCommand_->start(textureList_->chosenIndex(), {staleLevelsChoice(), flagsChoice(), mipFilter()});
+    replaceCommand_->start(textureList_->chosenIndex(),
+                           {staleLevelsChoice(), flagsChoice(), mipFilter(), menu_->keepSceneName()});
     updateActions();
 }
 
@@ -717,17 +722,9 @@ void EditorDialog::textureReplaced(int index, const QString& said)
     showStatus(said);
 }
 
-void EditorDialog::OnUndo()
+void EditorDialog::OnUndoOrRedo(bool undo)
 {
-    const int index = replaceCommand_->isActive() ? -1 : document_->undo();
-    if (index >= 0)
-        showChangedTexture(index);
-    updateActions();
-}
-
-void EditorDialog::OnRedo()
-{
-    const int index = replaceCommand_->isActive() ? -1 : document_->redo();
+    const int index = replaceCommand_->isActive() ? -1 : undo ? document_->undo() : document_->redo();
     if (index >= 0)
         showChangedTexture(index);
     updateActions();

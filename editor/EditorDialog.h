@@ -115,9 +115,9 @@ public:
     void OnExtract();
     void OnReplace();
 
-    // Edit menu: the replacements made since the scene was loaded.
-    void OnUndo();
-    void OnRedo();
+    // Edit menu: Undo and Redo of the changes made since the scene was loaded
+    // (Rename goes to the texture list).
+    void OnUndoOrRedo(bool undo);
 
     void OnAbout();
 

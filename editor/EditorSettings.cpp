@@ -15,6 +15,7 @@ constexpr const char* kBoxFilterValue = "box";
 constexpr const char* kPointFilterValue = "point";
 constexpr const char* kStaleLevelsKey = "replace/smallerLevels";
 constexpr const char* kFlagsKey = "replace/flags";
+constexpr const char* kKeepSceneNameKey = "replace/keepSceneName";
 constexpr const char* kAskValue = "ask";
 constexpr const char* kRebuildValue = "rebuild";
 constexpr const char* kFilesValue = "files";
@@ -78,6 +79,16 @@ bool EditorSettings::keepSceneFormat() const
 void EditorSettings::setKeepSceneFormat(bool keep)
 {
     settings_.setValue(kKeepSceneFormatKey, keep);
+}
+
+bool EditorSettings::keepSceneName() const
+{
+    return settings_.value(kKeepSceneNameKey, false).toBool();
+}
+
+void EditorSettings::setKeepSceneName(bool keep)
+{
+    settings_.setValue(kKeepSceneNameKey, keep);
 }
 
 MipFilter EditorSettings::mipFilter() const

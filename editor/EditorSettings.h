@@ -39,6 +39,8 @@ public:
     void setStaleLevels(StaleLevelsChoice choice);
     FlagsChoice replaceFlags() const;  // Ask until another is chosen
     void setReplaceFlags(FlagsChoice choice);
+    bool keepSceneName() const;  // false (the file's name) until chosen
+    void setKeepSceneName(bool keep);
 
     // The folder last exported to or imported from, and the kind of files
     // last exported (TGA until PNG is chosen).

@@ -122,11 +122,16 @@ FlagsChoice MainMenu::flagsChoice() const
     return FlagsChoice::Ask;
 }
 
+bool MainMenu::keepSceneName() const
+{
+    return action(kKeepSceneNameCommand)->isChecked();
+}
+
 std::vector<int> MainMenu::OptionCommands()
 {
-    return {kKeepSceneFormatCommand, kPointLevelsCommand,        kBoxLevelsCommand,
-            kAskStaleLevelsCommand,  kRebuildStaleLevelsCommand, kUseLevelFilesCommand,
-            kAskFlagsCommand,        kKeepSceneFlagsCommand,     kTakeNameFlagsCommand};
+    return {kKeepSceneFormatCommand,    kPointLevelsCommand,   kBoxLevelsCommand,    kAskStaleLevelsCommand,
+            kRebuildStaleLevelsCommand, kUseLevelFilesCommand, kAskFlagsCommand,     kKeepSceneFlagsCommand,
+            kTakeNameFlagsCommand,      kTakeFileNameCommand,  kKeepSceneNameCommand};
 }
 
 void MainMenu::rememberOptions(EditorSettings& settings) const
@@ -135,6 +140,7 @@ void MainMenu::rememberOptions(EditorSettings& settings) const
     settings.setMipFilter(mipFilter());
     settings.setStaleLevels(staleLevelsChoice());
     settings.setReplaceFlags(flagsChoice());
+    settings.setKeepSceneName(keepSceneName());
 }
 
 void MainMenu::restoreOptions(const EditorSettings& settings)
@@ -146,4 +152,5 @@ void MainMenu::restoreOptions(const EditorSettings& settings)
         action(command)->setChecked(choice == settings.staleLevels());
     for (const auto& [command, choice] : kFlagsCommands)
         action(command)->setChecked(choice == settings.replaceFlags());
+    action(settings.keepSceneName() ? kKeepSceneNameCommand : kTakeFileNameCommand)->setChecked(true);
 }

@@ -37,6 +37,7 @@ public:
     MipFilter mipFilter() const;
     StaleLevelsChoice staleLevelsChoice() const;
     FlagsChoice flagsChoice() const;
+    bool keepSceneName() const;
     static std::vector<int> OptionCommands();
     // Keeps the options as they stand now for the next run.
     void rememberOptions(EditorSettings& settings) const;

@@ -203,6 +203,7 @@ void ReplaceCommand::finish(unsigned serial, const T3D_TEXTURE* record)
     T3D_TEXTURE goesIn = *record;
     ReplaceChoices choices;
     choices.flagsFromName = done.takeNameFlags.value_or(false);
+    choices.nameFromFile = !done.choices.keepSceneName;
     ApplyReplacementRule(*target, goesIn, QFile::encodeName(replacement_.file()).toStdString(), choices);
     if (!document_.replace(done.index, goesIn)) {
         tellUser(kReplaceFailedText, MessageKind::Error);

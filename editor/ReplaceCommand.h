@@ -37,6 +37,7 @@ public:
         StaleLevelsChoice staleLevels = StaleLevelsChoice();
         FlagsChoice flags = FlagsChoice::Ask;
         MipFilter filter = MipFilter::point;
+        bool keepSceneName = false;  // else the texture takes its file's name
     };
 
     ReplaceCommand(SceneDocument& document, Replacement& replacement, const EditorPrompts& prompts,

@@ -18,11 +18,36 @@ const T3D_TEXTURE* SceneTexture(CVK7QScene& scene, int index)
 
 bool ReplacementHistory::swap(CVK7QScene& scene, Step& step)
 {
+    if (step.info)
+        return swapInfo(scene, step);
     const T3D_TEXTURE* current = SceneTexture(scene, step.index);
     TextureRecord held;
     if (!current || !CopyTexture(*current, held) || !scene.ReplaceT3DTexture(step.index, &step.other.record()))
         return false;
     step.other = std::move(held);
+    return true;
+}
+
+bool ReplacementHistory::swapInfo(CVK7QScene& scene, Step& step)
+{
+    const T3D_TEXTURE* current = SceneTexture(scene, step.index);
+    if (!current)
+        return false;
+    TextureInfo held{current->flags, current->name};
+    if (!scene.SetT3DTextureInfo(step.index, step.info->flags, step.info->name.c_str()))
+        return false;
+    step.info = std::move(held);
+    return true;
+}
+
+bool ReplacementHistory::setInfo(CVK7QScene& scene, int index, uint32_t flags, const std::string& name)
+{
+    Step step{index, TextureRecord(), false, TextureInfo{flags, name}};
+    if (!swapInfo(scene, step))
+        return false;
+    std::vector<Step> made;
+    made.push_back(std::move(step));
+    push(std::move(made));
     return true;
 }
 
@@ -36,7 +61,7 @@ bool ReplacementHistory::replaceAll(CVK7QScene& scene, const std::vector<Replaci
     std::vector<Step> made;
     for (const Replacing& replacing : replacements) {
         const T3D_TEXTURE* current = SceneTexture(scene, replacing.index);
-        Step step{replacing.index, TextureRecord(), !made.empty()};
+        Step step{replacing.index, TextureRecord(), !made.empty(), std::nullopt};
         if (!current || !CopyTexture(*current, step.other) ||
             !scene.ReplaceT3DTexture(replacing.index, replacing.texture)) {
             for (auto put = made.rbegin(); put != made.rend(); ++put)
@@ -47,6 +72,12 @@ bool ReplacementHistory::replaceAll(CVK7QScene& scene, const std::vector<Replaci
     }
     if (made.empty())
         return false;
+    push(std::move(made));
+    return true;
+}
+
+void ReplacementHistory::push(std::vector<Step> made)
+{
     // The steps undone go; when the file holds some of them, its state can
     // no longer be reached, and the textures they replaced differ from it.
     const size_t fileSteps = saved_ == kNeverSaved ? branch_ : saved_;
@@ -60,7 +91,6 @@ bool ReplacementHistory::replaceAll(CVK7QScene& scene, const std::vector<Replaci
     for (Step& step : made)
         steps_.push_back(std::move(step));
     done_ = steps_.size();
-    return true;
 }
 
 bool ReplacementHistory::swapRange(CVK7QScene& scene, size_t from, size_t to, bool undoing)

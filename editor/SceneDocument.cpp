@@ -175,6 +175,11 @@ bool SceneDocument::replaceAll(const std::vector<ReplacementHistory::Replacing>&
     return !isBusy() && history_.replaceAll(*scene_, replacements);
 }
 
+bool SceneDocument::setTextureInfo(int index, uint32_t flags, const std::string& name)
+{
+    return !isBusy() && history_.setInfo(*scene_, index, flags, name);
+}
+
 int SceneDocument::undo()
 {
     return isBusy() ? -1 : history_.undo(*scene_);

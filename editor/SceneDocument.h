@@ -100,6 +100,8 @@ public:
     bool replace(int index, const T3D_TEXTURE& replacement);
     // Replaces several textures as one step, which Undo and Redo take whole.
     bool replaceAll(const std::vector<ReplacementHistory::Replacing>& replacements);
+    // Gives texture [index] these flags and this name, as one step.
+    bool setTextureInfo(int index, uint32_t flags, const std::string& name);
     bool canUndo() const { return history_.canUndo(); }
     bool canRedo() const { return history_.canRedo(); }
     int undo();

@@ -3,7 +3,10 @@
 // texture of the scene at its index; the entry the user chose is the chosen
 // texture, whose width, height, depth and level count the details show and
 // whose flags the boxes tick. Load and Close choose none. Entries replaced and
-// not yet saved are drawn bold.
+// not yet saved are drawn bold. The user ticks and unticks the chosen
+// texture's flags in the boxes (all but "Mipmap levels") and renames it in
+// its entry: each change goes into the scene as one step of its history. A
+// name must fit the record's name field and be no other texture's.
 //
 // The controls are made by the window from its template and given here; this
 // class fills them and keeps which entry is chosen. What the chosen texture
@@ -20,18 +23,23 @@
 #include <cstdint>
 #include <set>
 
-class QCheckBox;
+class FlagBox;
+class QLabel;
+class QLineEdit;
 class QListWidget;
+class TextureFilter;
 class SceneDocument;
 class SelectionListBox;
 
 class SceneTextureList : public QObject {
     Q_OBJECT
 public:
-    using FlagBoxes = std::array<QCheckBox*, kFlagBoxCount>;
+    using FlagBoxes = std::array<FlagBox*, kFlagBoxCount>;
 
-    SceneTextureList(SceneDocument& document, SelectionListBox* list, QListWidget* details, const FlagBoxes& boxes,
-                     QObject* parent);
+    // `filter` and `count` are the field that finds textures and their count
+    // (editor/TextureFilter.h).
+    SceneTextureList(SceneDocument& document, SelectionListBox* list, QLineEdit* filter, QLabel* count,
+                     QListWidget* details, const FlagBoxes& boxes, QObject* parent);
 
     // The name an entry shows for a texture.
     static QString TextureName(const T3D_TEXTURE& texture);
@@ -63,15 +71,33 @@ public:
     void ShowFlags();
     void ClearFlags();
     void RefreshTextureEntry();
+    // Opens the chosen texture's entry for the user to type its new name.
+    void startRename();
 
 signals:
     // The user selected an entry, by mouse or keyboard, also the one already
     // selected.
     void entrySelected();
+    // The user changed texture [index] in place (its flags or name); `said`
+    // tells how ("crate_A: + Envmap").
+    void textureEdited(int index, const QString& said);
+    // A change the user asked for was refused; `why` says so.
+    void refused(const QString& why);
+    // The field that finds textures hid the selected entry, which is no
+    // longer selected.
+    void selectionHidden();
 
 private:
+    // The user ticked or unticked the box of flag 1 << bit.
+    void flagBoxClicked(int bit);
+    // The user finished typing in entry [row]: a new name for its texture.
+    void entryEdited(int row);
+    // Why the chosen texture may not be named `name`; empty when it may.
+    QString renameRefusal(const QString& name);
+
     SceneDocument& document_;
     SelectionListBox* list_;
+    TextureFilter* filter_;
     QListWidget* details_;
     FlagBoxes boxes_;
     bool chosen_ = false;

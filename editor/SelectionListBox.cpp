@@ -28,6 +28,9 @@ SelectionListBox::SelectionListBox(QWidget* parent) : QListWidget(parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSortingEnabled(false);
     setItemDelegate(new RoomyRowDelegate(this));
+    // Every row as large as the first: a scene's 65,535 entries are laid out
+    // again at once when a filter shows them all.
+    setUniformItemSizes(true);
     connect(this, &QListWidget::itemSelectionChanged, this, [this] {
         if (selectedRow() >= 0)
             emit selectionNotified();

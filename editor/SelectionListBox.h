@@ -5,7 +5,7 @@
 // (the first arrow key then selects the first entry); while it has the focus
 // and no current entry, a focus frame around its inside says so. Changes the program
 // makes while the list's signals are blocked notify nothing. Rows leave room
-// for underscores below the text.
+// for underscores below the text, and all take the first one's size.
 #pragma once
 
 #include <QListWidget>

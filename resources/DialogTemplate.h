@@ -25,6 +25,9 @@ constexpr const char* kMainDialogCaption = "Quorrel";
 constexpr int kMainDialogWidth = 483;  // dialog units
 constexpr int kMainDialogHeight = 348;
 constexpr int kDetailsLineHeight = 8;  // dialog units: one line of list 1006 per label
+// Dialog units of the texture list's rectangle that the field finding
+// textures takes at its top; a line for their count follows.
+constexpr int kTextureFilterHeight = 12;
 
 inline constexpr ControlTemplate kMainDialogControls[] = {
     {kTextureListId, ControlKind::TextureList, "", 6, 7, 93, 333},

@@ -42,6 +42,7 @@ inline constexpr MenuItemTemplate kMainMenu[] = {
     {"&File", nullptr, MenuItemKind::Command, "&Quit", kQuitCommand, false, "Ctrl+Q"},
     {"&Edit", nullptr, MenuItemKind::Command, "&Undo", kUndoCommand, true, "Ctrl+Z"},
     {"&Edit", nullptr, MenuItemKind::Command, "&Redo", kRedoCommand, true, "Ctrl+Shift+Z"},
+    {"&Edit", nullptr, MenuItemKind::Command, "Re&name", kRenameCommand, true, "F2"},
     {"&Action", nullptr, MenuItemKind::Command, "&Extract", kExtractCommand, false, "Ctrl+E"},
     {"&Action", nullptr, MenuItemKind::Command, "&Replace", kReplaceCommand, false, "Ctrl+R"},
     {"&Action", nullptr, MenuItemKind::Separator, nullptr, 0, false, nullptr},
@@ -59,12 +60,16 @@ inline constexpr MenuItemTemplate kMainMenu[] = {
      false, nullptr},
     {"&Action", "&Flags on Replace", MenuItemKind::Choice, "Always &take the file name's", kTakeNameFlagsCommand, false,
      nullptr},
+    {"&Action", "&Names on Replace", MenuItemKind::Choice, "&Take the file's name", kTakeFileNameCommand, false,
+     nullptr},
+    {"&Action", "&Names on Replace", MenuItemKind::Choice, "&Keep the scene texture's name", kKeepSceneNameCommand,
+     false, nullptr},
 };
 
 // The commands that need a loaded scene.
 inline constexpr int kSceneCommands[] = {
     kCloseCommand,     kSaveNewCommand,        kSaveAsNewCommand,      kSaveOldCommand,
-    kSaveAsOldCommand, kExportTexturesCommand, kImportTexturesCommand,
+    kSaveAsOldCommand, kExportTexturesCommand, kImportTexturesCommand, kRenameCommand,
 };
 
 // Where the window manager offers no system menu of ours, the About entry

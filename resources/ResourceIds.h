@@ -21,6 +21,10 @@ constexpr int kSceneFrameId = 1017;
 constexpr int kReplacementFrameId = 1018;
 constexpr int kFolderTreeId = 1025;
 constexpr int kStatusLineId = 1026;  // says briefly what the last Save or Extract did
+// Above the texture list, in its template rectangle: the field that finds
+// textures by name and the count of those shown.
+constexpr int kTextureFilterId = 1027;
+constexpr int kTextureCountId = 1028;
 
 constexpr int kFlagBoxCount = 8;
 
@@ -54,3 +58,6 @@ constexpr int kKeepSceneFlagsCommand = 32787;
 constexpr int kTakeNameFlagsCommand = 32788;
 constexpr int kExportTexturesCommand = 32789;
 constexpr int kImportTexturesCommand = 32790;
+constexpr int kRenameCommand = 32791;
+constexpr int kTakeFileNameCommand = 32792;
+constexpr int kKeepSceneNameCommand = 32793;

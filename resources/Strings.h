@@ -177,9 +177,22 @@ constexpr const char* kImportFailedText = "Textures not imported";
 constexpr const char* kImportNotAppliedText = "The textures could not be put into the scene.";
 // The status line after an import: "Imported 2 textures from pack".
 constexpr const char* kImportedStatus = "Imported %1 from %2";
+// A flag ticked or unticked in the window: "crate_A: + Envmap".
+constexpr const char* kFlagEditStatus = "%1: %2";
+// Rename: done, or refused for a name another texture has or one that does
+// not fit the record's name field.
+constexpr const char* kRenamedStatus = "Renamed %1 to %2";
+constexpr const char* kNameTakenStatus = "Not renamed: texture %1 is named %2";
+constexpr const char* kNameSizeStatus = "Not renamed: a name takes 1 to 255 bytes";
+
+// The field that finds textures in the list, and how many show.
+constexpr const char* kTextureFilterPlaceholder = "Find a texture";
+constexpr const char* kTextureCountFormat = "%1 of %2";
 
 // Details lines.
 constexpr const char* kDetailFormat = "%d";
+// The flag bits beyond the boxes, when a texture has any: "Other flags 0x80000000".
+constexpr const char* kOtherFlagsDetailFormat = "Other flags 0x%08X";
 
 // About box.
 constexpr const char* kAboutCaption = "About quorrel";

@@ -73,6 +73,14 @@ int CVK7QScene::ReplaceT3DTexture(int index, const T3D_TEXTURE* record)
     return 1;
 }
 
+int CVK7QScene::SetT3DTextureInfo(int index, uint32_t flags, const char* name)
+{
+    if (!data_->loaded() || !name || index < 0 || size_t(index) >= data_->textures().size())
+        return 0;
+    data_->setTextureInfo(size_t(index), flags, name);
+    return 1;
+}
+
 int CVK7QScene::AppendT3DTexture(const T3D_TEXTURE* record)
 {
     if (!record || data_->textures().size() >= kMaxSceneTextures)

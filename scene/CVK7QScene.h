@@ -62,6 +62,10 @@ public:
     // caller keeps its buffers. Fails, changing nothing, for an index out of
     // range or a record that is not a whole texture.
     int ReplaceT3DTexture(int index, const T3D_TEXTURE* record);
+    // Gives the texture at index these flags and this name (cut to 255
+    // characters) in place, its pixels untouched. Fails, changing nothing,
+    // for an index out of range or no name.
+    int SetT3DTextureInfo(int index, uint32_t flags, const char* name);
     // Appends a copy of the record and its pixels as the scene's last
     // texture; with no scene loaded, starts a new, empty one first.
     int AppendT3DTexture(const T3D_TEXTURE* record);

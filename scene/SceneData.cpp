@@ -66,6 +66,17 @@ void SceneData::replaceTexture(size_t index, SceneTexture texture)
     directoryCurrent = false;
 }
 
+void SceneData::setTextureInfo(size_t index, uint32_t flags, const char* name)
+{
+    T3D_TEXTURE& record = textures_[index].record;
+    record.flags = flags;
+    std::memset(record.name, 0, kTextureNameSize);
+    std::memcpy(record.name, name, strnlen(name, kTextureNameSize - 1));
+    published_[index] = record;
+    textures_[index].contentCrcKnown = false;
+    directoryCurrent = false;
+}
+
 void SceneData::computeChecksums(bool all)
 {
     for (SceneTexture& texture : textures_) {

@@ -68,6 +68,9 @@ public:
     void appendOpaque(const OpaqueSection& section);
     // Swaps in a new texture at index (in range).
     void replaceTexture(size_t index, SceneTexture texture);
+    // Gives the texture at index (in range) these flags and this name (255
+    // characters at most); its pixels stay where they are.
+    void setTextureInfo(size_t index, uint32_t flags, const char* name);
 
     // Works out every checksum not yet known; with `all`, every one again.
     void computeChecksums(bool all);

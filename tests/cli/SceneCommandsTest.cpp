@@ -152,6 +152,10 @@ TEST_F(PackedScene, ReplaceWritesWhereAskedAndRefusesBadInput)
         Call(RunReplace, {scene, "1", dir.file("wall_A.tga")}, {{"-o", out}, {"--flags-from-name", ""}});
     EXPECT_EQ(0u, taken.out.find("texture 1 (floor) takes the flags of its file's name: + Alpha level\n"));
     EXPECT_NE(std::string::npos, Call(RunList, {out}).out.find("1\twall_A\t32\t32\t8\t4\t0x03\n"));
+    const std::string keptName = dir.file("kept.T3D");
+    ASSERT_EQ(0,
+              Call(RunReplace, {scene, "1", dir.file("wall_A.tga")}, {{"-o", keptName}, {"--keep-name", ""}}).status);
+    EXPECT_NE(std::string::npos, Call(RunList, {keptName}).out.find("1\tfloor\t32\t32\t8\t4\t0x01\n"));
 
     // Two textures are now named wall_A: the name no longer picks one.
     const Outcome ambiguous = Call(RunReplace, {out, "wall_A", dir.file("floor.tga")});
@@ -179,6 +183,71 @@ TEST_F(PackedScene, ReplaceWritesWhereAskedAndRefusesBadInput)
     ASSERT_EQ(1, loaded.Load(scene.c_str(), 0));
     EXPECT_EQ(kOldSceneMagic, loaded.GetSceneHeader()->magic);
     ExpectSameTexture(loaded.GetSceneHeader()->textures[0], loaded.GetSceneHeader()->textures[1], TextureParts::pixels);
+}
+
+TEST_F(PackedScene, SetChangesFlagsAndNameAndRefusesWhatItCannotDo)
+{
+    // wall_A is 0x03 and floor 0x01. U spells "Clamped for V", V "Clamped for U".
+    struct Row {
+        const char* which;
+        std::map<std::string, std::string> options;
+        int status;
+        std::string said;    // on standard output, or within standard error
+        std::string listed;  // list's rows of the scene written
+    };
+    const std::string out = dir.file("set.T3D");
+    const std::string floor = "1\tfloor\t16\t8\t16\t2\t0x01\n";
+    const std::string wall = "0\twall_A\t32\t32\t8\t4\t0x03\n";
+    const Row rows[] = {
+        {"wall_A",
+         {{"--flags", "+EU-A"}},
+         0,
+         "texture 0 (wall_A): - Alpha level, + Envmap, + Clamped for V\n",
+         "0\twall_A\t32\t32\t8\t4\t0x51\n" + floor},
+        {"1", {{"--flags", "+v"}}, 0, "texture 1 (floor): + Clamped for U\n", wall + "1\tfloor\t16\t8\t16\t2\t0x21\n"},
+        {"0",
+         {{"--flags", "0x30"}},
+         0,
+         "texture 0 (wall_A): - Alpha level, + Envmap, + Clamped for U\n",
+         "0\twall_A\t32\t32\t8\t4\t0x31\n" + floor},
+        {"floor",
+         {{"--flags", "+Z"}, {"--name", "crate_A"}},
+         0,
+         "texture 1 (floor): + No Z-Buffer; name floor -> crate_A\n",
+         wall + "1\tcrate_A\t16\t8\t16\t2\t0x81\n"},
+        {"1", {{"--flags", "+E-E"}, {"--name", "floor"}}, 0, "texture 1 (floor): no change\n", wall + floor},
+        {"1", {{"--name", "wall_A"}}, 1, ": texture 0 is already named wall_A\n", ""},
+        {"1", {{"--flags", "+Q"}}, 2, "--flags wants + or - before the letters", ""},
+        {"1", {{"--flags", "E"}}, 2, "--flags wants + or - before the letters", ""},
+        {"1", {{"--flags", "0x01"}}, 2, "not '0x01'", ""},
+        {"1", {{"--flags", "0x100"}}, 2, "not '0x100'", ""},
+        {"1", {{"--name", std::string(256, 'n')}}, 2, "1 to 255 bytes, not 256", ""},
+        {"1", {}, 2, "set wants --flags, --name or both", ""},
+        {"2", {{"--flags", "+E"}}, 1, "has no texture 2", ""},
+    };
+    for (const Row& row : rows) {
+        std::filesystem::remove(out);
+        std::map<std::string, std::string> options = row.options;
+        options["-o"] = out;
+        const Outcome set = Call(RunSet, {scene, row.which}, options);
+        EXPECT_EQ(row.status, set.status) << row.which << ' ' << set.err;
+        if (row.status != 0) {
+            EXPECT_NE(std::string::npos, set.err.find(row.said)) << set.err;
+            EXPECT_FALSE(std::filesystem::exists(out)) << row.said;
+            continue;
+        }
+        EXPECT_EQ(row.said + "wrote " + out + ": new format, 2 textures\n", set.out);
+        EXPECT_EQ(out + ": new format version 1, 2 textures, 0 other sections\n" + row.listed,
+                  Call(RunList, {out}).out);
+    }
+    EXPECT_EQ(packed, ReadFileBytes(scene));
+
+    // In place, a scene of the old format stays old.
+    ASSERT_EQ(0, Call(RunConvert, {scene, scene}, {{"--old-format", ""}}).status);
+    ASSERT_EQ(0, Call(RunSet, {scene, "1"}, {{"--flags", "+E"}}).status);
+    EXPECT_EQ(scene + ": old format version 1, 2 textures, 0 other sections\n" + wall +
+                  "1\tfloor\t16\t8\t16\t2\t0x11\n",
+              Call(RunList, {scene}).out);
 }
 
 TEST_F(PackedScene, ConvertWantsOneFormatAndRoundTrips)
@@ -405,7 +474,8 @@ TEST(SceneCommands, TheProgramKnowsTheSceneCommands)
           Run{{"extract", scene, "0", QString::fromStdString(dir.file("x.png"))}, 0},
           Run{{"extract-all", scene, QString::fromStdString(dir.file("png")), "--png"}, 0},
           Run{{"pack", scene, QString::fromStdString(dir.file("x.png")), "--depth", "8"}, 0},
-          Run{{"pack", scene, tga, "--depth", "9"}, 2}}) {
+          Run{{"pack", scene, tga, "--depth", "9"}, 2}, Run{{"set", scene, "0", "--flags", "+E"}, 0},
+          Run{{"set", scene, "0", "--flags", "+Q"}, 2}}) {
         QProcess process;
         process.start(QUORREL_CLI, run.arguments);
         ASSERT_TRUE(process.waitForFinished(60000));

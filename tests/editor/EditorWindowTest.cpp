@@ -127,7 +127,7 @@ TEST(EditorWindow, MenusHoldTheirItemsIdsAndGreyedStatesAtStart)
                                             {nullptr, 0, false},
                                             {"Quit", 2, true},
                                         });
-    ExpectMenu(MenuTitled(bar, "Edit"), {{"Undo", 57643, false}, {"Redo", 57644, false}});
+    ExpectMenu(MenuTitled(bar, "Edit"), {{"Undo", 57643, false}, {"Redo", 57644, false}, {"Rename", 32791, false}});
     QMenu* actionMenu = MenuTitled(bar, "Action");
     ExpectMenu(actionMenu, {
                                {"Extract", 1002, true},
@@ -137,6 +137,7 @@ TEST(EditorWindow, MenusHoldTheirItemsIdsAndGreyedStatesAtStart)
                                {"Generated levels", 0, true},
                                {"Smaller levels", 0, true},
                                {"Flags on Replace", 0, true},
+                               {"Names on Replace", 0, true},
                            });
     ExpectMenu(MenuTitled(actionMenu, "Generated levels"), {{"Point", 32781, true}, {"Box", 32782, true}});
     ExpectMenu(MenuTitled(actionMenu, "Smaller levels"), {{"Ask when older", 32783, true},
@@ -145,6 +146,8 @@ TEST(EditorWindow, MenusHoldTheirItemsIdsAndGreyedStatesAtStart)
     ExpectMenu(MenuTitled(actionMenu, "Flags on Replace"), {{"Ask when they differ", 32786, true},
                                                             {"Always keep the scene texture's", 32787, true},
                                                             {"Always take the file name's", 32788, true}});
+    ExpectMenu(MenuTitled(actionMenu, "Names on Replace"),
+               {{"Take the file's name", 32792, true}, {"Keep the scene texture's name", 32793, true}});
     ExpectMenu(MenuTitled(bar, "Help"), {{"About quorrel...", 16, true}});
 
     bool aboutShown = false;
@@ -228,7 +231,10 @@ TEST(EditorWindow, ControlsSitAtTheirPlacesWithTheirTextsUnclipped)
     EXPECT_EQ(labels, QStringList({"Bit Depth", "Height", "Mipmap level", "Width"}));
 
     // Dialog units: x * 3 / 2 and y * 8 / 5, rounded half up.
-    EXPECT_EQ(editor.control<QWidget>(1000)->geometry(), QRect(9, 11, 140, 533));
+    // The texture list's rectangle: the field finding textures, their count, the list.
+    EXPECT_EQ(editor.control<QWidget>(kTextureFilterId)->geometry(), QRect(9, 11, 140, 19));
+    EXPECT_EQ(editor.control<QWidget>(kTextureCountId)->geometry(), QRect(9, 30, 140, 13));
+    EXPECT_EQ(editor.control<QWidget>(1000)->geometry(), QRect(9, 43, 140, 501));
     EXPECT_EQ(editor.control<QWidget>(1006)->geometry(), QRect(225, 389, 143, 56));
     EXPECT_EQ(editor.control<QWidget>(1025)->geometry(), QRect(443, 389, 272, 155));
     for (const auto& [id, left] : {std::pair{1017, 155}, std::pair{1018, 443}}) {

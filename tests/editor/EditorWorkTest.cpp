@@ -27,6 +27,7 @@
 #include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
@@ -283,6 +284,12 @@ TEST_F(EditorWork, ReplaceRenamesTheEntryAndShowsWhatItHoldsNow)
     // Clicking the selected entry again selects it anew.
     details->clear();
     QTest::mouseClick(textures->viewport(), Qt::LeftButton, {}, textures->visualItemRect(textures->item(0)).center());
+    EXPECT_EQ(Entries(details), QStringList({"32", "32", "8", "4"}));
+    // Names on Replace: the scene texture keeps its name when so chosen.
+    editor->run(kKeepSceneNameCommand);
+    textures->setCurrentRow(1);
+    editor->run(kReplaceCommand);
+    EXPECT_EQ(Entries(textures), QStringList({"wall_A", "grass", "sky"}));
     EXPECT_EQ(Entries(details), QStringList({"32", "32", "8", "4"}));
     EXPECT_TRUE(messages().empty());
 }
@@ -1708,6 +1715,150 @@ TEST_F(EditorWork, UndoAndRedoStepThroughReplacementsAndTheTitleFollows)
     EXPECT_TRUE(messages().empty());
 }
 
+TEST_F(EditorWork, FlagsAndNamesChangedInTheWindowAreOneStepEachAndKeepThePixels)
+{
+    const TextureRecord marked = SceneTexture("marked", 4, 4, 32, 0x80000002, 1);
+    WriteScene(trackPath, {&stone, &grass, &marked});
+    Load(trackPath);
+    auto* envmap = editor->control<QCheckBox>(kEnvmapBoxId);
+    auto* mipmap = editor->control<QCheckBox>(kMipmapLevelsBoxId);
+    auto* status = editor->control<QLabel>(kStatusLineId);
+    // With no texture chosen no box takes a click or the focus.
+    QTest::mouseClick(envmap, Qt::LeftButton);
+    EXPECT_TRUE(TickedBoxes().empty());
+    EXPECT_EQ(envmap->focusPolicy(), Qt::NoFocus);
+
+    // grass (Alpha level): a click ticks Envmap, the space bar unticks it;
+    // "Mipmap levels" follows the levels and takes neither.
+    textures->setCurrentRow(1);
+    EXPECT_EQ(mipmap->focusPolicy(), Qt::NoFocus);
+    QTest::mouseClick(mipmap, Qt::LeftButton);
+    QTest::mouseClick(envmap, Qt::LeftButton);
+    EXPECT_EQ(TickedBoxes(), std::vector<int>({1008, 1011}));
+    EXPECT_EQ(status->text(), "grass: + Envmap");
+    EXPECT_EQ(editor->dialog->windowTitle(), "Quorrel - track.T3D *");
+    EXPECT_TRUE(textures->item(1)->font().bold());
+    EXPECT_EQ(envmap->focusPolicy(), Qt::StrongFocus);
+    QTest::keyClick(envmap, Qt::Key_Space);
+    EXPECT_EQ(status->text(), "grass: - Envmap");
+    EXPECT_EQ(TickedBoxes(), std::vector<int>({1008}));
+
+    // Each change is one step of Undo and Redo; back where it was loaded,
+    // nothing is unsaved.
+    editor->run(kUndoCommand);
+    EXPECT_EQ(TickedBoxes(), std::vector<int>({1008, 1011}));
+    editor->run(kUndoCommand);
+    EXPECT_EQ(TickedBoxes(), std::vector<int>({1008}));
+    EXPECT_FALSE(editor->dialog->hasUnsavedChanges());
+    EXPECT_FALSE(textures->item(1)->font().bold());
+    editor->run(kRedoCommand);
+
+    // F2 opens the chosen entry for its new name, which must fit and be no
+    // other texture's; Escape there ends the typing, not the window.
+    auto rename = [&](const QString& name, int key) {
+        editor->action(kRenameCommand)->trigger();
+        auto* field = textures->findChild<QLineEdit*>();
+        ASSERT_NE(field, nullptr);
+        field->setText(name);
+        QTest::keyClick(field, Qt::Key(key));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !textures->findChild<QLineEdit*>(); }, kEventWaitMilliseconds));
+        QCoreApplication::processEvents();  // the list takes the name once its editor is gone
+    };
+    rename("moss", Qt::Key_Escape);
+    EXPECT_TRUE(editor->dialog->isVisible());
+    EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "marked"}));
+    rename("stone", Qt::Key_Return);
+    EXPECT_EQ(status->text(), "Not renamed: texture 0 is named stone");
+    rename(QString(256, 'n'), Qt::Key_Return);
+    EXPECT_EQ(status->text(), "Not renamed: a name takes 1 to 255 bytes");
+    EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "marked"}));
+    rename("moss", Qt::Key_Return);
+    EXPECT_EQ(status->text(), "Renamed grass to moss");
+    EXPECT_EQ(Entries(textures), QStringList({"stone", "moss", "marked"}));
+    EXPECT_EQ(TickedBoxes(), std::vector<int>({1008, 1011}));
+    editor->run(kUndoCommand);
+    EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "marked"}));
+    EXPECT_EQ(TickedBoxes(), std::vector<int>({1008, 1011}));
+    editor->run(kRedoCommand);
+    EXPECT_EQ(textures->currentRow(), 1);
+
+    // Bits beyond the boxes show in the details and stay through a change.
+    textures->setCurrentRow(2);
+    EXPECT_EQ(Entries(details), QStringList({"4", "4", "32", "1", "Other flags 0x80000000"}));
+    QTest::mouseClick(editor->control<QCheckBox>(kNoZBufferBoxId), Qt::LeftButton);
+    EXPECT_EQ(status->text(), "marked: + No Z-Buffer");
+
+    // What is saved is the flags changed and the pixels as they were.
+    editor->run(kSaveNewCommand);
+    CVK7QScene saved;
+    ASSERT_TRUE(saved.Load(trackPath.c_str(), 0));
+    const T3D_TEXTURE* back = saved.GetSceneHeader()->textures;
+    EXPECT_EQ(back[1].flags, 0x12u);
+    EXPECT_STREQ(back[1].name, "moss");
+    EXPECT_EQ(back[2].flags, 0x80000082u);
+    ExpectSameTexture(grass.record(), back[1], TextureParts::pixels);
+    ExpectSameTexture(marked.record(), back[2], TextureParts::pixels);
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(EditorWork, TheFilterShowsTheNamesHoldingItsTextAndRowsStayTheirIndices)
+{
+    // 3,000 textures: Crate_N where N is a multiple of 3, wall_N otherwise.
+    std::vector<TextureRecord> many;
+    for (int i = 0; i < 3000; ++i)
+        many.push_back(
+            SceneTexture((i % 3 ? "wall_" + std::to_string(i) : "Crate_" + std::to_string(i)).c_str(), 1, 1, 32, 0, 1));
+    std::vector<const TextureRecord*> scene;
+    for (const TextureRecord& texture : many)
+        scene.push_back(&texture);
+    WriteScene(trackPath, scene);
+    Load(trackPath);
+    auto* field = editor->control<QLineEdit>(kTextureFilterId);
+    auto* count = editor->control<QLabel>(kTextureCountId);
+    textures->setCurrentRow(1500);
+    struct Row {
+        const char* typed;
+        const char* count;
+        int firstShown;
+        int selected;  // -1: none
+    };
+    const Row rows[] = {
+        {"", "3,000 of 3,000", 0, 1500},
+        {"crate_15", "39 of 3,000", 15, 1500},  // Crate_15, 150-159 and 1500-1599 by threes
+        {"", "3,000 of 3,000", 0, 1500},
+        {"WALL_29", "75 of 3,000", 29, -1},  // wall_29, 290-299 and 2900-2999 but threes
+        {"", "3,000 of 3,000", 0, -1},
+    };
+    for (const Row& row : rows) {
+        field->clear();
+        QTest::keyClicks(field, row.typed);
+        EXPECT_EQ(count->text(), row.count) << row.typed;
+        int first = 0;
+        while (first < textures->count() && textures->isRowHidden(first))
+            ++first;
+        EXPECT_EQ(first, row.firstShown) << row.typed;
+        EXPECT_EQ(textures->selectedItems().isEmpty() ? -1 : textures->currentRow(), row.selected) << row.typed;
+    }
+    EXPECT_TRUE(Entries(details).isEmpty());
+
+    // An entry chosen in a filtered list is its scene texture; Escape in the
+    // field empties it, the window stays, and Ctrl+F comes back to it.
+    QTest::keyClicks(field, "wall_29");
+    QTest::mouseClick(textures->viewport(), Qt::LeftButton, {}, textures->visualItemRect(textures->item(29)).center());
+    EXPECT_EQ(textures->currentRow(), 29);
+    QTest::mouseClick(editor->control<QCheckBox>(kEnvmapBoxId), Qt::LeftButton);
+    EXPECT_EQ(editor->control<QLabel>(kStatusLineId)->text(), "wall_29: + Envmap");
+    QTest::keyClick(field, Qt::Key_Escape);
+    EXPECT_TRUE(field->text().isEmpty());
+    EXPECT_TRUE(editor->dialog->isVisible());
+    EXPECT_EQ(textures->currentRow(), 29);
+    editor->dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(editor->dialog.get(), kEventWaitMilliseconds));
+    QTest::keyClick(textures, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_TRUE(field->hasFocus());
+    EXPECT_TRUE(messages().empty());
+}
+
 TEST_F(EditorWork, RecentScenesFoldersAndOptionsAreKeptBetweenRuns)
 {
     // Nine scenes loaded: the last eight are listed, newest first; a missing
@@ -1757,8 +1908,11 @@ TEST_F(EditorWork, RecentScenesFoldersAndOptionsAreKeptBetweenRuns)
     ASSERT_TRUE(WriteFileBytes((desk / "wall_A.tga").string(), Tga8(32, 32, [](int, int) { return 3; })));
     editor->run(kBoxLevelsCommand);
     editor->run(kKeepSceneFormatCommand);
+    EXPECT_TRUE(editor->action(kTakeFileNameCommand)->isChecked());
+    editor->run(kKeepSceneNameCommand);
     EXPECT_EQ(editor->framePicture(kReplacementFrameId).pixel(136, 100) & 0xFFFFFF, 0x00FF00u);
     EditorDialog third(editor->script.prompts(), new TestFolderTree(QString::fromStdString(desk.string())));
+    EXPECT_TRUE(third.action(kKeepSceneNameCommand)->isChecked());
     EXPECT_TRUE(third.keepSceneFormat());
     EXPECT_EQ(third.mipFilter(), MipFilter::box);
     EXPECT_TRUE(third.action(kBoxLevelsCommand)->isChecked());
