@@ -5,6 +5,7 @@
 #include "cli/TextureOptions.h"
 #include "scene/CVK7QScene.h"
 #include "scene/SceneFormat.h"
+#include "scene/SceneOutline.h"
 #include "texture/TextureRecord.h"
 #include "texture/TextureReport.h"
 #include "texture/chain/ImageChainWrite.h"
@@ -186,12 +187,16 @@ bool WantsOneFormat(const CommandArguments& args, bool& oldFormat, std::ostream&
 
 }  // namespace
 
+// Lists the scene from its outline: every checksum is checked as the file
+// passes, and no pixels are held.
 int RunList(const CommandArguments& args, std::ostream& out, std::ostream& err)
 {
-    CVK7QScene scene;
-    if (!LoadScene(scene, args.files[0], err))
+    SceneOutline scene;
+    if (!scene.Load(args.files[0].c_str())) {
+        PrintProblem(err, WithSceneExtension(args.files[0]), SceneStatusText(scene.LastStatus()));
         return kExitFailed;
-    const VK7Q_HEADER& header = *scene.GetSceneHeader();
+    }
+    const VK7Q_HEADER& header = scene.Header();
     out << args.files[0] << ": " << FormatName(header.magic) << " format version " << header.version << ", "
         << header.textureCount << " textures, " << header.sectionCount << " other sections\n";
     for (int i = 0; i < header.textureCount; ++i) {
