@@ -76,7 +76,7 @@ private:
 
     InputFile file_;
     ByteBlock buffer_;
-    ByteBlock held_;  // contents handed out, kept apart from the buffer
+    ByteBlock held_;         // contents handed out, kept apart from the buffer
     uint64_t consumed_ = 0;  // bytes of the file handed out or passed
     uint64_t begin_ = 0;     // the buffer's bytes not yet handed out
     uint64_t end_ = 0;
