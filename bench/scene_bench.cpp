@@ -10,6 +10,7 @@
 // gigabytes.
 #include "scene/CVK7QScene.h"
 #include "scene/Checksum.h"
+#include "scene/SceneOutline.h"
 #include "texture/T3DTexture.h"
 #include "texture/TextureRecord.h"
 
@@ -194,22 +195,38 @@ double FloorReadFresh(const BigScene& big)
     return seconds;
 }
 
+double TimedLoad(const BigScene& big)
+{
+    CVK7QScene scene;
+    return Timed([&] { return scene.Load(big.sceneFile.c_str(), 0) != 0; });
+}
+
 // Loading, beside read() into a fresh buffer, then into a warm one (the
 // second ratio, "of_warm", for the cost of filling fresh memory).
 void BM_SceneLoad(benchmark::State& state)
 {
     BigScene& big = Big();
-    auto load = [&] {
-        CVK7QScene scene;
-        return Timed([&] { return scene.Load(big.sceneFile.c_str(), 0) != 0; });
-    };
     const double loadSeconds = Alternate(
-        state, big.bytes, [&] { return FloorReadFresh(big); }, load);
+        state, big.bytes, [&] { return FloorReadFresh(big); }, [&] { return TimedLoad(big); });
     std::vector<double> warm;
     for (int round = 0; round < kRounds; ++round)
         warm.push_back(Timed([&] { return ReadAll(big.sceneFile, big.buffer, big.bytes); }));
     if (loadSeconds > 0)
         state.counters["of_warm"] = Median(warm) / loadSeconds;
+}
+
+// The outline that `list` reads (every checksum checked, no pixels held)
+// beside the whole load of the same file: here "of_floor" is the load's
+// median over the outline's.
+void BM_SceneOutline(benchmark::State& state)
+{
+    BigScene& big = Big();
+    Alternate(
+        state, big.bytes, [&] { return TimedLoad(big); },
+        [&] {
+            SceneOutline outline;
+            return Timed([&] { return outline.Load(big.sceneFile.c_str()) != 0; });
+        });
 }
 
 // Writing (every checksum already known, as after a load), beside write() +
@@ -259,5 +276,6 @@ void BM_ChecksumsOfSmallSections(benchmark::State& state)
 
 BENCHMARK(BM_ChecksumsOfSmallSections)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SceneLoad)->Iterations(1)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(BM_SceneOutline)->Iterations(1)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(BM_SceneWrite)->Iterations(1)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(BM_SceneGenerateAndWrite)->Iterations(1)->Unit(benchmark::kMillisecond)->UseManualTime();

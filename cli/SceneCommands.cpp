@@ -5,6 +5,7 @@
 #include "cli/TextureOptions.h"
 #include "scene/CVK7QScene.h"
 #include "scene/SceneFormat.h"
+#include "scene/SceneOutline.h"
 #include "texture/TextureFlags.h"
 #include "texture/TextureRecord.h"
 #include "texture/TextureReport.h"
@@ -104,12 +105,13 @@ struct SceneReadOptions {
 };
 
 // Reads a chain for a scene: named after its first file, converted or 5-6-5
-// as asked. False when it is not read or an error was reported on the way.
+// as asked; `levels`, when given, gets the chain's files as found. False when
+// it is not read or an error was reported on the way.
 bool ReadChainForScene(const std::string& path, const SceneReadOptions& options, TextureRecord& texture,
-                       std::ostream& err)
+                       std::ostream& err, ChainLevels* levels = nullptr)
 {
     StderrReport report(err);
-    if (!ReadChainLevels(path, options.read, options.levels, texture, report) || report.errorReported())
+    if (!ReadChainLevels(path, options.read, options.levels, texture, report, levels) || report.errorReported())
         return false;
     T3D_TEXTURE& record = texture.record();
     std::memset(record.name, 0, sizeof record.name);
@@ -216,12 +218,16 @@ std::string WhatSetChanges(const T3D_TEXTURE& current, uint32_t flags, const std
 
 }  // namespace
 
+// Lists the scene from its outline: every checksum is checked as the file
+// passes, and no pixels are held.
 int RunList(const CommandArguments& args, std::ostream& out, std::ostream& err)
 {
-    CVK7QScene scene;
-    if (!LoadScene(scene, args.files[0], err))
+    SceneOutline scene;
+    if (!scene.Load(args.files[0].c_str())) {
+        PrintProblem(err, WithSceneExtension(args.files[0]), SceneStatusText(scene.LastStatus()));
         return kExitFailed;
-    const VK7Q_HEADER& header = *scene.GetSceneHeader();
+    }
+    const VK7Q_HEADER& header = scene.Header();
     out << args.files[0] << ": " << FormatName(header.magic) << " format version " << header.version << ", "
         << header.textureCount << " textures, " << header.sectionCount << " other sections\n";
     for (int i = 0; i < header.textureCount; ++i) {
@@ -404,10 +410,13 @@ int RunPack(const CommandArguments& args, std::ostream& out, std::ostream& err)
     CVK7QScene scene;
     InputFiles images;
     for (size_t i = 1; i < args.files.size(); ++i) {
-        AddChainFiles(images, args.files[i]);
         TextureRecord texture;
-        if (!ReadChainForScene(args.files[i], options, texture, err))
+        ChainLevels levels;
+        if (!ReadChainForScene(args.files[i], options, texture, err, &levels))
             return kExitFailed;
+        // The files as the read found them: each is looked up once.
+        for (const LevelFileTime& file : levels.files)
+            images.add(file.device, file.inode);
         if (!scene.AppendT3DTexture(&texture.record())) {
             PrintProblem(err, args.files[i], "can't be put into the scene");
             return kExitFailed;

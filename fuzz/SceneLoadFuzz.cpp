@@ -1,8 +1,10 @@
 // The scene readers on arbitrary bytes, either format by the magic. The first
 // input byte holds options: bit 0 makes every checksum of a new-format file
 // right before reading, so that damage past the checksums is reached; the
-// rest is the file. A scene that loads is laid out in both formats, and each
-// layout must read back to the same scene.
+// rest is the file. The outline, reading the same bytes from a file in
+// passing, must accept or refuse them as the load does, in the same words, and
+// show the same records. A scene that loads is laid out in both formats, and
+// each layout must read back to the same scene.
 #include "fuzz/FuzzSupport.h"
 #include "scene/Checksum.h"
 #include "scene/NewSceneFormat.h"
@@ -11,10 +13,12 @@
 #include "scene/SceneFormat.h"
 #include "scene/ScenePieces.h"
 #include "scene/SceneReader.h"
+#include "scene/SceneStatus.h"
 #include "texture/io/ByteBlock.h"
 #include "texture/io/LittleEndian.h"
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -76,6 +80,24 @@ bool SameScene(const SceneData& a, const SceneData& b)
     return true;
 }
 
+// The outline of the file holding the bytes that gave `loaded` and `status`.
+void CheckOutlineAgrees(const std::string& file, const SceneData& loaded, const SceneStatus& status)
+{
+    SceneData outline;
+    const SceneStatus outlined = ReadSceneOutline(file, outline);
+    Require(SceneStatusText(outlined) == SceneStatusText(status), "the outline and the load disagree");
+    if (!status.ok())
+        return;
+    Require(outline.textures().size() == loaded.textures().size() && outline.order().size() == loaded.order().size(),
+            "the outline counts other sections");
+    for (size_t i = 0; i < loaded.textures().size(); ++i) {
+        T3D_TEXTURE record = loaded.textures()[i].record;
+        std::memset(record.levels, 0, sizeof record.levels);
+        Require(std::memcmp(&record, &outline.textures()[i].record, sizeof record) == 0,
+                "the outline shows another record");
+    }
+}
+
 void CheckLayoutReadsBack(const SceneData& scene, bool newFormat)
 {
     ScenePieces pieces;
@@ -100,8 +122,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (data[0] & 1)
         RepairNewChecksums(bytes.data(), bytes.size());
 
+    // An empty block has no bytes to point at; the file is still made, empty.
+    const std::string file = PutScratchFile("scene.T3D", size > 1 ? bytes.data() : data, bytes.size());
     SceneData scene;
-    if (!ReadScene(std::move(bytes), scene).ok())
+    const SceneStatus status = ReadScene(std::move(bytes), scene);
+    CheckOutlineAgrees(file, scene, status);
+    if (!status.ok())
         return 0;
     VK7Q_HEADER& header = scene.header();
     Require(header.textureCount == scene.textures().size(), "the header miscounts the textures");

@@ -18,7 +18,8 @@ constexpr size_t kSectionCrcOffset = 12;
 
 struct Section {
     uint32_t tag = 0;
-    uint8_t* content = nullptr;
+    uint8_t* content = nullptr;  // the first `held` of its `size` bytes
+    uint64_t held = 0;
     uint64_t size = 0;
     uint32_t contentCrc = 0;
 };
@@ -67,7 +68,9 @@ bool DecodeDirectory(uint8_t* content, uint64_t size, std::vector<DirectoryEntry
 {
     MutableByteCursor reader(content, size_t(size));
     uint32_t count;
-    if (!reader.readU32(count) || !reader.zeros(4) || reader.remaining() != uint64_t(count) * kDirectoryEntrySize)
+    // No scene has more textures than its count can say.
+    if (!reader.readU32(count) || !reader.zeros(4) || count > kMaxSceneTextures ||
+        reader.remaining() != uint64_t(count) * kDirectoryEntrySize)
         return false;
     out.resize(count);
     for (DirectoryEntry& e : out) {
@@ -79,23 +82,34 @@ bool DecodeDirectory(uint8_t* content, uint64_t size, std::vector<DirectoryEntry
     return true;
 }
 
-// Reads section `index` and checks its padding and CRC.
-SceneStatus ReadSection(MutableByteCursor& reader, const BlockCrcs& crcs, uint32_t index, Section& section)
+// The contents of a section the reader looks into: a texture's record, the
+// directory whole; the rest is only checksummed.
+uint64_t ContentsToKeep(uint32_t tag, uint64_t size)
 {
-    uint8_t* header;
-    uint32_t storedCrc;
-    if (!(header = reader.take(kSectionCrcOffset)) || !reader.readU32(storedCrc))
+    if (tag == kTextureTag)
+        return kStoredTextureRecordSize;
+    return tag == kDirectoryTag ? size : 0;
+}
+
+// Reads section `index` and checks its padding and CRC.
+SceneStatus ReadSection(SceneInput& reader, uint32_t index, Section& section)
+{
+    const uint8_t* header = reader.take(kNewSectionHeaderSize);
+    if (!header)
         return SceneFailure(SceneCause::Truncated, "in the header of section " + std::to_string(index + 1));
     section.tag = GetU32(header);
     section.size = GetU64(header + 4);
+    const uint32_t storedCrc = GetU32(header + kSectionCrcOffset);
+    const uint32_t headerCrc = Crc32(header, kSectionCrcOffset);
     const std::string name = SectionName("section", index, section.tag);
     const uint64_t padding = SectionPadding(section.size);
-    if (!(section.content = reader.take(section.size)) || reader.remaining() < padding)
+    const uint64_t keep = ContentsToKeep(section.tag, section.size);
+    if (!(section.content = reader.takeContents(section.size, keep, section.held, &section.contentCrc)) ||
+        reader.remaining() < padding)
         return SceneFailure(SceneCause::Truncated, name + " ends past the end of the file");
     if (!reader.zeros(padding))
         return SceneFailure(SceneCause::Damaged, name + ": padding is not zero");
-    section.contentCrc = crcs.crcOf(section.content, section.size);
-    if (CombineCrc32(Crc32(header, kSectionCrcOffset), section.contentCrc, section.size) != storedCrc)
+    if (CombineCrc32(headerCrc, section.contentCrc, section.size) != storedCrc)
         return SceneFailure(SceneCause::Damaged, name + ": checksum does not match");
     return {};
 }
@@ -105,7 +119,7 @@ SceneStatus AddTexture(const Section& section, uint32_t index, SceneData& scene)
     SceneTexture texture;
     if (scene.textures().size() >= kMaxSceneTextures)
         return SceneFailure(SceneCause::Damaged, "more textures than a scene can hold");
-    if (!DecodeTextureSection(section.content, section.size, texture.record))
+    if (!DecodeTextureSection(section.content, section.held, section.size, texture.record))
         return SceneFailure(SceneCause::Damaged, SectionName("section", index, section.tag) + ": not a valid texture");
     texture.pixelBytes = section.size - kStoredTextureRecordSize;
     texture.contentCrc = section.contentCrc;
@@ -114,17 +128,16 @@ SceneStatus AddTexture(const Section& section, uint32_t index, SceneData& scene)
     return {};
 }
 
-SceneStatus ReadHeader(MutableByteCursor& reader, uint32_t& sectionCount)
+SceneStatus ReadHeader(SceneInput& reader, uint32_t& sectionCount)
 {
-    uint8_t* header;
-    uint32_t storedCrc;
-    if (!(header = reader.take(kHeaderCrcOffset)) || !reader.readU32(storedCrc))
+    const uint8_t* header = reader.take(kSceneFileHeaderSize);
+    if (!header)
         return SceneFailure(SceneCause::Truncated, "in the file header");
     sectionCount = GetU32(header + 8);
     const uint16_t version = GetU16(header + 4);
     if (GetU32(header) != kNewSceneMagic)
         return SceneFailure(SceneCause::NotSceneFile);
-    if (Crc32(header, kHeaderCrcOffset) != storedCrc)
+    if (Crc32(header, kHeaderCrcOffset) != GetU32(header + kHeaderCrcOffset))
         return SceneFailure(SceneCause::Damaged, "file header checksum does not match");
     if (version != kNewSceneVersion)
         return SceneFailure(SceneCause::UnsupportedVersion, "new format, version " + std::to_string(version));
@@ -138,10 +151,8 @@ SceneStatus ReadHeader(MutableByteCursor& reader, uint32_t& sectionCount)
 
 }  // namespace
 
-SceneStatus ReadNewScene(ByteBlock bytes, const BlockCrcs& crcs, SceneData& scene)
+SceneStatus ReadNewScene(SceneInput& reader, SceneData& scene)
 {
-    scene.fileBytes = std::move(bytes);
-    MutableByteCursor reader(scene.fileBytes.data(), scene.fileBytes.size());
     uint32_t sectionCount;
     if (SceneStatus header = ReadHeader(reader, sectionCount); !header.ok())
         return header;
@@ -150,7 +161,7 @@ SceneStatus ReadNewScene(ByteBlock bytes, const BlockCrcs& crcs, SceneData& scen
     std::vector<DirectoryEntry> storedDirectory;
     for (uint32_t i = 0; i < sectionCount; ++i) {
         Section section;
-        if (SceneStatus read = ReadSection(reader, crcs, i, section); !read.ok())
+        if (SceneStatus read = ReadSection(reader, i, section); !read.ok())
             return read;
         const bool last = i + 1 == sectionCount;
         if (section.tag == kDirectoryTag) {
@@ -158,7 +169,7 @@ SceneStatus ReadNewScene(ByteBlock bytes, const BlockCrcs& crcs, SceneData& scen
             if (!last)
                 return SceneFailure(SceneCause::Damaged, SectionName("section", i, section.tag) +
                                                              ": a texture directory before the last section");
-            if (!DecodeDirectory(section.content, section.size, storedDirectory))
+            if (section.held < section.size || !DecodeDirectory(section.content, section.size, storedDirectory))
                 return SceneFailure(SceneCause::Damaged,
                                     SectionName("section", i, section.tag) + ": texture directory");
         } else if (last) {
@@ -167,7 +178,8 @@ SceneStatus ReadNewScene(ByteBlock bytes, const BlockCrcs& crcs, SceneData& scen
             if (SceneStatus added = AddTexture(section, i, scene); !added.ok())
                 return added;
         } else {
-            scene.appendOpaque({section.tag, section.content, section.size, section.contentCrc, true});
+            const uint8_t* bytes = section.held == section.size ? section.content : nullptr;
+            scene.appendOpaque({section.tag, bytes, section.size, section.contentCrc, true});
         }
     }
     if (reader.remaining() != 0)

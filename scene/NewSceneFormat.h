@@ -3,20 +3,19 @@
 // directory that GenerateC3D derives from the textures.
 #pragma once
 
-#include "scene/BlockCrcs.h"
 #include "scene/SceneData.h"
+#include "scene/SceneInput.h"
 #include "scene/ScenePieces.h"
 #include "scene/SceneStatus.h"
-#include "texture/io/ByteBlock.h"
 
 #include <vector>
 
-// Reads a new-format file into an empty `scene`, which keeps the bytes. Fails,
-// saying why and where, on anything that does not check out: magic, version,
-// a CRC, a length or count beyond the file, a texture record, padding, the
-// directory, or bytes left over. Section CRCs come from `crcs` where it holds
-// the bytes' blocks.
-SceneStatus ReadNewScene(ByteBlock bytes, const BlockCrcs& crcs, SceneData& scene);
+// Reads a new-format file into an empty `scene`, whose records and sections
+// point into the bytes where the input holds them (null where it does not).
+// Fails, saying why and where, on anything that does not check out: magic,
+// version, a CRC, a length or count beyond the file, a texture record,
+// padding, the directory, or bytes left over.
+SceneStatus ReadNewScene(SceneInput& reader, SceneData& scene);
 
 // The directory of the scene's textures as the new format lays them out.
 // Every checksum must be known.

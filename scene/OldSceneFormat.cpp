@@ -2,7 +2,6 @@
 
 #include "scene/SceneFormat.h"
 #include "scene/TextureSection.h"
-#include "texture/io/ByteCursor.h"
 #include "texture/io/LittleEndian.h"
 
 #include <cstdint>
@@ -11,18 +10,19 @@
 
 namespace {
 
-SceneStatus ReadHeader(MutableByteCursor& reader, uint16_t& textureCount, uint32_t& chunkCount)
+SceneStatus ReadHeader(SceneInput& reader, uint16_t& textureCount, uint32_t& chunkCount)
 {
-    uint32_t magic;
-    uint16_t version;
-    if (!reader.readU32(magic) || !reader.readU16(version) || !reader.readU16(textureCount) ||
-        !reader.readU32(chunkCount) || reader.remaining() < 4)
+    const uint8_t* header = reader.take(kSceneFileHeaderSize);
+    if (!header)
         return SceneFailure(SceneCause::Truncated, "in the file header");
-    if (magic != kOldSceneMagic)
+    const uint16_t version = GetU16(header + 4);
+    textureCount = GetU16(header + 6);
+    chunkCount = GetU32(header + 8);
+    if (GetU32(header) != kOldSceneMagic)
         return SceneFailure(SceneCause::NotSceneFile);
     if (version != kOldSceneVersion)
         return SceneFailure(SceneCause::UnsupportedVersion, "old format, version " + std::to_string(version));
-    if (!reader.zeros(4))
+    if (GetU32(header + 12) != 0)
         return SceneFailure(SceneCause::Damaged, "file header");
     if (chunkCount > reader.remaining() / kOldChunkHeaderSize)
         return SceneFailure(SceneCause::Truncated,
@@ -30,28 +30,31 @@ SceneStatus ReadHeader(MutableByteCursor& reader, uint16_t& textureCount, uint32
     return {};
 }
 
-SceneStatus ReadChunk(MutableByteCursor& reader, uint32_t index, SceneData& scene)
+SceneStatus ReadChunk(SceneInput& reader, uint32_t index, SceneData& scene)
 {
     uint32_t tag, size;
     uint8_t* content;
+    uint64_t held;
     if (!reader.readU32(tag) || !reader.readU32(size))
         return SceneFailure(SceneCause::Truncated, "in the header of chunk " + std::to_string(index + 1));
     const std::string name = SectionName("chunk", index, tag);
     const uint64_t padding = SectionPadding(size);
-    if (!(content = reader.take(size)) || reader.remaining() < padding)
+    // Only a texture's record is looked into: this format has no checksums.
+    const uint64_t keep = tag == kTextureTag ? kStoredTextureRecordSize : 0;
+    if (!(content = reader.takeContents(size, keep, held, nullptr)) || reader.remaining() < padding)
         return SceneFailure(SceneCause::Truncated, name + " ends past the end of the file");
     if (!reader.zeros(padding))
         return SceneFailure(SceneCause::Damaged, name + ": padding is not zero");
     if (tag == kDirectoryTag)
         return SceneFailure(SceneCause::Damaged, name + ": a texture directory, which this format has not");
     if (tag != kTextureTag) {
-        scene.appendOpaque({tag, content, size});
+        scene.appendOpaque({tag, held == size ? content : nullptr, size});
         return {};
     }
     SceneTexture texture;
     if (scene.textures().size() >= kMaxSceneTextures)
         return SceneFailure(SceneCause::Damaged, "more textures than a scene can hold");
-    if (!DecodeTextureSection(content, size, texture.record))
+    if (!DecodeTextureSection(content, held, size, texture.record))
         return SceneFailure(SceneCause::Damaged, name + ": not a valid texture");
     texture.pixelBytes = size - kStoredTextureRecordSize;
     scene.appendTexture(std::move(texture));
@@ -68,10 +71,8 @@ void AddChunkHeader(uint32_t tag, uint64_t size, ScenePieces& out)
 
 }  // namespace
 
-SceneStatus ReadOldScene(ByteBlock bytes, SceneData& scene)
+SceneStatus ReadOldScene(SceneInput& reader, SceneData& scene)
 {
-    scene.fileBytes = std::move(bytes);
-    MutableByteCursor reader(scene.fileBytes.data(), scene.fileBytes.size());
     uint16_t textureCount;
     uint32_t chunkCount;
     if (SceneStatus header = ReadHeader(reader, textureCount, chunkCount); !header.ok())

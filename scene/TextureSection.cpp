@@ -59,9 +59,9 @@ void EncodeStoredRecord(const T3D_TEXTURE& record, uint8_t* out)
     std::memcpy(out + kStoredNameOffset, record.name, kTextureNameSize);
 }
 
-bool DecodeTextureSection(uint8_t* content, uint64_t size, T3D_TEXTURE& record)
+bool DecodeTextureSection(uint8_t* content, uint64_t held, uint64_t size, T3D_TEXTURE& record)
 {
-    if (size < kStoredTextureRecordSize)
+    if (held < kStoredTextureRecordSize)
         return false;
     ClearTextureRecord(record);
     record.width = GetU16(content + 0);
@@ -83,6 +83,8 @@ bool DecodeTextureSection(uint8_t* content, uint64_t size, T3D_TEXTURE& record)
         return false;
     if (TexturePixelBytes(record) != size - kStoredTextureRecordSize)
         return false;
+    if (held < size)
+        return true;
 
     uint8_t* pixels = content + kStoredTextureRecordSize;
     for (int level = 0; level < record.levelCount; ++level) {

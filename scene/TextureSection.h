@@ -19,8 +19,9 @@ uint64_t TexturePixelBytes(const T3D_TEXTURE& record);
 // Writes the stored form of the record's fields (kStoredTextureRecordSize bytes).
 void EncodeStoredRecord(const T3D_TEXTURE& record, uint8_t* out);
 
-// Reads a texture section's contents into `record`, whose level slots then
-// point into `content`. Fails when the record is not a scene texture, a level
-// slot is not zero, the name has no terminator, or the pixels do not fill the
-// rest of the contents exactly.
-bool DecodeTextureSection(uint8_t* content, uint64_t size, T3D_TEXTURE& record);
+// Reads a texture section's `size` bytes of contents, of which `content` holds
+// the first `held`, into `record`, whose level slots then point into `content`
+// when it holds every pixel, and are null otherwise. Fails when the record is
+// not a scene texture, a level slot is not zero, the name has no terminator,
+// or the pixels do not fill the rest of the contents exactly.
+bool DecodeTextureSection(uint8_t* content, uint64_t held, uint64_t size, T3D_TEXTURE& record);

@@ -15,6 +15,9 @@ bool ReadChainLevels(const std::string& path, TextureReadOptions options, StaleL
         firstUnused = firstUnused > 0 ? std::min(firstUnused, stale.front()) : stale.front();
     if (firstUnused > 0)
         options.fileLevels = std::min(options.fileLevels, firstUnused);
+    // The files past the first one missing were just looked for: the reader
+    // need not look again. Level 0 is always asked for, to say why it is not there.
+    options.fileLevels = std::min(options.fileLevels, std::max(1, int(found.files.size())));
 
     if (!ReadTextureChain(path, holder, report, options))
         return false;

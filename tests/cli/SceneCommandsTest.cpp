@@ -68,6 +68,23 @@ protected:
     std::string packed;
 };
 
+// The files pack reads are known as the read finds them: a chain's later
+// level, or a link to its first file, is never written over.
+TEST_F(PackedScene, PackNeverWritesOverAFileOfItsChains)
+{
+    const std::string level1 = dir.file("wall_A1.tga");
+    ASSERT_TRUE(WriteFileBytes(level1, MappedTga(16, 16, Bytes({0, 0, 0, 0xFF, 0, 0}), std::string(256, '\1'))));
+    std::filesystem::create_symlink(dir.file("wall_A.tga"), dir.file("link.T3D"));
+    for (const std::string& target : {level1, dir.file("link.T3D")}) {
+        const std::string before = ReadFileBytes(target);
+        const Outcome pack = Call(RunPack, {target, dir.file("wall_A.tga")});
+        EXPECT_EQ(1, pack.status) << target;
+        EXPECT_EQ("quorrel-cli: " + target + ": could not be written: it is a file the output is made from\n",
+                  pack.err);
+        EXPECT_EQ(before, ReadFileBytes(target));
+    }
+}
+
 TEST_F(PackedScene, ListShowsFormatAndEveryTexture)
 {
     const std::string rows = "0\twall_A\t32\t32\t8\t4\t0x03\n"

@@ -4,6 +4,7 @@
 
 #include "scene/CVK7QScene.h"
 #include "scene/SceneFormat.h"
+#include "scene/SceneOutline.h"
 #include "scene/SceneStatus.h"
 #include "support/TempDir.h"
 
@@ -54,13 +55,17 @@ std::vector<LaidSection> SmallScene()
 }
 
 // Loads `bytes` from a file into a loaded scene and expects the load to fail
-// with the scene as it was.
+// with the scene as it was; the outline, read in passing, refuses the file
+// with the same words.
 void ExpectRefused(const TempDir& dir, LoadedScene& loaded, const std::string& bytes, const std::string& what)
 {
     const std::string path = dir.file("bad.T3D");
     ASSERT_TRUE(WriteFileBytes(path, bytes));
     EXPECT_EQ(0, loaded.scene.Load(path.c_str(), 0)) << what;
     loaded.expectUnchanged();
+    SceneOutline outline;
+    EXPECT_EQ(0, outline.Load(path.c_str())) << what;
+    EXPECT_EQ(SceneStatusText(loaded.scene.LastStatus()), SceneStatusText(outline.LastStatus())) << what;
 }
 
 // As ExpectRefused, and the scene says why: the cause, and where when given.
@@ -120,9 +125,13 @@ TEST(SceneDamage, MissingEmptyForeignAndFolderPathsFail)
         {"", FileReadStatus::NotFound},
     };
     for (const auto& [path, why] : unreadable) {
+        SceneOutline outline;
         EXPECT_EQ(0, loaded.scene.Load(path.c_str(), 0)) << path;
-        EXPECT_EQ(int(SceneCause::FileUnreadable), int(loaded.scene.LastStatus().cause)) << path;
-        EXPECT_EQ(int(why), int(loaded.scene.LastStatus().fileRead)) << path;
+        EXPECT_EQ(0, outline.Load(path.c_str())) << path;
+        for (const SceneStatus& status : {loaded.scene.LastStatus(), outline.LastStatus()}) {
+            EXPECT_EQ(int(SceneCause::FileUnreadable), int(status.cause)) << path;
+            EXPECT_EQ(int(why), int(status.fileRead)) << path;
+        }
     }
     EXPECT_EQ(0, loaded.scene.Load(nullptr, 0));
     EXPECT_EQ("does not exist", SceneStatusText(loaded.scene.LastStatus()));

@@ -4,6 +4,7 @@
 #include "SceneTestBytes.h"
 
 #include "scene/CVK7QScene.h"
+#include "scene/SceneOutline.h"
 #include "support/LargestAllocation.h"
 #include "support/TempDir.h"
 
@@ -50,6 +51,11 @@ TEST(SceneLimits, ClaimsBeyondTheFileFailWithoutLargeAllocations)
         EXPECT_EQ(0, scene.Load(path.c_str(), 0));
         EXPECT_LT(watch.bytes(), size_t(1) << 20);
         EXPECT_EQ(0, scene.GetSceneHeader()->textureCount);
+        // The outline's one allocation of note is its buffer.
+        SceneOutline outline;
+        LargestAllocation outlineWatch;
+        EXPECT_EQ(0, outline.Load(path.c_str()));
+        EXPECT_LE(outlineWatch.bytes(), size_t(4) << 20);
     }
 }
 
@@ -76,6 +82,9 @@ TEST(SceneLimits, AsManyTexturesAsTheCountHoldsLoadAndWrite)
         ASSERT_EQ(0xFFFF, header->textureCount);
         for (size_t i : {size_t(0), size_t(12345), size_t(0xFFFE)})
             ExpectSameTexture(scene.GetSceneHeader()->textures[i], header->textures[i]);
+        // Headers and records that straddle the outline's reads, and a
+        // directory of 2 MiB.
+        ExpectOutlineShows(path, *header);
     }
 }
 

@@ -99,6 +99,7 @@ TEST(SceneRoundTrip, BuiltSceneSurvivesBothFormats)
         CVK7QScene loaded;
         ASSERT_EQ(1, loaded.Load(dir.file(name).c_str(), 0));
         ExpectSceneHolds(loaded, textures);
+        ExpectOutlineShows(dir.file(name), *loaded.GetSceneHeader());
         // Loaded pixels of 16 and 32 bits lie aligned for reading them whole.
         VK7Q_HEADER* header = loaded.GetSceneHeader();
         for (int i = 0; i < header->textureCount; ++i) {
@@ -130,6 +131,7 @@ TEST(SceneRoundTrip, OpaqueSectionsKeepTheirPlaceThroughEveryConversion)
     EXPECT_EQ(oldFile, ReadFileBytes(dir.file("as_old.T3D")));
 
     ASSERT_EQ(1, scene.Load(dir.file("as_old.T3D").c_str(), 0));
+    ExpectOutlineShows(dir.file("as_old.T3D"), *scene.GetSceneHeader());
     EXPECT_EQ(kOldSceneMagic, scene.GetSceneHeader()->magic);
     EXPECT_EQ(3u, scene.GetSceneHeader()->sectionCount);
     ASSERT_EQ(2, scene.GetSceneHeader()->textureCount);

@@ -1,5 +1,10 @@
 #include "SceneTestBytes.h"
 
+#include "scene/SceneOutline.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
 #include <zlib.h>
 
 TextureRecord MakeTexture(uint16_t width, uint16_t height, uint16_t depth, int levels, uint32_t flags,
@@ -102,4 +107,20 @@ std::string OldFile(const std::vector<LaidSection>& sections)
         chunks += OldChunk(s.tag, s.content);
     }
     return "VK7O" + U16(1) + U16(textures) + U32(uint32_t(sections.size())) + U32(0) + chunks;
+}
+
+void ExpectOutlineShows(const std::string& path, const VK7Q_HEADER& loaded)
+{
+    SceneOutline outline;
+    ASSERT_EQ(1, outline.Load(path.c_str())) << SceneStatusText(outline.LastStatus());
+    const VK7Q_HEADER& shown = outline.Header();
+    EXPECT_EQ(loaded.magic, shown.magic);
+    EXPECT_EQ(loaded.version, shown.version);
+    EXPECT_EQ(loaded.sectionCount, shown.sectionCount);
+    ASSERT_EQ(loaded.textureCount, shown.textureCount);
+    for (int i = 0; i < loaded.textureCount; ++i) {
+        T3D_TEXTURE expected = loaded.textures[i];
+        std::memset(expected.levels, 0, sizeof expected.levels);
+        EXPECT_EQ(0, std::memcmp(&expected, &shown.textures[i], sizeof expected)) << "texture " << i;
+    }
 }

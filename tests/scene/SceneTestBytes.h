@@ -3,6 +3,7 @@
 // state their input directly.
 #pragma once
 
+#include "scene/CVK7QScene.h"
 #include "support/TextureBuilder.h"
 #include "support/TextureCompare.h"
 #include "support/TgaTestBytes.h"
@@ -38,6 +39,10 @@ std::string NewFileHeader(uint32_t sectionCount);
 std::string DirectoryFor(const std::vector<LaidSection>& sections);
 // A whole new-format file: the sections, then their directory.
 std::string NewFile(const std::vector<LaidSection>& sections);
+
+// The outline of the file at `path` shows what `loaded`, its whole load,
+// shows: the same header and records, with every level slot null.
+void ExpectOutlineShows(const std::string& path, const VK7Q_HEADER& loaded);
 
 // Old format: one chunk, and a whole file.
 std::string OldChunk(const std::string& tag, const std::string& content);

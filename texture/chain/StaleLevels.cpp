@@ -68,7 +68,8 @@ std::vector<LevelFileTime> LevelFileTimes(const std::string& first)
         struct stat info;
         if (::stat(current.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
             break;
-        files.push_back({current, int64_t(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec});
+        files.push_back(
+            {current, int64_t(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec, info.st_dev, info.st_ino});
         std::string next;
         NextMipLevelName(current, next);
         current = next;

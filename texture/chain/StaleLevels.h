@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 // What a read does with stale level files: uses them with a warning, uses
@@ -26,6 +27,8 @@ constexpr int64_t kStaleLevelMargin = 2'000'000'000;  // nanoseconds
 struct LevelFileTime {
     std::string path;
     int64_t modified = 0;  // modification time, nanoseconds since the epoch
+    dev_t device = 0;      // the file itself, links followed
+    ino_t inode = 0;
 };
 
 // Whether the reader reads the file of `level` for a chain whose level 0 is

@@ -88,6 +88,8 @@ class InputFiles {
 public:
     // A path that does not exist adds nothing.
     void add(const std::string& path);
+    // A file already looked up, links followed (includes() follows them too).
+    void add(dev_t device, ino_t inode) { files_.emplace_back(device, inode); }
     // Whether the path, as itself or followed, is one of the files.
     bool includes(const std::string& path) const;
 
