@@ -193,10 +193,15 @@ void Replacement::apply(ChainRead& read, bool background)
         read.problems.replay(report_);
         report_.showWarnings();
     }
-    if (!read.ok && goodRead_ && !goneText().isEmpty())
-        notice_ = goneText();
-    else if (!read.ok && goodRead_)
-        notice_.prepend(QString::fromLatin1(kRereadFailedNotice) + (notice_.isEmpty() ? "" : "\n"));
+    // The last good read stays: the notice says why no other came, and a
+    // file deleted is called gone.
+    if (!read.ok && goodRead_) {
+        const QString gone = goneText();
+        if (gone.isEmpty())
+            notice_.prepend(QString::fromLatin1(kRereadFailedNotice) + (notice_.isEmpty() ? "" : "\n"));
+        else
+            notice_ = gone;
+    }
     emit changed();
 }
 

@@ -8,9 +8,10 @@
 // made with the chosen filter, and stale level files are used, used with a
 // warning, or made anew as chosen (texturepack/ChainRead.h). The texture
 // takes its chain's first file's name (without folder and extension) or
-// keeps its own; a name that changed is said. Its flags are the scene texture's, every bit, but the
-// mipmap bit, which follows the level count; with flagsFromName, the bits its
-// file's name spells (0x02-0x80) are taken too (texture/TextureFlags.h).
+// keeps its own; a name that changed is said. Its flags are the scene
+// texture's, every bit, but the mipmap bit, which follows the level count;
+// with flagsFromName, the bits its file's name spells (0x02-0x80) are taken
+// too (texture/TextureFlags.h).
 #pragma once
 
 #include "scene/CVK7QScene.h"
