@@ -28,10 +28,15 @@ EditorApp::EditorApp(int& argc, char** argv) : QApplication(argc, argv)
 
 int EditorApp::run(const QString& sceneFile)
 {
-    EditorDialog dialog(DesktopPrompts());
+    // Every box and file dialog opens over the main window, made just below.
+    EditorDialog* window = nullptr;
+    EditorDialog dialog(DesktopPrompts([&window] { return window; }));
+    window = &dialog;
     if (!sceneFile.isEmpty())
         QTimer::singleShot(0, &dialog, [&dialog, sceneFile] { dialog.openSceneFile(sceneFile); });
-    dialog.exec();
+    connect(&dialog, &QDialog::finished, this, &QCoreApplication::quit);
+    dialog.show();
+    exec();
     return 0;
 }
 

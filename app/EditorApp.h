@@ -1,6 +1,7 @@
-// The application: one modal main window for the whole run. run() builds the
-// EditorDialog, makes it the main window, runs it modally and returns when it
-// closes, and the process ends with it.
+// The application: one main window for the whole run, an ordinary top-level
+// window in the task bar. run() builds the EditorDialog, shows it, runs the
+// application's event loop and returns when the window ends, and the process
+// ends with it.
 #pragma once
 
 #include <QApplication>

@@ -137,6 +137,24 @@ void SayNameFlags(const T3D_TEXTURE& current, int index, const ReplacementOutcom
             << " (--flags-from-name takes them)\n";
 }
 
+// Says in one line that texture [index] took its file's name, when it did,
+// and warns when another texture of the scene has that name too.
+void SayRename(const VK7Q_HEADER& scene, int index, const ReplacementOutcome& outcome, const std::string& scenePath,
+               std::ostream& out, std::ostream& err)
+{
+    if (outcome.renamedFrom.empty())
+        return;
+    const std::string name = Escaped(scene.textures[index].name);
+    out << "texture " << index << ": " << name << ", was " << Escaped(outcome.renamedFrom) << '\n';
+    const int other = OtherTextureNamed(scene, index);
+    if (other >= 0)
+        PrintProblem(err, scenePath,
+                     "textures " + std::to_string(std::min(index, other)) + " and " +
+                         std::to_string(std::max(index, other)) + " are both named " + name +
+                         "; give the index to pick either",
+                     true);
+}
+
 bool EndsWithNoCase(const std::string& text, const char* end)
 {
     const size_t n = std::strlen(end);
@@ -359,6 +377,7 @@ int RunReplace(const CommandArguments& args, std::ostream& out, std::ostream& er
         PrintProblem(err, source, "can't be put into the scene");
         return kExitFailed;
     }
+    SayRename(*scene.GetSceneHeader(), index, outcome, WithSceneExtension(path), words, err);
     scene.GenerateC3D();
     InputFiles images;
     AddChainFiles(images, source);

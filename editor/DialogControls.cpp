@@ -53,6 +53,8 @@ DialogControls::DialogControls(QWidget* client, FolderTree* tree) : folderTree(t
             break;
         case ControlKind::StatusLine:
             widget = statusLine = new QLabel(client);
+            statusLine->setWordWrap(true);
+            statusLine->setAlignment(Qt::AlignLeft | Qt::AlignTop);
             break;
         case ControlKind::FlagBox:
             widget = flagBoxes[flagBox++] = new FlagBox(QString::fromLatin1(control.text), client);
@@ -114,4 +116,11 @@ void DialogControls::place(QSize size) const
             widget->setGeometry(place);
         }
     }
+}
+
+void DialogControls::say(const QString& text) const
+{
+    statusLine->setText(text);
+    statusLine->setToolTip(text);
+    statusLine->setAccessibleName(text);
 }

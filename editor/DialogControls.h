@@ -9,6 +9,7 @@
 
 #include <QFont>
 #include <QSize>
+#include <QString>
 
 #include <utility>
 #include <vector>
@@ -35,6 +36,9 @@ public:
     // Places every control for a client area of `size` (never below the
     // template's).
     void place(QSize size) const;
+    // Puts `text` on the status line, wrapped over up to three lines, and
+    // makes it the line's tooltip and what assistive tools read, whole.
+    void say(const QString& text) const;
 
     SelectionListBox* textures = nullptr;
     QLineEdit* textureFilter = nullptr;

@@ -69,8 +69,9 @@ EditorDialog::EditorDialog(EditorPrompts prompts, FolderTree* folderTree, QWidge
 {
     LoadQuorrelResources();
     setWindowTitle(kMainDialogCaption);
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
-                   Qt::WindowCloseButtonHint);
+    // An ordinary top-level window, in the task bar: never modal, never
+    // transient for another.
+    setWindowFlags(Qt::Window);
     setObjectName(QString::number(kMainDialogId));
     setAcceptDrops(true);
     // One font for the window, its menus, tooltips and every dialog it opens.
@@ -192,7 +193,7 @@ void EditorDialog::wireMessageMap()
     connect(previews_->frame(kReplacementFrameId), &PreviewFrame::levelStepRequested, this,
             [this](int step) { OnPreviewLevelStep(kReplacementFrameId, step); });
     connect(replacement_, &Replacement::changed, this, &EditorDialog::replacementChanged);
-    connect(replaceCommand_, &ReplaceCommand::waiting, this, &EditorDialog::replaceWaits);
+    connect(replaceCommand_, &ReplaceCommand::waiting, this, &EditorDialog::showStatus);
     connect(replaceCommand_, &ReplaceCommand::ended, this, &EditorDialog::replaceEnded);
     connect(replaceCommand_, &ReplaceCommand::replaced, this, &EditorDialog::textureReplaced);
     connect(textureList_, &SceneTextureList::textureEdited, this, &EditorDialog::textureReplaced);
@@ -430,12 +431,17 @@ void EditorDialog::sceneSaved(bool ok)
     delete progress_;
     progress_ = nullptr;
     const std::string& file = document_->workFile();
-    if (ok)
-        showStatus(QString::fromLatin1(kSavedStatus).arg(QFileInfo(QFile::decodeName(file.c_str())).fileName()));
-    else if (document_->changedOnDisk())
+    if (ok) {
+        showStatus(document_->savedText());
+        if (document_->wroteCopy()) {
+            settings_.addRecentScene(QFile::decodeName(file.c_str()));
+            fillRecentScenes();
+        }
+    } else if (document_->changedOnDisk()) {
         askAboutChangedScene();
-    else
+    } else {
         tellUserWhy(kWriteFailedText, file, document_->failure());
+    }
     updateActions();
     replaceCommand_->resume();
     if (quitWhenSaved_) {
@@ -631,7 +637,7 @@ void EditorDialog::updateReplacementNotes()
     const T3D_TEXTURE* scene = textureList_->chosenTexture();
     if (scene && replacement_->isChosen() && HasPicture(replacement_->texture()))
         tooltip = ReplaceWouldText(*scene, replacement_->texture(), replacement_->takesSceneFormat(), flagsChoice());
-    previews_->setReplacementNotes(replacement_->staleNote(), tooltip);
+    previews_->setReplacementNotes(replacement_->levelNotes(), tooltip);
 }
 
 bool EditorDialog::refuseReplacementFile(const std::vector<std::string>& targets)
@@ -703,15 +709,10 @@ void EditorDialog::OnReplace()
     updateActions();
 }
 
-void EditorDialog::replaceWaits(const QString& text)
-{
-    statusLine_->setText(text);
-}
-
 void EditorDialog::replaceEnded()
 {
     if (statusLine_->text().startsWith(QString::fromLatin1(kReplaceWaitsStatus).arg(QString())))
-        statusLine_->clear();
+        showStatus(QString());
     updateActions();
 }
 
@@ -785,9 +786,5 @@ void EditorDialog::tellUserWhy(const char* text, const std::string& file, const 
 
 void EditorDialog::showStatus(const QString& text)
 {
-    statusLine_->setText(text);
-    QTimer::singleShot(kStatusShownMilliseconds, statusLine_, [label = statusLine_, text] {
-        if (label->text() == text)
-            label->clear();
-    });
+    controls_->say(text);
 }

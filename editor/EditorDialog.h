@@ -1,4 +1,4 @@
-// The main window: a modal dialog with the scene's texture list, the chosen
+// The main window: a top-level window with the scene's texture list, the chosen
 // texture's details and flags, two previews (the chosen scene texture, the
 // replacement read from a TGA or PNG file), the folder tree, and the File,
 // Edit and Action menus.
@@ -181,9 +181,7 @@ private:
     // Shows the replacement as it stands (its picture and notice, or
     // nothing) and takes the next step of a Replace that waits for it.
     void replacementChanged();
-    // What the Replace under way tells: it waits for a read, it ended, the
-    // texture went in.
-    void replaceWaits(const QString& text);
+    // What the Replace under way tells: it ended, the texture went in.
     void replaceEnded();
     void textureReplaced(int index, const QString& said);
     // The replacement frame's caption and tooltip notes: its stale level
@@ -203,6 +201,7 @@ private:
     // agrees to write over those that are.
     bool mayWriteOverReplacement(const std::vector<std::string>& targets);
 
+    // The status line's text until the next one replaces it.
     void showStatus(const QString& text);
     void tellUser(const char* text, MessageKind kind = MessageKind::Information);
     // The text, then on a second line the file and why (when there is a why).

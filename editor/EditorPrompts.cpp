@@ -104,17 +104,10 @@ public:
     }
 };
 
-// The window a box or file dialog opens over: the main window, modal, even
-// when another program is active (a drop), or else the active one.
-QWidget* OwnerWindow()
-{
-    return QApplication::activeModalWidget() ? QApplication::activeModalWidget() : QApplication::activeWindow();
-}
-
-QString RunFileDialog(const FileDialogRequest& request, QFileDialog::AcceptMode mode)
+QString RunFileDialog(const FileDialogRequest& request, QFileDialog::AcceptMode mode, QWidget* window)
 {
     NameOnlyIconProvider icons;
-    QFileDialog dialog(nullptr, request.title);
+    QFileDialog dialog(window, request.title);
     dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontUseCustomDirectoryIcons);
     dialog.setIconProvider(&icons);
     dialog.setAcceptMode(mode);
@@ -129,10 +122,14 @@ QString RunFileDialog(const FileDialogRequest& request, QFileDialog::AcceptMode 
         dialog.selectNameFilter(request.selectedFilter);
         dialog.setDefaultSuffix(FilterSuffix(request.selectedFilter));
     }
-    // A name typed without a suffix gets the one of the filter shown.
-    if (!request.defaultSuffix.isEmpty())
-        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
-                         [&dialog](const QString& filter) { dialog.setDefaultSuffix(FilterSuffix(filter)); });
+    // A name typed without a suffix gets the one of the filter shown; the
+    // title follows that filter where it names one.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, &request](const QString& filter) {
+        if (!request.defaultSuffix.isEmpty())
+            dialog.setDefaultSuffix(FilterSuffix(filter));
+        if (!request.titleFormat.isEmpty())
+            dialog.setWindowTitle(request.titleFormat.arg(FilterSuffix(filter)));
+    });
     if (!request.folder.isEmpty())
         dialog.setDirectory(request.folder);
     if (!request.startName.isEmpty())
@@ -173,18 +170,25 @@ QMessageBox::Icon IconOf(MessageKind kind)
 
 }  // namespace
 
-EditorPrompts DesktopPrompts()
+EditorPrompts DesktopPrompts(std::function<QWidget*()> window)
 {
     EditorPrompts prompts;
-    prompts.openFile = [](const FileDialogRequest& request) { return RunFileDialog(request, QFileDialog::AcceptOpen); };
-    prompts.saveFile = [](const FileDialogRequest& request) { return RunFileDialog(request, QFileDialog::AcceptSave); };
-    prompts.message = [](const QString& caption, const QString& text, MessageKind kind) {
-        QMessageBox box(IconOf(kind), caption, text, QMessageBox::Ok, OwnerWindow());
+    prompts.openFile = [window](const FileDialogRequest& request) {
+        return RunFileDialog(request, QFileDialog::AcceptOpen, window());
+    };
+    prompts.saveFile = [window](const FileDialogRequest& request) {
+        return RunFileDialog(request, QFileDialog::AcceptSave, window());
+    };
+    prompts.message = [window](const QString& caption, const QString& text, MessageKind kind) {
+        QMessageBox box(IconOf(kind), caption, text, QMessageBox::Ok, window());
         ExecMessageBox(box);
     };
-    prompts.askUnsaved = [](const QString& caption, const QString& text) {
+    prompts.askUnsaved = [window](const QString& caption, const QString& text) {
         QMessageBox box(QMessageBox::Question, caption, text,
-                        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, OwnerWindow());
+                        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, window());
+        box.button(QMessageBox::Save)->setText(QString::fromLatin1(kSaveButton));
+        box.button(QMessageBox::Discard)->setText(QString::fromLatin1(kDiscardButton));
+        box.button(QMessageBox::Cancel)->setText(QString::fromLatin1(kCancelButton));
         box.setDefaultButton(QMessageBox::Save);
         box.setEscapeButton(QMessageBox::Cancel);
         switch (ExecMessageBox(box)) {
@@ -196,8 +200,9 @@ EditorPrompts DesktopPrompts()
             return UnsavedAnswer::Cancel;
         }
     };
-    prompts.choose = [](const QString& caption, const QString& text, const QStringList& buttons, int defaultButton) {
-        QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, OwnerWindow());
+    prompts.choose = [window](const QString& caption, const QString& text, const QStringList& buttons,
+                              int defaultButton) {
+        QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, window());
         QList<QAbstractButton*> added;
         for (qsizetype i = 0; i < buttons.size(); ++i)
             added.append(
@@ -210,22 +215,22 @@ EditorPrompts DesktopPrompts()
         const qsizetype chosen = added.indexOf(box.clickedButton());
         return int(chosen < 0 ? added.size() - 1 : chosen);
     };
-    prompts.chooseExport = [](ExportChoice& choice) {
-        const auto browse = [](const QString& folder) {
+    prompts.chooseExport = [window](ExportChoice& choice) {
+        const auto browse = [window](const QString& folder) {
             FileDialogRequest request;
             request.title = QString::fromLatin1(kPackFolderDialogTitle);
             request.choosesFolder = true;
             request.folder = folder;
-            return RunFileDialog(request, QFileDialog::AcceptOpen);
+            return RunFileDialog(request, QFileDialog::AcceptOpen, window());
         };
-        ExportTexturesDialog dialog(choice, browse, OwnerWindow());
+        ExportTexturesDialog dialog(choice, browse, window());
         if (dialog.exec() != QDialog::Accepted)
             return false;
         choice = dialog.choice();
         return true;
     };
-    prompts.confirmImport = [](const ImportSummary& summary) {
-        ImportSummaryDialog dialog(summary, OwnerWindow());
+    prompts.confirmImport = [window](const ImportSummary& summary) {
+        ImportSummaryDialog dialog(summary, window());
         return dialog.exec() == QDialog::Accepted;
     };
     return prompts;

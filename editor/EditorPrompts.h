@@ -12,6 +12,8 @@
 #include <QString>
 #include <QStringList>
 
+class QWidget;
+
 #include <functional>
 #include <string>
 
@@ -26,6 +28,8 @@ struct FileDialogRequest {
     // suffix is the default one.
     QString selectedFilter;
     bool choosesFolder = false;  // a folder is chosen, not a file
+    // When set, the title as the filter chosen asks: %1 is its suffix.
+    QString titleFormat;
 };
 
 // What a message is about, shown by the box's icon.
@@ -54,8 +58,8 @@ struct EditorPrompts {
 };
 
 // File dialogs and message boxes on the screen, each opening over the main
-// window (the modal one, or else the active one) with the keyboard focus.
-EditorPrompts DesktopPrompts();
+// window that `window` gives when it opens, with the keyboard focus.
+EditorPrompts DesktopPrompts(std::function<QWidget*()> window);
 
 // The captions of the texture code's messages: a problem that stops a read
 // or write, and one that does not.

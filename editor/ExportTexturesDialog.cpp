@@ -43,10 +43,13 @@ ExportTexturesDialog::ExportTexturesDialog(const ExportChoice& start,
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel);
     export_ = buttons->addButton(QString::fromLatin1(kExportButtonText), QDialogButtonBox::AcceptRole);
-    export_->setDefault(true);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);
+    // Return exports wherever the focus is but on another button. Made the
+    // default once it is in the dialog, so that the dialog keeps it as such:
+    // otherwise the first button after the folder field (Browse) would be.
+    export_->setDefault(true);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     const auto folderNamed = [this] { export_->setEnabled(!folder_->text().trimmed().isEmpty()); };

@@ -14,7 +14,8 @@
 FileDialogRequest ExtractRequest(const T3D_TEXTURE& texture, bool png)
 {
     FileDialogRequest request;
-    request.title = kExtractDialogTitle;
+    request.titleFormat = kExtractDialogTitle;
+    request.title = request.titleFormat.arg(png ? kPngDefaultSuffix : kTgaDefaultSuffix);
     request.filter = QString::fromLatin1(kTgaFileFilter) + QStringLiteral(";;") + QString::fromLatin1(kPngFileFilter);
     request.defaultSuffix = kTgaDefaultSuffix;
     request.selectedFilter = png ? kPngFileFilter : kTgaFileFilter;

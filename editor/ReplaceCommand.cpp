@@ -78,7 +78,9 @@ bool ReplaceCommand::readyToConvert()
     }
     if (replacement_.state() != Replacement::State::Ready) {
         end();
-        tellUser(kReplacementUnreadText);
+        const QString gone = replacement_.goneText();
+        prompts_.message(QCoreApplication::applicationName(),
+                         gone.isEmpty() ? QString::fromLatin1(kReplacementUnreadText) : gone, MessageKind::Information);
         return false;
     }
     return true;
@@ -102,8 +104,9 @@ bool ReplaceCommand::decideStaleLevels()
     if (!newer.empty())
         text += QString::fromLatin1(newer.size() == 1 ? kNewerLevelsNotUsed : kNewerLevelsNotUsedPlural)
                     .arg(replacement_.levelFiles(newer));
-    const int answer = ask(text, {QString::fromLatin1(kRebuildLevelsButton).arg(replacement_.fileName()),
-                                  QString::fromLatin1(kUseLevelFilesButton), QString::fromLatin1(kCancelButton)});
+    const int answer =
+        ask(text, {QString::fromLatin1(kRebuildLevelsButton).arg(QString(replacement_.fileName()).replace('&', "&&")),
+                   QString::fromLatin1(kUseLevelFilesButton), QString::fromLatin1(kCancelButton)});
     if (answer == 0 || answer == 1) {
         pending_->rebuildStale = answer == 0;
         resume();  // the window ran while the question was open
@@ -204,7 +207,8 @@ void ReplaceCommand::finish(unsigned serial, const T3D_TEXTURE* record)
     ReplaceChoices choices;
     choices.flagsFromName = done.takeNameFlags.value_or(false);
     choices.nameFromFile = !done.choices.keepSceneName;
-    ApplyReplacementRule(*target, goesIn, QFile::encodeName(replacement_.file()).toStdString(), choices);
+    const ReplacementOutcome outcome =
+        ApplyReplacementRule(*target, goesIn, QFile::encodeName(replacement_.file()).toStdString(), choices);
     if (!document_.replace(done.index, goesIn)) {
         tellUser(kReplaceFailedText, MessageKind::Error);
         return;
@@ -214,7 +218,7 @@ void ReplaceCommand::finish(unsigned serial, const T3D_TEXTURE* record)
     if (done.rebuildStale.value_or(false) && !replacement_.staleLevels().empty())
         said += QString::fromLatin1(kRebuiltStatusPart)
                     .arg(replacement_.levelFiles({replacement_.staleLevels().front()}), replacement_.fileName());
-    emit replaced(done.index, said);
+    emit replaced(done.index, said + RenameText(outcome, document_.header(), done.index));
 }
 
 void ReplaceCommand::end()

@@ -70,3 +70,16 @@ QString ReplaceWouldText(const T3D_TEXTURE& scene, const T3D_TEXTURE& replacemen
     }
     return lines.join('\n');
 }
+
+QString RenameText(const ReplacementOutcome& outcome, const VK7Q_HEADER& scene, int index)
+{
+    if (outcome.renamedFrom.empty())
+        return QString();
+    const QString name = SceneTextureList::TextureName(scene.textures[index]);
+    QString text =
+        QString::fromLatin1(kRenamedStatusPart).arg(name, QString::fromLocal8Bit(outcome.renamedFrom.c_str()));
+    const int other = OtherTextureNamed(scene, index);
+    if (other >= 0)
+        text += QString::fromLatin1(kSameNameStatusPart).arg(other).arg(name);
+    return text;
+}

@@ -5,6 +5,7 @@
 
 #include "editor/ReplaceChoices.h"
 #include "texture/T3DTexture.h"
+#include "texturepack/ReplacementRule.h"
 
 #include <QString>
 
@@ -35,3 +36,9 @@ QString ShapeChange(const TextureShape& before, const TextureShape& after, bool 
 // -> 100 x 60, 5 levels; + Mipmap levels". Where Replace will ask about the
 // flags, the line says so and both outcomes follow on lines of their own.
 QString ReplaceWouldText(const T3D_TEXTURE& scene, const T3D_TEXTURE& replacement, bool sceneFormat, FlagsChoice flags);
+
+// What follows the status line's words when Replace renamed scene texture
+// [index] of `scene` after its file: "; crate_A, was marble_Z", and, when
+// another texture has that name now, "; texture 0 is named crate_A too".
+// Empty when the name stayed.
+QString RenameText(const ReplacementOutcome& outcome, const VK7Q_HEADER& scene, int index);

@@ -85,6 +85,12 @@ Replacement::ChainRead Replacement::ReadChain(const QString& path, const Options
         return read;
     const T3D_TEXTURE& first = files->texture.record();
     read.staleLevels = StaleLevelsRead(read.levelTimes, first.width, first.height);
+    ProblemLog unread;
+    ReportUnreadLevels(unread, file, read.levelTimes, NewerLevelsNotRead(read.levelTimes, first.width, first.height));
+    QStringList unreadLines;
+    for (const TextureProblem& problem : unread.problems())
+        unreadLines.append(QString::fromLocal8Bit(problem.sentence));
+    read.unreadNote = unreadLines.join('\n');
     if (!read.staleLevels.empty() && !(cancel && *cancel)) {
         // What this read meets the first one met already.
         ProblemLog again;
@@ -127,6 +133,7 @@ void Replacement::clearRead()
     filesUpToStale_.reset();
     levelTimes_.clear();
     staleLevels_.clear();
+    unreadNote_.clear();
     goodRead_ = false;
     notice_.clear();
 }
@@ -174,6 +181,7 @@ void Replacement::apply(ChainRead& read, bool background)
         filesUpToStale_ = std::move(read.filesUpToStale);
         levelTimes_ = std::move(read.levelTimes);
         staleLevels_ = std::move(read.staleLevels);
+        unreadNote_ = std::move(read.unreadNote);
         png_ = files_->png;
         goodRead_ = true;
     }
@@ -185,8 +193,15 @@ void Replacement::apply(ChainRead& read, bool background)
         read.problems.replay(report_);
         report_.showWarnings();
     }
-    if (!read.ok && goodRead_)
-        notice_.prepend(QString::fromLatin1(kRereadFailedNotice) + (notice_.isEmpty() ? "" : "\n"));
+    // The last good read stays: the notice says why no other came, and a
+    // file deleted is called gone.
+    if (!read.ok && goodRead_) {
+        const QString gone = goneText();
+        if (gone.isEmpty())
+            notice_.prepend(QString::fromLatin1(kRereadFailedNotice) + (notice_.isEmpty() ? "" : "\n"));
+        else
+            notice_ = gone;
+    }
     emit changed();
 }
 
@@ -287,6 +302,13 @@ std::vector<int> Replacement::newerLevelsBelowStale() const
     return newer;
 }
 
+QString Replacement::goneText() const
+{
+    if (file_.isEmpty() || QFileInfo::exists(file_))
+        return QString();
+    return QString::fromLatin1(kReplacementGoneText).arg(fileName());
+}
+
 QString Replacement::levelFiles(const std::vector<int>& levels) const
 {
     return QString::fromLocal8Bit(LevelFileList(levelTimes_, levels));
@@ -298,6 +320,12 @@ QString Replacement::staleNote() const
         return QString();
     return QString::fromLatin1(staleLevels_.size() == 1 ? kStaleLevelNote : kStaleLevelsNote)
         .arg(levelFiles(staleLevels_), fileName());
+}
+
+QString Replacement::levelNotes() const
+{
+    const QString stale = staleNote();
+    return stale.isEmpty() || unreadNote_.isEmpty() ? stale + unreadNote_ : stale + '\n' + unreadNote_;
 }
 
 bool Replacement::changedOnDisk() const

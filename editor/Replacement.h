@@ -76,6 +76,7 @@ public:
         std::shared_ptr<const ChainFiles> filesUpToStale;
         std::vector<LevelFileTime> levelTimes;
         std::vector<int> staleLevels;  // stale levels whose files were read
+        QString unreadNote;            // the level files never read (ReportUnreadLevels), a line each
         TextureRecord texture;         // what the frame shows, named after the first file
         ChainWatch::Stamps stamps;     // the files as read (ChainWatch::StampsAfterRead)
         ProblemLog problems;
@@ -134,6 +135,10 @@ public:
     // The chosen file, level 0 of its chain, and its name without folder.
     const QString& file() const { return file_; }
     QString fileName() const;
+    // The chosen file is no longer on the disk: what the frame and Replace
+    // say of it ("crate_A.png is gone: pick another file"); empty while it is
+    // there.
+    QString goneText() const;
     // Some read of the chosen chain worked: texture() holds the last good one.
     bool hasGoodRead() const { return goodRead_; }
     const T3D_TEXTURE& texture() const { return texture_.record(); }
@@ -154,6 +159,9 @@ public:
     // "crate_A1.png ... crate_A4.png are older than crate_A.png"; empty when
     // no level file read is stale.
     QString staleNote() const;
+    // The frame's caption: staleNote(), then the level files that are never
+    // read though newer than the first, or past a gap, a line each.
+    QString levelNotes() const;
 
     // True when a file of the chain is not as the latest read found it (its
     // stamps; the CRCs are compared by convert()).
@@ -194,6 +202,7 @@ private:
     std::shared_ptr<const ChainFiles> filesUpToStale_;
     std::vector<LevelFileTime> levelTimes_;
     std::vector<int> staleLevels_;
+    QString unreadNote_;
     bool goodRead_ = false;
     bool png_ = false;  // texture_ was read from a PNG
     QString notice_;

@@ -1,5 +1,6 @@
 #include "editor/SceneDocument.h"
 
+#include "resources/Strings.h"
 #include "scene/SceneFormat.h"
 
 #include <QFile>
@@ -155,6 +156,14 @@ bool SceneDocument::close()
 QString SceneDocument::fileName() const
 {
     return QFileInfo(QFile::decodeName(file_.c_str())).fileName();
+}
+
+QString SceneDocument::savedText() const
+{
+    const QString written = QFileInfo(QFile::decodeName(workFile_.c_str())).fileName();
+    if (wroteCopy())
+        return QString::fromLatin1(kSavedCopyStatus).arg(written, fileName());
+    return QString::fromLatin1(kSavedStatus).arg(written);
 }
 
 const T3D_TEXTURE* SceneDocument::texture(unsigned index)

@@ -81,6 +81,12 @@ public:
     bool workOldFormat() const { return workOldFormat_; }
     // The next save writes over the file whatever another program did to it.
     void ignoreChangesOnDisk();
+    // The last save wrote another file than the loaded one: a copy, after
+    // which Save still writes the loaded file.
+    bool wroteCopy() const { return !isOwnFile(workFile_); }
+    // What the status line says after a save that worked: the file written
+    // and, for a copy, the file that Save still writes.
+    QString savedText() const;
 
     bool isLoaded() const { return loaded_; }
     // The loaded scene's file and its name without folder.

@@ -11,7 +11,7 @@ enum class ControlKind {
     Label,
     FlagBox,  // disabled check box
     FolderTree,
-    StatusLine,  // a line of text that says what the last Save or Extract did
+    StatusLine,  // up to three wrapped lines that say what the last command did
 };
 
 struct ControlTemplate {
@@ -23,7 +23,7 @@ struct ControlTemplate {
 
 constexpr const char* kMainDialogCaption = "Quorrel";
 constexpr int kMainDialogWidth = 483;  // dialog units
-constexpr int kMainDialogHeight = 348;
+constexpr int kMainDialogHeight = 372;
 constexpr int kDetailsLineHeight = 8;  // dialog units: one line of list 1006 per label
 // Dialog units of the texture list's rectangle that the field finding
 // textures takes at its top; a line for their count follows.
@@ -47,5 +47,5 @@ inline constexpr ControlTemplate kMainDialogControls[] = {
     {kNoZBufferBoxId, ControlKind::FlagBox, "No Z-Buffer", 187, 326, 53, 10},
     {kFolderTreeId, ControlKind::FolderTree, "Tree3", 295, 243, 181, 97},
     {kReplacementFrameId, ControlKind::Frame, "", 295, 7, 181, 230},
-    {kStatusLineId, ControlKind::StatusLine, "", 106, 281, 178, 10},
+    {kStatusLineId, ControlKind::StatusLine, "", 6, 344, 470, 24},
 };

@@ -20,7 +20,7 @@ constexpr int kNoZBufferBoxId = 1014;  // last flag box, 0x80
 constexpr int kSceneFrameId = 1017;
 constexpr int kReplacementFrameId = 1018;
 constexpr int kFolderTreeId = 1025;
-constexpr int kStatusLineId = 1026;  // says briefly what the last Save or Extract did
+constexpr int kStatusLineId = 1026;  // says what the last command did, until the next
 // Above the texture list, in its template rectangle: the field that finds
 // textures by name and the count of those shown.
 constexpr int kTextureFilterId = 1027;

@@ -12,13 +12,17 @@ constexpr const char* kSceneFileFilter = "VK7Q files (*.T3D)";
 constexpr const char* kSceneDefaultSuffix = "T3D";
 
 // Extract.
-constexpr const char* kExtractDialogTitle = "Choose tga save name";
+// The title names the kind of the filter shown: "Choose tga save name",
+// "Choose png save name".
+constexpr const char* kExtractDialogTitle = "Choose %1 save name";
 constexpr const char* kTgaFileFilter = "tga pictures files (*.tga)";
 constexpr const char* kPngFileFilter = "PNG images (*.png)";
 constexpr const char* kTgaDefaultSuffix = "tga";
+constexpr const char* kPngDefaultSuffix = "png";
 constexpr const char* kPngExtension = ".png";  // any case: the chain is written as PNG
 
-// Scene messages.
+// Scene messages. Every button of a question has an access key; a file name
+// shown on a button has its '&' doubled.
 constexpr const char* kLoadFailedText = "File not loaded";
 constexpr const char* kWriteFailedText = "error during writing file";
 constexpr const char* kNothingToExtractText = "No scene texture to extract: load a scene first.";
@@ -26,6 +30,8 @@ constexpr const char* kNothingToReplaceText = "No scene texture to replace: load
 constexpr const char* kSelectTextureText = "Select a texture in the list first.";
 constexpr const char* kNoReplacementText =
     "No replacement texture loaded: select a readable .tga or .png file in the folder tree first.";
+// The picked file was deleted: the frame and Replace say so.
+constexpr const char* kReplacementGoneText = "%1 is gone: pick another file";
 constexpr const char* kReplacementUnreadText =
     "The replacement's files changed and could not be read again. Replace waits until they read.";
 // Across the top of the right frame when a read after a change on disk failed.
@@ -51,15 +57,15 @@ constexpr const char* kNewerLevelsNotUsed = " %1, though newer, is not used eith
 constexpr const char* kNewerLevelsNotUsedPlural = " %1, though newer, are not used either.";
 constexpr const char* kPointFilterName = "Point";
 constexpr const char* kBoxFilterName = "Box";
-constexpr const char* kRebuildLevelsButton = "Rebuild them from %1";
-constexpr const char* kUseLevelFilesButton = "Use the files";
-constexpr const char* kCancelButton = "Cancel";
+constexpr const char* kRebuildLevelsButton = "&Rebuild them from %1";
+constexpr const char* kUseLevelFilesButton = "&Use the files";
+constexpr const char* kCancelButton = "&Cancel";
 // Replace asks when the flags a replacement's file name spells differ from
 // the scene texture's (Action > Flags on Replace > Ask when they differ); %3
 // says how, in the words of the flag boxes: "+ Envmap, - No Z-Buffer".
 constexpr const char* kFlagsQuestion = "The name of %1 sets other flags than the scene texture %2 has: %3.";
-constexpr const char* kKeepSceneFlagsButton = "Keep the scene texture's flags";
-constexpr const char* kTakeNameFlagsButton = "Take the flags of the file name (%1)";
+constexpr const char* kKeepSceneFlagsButton = "&Keep the scene texture's flags";
+constexpr const char* kTakeNameFlagsButton = "&Take the flags of the file name (%1)";
 // The replacement frame's tooltip, after what the replacement is: what
 // Replace would do to the chosen scene texture. %2 is a change of shape,
 // "64 x 4, 1 level -> 100 x 60, 5 levels", followed by "; " and the flags
@@ -75,6 +81,10 @@ constexpr const char* kNoFlagChangeText = "no flag changes";
 // were made anew, "; crate_A1.png and below made from crate_A.png".
 constexpr const char* kReplacedStatus = "Replaced %1 with %2: %3";
 constexpr const char* kRebuiltStatusPart = "; %1 and below made from %2";
+// ... and when the texture took its file's name, "; crate_A, was marble_Z",
+// warning when another texture has that name too.
+constexpr const char* kRenamedStatusPart = "; %1, was %2";
+constexpr const char* kSameNameStatusPart = "; texture %1 is named %2 too";
 // A Replace or a load that the user stopped.
 constexpr const char* kReplaceCancelledStatus = "Replace cancelled";
 constexpr const char* kLoadCancelledStatus = "Loading %1 cancelled";
@@ -90,6 +100,8 @@ constexpr int kProgressDelayMilliseconds = 500;
 // chosen replacement is read from.
 constexpr const char* kReplacementFileProblem = "it is a file of the replacement texture";
 constexpr const char* kUnsavedChangesText = "The scene has replaced textures that are not saved.\nSave them first?";
+constexpr const char* kSaveButton = "&Save";
+constexpr const char* kDiscardButton = "&Discard";
 // What assistive tools hear of a list entry drawn bold.
 constexpr const char* kUnsavedEntryDescription = "Replaced, not saved";
 
@@ -102,7 +114,7 @@ constexpr const char* kNoImageEditorText = "No program to open the file was foun
 constexpr const char* kExtractOverReplacementFileText = "%1 is a file of the picked replacement.\nExtract over it?";
 constexpr const char* kExtractOverReplacementFilesText =
     "These are files of the picked replacement:\n%1\nExtract over them?";
-constexpr const char* kExtractButton = "Extract";
+constexpr const char* kExtractButton = "&Extract";
 
 // File > Recent scenes: entry N shows "&N path".
 constexpr const char* kRecentSceneFormat = "&%1 %2";
@@ -112,15 +124,17 @@ constexpr const char* kRecentSceneFormat = "&%1 %2";
 constexpr const char* kSceneTitleFormat = "%1 - %2";
 constexpr const char* kUnsavedTitleMark = " *";
 
-// The status line after a Save or an Extract that worked; it clears itself.
+// The status line after a Save or an Extract that worked. A Save as to
+// another file than the loaded one wrote a copy: "Saved a copy as
+// scene_copy.T3D; Save still writes scene_new.T3D".
 constexpr const char* kSavedStatus = "Saved %1";
+constexpr const char* kSavedCopyStatus = "Saved a copy as %1; Save still writes %2";
 // When Save finds that another program wrote the scene file since it was
 // loaded: nothing was written, and the user chooses.
 constexpr const char* kSceneChangedOnDiskText = "The scene file changed on disk since it was loaded.";
-constexpr const char* kSaveOverItButton = "Save over it";
-constexpr const char* kSaveAsButton = "Save as...";
+constexpr const char* kSaveOverItButton = "Save &over it";
+constexpr const char* kSaveAsButton = "Save &as...";
 constexpr const char* kExtractedStatus = "Extracted %1 to %2";
-constexpr int kStatusShownMilliseconds = 6000;
 
 // File > Export all textures... and Import textures from folder...: the
 // export's dialog, the folder dialog both use, and the progress window.
@@ -138,7 +152,7 @@ constexpr const char* kImportReadingProgress = "Reading the textures in %1 ...";
 // the files' names, a line each (at most eight, then how many more).
 constexpr const char* kExportOverwriteText = "%1 already holds files that the export writes:\n%2\nWrite over them?";
 constexpr const char* kMoreFilesText = "and %1 more";
-constexpr const char* kWriteOverButton = "Write over them";
+constexpr const char* kWriteOverButton = "&Write over them";
 // After kWriteFailedText and the folder's name.
 constexpr const char* kFolderNotMadeProblem = "it is not a folder and can't be made one";
 // A box captioned "Error" when not everything was exported: this line, then

@@ -123,6 +123,14 @@ constexpr MessageRow kMessages[] = {
      "its %u mip levels can't all be named: %r; a name that works: %w", "a level's file name would be too long"},
     {TextureCause::StaleLevels, "The smaller levels of %s are older than it: %w",
      "has smaller levels older than itself: %w; used as they are", nullptr},
+    {TextureCause::SmallLevelUnread, "%w is not read: levels under 16 pixels are made from the one above",
+     "%w is not read: levels under 16 pixels are made from the one above", nullptr},
+    {TextureCause::SmallLevelsUnread, "%w are not read: levels under 16 pixels are made from the one above",
+     "%w are not read: levels under 16 pixels are made from the one above", nullptr},
+    {TextureCause::LevelPastGapUnread, "%w is not read: the chain ends at the level file missing before it",
+     "%w is not read: the chain ends at the level file missing before it", nullptr},
+    {TextureCause::LevelsPastGapUnread, "%w are not read: the chain ends at the level file missing before them",
+     "%w are not read: the chain ends at the level file missing before them", nullptr},
     {TextureCause::Cancelled, "Reading %k file %s was cancelled", "%r", "was not read to the end: cancelled"},
 };
 // clang-format on

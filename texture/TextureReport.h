@@ -87,6 +87,13 @@ enum class TextureCause {
     NamingNameTooLong,      //
     // Reading a chain whose level files are older than its first (a warning).
     StaleLevels,
+    // Level files never read though they may have been painted, named in %w
+    // (warnings): under 16 pixels, made from the level above; past a missing
+    // level file, where the chain ends.
+    SmallLevelUnread,
+    SmallLevelsUnread,
+    LevelPastGapUnread,
+    LevelsPastGapUnread,
     // A read that its caller stopped.
     Cancelled,
 };

@@ -5,7 +5,8 @@
 #include <algorithm>
 
 bool ReadChainLevels(const std::string& path, TextureReadOptions options, StaleLevelChoice choice,
-                     TextureRecord& holder, TextureReport& report, ChainLevels* levels, int rebuildFrom)
+                     TextureRecord& holder, TextureReport& report, ChainLevels* levels, int rebuildFrom,
+                     const std::vector<int>* painted)
 {
     ChainLevels found;
     found.files = LevelFileTimes(path);
@@ -35,6 +36,8 @@ bool ReadChainLevels(const std::string& path, TextureReadOptions options, StaleL
                    {"", 0, 0, LevelFileList(found.files, used)});
         }
     }
+    ReportUnreadLevels(report, path, found.files,
+                       painted ? *painted : NewerLevelsNotRead(found.files, record.width, record.height));
     if (levels)
         *levels = std::move(found);
     return true;

@@ -22,9 +22,13 @@ struct ChainLevels {
 // `rebuildFrom`, when above 0, is a level from which files are not used
 // whatever the choice (unless it is files): levels a caller knows to be
 // stale. Without a choice the files are used, and one warning names the
-// stale ones and the option. True when the chain was read without an error.
+// stale ones and the option. Level files never read are named in warnings
+// (ReportUnreadLevels): those under 16 pixels in `painted` (levels a caller
+// knows were painted), or without it those newer than the first file, and
+// those past a gap. True when the chain was read without an error.
 bool ReadChainLevels(const std::string& path, TextureReadOptions options, StaleLevelChoice choice,
-                     TextureRecord& holder, TextureReport& report, ChainLevels* levels = nullptr, int rebuildFrom = 0);
+                     TextureRecord& holder, TextureReport& report, ChainLevels* levels = nullptr, int rebuildFrom = 0,
+                     const std::vector<int>* painted = nullptr);
 
 // ChainLevels::rebuilt in words: "level 3 made from the one above", "levels
 // 1 and 2 ...", "levels 2 to 7 made from the ones above"; empty when none

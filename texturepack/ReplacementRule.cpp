@@ -30,6 +30,12 @@ void SetName(T3D_TEXTURE& record, const std::string& name)
     std::memcpy(record.name, name.data(), std::min(name.size(), sizeof record.name - 1));
 }
 
+// The record's name, which fills its field when it is as long as a name may be.
+std::string TextureName(const T3D_TEXTURE& record)
+{
+    return std::string(record.name, strnlen(record.name, sizeof record.name));
+}
+
 std::string ChangeWords(const T3D_TEXTURE& before, const T3D_TEXTURE& after)
 {
     std::vector<std::string> parts;
@@ -75,11 +81,23 @@ TextureReadOptions ReplacementReadOptions(const T3D_TEXTURE& scene, const std::s
     return options;
 }
 
+int OtherTextureNamed(const VK7Q_HEADER& scene, int index)
+{
+    const std::string name = TextureName(scene.textures[index]);
+    for (int i = 0; i < scene.textureCount; ++i)
+        if (i != index && TextureName(scene.textures[i]) == name)
+            return i;
+    return -1;
+}
+
 ReplacementOutcome ApplyReplacementRule(const T3D_TEXTURE& scene, T3D_TEXTURE& replacement, const std::string& first,
                                         const ReplaceChoices& choices)
 {
     ReplacementOutcome outcome;
-    SetName(replacement, choices.nameFromFile ? TextureNameOfFile(first) : std::string(scene.name));
+    const std::string before = TextureName(scene);
+    SetName(replacement, choices.nameFromFile ? TextureNameOfFile(first) : before);
+    if (TextureName(replacement) != before)
+        outcome.renamedFrom = before;
     outcome.nameFlags = FlagChangeText(scene.flags & kChosenFlags, replacement.flags & kChosenFlags);
     replacement.flags = ReplacedFlags(scene.flags, replacement.flags, choices.flagsFromName);
     outcome.changes = ChangeWords(scene, replacement);
@@ -93,7 +111,7 @@ bool ReadReplacement(const std::string& first, const T3D_TEXTURE& scene, const R
     ErrorNotingReport noting(report);
     TextureReadOptions options = ReplacementReadOptions(scene, first, choices);
     options.cancel = read.cancel;
-    if (!ReadChainLevels(first, options, choices.levels, holder, noting, read.levels, read.rebuildFrom) ||
+    if (!ReadChainLevels(first, options, choices.levels, holder, noting, read.levels, read.rebuildFrom, read.painted) ||
         noting.errorReported())
         return false;
     outcome = ApplyReplacementRule(scene, holder.record(), first, choices);

@@ -8,11 +8,13 @@
 // made with the chosen filter, and stale level files are used, used with a
 // warning, or made anew as chosen (texturepack/ChainRead.h). The texture
 // takes its chain's first file's name (without folder and extension) or
-// keeps its own. Its flags are the scene texture's, every bit, but the
-// mipmap bit, which follows the level count; with flagsFromName, the bits its
-// file's name spells (0x02-0x80) are taken too (texture/TextureFlags.h).
+// keeps its own; a name that changed is said. Its flags are the scene
+// texture's, every bit, but the mipmap bit, which follows the level count;
+// with flagsFromName, the bits its file's name spells (0x02-0x80) are taken
+// too (texture/TextureFlags.h).
 #pragma once
 
+#include "scene/CVK7QScene.h"
 #include "texture/T3DTexture.h"
 #include "texture/TextureRecord.h"
 #include "texture/TextureReport.h"
@@ -20,6 +22,7 @@
 
 #include <atomic>
 #include <string>
+#include <vector>
 
 struct ReplaceChoices {
     bool keepFormat = false;  // a TGA chain takes the scene texture's format too
@@ -38,11 +41,18 @@ struct ReplacementOutcome {
     // What changes besides the pixels: "64 x 64 -> 128 x 128, 5 -> 8 levels,
     // flags 0x03 -> 0x0B (+ Force 32 bit)"; "new pixels" when nothing else.
     std::string changes;
+    // The scene texture's name when the texture took another from its file;
+    // empty when the name stayed.
+    std::string renamedFrom;
 };
 
 // The name a texture takes from its chain's first file: the file's name
 // without folder and extension, as long as a texture's name may be.
 std::string TextureNameOfFile(const std::string& first);
+
+// Another texture of `scene` named as texture [index] is: its index, or -1
+// when there is none. Two textures of one name can't be picked by it.
+int OtherTextureNamed(const VK7Q_HEADER& scene, int index);
 
 // Whether the chain at `first` goes in in the scene texture's format.
 bool TakesSceneFormat(const std::string& first, const ReplaceChoices& choices);
@@ -62,6 +72,7 @@ struct ReplacementRead {
     ChainLevels* levels = nullptr;
     int rebuildFrom = 0;
     const std::atomic<bool>* cancel = nullptr;
+    const std::vector<int>* painted = nullptr;  // ReadChainLevels' `painted`
 };
 
 // Reads the chain at `first` for `scene` (ReadChainLevels) and applies the

@@ -288,8 +288,16 @@ TextureLine TexturePack::importChain(const VK7Q_HEADER& header, const Chain& cha
         if (same && firstChanged && staleFrom == 0)
             staleFrom = int(level);
     }
-    if (!changed && !options_.all)
+    // Level files under 16 pixels are never read: those whose CRC-32
+    // differs from the manifest's were painted in vain, and are named.
+    std::vector<int> painted;
+    for (size_t level = 1; level < crcs.size(); ++level)
+        if (!ReadsLevelFile(width, height, int(level)) && (level >= known.size() || crcs[level] != known[level]))
+            painted.push_back(int(level));
+    if (!changed && !options_.all) {
+        ReportUnreadLevels(warnings, chain.first, LevelFileTimes(chain.first), painted);
         return line;
+    }
 
     const T3D_TEXTURE& current = header.textures[chain.index];
     RowReport report(warnings, line);
@@ -297,7 +305,7 @@ TextureLine TexturePack::importChain(const VK7Q_HEADER& header, const Chain& cha
     ChainLevels levels;
     ReplacementOutcome outcome;
     if (!ReadReplacement(chain.first, current, ChoicesOf(options_), replacement, report, outcome,
-                         {&levels, staleFrom, options_.cancel})) {
+                         {&levels, staleFrom, options_.cancel, known.empty() ? nullptr : &painted})) {
         line.kind = TextureLine::failed;
         line.words =
             report.firstError().empty() ? FileWords(chain.first, TextureCause::ReadFailed) : report.firstError();

@@ -123,10 +123,12 @@ bool WritePngChain(const char* in, const char* out)
 
 int ShowEditor(const QString& scenePath, int index, const QString& folder, const QString& fileName)
 {
-    EditorPrompts prompts = DesktopPrompts();
+    EditorDialog* window = nullptr;
+    EditorPrompts prompts = DesktopPrompts([&window] { return window; });
     prompts.openFile = [scenePath](const FileDialogRequest&) { return scenePath; };
     auto* tree = new PictureTree(folder);
     EditorDialog dialog(prompts, tree);
+    window = &dialog;
     dialog.OnLoad();
     dialog.findChild<QListWidget*>(QString::number(kTextureListId))->setCurrentRow(index);
 
@@ -140,8 +142,9 @@ int ShowEditor(const QString& scenePath, int index, const QString& folder, const
         std::printf("window %llu\n", static_cast<unsigned long long>(dialog.winId()));
         std::fflush(stdout);
     });
-    dialog.exec();
-    return 0;
+    QObject::connect(&dialog, &QDialog::finished, qApp, &QCoreApplication::quit);
+    dialog.show();
+    return QApplication::exec();
 }
 
 }  // namespace

@@ -156,10 +156,14 @@ TEST_F(PackedScene, ReplaceWritesWhereAskedAndRefusesBadInput)
     const std::string out = dir.file("out.T3D");
     const Outcome kept = Call(RunReplace, {scene, "1", dir.file("wall_A.tga")}, {{"-o", out}});
     ASSERT_EQ(0, kept.status);
+    // It takes its file's name, which texture 0 has too: said, and warned.
     EXPECT_EQ("texture 1 (floor) keeps its flags; its file's name would give + Alpha level (--flags-from-name takes "
-              "them)\nwrote " +
+              "them)\ntexture 1: wall_A, was floor\nwrote " +
                   out + ": new format, 2 textures\n",
               kept.out);
+    EXPECT_EQ("quorrel-cli: " + out +
+                  ": warning: textures 0 and 1 are both named wall_A; give the index to pick either\n",
+              kept.err);
     EXPECT_EQ(packed, ReadFileBytes(scene));
     EXPECT_EQ(out + ": new format version 1, 2 textures, 0 other sections\n"
                     "0\twall_A\t32\t32\t8\t4\t0x03\n"
@@ -185,7 +189,8 @@ TEST_F(PackedScene, ReplaceWritesWhereAskedAndRefusesBadInput)
     const Outcome ontoInput = Call(RunReplace, {scene, "0", dir.file("floor.tga")}, {{"-o", dir.file("floor.tga")}});
     EXPECT_EQ(1, ontoInput.status);
     EXPECT_EQ("quorrel-cli: " + dir.file("floor.tga") +
-                  ": could not be written: it is a file the output is made from\n",
+                  ": warning: textures 0 and 1 are both named floor; give the index to pick either\nquorrel-cli: " +
+                  dir.file("floor.tga") + ": could not be written: it is a file the output is made from\n",
               ontoInput.err);
     EXPECT_EQ(1, Call(RunPack, {dir.file("floor.tga"), dir.file("wall_A.tga"), dir.file("floor.tga")}).status);
     EXPECT_EQ(FloorFile(), ReadFileBytes(dir.file("floor.tga")));

@@ -21,9 +21,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -280,6 +282,47 @@ TEST_F(PackFolder, ManifestsHideNoEdit)
     const Outcome huge = Import();
     EXPECT_EQ(1, huge.status);
     EXPECT_NE(std::string::npos, huge.out.find("0\tcrate_A\tfailed: crate_A1.png is too large\n")) << huge.out;
+}
+
+TEST_F(PackFolder, LevelFilesThatAreNeverReadAreNamed)
+{
+    // crate_A's levels 2 and 3 (8 x 8 and 4 x 4) are made from the level
+    // above. One painted is named: by its time for replace, by its CRC-32
+    // against the manifest for import. So are the files past a gap.
+    const std::string made = " not read: levels under 16 pixels are made from the one above\n";
+    const std::string kept = dir.file("kept");
+    fs::copy(pack, kept);
+    const auto age = [this](const char* name, int seconds) {
+        fs::last_write_time(in(name), fs::last_write_time(in("crate_A.png")) + std::chrono::seconds(seconds));
+    };
+    const struct {
+        const char* what;
+        std::function<void()> change;
+        bool import;
+        std::string warning;  // after "warning: "; empty: none
+    } rows[] = {
+        {"newer", [&] { age("crate_A2.png", 10), age("crate_A3.png", 10); }, false,
+         "crate_A2.png and crate_A3.png are" + made},
+        {"not newer", [&] { age("crate_A2.png", -10); }, false, ""},
+        {"a gap", [&] { fs::remove(in("crate_A1.png")); }, false,
+         "crate_A2.png and crate_A3.png are not read: the chain ends at the level file missing before them\n"},
+        {"another CRC than the manifest's",
+         [&] { WriteFileBytes(in("crate_A3.png"), PaintedPng(4, 9)), age("crate_A3.png", -10); }, true,
+         "crate_A3.png is" + made},
+        {"the manifest's CRC", [&] { age("crate_A3.png", 10); }, true, ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        fs::remove_all(pack);
+        fs::copy(kept, pack);
+        row.change();
+        const Outcome run =
+            row.import ? Import() : Call(RunReplace, {scene, "0", in("crate_A.png")}, {{"-o", dir.file("out.T3D")}});
+        EXPECT_EQ(0, run.status) << run.err;
+        const size_t warned = run.err.find("crate_A.png: warning: ");
+        const std::string warning = warned == std::string::npos ? "" : run.err.substr(warned + 22);
+        EXPECT_EQ(row.warning, warning) << run.err;
+    }
 }
 
 TEST_F(PackFolder, AnotherProgramsSaveIsNeverWrittenOver)

@@ -2,17 +2,20 @@
 
 #include "editor/AboutDialog.h"
 #include "editor/ExportTexturesDialog.h"
+#include "editor/ExtractedChain.h"
 #include "editor/GrowingLayout.h"
 #include "editor/ImportSummaryDialog.h"
 #include "editor/PreviewFrame.h"
 #include "resources/ResourceIds.h"
 #include "support/EventWait.h"
 #include "support/TempDir.h"
+#include "support/TextureBuilder.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileIconProvider>
@@ -44,6 +47,12 @@
 #include <unistd.h>
 
 namespace {
+
+// No main window: a box or file dialog opens on its own.
+QWidget* NoWindow()
+{
+    return nullptr;
+}
 
 struct ExpectedItem {
     const char* text;  // nullptr: separator
@@ -281,23 +290,29 @@ TEST(EditorWindow, OneFontEverywhereAndRoomForEveryText)
         EXPECT_EQ(box->icon(), QMessageBox::Critical);
         box->accept();
     });
-    DesktopPrompts().message("quorrel", "File not loaded", MessageKind::Error);
+    DesktopPrompts(NoWindow).message("quorrel", "File not loaded", MessageKind::Error);
     EXPECT_TRUE(checked);
 
-    // The question about unsaved work: Save (the default, holding the
-    // focus), Discard or Cancel.
+    // The question about unsaved work, over the main window it is given:
+    // Save (the default, holding the focus), Discard or Cancel, each with
+    // its access key; Alt+D discards.
     checked = false;
+    QWidget window;
     QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
         checked = true;
+        EXPECT_EQ(box->parentWidget(), &window);
         EXPECT_EQ(box->icon(), QMessageBox::Question);
         EXPECT_EQ(box->standardButtons(), QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+        EXPECT_EQ(box->button(QMessageBox::Save)->text(), "&Save");
+        EXPECT_EQ(box->button(QMessageBox::Discard)->text(), "&Discard");
+        EXPECT_EQ(box->button(QMessageBox::Cancel)->text(), "&Cancel");
         EXPECT_TRUE(QTest::qWaitForWindowActive(box, kEventWaitMilliseconds));
         EXPECT_EQ(QApplication::focusWidget(), box->button(QMessageBox::Save));
-        box->button(QMessageBox::Discard)->click();
+        QTest::keyClick(box, Qt::Key_D, Qt::AltModifier);
     });
-    EXPECT_EQ(DesktopPrompts().askUnsaved("quorrel", "Unsaved"), UnsavedAnswer::Discard);
+    EXPECT_EQ(DesktopPrompts([&window] { return &window; }).askUnsaved("quorrel", "Unsaved"), UnsavedAnswer::Discard);
     EXPECT_TRUE(checked);
 }
 
@@ -359,10 +374,29 @@ TEST(EditorWindow, FileDialogsJudgeEntriesByTheirNamesAlone)
         });
         FileDialogRequest request;
         request.startName = info.filePath();
-        EXPECT_TRUE(DesktopPrompts().openFile(request).isEmpty());
+        EXPECT_TRUE(DesktopPrompts(NoWindow).openFile(request).isEmpty());
     });
     EXPECT_TRUE(checked);
     EXPECT_FALSE(opened);
+}
+
+TEST(EditorWindow, TheExtractDialogsTitleFollowsItsFilter)
+{
+    const TextureRecord texture = TextureBuilder(8, 8, 16).name("crate_A").build();
+    EXPECT_EQ(ExtractRequest(texture.record(), true).title, "Choose png save name");
+    QStringList titles;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        titles.append(dialog->windowTitle());
+        auto* kinds = dialog->findChild<QComboBox*>("fileTypeCombo");
+        ASSERT_NE(kinds, nullptr);
+        QTest::keyClick(kinds, Qt::Key_Down);
+        titles.append(dialog->windowTitle());
+        dialog->reject();
+    });
+    EXPECT_TRUE(DesktopPrompts(NoWindow).saveFile(ExtractRequest(texture.record(), false)).isEmpty());
+    EXPECT_EQ(titles, QStringList({"Choose tga save name", "Choose png save name"}));
 }
 
 namespace {
@@ -404,6 +438,17 @@ TEST(EditorWindow, PackDialogsOfferTheirCommandOnlyWhenItCanAct)
     exporting.findChild<QRadioButton*>("png")->click();
     EXPECT_EQ(exporting.choice().folder, "/tmp/pack");
     EXPECT_TRUE(exporting.choice().png);
+    // Return in the folder field exports, even after Browse had the focus.
+    exporting.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&exporting, kEventWaitMilliseconds));
+    browsedFrom = "not asked";
+    for (QPushButton* button : exporting.findChildren<QPushButton*>())
+        if (button->text() == "&Browse...")
+            button->setFocus();
+    exporting.findChild<QLineEdit*>("folder")->setFocus();
+    QTest::keyClick(exporting.findChild<QLineEdit*>("folder"), Qt::Key_Return);
+    EXPECT_EQ(exporting.result(), QDialog::Accepted);
+    EXPECT_EQ(browsedFrom, "not asked");
 
     // The summary: a row per texture; Import only when something changes.
     ImportSummary summary{"pack", "Would change: 1. Unchanged: 0. Cannot be imported: 1.", {}, true};
@@ -514,7 +559,7 @@ TEST(EditorWindow, GrowsFromItsTemplateSizeScalingFramesAndCarryingLabels)
 {
     // At the template's size every control keeps its place.
     const QSize start = TemplateClientSize();
-    EXPECT_EQ(start, QSize(725, 557));
+    EXPECT_EQ(start, QSize(725, 595));
     for (const ControlTemplate& control : kMainDialogControls)
         EXPECT_EQ(GrownPlace(control, start), TemplatePlace(control)) << control.id;
 
@@ -531,13 +576,13 @@ TEST(EditorWindow, GrowsFromItsTemplateSizeScalingFramesAndCarryingLabels)
         QRect frame, tree, widthLabel, details, envmapBox;
     };
     const Row rows[] = {
-        {{1450, 1114},
+        {{1450, 1190},
          {310, 22, 544, 736},
          {886, 778, 544, 310},
          {314, 768, 30, 13},
          {380, 768, 143, 56},
          {436, 849, 63, 16}},
-        {{1000, 557},
+        {{1000, 595},
          {214, 11, 375, 368},
          {611, 389, 375, 155},
          {218, 389, 30, 13},
@@ -560,7 +605,7 @@ TEST(EditorWindow, GrowsFromItsTemplateSizeScalingFramesAndCarryingLabels)
     QWidget* client = editor.control<QWidget>(kTextureListId)->parentWidget();
     EXPECT_EQ(client->size(), start);
     EXPECT_EQ(editor.dialog->minimumSize(), editor.dialog->size());
-    editor.dialog->resize(editor.dialog->size() + QSize(725, 557));
+    editor.dialog->resize(editor.dialog->size() + start);
     EXPECT_EQ(client->size(), start * 2);
     for (int id : {kSceneFrameId, kReplacementFrameId})
         EXPECT_EQ(editor.control<PreviewFrame>(id)->clientSize(), QSize(544, 736)) << id;

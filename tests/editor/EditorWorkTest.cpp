@@ -322,7 +322,8 @@ TEST_F(EditorWork, SaveAndSaveAsWriteTheReplacedChain)
     const std::string oldCopy = work.file("copy_old.T3D");
     editor->script.saveAnswers.push_back(QString::fromStdString(work.file("copy_old")));
     editor->run(kSaveAsOldCommand);
-    EXPECT_EQ(editor->control<QLabel>(kStatusLineId)->text(), "Saved copy_old.T3D");
+    EXPECT_EQ(editor->control<QLabel>(kStatusLineId)->text(),
+              "Saved a copy as copy_old.T3D; Save still writes track.T3D");
     ASSERT_EQ(editor->script.saveRequests.size(), 1u);
     EXPECT_EQ(editor->script.saveRequests[0].title, "Choose VK7Q file");
     EXPECT_TRUE(editor->script.saveRequests[0].filter.isEmpty());
@@ -336,6 +337,43 @@ TEST_F(EditorWork, SaveAndSaveAsWriteTheReplacedChain)
         ExpectSameTexture(sky.record(), copy.GetSceneHeader()->textures[2]);
     }
     EXPECT_NE(ReadFileBytes(oldCopy).substr(0, 4), ReadFileBytes(trackPath).substr(0, 4));
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(EditorWork, SaveAsSaysItWroteACopyAndReplaceSaysWhatItDidWhole)
+{
+    // Replace says what it did on the status line, whole: wrapped over up to
+    // three lines, as its tooltip and to assistive tools, down to the name
+    // the texture took from its file.
+    Load(trackPath);
+    ReplaceFirstWithWall();
+    auto* status = editor->control<QLabel>(kStatusLineId);
+    const QString said = status->text();
+    EXPECT_TRUE(said.startsWith("Replaced stone with wall_A.tga: 16 x 8, 2 levels -> 32 x 32")) << said.toStdString();
+    EXPECT_TRUE(said.endsWith("; wall_A, was stone")) << said.toStdString();
+    EXPECT_EQ(status->toolTip(), said);
+    EXPECT_EQ(status->accessibleName(), said);
+    EXPECT_TRUE(status->wordWrap());
+    EXPECT_GE(status->height(), 3 * status->fontMetrics().lineSpacing());
+    EXPECT_LE(status->heightForWidth(status->width()), status->height());
+    // A second texture named after the same file: the line warns.
+    textures->setCurrentRow(1);
+    editor->run(kReplaceCommand);
+    EXPECT_TRUE(status->text().endsWith("; wall_A, was grass; texture 0 is named wall_A too"))
+        << status->text().toStdString();
+
+    // Save as writes a copy, says that Save still writes the loaded file,
+    // keeps the unsaved mark and offers the copy among the recent scenes.
+    editor->script.saveAnswers.push_back(QString::fromStdString(work.file("copy")));
+    editor->run(kSaveAsNewCommand);
+    EXPECT_EQ(status->text(), "Saved a copy as copy.T3D; Save still writes track.T3D");
+    EXPECT_TRUE(editor->dialog->hasUnsavedChanges());
+    EXPECT_TRUE(editor->dialog->windowTitle().endsWith(" *"));
+    EXPECT_EQ(QString(editor->action(kFirstRecentSceneCommand)->text()).remove('&'),
+              "1 " + QString::fromStdString(work.file("copy.T3D")));
+    editor->run(kSaveNewCommand);
+    EXPECT_EQ(status->text(), "Saved track.T3D");
+    EXPECT_FALSE(editor->dialog->hasUnsavedChanges());
     EXPECT_TRUE(messages().empty());
 }
 
@@ -353,7 +391,7 @@ TEST_F(EditorWork, SaveAsksBeforeWritingOverAnotherProgramsSave)
     editor->run(kSaveNewCommand);
     ASSERT_EQ(editor->script.questions.size(), 1u);
     EXPECT_EQ(editor->script.questions[0].text, "The scene file changed on disk since it was loaded.");
-    EXPECT_EQ(editor->script.questions[0].buttons, QStringList({"Save over it", "Save as...", "Cancel"}));
+    EXPECT_EQ(editor->script.questions[0].buttons, QStringList({"Save &over it", "Save &as...", "&Cancel"}));
     EXPECT_EQ(ReadFileBytes(trackPath), theirs);
     EXPECT_TRUE(editor->dialog->hasUnsavedChanges());
 
@@ -535,7 +573,7 @@ TEST_F(EditorWork, SaveAsRefusesTheReplacementsFilesAndExtractAsksBeforeWritingO
     ASSERT_EQ(editor->script.questions.size(), 1u);
     EXPECT_EQ(editor->script.questions[0].text.toStdString(),
               "These are files of the picked replacement:\n" + wall + "\n" + wall1 + "\nExtract over them?");
-    EXPECT_EQ(editor->script.questions[0].buttons, QStringList({"Extract", "Cancel"}));
+    EXPECT_EQ(editor->script.questions[0].buttons, QStringList({"&Extract", "&Cancel"}));
     EXPECT_EQ(editor->script.questions[0].defaultButton, 1);
     EXPECT_EQ(ReadFileBytes(wall), first);
     EXPECT_EQ(ReadFileBytes(wall1), second);
@@ -1222,7 +1260,7 @@ TEST_F(EditorWork, TheReplacementFollowsItsFilesOnDisk)
     EXPECT_EQ(messages().size(), 1u);
 
     // The file gone for good: the tree lets go of it without a word, the
-    // frame keeps the last good read and says why.
+    // frame keeps the last good read and says it is gone, as Replace does.
     watch->blockSignals(false);
     reported = reread.count();
     fs::remove(wall);
@@ -1231,8 +1269,11 @@ TEST_F(EditorWork, TheReplacementFollowsItsFilesOnDisk)
         QTest::qWaitFor([&] { return editor->tree->desktopEntry("wall_A.tga") == nullptr; }, kEventWaitMilliseconds));
     EXPECT_EQ(editor->tree->currentItem(), nullptr);
     EXPECT_EQ(rightTop(), 0x00FF00u);
-    EXPECT_TRUE(frame->notice().startsWith("Changed on disk, could not be read again"));
+    EXPECT_EQ(frame->notice(), "wall_A.tga is gone: pick another file");
     EXPECT_EQ(messages().size(), 1u);
+    editor->run(kReplaceCommand);
+    ASSERT_EQ(messages().size(), 2u);
+    EXPECT_EQ(messages()[1].text, "wall_A.tga is gone: pick another file");
 }
 
 TEST_F(EditorWork, StaleLevelFilesAreNamedAndReplaceAsksWhatToDoWithThem)
@@ -1247,11 +1288,19 @@ TEST_F(EditorWork, StaleLevelFilesAreNamedAndReplaceAsksWhatToDoWithThem)
     const auto saved = fs::last_write_time(first);
     fs::last_write_time(desk / "crate_A1.tga", saved - std::chrono::seconds(10));
     fs::last_write_time(desk / "crate_A2.tga", saved - std::chrono::seconds(2));
+    // Levels under 16 pixels painted after it are never read: named too.
+    for (const char* name : {"crate_A3.tga", "crate_A4.tga"}) {
+        ASSERT_TRUE(WriteFileBytes((desk / name).string(),
+                                   Tga8(64 >> (name[7] - '0'), 64 >> (name[7] - '0'), [](int, int) { return 3; })));
+        fs::last_write_time(desk / name, saved + std::chrono::seconds(10));
+    }
     Load(trackPath);
     textures->setCurrentRow(0);
     SelectInTree("crate_A.tga");
     auto* frame = editor->control<PreviewFrame>(kReplacementFrameId);
-    EXPECT_EQ(frame->caption(), "level 0 \u00B7 64 x 64\ncrate_A1.tga is older than crate_A.tga");
+    EXPECT_EQ(frame->caption(), "level 0 \u00B7 64 x 64\ncrate_A1.tga is older than crate_A.tga\n"
+                                "crate_A3.tga and crate_A4.tga are not read: levels under 16 pixels are made from "
+                                "the one above");
     auto* document = editor->dialog->findChild<SceneDocument*>();
     auto levelPixel = [&](int level, int row) {
         const T3D_TEXTURE* texture = document->texture(0);
@@ -1273,7 +1322,7 @@ TEST_F(EditorWork, StaleLevelFilesAreNamedAndReplaceAsksWhatToDoWithThem)
                           "before it was changed.\n\nRebuilding makes the level of crate_A1.tga and every smaller one "
                           "from the level above, with the Point filter. crate_A2.tga, though newer, is not used "
                           "either.");
-    EXPECT_EQ(stale.buttons, QStringList({"Rebuild them from crate_A.tga", "Use the files", "Cancel"}));
+    EXPECT_EQ(stale.buttons, QStringList({"&Rebuild them from crate_A.tga", "&Use the files", "&Cancel"}));
     EXPECT_EQ(stale.defaultButton, 0);
     EXPECT_EQ(editor->script.questions[1].text, stale.text);
     EXPECT_TRUE(editor->script.questions[2].text.startsWith("The name of crate_A.tga sets other flags"));
@@ -1328,14 +1377,17 @@ TEST_F(EditorWork, DifferingFlagsAreKeptOrTakenAsAskedAndTheTooltipSaysBothOutco
     ASSERT_EQ(editor->script.questions.size(), 1u);
     EXPECT_EQ(editor->script.questions[0].text,
               "The name of wall_A.tga sets other flags than the scene texture stone has: - Envmap.");
-    EXPECT_EQ(editor->script.questions[0].buttons,
-              QStringList({"Keep the scene texture's flags", "Take the flags of the file name (- Envmap)", "Cancel"}));
+    EXPECT_EQ(
+        editor->script.questions[0].buttons,
+        QStringList({"&Keep the scene texture's flags", "&Take the flags of the file name (- Envmap)", "&Cancel"}));
     EXPECT_EQ(TickedBoxes(), std::vector<int>({1007, 1008, 1011}));
-    EXPECT_EQ(status->text(), "Replaced stone with wall_A.tga: 16 x 8, 2 levels -> 32 x 32, 4 levels");
+    EXPECT_EQ(status->text(),
+              "Replaced stone with wall_A.tga: 16 x 8, 2 levels -> 32 x 32, 4 levels; wall_A, was stone");
     editor->run(kUndoCommand);
     editor->run(kReplaceCommand);
     EXPECT_EQ(TickedBoxes(), std::vector<int>({1007, 1008}));
-    EXPECT_EQ(status->text(), "Replaced stone with wall_A.tga: 16 x 8, 2 levels -> 32 x 32, 4 levels; - Envmap");
+    EXPECT_EQ(status->text(),
+              "Replaced stone with wall_A.tga: 16 x 8, 2 levels -> 32 x 32, 4 levels; - Envmap; wall_A, was stone");
     editor->run(kUndoCommand);
     editor->run(kReplaceCommand);
     EXPECT_EQ(Entries(textures), QStringList({"stone", "grass", "sky"}));
@@ -1548,7 +1600,8 @@ TEST_F(EditorWork, ReadsRunOffTheWindowsThreadAndTheLatestOneCounts)
     second.release();
     editor->settle();
     EXPECT_EQ(Entries(textures), QStringList({"wall_A1", "grass", "sky"}));
-    EXPECT_EQ(status->text(), "Replaced stone with wall_A1.tga: 16 x 8, 2 levels -> 16 x 16, 3 levels; - Envmap");
+    EXPECT_EQ(status->text(),
+              "Replaced stone with wall_A1.tga: 16 x 8, 2 levels -> 16 x 16, 3 levels; - Envmap; wall_A1, was stone");
     first.release();
     QThreadPool::globalInstance()->waitForDone();
     QCoreApplication::sendPostedEvents();

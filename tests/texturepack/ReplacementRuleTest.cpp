@@ -17,18 +17,23 @@ TEST(ReplacementRule, NameFlagsFormatAndWordsFollowTheChoices)
         uint32_t fileFlags;  // as the file's name spelled them, the mipmap bit as its levels give it
         bool fromName, nameFromFile, keepFormat;
         const char* name;
+        const char* renamedFrom;
         uint32_t flags;
         bool sceneFormat;
         const char* nameFlags;
         const char* changes;
     } rows[] = {
-        {"/p/crate_A.png", 64, 0x03, false, true, false, "crate_A", 0x80010013, true, "- Envmap", "new pixels"},
-        {"/p/crate_A.png", 64, 0x03, true, true, false, "crate_A", 0x80010003, true, "- Envmap",
+        {"/p/crate_A.png", 64, 0x03, false, true, false, "crate_A", "marble_Z", 0x80010013, true, "- Envmap",
+         "new pixels"},
+        {"/p/crate_A.png", 64, 0x03, true, true, false, "crate_A", "marble_Z", 0x80010003, true, "- Envmap",
          "flags 0x80010013 -> 0x80010003 (- Envmap)"},
-        {"/p/crate_E.tga", 128, 0x10, false, false, false, "marble_Z", 0x80010012, false, "- Alpha level",
+        {"/p/crate_E.tga", 128, 0x10, false, false, false, "marble_Z", "", 0x80010012, false, "- Alpha level",
          "64 x 64 -> 128 x 128, flags 0x80010013 -> 0x80010012 (- Mipmap levels)"},
-        {"/p/crate_E.tga", 64, 0x11, false, true, true, "crate_E", 0x80010013, true, "- Alpha level", "new pixels"},
-        {"/p/a.b.png", 64, 0x01, false, true, false, "a.b", 0x80010013, true, "- Alpha level, - Envmap", "new pixels"},
+        {"/p/crate_E.tga", 64, 0x11, false, true, true, "crate_E", "marble_Z", 0x80010013, true, "- Alpha level",
+         "new pixels"},
+        {"/p/a.b.png", 64, 0x01, false, true, false, "a.b", "marble_Z", 0x80010013, true, "- Alpha level, - Envmap",
+         "new pixels"},
+        {"/p/marble_Z.png", 64, 0x13, false, true, false, "marble_Z", "", 0x80010013, true, "", "new pixels"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.file) + (row.fromName ? " from name" : "") + (row.keepFormat ? " keep" : ""));
@@ -43,6 +48,7 @@ TEST(ReplacementRule, NameFlagsFormatAndWordsFollowTheChoices)
         EXPECT_EQ(row.sceneFormat, TakesSceneFormat(row.file, choices));
         EXPECT_EQ(row.nameFlags, outcome.nameFlags);
         EXPECT_EQ(row.changes, outcome.changes);
+        EXPECT_EQ(row.renamedFrom, outcome.renamedFrom);
     }
 }
 

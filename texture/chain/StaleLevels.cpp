@@ -31,6 +31,24 @@ std::string FileName(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// Calls `visit` with each level's file name of the chain at `first` by the
+// naming rule, up to kMaxTextureLevels, and its status (nullptr when it is no
+// regular file there), until `visit` returns false.
+template <typename Visit>
+void ForEachLevelFile(const std::string& first, Visit visit)
+{
+    std::string current = first;
+    for (int level = 0; !current.empty() && level < kMaxTextureLevels; ++level) {
+        struct stat info;
+        const bool there = ::stat(current.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+        if (!visit(current, there ? &info : nullptr))
+            return;
+        std::string next;
+        NextMipLevelName(current, next);
+        current = next;
+    }
+}
+
 }  // namespace
 
 bool ReadsLevelFile(unsigned width, unsigned height, int level)
@@ -63,17 +81,12 @@ bool LevelZeroSize(const std::string& first, unsigned& width, unsigned& height)
 std::vector<LevelFileTime> LevelFileTimes(const std::string& first)
 {
     std::vector<LevelFileTime> files;
-    std::string current = first;
-    while (!current.empty() && files.size() < size_t(kMaxTextureLevels)) {
-        struct stat info;
-        if (::stat(current.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-            break;
-        files.push_back(
-            {current, int64_t(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec, info.st_dev, info.st_ino});
-        std::string next;
-        NextMipLevelName(current, next);
-        current = next;
-    }
+    ForEachLevelFile(first, [&files](const std::string& name, const struct stat* info) {
+        if (info)
+            files.push_back(
+                {name, int64_t(info->st_mtim.tv_sec) * 1'000'000'000 + info->st_mtim.tv_nsec, info->st_dev, info->st_ino});
+        return info != nullptr;
+    });
     return files;
 }
 
@@ -93,6 +106,43 @@ std::vector<int> StaleLevelsRead(const std::vector<LevelFileTime>& files, unsign
         if (ReadsLevelFile(width, height, level))
             read.push_back(level);
     return read;
+}
+
+std::vector<int> NewerLevelsNotRead(const std::vector<LevelFileTime>& files, unsigned width, unsigned height)
+{
+    std::vector<int> newer;
+    for (size_t level = 1; level < files.size(); ++level)
+        if (!ReadsLevelFile(width, height, int(level)) && files[level].modified - files[0].modified > kStaleLevelMargin)
+            newer.push_back(int(level));
+    return newer;
+}
+
+LevelsPastGap LevelFilesPastGap(const std::string& first)
+{
+    LevelsPastGap past;
+    bool gap = false;
+    ForEachLevelFile(first, [&past, &gap](const std::string& name, const struct stat* info) {
+        if (info && gap)
+            past.levels.push_back(int(past.names.size()));
+        gap = gap || !info;
+        past.names.push_back({name, 0});
+        return true;
+    });
+    return past;
+}
+
+void ReportUnreadLevels(TextureReport& report, const std::string& first, const std::vector<LevelFileTime>& files,
+                        const std::vector<int>& unread)
+{
+    if (!unread.empty())
+        Report(report, Severity::Warning,
+               unread.size() == 1 ? TextureCause::SmallLevelUnread : TextureCause::SmallLevelsUnread, first,
+               {"", 0, 0, LevelFileList(files, unread)});
+    const LevelsPastGap past = LevelFilesPastGap(first);
+    if (!past.levels.empty())
+        Report(report, Severity::Warning,
+               past.levels.size() == 1 ? TextureCause::LevelPastGapUnread : TextureCause::LevelsPastGapUnread, first,
+               {"", 0, 0, LevelFileList(past.names, past.levels)});
 }
 
 std::string LevelFileList(const std::vector<LevelFileTime>& files, const std::vector<int>& levels)

@@ -54,6 +54,31 @@ std::vector<int> StaleLevels(const std::vector<LevelFileTime>& files);
 // width x height (ReadsLevelFile), in order.
 std::vector<int> StaleLevelsRead(const std::vector<LevelFileTime>& files, unsigned width, unsigned height);
 
+// Level files that are never read though someone may have painted them. The
+// reader reads no level under 16 pixels (it makes them from the one above)
+// and stops at the first level file missing; a person who paints
+// crate_A3.png, or tiles_F2.png past a missing tiles_F1.png, is told.
+
+// The levels among `files` (level 0 at files[0]) whose file the reader does
+// not read for a chain whose level 0 is width x height, newer than files[0]
+// by more than kStaleLevelMargin.
+std::vector<int> NewerLevelsNotRead(const std::vector<LevelFileTime>& files, unsigned width, unsigned height);
+
+// Every level's file name of the chain at `first` by the naming rule, up to
+// kMaxTextureLevels, and the levels past the first missing file whose file
+// is there.
+struct LevelsPastGap {
+    std::vector<LevelFileTime> names;
+    std::vector<int> levels;
+};
+LevelsPastGap LevelFilesPastGap(const std::string& first);
+
+// Warns about `first`'s chain: the level files of `unread` (levels under 16
+// pixels of `files` that were painted, as the caller judges), then those
+// past a gap (LevelFilesPastGap), one warning each, naming them.
+void ReportUnreadLevels(TextureReport& report, const std::string& first, const std::vector<LevelFileTime>& files,
+                        const std::vector<int>& unread);
+
 // The names of the files (folders left out) as a person reads them: "a",
 // "a and b", or a run of three or more consecutive levels as its ends,
 // "crate_A1.png ... crate_A4.png"; others as "a, b and c".
