@@ -83,8 +83,8 @@ std::vector<LevelFileTime> LevelFileTimes(const std::string& first)
     std::vector<LevelFileTime> files;
     ForEachLevelFile(first, [&files](const std::string& name, const struct stat* info) {
         if (info)
-            files.push_back(
-                {name, int64_t(info->st_mtim.tv_sec) * 1'000'000'000 + info->st_mtim.tv_nsec, info->st_dev, info->st_ino});
+            files.push_back({name, int64_t(info->st_mtim.tv_sec) * 1'000'000'000 + info->st_mtim.tv_nsec, info->st_dev,
+                             info->st_ino});
         return info != nullptr;
     });
     return files;
