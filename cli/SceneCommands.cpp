@@ -97,6 +97,14 @@ bool PickTexture(const VK7Q_HEADER& header, const std::string& scenePath, const 
     return false;
 }
 
+// Loads the scene that the first file names and picks the texture the
+// second names; false, having said why.
+bool LoadAndPick(const CommandArguments& args, CVK7QScene& scene, int& index, std::ostream& err)
+{
+    return LoadScene(scene, args.files[0], err) &&
+           PickTexture(*scene.GetSceneHeader(), args.files[0], args.files[1], index, err);
+}
+
 // How a command reads the chains it puts into a scene.
 struct SceneReadOptions {
     TextureReadOptions read;
@@ -268,8 +276,7 @@ int RunExtract(const CommandArguments& args, std::ostream& out, std::ostream& er
         return UsageError(err, error);
     CVK7QScene scene;
     int index = 0;
-    if (!LoadScene(scene, args.files[0], err) ||
-        !PickTexture(*scene.GetSceneHeader(), args.files[0], args.files[1], index, err))
+    if (!LoadAndPick(args, scene, index, err))
         return kExitFailed;
     const T3D_TEXTURE& record = scene.GetSceneHeader()->textures[index];
     const int levels =
@@ -358,8 +365,7 @@ int RunReplace(const CommandArguments& args, std::ostream& out, std::ostream& er
                                    ": the scene's texture gives the format");
     CVK7QScene scene;
     int index = 0;
-    if (!LoadScene(scene, args.files[0], err) ||
-        !PickTexture(*scene.GetSceneHeader(), args.files[0], args.files[1], index, err))
+    if (!LoadAndPick(args, scene, index, err))
         return kExitFailed;
     const T3D_TEXTURE& current = scene.GetSceneHeader()->textures[index];
     TextureRecord replacement;
@@ -394,8 +400,7 @@ int RunSet(const CommandArguments& args, std::ostream& out, std::ostream& err)
         return UsageError(err, error);
     CVK7QScene scene;
     int index = 0;
-    if (!LoadScene(scene, args.files[0], err) ||
-        !PickTexture(*scene.GetSceneHeader(), args.files[0], args.files[1], index, err))
+    if (!LoadAndPick(args, scene, index, err))
         return kExitFailed;
     const VK7Q_HEADER& header = *scene.GetSceneHeader();
     const T3D_TEXTURE& current = header.textures[index];
