@@ -224,15 +224,6 @@ bool NameOptionFits(const CommandArguments& args, std::string& error)
     return false;
 }
 
-// The index of another texture than `index` named `name`; -1 when none is.
-int OtherTextureNamed(const VK7Q_HEADER& header, int index, const std::string& name)
-{
-    for (int i = 0; i < header.textureCount; ++i)
-        if (i != index && name == header.textures[i].name)
-            return i;
-    return -1;
-}
-
 // "+ Envmap, - No Z-Buffer; name crate_A -> crate_B", or "no change".
 std::string WhatSetChanges(const T3D_TEXTURE& current, uint32_t flags, const std::string& name)
 {
@@ -405,7 +396,7 @@ int RunSet(const CommandArguments& args, std::ostream& out, std::ostream& err)
     const VK7Q_HEADER& header = *scene.GetSceneHeader();
     const T3D_TEXTURE& current = header.textures[index];
     const std::string name = args.has("--name") ? args.options.at("--name") : std::string(current.name);
-    if (const int other = OtherTextureNamed(header, index, name); other >= 0) {
+    if (const int other = OtherTextureNamed(header, index, &name); other >= 0) {
         PrintProblem(err, WithSceneExtension(args.files[0]),
                      "texture " + std::to_string(other) + " is already named " + Escaped(name));
         return kExitFailed;

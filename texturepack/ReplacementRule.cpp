@@ -81,11 +81,11 @@ TextureReadOptions ReplacementReadOptions(const T3D_TEXTURE& scene, const std::s
     return options;
 }
 
-int OtherTextureNamed(const VK7Q_HEADER& scene, int index)
+int OtherTextureNamed(const VK7Q_HEADER& scene, int index, const std::string* name)
 {
-    const std::string name = TextureName(scene.textures[index]);
+    const std::string wanted = name ? *name : TextureName(scene.textures[index]);
     for (int i = 0; i < scene.textureCount; ++i)
-        if (i != index && TextureName(scene.textures[i]) == name)
+        if (i != index && TextureName(scene.textures[i]) == wanted)
             return i;
     return -1;
 }

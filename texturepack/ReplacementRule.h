@@ -50,9 +50,10 @@ struct ReplacementOutcome {
 // without folder and extension, as long as a texture's name may be.
 std::string TextureNameOfFile(const std::string& first);
 
-// Another texture of `scene` named as texture [index] is: its index, or -1
-// when there is none. Two textures of one name can't be picked by it.
-int OtherTextureNamed(const VK7Q_HEADER& scene, int index);
+// Another texture of `scene` than [index] named `name` (texture [index]'s own
+// name when none is given): its index, or -1 when there is none. Two textures
+// of one name can't be picked by it.
+int OtherTextureNamed(const VK7Q_HEADER& scene, int index, const std::string* name = nullptr);
 
 // Whether the chain at `first` goes in in the scene texture's format.
 bool TakesSceneFormat(const std::string& first, const ReplaceChoices& choices);
