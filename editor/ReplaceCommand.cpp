@@ -42,7 +42,7 @@ void ReplaceCommand::resume()
         end();  // Undo and Redo wait, Load and Close drop it: not reached
         return;
     }
-    if (decideStaleLevels() && decideFlags(*target))
+    if (decideStaleLevels() && decideFlags(*target) && decideName(*target))
         convert(*target);
 }
 
@@ -141,6 +141,30 @@ bool ReplaceCommand::decideFlags(const T3D_TEXTURE& target)
     return false;
 }
 
+// Taking its file's name, the texture would have another texture's name:
+// asked before it goes in.
+bool ReplaceCommand::decideName(const T3D_TEXTURE& target)
+{
+    if (pending_->keepName || pending_->choices.keepSceneName)
+        return true;
+    const std::string name = TextureNameOfFile(QFile::encodeName(replacement_.file()).toStdString());
+    const int other = OtherTextureNamed(document_.header(), pending_->index, &name);
+    if (name == target.name || other < 0)
+        return true;
+    const QString text = QString::fromLatin1(kSameNameQuestion)
+                             .arg(SceneTextureList::TextureName(target), QString::fromStdString(name))
+                             .arg(other);
+    const int answer = ask(text, {QString::fromLatin1(kRenameAnywayButton), QString::fromLatin1(kKeepSceneNameButton),
+                                  QString::fromLatin1(kCancelButton)});
+    if (answer == 0 || answer == 1) {
+        pending_->keepName = answer == 1;
+        resume();
+    } else if (answer > 1) {
+        cancel();
+    }
+    return false;
+}
+
 int ReplaceCommand::ask(const QString& text, const QStringList& buttons)
 {
     const unsigned serial = pending_->serial;
@@ -206,7 +230,7 @@ void ReplaceCommand::finish(unsigned serial, const T3D_TEXTURE* record)
     T3D_TEXTURE goesIn = *record;
     ReplaceChoices choices;
     choices.flagsFromName = done.takeNameFlags.value_or(false);
-    choices.nameFromFile = !done.choices.keepSceneName;
+    choices.nameFromFile = !done.choices.keepSceneName && !done.keepName.value_or(false);
     const ReplacementOutcome outcome =
         ApplyReplacementRule(*target, goesIn, QFile::encodeName(replacement_.file()).toStdString(), choices);
     if (!document_.replace(done.index, goesIn)) {

@@ -73,11 +73,13 @@ private:
         bool asking = false;                // a question about it is open
         std::optional<bool> rebuildStale;   // decided: stale levels made anew
         std::optional<bool> takeNameFlags;  // decided: the file name's flags taken
+        std::optional<bool> keepName;       // decided: the scene texture keeps its name
     };
 
     bool readyToConvert();
     bool decideStaleLevels();
     bool decideFlags(const T3D_TEXTURE& target);
+    bool decideName(const T3D_TEXTURE& target);
     // The button chosen, or -1 when the Replace went meanwhile.
     int ask(const QString& text, const QStringList& buttons);
     void convert(const T3D_TEXTURE& target);

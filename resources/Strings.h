@@ -64,6 +64,10 @@ constexpr const char* kCancelButton = "&Cancel";
 // the scene texture's (Action > Flags on Replace > Ask when they differ); %3
 // says how, in the words of the flag boxes: "+ Envmap, - No Z-Buffer".
 constexpr const char* kFlagsQuestion = "The name of %1 sets other flags than the scene texture %2 has: %3.";
+// When the file's name that Replace would give a texture is another's.
+constexpr const char* kSameNameQuestion = "Replace would name %1 %2, the name of texture %3.";
+constexpr const char* kRenameAnywayButton = "&Rename";
+constexpr const char* kKeepSceneNameButton = "&Keep the scene texture's name";
 constexpr const char* kKeepSceneFlagsButton = "&Keep the scene texture's flags";
 constexpr const char* kTakeNameFlagsButton = "&Take the flags of the file name (%1)";
 // The replacement frame's tooltip, after what the replacement is: what

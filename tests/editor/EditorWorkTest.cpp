@@ -356,8 +356,10 @@ TEST_F(EditorWork, SaveAsSaysItWroteACopyAndReplaceSaysWhatItDidWhole)
     EXPECT_TRUE(status->wordWrap());
     EXPECT_GE(status->height(), 3 * status->fontMetrics().lineSpacing());
     EXPECT_LE(status->heightForWidth(status->width()), status->height());
-    // A second texture named after the same file: the line warns.
+    // A second texture named after the same file: asked first, renamed all
+    // the same, and the line warns.
     textures->setCurrentRow(1);
+    editor->script.choiceAnswers = {0};
     editor->run(kReplaceCommand);
     EXPECT_TRUE(status->text().endsWith("; wall_A, was grass; texture 0 is named wall_A too"))
         << status->text().toStdString();
@@ -412,7 +414,8 @@ TEST(ReplaceCommandAlone, AsksConvertsAndTellsThroughItsSignals)
 {
     TempDir work;
     const TextureRecord stone = SceneTexture("stone", 16, 8, 8, 0x80000013, 2);
-    WriteScene(work.file("s.T3D"), {&stone});
+    const TextureRecord wall = SceneTexture("wall_A", 8, 8, 8, 0x03, 1);
+    WriteScene(work.file("s.T3D"), {&stone, &wall});
     ASSERT_TRUE(WriteFileBytes(work.file("wall_A.tga"), Tga8(32, 32, [](int, int y) { return y < 16 ? 1 : 2; })));
     ScriptedPrompts script;
     const EditorPrompts prompts = script.prompts();
@@ -436,15 +439,18 @@ TEST(ReplaceCommandAlone, AsksConvertsAndTellsThroughItsSignals)
     EXPECT_EQ(script.questions.size(), 1u);
     EXPECT_FALSE(document.hasUnsavedChanges());
 
-    // Keep the scene texture's flags: every bit but the mipmap bit stays.
-    script.choiceAnswers = {0};
+    // Keep the scene texture's flags: every bit but the mipmap bit stays;
+    // the file's name is texture 1's, so the name is asked about: kept.
+    script.choiceAnswers = {0, 1};
     command.start(0, {StaleLevelsChoice(), FlagsChoice::Ask, MipFilter::point});
     ASSERT_TRUE(!replaced.isEmpty() || replaced.wait(kEventWaitMilliseconds));
     EXPECT_EQ(replaced[0][0].toInt(), 0);
     EXPECT_TRUE(replaced[0][1].toString().startsWith("Replaced stone with wall_A.tga: "))
         << replaced[0][1].toString().toStdString();
     EXPECT_FALSE(command.isActive());
-    EXPECT_STREQ(document.texture(0)->name, "wall_A");
+    ASSERT_EQ(script.questions.size(), 3u);
+    EXPECT_EQ(script.questions[2].buttons, QStringList({"&Rename", "&Keep the scene texture's name", "&Cancel"}));
+    EXPECT_STREQ(document.texture(0)->name, "stone");
     EXPECT_EQ(document.texture(0)->flags, 0x80000013u);
     EXPECT_TRUE(script.messages.empty());
 }
@@ -836,6 +842,7 @@ TEST_F(EditorWork, TheScenesFileIsDecidedOnceAtLoad)
 
     // Save as onto that file is a save of the scene's own file.
     textures->setCurrentRow(1);
+    editor->script.choiceAnswers = {0};  // texture 0 is named wall_A already: rename all the same
     editor->run(kReplaceCommand);
     ASSERT_TRUE(editor->dialog->hasUnsavedChanges());
     editor->script.saveAnswers.push_back(QString::fromStdString(trackPath));
@@ -1164,6 +1171,8 @@ TEST_F(EditorWork, PngReplacementsTakeTheSceneTexturesFormatTgaOnesOnlyWhenAsked
     for (const auto& target : targets) {
         SCOPED_TRACE(target.depth);
         textures->setCurrentRow(target.row);
+        if (target.row > 0)
+            editor->script.choiceAnswers = {0};  // texture 0 is named paint_A already: rename all the same
         editor->run(kReplaceCommand);
         EXPECT_EQ(Entries(details), QStringList({"32", "32", target.depth, "4"}));
         EXPECT_EQ(leftTop(), 0xFF0000u);
@@ -1177,6 +1186,7 @@ TEST_F(EditorWork, PngReplacementsTakeTheSceneTexturesFormatTgaOnesOnlyWhenAsked
     EXPECT_EQ(details->item(2)->text(), "8");
     editor->run(kKeepSceneFormatCommand);
     textures->setCurrentRow(2);
+    editor->script.choiceAnswers = {0};
     editor->run(kReplaceCommand);
     EXPECT_EQ(details->item(2)->text(), "24");
     EXPECT_EQ(leftTop(), 0xFF0000u);
@@ -1398,13 +1408,16 @@ TEST_F(EditorWork, DifferingFlagsAreKeptOrTakenAsAskedAndTheTooltipSaysBothOutco
     editor->run(kReplaceCommand);
     EXPECT_EQ(editor->script.questions.size(), 3u);
 
-    // Chosen once and for all: kept unasked, and remembered.
+    // Chosen once and for all: kept unasked, and remembered (only the name,
+    // texture 1's now, is asked about).
     editor->run(kKeepSceneFlagsCommand);
     textures->setCurrentRow(0);
     EXPECT_EQ(replaceLines(), "Replace stone: 16 x 8, 2 levels -> 32 x 32, 4 levels");
+    editor->script.choiceAnswers = {0};
     editor->run(kReplaceCommand);
     EXPECT_EQ(TickedBoxes(), std::vector<int>({1007, 1008, 1011}));
-    EXPECT_EQ(editor->script.questions.size(), 3u);
+    EXPECT_EQ(editor->script.questions.size(), 4u);
+    EXPECT_EQ(editor->script.questions[3].text, "Replace would name stone wall_A, the name of texture 1.");
     EditorDialog again(editor->script.prompts(), new TestFolderTree(QString::fromStdString(desk.string())));
     EXPECT_EQ(again.flagsChoice(), FlagsChoice::KeepScene);
     EXPECT_TRUE(messages().empty());
@@ -1679,6 +1692,10 @@ TEST_F(EditorWork, UndoAndRedoStepThroughReplacementsAndTheTitleFollows)
 {
     auto replaceRow = [&](int row) {
         textures->setCurrentRow(row);
+        // Another entry named wall_A: Replace asks first; renamed all the same.
+        const QStringList names = Entries(textures);
+        if (names.indexOf("wall_A") >= 0 && names.indexOf("wall_A") != row)
+            editor->script.choiceAnswers.push_back(0);
         editor->run(kReplaceCommand);
     };
     // The entries drawn bold: replaced and not saved, and said so to
