@@ -104,15 +104,8 @@ bool ReplaceCommand::decideStaleLevels()
     if (!newer.empty())
         text += QString::fromLatin1(newer.size() == 1 ? kNewerLevelsNotUsed : kNewerLevelsNotUsedPlural)
                     .arg(replacement_.levelFiles(newer));
-    const int answer =
-        ask(text, {QString::fromLatin1(kRebuildLevelsButton).arg(QString(replacement_.fileName()).replace('&', "&&")),
-                   QString::fromLatin1(kUseLevelFilesButton), QString::fromLatin1(kCancelButton)});
-    if (answer == 0 || answer == 1) {
-        pending_->rebuildStale = answer == 0;
-        resume();  // the window ran while the question was open
-    } else if (answer > 1) {
-        cancel();
-    }
+    askWhich(text, QString::fromLatin1(kRebuildLevelsButton).arg(QString(replacement_.fileName()).replace('&', "&&")),
+             QString::fromLatin1(kUseLevelFilesButton), &Pending::rebuildStale, true);
     return false;
 }
 
@@ -129,15 +122,8 @@ bool ReplaceCommand::decideFlags(const T3D_TEXTURE& target)
         FlagChangeText(target.flags & kChosenFlags, replacement_.texture().flags & kChosenFlags));
     const QString text =
         QString::fromLatin1(kFlagsQuestion).arg(replacement_.fileName(), SceneTextureList::TextureName(target), change);
-    const int answer =
-        ask(text, {QString::fromLatin1(kKeepSceneFlagsButton), QString::fromLatin1(kTakeNameFlagsButton).arg(change),
-                   QString::fromLatin1(kCancelButton)});
-    if (answer == 0 || answer == 1) {
-        pending_->takeNameFlags = answer == 1;
-        resume();
-    } else if (answer > 1) {
-        cancel();
-    }
+    askWhich(text, QString::fromLatin1(kKeepSceneFlagsButton), QString::fromLatin1(kTakeNameFlagsButton).arg(change),
+             &Pending::takeNameFlags, false);
     return false;
 }
 
@@ -154,15 +140,21 @@ bool ReplaceCommand::decideName(const T3D_TEXTURE& target)
     const QString text = QString::fromLatin1(kSameNameQuestion)
                              .arg(SceneTextureList::TextureName(target), QString::fromStdString(name))
                              .arg(other);
-    const int answer = ask(text, {QString::fromLatin1(kRenameAnywayButton), QString::fromLatin1(kKeepSceneNameButton),
-                                  QString::fromLatin1(kCancelButton)});
+    askWhich(text, QString::fromLatin1(kRenameAnywayButton), QString::fromLatin1(kKeepSceneNameButton),
+             &Pending::keepName, false);
+    return false;
+}
+
+void ReplaceCommand::askWhich(const QString& text, const QString& first, const QString& second,
+                              std::optional<bool> Pending::*decision, bool firstMeans)
+{
+    const int answer = ask(text, {first, second, QString::fromLatin1(kCancelButton)});
     if (answer == 0 || answer == 1) {
-        pending_->keepName = answer == 1;
-        resume();
+        (*pending_).*decision = (answer == 0) == firstMeans;
+        resume();  // the window ran while the question was open
     } else if (answer > 1) {
         cancel();
     }
-    return false;
 }
 
 int ReplaceCommand::ask(const QString& text, const QStringList& buttons)

@@ -80,6 +80,11 @@ private:
     bool decideStaleLevels();
     bool decideFlags(const T3D_TEXTURE& target);
     bool decideName(const T3D_TEXTURE& target);
+    // Asks a question of two answers and Cancel: the decision is `firstMeans`
+    // when the first is chosen, the other value for the second; then the
+    // Replace goes on, or ends on Cancel.
+    void askWhich(const QString& text, const QString& first, const QString& second,
+                  std::optional<bool> Pending::*decision, bool firstMeans);
     // The button chosen, or -1 when the Replace went meanwhile.
     int ask(const QString& text, const QStringList& buttons);
     void convert(const T3D_TEXTURE& target);
