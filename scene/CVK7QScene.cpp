@@ -149,7 +149,18 @@ bool CVK7QScene::FileChangedOnDisk() const
 {
     if (loadedFile_.empty() || !loadedStamp_.exists)
         return false;
-    return (loadedStamp_.hasCrc ? StampWithCrc(loadedFile_) : StampOf(loadedFile_)) != loadedStamp_;
+    if (StampOf(loadedFile_) != loadedStamp_)
+        return true;
+    if (!loadedStamp_.hasCrc)
+        return false;
+    const int64_t lookedAt = NowNanoseconds();
+    if (StampWithCrc(loadedFile_) != loadedStamp_)
+        return true;
+    // Its bytes are as read; once the tick it was written in is over, a
+    // rewrite would show in its times, and the stamp alone tells from now on.
+    if (!ModifiedWithinTickOf(loadedStamp_, lookedAt))
+        loadedStamp_.hasCrc = false;
+    return false;
 }
 
 void CVK7QScene::Free()

@@ -108,7 +108,9 @@ private:
 
     std::unique_ptr<SceneData> data_;
     std::string loadedFile_;  // resolved (ResolvedPath); empty for a scene built here
-    FileStamp loadedStamp_;   // how it stood when read or last written here
+    // How it stood when read or last written here; its CRC is dropped once a
+    // look finds the bytes as read after the file's tick is over.
+    mutable FileStamp loadedStamp_;
     SceneStatus status_;
     const std::atomic<bool>* cancel_ = nullptr;
     const std::atomic<bool>* writeCancel_ = nullptr;
