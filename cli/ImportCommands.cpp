@@ -4,6 +4,7 @@
 #include "cli/StderrReport.h"
 #include "cli/TextureOptions.h"
 #include "texture/chain/TextureFileReader.h"
+#include "texture/convert/ConversionCost.h"
 #include "texture/io/FileWrite.h"
 #include "texturepack/TexturePack.h"
 
@@ -80,6 +81,8 @@ std::string KindWords(const TextureLine& line)
     std::string words = line.words;
     if (!line.keptFlags.empty())
         words += "; keeps its flags, the file's name would give " + line.keptFlags + " (--flags-from-name)";
+    if (!line.cost.empty())
+        words += "; " + ConversionCostText(line.cost);
     return words.empty() ? kind : kind + ": " + words;
 }
 

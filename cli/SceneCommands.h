@@ -4,6 +4,13 @@
 
 #include "cli/CommandLine.h"
 
+class CVK7QScene;
+
+// Loads the scene at `path` and picks the texture `which` names, as the
+// commands below do; false, having said why on `err`.
+bool LoadAndPickTexture(CVK7QScene& scene, const std::string& path, const std::string& which, int& index,
+                        std::ostream& err);
+
 // list SCENE.T3D: a line with the format and counts, then one line per
 // texture: index, name, width, height, depth, levels and flags, tab-separated.
 // Names are printed Escaped (cli/CliOutput.h): control characters, C1
@@ -34,12 +41,14 @@ int RunExtract(const CommandArguments& args, std::ostream& out, std::ostream& er
 int RunExtractAll(const CommandArguments& args, std::ostream& out, std::ostream& err);
 
 // replace SCENE.T3D (INDEX|NAME) IN [-o OUT.T3D] [--old-format] [--rgb565]
-// [--keep-format] [--mip-filter point|box] [--no-dither] [--keep-name]: reads
+// [--keep-format] [--mip-filter point|box] [--no-dither] [--keep-name]
+// [--dry-run]: reads
 // the chain (a PNG by its signature, else TGA), puts it in the texture's place
 // (named after IN, or keeping its name with --keep-name), and writes the scene to OUT.T3D (- for standard output), or
 // over SCENE.T3D without -o. A PNG chain always takes the scene texture's depth and layout; a TGA chain keeps its own
 // unless --keep-format. --rgb565 (a 5-5-5 chain stored as 5-6-5) is a usage error with a chain that takes the texture's
-// format. OUT.T3D may not be one of the chain's files (nor, for pack, of any chain's).
+// format. OUT.T3D may not be one of the chain's files (nor, for pack, of any chain's). --dry-run writes nothing
+// and says in one line what would go in and what the conversion costs each level (ReplacementCost).
 int RunReplace(const CommandArguments& args, std::ostream& out, std::ostream& err);
 
 // set SCENE.T3D (INDEX|NAME) [--flags +E-Z|0xNN] [--name NEW] [-o OUT.T3D]:

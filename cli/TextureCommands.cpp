@@ -1,14 +1,17 @@
 #include "cli/TextureCommands.h"
 
 #include "cli/CliOutput.h"
+#include "cli/SceneCommands.h"
 #include "cli/StderrReport.h"
 #include "cli/TextureOptions.h"
+#include "scene/CVK7QScene.h"
 #include "texture/TextureReport.h"
 #include "texture/chain/ImageChainWrite.h"
 #include "texture/chain/TextureFileReader.h"
 #include "texture/io/FileWrite.h"
 #include "texture/png/PngEncoder.h"
 #include "texturepack/ChainRead.h"
+#include "texturepack/ReplacementRule.h"
 
 #include <ostream>
 
@@ -47,19 +50,8 @@ int WriteLevelPng(const std::string& target, const T3D_TEXTURE& record, int leve
     return kExitFailed;
 }
 
-}  // namespace
-
-int RunInfo(const CommandArguments& args, std::ostream& out, std::ostream& err)
+void PrintRecord(const T3D_TEXTURE& r, std::ostream& out)
 {
-    MipFilter filter = MipFilter::point;
-    StaleLevelChoice levels = StaleLevelChoice::warn;
-    std::string error;
-    if (!MipFilterOption(args, filter, error) || !LevelsOption(args, levels, error))
-        return UsageError(err, error);
-    TextureRecord holder;
-    if (!ReadChain(args.files[0], filter, levels, holder, err))
-        return kExitFailed;
-    const T3D_TEXTURE& r = holder.record();
     out << "name: " << r.name << '\n'
         << "width: " << r.width << '\n'
         << "height: " << r.height << '\n'
@@ -70,6 +62,52 @@ int RunInfo(const CommandArguments& args, std::ostream& out, std::ostream& err)
         << "green mask: " << Hex(r.greenMask, 8) << '\n'
         << "blue mask: " << Hex(r.blueMask, 8) << '\n'
         << "alpha mask: " << Hex(r.alphaMask, 8) << '\n';
+}
+
+// info FILE --as SCENE:TEXTURE: the record as it would go into that scene
+// texture, then a line with what that costs each level.
+int InfoAs(const CommandArguments& args, const ReplaceChoices& choices, std::ostream& out, std::ostream& err)
+{
+    const std::string& as = args.options.at("--as");
+    const size_t colon = as.rfind(':');
+    if (colon == std::string::npos || colon == 0 || colon + 1 == as.size())
+        return UsageError(err, "--as wants SCENE.T3D:INDEX or SCENE.T3D:NAME, not " + Escaped(as));
+    CVK7QScene scene;
+    int index = 0;
+    if (!LoadAndPickTexture(scene, as.substr(0, colon), as.substr(colon + 1), index, err))
+        return kExitFailed;
+    const std::string& source = args.files[0];
+    const T3D_TEXTURE& target = scene.GetSceneHeader()->textures[index];
+    TextureRecord holder;
+    ReplacementOutcome outcome;
+    StderrReport report(err);
+    if (!ReadReplacement(source, target, choices, holder, report, outcome))
+        return kExitFailed;
+    PrintRecord(holder.record(), out);
+    const std::vector<LevelCost> cost = ReplacementCost(source, target, holder.record(), choices);
+    out << "cost: " << (cost.empty() ? std::string("unknown: the chain did not read again") : ConversionCostText(cost))
+        << '\n';
+    return kExitOk;
+}
+
+}  // namespace
+
+int RunInfo(const CommandArguments& args, std::ostream& out, std::ostream& err)
+{
+    ReplaceChoices choices;
+    choices.keepFormat = args.has("--keep-format");
+    choices.dither = !args.has("--no-dither");
+    std::string error;
+    if (!MipFilterOption(args, choices.filter, error) || !LevelsOption(args, choices.levels, error))
+        return UsageError(err, error);
+    if (args.has("--as"))
+        return InfoAs(args, choices, out, err);
+    if (choices.keepFormat || !choices.dither)
+        return UsageError(err, "--keep-format and --no-dither go with --as");
+    TextureRecord holder;
+    if (!ReadChain(args.files[0], choices.filter, choices.levels, holder, err))
+        return kExitFailed;
+    PrintRecord(holder.record(), out);
     return kExitOk;
 }
 

@@ -3,9 +3,13 @@
 
 #include "cli/CommandLine.h"
 
-// info FILE [--mip-filter point|box] [--levels files|rebuild]: reads the chain that starts at FILE (a
-// PNG by its signature, else TGA) and prints its record, one "key: value"
-// line each. 0 when a record was read, 1 when not. Level files older than
+// info FILE [--mip-filter point|box] [--levels files|rebuild] [--as
+// SCENE:(INDEX|NAME) [--keep-format] [--no-dither]]: reads the chain that
+// starts at FILE (a PNG by its signature, else TGA) and prints its record,
+// one "key: value" line each; with --as, the record as replace would put it
+// into that scene texture, then "cost: " and what the conversion costs each
+// level (texturepack/ReplacementRule.h, ReplacementCost). 0 when a record was
+// read, 1 when not. Level files older than
 // FILE by more than 2 s are used with a warning, or as --levels says
 // (cli/ChainRead.h); export reads the same way.
 int RunInfo(const CommandArguments& args, std::ostream& out, std::ostream& err);

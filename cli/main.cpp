@@ -30,9 +30,12 @@ const std::vector<OptionSpec> kImportOptions = {
 // command's fields together, its usage and help text unbroken.
 // clang-format off
 const std::vector<Command> kCommands = {
-    {"info", "FILE.(tga|png) [--mip-filter point|box] [--levels files|rebuild]",
-     "print the texture record read from a TGA or PNG file and its mip chain", 1, 1,
-     {{"--mip-filter", true}, {"--levels", true}}, RunInfo},
+    {"info", "FILE.(tga|png) [--mip-filter point|box] [--levels files|rebuild] [--as SCENE.T3D:(INDEX|NAME)] "
+     "[--keep-format] [--no-dither]",
+     "print the texture record read from a TGA or PNG file and its mip chain; with --as, as replace would put it into "
+     "that texture, and what the conversion costs each level (PSNR against the file as read, largest error)", 1, 1,
+     {{"--mip-filter", true}, {"--levels", true}, {"--as", true}, {"--keep-format", false}, {"--no-dither", false}},
+     RunInfo},
     {"export", "FILE.(tga|png) OUT.png [--level N] [--mip-filter point|box] [--levels files|rebuild] [--png-level 1-12]",
      "write mip level N (default 0) as an 8-bit RGBA PNG (OUT - is standard output); --png-level: 1 fastest, 12 "
      "smallest", 2, 2,
@@ -47,13 +50,15 @@ const std::vector<Command> kCommands = {
      {{"--force", false}, {"--png", false}, {"--png-level", true}}, RunExtractAll},
     {"replace",
      "SCENE.T3D (INDEX|NAME) IN.(tga|png) [-o OUT.T3D] [--old-format] [--rgb565] [--keep-format] [--mip-filter point|box] "
-     "[--no-dither] [--levels files|rebuild] [--flags-from-name] [--keep-name]",
+     "[--no-dither] [--levels files|rebuild] [--flags-from-name] [--keep-name] [--dry-run]",
      "put a TGA or PNG chain in a texture's place and write the scene (in place without -o; -o - is standard "
      "output); a PNG, or any chain with --keep-format, takes the texture's format; the texture keeps its flags "
-     "unless --flags-from-name, and takes IN's name unless --keep-name",
+     "unless --flags-from-name, and takes IN's name unless --keep-name; --dry-run writes nothing and says what would "
+     "go in and what the conversion costs each level",
      3, 3,
      {{"-o", true}, {"--old-format", false}, {"--rgb565", false}, {"--keep-format", false}, {"--mip-filter", true},
-      {"--no-dither", false}, {"--levels", true}, {"--flags-from-name", false}, {"--keep-name", false}},
+      {"--no-dither", false}, {"--levels", true}, {"--flags-from-name", false}, {"--keep-name", false},
+      {"--dry-run", false}},
      RunReplace},
     {"set", "SCENE.T3D (INDEX|NAME) [--flags +E-Z|0xNN] [--name NEW] [-o OUT.T3D]",
      "change a texture's flags (+ sets and - clears the letters of file names' suffixes; 0xNN gives the bits "

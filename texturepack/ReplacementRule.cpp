@@ -117,3 +117,19 @@ bool ReadReplacement(const std::string& first, const T3D_TEXTURE& scene, const R
     outcome = ApplyReplacementRule(scene, holder.record(), first, choices);
     return true;
 }
+
+std::vector<LevelCost> ReplacementCost(const std::string& first, const T3D_TEXTURE& scene, const T3D_TEXTURE& converted,
+                                       const ReplaceChoices& choices, const ReplacementRead& read)
+{
+    TextureReadOptions options = ReplacementReadOptions(scene, first, choices);
+    if (!options.convertTo)
+        return ConversionCost(converted, converted);
+    options.convertTo.reset();
+    options.cancel = read.cancel;
+    // What this read meets the first one met already.
+    SilentReport silent;
+    TextureRecord asRead;
+    if (!ReadChainLevels(first, options, choices.levels, asRead, silent, nullptr, read.rebuildFrom, read.painted))
+        return {};
+    return ConversionCost(asRead.record(), converted);
+}

@@ -18,6 +18,7 @@
 #include "texture/T3DTexture.h"
 #include "texture/TextureRecord.h"
 #include "texture/TextureReport.h"
+#include "texture/convert/ConversionCost.h"
 #include "texturepack/ChainRead.h"
 
 #include <atomic>
@@ -81,3 +82,11 @@ struct ReplacementRead {
 bool ReadReplacement(const std::string& first, const T3D_TEXTURE& scene, const ReplaceChoices& choices,
                      TextureRecord& holder, TextureReport& report, ReplacementOutcome& outcome,
                      const ReplacementRead& read = {});
+
+// What going into `scene` costs the chain at `first`: `converted`, as
+// ReadReplacement gave it, against the chain read again as its files are
+// (the same levels, made the same way, nothing converted), level by level
+// (texture/convert/ConversionCost.h). A chain that keeps its own format is
+// not read again: it goes in as read. Empty when the second read fails.
+std::vector<LevelCost> ReplacementCost(const std::string& first, const T3D_TEXTURE& scene, const T3D_TEXTURE& converted,
+                                       const ReplaceChoices& choices, const ReplacementRead& read = {});

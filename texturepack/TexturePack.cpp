@@ -327,8 +327,11 @@ TextureLine TexturePack::importChain(const VK7Q_HEADER& header, const Chain& cha
         line.words += "; " + rebuilt;
     if (!options_.flagsFromName)
         line.keptFlags = outcome.nameFlags;
-    if (options_.dryRun)
+    if (options_.dryRun) {
+        line.cost = ReplacementCost(chain.first, current, record, ChoicesOf(options_),
+                                    {nullptr, staleFrom, options_.cancel, known.empty() ? nullptr : &painted});
         return line;
+    }
     if (!take(chain.index, replacement)) {
         line.kind = TextureLine::failed;
         line.words = file + " can't be put into the scene";

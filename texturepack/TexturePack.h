@@ -20,6 +20,7 @@
 #include "scene/CVK7QScene.h"
 #include "texture/TextureRecord.h"
 #include "texture/TextureReport.h"
+#include "texture/convert/ConversionCost.h"
 #include "texture/io/FileStamp.h"
 #include "texturepack/ChainRead.h"
 #include "texturepack/Manifest.h"
@@ -60,6 +61,9 @@ struct TextureLine {
     // spells differ from them ("+ Envmap"); empty when they agree.
     std::string keptFlags;
     std::vector<TextureProblem> warnings;  // what reading its chain warned of
+    // Replaced in a dry run: what going in costs each level
+    // (ReplacementCost, texturepack/ReplacementRule.h).
+    std::vector<LevelCost> cost;
 };
 
 struct RoundOutcome {

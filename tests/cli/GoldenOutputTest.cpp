@@ -280,6 +280,10 @@ void AddCommands(Golden& golden)
         {"convert new", {"convert", "scene_old.T3D", "c2.T3D", "--new-format"}},
         {"usage", {"replace", "scene_new.T3D"}},
         {"replace in place", {"replace", "scene_old.T3D", "3", "tga/crate_A.tga", "--keep-format", "--mip-filter", "box"}},
+        {"replace dry run", {"replace", "scene_new.T3D", "7", "allpng/glass_AD.png", "--dry-run", "--no-dither"}},
+        {"info as", {"info", "allpng/sky_EZ.png", "--as", "scene_new.T3D:2"}},
+        {"replace keep name", {"replace", "scene_new.T3D", "7", "allpng/glass_AD.png", "-o", "r4.T3D", "--keep-name", "--no-dither"}},
+        {"import dry run", {"import", "r4.T3D", "allpng", "--dry-run", "--all", "--no-dither"}},
     };
     // clang-format on
     TempDir dir;

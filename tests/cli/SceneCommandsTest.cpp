@@ -1,4 +1,5 @@
 #include "cli/SceneCommands.h"
+#include "cli/TextureCommands.h"
 
 #include "CommandCall.h"
 #include "scene/CVK7QScene.h"
@@ -11,11 +12,13 @@
 #include "support/TgaTestBytes.h"
 #include "texture/TextureRecord.h"
 #include "texture/chain/TextureFileReader.h"
+#include "texture/convert/ConversionCost.h"
 #include "texture/convert/PixelExpansion.h"
 
 #include <QProcess>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <iterator>
@@ -205,6 +208,48 @@ TEST_F(PackedScene, ReplaceWritesWhereAskedAndRefusesBadInput)
     ASSERT_EQ(1, loaded.Load(scene.c_str(), 0));
     EXPECT_EQ(kOldSceneMagic, loaded.GetSceneHeader()->magic);
     ExpectSameTexture(loaded.GetSceneHeader()->textures[0], loaded.GetSceneHeader()->textures[1], TextureParts::pixels);
+}
+
+// A dry run and info --as give the cost of exactly what replace puts in: the
+// scene's texture after a real replace against the file as read.
+TEST_F(PackedScene, DryRunAndInfoAsSayWhatTheConversionCosts)
+{
+    PngPicture picture;
+    picture.width = picture.height = 32;  // 1024 colours: more than a palette holds
+    picture.colourType = 2;
+    for (uint32_t i = 0; i < 32 * 32; ++i)
+        picture.rows.insert(picture.rows.end(), {uint8_t(i * 37), uint8_t(i * 11 + 3), uint8_t(i / 4)});
+    const std::string png = dir.file("paint.png");
+    const std::vector<uint8_t> bytes = MakePng(picture);
+    ASSERT_TRUE(WriteFileBytes(png, std::string(bytes.begin(), bytes.end())));
+    const TextureRecord asRead = ReadBack(png);
+    const std::string out = dir.file("out.T3D");
+    // Texture 0 is 8-bit (quantised), texture 1 5-5-5 (low bits lost).
+    for (const char* index : {"0", "1"}) {
+        ASSERT_EQ(0, Call(RunReplace, {scene, index, png}, {{"-o", out}}).status) << index;
+        CVK7QScene replaced;
+        ASSERT_EQ(1, replaced.Load(out.c_str(), 0));
+        const T3D_TEXTURE& goesIn = replaced.GetSceneHeader()->textures[std::atoi(index)];
+        const std::string cost = ConversionCostText(ConversionCost(asRead.record(), goesIn));
+        ASSERT_FALSE(cost.empty());
+        ASSERT_EQ(0, ::unlink(out.c_str()));
+
+        const Outcome dry = Call(RunReplace, {scene, index, png}, {{"-o", out}, {"--dry-run", ""}});
+        EXPECT_EQ(0, dry.status) << index;
+        EXPECT_NE(std::string::npos, dry.out.find(") would take " + png + ": ")) << dry.out;
+        EXPECT_NE(std::string::npos, dry.out.find("; " + cost + "; nothing written (--dry-run)\n")) << dry.out;
+        EXPECT_FALSE(std::filesystem::exists(out)) << index;
+        EXPECT_EQ(packed, ReadFileBytes(scene));
+
+        const Outcome info = Call(RunInfo, {png}, {{"--as", scene + ":" + index}});
+        EXPECT_EQ(0, info.status) << info.err;
+        EXPECT_NE(std::string::npos, info.out.find("\ndepth: " + std::to_string(goesIn.depth) + "\n")) << info.out;
+        EXPECT_NE(std::string::npos, info.out.find("\ncost: " + cost + "\n")) << info.out;
+    }
+    for (const char* as : {"scene", ":1", "scene.T3D:"})
+        EXPECT_EQ(2, Call(RunInfo, {png}, {{"--as", as}}).status) << as;
+    EXPECT_EQ(1, Call(RunInfo, {png}, {{"--as", scene + ":7"}}).status);
+    EXPECT_EQ(2, Call(RunInfo, {png}, {{"--no-dither", ""}}).status);
 }
 
 TEST_F(PackedScene, SetChangesFlagsAndNameAndRefusesWhatItCannotDo)

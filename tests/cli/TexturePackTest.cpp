@@ -149,6 +149,9 @@ TEST_F(PackFolder, ImportPutsBackExactlyTheChainsThatChanged)
     const Outcome dry = Import({{"--dry-run", ""}});
     EXPECT_EQ(0, dry.status);
     EXPECT_NE(std::string::npos, dry.out.find("dry run: 2 textures would be replaced, nothing written\n"));
+    // Each line ends with what going in costs: nothing, 32-bit into 32-bit.
+    EXPECT_NE(std::string::npos,
+              dry.out.find("0\tcrate_A\treplaced: new pixels; level 1 made from the one above; levels 0-3 exact\n"));
     EXPECT_EQ(original, ReadFileBytes(scene));
     const Outcome two = Import();
     ASSERT_EQ(0, two.status) << two.err;
