@@ -13,8 +13,8 @@
 #include "editor/PreviewFrame.h"
 #include "editor/Previews.h"
 #include "editor/ReplaceCommand.h"
-#include "editor/ReplaceOutcome.h"
 #include "editor/Replacement.h"
+#include "editor/ReplacementView.h"
 #include "editor/SceneTextureList.h"
 #include "editor/SelectionListBox.h"
 #include "editor/TexturePackCommands.h"
@@ -129,6 +129,7 @@ void EditorDialog::buildControls(QWidget* client)
     textureList_ = new SceneTextureList(*document_, controls_->textures, controls_->textureFilter,
                                         controls_->textureCount, controls_->details, controls_->flagBoxes, this);
     previews_ = new Previews(frames[0], frames[1], this);
+    view_ = new ReplacementView(*replacement_, *previews_, *textureList_, *menu_, this);
     // Tab goes as the eye does: the list, the two frames, then the tree.
     setTabOrder(controls_->textures, frames[0]);
     setTabOrder(frames[0], frames[1]);
@@ -268,7 +269,7 @@ void EditorDialog::openMenuBar()
 
 bool EditorDialog::isWorking() const
 {
-    return document_->isBusy() || replacement_->isBusy() || replaceCommand_->isActive();
+    return document_->isBusy() || replacement_->isBusy() || replacement_->isConverting() || replaceCommand_->isActive();
 }
 
 void EditorDialog::reject()
@@ -390,7 +391,7 @@ void EditorDialog::OnClose()
     DisableSceneCommands();
     textureList_->ClearFlags();
     previews_->ClearFrame(kSceneFrameId);
-    updateReplacementNotes();
+    view_->show();
 }
 
 bool EditorDialog::save(bool oldFormat)
@@ -528,21 +529,21 @@ void EditorDialog::OnTextureSelected()
 {
     if (const T3D_TEXTURE* texture = textureList_->takeSelection())
         previews_->DrawTexture(*texture, kSceneFrameId);
-    updateReplacementNotes();
+    view_->show();
 }
 
 void EditorDialog::selectNoTexture()
 {
     textureList_->chooseNone();
     previews_->ClearFrame(kSceneFrameId);
-    updateReplacementNotes();
+    view_->show();
 }
 
 void EditorDialog::showChangedTexture(int index)
 {
     if (const T3D_TEXTURE* texture = textureList_->showChanged(index))
         previews_->DrawTexture(*texture, kSceneFrameId);
-    updateReplacementNotes();
+    view_->show();
 }
 
 const T3D_TEXTURE* EditorDialog::shownTexture(int frameId) const
@@ -550,7 +551,7 @@ const T3D_TEXTURE* EditorDialog::shownTexture(int frameId) const
     if (frameId == kSceneFrameId)
         return textureList_->chosenTexture();
     if (frameId == kReplacementFrameId)
-        return replacement_->isChosen() ? &replacement_->texture() : nullptr;
+        return view_->shown();
     return nullptr;
 }
 
@@ -569,13 +570,7 @@ void EditorDialog::OnPreviewLevelStep(int frameId, int step)
 
 void EditorDialog::replacementChanged()
 {
-    PreviewFrame* frame = previews_->frame(kReplacementFrameId);
-    frame->setNotice(replacement_->notice());
-    updateReplacementNotes();
-    if (replacement_->isChosen())
-        previews_->drawLevel(replacement_->texture(), kReplacementFrameId, frame->level());
-    else
-        previews_->ClearFrame(kReplacementFrameId);
+    view_->show();
     replaceCommand_->resume();
 }
 
@@ -628,16 +623,7 @@ void EditorDialog::replacementOptionsChanged()
     if (options.filter != now.filter || options.keepSceneFormat != now.keepSceneFormat ||
         options.rebuildStale != now.rebuildStale)
         replacement_->readWith(options);
-    updateReplacementNotes();
-}
-
-void EditorDialog::updateReplacementNotes()
-{
-    QString tooltip;
-    const T3D_TEXTURE* scene = textureList_->chosenTexture();
-    if (scene && replacement_->isChosen() && HasPicture(replacement_->texture()))
-        tooltip = ReplaceWouldText(*scene, replacement_->texture(), replacement_->takesSceneFormat(), flagsChoice());
-    previews_->setReplacementNotes(replacement_->levelNotes(), tooltip);
+    view_->show();
 }
 
 bool EditorDialog::refuseReplacementFile(const std::vector<std::string>& targets)
@@ -705,7 +691,7 @@ void EditorDialog::OnReplace()
         return;
     }
     replaceCommand_->start(textureList_->chosenIndex(),
-                           {staleLevelsChoice(), flagsChoice(), mipFilter(), menu_->keepSceneName()});
+                           {staleLevelsChoice(), flagsChoice(), mipFilter(), menu_->keepSceneName(), menu_->dither()});
     updateActions();
 }
 

@@ -71,6 +71,7 @@ class QTreeWidgetItem;
 class DialogControls;
 class ReplaceCommand;
 class Replacement;
+class ReplacementView;
 class SceneTextureList;
 class TexturePackCommands;
 
@@ -184,9 +185,6 @@ private:
     // What the Replace under way tells: it ended, the texture went in.
     void replaceEnded();
     void textureReplaced(int index, const QString& said);
-    // The replacement frame's caption and tooltip notes: its stale level
-    // files, what Replace would do to the chosen scene texture.
-    void updateReplacementNotes();
     // Makes the chain at `path` the replacement, read and shown.
     void pickReplacement(const QString& path, bool dropped);
     // A mouse press in the tree, before the tree acts on it.
@@ -221,6 +219,7 @@ private:
     SceneTextureList* textureList_ = nullptr;
     Previews* previews_ = nullptr;
     Replacement* replacement_ = nullptr;
+    ReplacementView* view_ = nullptr;  // what the replacement frame shows
     TexturePackCommands* packCommands_ = nullptr;
     // Set and cleared with the scene commands (EnableSceneCommands,
     // DisableSceneCommands); a failed Load keeps them as they were.

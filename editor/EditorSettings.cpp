@@ -16,6 +16,8 @@ constexpr const char* kPointFilterValue = "point";
 constexpr const char* kStaleLevelsKey = "replace/smallerLevels";
 constexpr const char* kFlagsKey = "replace/flags";
 constexpr const char* kKeepSceneNameKey = "replace/keepSceneName";
+constexpr const char* kDitherKey = "replace/dither";
+constexpr const char* kAsItGoesInKey = "view/asItGoesIn";
 constexpr const char* kAskValue = "ask";
 constexpr const char* kRebuildValue = "rebuild";
 constexpr const char* kFilesValue = "files";
@@ -89,6 +91,26 @@ bool EditorSettings::keepSceneName() const
 void EditorSettings::setKeepSceneName(bool keep)
 {
     settings_.setValue(kKeepSceneNameKey, keep);
+}
+
+bool EditorSettings::dither() const
+{
+    return settings_.value(kDitherKey, true).toBool();
+}
+
+void EditorSettings::setDither(bool dither)
+{
+    settings_.setValue(kDitherKey, dither);
+}
+
+bool EditorSettings::showsAsItGoesIn() const
+{
+    return settings_.value(kAsItGoesInKey, true).toBool();
+}
+
+void EditorSettings::setShowsAsItGoesIn(bool shows)
+{
+    settings_.setValue(kAsItGoesInKey, shows);
 }
 
 MipFilter EditorSettings::mipFilter() const

@@ -41,6 +41,12 @@ public:
     void setReplaceFlags(FlagsChoice choice);
     bool keepSceneName() const;  // false (the file's name) until chosen
     void setKeepSceneName(bool keep);
+    bool dither() const;  // true until turned off
+    void setDither(bool dither);
+    // The replacement frame shows the replacement as it will go in (true
+    // until turned off).
+    bool showsAsItGoesIn() const;
+    void setShowsAsItGoesIn(bool shows);
 
     // The folder last exported to or imported from, and the kind of files
     // last exported (TGA until PNG is chosen).

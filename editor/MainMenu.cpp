@@ -127,11 +127,23 @@ bool MainMenu::keepSceneName() const
     return action(kKeepSceneNameCommand)->isChecked();
 }
 
+bool MainMenu::dither() const
+{
+    return action(kDitherCommand)->isChecked();
+}
+
+bool MainMenu::showsAsItGoesIn() const
+{
+    return action(kAsItGoesInCommand)->isChecked();
+}
+
 std::vector<int> MainMenu::OptionCommands()
 {
-    return {kKeepSceneFormatCommand,    kPointLevelsCommand,   kBoxLevelsCommand,    kAskStaleLevelsCommand,
-            kRebuildStaleLevelsCommand, kUseLevelFilesCommand, kAskFlagsCommand,     kKeepSceneFlagsCommand,
-            kTakeNameFlagsCommand,      kTakeFileNameCommand,  kKeepSceneNameCommand};
+    return {kAsItGoesInCommand,         kKeepSceneFormatCommand, kDitherCommand,
+            kPointLevelsCommand,        kBoxLevelsCommand,       kAskStaleLevelsCommand,
+            kRebuildStaleLevelsCommand, kUseLevelFilesCommand,   kAskFlagsCommand,
+            kKeepSceneFlagsCommand,     kTakeNameFlagsCommand,   kTakeFileNameCommand,
+            kKeepSceneNameCommand};
 }
 
 void MainMenu::rememberOptions(EditorSettings& settings) const
@@ -141,6 +153,8 @@ void MainMenu::rememberOptions(EditorSettings& settings) const
     settings.setStaleLevels(staleLevelsChoice());
     settings.setReplaceFlags(flagsChoice());
     settings.setKeepSceneName(keepSceneName());
+    settings.setDither(dither());
+    settings.setShowsAsItGoesIn(showsAsItGoesIn());
 }
 
 void MainMenu::restoreOptions(const EditorSettings& settings)
@@ -153,4 +167,6 @@ void MainMenu::restoreOptions(const EditorSettings& settings)
     for (const auto& [command, choice] : kFlagsCommands)
         action(command)->setChecked(choice == settings.replaceFlags());
     action(settings.keepSceneName() ? kKeepSceneNameCommand : kTakeFileNameCommand)->setChecked(true);
+    action(kDitherCommand)->setChecked(settings.dither());
+    action(kAsItGoesInCommand)->setChecked(settings.showsAsItGoesIn());
 }

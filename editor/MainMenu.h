@@ -1,7 +1,7 @@
 // The main window's menu bar, built from the menu template
 // (resources/MenuTemplate.h): every command's action by its id, the Recent
-// scenes submenu, and the Action menu's options for Replace and import, read
-// from and kept in the settings.
+// scenes submenu, and the View and Action menus' options for the replacement
+// frame, Replace and import, read from and kept in the settings.
 #pragma once
 
 #include "editor/ReplaceChoices.h"
@@ -38,6 +38,9 @@ public:
     StaleLevelsChoice staleLevelsChoice() const;
     FlagsChoice flagsChoice() const;
     bool keepSceneName() const;
+    bool dither() const;
+    // View: the replacement frame shows the replacement as it will go in.
+    bool showsAsItGoesIn() const;
     static std::vector<int> OptionCommands();
     // Keeps the options as they stand now for the next run.
     void rememberOptions(EditorSettings& settings) const;

@@ -172,18 +172,18 @@ void ReplaceCommand::convert(const T3D_TEXTURE& target)
 {
     pending_->converting = true;
     const unsigned serial = pending_->serial;
-    replacement_.convert({FormatOf(target), pending_->rebuildStale.value_or(false)},
-                         [this, serial](Replacement::Converted outcome, const T3D_TEXTURE* record) {
+    replacement_.convert({FormatOf(target, pending_->choices.dither), pending_->rebuildStale.value_or(false)},
+                         [this, serial](const Replacement::Made& made) {
                              if (!pending_ || pending_->serial != serial)
                                  return;  // ended meanwhile: Load, Close or Cancel
-                             if (outcome == Replacement::Converted::Changed) {
+                             if (made.outcome == Replacement::Converted::Changed) {
                                  // A file changed since the read: the chain is read again first.
                                  pending_->converting = false;
                                  pending_->readAgain = true;
                                  resume();
                                  return;
                              }
-                             finish(serial, record);
+                             finish(serial, made.outcome == Replacement::Converted::Done ? &made : nullptr);
                          });
     showProgress(target);
 }
@@ -203,8 +203,9 @@ void ReplaceCommand::showProgress(const T3D_TEXTURE& target)
     QTimer::singleShot(kProgressDelayMilliseconds, progress_, &QWidget::show);
 }
 
-void ReplaceCommand::finish(unsigned serial, const T3D_TEXTURE* record)
+void ReplaceCommand::finish(unsigned serial, const Replacement::Made* made)
 {
+    const T3D_TEXTURE* record = made ? &made->texture.record() : nullptr;
     if (!pending_ || pending_->serial != serial)
         return;  // Load or Close dropped it
     if (record && document_.isBusy()) {
@@ -234,7 +235,10 @@ void ReplaceCommand::finish(unsigned serial, const T3D_TEXTURE* record)
     if (done.rebuildStale.value_or(false) && !replacement_.staleLevels().empty())
         said += QString::fromLatin1(kRebuiltStatusPart)
                     .arg(replacement_.levelFiles({replacement_.staleLevels().front()}), replacement_.fileName());
-    emit replaced(done.index, said + RenameText(outcome, document_.header(), done.index));
+    said += RenameText(outcome, document_.header(), done.index);
+    if (!made->cost.empty())
+        said += QStringLiteral("; ") + QString::fromStdString(ConversionCostText(made->cost));
+    emit replaced(done.index, said);
 }
 
 void ReplaceCommand::end()

@@ -15,6 +15,7 @@
 
 #include "editor/EditorPrompts.h"
 #include "editor/ReplaceChoices.h"
+#include "editor/Replacement.h"
 
 #include <QObject>
 #include <QPointer>
@@ -25,7 +26,6 @@
 class GatheringReport;
 class QProgressDialog;
 class QWidget;
-class Replacement;
 class SceneDocument;
 struct T3D_TEXTURE;
 
@@ -38,6 +38,7 @@ public:
         FlagsChoice flags = FlagsChoice::Ask;
         MipFilter filter = MipFilter::point;
         bool keepSceneName = false;  // else the texture takes its file's name
+        bool dither = true;          // an 8-bit conversion dithers
     };
 
     ReplaceCommand(SceneDocument& document, Replacement& replacement, const EditorPrompts& prompts,
@@ -89,7 +90,8 @@ private:
     int ask(const QString& text, const QStringList& buttons);
     void convert(const T3D_TEXTURE& target);
     void showProgress(const T3D_TEXTURE& target);
-    void finish(unsigned serial, const T3D_TEXTURE* record);
+    // `made`: the conversion, or nullptr when it did not work.
+    void finish(unsigned serial, const Replacement::Made* made);
     void end();
     void tellUser(const char* text, MessageKind kind = MessageKind::Information);
 

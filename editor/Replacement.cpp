@@ -42,17 +42,28 @@ TextureReadOptions ReadOptions(const Replacement::Options& options, const std::a
     return read;
 }
 
-// A conversion's outcome carried back to the window's thread.
-struct ConversionResult {
-    Replacement::Converted outcome = Replacement::Converted::Failed;
-    TextureRecord texture;
-    ProblemLog problems;
-};
+bool SameConversion(const Replacement::Conversion& a, const Replacement::Conversion& b)
+{
+    return a.format.depth == b.format.depth && a.format.green565 == b.format.green565 &&
+           a.format.dither == b.format.dither && a.format.masks == b.format.masks && a.rebuildStale == b.rebuildStale;
+}
 
 }  // namespace
 
+// One conversion under way: what it asks for, of which read, and who waits
+// for it.
+struct Replacement::Job {
+    Conversion key;
+    unsigned read = 0;
+    CancelFlag cancel = std::make_shared<std::atomic<bool>>(false);
+    std::vector<std::function<void(const Made&)>> waiters;    // Replace's
+    std::vector<std::function<void(const Made&)>> cancelled;  // Replace's, told to stop
+    bool shown = false;                                       // the window waits for it
+    std::shared_ptr<const Made> reuse;                        // made already: only the files are looked at
+};
+
 Replacement::Replacement(GatheringReport& report, QObject* parent)
-    : QObject(parent), report_(report), watch_(new ChainWatch(this))
+    : QObject(parent), report_(report), watch_(new ChainWatch(this)), texture_(std::make_shared<TextureRecord>())
 {
     connect(watch_, &ChainWatch::chainChanged, this, [this] { reread(true); });
 }
@@ -60,7 +71,13 @@ Replacement::Replacement(GatheringReport& report, QObject* parent)
 Replacement::~Replacement()
 {
     Cancel(readCancel_);
-    Cancel(convertCancel_);
+    for (const std::shared_ptr<Job>& job : conversions_)
+        Cancel(job->cancel);
+}
+
+QString Replacement::NoticeOf(const ProblemLog& log)
+{
+    return NoticeLines(log);
 }
 
 void Replacement::Cancel(const CancelFlag& flag)
@@ -128,7 +145,9 @@ void Replacement::startRead(std::function<void(ChainRead&)> then)
 
 void Replacement::clearRead()
 {
-    texture_.clear();
+    stopShowingConversion();
+    made_.reset();
+    texture_ = std::make_shared<TextureRecord>();
     files_.reset();
     filesUpToStale_.reset();
     levelTimes_.clear();
@@ -176,7 +195,10 @@ void Replacement::apply(ChainRead& read, bool background)
     state_ = read.ok ? State::Ready : State::Failed;
     watch_->takeStamps(std::move(read.stamps));
     if (read.ok) {
-        texture_ = std::move(read.texture);
+        ++goodReads_;
+        made_.reset();
+        stopShowingConversion();  // of the read before: the window asks again
+        texture_ = std::make_shared<TextureRecord>(std::move(read.texture));
         files_ = std::move(read.files);
         filesUpToStale_ = std::move(read.filesUpToStale);
         levelTimes_ = std::move(read.levelTimes);
@@ -220,67 +242,169 @@ void Replacement::tellWhyUnread(TextureReport& to) const
     }
 }
 
-void Replacement::convert(const Conversion& conversion, std::function<void(Converted, const T3D_TEXTURE*)> done)
+Replacement::Conversion Replacement::keyOf(const Conversion& conversion) const
 {
-    converting_ = true;
-    Cancel(convertCancel_);
-    convertCancel_ = std::make_shared<std::atomic<bool>>(false);
-    TextureReadOptions options = ReadOptions(options_, convertCancel_.get());
+    Conversion key;
     if (takesSceneFormat())
-        options.convertTo = conversion.format;
-    const bool rebuild = conversion.rebuildStale && !staleLevels_.empty();
+        key.format = conversion.format;
+    key.format.cancel = nullptr;
+    key.rebuildStale = conversion.rebuildStale && !staleLevels_.empty();
+    return key;
+}
+
+bool Replacement::isMade(const Conversion& key) const
+{
+    return made_ && SameConversion(madeKey_, key);
+}
+
+std::shared_ptr<Replacement::Job> Replacement::jobFor(const Conversion& key)
+{
+    for (const std::shared_ptr<Job>& job : conversions_)
+        if (job->read == goodReads_ && !*job->cancel && SameConversion(job->key, key))
+            return job;
+    return nullptr;
+}
+
+void Replacement::convert(const Conversion& conversion, std::function<void(const Made&)> done)
+{
+    const Conversion key = keyOf(conversion);
+    if (std::shared_ptr<Job> job = jobFor(key)) {
+        job->waiters.push_back(std::move(done));
+        return;
+    }
+    auto job = std::make_shared<Job>();
+    job->key = key;
+    job->read = goodReads_;
+    job->waiters.push_back(std::move(done));
+    if (isMade(key))
+        job->reuse = made_;
+    start(job);
+}
+
+const Replacement::Made* Replacement::asItGoesIn(const Conversion& conversion)
+{
+    const Conversion key = keyOf(conversion);
+    std::shared_ptr<Job> wanted = isMade(key) ? nullptr : jobFor(key);
+    for (const std::shared_ptr<Job>& job : conversions_) {
+        if (job != wanted && job->shown) {
+            job->shown = false;
+            if (job->waiters.empty())
+                Cancel(job->cancel);
+        }
+    }
+    if (isMade(key))
+        return made_.get();
+    if (wanted) {
+        wanted->shown = true;
+        return nullptr;
+    }
+    auto job = std::make_shared<Job>();
+    job->key = key;
+    job->read = goodReads_;
+    job->shown = true;
+    start(job);
+    return nullptr;
+}
+
+void Replacement::stopShowingConversion()
+{
+    for (const std::shared_ptr<Job>& job : conversions_) {
+        if (job->shown && job->waiters.empty())
+            Cancel(job->cancel);
+        job->shown = false;
+    }
+}
+
+void Replacement::start(const std::shared_ptr<Job>& job)
+{
+    conversions_.push_back(job);
+    TextureReadOptions options = ReadOptions(options_, job->cancel.get());
+    if (takesSceneFormat())
+        options.convertTo = job->key.format;
     // Without the files down to the first stale level (their read failed),
     // the chain is read again up to it.
+    const bool rebuild = job->key.rebuildStale;
     if (rebuild && !filesUpToStale_)
         options.fileLevels = staleLevels_.front();
     std::shared_ptr<const ChainFiles> files = rebuild ? filesUpToStale_ : files_;
 
-    using Result = std::shared_ptr<ConversionResult>;
-    auto* watcher = new QFutureWatcher<Result>(this);
-    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, done = std::move(done)] {
+    auto* watcher = new QFutureWatcher<std::shared_ptr<Made>>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, job] {
         watcher->deleteLater();
-        ConversionResult& result = *watcher->result();
-        converting_ = false;
-        switch (result.outcome) {
-        case Converted::Changed:
-            reread(false);
-            break;
-        case Converted::Cancelled:
-            break;
-        case Converted::Done:
-        case Converted::Failed:
-            result.problems.replay(report_);
-            report_.showWarnings();
-            break;
-        }
-        done(result.outcome, result.outcome == Converted::Done ? &result.texture.record() : nullptr);
-        emit changed();
+        finish(*job, watcher->result());
     });
-    watcher->setFuture(QtConcurrent::run([file = file_, names = watch_->files(), stamps = watch_->stamps(), files,
-                                          options, cancel = convertCancel_, gate = gate_] {
-        if (gate)
-            gate();
-        auto result = std::make_shared<ConversionResult>();
-        if (ChainWatch::StampsLike(names, stamps) != stamps) {
-            result->outcome = Converted::Changed;
-            return result;
-        }
-        const std::string path = QFile::encodeName(file).toStdString();
-        const bool ok = files ? CompleteChain(*files, result->texture, result->problems, options, path)
-                              : ReadTextureChain(path, result->texture, result->problems, options);
-        if (*cancel)
-            result->outcome = Converted::Cancelled;
-        else if (ok)
-            result->outcome = Converted::Done;
-        if (ok)
-            NameAfterFile(result->texture.record(), file);
-        return result;
-    }));
+    watcher->setFuture(
+        QtConcurrent::run([file = file_, names = watch_->files(), stamps = watch_->stamps(), files, options,
+                           asRead = texture_, reuse = bool(job->reuse), cancel = job->cancel, gate = gate_] {
+            if (gate)
+                gate();
+            auto made = std::make_shared<Made>();
+            if (ChainWatch::StampsLike(names, stamps) != stamps) {
+                made->outcome = Converted::Changed;
+                return made;
+            }
+            if (reuse) {
+                made->outcome = Converted::Done;  // the one made is taken
+                return made;
+            }
+            const std::string path = QFile::encodeName(file).toStdString();
+            const bool ok = files ? CompleteChain(*files, made->texture, made->problems, options, path)
+                                  : ReadTextureChain(path, made->texture, made->problems, options);
+            if (ok && !*cancel) {
+                made->outcome = Converted::Done;
+                NameAfterFile(made->texture.record(), file);
+                made->cost = ConversionCost(asRead->record(), made->texture.record());
+            }
+            return made;
+        }));
+}
+
+void Replacement::finish(Job& job, const std::shared_ptr<Made>& made)
+{
+    conversions_.erase(std::find_if(conversions_.begin(), conversions_.end(),
+                                    [&job](const std::shared_ptr<Job>& under) { return under.get() == &job; }));
+    // Told to stop, it is cancelled whatever it came to.
+    if (*job.cancel)
+        made->outcome = Converted::Cancelled;
+    const bool ended = made->outcome == Converted::Done || made->outcome == Converted::Failed;
+    std::shared_ptr<const Made> result = made;
+    if (ended && job.reuse)
+        result = job.reuse;
+    if (ended && !job.reuse && job.read == goodReads_ && isChosen()) {
+        made_ = made;
+        madeKey_ = job.key;
+    }
+    std::vector<std::function<void(const Made&)>> waiters = std::move(job.waiters);
+    if (made->outcome == Converted::Changed)
+        reread(waiters.empty());  // the window's alone: quietly
+    if (ended && !waiters.empty()) {
+        result->problems.replay(report_);
+        report_.showWarnings();
+    }
+    Made cancelled;
+    cancelled.outcome = Converted::Cancelled;
+    for (const auto& done : job.cancelled)
+        done(cancelled);
+    for (const auto& done : waiters)
+        done(*result);
+    emit changed();
 }
 
 void Replacement::cancelConversion()
 {
-    Cancel(convertCancel_);
+    for (const std::shared_ptr<Job>& job : conversions_) {
+        job->cancelled.insert(job->cancelled.end(), job->waiters.begin(), job->waiters.end());
+        job->waiters.clear();
+        if (!job->shown)
+            Cancel(job->cancel);
+    }
+}
+
+bool Replacement::isBusy() const
+{
+    return state_ == State::Reading ||
+           std::any_of(conversions_.begin(), conversions_.end(),
+                       [](const std::shared_ptr<Job>& job) { return !job->waiters.empty(); });
 }
 
 QString Replacement::fileName() const
@@ -293,7 +417,7 @@ std::vector<int> Replacement::newerLevelsBelowStale() const
     std::vector<int> newer;
     if (staleLevels_.empty())
         return newer;
-    const T3D_TEXTURE& record = texture_.record();
+    const T3D_TEXTURE& record = texture_->record();
     for (int level = staleLevels_.front() + 1; level < int(levelTimes_.size()); ++level) {
         if (ReadsLevelFile(record.width, record.height, level) &&
             std::find(staleLevels_.begin(), staleLevels_.end(), level) == staleLevels_.end())

@@ -28,6 +28,14 @@
 // window's thread, where its problems are shown. A later read supersedes one
 // still under way: the earlier one is told to stop and its result is
 // dropped when it comes.
+//
+// A conversion is made once for the read it was made of: the window asks for
+// the replacement as it will go into the chosen scene texture
+// (asItGoesIn()), and Replace asking for the same conversion of the same
+// read takes the one made, or waits for the one under way, once the chain's
+// files are found as they were read. Its cost per level against the read
+// (texture/convert/ConversionCost.h) is worked out with it. A conversion
+// the window no longer shows and no Replace waits for is told to stop.
 #pragma once
 
 #include "editor/ChainWatch.h"
@@ -36,6 +44,7 @@
 #include "texture/TextureRecord.h"
 #include "texture/chain/StaleLevels.h"
 #include "texture/chain/TextureFileReader.h"
+#include "texture/convert/ConversionCost.h"
 
 #include <QObject>
 #include <QString>
@@ -90,11 +99,22 @@ public:
         bool rebuildStale = false;
     };
     enum class Converted { Done, Failed, Changed, Cancelled };
+    // A conversion made: its outcome, the texture when Done, what it met, and
+    // what it costs each level against the read.
+    struct Made {
+        Converted outcome = Converted::Failed;
+        TextureRecord texture;
+        ProblemLog problems;
+        std::vector<LevelCost> cost;
+    };
 
     // Problems of a read asked for by the user go to `report` (boxes).
     Replacement(GatheringReport& report, QObject* parent);
     // Tells the work under way to stop.
     ~Replacement() override;
+
+    // Problems as lines across a frame: "Warning: ...", "Error: ...".
+    static QString NoticeOf(const ProblemLog& log);
 
     // Reads the chain at `path`. Touches nothing but the files: safe on any
     // thread. It stops, failing without a word, once `cancel` turns true.
@@ -116,20 +136,30 @@ public:
     // The replacement as it goes into a scene texture: the last good read
     // made into a texture off the window's thread as `conversion` asks (what
     // that meets goes to the report), once the chain's files are found as
-    // they were read. `done` gets the outcome and, when Done, the record, on
-    // the window's thread; it is not called when this object goes first.
-    // Changed: the chain is being read again (state Reading).
-    void convert(const Conversion& conversion, std::function<void(Converted, const T3D_TEXTURE*)> done);
-    // Stops the conversion under way: its `done` gets Cancelled.
+    // they were read; the one made or under way for the window when it is
+    // the same. `done` gets what was made (its outcome; the record when
+    // Done), on the window's thread; it is not called when this object goes
+    // first. Changed: the chain is being read again (state Reading).
+    void convert(const Conversion& conversion, std::function<void(const Made&)> done);
+    // Stops the conversion Replace waits for (unless the window shows it
+    // too): its `done` gets Cancelled.
     void cancelConversion();
+    // The last good read as `conversion` makes it, for the window to show;
+    // nullptr while it is being made (begun now when it is not), and
+    // changed() once it is. Another conversion only the window asked for
+    // is told to stop.
+    const Made* asItGoesIn(const Conversion& conversion);
+    // The window shows none: a conversion only it asked for is told to stop.
+    void stopShowingConversion();
     // Whether Replace converts to the scene texture's format.
     bool takesSceneFormat() const { return png_ || options_.keepSceneFormat; }
 
     State state() const { return state_; }
     bool isChosen() const { return state_ != State::None; }
-    // A read or a conversion is under way.
-    bool isBusy() const { return state_ == State::Reading || converting_; }
-    bool isConverting() const { return converting_; }
+    // A read, or a conversion that Replace waits for, is under way.
+    bool isBusy() const;
+    // Any conversion is under way, the window's included.
+    bool isConverting() const { return !conversions_.empty(); }
     // It came from a drop, not from the tree.
     bool isDropped() const { return dropped_; }
     // The chosen file, level 0 of its chain, and its name without folder.
@@ -141,7 +171,7 @@ public:
     QString goneText() const;
     // Some read of the chosen chain worked: texture() holds the last good one.
     bool hasGoodRead() const { return goodRead_; }
-    const T3D_TEXTURE& texture() const { return texture_.record(); }
+    const T3D_TEXTURE& texture() const { return texture_->record(); }
     // What to show across the frame: that a read is under way; or what the
     // latest background read met, one line a problem, after a line saying
     // that the last good read is shown when it failed.
@@ -187,17 +217,26 @@ private:
     void startRead(std::function<void(ChainRead&)> then);
     void apply(ChainRead& read, bool background);
     static void Cancel(const CancelFlag& flag);
+    struct Job;
+    // The conversion as it is asked for of the last good read: the format
+    // only where the chain takes it, rebuilding only where a level is stale.
+    Conversion keyOf(const Conversion& conversion) const;
+    bool isMade(const Conversion& key) const;
+    std::shared_ptr<Job> jobFor(const Conversion& key);
+    // Runs the job off the window's thread: the files looked at, then the
+    // conversion made, unless the one made is taken.
+    void start(const std::shared_ptr<Job>& job);
+    void finish(Job& job, const std::shared_ptr<Made>& made);
 
     GatheringReport& report_;
     ChainWatch* watch_;
     Options options_;
     State state_ = State::None;
-    bool converting_ = false;
     bool dropped_ = false;
     QString file_;
     // The last good read: what the frame shows, the files as read, their
     // level files' times and which are stale; empty when none worked yet.
-    TextureRecord texture_;
+    std::shared_ptr<const TextureRecord> texture_;
     std::shared_ptr<const ChainFiles> files_;
     std::shared_ptr<const ChainFiles> filesUpToStale_;
     std::vector<LevelFileTime> levelTimes_;
@@ -206,9 +245,13 @@ private:
     bool goodRead_ = false;
     bool png_ = false;  // texture_ was read from a PNG
     QString notice_;
-    unsigned readCount_ = 0;  // reads begun; a result of another than the last is dropped
-    CancelFlag readCancel_;   // the latest read's
-    CancelFlag convertCancel_;
+    unsigned readCount_ = 0;                         // reads begun; a result of another than the last is dropped
+    unsigned goodReads_ = 0;                         // good reads applied: what a conversion was made of
+    CancelFlag readCancel_;                          // the latest read's
+    std::vector<std::shared_ptr<Job>> conversions_;  // under way
+    // The last conversion made of the last good read, and what it asked for.
+    std::shared_ptr<const Made> made_;
+    Conversion madeKey_;
     std::function<void()> gate_;
     ProblemLog lastProblems_;  // what the latest read met
 };

@@ -61,3 +61,5 @@ constexpr int kImportTexturesCommand = 32790;
 constexpr int kRenameCommand = 32791;
 constexpr int kTakeFileNameCommand = 32792;
 constexpr int kKeepSceneNameCommand = 32793;
+constexpr int kAsItGoesInCommand = 32820;  // View: the replacement as it will go in
+constexpr int kDitherCommand = 32821;      // Action: 8-bit conversions dither

@@ -89,11 +89,26 @@ constexpr const char* kRebuiltStatusPart = "; %1 and below made from %2";
 // warning when another texture has that name too.
 constexpr const char* kRenamedStatusPart = "; %1, was %2";
 constexpr const char* kSameNameStatusPart = "; texture %1 is named %2 too";
+// ... and, last, what the conversion costs each level:
+// "; level 0: 38.2 dB, largest error 12 (green); levels 1-7 exact".
+// The replacement frame's tooltip gives the same after what Replace would do.
+constexpr const char* kConversionCostText = "Cost of the conversion: %1";
+// The replacement frame's caption when it shows the replacement as it will
+// go into the chosen scene texture (View > Replacement as it will go in):
+// "As it will go in: 8 bit, dithered". A chain that keeps its own format
+// goes in as read.
+constexpr const char* kAsItGoesInCaption = "As it will go in: %1 bit%2";
+constexpr const char* kDitheredPart = ", dithered";
+constexpr const char* kNotDitheredPart = ", not dithered";
+// ... where Replace will ask about older level files, what the frame shows
+// is its first answer.
+constexpr const char* kAsksStaleLevelsCaption = "Older level files shown rebuilt; Replace asks";
 // A Replace or a load that the user stopped.
 constexpr const char* kReplaceCancelledStatus = "Replace cancelled";
 constexpr const char* kLoadCancelledStatus = "Loading %1 cancelled";
 // The progress window of a conversion for Replace still running after
-// kProgressDelayMilliseconds.
+// kProgressDelayMilliseconds, and across the replacement frame while the
+// replacement as it will go in is made.
 constexpr const char* kConvertingProgress = "Converting %1 for %2 ...";
 // The progress window that a load or save still running after
 // kProgressDelayMilliseconds shows.
