@@ -33,8 +33,10 @@ Replacement::Conversion ReplacementView::conversionFor(const T3D_TEXTURE& scene)
 
 QString ReplacementView::captionOf(const T3D_TEXTURE& scene) const
 {
-    const unsigned depth = replacement_.takesSceneFormat() ? scene.depth : replacement_.texture().depth;
-    const char* dithering = depth != 8 ? "" : menu_.dither() ? kDitheredPart : kNotDitheredPart;
+    // A chain that keeps its own format is not converted, nor dithered.
+    const bool converted = replacement_.takesSceneFormat();
+    const unsigned depth = converted ? scene.depth : replacement_.texture().depth;
+    const char* dithering = !converted || depth != 8 ? "" : menu_.dither() ? kDitheredPart : kNotDitheredPart;
     QString caption = QString::fromLatin1(kAsItGoesInCaption).arg(depth).arg(QString::fromLatin1(dithering));
     if (!replacement_.staleLevels().empty() && !menu_.staleLevelsChoice())
         caption = Lines(caption, QString::fromLatin1(kAsksStaleLevelsCaption));

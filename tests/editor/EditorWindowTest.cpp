@@ -118,7 +118,7 @@ TEST(EditorWindow, MenusHoldTheirItemsIdsAndGreyedStatesAtStart)
     QStringList titles;
     for (QAction* action : bar->actions())
         titles.append(action->text());
-    EXPECT_EQ(titles, QStringList({"&File", "&Edit", "&Action", "&Help"}));
+    EXPECT_EQ(titles, QStringList({"&File", "&Edit", "&View", "&Action", "&Help"}));
     ExpectMnemonicsUnique(bar);
 
     ExpectMenu(MenuTitled(bar, "File"), {
@@ -137,12 +137,14 @@ TEST(EditorWindow, MenusHoldTheirItemsIdsAndGreyedStatesAtStart)
                                             {"Quit", 2, true},
                                         });
     ExpectMenu(MenuTitled(bar, "Edit"), {{"Undo", 57643, false}, {"Redo", 57644, false}, {"Rename", 32791, false}});
+    ExpectMenu(MenuTitled(bar, "View"), {{"Replacement as it will go in", 32820, true}});
     QMenu* actionMenu = MenuTitled(bar, "Action");
     ExpectMenu(actionMenu, {
                                {"Extract", 1002, true},
                                {"Replace", 1003, true},
                                {nullptr, 0, false},
                                {"Keep the scene texture's format", 32780, true},
+                               {"Dither 8-bit conversions", 32821, true},
                                {"Generated levels", 0, true},
                                {"Smaller levels", 0, true},
                                {"Flags on Replace", 0, true},

@@ -167,6 +167,9 @@ protected:
         // Replace takes the flags of the file's name unasked, as it did before
         // it asked; the cases about the question choose again.
         editor->action(kTakeNameFlagsCommand)->trigger();
+        // The right frame shows the files as read; the cases about the
+        // replacement as it will go in turn it on again.
+        editor->action(kAsItGoesInCommand)->trigger();
         textures = editor->control<QListWidget>(kTextureListId);
         details = editor->control<QListWidget>(kDetailsListId);
     }

@@ -302,16 +302,17 @@ TEST(TexturePreview, EachFrameStepsThroughTheLevelsOfItsTextureAndSaysWhichItSho
     // The replacement: its own levels, and a tooltip that sums it up.
     editor.tree->setCurrentItem(editor.tree->desktopEntry("crate_A.tga"));
     editor.settle();
-    EXPECT_EQ(replacement->caption(), QString("level 0 \u00B7 64 x 64"));
+    // Under the level, the frame says it shows the replacement as it will go in.
+    EXPECT_EQ(replacement->caption(), QString("level 0 \u00B7 64 x 64\nAs it will go in: 8 bit"));
     QTest::keyClick(replacement, Qt::Key_PageDown);
-    EXPECT_EQ(replacement->caption(), QString("level 1 \u00B7 32 x 32"));
+    EXPECT_EQ(replacement->caption().section('\n', 0, 0), QString("level 1 \u00B7 32 x 32"));
     EXPECT_EQ(scene->level(), 0);
     const QString tip = replacement->toolTip();
     EXPECT_TRUE(tip.startsWith("64 x 64 \u00B7 ") && tip.contains(" bit \u00B7 5 levels\nFlags: "))
         << tip.toStdString();
     editor.tree->setCurrentItem(editor.tree->desktopEntry("crate_A1.tga"));
     editor.settle();
-    EXPECT_EQ(replacement->caption(), QString("level 0 \u00B7 32 x 32"));
+    EXPECT_EQ(replacement->caption().section('\n', 0, 0), QString("level 0 \u00B7 32 x 32"));
     editor.tree->setCurrentItem(editor.tree->topLevelItem(0));
     editor.settle();
     EXPECT_TRUE(replacement->caption().isEmpty() && replacement->toolTip().isEmpty());
