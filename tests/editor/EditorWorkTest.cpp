@@ -9,8 +9,10 @@
 #include "editor/GatheringReport.h"
 #include "editor/PreviewFrame.h"
 #include "editor/Replacement.h"
+#include "editor/ReplacementView.h"
 #include "editor/SceneDocument.h"
 #include "resources/ResourceIds.h"
+#include "resources/Strings.h"
 #include "scene/CVK7QScene.h"
 #include "support/EventWait.h"
 #include "support/RecordingReport.h"
@@ -19,6 +21,7 @@
 #include "texture/chain/MipChainNaming.h"
 #include "texture/chain/TextureFileReader.h"
 #include "texture/chain/TgaTextureReader.h"
+#include "texture/convert/ConversionCost.h"
 #include "texture/io/FileRead.h"
 
 #include <gtest/gtest.h>
@@ -533,6 +536,69 @@ TEST_F(EditorWork, APngExtractedThenPickedGoesInInTheScenesFormat)
     EXPECT_EQ(std::string(replaced.name), "sky_A");
     EXPECT_EQ(replaced.depth, 16);
     EXPECT_EQ(replaced.greenMask, grass.record().greenMask);
+    EXPECT_TRUE(messages().empty());
+}
+
+// With a scene texture chosen, the right frame shows the replacement as it
+// will go in, converted off the window's thread as the Action menu says:
+// Replace then puts in that very texture, at every depth and dithered or
+// not, taking the conversion made for the frame, and says what it cost.
+TEST_F(EditorWork, TheReplacementAsItWillGoInIsWhatReplacePutsIn)
+{
+    const TextureRecord scene[] = {
+        SceneTexture("d8", 8, 8, 8, 0, 1),
+        SceneTexture("d555", 8, 8, 16, 0, 1),
+        TextureBuilder(8, 8, 16).name("d565").masks(0xF800, 0x07E0, 0x001F, 0).build(),
+        SceneTexture("d24", 8, 8, 24, 0, 1),
+        SceneTexture("d32", 8, 8, 32, 0, 1),
+    };
+    const std::string path = work.file("depths.T3D");
+    WriteScene(path, {&scene[0], &scene[1], &scene[2], &scene[3], &scene[4]});
+    // More colours than a palette holds.
+    ASSERT_TRUE(WriteFileBytes((desk / "paint.png").string(), RgbPng(40, 24, [](int x, int y) {
+                                   return uint32_t(x * 6 << 16 | y * 10 << 8 | x * y);
+                               })));
+    Load(path);
+    editor->run(kAsItGoesInCommand);
+    editor->run(kKeepSceneNameCommand);
+    SelectInTree("paint.png");
+    auto* view = editor->dialog->findChild<ReplacementView*>();
+    auto* replacement = editor->dialog->findChild<Replacement*>();
+    auto* document = editor->dialog->findChild<SceneDocument*>();
+    auto* frame = editor->control<PreviewFrame>(kReplacementFrameId);
+    const struct {
+        int index;
+        bool dither;
+    } cases[] = {{0, true}, {0, false}, {1, true}, {2, true}, {3, true}, {4, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.index << (c.dither ? " dithered" : ""));
+        if (editor->action(kDitherCommand)->isChecked() != c.dither)
+            editor->run(kDitherCommand);
+        textures->setCurrentRow(c.index);
+        editor->settle();
+        const T3D_TEXTURE* shown = view->shown();
+        ASSERT_NE(shown, nullptr);
+        EXPECT_EQ(shown->depth, scene[c.index].record().depth);
+        EXPECT_TRUE(frame->caption().contains("As it will go in: ")) << frame->caption().toStdString();
+        const QString cost = QString::fromStdString(ConversionCostText(ConversionCost(replacement->texture(), *shown)));
+        EXPECT_TRUE(frame->toolTip().endsWith(QString::fromLatin1(kConversionCostText).arg(cost)));
+        editor->run(kReplaceCommand);
+        ExpectSameTexture(*shown, *document->texture(unsigned(c.index)), TextureParts::pixels);
+        EXPECT_EQ(view->shown(), shown);
+        const QString said = editor->control<QLabel>(kStatusLineId)->text();
+        EXPECT_TRUE(said.endsWith("; " + cost)) << said.toStdString();
+    }
+    // Replace waits for none but the conversion the frame shows.
+    const Replacement::Conversion conversion{FormatOf(*document->texture(4)), false};
+    const Replacement::Made* made = replacement->asItGoesIn(conversion);
+    ASSERT_NE(made, nullptr);
+    const Replacement::Made* taken = nullptr;
+    replacement->convert(conversion, [&taken](const Replacement::Made& done) { taken = &done; });
+    editor->settle();
+    EXPECT_EQ(taken, made);
+    // Turned off, the frame shows the file as read.
+    editor->run(kAsItGoesInCommand);
+    EXPECT_EQ(view->shown(), &replacement->texture());
     EXPECT_TRUE(messages().empty());
 }
 
