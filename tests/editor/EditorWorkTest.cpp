@@ -583,8 +583,8 @@ TEST_F(EditorWork, TheReplacementAsItWillGoInIsWhatReplacePutsIn)
         const QString cost = QString::fromStdString(ConversionCostText(ConversionCost(replacement->texture(), *shown)));
         EXPECT_TRUE(frame->toolTip().endsWith(QString::fromLatin1(kConversionCostText).arg(cost)));
         editor->run(kReplaceCommand);
+        ASSERT_EQ(view->shown(), shown) << "Replace took the conversion made for the frame";
         ExpectSameTexture(*shown, *document->texture(unsigned(c.index)), TextureParts::pixels);
-        EXPECT_EQ(view->shown(), shown);
         const QString said = editor->control<QLabel>(kStatusLineId)->text();
         EXPECT_TRUE(said.endsWith("; " + cost)) << said.toStdString();
     }
