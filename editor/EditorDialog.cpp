@@ -478,7 +478,7 @@ void EditorDialog::OnExportTextures()
 void EditorDialog::OnImportTextures()
 {
     // A Replace that waits goes first; the import is greyed meanwhile.
-    if (!replaceCommand_->isActive() && packCommands_->startImport(mipFilter(), staleLevelsChoice()))
+    if (!replaceCommand_->isActive() && packCommands_->startImport(mipFilter(), staleLevelsChoice(), menu_->dither()))
         sceneWorkStarted(packCommands_->progressText());
 }
 

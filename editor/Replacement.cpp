@@ -354,7 +354,7 @@ void Replacement::start(const std::shared_ptr<Job>& job)
                 made->outcome = Converted::Done;
                 NameAfterFile(made->texture.record(), file);
                 if (options.convertTo)  // else it goes in as read
-                made->cost = ConversionCost(asRead->record(), made->texture.record());
+                    made->cost = ConversionCost(asRead->record(), made->texture.record());
             }
             return made;
         }));

@@ -164,7 +164,7 @@ bool TexturePackCommands::startExport()
     return started;
 }
 
-bool TexturePackCommands::startImport(MipFilter filter, StaleLevelsChoice staleLevels)
+bool TexturePackCommands::startImport(MipFilter filter, StaleLevelsChoice staleLevels, bool dither)
 {
     if (!document_.isLoaded() || document_.isBusy())
         return false;
@@ -181,6 +181,7 @@ bool TexturePackCommands::startImport(MipFilter filter, StaleLevelsChoice staleL
     work->dir = LocalPath(folder);
     ImportOptions options;
     options.filter = filter;
+    options.dither = dither;
     // Asking is the window's: an import uses stale files with a warning in the row.
     options.levels = staleLevels.value_or(StaleLevelChoice::warn);
     const bool started = document_.readScene(

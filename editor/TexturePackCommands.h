@@ -47,8 +47,9 @@ public:
     // than their chain's first file made anew or used as `staleLevels` says
     // (Ask: used, with a warning in the texture's row), as quorrel-cli's
     // --levels does: levels the manifest proves stale are made anew unless
-    // the files are to be used. False when nothing started.
-    bool startImport(MipFilter filter, StaleLevelsChoice staleLevels);
+    // the files are to be used; 8-bit conversions dithered when `dither`.
+    // False when nothing started.
+    bool startImport(MipFilter filter, StaleLevelsChoice staleLevels, bool dither);
     // The progress window's text for the work under way, %1 its folder.
     const char* progressText() const;
 
