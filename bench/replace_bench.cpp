@@ -5,10 +5,14 @@
 // Replace checks the chain's files against the stamps and CRC-32s taken at
 // the read (ReplaceStampCheck), beside a read() of the file (its limit). How
 // soon a conversion to 8 bits stops once cancelled (ReplaceCancel, the
-// counter "stopped_ms": from the cancel to the conversion's end).
+// counter "stopped_ms": from the cancel to the conversion's end). What a
+// conversion costs each level against the chain as read (ReplaceCost: PSNR
+// and largest error over every level), which the window works out with the
+// conversion, beside the conversion itself (ReplaceFromFilesRead).
 #include "editor/ChainWatch.h"
 #include "texture/chain/PngTextureWriter.h"
 #include "texture/chain/TextureFileReader.h"
+#include "texture/convert/ConversionCost.h"
 #include "texture_bench_support.h"
 
 #include <benchmark/benchmark.h>
@@ -105,8 +109,21 @@ void ReplaceCancel(benchmark::State& state)
     state.counters["stopped_ms"] = benchmark::Counter(stopped, benchmark::Counter::kAvgIterations);
 }
 
+void ReplaceCost(benchmark::State& state)
+{
+    SilentReport report;
+    ChainFiles files;
+    TextureRecord asRead, converted;
+    if (!ReadChainFiles(PhotoChain(), files, report) || !CompleteChain(files, asRead, report, {}, PhotoChain()) ||
+        !CompleteChain(files, converted, report, ToDepth(int(state.range(0))), PhotoChain()))
+        state.SkipWithError("read failed");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ConversionCost(asRead.record(), converted.record()));
+}
+
 }  // namespace
 
+BENCHMARK(ReplaceCost)->ArgName("depth")->Arg(8)->Arg(16)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(ReplaceFromFilesRead)
     ->ArgName("depth")
     ->Arg(8)
