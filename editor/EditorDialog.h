@@ -1,14 +1,15 @@
 // The main window: a top-level window with the scene's texture list, the chosen
 // texture's details and flags, two previews (the chosen scene texture, the
-// replacement read from a TGA or PNG file), the folder tree, and the File,
-// Edit and Action menus.
+// replacement read from a TGA or PNG file, or as it will go into the chosen
+// scene texture), the folder tree, and the File, Edit, View and Action menus.
 //
 // The dialog holds the controls, the menus and their layout, wires every
 // signal in one place and keeps every enable and grey rule of the menus in
 // one function. What it shows lives in collaborators, each with its own
 // state: the scene document (SceneDocument: the scene, its file, format and
 // replacement history), the list and details (SceneTextureList), the
-// previews (Previews) and the replacement (Replacement). Its handlers are the
+// previews (Previews), the replacement (Replacement) and what its frame shows
+// (ReplacementView). Its handlers are the
 // steps of each command, asking those collaborators.
 //
 // Handlers run on the window's thread and return at once; reading a chain,
