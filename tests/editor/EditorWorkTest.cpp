@@ -2049,9 +2049,13 @@ TEST_F(EditorWork, RecentScenesFoldersAndOptionsAreKeptBetweenRuns)
     editor->run(kKeepSceneFormatCommand);
     EXPECT_TRUE(editor->action(kTakeFileNameCommand)->isChecked());
     editor->run(kKeepSceneNameCommand);
+    EXPECT_TRUE(editor->action(kDitherCommand)->isChecked());
+    editor->run(kDitherCommand);
     EXPECT_EQ(editor->framePicture(kReplacementFrameId).pixel(136, 100) & 0xFFFFFF, 0x00FF00u);
     EditorDialog third(editor->script.prompts(), new TestFolderTree(QString::fromStdString(desk.string())));
     EXPECT_TRUE(third.action(kKeepSceneNameCommand)->isChecked());
+    EXPECT_FALSE(third.action(kDitherCommand)->isChecked());
+    EXPECT_FALSE(third.action(kAsItGoesInCommand)->isChecked());  // turned off by the fixture
     EXPECT_TRUE(third.keepSceneFormat());
     EXPECT_EQ(third.mipFilter(), MipFilter::box);
     EXPECT_TRUE(third.action(kBoxLevelsCommand)->isChecked());
