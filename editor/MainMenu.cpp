@@ -27,6 +27,12 @@ constexpr std::pair<int, FlagsChoice> kFlagsCommands[] = {
     {kTakeNameFlagsCommand, FlagsChoice::TakeName},
 };
 
+constexpr std::pair<int, Channels> kChannelsCommands[] = {
+    {kRgbAlphaChannelsCommand, Channels::RgbAlpha}, {kRgbChannelsCommand, Channels::Rgb},
+    {kRedChannelCommand, Channels::Red},            {kGreenChannelCommand, Channels::Green},
+    {kBlueChannelCommand, Channels::Blue},          {kAlphaChannelCommand, Channels::Alpha},
+};
+
 }  // namespace
 
 MainMenu::MainMenu(QMenuBar* bar, const EditorSettings& settings, QObject* parent) : QObject(parent)
@@ -134,8 +140,43 @@ std::vector<int> MainMenu::OptionCommands()
             kTakeNameFlagsCommand,      kTakeFileNameCommand,  kKeepSceneNameCommand};
 }
 
+ViewChoices MainMenu::viewChoices() const
+{
+    ViewChoices choices;
+    for (const auto& [command, channels] : kChannelsCommands)
+        if (action(command)->isChecked())
+            choices.channels = channels;
+    choices.linked = action(kLinkFramesCommand)->isChecked();
+    choices.difference = action(kDifferenceCommand)->isChecked();
+    return choices;
+}
+
+std::vector<int> MainMenu::ViewCommands()
+{
+    std::vector<int> commands = {kZoomInCommand, kZoomOutCommand, kActualSizeCommand, kFitCommand};
+    for (const auto& [command, channels] : kChannelsCommands)
+        commands.push_back(command);
+    commands.push_back(kLinkFramesCommand);
+    commands.push_back(kDifferenceCommand);
+    return commands;
+}
+
+void MainMenu::showChannels(Channels channels)
+{
+    action(ChannelsCommand(channels))->setChecked(true);
+}
+
+int MainMenu::ChannelsCommand(Channels channels)
+{
+    for (const auto& [command, shown] : kChannelsCommands)
+        if (shown == channels)
+            return command;
+    return kRgbAlphaChannelsCommand;
+}
+
 void MainMenu::rememberOptions(EditorSettings& settings) const
 {
+    settings.setViewChoices(viewChoices());
     settings.setKeepSceneFormat(keepSceneFormat());
     settings.setMipFilter(mipFilter());
     settings.setStaleLevels(staleLevelsChoice());
@@ -153,4 +194,8 @@ void MainMenu::restoreOptions(const EditorSettings& settings)
     for (const auto& [command, choice] : kFlagsCommands)
         action(command)->setChecked(choice == settings.replaceFlags());
     action(settings.keepSceneName() ? kKeepSceneNameCommand : kTakeFileNameCommand)->setChecked(true);
+    const ViewChoices view = settings.viewChoices();
+    showChannels(view.channels);
+    action(kLinkFramesCommand)->setChecked(view.linked);
+    action(kDifferenceCommand)->setChecked(view.difference);
 }

@@ -1,10 +1,11 @@
 // The main window's menu bar, built from the menu template
 // (resources/MenuTemplate.h): every command's action by its id, the Recent
-// scenes submenu, and the Action menu's options for Replace and import, read
-// from and kept in the settings.
+// scenes submenu, the Action menu's options for Replace and import and the
+// View menu's choices, read from and kept in the settings.
 #pragma once
 
 #include "editor/ReplaceChoices.h"
+#include "editor/ViewChoices.h"
 
 class EditorSettings;
 
@@ -39,7 +40,15 @@ public:
     FlagsChoice flagsChoice() const;
     bool keepSceneName() const;
     static std::vector<int> OptionCommands();
-    // Keeps the options as they stand now for the next run.
+    // The View menu's choices, and its commands (zoom, channels, the frames).
+    ViewChoices viewChoices() const;
+    static std::vector<int> ViewCommands();
+    // Ticks the channels the frame that commands act on shows.
+    void showChannels(Channels channels);
+    // The command that chooses these channels.
+    static int ChannelsCommand(Channels channels);
+
+    // Keeps the options and the View menu's choices as they stand now for the next run.
     void rememberOptions(EditorSettings& settings) const;
 
 private:
