@@ -35,7 +35,7 @@ constexpr const char* kDifferenceKey = "view/difference";
 
 // The channel choices as the settings spell them.
 constexpr std::pair<Channels, const char*> kChannelValues[] = {
-    {Channels::RgbAlpha, "rgba"}, {Channels::Rgb, "rgb"},    {Channels::Red, "red"},
+    {Channels::RgbAlpha, "rgba"}, {Channels::Rgb, "rgb"},   {Channels::Red, "red"},
     {Channels::Green, "green"},   {Channels::Blue, "blue"}, {Channels::Alpha, "alpha"},
 };
 

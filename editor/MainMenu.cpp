@@ -28,9 +28,12 @@ constexpr std::pair<int, FlagsChoice> kFlagsCommands[] = {
 };
 
 constexpr std::pair<int, Channels> kChannelsCommands[] = {
-    {kRgbAlphaChannelsCommand, Channels::RgbAlpha}, {kRgbChannelsCommand, Channels::Rgb},
-    {kRedChannelCommand, Channels::Red},            {kGreenChannelCommand, Channels::Green},
-    {kBlueChannelCommand, Channels::Blue},          {kAlphaChannelCommand, Channels::Alpha},
+    {kRgbAlphaChannelsCommand, Channels::RgbAlpha},
+    {kRgbChannelsCommand, Channels::Rgb},
+    {kRedChannelCommand, Channels::Red},
+    {kGreenChannelCommand, Channels::Green},
+    {kBlueChannelCommand, Channels::Blue},
+    {kAlphaChannelCommand, Channels::Alpha},
 };
 
 }  // namespace

@@ -98,8 +98,7 @@ void PreviewFrame::drawCaption(QPainter& painter)
     box.moveBottomLeft(area.bottomLeft());
     painter.fillRect(box.intersected(area), kCaptionGround);
     painter.setPen(Qt::white);
-    painter.drawText(box.adjusted(kCaptionPadding, kCaptionPadding, -kCaptionPadding, -kCaptionPadding), flags,
-                     shown);
+    painter.drawText(box.adjusted(kCaptionPadding, kCaptionPadding, -kCaptionPadding, -kCaptionPadding), flags, shown);
 }
 
 void PreviewFrame::drawNotice(QPainter& painter)

@@ -90,5 +90,5 @@ private:
     QString notice_;
     QString readout_;
     std::optional<QPoint> dragFrom_;  // where the left button last was while it pans
-    int wheelTurn_ = 0;  // wheel angle not yet used for a step, in eighths of a degree
+    int wheelTurn_ = 0;               // wheel angle not yet used for a step, in eighths of a degree
 };

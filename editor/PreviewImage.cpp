@@ -202,7 +202,8 @@ QString TexelText(const T3D_TEXTURE& record, int level, QPoint texel)
     if (record.depth == 8)
         text += QStringLiteral(" \u00B7 index %1").arg(in[0]);
     else if (record.depth == 16)
-        text += QStringLiteral(" \u00B7 0x%1").arg(QString::number(in[0] | in[1] << 8, 16).toUpper().rightJustified(4, '0'));
+        text += QStringLiteral(" \u00B7 0x%1")
+                    .arg(QString::number(in[0] | in[1] << 8, 16).toUpper().rightJustified(4, '0'));
     const QString colours = QStringLiteral("%1 %2 %3").arg(argb >> 16 & 0xFF).arg(argb >> 8 & 0xFF).arg(argb & 0xFF);
     if (record.alphaMask != 0 && record.depth != 8)
         return text + QStringLiteral(" \u00B7 RGBA %1 %2").arg(colours).arg(argb >> 24);

@@ -13,8 +13,8 @@
 // expanded gives an all-black picture.
 #pragma once
 
-#include "editor/ViewChoices.h"
 #include "editor/FrameView.h"
+#include "editor/ViewChoices.h"
 #include "texture/T3DTexture.h"
 
 #include <QImage>

@@ -70,11 +70,8 @@ bool HasPicture(const T3D_TEXTURE& record)
 
 Previews::Previews(PreviewFrame* sceneFrame, PreviewFrame* replacementFrame, RecordSource source,
                    const ViewChoices& choices, QObject* parent)
-    : QObject(parent),
-      frames_{sceneFrame, replacementFrame},
-      source_(std::move(source)),
-      channels_{choices.channels, choices.channels},
-      linked_(choices.linked),
+    : QObject(parent), frames_{sceneFrame, replacementFrame},
+      source_(std::move(source)), channels_{choices.channels, choices.channels}, linked_(choices.linked),
       difference_(choices.difference)
 {
     for (int i : {kScene, kReplacement})

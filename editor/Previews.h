@@ -45,8 +45,8 @@ public:
     // or nullptr.
     using RecordSource = std::function<const T3D_TEXTURE*(int frameId)>;
 
-    Previews(PreviewFrame* sceneFrame, PreviewFrame* replacementFrame, RecordSource source,
-             const ViewChoices& choices, QObject* parent);
+    Previews(PreviewFrame* sceneFrame, PreviewFrame* replacementFrame, RecordSource source, const ViewChoices& choices,
+             QObject* parent);
 
     // kSceneFrameId or kReplacementFrameId; nullptr for any other id.
     PreviewFrame* frame(int frameId) const;
