@@ -1,7 +1,7 @@
 // The main window: a top-level window with the scene's texture list, the chosen
 // texture's details and flags, two previews (the chosen scene texture, the
 // replacement read from a TGA or PNG file), the folder tree, and the File,
-// Edit and Action menus.
+// Edit, View and Action menus.
 //
 // The dialog holds the controls, the menus and their layout, wires every
 // signal in one place and keeps every enable and grey rule of the menus in
