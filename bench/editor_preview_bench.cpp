@@ -11,7 +11,8 @@
 // bits (with alpha) at "fit", 100 % and 800 %; the target is 16 ms. The
 // difference view, the same for the right frame comparing a 32-bit level with
 // an 8-bit one, its figures kept from the first drawing (a pan or a zoom) or
-// worked out anew (a new record); the target is 50 ms.
+// worked out anew (a new record, beside its limit: both levels expanded); the
+// target is 50 ms.
 #include "bench_application.h"
 #include "texture_bench_support.h"
 
@@ -19,6 +20,7 @@
 #include "editor/PreviewImage.h"
 #include "editor/Previews.h"
 #include "resources/ResourceIds.h"
+#include "texture/convert/PixelExpansion.h"
 
 #include <benchmark/benchmark.h>
 
@@ -135,6 +137,28 @@ void DifferencePaint(benchmark::State& state)
     }
 }
 
+// The limit of the difference worked out anew: both levels expanded, row by
+// row, and nothing else.
+void DifferenceLimit(benchmark::State& state)
+{
+    TextureRecord left;
+    TextureRecord right;
+    MakeViewRecord(left, 32);
+    MakeViewRecord(right, 8);
+    const PixelExpander leftPixels(left.record());
+    const PixelExpander rightPixels(right.record());
+    std::vector<uint32_t> a(kSide);
+    std::vector<uint32_t> b(kSide);
+    for (auto _ : state) {
+        for (size_t y = 0; y < kSide; ++y) {
+            leftPixels.expand(left.record().levels[0] + y * kSide * 4, a.data(), kSide);
+            rightPixels.expand(right.record().levels[0] + y * kSide, b.data(), kSide);
+            benchmark::DoNotOptimize(a.data());
+            benchmark::DoNotOptimize(b.data());
+        }
+    }
+}
+
 }  // namespace
 
 BENCHMARK(FramePaint)
@@ -147,6 +171,7 @@ BENCHMARK(DifferencePaint)
     ->ArgsProduct({{kFitZoom, 0, 3}, {0, 1}})
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
+BENCHMARK(DifferenceLimit)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(PreviewDraw)
     ->ArgName("depth")
     ->Arg(8)

@@ -76,6 +76,10 @@ DifferenceFigures Compare(const T3D_TEXTURE& left, const T3D_TEXTURE& right, int
         return figures;
     figures.comparable = true;
     const std::array<bool, 4> counted = Counted(channels);
+    const unsigned keepAlpha = counted[0] ? 0xFF : 0;
+    const unsigned keepRed = counted[1] ? 0xFF : 0;
+    const unsigned keepGreen = counted[2] ? 0xFF : 0;
+    const unsigned keepBlue = counted[3] ? 0xFF : 0;
     const uint32_t leftOpaque = AlphaShown(left);
     const uint32_t rightOpaque = AlphaShown(right);
     const PixelExpander leftPixels(left);
@@ -85,19 +89,27 @@ DifferenceFigures Compare(const T3D_TEXTURE& left, const T3D_TEXTURE& right, int
     std::vector<uint32_t> a(width);
     std::vector<uint32_t> b(width);
     uint64_t sum = 0;
+    unsigned largest = 0;
+    const auto difference = [](uint32_t p, uint32_t q, int shift) {
+        return unsigned(std::abs(int(p >> shift & 0xFF) - int(q >> shift & 0xFF)));
+    };
     for (size_t y = 0; y < height; ++y) {
         leftPixels.expand(left.levels[level] + y * width * BytesPerPixel(left.depth), a.data(), width);
         rightPixels.expand(right.levels[level] + y * width * BytesPerPixel(right.depth), b.data(), width);
+        uint32_t rowSum = 0;  // at most 4 x 255 x 65535: no overflow
         for (size_t x = 0; x < width; ++x) {
-            const std::array<unsigned, 4> d = ChannelDifferences(a[x] | leftOpaque, b[x] | rightOpaque);
-            for (size_t c = 0; c < 4; ++c) {
-                if (!counted[c])
-                    continue;
-                sum += d[c];
-                figures.largest = std::max(figures.largest, d[c]);
-            }
+            const uint32_t p = a[x] | leftOpaque;
+            const uint32_t q = b[x] | rightOpaque;
+            const unsigned alpha = difference(p, q, 24) & keepAlpha;
+            const unsigned red = difference(p, q, 16) & keepRed;
+            const unsigned green = difference(p, q, 8) & keepGreen;
+            const unsigned blue = difference(p, q, 0) & keepBlue;
+            rowSum += alpha + red + green + blue;
+            largest = std::max(largest, std::max(std::max(alpha, red), std::max(green, blue)));
         }
+        sum += rowSum;
     }
+    figures.largest = largest;
     const auto channelCount = size_t(std::count(counted.begin(), counted.end(), true));
     figures.mean = double(sum) / double(width * height * channelCount);
     return figures;

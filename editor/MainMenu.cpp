@@ -69,7 +69,7 @@ MainMenu::MainMenu(QMenuBar* bar, const EditorSettings& settings, QObject* paren
         action->setData(item.command);
         action->setEnabled(!item.greyedAtStart);
         if (item.shortcut)
-            action->setShortcut(QKeySequence(QString::fromLatin1(item.shortcut)));
+            action->setShortcuts(QKeySequence::listFromString(QString::fromLatin1(item.shortcut)));
         if (item.kind != MenuItemKind::Command)
             action->setCheckable(true);
         if (item.kind == MenuItemKind::Choice) {

@@ -153,6 +153,7 @@ void Previews::show(int i, const T3D_TEXTURE& record, int level)
     if (shown && i == kReplacement && !captionNote_.isEmpty())
         caption += '\n' + captionNote_;
     target->setPicture(std::move(picture), level, caption);
+    showReadout(i, pointer_[i]);
     if (i == kReplacement) {
         replacementSummary_ = shown ? TextureSummary(record) : QString();
         setReplacementNotes(captionNote_, tooltipNote_);
@@ -272,6 +273,7 @@ void Previews::pan(int i, QPoint delta)
 
 void Previews::showReadout(int i, QPoint pixel)
 {
+    pointer_[i] = pixel;
     const T3D_TEXTURE* record = source_(frameIdAt(i));
     const QSize level = levelShown(i);
     std::optional<QPoint> texel;

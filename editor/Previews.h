@@ -107,7 +107,8 @@ private:
     Channels channels_[2];
     bool linked_;
     bool difference_;
-    int current_ = 0;  // the frame that View commands act on
+    int current_ = 0;                           // the frame that View commands act on
+    QPoint pointer_[2] = {{-1, -1}, {-1, -1}};  // where the pointer is over each frame; (-1, -1): not
     QString captionNote_;
     QString tooltipNote_;
     QString replacementSummary_;  // the tooltip of the record drawn, without the note

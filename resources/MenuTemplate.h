@@ -21,7 +21,7 @@ struct MenuItemTemplate {
     const char* text;  // nullptr for separators and the recent scenes
     int command;
     bool greyedAtStart;
-    const char* shortcut;  // nullptr: none
+    const char* shortcut;  // nullptr: none; several are parted by "; "
 };
 
 // Ctrl+S is not in the table: it goes to the Save entry of the format the
@@ -43,7 +43,7 @@ inline constexpr MenuItemTemplate kMainMenu[] = {
     {"&Edit", nullptr, MenuItemKind::Command, "&Undo", kUndoCommand, true, "Ctrl+Z"},
     {"&Edit", nullptr, MenuItemKind::Command, "&Redo", kRedoCommand, true, "Ctrl+Shift+Z"},
     {"&Edit", nullptr, MenuItemKind::Command, "Re&name", kRenameCommand, true, "F2"},
-    {"&View", nullptr, MenuItemKind::Command, "Zoom &in", kZoomInCommand, false, "Ctrl++"},
+    {"&View", nullptr, MenuItemKind::Command, "Zoom &in", kZoomInCommand, false, "Ctrl++; Ctrl+="},
     {"&View", nullptr, MenuItemKind::Command, "Zoom &out", kZoomOutCommand, false, "Ctrl+-"},
     {"&View", nullptr, MenuItemKind::Command, "&1:1", kActualSizeCommand, false, "Ctrl+0"},
     {"&View", nullptr, MenuItemKind::Command, "&fit", kFitCommand, false, "Ctrl+9"},
