@@ -277,7 +277,7 @@ void Previews::showReadout(int i, QPoint pixel)
     const T3D_TEXTURE* record = source_(frameIdAt(i));
     const QSize level = levelShown(i);
     std::optional<QPoint> texel;
-    if (record && !level.isEmpty())
+    if (record && !level.isEmpty() && QRect(QPoint(0, 0), frames_[i]->clientSize()).contains(pixel))
         texel = views_[i].texelAt(pixel, frames_[i]->clientSize(), level);
     frames_[i]->setReadout(texel ? TexelText(*record, KeptLevel(*record, frames_[i]->level()), *texel) : QString());
 }
