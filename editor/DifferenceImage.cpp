@@ -77,9 +77,10 @@ std::pair<uint32_t, uint8_t> RowDifferences(const uint8_t* __restrict p, const u
     return {sum, largest};
 }
 
-uint32_t AlphaShown(const T3D_TEXTURE& record)
+// What makes a pixel of a texture whose alpha does not show opaque.
+uint32_t OpaqueUnless(bool alpha)
 {
-    return ShowsAlpha(record) ? 0 : kOpaque;
+    return alpha ? 0 : kOpaque;
 }
 
 }  // namespace
@@ -91,13 +92,15 @@ DifferenceFigures Compare(const T3D_TEXTURE& left, const T3D_TEXTURE& right, int
         LevelSize(left, level) != LevelSize(right, level))
         return figures;
     figures.comparable = true;
+    figures.leftAlpha = ShowsAlpha(left);
+    figures.rightAlpha = ShowsAlpha(right);
     const std::array<bool, 4> counted = Counted(channels);
     // The bytes of a little-endian 0xAARRGGBB pixel are blue, green, red,
     // alpha; a byte of `kept` is 0xFF where its channel counts.
     const uint8_t keep[4] = {uint8_t(counted[3] ? 0xFF : 0), uint8_t(counted[2] ? 0xFF : 0),
                              uint8_t(counted[1] ? 0xFF : 0), uint8_t(counted[0] ? 0xFF : 0)};
-    const uint32_t leftOpaque = AlphaShown(left);
-    const uint32_t rightOpaque = AlphaShown(right);
+    const uint32_t leftOpaque = OpaqueUnless(figures.leftAlpha);
+    const uint32_t rightOpaque = OpaqueUnless(figures.rightAlpha);
     const PixelExpander leftPixels(left);
     const PixelExpander rightPixels(right);
     const size_t width = LevelWidth(left, level);
@@ -144,8 +147,8 @@ QImage DifferenceImage(const T3D_TEXTURE& left, const T3D_TEXTURE& right, QSize 
     if (a.empty() || a.size() != b.size())
         return picture;
 
-    const uint32_t leftOpaque = AlphaShown(left);
-    const uint32_t rightOpaque = AlphaShown(right);
+    const uint32_t leftOpaque = OpaqueUnless(figures.leftAlpha);
+    const uint32_t rightOpaque = OpaqueUnless(figures.rightAlpha);
     const unsigned largest = std::max(figures.largest, 1u);
     for (int dy = 0; dy < area.height(); ++dy) {
         auto* row = reinterpret_cast<uint32_t*>(picture.scanLine(area.y() + dy)) + area.x();

@@ -17,6 +17,8 @@ struct DifferenceFigures {
     bool comparable = false;  // both levels there, of one size
     unsigned largest = 0;     // over every pixel and counted channel
     double mean = 0;          // over every pixel and counted channel
+    bool leftAlpha = false;   // ShowsAlpha of each record
+    bool rightAlpha = false;
 };
 
 DifferenceFigures Compare(const T3D_TEXTURE& left, const T3D_TEXTURE& right, int level, Channels channels);

@@ -175,7 +175,7 @@ QImage PreviewImage(const T3D_TEXTURE& record, QSize frameSize, int level, const
     if (argb.empty())
         return picture;
 
-    const bool alpha = ShowsAlpha(record);
+    const bool alpha = look.alpha ? *look.alpha : ShowsAlpha(record);
     for (int dy = 0; dy < area.height(); ++dy) {
         const uint32_t* source = argb.data() + size_t(dy) * size_t(area.width());
         auto* row = reinterpret_cast<uint32_t*>(picture.scanLine(area.y() + dy)) + area.x();

@@ -22,11 +22,13 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 struct PreviewLook {
     FrameView view;
     Channels channels = Channels::RgbAlpha;
+    std::optional<bool> alpha;  // ShowsAlpha of the record, when the caller knows it already
 };
 
 QImage PreviewImage(const T3D_TEXTURE& record, QSize frameSize, int level = 0, const PreviewLook& look = {});

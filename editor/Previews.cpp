@@ -128,9 +128,15 @@ void Previews::drawLevel(const T3D_TEXTURE& record, int frameId, int level)
     const int i = index(frameId);
     if (i < 0)
         return;
-    compared_.reset();
+    forget(i);
     show(i, record, level);
     follow(i);
+}
+
+void Previews::forget(int i)
+{
+    compared_.reset();
+    alpha_[i].reset();
 }
 
 void Previews::show(int i, const T3D_TEXTURE& record, int level)
@@ -148,7 +154,11 @@ void Previews::show(int i, const T3D_TEXTURE& record, int level)
         picture = differencePicture(*left, record, level, line);
         caption += '\n' + line;
     } else {
-        picture = PreviewImage(record, frameSize, level, {views_[i], channels_[i]});
+        // Whether alpha shows takes a look at every pixel of a texture
+        // without it: once per record drawn, not once per zoom or pan.
+        if (!alpha_[i] || alpha_[i]->first != record.levels[0])
+            alpha_[i] = std::make_pair(record.levels[0], ShowsAlpha(record));
+        picture = PreviewImage(record, frameSize, level, {views_[i], channels_[i], alpha_[i]->second});
     }
     if (shown && i == kReplacement && !captionNote_.isEmpty())
         caption += '\n' + captionNote_;
@@ -179,7 +189,7 @@ QImage Previews::differencePicture(const T3D_TEXTURE& left, const T3D_TEXTURE& r
                    .arg(figures.largest)
                    .arg(figures.mean, 0, 'f', 2);
     }
-    const PreviewLook look{views_[kReplacement], channels};
+    const PreviewLook look{views_[kReplacement], channels, std::nullopt};
     return DifferenceImage(left, right, frames_[kReplacement]->clientSize(), level, look, figures);
 }
 
@@ -207,7 +217,7 @@ void Previews::ClearFrame(int frameId)
     frames_[i]->setReadout(QString());
     if (i == kReplacement)
         replacementSummary_.clear();
-    compared_.reset();
+    forget(i);
     if (difference_ && i == kScene)
         follow(i);
 }

@@ -31,6 +31,7 @@
 
 #include <functional>
 #include <optional>
+#include <utility>
 
 class PreviewFrame;
 class QAction;
@@ -87,6 +88,9 @@ private:
     // Draws the record into frame [i] at the level (kept within its levels),
     // as its view and channels say; nothing more.
     void show(int i, const T3D_TEXTURE& record, int level);
+    // The window draws a record anew in frame [i]: what was worked out for
+    // the last one goes.
+    void forget(int i);
     // What follows a change of frame [i]: linked, the other frame takes its
     // level, view and channels; with the difference on, the right frame
     // compares again after the left one changed.
@@ -122,4 +126,7 @@ private:
         DifferenceFigures figures;
     };
     std::optional<Compared> compared_;
+    // Whether the record drawn in each frame shows alpha, by its level 0's
+    // pixels; forgotten in the same way.
+    std::optional<std::pair<const uint8_t*, bool>> alpha_[2];
 };

@@ -234,10 +234,10 @@ TEST(PreviewView, ChannelsAndTheDifferenceShowKnownTexelsOfEveryLayout)
         for (int t = 0; t < 2; ++t) {
             const uint32_t shownAlpha = c.alpha ? 0 : 0xFF000000;
             EXPECT_EQ(exported[size_t(t)] | shownAlpha, c.argb[t]) << "texel " << t;
-            const QImage rgb = PreviewImage(record, kFrame, 0, {FrameView(), Channels::Rgb});
+            const QImage rgb = PreviewImage(record, kFrame, 0, {FrameView(), Channels::Rgb, std::nullopt});
             EXPECT_EQ(rgb.pixel(pixels[t]) & 0xFFFFFF, c.argb[t] & 0xFFFFFF) << "texel " << t;
             for (const auto& [channels, shift] : single) {
-                const QImage one = PreviewImage(record, kFrame, 0, {FrameView(), channels});
+                const QImage one = PreviewImage(record, kFrame, 0, {FrameView(), channels, std::nullopt});
                 EXPECT_EQ(one.pixel(pixels[t]) & 0xFFFFFF, Grey(Channel(c.argb[t], shift)))
                     << "texel " << t << ", channel at bit " << shift;
             }
@@ -266,7 +266,7 @@ TEST(PreviewView, ChannelsAndTheDifferenceShowKnownTexelsOfEveryLayout)
 
         const DifferenceFigures colours = Compare(record, reference.record(), 0, Channels::Rgb);
         const QImage difference =
-            DifferenceImage(record, reference.record(), kFrame, 0, {FrameView(), Channels::Rgb}, colours);
+            DifferenceImage(record, reference.record(), kFrame, 0, {FrameView(), Channels::Rgb, std::nullopt}, colours);
         for (int t = 0; t < 2; ++t)
             for (int shift : {16, 8, 0}) {
                 const unsigned d =
