@@ -43,7 +43,8 @@ std::array<bool, 4> Counted(Channels channels)
     return {};
 }
 
-// The shown differences as a picture's pixel, before scaling.
+// The shown differences as a picture's pixel, before scaling: one channel
+// shows as grey.
 std::array<unsigned, 3> ShownDifference(const std::array<unsigned, 4>& d, Channels channels)
 {
     switch (channels) {
@@ -52,12 +53,13 @@ std::array<unsigned, 3> ShownDifference(const std::array<unsigned, 4>& d, Channe
     case Channels::Rgb:
         return {d[1], d[2], d[3]};
     case Channels::Red:
+        return {d[1], d[1], d[1]};
     case Channels::Green:
+        return {d[2], d[2], d[2]};
     case Channels::Blue:
-    case Channels::Alpha: {
-        const unsigned one = d[size_t(channels == Channels::Alpha ? 0 : int(channels) - int(Channels::Rgb))];
-        return {one, one, one};
-    }
+        return {d[3], d[3], d[3]};
+    case Channels::Alpha:
+        return {d[0], d[0], d[0]};
     }
     return {};
 }

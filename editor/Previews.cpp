@@ -154,11 +154,7 @@ void Previews::show(int i, const T3D_TEXTURE& record, int level)
         picture = differencePicture(*left, record, level, line);
         caption += '\n' + line;
     } else {
-        // Whether alpha shows takes a look at every pixel of a texture
-        // without it: once per record drawn, not once per zoom or pan.
-        if (!alpha_[i] || alpha_[i]->first != record.levels[0])
-            alpha_[i] = std::make_pair(record.levels[0], ShowsAlpha(record));
-        picture = PreviewImage(record, frameSize, level, {views_[i], channels_[i], alpha_[i]->second});
+        picture = PreviewImage(record, frameSize, level, {views_[i], channels_[i], showsAlpha(i, record)});
     }
     if (shown && i == kReplacement && !captionNote_.isEmpty())
         caption += '\n' + captionNote_;
@@ -168,6 +164,15 @@ void Previews::show(int i, const T3D_TEXTURE& record, int level)
         replacementSummary_ = shown ? TextureSummary(record) : QString();
         setReplacementNotes(captionNote_, tooltipNote_);
     }
+}
+
+bool Previews::showsAlpha(int i, const T3D_TEXTURE& record)
+{
+    // Whether alpha shows takes a look at every pixel of a texture without
+    // it: once per record drawn, not at every zoom or pan.
+    if (!alpha_[i] || alpha_[i]->first != record.levels[0])
+        alpha_[i] = std::make_pair(record.levels[0], ShowsAlpha(record));
+    return alpha_[i]->second;
 }
 
 QImage Previews::differencePicture(const T3D_TEXTURE& left, const T3D_TEXTURE& right, int level, QString& line)

@@ -91,6 +91,7 @@ private:
     // The window draws a record anew in frame [i]: what was worked out for
     // the last one goes.
     void forget(int i);
+    bool showsAlpha(int i, const T3D_TEXTURE& record);
     // What follows a change of frame [i]: linked, the other frame takes its
     // level, view and channels; with the difference on, the right frame
     // compares again after the left one changed.
