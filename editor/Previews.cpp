@@ -159,7 +159,7 @@ void Previews::show(int i, const T3D_TEXTURE& record, int level)
     if (shown && i == kReplacement && !captionNote_.isEmpty())
         caption += '\n' + captionNote_;
     target->setPicture(std::move(picture), level, caption);
-    showReadout(i, pointer_[i]);
+    readTexel(i, record);
     if (i == kReplacement) {
         replacementSummary_ = shown ? TextureSummary(record) : QString();
         setReplacementNotes(captionNote_, tooltipNote_);
@@ -289,12 +289,20 @@ void Previews::pan(int i, QPoint delta)
 void Previews::showReadout(int i, QPoint pixel)
 {
     pointer_[i] = pixel;
-    const T3D_TEXTURE* record = source_(frameIdAt(i));
-    const QSize level = levelShown(i);
+    if (const T3D_TEXTURE* record = source_(frameIdAt(i)))
+        readTexel(i, *record);
+    else
+        frames_[i]->setReadout(QString());
+}
+
+void Previews::readTexel(int i, const T3D_TEXTURE& record)
+{
+    const int level = KeptLevel(record, frames_[i]->level());
+    const QSize frameSize = frames_[i]->clientSize();
     std::optional<QPoint> texel;
-    if (record && !level.isEmpty() && QRect(QPoint(0, 0), frames_[i]->clientSize()).contains(pixel))
-        texel = views_[i].texelAt(pixel, frames_[i]->clientSize(), level);
-    frames_[i]->setReadout(texel ? TexelText(*record, KeptLevel(*record, frames_[i]->level()), *texel) : QString());
+    if (HasPicture(record) && QRect(QPoint(0, 0), frameSize).contains(pointer_[i]))
+        texel = views_[i].texelAt(pointer_[i], frameSize, LevelSize(record, level));
+    frames_[i]->setReadout(texel ? TexelText(record, level, *texel) : QString());
 }
 
 void Previews::viewCommand(int command, const ViewChoices& choices)

@@ -101,6 +101,8 @@ private:
     void zoomBy(int i, int steps, QPointF at);
     void pan(int i, QPoint delta);
     void showReadout(int i, QPoint pixel);
+    // The readout of the texel under the pointer in frame [i], which shows the record.
+    void readTexel(int i, const T3D_TEXTURE& record);
     void takeCommands(int i);
     // The right frame's difference with the left record, and its caption line.
     QImage differencePicture(const T3D_TEXTURE& left, const T3D_TEXTURE& right, int level, QString& line);
