@@ -128,7 +128,8 @@ void EditorDialog::buildControls(QWidget* client)
     PreviewFrame* const* frames = controls_->frames;
     textureList_ = new SceneTextureList(*document_, controls_->textures, controls_->textureFilter,
                                         controls_->textureCount, controls_->details, controls_->flagBoxes, this);
-    previews_ = new Previews(frames[0], frames[1], this);
+    previews_ = new Previews(
+        frames[0], frames[1], [this](int frameId) { return shownTexture(frameId); }, menu_->viewChoices(), this);
     view_ = new ReplacementView(*replacement_, *previews_, *textureList_, *menu_, this);
     // Tab goes as the eye does: the list, the two frames, then the tree.
     setTabOrder(controls_->textures, frames[0]);
@@ -140,7 +141,8 @@ void EditorDialog::buildControls(QWidget* client)
     folderTree_->addAction(openTreeFileAction_);
     openReplacementAction_ = new QAction(QString::fromLatin1(kOpenInImageEditorText), frames[1]);
     frames[1]->addAction(openReplacementAction_);
-    frames[1]->setContextMenuPolicy(Qt::ActionsContextMenu);
+    previews_->offerInFrames(
+        {action(kZoomInCommand), action(kZoomOutCommand), action(kActualSizeCommand), action(kFitCommand)});
     layoutControls();
 }
 
@@ -177,6 +179,11 @@ void EditorDialog::wireMessageMap()
     connect(action(kUndoCommand), &QAction::triggered, this, [this] { OnUndoOrRedo(true); });
     connect(action(kRedoCommand), &QAction::triggered, this, [this] { OnUndoOrRedo(false); });
     connect(action(kRenameCommand), &QAction::triggered, textureList_, &SceneTextureList::startRename);
+    for (int command : MainMenu::ViewCommands())
+        connect(action(command), &QAction::triggered, this, [this, command] {
+            previews_->viewCommand(command, menu_->viewChoices());
+            menu_->rememberOptions(settings_);
+        });
     connect(action(kExtractCommand), &QAction::triggered, this, &EditorDialog::OnExtract);
     connect(action(kReplaceCommand), &QAction::triggered, this, &EditorDialog::OnReplace);
     for (int command : MainMenu::OptionCommands())
@@ -189,10 +196,7 @@ void EditorDialog::wireMessageMap()
 
     connect(textureList_, &SceneTextureList::entrySelected, this, &EditorDialog::OnTextureSelected);
     connect(folderTree_, &QTreeWidget::currentItemChanged, this, &EditorDialog::OnTreeSelectionChanged);
-    connect(previews_->frame(kSceneFrameId), &PreviewFrame::levelStepRequested, this,
-            [this](int step) { OnPreviewLevelStep(kSceneFrameId, step); });
-    connect(previews_->frame(kReplacementFrameId), &PreviewFrame::levelStepRequested, this,
-            [this](int step) { OnPreviewLevelStep(kReplacementFrameId, step); });
+    connect(previews_, &Previews::channelsShown, menu_, &MainMenu::showChannels);
     connect(replacement_, &Replacement::changed, this, &EditorDialog::replacementChanged);
     connect(replaceCommand_, &ReplaceCommand::waiting, this, &EditorDialog::showStatus);
     connect(replaceCommand_, &ReplaceCommand::ended, this, &EditorDialog::replaceEnded);

@@ -5,6 +5,8 @@
 
 #include <QFileInfo>
 
+#include <utility>
+
 namespace {
 
 constexpr const char* kOrganisation = "Quorrel";
@@ -29,6 +31,15 @@ constexpr const char* kTgaFormatValue = "tga";
 constexpr const char* kWindowGeometryKey = "window/geometry";
 constexpr const char* kPackFolderKey = "texturePack/folder";
 constexpr const char* kPackPngKey = "texturePack/png";
+constexpr const char* kChannelsKey = "view/channels";
+constexpr const char* kLinkedKey = "view/linked";
+constexpr const char* kDifferenceKey = "view/difference";
+
+// The channel choices as the settings spell them.
+constexpr std::pair<Channels, const char*> kChannelValues[] = {
+    {Channels::RgbAlpha, "rgba"}, {Channels::Rgb, "rgb"},   {Channels::Red, "red"},
+    {Channels::Green, "green"},   {Channels::Blue, "blue"}, {Channels::Alpha, "alpha"},
+};
 
 QString FolderKey(FileDialogKind dialog)
 {
@@ -190,4 +201,25 @@ void EditorSettings::setExportChoice(const ExportChoice& choice)
 void EditorSettings::setPackFolder(const QString& folder)
 {
     settings_.setValue(kPackFolderKey, QFileInfo(folder).absoluteFilePath());
+}
+
+ViewChoices EditorSettings::viewChoices() const
+{
+    ViewChoices choices;
+    const QString channels = settings_.value(kChannelsKey).toString();
+    for (const auto& [value, name] : kChannelValues)
+        if (channels == QLatin1String(name))
+            choices.channels = value;
+    choices.linked = settings_.value(kLinkedKey, choices.linked).toBool();
+    choices.difference = settings_.value(kDifferenceKey, choices.difference).toBool();
+    return choices;
+}
+
+void EditorSettings::setViewChoices(const ViewChoices& choices)
+{
+    for (const auto& [value, name] : kChannelValues)
+        if (choices.channels == value)
+            settings_.setValue(kChannelsKey, name);
+    settings_.setValue(kLinkedKey, choices.linked);
+    settings_.setValue(kDifferenceKey, choices.difference);
 }

@@ -1,6 +1,6 @@
 // What the editor keeps between runs, with QSettings under the application's
 // own organisation and name: the recent scenes, the folder each file dialog
-// last chose from, the options of the Action menu, the format Extract last
+// last chose from, the options of the Action and View menus, the format Extract last
 // wrote, the folder and kind of files of the last texture export, the main
 // window's size and place, and (kept by the tree itself) the folder tree's
 // state.
@@ -8,6 +8,7 @@
 
 #include "editor/ReplaceChoices.h"
 #include "editor/TexturePackChoices.h"
+#include "editor/ViewChoices.h"
 
 #include <QByteArray>
 #include <QSettings>
@@ -47,6 +48,9 @@ public:
     // until turned off).
     bool showsAsItGoesIn() const;
     void setShowsAsItGoesIn(bool shows);
+
+    ViewChoices viewChoices() const;  // ViewChoices' own until chosen
+    void setViewChoices(const ViewChoices& choices);
 
     // The folder last exported to or imported from, and the kind of files
     // last exported (TGA until PNG is chosen).

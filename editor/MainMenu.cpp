@@ -27,6 +27,15 @@ constexpr std::pair<int, FlagsChoice> kFlagsCommands[] = {
     {kTakeNameFlagsCommand, FlagsChoice::TakeName},
 };
 
+constexpr std::pair<int, Channels> kChannelsCommands[] = {
+    {kRgbAlphaChannelsCommand, Channels::RgbAlpha},
+    {kRgbChannelsCommand, Channels::Rgb},
+    {kRedChannelCommand, Channels::Red},
+    {kGreenChannelCommand, Channels::Green},
+    {kBlueChannelCommand, Channels::Blue},
+    {kAlphaChannelCommand, Channels::Alpha},
+};
+
 }  // namespace
 
 MainMenu::MainMenu(QMenuBar* bar, const EditorSettings& settings, QObject* parent) : QObject(parent)
@@ -60,7 +69,7 @@ MainMenu::MainMenu(QMenuBar* bar, const EditorSettings& settings, QObject* paren
         action->setData(item.command);
         action->setEnabled(!item.greyedAtStart);
         if (item.shortcut)
-            action->setShortcut(QKeySequence(QString::fromLatin1(item.shortcut)));
+            action->setShortcuts(QKeySequence::listFromString(QString::fromLatin1(item.shortcut)));
         if (item.kind != MenuItemKind::Command)
             action->setCheckable(true);
         if (item.kind == MenuItemKind::Choice) {
@@ -146,8 +155,43 @@ std::vector<int> MainMenu::OptionCommands()
             kKeepSceneNameCommand};
 }
 
+ViewChoices MainMenu::viewChoices() const
+{
+    ViewChoices choices;
+    for (const auto& [command, channels] : kChannelsCommands)
+        if (action(command)->isChecked())
+            choices.channels = channels;
+    choices.linked = action(kLinkFramesCommand)->isChecked();
+    choices.difference = action(kDifferenceCommand)->isChecked();
+    return choices;
+}
+
+std::vector<int> MainMenu::ViewCommands()
+{
+    std::vector<int> commands = {kZoomInCommand, kZoomOutCommand, kActualSizeCommand, kFitCommand};
+    for (const auto& [command, channels] : kChannelsCommands)
+        commands.push_back(command);
+    commands.push_back(kLinkFramesCommand);
+    commands.push_back(kDifferenceCommand);
+    return commands;
+}
+
+void MainMenu::showChannels(Channels channels)
+{
+    action(ChannelsCommand(channels))->setChecked(true);
+}
+
+int MainMenu::ChannelsCommand(Channels channels)
+{
+    for (const auto& [command, shown] : kChannelsCommands)
+        if (shown == channels)
+            return command;
+    return kRgbAlphaChannelsCommand;
+}
+
 void MainMenu::rememberOptions(EditorSettings& settings) const
 {
+    settings.setViewChoices(viewChoices());
     settings.setKeepSceneFormat(keepSceneFormat());
     settings.setMipFilter(mipFilter());
     settings.setStaleLevels(staleLevelsChoice());
@@ -169,4 +213,8 @@ void MainMenu::restoreOptions(const EditorSettings& settings)
     action(settings.keepSceneName() ? kKeepSceneNameCommand : kTakeFileNameCommand)->setChecked(true);
     action(kDitherCommand)->setChecked(settings.dither());
     action(kAsItGoesInCommand)->setChecked(settings.showsAsItGoesIn());
+    const ViewChoices view = settings.viewChoices();
+    showChannels(view.channels);
+    action(kLinkFramesCommand)->setChecked(view.linked);
+    action(kDifferenceCommand)->setChecked(view.difference);
 }

@@ -1,10 +1,12 @@
 // The main window's menu bar, built from the menu template
 // (resources/MenuTemplate.h): every command's action by its id, the Recent
-// scenes submenu, and the View and Action menus' options for the replacement
-// frame, Replace and import, read from and kept in the settings.
+// scenes submenu, the Action menu's options for Replace and import and the
+// View menu's choices (the replacement frame's among them), read from and kept
+// in the settings.
 #pragma once
 
 #include "editor/ReplaceChoices.h"
+#include "editor/ViewChoices.h"
 
 class EditorSettings;
 
@@ -42,7 +44,15 @@ public:
     // View: the replacement frame shows the replacement as it will go in.
     bool showsAsItGoesIn() const;
     static std::vector<int> OptionCommands();
-    // Keeps the options as they stand now for the next run.
+    // The View menu's choices, and its commands (zoom, channels, the frames).
+    ViewChoices viewChoices() const;
+    static std::vector<int> ViewCommands();
+    // Ticks the channels the frame that commands act on shows.
+    void showChannels(Channels channels);
+    // The command that chooses these channels.
+    static int ChannelsCommand(Channels channels);
+
+    // Keeps the options and the View menu's choices as they stand now for the next run.
     void rememberOptions(EditorSettings& settings) const;
 
 private:

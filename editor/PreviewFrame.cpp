@@ -3,8 +3,11 @@
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
+
+#include <cstdlib>
 
 namespace {
 
@@ -14,6 +17,7 @@ constexpr int kCaptionPadding = 2;
 const QColor kCaptionGround(0, 0, 0, 160);
 const QColor kNoticeGround(96, 0, 0, 220);
 constexpr int kFocusEdgeWidth = 2;  // pixels: the frame's edge and one inside it
+constexpr int kArrowPan = 32;       // pixels an arrow key moves the picture
 
 }  // namespace
 
@@ -23,6 +27,7 @@ PreviewFrame::PreviewFrame(QSize clientSize, QWidget* parent) : QFrame(parent)
     setLineWidth(1);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
     const int edge = frameWidth();
     resize(clientSize.width() + 2 * edge, clientSize.height() + 2 * edge);
 }
@@ -38,6 +43,14 @@ void PreviewFrame::setPicture(QImage picture, int level, QString caption)
 void PreviewFrame::setNotice(QString text)
 {
     notice_ = std::move(text);
+    update();
+}
+
+void PreviewFrame::setReadout(QString text)
+{
+    if (text == readout_)
+        return;
+    readout_ = std::move(text);
     update();
 }
 
@@ -71,17 +84,21 @@ void PreviewFrame::drawCaption(QPainter& painter)
 {
     if (caption_.isEmpty())
         return;
+    QString shown = caption_;
+    if (!readout_.isEmpty()) {
+        const int firstLineEnd = shown.indexOf('\n');
+        shown.insert(firstLineEnd < 0 ? shown.size() : firstLineEnd, '\n' + readout_);
+    }
     // A caption of several lines, or wider than the frame, is wrapped to it.
     const QRect area = contentsRect().adjusted(kCaptionMargin, kCaptionMargin, -kCaptionMargin, -kCaptionMargin);
     const int flags = Qt::AlignLeft | Qt::AlignBottom | Qt::TextWordWrap;
     const QRect text = painter.boundingRect(
-        area.adjusted(kCaptionPadding, kCaptionPadding, -kCaptionPadding, -kCaptionPadding), flags, caption_);
+        area.adjusted(kCaptionPadding, kCaptionPadding, -kCaptionPadding, -kCaptionPadding), flags, shown);
     QRect box(0, 0, text.width() + 2 * kCaptionPadding, text.height() + 2 * kCaptionPadding);
     box.moveBottomLeft(area.bottomLeft());
     painter.fillRect(box.intersected(area), kCaptionGround);
     painter.setPen(Qt::white);
-    painter.drawText(box.adjusted(kCaptionPadding, kCaptionPadding, -kCaptionPadding, -kCaptionPadding), flags,
-                     caption_);
+    painter.drawText(box.adjusted(kCaptionPadding, kCaptionPadding, -kCaptionPadding, -kCaptionPadding), flags, shown);
 }
 
 void PreviewFrame::drawNotice(QPainter& painter)
@@ -103,13 +120,75 @@ void PreviewFrame::wheelEvent(QWheelEvent* event)
 {
     wheelTurn_ += event->angleDelta().y();
     event->accept();
-    while (wheelTurn_ >= kWheelNotch) {
-        wheelTurn_ -= kWheelNotch;
-        emit levelStepRequested(-1);
+    useWheelTurn(event->modifiers() & Qt::ControlModifier, event->position() - contentsRect().topLeft());
+}
+
+void PreviewFrame::useWheelTurn(bool zoom, QPointF at)
+{
+    // Away from the user: a larger level, or zoom in.
+    const int notches = wheelTurn_ / kWheelNotch;
+    wheelTurn_ -= notches * kWheelNotch;
+    if (zoom && notches != 0)
+        emit zoomRequested(notches, at);
+    for (int i = 0; !zoom && i < std::abs(notches); ++i)
+        emit levelStepRequested(notches > 0 ? -1 : +1);
+}
+
+void PreviewFrame::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        dragFrom_ = event->position().toPoint();
+    QFrame::mousePressEvent(event);
+}
+
+void PreviewFrame::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint at = event->position().toPoint();
+    if (dragFrom_ && (event->buttons() & Qt::LeftButton)) {
+        const QPoint delta = at - *dragFrom_;
+        dragFrom_ = at;
+        emit panRequested(delta);
     }
-    while (wheelTurn_ <= -kWheelNotch) {
-        wheelTurn_ += kWheelNotch;
-        emit levelStepRequested(+1);
+    emit pointerMoved(at - contentsRect().topLeft());
+}
+
+void PreviewFrame::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        dragFrom_.reset();
+    QFrame::mouseReleaseEvent(event);
+}
+
+void PreviewFrame::leaveEvent(QEvent* event)
+{
+    emit pointerMoved(QPoint(-1, -1));
+    QFrame::leaveEvent(event);
+}
+
+void PreviewFrame::focusInEvent(QFocusEvent* event)
+{
+    emit focusTaken();
+    QFrame::focusInEvent(event);
+}
+
+bool PreviewFrame::arrowKey(QKeyEvent* event)
+{
+    // An arrow shows more of the texture on its side: the picture moves the other way.
+    switch (event->key()) {
+    case Qt::Key_Left:
+        emit panRequested(QPoint(kArrowPan, 0));
+        return true;
+    case Qt::Key_Right:
+        emit panRequested(QPoint(-kArrowPan, 0));
+        return true;
+    case Qt::Key_Up:
+        emit panRequested(QPoint(0, kArrowPan));
+        return true;
+    case Qt::Key_Down:
+        emit panRequested(QPoint(0, -kArrowPan));
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -140,8 +219,10 @@ void PreviewFrame::keyPressEvent(QKeyEvent* event)
         }
         break;
     default:
-        QFrame::keyPressEvent(event);
-        return;
+        if (!arrowKey(event)) {
+            QFrame::keyPressEvent(event);
+            return;
+        }
     }
     event->accept();
 }

@@ -21,7 +21,7 @@ struct MenuItemTemplate {
     const char* text;  // nullptr for separators and the recent scenes
     int command;
     bool greyedAtStart;
-    const char* shortcut;  // nullptr: none
+    const char* shortcut;  // nullptr: none; several are parted by "; "
 };
 
 // Ctrl+S is not in the table: it goes to the Save entry of the format the
@@ -43,6 +43,19 @@ inline constexpr MenuItemTemplate kMainMenu[] = {
     {"&Edit", nullptr, MenuItemKind::Command, "&Undo", kUndoCommand, true, "Ctrl+Z"},
     {"&Edit", nullptr, MenuItemKind::Command, "&Redo", kRedoCommand, true, "Ctrl+Shift+Z"},
     {"&Edit", nullptr, MenuItemKind::Command, "Re&name", kRenameCommand, true, "F2"},
+    {"&View", nullptr, MenuItemKind::Command, "Zoom &in", kZoomInCommand, false, "Ctrl++; Ctrl+="},
+    {"&View", nullptr, MenuItemKind::Command, "Zoom &out", kZoomOutCommand, false, "Ctrl+-"},
+    {"&View", nullptr, MenuItemKind::Command, "&1:1", kActualSizeCommand, false, "Ctrl+0"},
+    {"&View", nullptr, MenuItemKind::Command, "&fit", kFitCommand, false, "Ctrl+9"},
+    {"&View", "&Channels", MenuItemKind::Choice, "RGB with &alpha", kRgbAlphaChannelsCommand, false, "Ctrl+1"},
+    {"&View", "&Channels", MenuItemKind::Choice, "RGB &without alpha", kRgbChannelsCommand, false, "Ctrl+2"},
+    {"&View", "&Channels", MenuItemKind::Choice, "&Red", kRedChannelCommand, false, "Ctrl+3"},
+    {"&View", "&Channels", MenuItemKind::Choice, "&Green", kGreenChannelCommand, false, "Ctrl+4"},
+    {"&View", "&Channels", MenuItemKind::Choice, "&Blue", kBlueChannelCommand, false, "Ctrl+5"},
+    {"&View", "&Channels", MenuItemKind::Choice, "A&lpha", kAlphaChannelCommand, false, "Ctrl+6"},
+    {"&View", nullptr, MenuItemKind::Separator, nullptr, 0, false, nullptr},
+    {"&View", nullptr, MenuItemKind::Toggle, "&Link the frames", kLinkFramesCommand, false, "Ctrl+L"},
+    {"&View", nullptr, MenuItemKind::Toggle, "&Difference", kDifferenceCommand, false, "Ctrl+D"},
     {"&View", nullptr, MenuItemKind::Toggle, "Replacement as it will &go in", kAsItGoesInCommand, false, "Ctrl+G"},
     {"&Action", nullptr, MenuItemKind::Command, "&Extract", kExtractCommand, false, "Ctrl+E"},
     {"&Action", nullptr, MenuItemKind::Command, "&Replace", kReplaceCommand, false, "Ctrl+R"},

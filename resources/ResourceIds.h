@@ -61,5 +61,19 @@ constexpr int kImportTexturesCommand = 32790;
 constexpr int kRenameCommand = 32791;
 constexpr int kTakeFileNameCommand = 32792;
 constexpr int kKeepSceneNameCommand = 32793;
+
+// The View menu: zoom, channels and the two frames together.
+constexpr int kZoomInCommand = 32800;
+constexpr int kZoomOutCommand = 32801;
+constexpr int kActualSizeCommand = 32802;
+constexpr int kFitCommand = 32803;
+constexpr int kRgbAlphaChannelsCommand = 32804;
+constexpr int kRgbChannelsCommand = 32805;
+constexpr int kRedChannelCommand = 32806;
+constexpr int kGreenChannelCommand = 32807;
+constexpr int kBlueChannelCommand = 32808;
+constexpr int kAlphaChannelCommand = 32809;
+constexpr int kLinkFramesCommand = 32810;
+constexpr int kDifferenceCommand = 32811;
 constexpr int kAsItGoesInCommand = 32820;  // View: the replacement as it will go in
 constexpr int kDitherCommand = 32821;      // Action: 8-bit conversions dither

@@ -137,7 +137,22 @@ TEST(EditorWindow, MenusHoldTheirItemsIdsAndGreyedStatesAtStart)
                                             {"Quit", 2, true},
                                         });
     ExpectMenu(MenuTitled(bar, "Edit"), {{"Undo", 57643, false}, {"Redo", 57644, false}, {"Rename", 32791, false}});
-    ExpectMenu(MenuTitled(bar, "View"), {{"Replacement as it will go in", 32820, true}});
+    QMenu* viewMenu = MenuTitled(bar, "View");
+    ExpectMenu(viewMenu, {{"Zoom in", 32800, true},
+                          {"Zoom out", 32801, true},
+                          {"1:1", 32802, true},
+                          {"fit", 32803, true},
+                          {"Channels", 0, true},
+                          {nullptr, 0, false},
+                          {"Link the frames", 32810, true},
+                          {"Difference", 32811, true},
+                          {"Replacement as it will go in", 32820, true}});
+    ExpectMenu(MenuTitled(viewMenu, "Channels"), {{"RGB with alpha", 32804, true},
+                                                  {"RGB without alpha", 32805, true},
+                                                  {"Red", 32806, true},
+                                                  {"Green", 32807, true},
+                                                  {"Blue", 32808, true},
+                                                  {"Alpha", 32809, true}});
     QMenu* actionMenu = MenuTitled(bar, "Action");
     ExpectMenu(actionMenu, {
                                {"Extract", 1002, true},
