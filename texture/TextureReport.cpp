@@ -114,6 +114,8 @@ constexpr MessageRow kMessages[] = {
      "could not be written: the texture has no pixels or a depth that is not written", nullptr},
     {TextureCause::ShortChain, "%k file %s is the last mip level written: levels %u to %v have no pixels",
      "is the last mip level written: levels %u to %v have no pixels", nullptr},
+    {TextureCause::ShortOneFileChain, "%k file %s holds the mip levels with pixels: levels %u to %v have none",
+     "holds the mip levels with pixels: levels %u to %v have none", nullptr},
     {TextureCause::NamingNoDot, "Can't name all %u mip levels after %k file %s: %r. A name that works: %w",
      "its %u mip levels can't all be named: %r; a name that works: %w",
      "its file name has no dot to number the levels before"},

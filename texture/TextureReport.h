@@ -82,6 +82,7 @@ enum class TextureCause {
     ChainToStream,          // a stream takes a single file, not a chain of levels
     NotWritable,            // no pixels, or a depth that is not written
     ShortChain,             // levels past the written ones have no pixels (a warning)
+    ShortOneFileChain,      // the same, of a file that holds every level
     NamingNoDot,            // the mip-chain rule cannot name the level files: ...
     NamingPastDigitNine,    //
     NamingNameTooLong,      //

@@ -23,6 +23,11 @@ bool IsWritable(const T3D_TEXTURE& record, int levels)
 void ReportShortChain(TextureReport& report, const ImageFileKind& kind, const std::string& path, int written,
                       int levels)
 {
+    if (kind.oneFile) {
+        Report(report, Severity::Warning, TextureCause::ShortOneFileChain, path,
+               {kind.name, unsigned(written), unsigned(levels - 1)});
+        return;
+    }
     std::vector<std::string> files;
     PlanChainNames(path, written, files);  // named once already
     Report(report, Severity::Warning, TextureCause::ShortChain, files.back(),
@@ -42,7 +47,7 @@ bool WriteTextureChain(const std::string& path, const T3D_TEXTURE& record, const
         Report(report, Severity::Error, TextureCause::NotWritable, path, {kind.name});
         return false;
     }
-    if (!WriteImageChain(path, withPixels, kind, options, report, encode))
+    if (!WriteImageChain(path, kind.oneFile ? 1 : withPixels, kind, options, report, encode))
         return false;
     if (withPixels < levels)
         ReportShortChain(report, kind, path, withPixels, levels);
