@@ -4,6 +4,9 @@
 #include "texture/chain/PngTextureWriter.h"
 #include "texture/chain/TgaTextureWriter.h"
 
+#include <cstring>
+#include <strings.h>
+
 const char* ExtensionOf(TextureFileKind kind)
 {
     switch (kind) {
@@ -14,6 +17,16 @@ const char* ExtensionOf(TextureFileKind kind)
     default:
         return ".dds";
     }
+}
+
+std::optional<TextureFileKind> KindOfFileName(const std::string& path)
+{
+    for (TextureFileKind kind : {TextureFileKind::tga, TextureFileKind::png, TextureFileKind::dds}) {
+        const size_t length = std::strlen(ExtensionOf(kind));
+        if (path.size() > length && strcasecmp(path.c_str() + path.size() - length, ExtensionOf(kind)) == 0)
+            return kind;
+    }
+    return std::nullopt;
 }
 
 bool HoldsOneFile(TextureFileKind kind)

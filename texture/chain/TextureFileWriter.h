@@ -8,6 +8,7 @@
 #include "texture/chain/ImageChainWrite.h"
 #include "texture/png/PngEncoder.h"
 
+#include <optional>
 #include <string>
 
 enum class TextureFileKind {
@@ -24,6 +25,10 @@ struct TextureFileFormat {
 
 // The extension a kind's files take: ".tga", ".png", ".dds".
 const char* ExtensionOf(TextureFileKind kind);
+
+// The kind a file's name asks for by its extension (any case): tga, png or
+// dds; none for another name.
+std::optional<TextureFileKind> KindOfFileName(const std::string& path);
 
 // Whether one file holds every level of the kind's chains.
 bool HoldsOneFile(TextureFileKind kind);

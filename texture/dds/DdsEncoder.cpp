@@ -35,7 +35,9 @@ DdsPixels PixelsFor(const T3D_TEXTURE& record, DdsPaletteLayout palette)
         return {record.depth, OwnMasks(record), false};
     if (palette == DdsPaletteLayout::indexed)
         return {8, {}, true};
-    return {32, {kMask8888Red, kMask8888Green, kMask8888Blue, 0}, false};
+    // Opaque alpha rather than none: some readers take a 32-bit DDS without
+    // alpha for 24-bit pixels.
+    return {32, {kMask8888Red, kMask8888Green, kMask8888Blue, kMask8888Alpha}, false};
 }
 
 uint32_t PixelFormatFlags(const DdsPixels& pixels)
@@ -80,7 +82,8 @@ bool WritePalette(const T3D_TEXTURE& record, ByteSink& sink)
     return sink.write(entries, sizeof entries);
 }
 
-// An 8-bit level's indices as 32-bit pixels of their palette colours, opaque.
+// An 8-bit level's indices as 32-bit pixels of their palette colours, alpha
+// opaque.
 bool WriteExpandedLevel(const T3D_TEXTURE& record, int level, ByteSink& sink)
 {
     const uint8_t* indices = record.levels[level];

@@ -5,10 +5,11 @@
 //
 // The pixels keep the record's own layout, bit for bit: 16-bit textures with
 // their masks (5-6-5, 1-5-5-5, 4-4-4-4, in any order), 24-bit as 8-8-8 and
-// 32-bit as 8-8-8-8, with alpha where the record has an alpha mask. An 8-bit
-// texture goes out as 32-bit colours without alpha (few programs read a
-// palette DDS), or, when asked, as a palette DDS that keeps its indices and
-// its palette.
+// 32-bit as 8-8-8-8, with alpha where the record has an alpha mask; a record
+// without masks in its depth's usual layout. An 8-bit texture goes out as
+// 32-bit colours with opaque alpha (few programs read a palette DDS), or,
+// when asked, as a palette DDS that keeps its indices and its palette (the
+// palette's entries red, green, blue and alpha, opaque).
 #pragma once
 
 #include "texture/T3DTexture.h"
