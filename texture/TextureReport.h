@@ -54,6 +54,14 @@ enum class TextureCause {
     TgaIndexBeyondMap,
     TgaRunPastImage,
     TgaColourMapFull,
+    // What the DDS decoder does not take.
+    DdsPixelFormat,
+    DdsPremultiplied,
+    DdsSigned,
+    DdsHighDynamicRange,
+    DdsCubeMap,
+    DdsVolume,
+    DdsArray,
     // Making the levels no file holds, and converting to a depth.
     NoMemoryForTexture,
     AlphaDropped,  // a warning
