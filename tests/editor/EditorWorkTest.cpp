@@ -469,7 +469,8 @@ TEST_F(EditorWork, ExtractWritesTheChainOrSaysWhyItWritesNothing)
     ASSERT_EQ(editor->script.saveRequests.size(), 1u);
     const FileDialogRequest& extract = editor->script.saveRequests[0];
     EXPECT_EQ(extract.title, "Choose tga save name");
-    EXPECT_EQ(extract.filter, "tga pictures files (*.tga);;PNG images (*.png)");
+    EXPECT_EQ(extract.filter,
+              "tga pictures files (*.tga);;PNG images (*.png);;DDS textures (*.dds);;DDS with palette (*.dds)");
     EXPECT_EQ(extract.defaultSuffix, "tga");
     EXPECT_EQ(extract.startName, "grass");
     TextureRecord back;
@@ -602,7 +603,7 @@ TEST_F(EditorWork, ExportedTexturesComeBackInOneStepThatUndoTakesBackWhole)
 
     // Export: TGA offered at first, PNG chosen; the chains and the manifest
     // written, and named in the status line.
-    editor->script.exportAnswers.push_back({QString::fromStdString(pack), true});
+    editor->script.exportAnswers.push_back({QString::fromStdString(pack), TextureFileKind::png});
     editor->run(kExportTexturesCommand);
     EXPECT_EQ(editor->control<QLabel>(kStatusLineId)->text(),
               "Exported 3 textures to pack: 4 PNG files and textures.tsv");
@@ -612,13 +613,14 @@ TEST_F(EditorWork, ExportedTexturesComeBackInOneStepThatUndoTakesBackWhole)
     // Again: the dialog offers what was chosen, and files already there are
     // written over only when the user agrees.
     const std::string manifest = ReadFileBytes(in("textures.tsv"));
-    editor->script.exportAnswers.push_back({QString::fromStdString(pack), false});
+    editor->script.exportAnswers.push_back({QString::fromStdString(pack), TextureFileKind::tga});
     editor->script.choiceAnswers.push_back(1);
     editor->run(kExportTexturesCommand);
     ASSERT_EQ(editor->script.exportOffers.size(), 2u);
-    EXPECT_TRUE(editor->script.exportOffers[0].folder.isEmpty() && !editor->script.exportOffers[0].png);
+    EXPECT_TRUE(editor->script.exportOffers[0].folder.isEmpty());
+    EXPECT_EQ(editor->script.exportOffers[0].kind, TextureFileKind::tga);
     EXPECT_EQ(editor->script.exportOffers[1].folder.toStdString(), pack);
-    EXPECT_TRUE(editor->script.exportOffers[1].png);
+    EXPECT_EQ(editor->script.exportOffers[1].kind, TextureFileKind::png);
     ASSERT_EQ(editor->script.questions.size(), 1u);
     EXPECT_EQ(editor->script.questions[0].text.toStdString(),
               pack + " already holds files that the export writes:\ntextures.tsv\nWrite over them?");
@@ -689,7 +691,7 @@ TEST_F(EditorWork, ImportFollowsTheSmallerLevelsChoice)
     const std::string scene = work.file("wall.T3D"), pack = work.file("pack");
     WriteScene(scene, {&wall});
     Load(scene);
-    editor->script.exportAnswers.push_back({QString::fromStdString(pack), true});
+    editor->script.exportAnswers.push_back({QString::fromStdString(pack), TextureFileKind::png});
     editor->run(kExportTexturesCommand);
     ASSERT_TRUE(
         WriteFileBytes(pack + "/wall_A.png", RgbPng(64, 64, [](int x, int) { return x < 32 ? 0xFF0000 : 0x00FF00; })));
