@@ -1,9 +1,339 @@
+// BC7 decoding, written from the format's public description. A block's 128
+// bits are read from the least significant end of its first byte: the mode (as
+// many zero bits as its number, then a one), the partition, rotation and index
+// selection where the mode has them, the endpoints one channel at a time, the
+// p-bits (each endpoint's or each subset's lowest bit), then the indices that
+// blend each pixel between its subset's two endpoints. Any 16 bytes are a
+// block: nothing is refused.
 #include "texture/dds/Bc7Block.h"
 
+#include "texture/io/LittleEndian.h"
+
 #include <cstring>
+#include <utility>
+
+namespace {
+
+// What a mode keeps, and in how many bits.
+struct Bc7Mode {
+    unsigned subsets;
+    unsigned partitionBits;
+    unsigned rotationBits;
+    unsigned indexSelectionBits;
+    unsigned colourBits;  // of each red, green and blue endpoint, before its p-bit
+    unsigned alphaBits;   // 0: the mode has no alpha, which is then 255
+    bool endpointPBits;   // one p-bit for each endpoint
+    bool sharedPBits;     // one p-bit for both endpoints of a subset
+    unsigned indexBits;
+    unsigned secondIndexBits;  // 0: one set of indices blends colour and alpha alike
+};
+
+constexpr Bc7Mode kModes[8] = {
+    {3, 4, 0, 0, 4, 0, true, false, 3, 0},  {2, 6, 0, 0, 6, 0, false, true, 3, 0},
+    {3, 6, 0, 0, 5, 0, false, false, 2, 0}, {2, 6, 0, 0, 7, 0, true, false, 2, 0},
+    {1, 0, 2, 1, 5, 6, false, false, 2, 3}, {1, 0, 2, 0, 7, 8, false, false, 2, 2},
+    {1, 0, 0, 0, 7, 7, true, false, 4, 0},  {2, 6, 0, 0, 5, 5, true, false, 2, 0},
+};
+
+// clang-format off
+// The subset of each pixel, row by row, for each of the 64 partitions of two subsets.
+constexpr uint8_t kTwoSubsetPartitions[64][16] = {
+    {0,0,1,1, 0,0,1,1, 0,0,1,1, 0,0,1,1},
+    {0,0,0,1, 0,0,0,1, 0,0,0,1, 0,0,0,1},
+    {0,1,1,1, 0,1,1,1, 0,1,1,1, 0,1,1,1},
+    {0,0,0,1, 0,0,1,1, 0,0,1,1, 0,1,1,1},
+    {0,0,0,0, 0,0,0,1, 0,0,0,1, 0,0,1,1},
+    {0,0,1,1, 0,1,1,1, 0,1,1,1, 1,1,1,1},
+    {0,0,0,1, 0,0,1,1, 0,1,1,1, 1,1,1,1},
+    {0,0,0,0, 0,0,0,1, 0,0,1,1, 0,1,1,1},
+    {0,0,0,0, 0,0,0,0, 0,0,0,1, 0,0,1,1},
+    {0,0,1,1, 0,1,1,1, 1,1,1,1, 1,1,1,1},
+    {0,0,0,0, 0,0,0,1, 0,1,1,1, 1,1,1,1},
+    {0,0,0,0, 0,0,0,0, 0,0,0,1, 0,1,1,1},
+    {0,0,0,1, 0,1,1,1, 1,1,1,1, 1,1,1,1},
+    {0,0,0,0, 0,0,0,0, 1,1,1,1, 1,1,1,1},
+    {0,0,0,0, 1,1,1,1, 1,1,1,1, 1,1,1,1},
+    {0,0,0,0, 0,0,0,0, 0,0,0,0, 1,1,1,1},
+    {0,0,0,0, 1,0,0,0, 1,1,1,0, 1,1,1,1},
+    {0,1,1,1, 0,0,0,1, 0,0,0,0, 0,0,0,0},
+    {0,0,0,0, 0,0,0,0, 1,0,0,0, 1,1,1,0},
+    {0,1,1,1, 0,0,1,1, 0,0,0,1, 0,0,0,0},
+    {0,0,1,1, 0,0,0,1, 0,0,0,0, 0,0,0,0},
+    {0,0,0,0, 1,0,0,0, 1,1,0,0, 1,1,1,0},
+    {0,0,0,0, 0,0,0,0, 1,0,0,0, 1,1,0,0},
+    {0,1,1,1, 0,0,1,1, 0,0,1,1, 0,0,0,1},
+    {0,0,1,1, 0,0,0,1, 0,0,0,1, 0,0,0,0},
+    {0,0,0,0, 1,0,0,0, 1,0,0,0, 1,1,0,0},
+    {0,1,1,0, 0,1,1,0, 0,1,1,0, 0,1,1,0},
+    {0,0,1,1, 0,1,1,0, 0,1,1,0, 1,1,0,0},
+    {0,0,0,1, 0,1,1,1, 1,1,1,0, 1,0,0,0},
+    {0,0,0,0, 1,1,1,1, 1,1,1,1, 0,0,0,0},
+    {0,1,1,1, 0,0,0,1, 1,0,0,0, 1,1,1,0},
+    {0,0,1,1, 1,0,0,1, 1,0,0,1, 1,1,0,0},
+    {0,1,0,1, 0,1,0,1, 0,1,0,1, 0,1,0,1},
+    {0,0,0,0, 1,1,1,1, 0,0,0,0, 1,1,1,1},
+    {0,1,0,1, 1,0,1,0, 0,1,0,1, 1,0,1,0},
+    {0,0,1,1, 0,0,1,1, 1,1,0,0, 1,1,0,0},
+    {0,0,1,1, 1,1,0,0, 0,0,1,1, 1,1,0,0},
+    {0,1,0,1, 0,1,0,1, 1,0,1,0, 1,0,1,0},
+    {0,1,1,0, 1,0,0,1, 0,1,1,0, 1,0,0,1},
+    {0,1,0,1, 1,0,1,0, 1,0,1,0, 0,1,0,1},
+    {0,1,1,1, 0,0,1,1, 1,1,0,0, 1,1,1,0},
+    {0,0,0,1, 0,0,1,1, 1,1,0,0, 1,0,0,0},
+    {0,0,1,1, 0,0,1,0, 0,1,0,0, 1,1,0,0},
+    {0,0,1,1, 1,0,1,1, 1,1,0,1, 1,1,0,0},
+    {0,1,1,0, 1,0,0,1, 1,0,0,1, 0,1,1,0},
+    {0,0,1,1, 1,1,0,0, 1,1,0,0, 0,0,1,1},
+    {0,1,1,0, 0,1,1,0, 1,0,0,1, 1,0,0,1},
+    {0,0,0,0, 0,1,1,0, 0,1,1,0, 0,0,0,0},
+    {0,1,0,0, 1,1,1,0, 0,1,0,0, 0,0,0,0},
+    {0,0,1,0, 0,1,1,1, 0,0,1,0, 0,0,0,0},
+    {0,0,0,0, 0,0,1,0, 0,1,1,1, 0,0,1,0},
+    {0,0,0,0, 0,1,0,0, 1,1,1,0, 0,1,0,0},
+    {0,1,1,0, 1,1,0,0, 1,0,0,1, 0,0,1,1},
+    {0,0,1,1, 0,1,1,0, 1,1,0,0, 1,0,0,1},
+    {0,1,1,0, 0,0,1,1, 1,0,0,1, 1,1,0,0},
+    {0,0,1,1, 1,0,0,1, 1,1,0,0, 0,1,1,0},
+    {0,1,1,0, 1,1,0,0, 1,1,0,0, 1,0,0,1},
+    {0,1,1,0, 0,0,1,1, 0,0,1,1, 1,0,0,1},
+    {0,1,1,1, 1,1,1,0, 1,0,0,0, 0,0,0,1},
+    {0,0,0,1, 1,0,0,0, 1,1,1,0, 0,1,1,1},
+    {0,0,0,0, 1,1,1,1, 0,0,1,1, 0,0,1,1},
+    {0,0,1,1, 0,0,1,1, 1,1,1,1, 0,0,0,0},
+    {0,0,1,0, 0,0,1,0, 1,1,1,0, 1,1,1,0},
+    {0,1,0,0, 0,1,0,0, 0,1,1,1, 0,1,1,1},
+};
+
+// The same for the 64 partitions of three subsets.
+constexpr uint8_t kThreeSubsetPartitions[64][16] = {
+    {0,0,1,1, 0,0,1,1, 0,2,2,1, 2,2,2,2},
+    {0,0,0,1, 0,0,1,1, 2,2,1,1, 2,2,2,1},
+    {0,0,0,0, 2,0,0,1, 2,2,1,1, 2,2,1,1},
+    {0,2,2,2, 0,0,2,2, 0,0,1,1, 0,1,1,1},
+    {0,0,0,0, 0,0,0,0, 1,1,2,2, 1,1,2,2},
+    {0,0,1,1, 0,0,1,1, 0,0,2,2, 0,0,2,2},
+    {0,0,2,2, 0,0,2,2, 1,1,1,1, 1,1,1,1},
+    {0,0,1,1, 0,0,1,1, 2,2,1,1, 2,2,1,1},
+    {0,0,0,0, 0,0,0,0, 1,1,1,1, 2,2,2,2},
+    {0,0,0,0, 1,1,1,1, 1,1,1,1, 2,2,2,2},
+    {0,0,0,0, 1,1,1,1, 2,2,2,2, 2,2,2,2},
+    {0,0,1,2, 0,0,1,2, 0,0,1,2, 0,0,1,2},
+    {0,1,1,2, 0,1,1,2, 0,1,1,2, 0,1,1,2},
+    {0,1,2,2, 0,1,2,2, 0,1,2,2, 0,1,2,2},
+    {0,0,1,1, 0,1,1,2, 1,1,2,2, 1,2,2,2},
+    {0,0,1,1, 2,0,0,1, 2,2,0,0, 2,2,2,0},
+    {0,0,0,1, 0,0,1,1, 0,1,1,2, 1,1,2,2},
+    {0,1,1,1, 0,0,1,1, 2,0,0,1, 2,2,0,0},
+    {0,0,0,0, 1,1,2,2, 1,1,2,2, 1,1,2,2},
+    {0,0,2,2, 0,0,2,2, 0,0,2,2, 1,1,1,1},
+    {0,1,1,1, 0,1,1,1, 0,2,2,2, 0,2,2,2},
+    {0,0,0,1, 0,0,0,1, 2,2,2,1, 2,2,2,1},
+    {0,0,0,0, 0,0,1,1, 0,1,2,2, 0,1,2,2},
+    {0,0,0,0, 1,1,0,0, 2,2,1,0, 2,2,1,0},
+    {0,1,2,2, 0,1,2,2, 0,0,1,1, 0,0,0,0},
+    {0,0,1,2, 0,0,1,2, 1,1,2,2, 2,2,2,2},
+    {0,1,1,0, 1,2,2,1, 1,2,2,1, 0,1,1,0},
+    {0,0,0,0, 0,1,1,0, 1,2,2,1, 1,2,2,1},
+    {0,0,2,2, 1,1,0,2, 1,1,0,2, 0,0,2,2},
+    {0,1,1,0, 0,1,1,0, 2,0,0,2, 2,2,2,2},
+    {0,0,1,1, 0,1,2,2, 0,1,2,2, 0,0,1,1},
+    {0,0,0,0, 2,0,0,0, 2,2,1,1, 2,2,2,1},
+    {0,0,0,0, 0,0,0,2, 1,1,2,2, 1,2,2,2},
+    {0,2,2,2, 0,0,2,2, 0,0,1,2, 0,0,1,1},
+    {0,0,1,1, 0,0,1,2, 0,0,2,2, 0,2,2,2},
+    {0,1,2,0, 0,1,2,0, 0,1,2,0, 0,1,2,0},
+    {0,0,0,0, 1,1,1,1, 2,2,2,2, 0,0,0,0},
+    {0,1,2,0, 1,2,0,1, 2,0,1,2, 0,1,2,0},
+    {0,1,2,0, 2,0,1,2, 1,2,0,1, 0,1,2,0},
+    {0,0,1,1, 2,2,0,0, 1,1,2,2, 0,0,1,1},
+    {0,0,1,1, 1,1,2,2, 2,2,0,0, 0,0,1,1},
+    {0,1,0,1, 0,1,0,1, 2,2,2,2, 2,2,2,2},
+    {0,0,0,0, 0,0,0,0, 2,1,2,1, 2,1,2,1},
+    {0,0,2,2, 1,1,2,2, 0,0,2,2, 1,1,2,2},
+    {0,0,2,2, 0,0,1,1, 0,0,2,2, 0,0,1,1},
+    {0,2,2,0, 1,2,2,1, 0,2,2,0, 1,2,2,1},
+    {0,1,0,1, 2,2,2,2, 2,2,2,2, 0,1,0,1},
+    {0,0,0,0, 2,1,2,1, 2,1,2,1, 2,1,2,1},
+    {0,1,0,1, 0,1,0,1, 0,1,0,1, 2,2,2,2},
+    {0,2,2,2, 0,1,1,1, 0,2,2,2, 0,1,1,1},
+    {0,0,0,2, 1,1,1,2, 0,0,0,2, 1,1,1,2},
+    {0,0,0,0, 2,1,1,2, 2,1,1,2, 2,1,1,2},
+    {0,2,2,2, 0,1,1,1, 0,1,1,1, 0,2,2,2},
+    {0,0,0,2, 1,1,1,2, 1,1,1,2, 0,0,0,2},
+    {0,1,1,0, 0,1,1,0, 0,1,1,0, 2,2,2,2},
+    {0,0,0,0, 0,0,0,0, 2,1,1,2, 2,1,1,2},
+    {0,1,1,0, 0,1,1,0, 2,2,2,2, 2,2,2,2},
+    {0,0,2,2, 0,0,1,1, 0,0,1,1, 0,0,2,2},
+    {0,0,2,2, 1,1,2,2, 1,1,2,2, 0,0,2,2},
+    {0,0,0,0, 0,0,0,0, 0,0,0,0, 2,1,1,2},
+    {0,0,0,2, 0,0,0,1, 0,0,0,2, 0,0,0,1},
+    {0,2,2,2, 1,2,2,2, 0,2,2,2, 1,2,2,2},
+    {0,1,0,1, 2,2,2,2, 2,2,2,2, 2,2,2,2},
+    {0,1,1,1, 2,0,1,1, 2,2,0,1, 2,2,2,0},
+};
+
+// The anchor pixel of subset 1 in each partition of two subsets.
+constexpr uint8_t kTwoSubsetSecondAnchors[64] = {
+    15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15,
+    15,  2,  8,  2,  2,  8,  8, 15,  2,  8,  2,  2,  8,  8,  2,  2,
+    15, 15,  6,  8,  2,  8, 15, 15,  2,  8,  2,  2,  2, 15, 15,  6,
+     6,  2,  6,  8, 15, 15,  2,  2, 15, 15, 15, 15, 15,  2,  2, 15,
+};
+
+// The anchor pixels of subsets 1 and 2 in each partition of three subsets.
+constexpr uint8_t kThreeSubsetSecondAnchors[64] = {
+     3,  3, 15, 15,  8,  3, 15, 15,  8,  8,  6,  6,  6,  5,  3,  3,
+     3,  3,  8, 15,  3,  3,  6, 10,  5,  8,  8,  6,  8,  5, 15, 15,
+     8, 15,  3,  5,  6, 10,  8, 15, 15,  3, 15,  5, 15, 15, 15, 15,
+     3, 15,  5,  5,  5,  8,  5, 10,  5, 10,  8, 13, 15, 12,  3,  3,
+};
+constexpr uint8_t kThreeSubsetThirdAnchors[64] = {
+    15,  8,  8,  3, 15, 15,  3,  8, 15, 15, 15, 15, 15, 15, 15,  8,
+    15,  8, 15,  3, 15,  8, 15,  8,  3, 15,  6, 10, 15, 15, 10,  8,
+    15,  3, 15, 10, 10,  8,  9, 10,  6, 15,  8, 15,  3,  6,  6,  8,
+    15,  3, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15,  3, 15, 15,  8,
+};
+// clang-format on
+
+constexpr uint8_t kOneSubset[16] = {};
+
+// The weight of the second endpoint, out of 64, for each index of 2, 3 and 4 bits.
+constexpr uint8_t kWeights2[4] = {0, 21, 43, 64};
+constexpr uint8_t kWeights3[8] = {0, 9, 18, 27, 37, 46, 55, 64};
+constexpr uint8_t kWeights4[16] = {0, 4, 9, 13, 17, 21, 26, 30, 34, 38, 43, 47, 51, 55, 60, 64};
+
+const uint8_t* WeightsOfIndices(unsigned indexBits)
+{
+    if (indexBits == 2)
+        return kWeights2;
+    return indexBits == 3 ? kWeights3 : kWeights4;
+}
+
+// The block's bits, taken from the least significant end.
+class BlockBits {
+public:
+    explicit BlockBits(const uint8_t block[16]) : low_(GetU64(block)), high_(GetU64(block + 8)) {}
+
+    // The next `count` bits (0 to 8) as a number.
+    unsigned take(unsigned count)
+    {
+        const unsigned value = unsigned(low_) & ((1u << count) - 1);
+        skip(count);
+        return value;
+    }
+
+    // Passes over the next `count` bits (0 to 63).
+    void skip(unsigned count)
+    {
+        // high_ moves in two shifts so that neither reaches 64 when count is 0.
+        low_ = low_ >> count | (high_ << 1) << (63 - count);
+        high_ >>= count;
+    }
+
+private:
+    uint64_t low_;
+    uint64_t high_;
+};
+
+// Which subset each pixel belongs to, and each subset's anchor: the pixel
+// whose index is stored with its top bit left out, as it is always 0.
+struct Partition {
+    const uint8_t* subsetOfPixel;
+    uint8_t anchors[3];
+};
+
+Partition PartitionOf(unsigned subsets, unsigned number)
+{
+    if (subsets == 2)
+        return {kTwoSubsetPartitions[number], {0, kTwoSubsetSecondAnchors[number], 0}};
+    if (subsets == 3)
+        return {kThreeSubsetPartitions[number],
+                {0, kThreeSubsetSecondAnchors[number], kThreeSubsetThirdAnchors[number]}};
+    return {kOneSubset, {0, 0, 0}};
+}
+
+// A value of `bits` bits (4 to 8) widened to 8 by repeating its top bits below it.
+uint8_t Unquantise(unsigned value, unsigned bits)
+{
+    value <<= 8 - bits;
+    return uint8_t(value | value >> bits);
+}
+
+// The two endpoints of each subset, endpoints[subset * 2 + end][channel], as 8-bit values.
+void ReadEndpoints(const Bc7Mode& mode, BlockBits& bits, uint8_t endpoints[6][4])
+{
+    const unsigned count = mode.subsets * 2;
+    const unsigned precision[4] = {mode.colourBits, mode.colourBits, mode.colourBits, mode.alphaBits};
+    for (unsigned c = 0; c < 4; ++c)
+        for (unsigned e = 0; e < count; ++e)
+            endpoints[e][c] = uint8_t(bits.take(precision[c]));
+
+    unsigned pBits[6] = {};
+    if (mode.endpointPBits)
+        for (unsigned e = 0; e < count; ++e)
+            pBits[e] = bits.take(1);
+    if (mode.sharedPBits)
+        for (unsigned e = 0; e < count; e += 2)
+            pBits[e] = pBits[e + 1] = bits.take(1);
+
+    const unsigned pBitCount = mode.endpointPBits || mode.sharedPBits ? 1 : 0;
+    for (unsigned e = 0; e < count; ++e) {
+        for (unsigned c = 0; c < 4; ++c) {
+            const unsigned value = unsigned(endpoints[e][c]) << pBitCount | pBits[e];
+            endpoints[e][c] = precision[c] ? Unquantise(value, precision[c] + pBitCount) : 255;
+        }
+    }
+}
+
+uint8_t Blend(unsigned first, unsigned second, unsigned weight)
+{
+    return uint8_t(((64 - weight) * first + weight * second + 32) >> 6);
+}
+
+}  // namespace
 
 void DecodeBc7Block(const uint8_t block[16], uint8_t rgba[64])
 {
-    (void)block;
-    std::memset(rgba, 0, 64);
+    if (block[0] == 0) {
+        std::memset(rgba, 0, 64);
+        return;
+    }
+    unsigned modeNumber = 0;
+    while ((block[0] >> modeNumber & 1) == 0)
+        ++modeNumber;
+    const Bc7Mode& mode = kModes[modeNumber];
+
+    BlockBits bits(block);
+    bits.skip(modeNumber + 1);
+    const Partition partition = PartitionOf(mode.subsets, bits.take(mode.partitionBits));
+    const unsigned rotation = bits.take(mode.rotationBits);
+    const bool alphaTakesFirstIndices = bits.take(mode.indexSelectionBits) != 0;
+    uint8_t endpoints[6][4];
+    ReadEndpoints(mode, bits, endpoints);
+
+    // The second set of indices, where the mode has one, follows the first.
+    BlockBits secondBits = bits;
+    secondBits.skip(16 * mode.indexBits - mode.subsets);
+    const uint8_t* weights = WeightsOfIndices(mode.indexBits);
+    const uint8_t* secondWeights = WeightsOfIndices(mode.secondIndexBits);
+
+    for (unsigned i = 0; i < 16; ++i) {
+        const unsigned subset = partition.subsetOfPixel[i];
+        unsigned colourWeight = weights[bits.take(mode.indexBits - (i == partition.anchors[subset]))];
+        unsigned alphaWeight = colourWeight;
+        if (mode.secondIndexBits) {
+            alphaWeight = secondWeights[secondBits.take(mode.secondIndexBits - (i == 0))];
+            if (alphaTakesFirstIndices)
+                std::swap(colourWeight, alphaWeight);
+        }
+        const uint8_t* first = endpoints[subset * 2];
+        const uint8_t* second = endpoints[subset * 2 + 1];
+        uint8_t* pixel = rgba + i * 4;
+        for (unsigned c = 0; c < 3; ++c)
+            pixel[c] = Blend(first[c], second[c], colourWeight);
+        pixel[3] = Blend(first[3], second[3], alphaWeight);
+        // Rotation swaps alpha with red, green or blue once the pixel is blended.
+        if (rotation)
+            std::swap(pixel[3], pixel[rotation - 1]);
+    }
 }
