@@ -259,9 +259,12 @@ uint8_t Unquantise(unsigned value, unsigned bits)
     return uint8_t(value | value >> bits);
 }
 
-// The two endpoints of each subset, endpoints[subset * 2 + end][channel], as 8-bit values.
-void ReadEndpoints(const Bc7Mode& mode, BlockBits& bits, uint8_t endpoints[6][4])
+// The two endpoints of each subset of a block of mode M,
+// endpoints[subset * 2 + end][channel], as 8-bit values.
+template <unsigned M>
+void ReadEndpoints(BlockBits& bits, uint8_t endpoints[6][4])
 {
+    constexpr Bc7Mode mode = kModes[M];
     const unsigned count = mode.subsets * 2;
     const unsigned precision[4] = {mode.colourBits, mode.colourBits, mode.colourBits, mode.alphaBits};
     for (unsigned c = 0; c < 4; ++c)
@@ -290,26 +293,19 @@ uint8_t Blend(unsigned first, unsigned second, unsigned weight)
     return uint8_t(((64 - weight) * first + weight * second + 32) >> 6);
 }
 
-}  // namespace
-
-void DecodeBc7Block(const uint8_t block[16], uint8_t rgba[64])
+// A block of mode M, its mode bits already checked. The mode's numbers are
+// constants here, so that each mode's loops are laid out for it alone.
+template <unsigned M>
+void DecodeBlockOfMode(const uint8_t block[16], uint8_t rgba[64])
 {
-    if (block[0] == 0) {
-        std::memset(rgba, 0, 64);
-        return;
-    }
-    unsigned modeNumber = 0;
-    while ((block[0] >> modeNumber & 1) == 0)
-        ++modeNumber;
-    const Bc7Mode& mode = kModes[modeNumber];
-
+    constexpr Bc7Mode mode = kModes[M];
     BlockBits bits(block);
-    bits.skip(modeNumber + 1);
+    bits.skip(M + 1);
     const Partition partition = PartitionOf(mode.subsets, bits.take(mode.partitionBits));
     const unsigned rotation = bits.take(mode.rotationBits);
     const bool alphaTakesFirstIndices = bits.take(mode.indexSelectionBits) != 0;
     uint8_t endpoints[6][4];
-    ReadEndpoints(mode, bits, endpoints);
+    ReadEndpoints<M>(bits, endpoints);
 
     // The second set of indices, where the mode has one, follows the first.
     BlockBits secondBits = bits;
@@ -321,7 +317,7 @@ void DecodeBc7Block(const uint8_t block[16], uint8_t rgba[64])
         const unsigned subset = partition.subsetOfPixel[i];
         unsigned colourWeight = weights[bits.take(mode.indexBits - (i == partition.anchors[subset]))];
         unsigned alphaWeight = colourWeight;
-        if (mode.secondIndexBits) {
+        if constexpr (mode.secondIndexBits != 0) {
             alphaWeight = secondWeights[secondBits.take(mode.secondIndexBits - (i == 0))];
             if (alphaTakesFirstIndices)
                 std::swap(colourWeight, alphaWeight);
@@ -336,4 +332,24 @@ void DecodeBc7Block(const uint8_t block[16], uint8_t rgba[64])
         if (rotation)
             std::swap(pixel[3], pixel[rotation - 1]);
     }
+}
+
+using BlockOfModeDecoder = void (*)(const uint8_t block[16], uint8_t rgba[64]);
+constexpr BlockOfModeDecoder kDecoders[8] = {
+    DecodeBlockOfMode<0>, DecodeBlockOfMode<1>, DecodeBlockOfMode<2>, DecodeBlockOfMode<3>,
+    DecodeBlockOfMode<4>, DecodeBlockOfMode<5>, DecodeBlockOfMode<6>, DecodeBlockOfMode<7>,
+};
+
+}  // namespace
+
+void DecodeBc7Block(const uint8_t block[16], uint8_t rgba[64])
+{
+    if (block[0] == 0) {
+        std::memset(rgba, 0, 64);
+        return;
+    }
+    unsigned mode = 0;
+    while ((block[0] >> mode & 1) == 0)
+        ++mode;
+    kDecoders[mode](block, rgba);
 }
