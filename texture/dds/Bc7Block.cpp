@@ -9,6 +9,7 @@
 
 #include "texture/io/LittleEndian.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -214,10 +215,10 @@ class BlockBits {
 public:
     explicit BlockBits(const uint8_t block[16]) : low_(GetU64(block)), high_(GetU64(block + 8)) {}
 
-    // The next `count` bits (0 to 8) as a number.
-    unsigned take(unsigned count)
+    // The next `count` bits (0 to 63) as a number.
+    uint64_t take(unsigned count)
     {
-        const unsigned value = unsigned(low_) & ((1u << count) - 1);
+        const uint64_t value = low_ & ((uint64_t(1) << count) - 1);
         skip(count);
         return value;
     }
@@ -235,21 +236,37 @@ private:
     uint64_t high_;
 };
 
-// Which subset each pixel belongs to, and each subset's anchor: the pixel
-// whose index is stored with its top bit left out, as it is always 0.
+// Which subset each pixel belongs to, and the anchors, one pixel of each
+// subset (the first pixel for subset 0) whose index is stored with its top
+// bit left out, as that bit is always 0; the anchors are in pixel order.
 struct Partition {
     const uint8_t* subsetOfPixel;
+    unsigned anchorCount;
     uint8_t anchors[3];
 };
 
 Partition PartitionOf(unsigned subsets, unsigned number)
 {
     if (subsets == 2)
-        return {kTwoSubsetPartitions[number], {0, kTwoSubsetSecondAnchors[number], 0}};
-    if (subsets == 3)
-        return {kThreeSubsetPartitions[number],
-                {0, kThreeSubsetSecondAnchors[number], kThreeSubsetThirdAnchors[number]}};
-    return {kOneSubset, {0, 0, 0}};
+        return {kTwoSubsetPartitions[number], 2, {0, kTwoSubsetSecondAnchors[number], 0}};
+    if (subsets == 3) {
+        const uint8_t second = kThreeSubsetSecondAnchors[number], third = kThreeSubsetThirdAnchors[number];
+        return {kThreeSubsetPartitions[number], 3, {0, std::min(second, third), std::max(second, third)}};
+    }
+    return {kOneSubset, 1, {0, 0, 0}};
+}
+
+// Takes the 16 indices of `indexBits` bits each (2 to 4), the anchors'
+// shorter by one, and gives them back at an even spacing: index i in bits
+// i * indexBits on, each anchor's left-out top bit put back as a zero.
+uint64_t TakeIndices(BlockBits& bits, unsigned indexBits, const uint8_t* anchors, unsigned anchorCount)
+{
+    uint64_t indices = bits.take(16 * indexBits - anchorCount);
+    for (unsigned a = 0; a < anchorCount; ++a) {
+        const uint64_t below = (uint64_t(1) << (anchors[a] * indexBits + indexBits - 1)) - 1;
+        indices = (indices & below) | (indices & ~below) << 1;
+    }
+    return indices;
 }
 
 // A value of `bits` bits (4 to 8) widened to 8 by repeating its top bits below it.
@@ -274,10 +291,10 @@ void ReadEndpoints(BlockBits& bits, uint8_t endpoints[6][4])
     unsigned pBits[6] = {};
     if (mode.endpointPBits)
         for (unsigned e = 0; e < count; ++e)
-            pBits[e] = bits.take(1);
+            pBits[e] = unsigned(bits.take(1));
     if (mode.sharedPBits)
         for (unsigned e = 0; e < count; e += 2)
-            pBits[e] = pBits[e + 1] = bits.take(1);
+            pBits[e] = pBits[e + 1] = unsigned(bits.take(1));
 
     const unsigned pBitCount = mode.endpointPBits || mode.sharedPBits ? 1 : 0;
     for (unsigned e = 0; e < count; ++e) {
@@ -301,24 +318,27 @@ void DecodeBlockOfMode(const uint8_t block[16], uint8_t rgba[64])
     constexpr Bc7Mode mode = kModes[M];
     BlockBits bits(block);
     bits.skip(M + 1);
-    const Partition partition = PartitionOf(mode.subsets, bits.take(mode.partitionBits));
-    const unsigned rotation = bits.take(mode.rotationBits);
+    const Partition partition = PartitionOf(mode.subsets, unsigned(bits.take(mode.partitionBits)));
+    const unsigned rotation = unsigned(bits.take(mode.rotationBits));
     const bool alphaTakesFirstIndices = bits.take(mode.indexSelectionBits) != 0;
     uint8_t endpoints[6][4];
     ReadEndpoints<M>(bits, endpoints);
 
-    // The second set of indices, where the mode has one, follows the first.
-    BlockBits secondBits = bits;
-    secondBits.skip(16 * mode.indexBits - mode.subsets);
+    const uint64_t indices = TakeIndices(bits, mode.indexBits, partition.anchors, partition.anchorCount);
+    // The second set of indices, where the mode has one, follows the first;
+    // its only anchor is pixel 0.
+    const uint64_t secondIndices =
+        mode.secondIndexBits ? TakeIndices(bits, mode.secondIndexBits, partition.anchors, 1) : 0;
     const uint8_t* weights = WeightsOfIndices(mode.indexBits);
     const uint8_t* secondWeights = WeightsOfIndices(mode.secondIndexBits);
+    constexpr unsigned kIndexMask = (1u << mode.indexBits) - 1, kSecondIndexMask = (1u << mode.secondIndexBits) - 1;
 
     for (unsigned i = 0; i < 16; ++i) {
         const unsigned subset = partition.subsetOfPixel[i];
-        unsigned colourWeight = weights[bits.take(mode.indexBits - (i == partition.anchors[subset]))];
+        unsigned colourWeight = weights[indices >> (i * mode.indexBits) & kIndexMask];
         unsigned alphaWeight = colourWeight;
         if constexpr (mode.secondIndexBits != 0) {
-            alphaWeight = secondWeights[secondBits.take(mode.secondIndexBits - (i == 0))];
+            alphaWeight = secondWeights[secondIndices >> (i * mode.secondIndexBits) & kSecondIndexMask];
             if (alphaTakesFirstIndices)
                 std::swap(colourWeight, alphaWeight);
         }
