@@ -13,6 +13,8 @@
 #include <cstring>
 #include <utility>
 
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "a little-endian machine is assumed");
+
 namespace {
 
 // What a mode keeps, and in how many bits.
@@ -276,17 +278,35 @@ uint8_t Unquantise(unsigned value, unsigned bits)
     return uint8_t(value | value >> bits);
 }
 
-// The two endpoints of each subset of a block of mode M,
-// endpoints[subset * 2 + end][channel], as 8-bit values.
+// Colours as four 16-bit lanes, red in the lowest: a blend of two 8-bit
+// values stays below 64 * 255 + 32 < 65536, so one multiply blends all four.
+constexpr uint64_t kLaneBytes = 0x00FF00FF00FF00FF;
+constexpr uint64_t kColourLanes = 0x0000FFFFFFFFFFFF;
+
+uint64_t Blend(uint64_t first, uint64_t second, unsigned weight)
+{
+    return ((64 - weight) * first + weight * second + 0x0020002000200020) >> 6 & kLaneBytes;
+}
+
+// The lanes' low bytes as one RGBA word, red in the lowest byte, so that
+// stored as it is, red comes first.
+uint32_t LanesToRgba(uint64_t lanes)
+{
+    lanes = (lanes | lanes >> 8) & 0x0000FFFF0000FFFF;
+    return uint32_t(lanes | lanes >> 16);
+}
+
+// The two endpoints of each subset of a block of mode M, endpoints[subset * 2 + end], in lanes.
 template <unsigned M>
-void ReadEndpoints(BlockBits& bits, uint8_t endpoints[6][4])
+void ReadEndpoints(BlockBits& bits, uint64_t endpoints[6])
 {
     constexpr Bc7Mode mode = kModes[M];
     const unsigned count = mode.subsets * 2;
     const unsigned precision[4] = {mode.colourBits, mode.colourBits, mode.colourBits, mode.alphaBits};
+    unsigned values[6][4];
     for (unsigned c = 0; c < 4; ++c)
         for (unsigned e = 0; e < count; ++e)
-            endpoints[e][c] = uint8_t(bits.take(precision[c]));
+            values[e][c] = unsigned(bits.take(precision[c]));
 
     unsigned pBits[6] = {};
     if (mode.endpointPBits)
@@ -298,16 +318,13 @@ void ReadEndpoints(BlockBits& bits, uint8_t endpoints[6][4])
 
     const unsigned pBitCount = mode.endpointPBits || mode.sharedPBits ? 1 : 0;
     for (unsigned e = 0; e < count; ++e) {
+        endpoints[e] = 0;
         for (unsigned c = 0; c < 4; ++c) {
-            const unsigned value = unsigned(endpoints[e][c]) << pBitCount | pBits[e];
-            endpoints[e][c] = precision[c] ? Unquantise(value, precision[c] + pBitCount) : 255;
+            const unsigned value = values[e][c] << pBitCount | pBits[e];
+            const uint8_t wide = precision[c] ? Unquantise(value, precision[c] + pBitCount) : 255;
+            endpoints[e] |= uint64_t(wide) << (16 * c);
         }
     }
-}
-
-uint8_t Blend(unsigned first, unsigned second, unsigned weight)
-{
-    return uint8_t(((64 - weight) * first + weight * second + 32) >> 6);
 }
 
 // A block of mode M, its mode bits already checked. The mode's numbers are
@@ -321,7 +338,7 @@ void DecodeBlockOfMode(const uint8_t block[16], uint8_t rgba[64])
     const Partition partition = PartitionOf(mode.subsets, unsigned(bits.take(mode.partitionBits)));
     const unsigned rotation = unsigned(bits.take(mode.rotationBits));
     const bool alphaTakesFirstIndices = bits.take(mode.indexSelectionBits) != 0;
-    uint8_t endpoints[6][4];
+    uint64_t endpoints[6];
     ReadEndpoints<M>(bits, endpoints);
 
     const uint64_t indices = TakeIndices(bits, mode.indexBits, partition.anchors, partition.anchorCount);
@@ -335,19 +352,18 @@ void DecodeBlockOfMode(const uint8_t block[16], uint8_t rgba[64])
 
     for (unsigned i = 0; i < 16; ++i) {
         const unsigned subset = partition.subsetOfPixel[i];
-        unsigned colourWeight = weights[indices >> (i * mode.indexBits) & kIndexMask];
-        unsigned alphaWeight = colourWeight;
+        const unsigned weight = weights[indices >> (i * mode.indexBits) & kIndexMask];
+        uint64_t lanes = Blend(endpoints[subset * 2], endpoints[subset * 2 + 1], weight);
         if constexpr (mode.secondIndexBits != 0) {
-            alphaWeight = secondWeights[secondIndices >> (i * mode.secondIndexBits) & kSecondIndexMask];
-            if (alphaTakesFirstIndices)
-                std::swap(colourWeight, alphaWeight);
+            const unsigned secondWeight = secondWeights[secondIndices >> (i * mode.secondIndexBits) & kSecondIndexMask];
+            const uint64_t second = Blend(endpoints[0], endpoints[1], secondWeight);
+            const uint64_t colour = alphaTakesFirstIndices ? second : lanes;
+            const uint64_t alpha = alphaTakesFirstIndices ? lanes : second;
+            lanes = (colour & kColourLanes) | (alpha & ~kColourLanes);
         }
-        const uint8_t* first = endpoints[subset * 2];
-        const uint8_t* second = endpoints[subset * 2 + 1];
         uint8_t* pixel = rgba + i * 4;
-        for (unsigned c = 0; c < 3; ++c)
-            pixel[c] = Blend(first[c], second[c], colourWeight);
-        pixel[3] = Blend(first[3], second[3], alphaWeight);
+        const uint32_t packed = LanesToRgba(lanes);
+        std::memcpy(pixel, &packed, 4);
         // Rotation swaps alpha with red, green or blue once the pixel is blended.
         if (rotation)
             std::swap(pixel[3], pixel[rotation - 1]);
