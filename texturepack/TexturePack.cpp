@@ -6,6 +6,7 @@
 #include "texture/chain/ImageChainWrite.h"
 #include "texture/chain/MipChainNaming.h"
 #include "texture/chain/StaleLevels.h"
+#include "texture/chain/TextureFileReader.h"
 #include "texture/io/FileRead.h"
 #include "texture/io/FileWrite.h"
 #include "texturepack/ChainPlan.h"
@@ -17,7 +18,6 @@
 #include <dirent.h>
 #include <filesystem>
 #include <memory>
-#include <optional>
 #include <sys/stat.h>
 #include <unordered_map>
 #include <unordered_set>
@@ -57,13 +57,6 @@ private:
     TextureLine& line_;
     std::string firstError_;
 };
-
-// A DDS holds its whole chain: no level file follows it.
-bool IsOneFileChain(const std::string& first)
-{
-    const std::optional<TextureFileKind> kind = KindOfFileName(first);
-    return kind && HoldsOneFile(*kind);
-}
 
 // "a.tga and a.png both name it; neither is taken", "a.tga, a.png and a.dds
 // all name it; none is taken": the first files of a texture's chains found.

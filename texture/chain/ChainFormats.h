@@ -16,6 +16,8 @@ struct ChainFormat {
     // Its levels are 8-bit RGBA, whatever the file held (else the file's own
     // depth and layout).
     bool rgba;
+    // One file holds the whole chain: no level files are looked for beside it.
+    bool oneFile;
     // Whether a file that starts with head[0, size) is of this format; nullptr
     // takes any file.
     bool (*startsAs)(const uint8_t* head, size_t size);
@@ -41,3 +43,4 @@ const ChainFormat& FormatOfPath(const std::string& path);
 
 const ChainFormat& TgaChainFormat();
 const ChainFormat& PngChainFormat();
+const ChainFormat& DdsChainFormat();

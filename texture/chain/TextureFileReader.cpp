@@ -97,6 +97,11 @@ bool IsPngFile(const std::string& path)
     return &FormatOfPath(path) == &PngChainFormat();
 }
 
+bool IsOneFileChain(const std::string& first)
+{
+    return FormatOfPath(first).oneFile;
+}
+
 bool IsTextureFileName(const std::string& path)
 {
     return FormatOfName(path) != nullptr;

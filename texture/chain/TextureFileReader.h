@@ -1,7 +1,8 @@
 // Reading a texture from the files of its mip chain, whatever their format.
 //
 // The first file decides the chain's format by its contents: a PNG by its
-// 8-byte signature, whatever its name; anything else is read as TGA. Later
+// 8-byte signature, a DDS by its magic, whatever its name; anything else is
+// read as TGA. A DDS file is the whole chain, every level in it. Later
 // levels follow the mip-chain naming rule (crate_A.png, crate_A1.png, ...),
 // each file read by its own signature too; one of the other kind is converted
 // into the first file's format, with a warning. The levels no file holds are
@@ -28,8 +29,8 @@
 
 struct PngChainPalette;
 
-// Whether a file's name marks it as a texture file: .tga or .png, any case,
-// a file named just ".tga" included.
+// Whether a file's name marks it as a texture file: .tga, .png or .dds, any
+// case, a file named just ".tga" included.
 // The folder tree, the editor's selection and drops, and quorrel-cli all ask
 // this one question.
 bool IsTextureFileName(const std::string& path);
@@ -39,6 +40,12 @@ bool IsTextureFileName(const std::string& path);
 // asks this of a chain's first file.
 bool IsPngFile(const std::string& path);
 
+// Whether the chain that starts at `first` is that one file, holding every
+// level itself (a DDS file, by its first bytes, or by its name when it cannot
+// be opened): no level file beside it is read, looked for or watched, and
+// TextureReadOptions::fileLevels counts its levels instead of files.
+bool IsOneFileChain(const std::string& first);
+
 struct TextureReadOptions {
     // How the levels that no file holds are made.
     MipFilter filter = MipFilter::point;
@@ -46,7 +53,8 @@ struct TextureReadOptions {
     std::optional<DepthOptions> convertTo;
     // How many levels come from files at most (level 0 always): the levels
     // from this one on are made from the one above even where a file holds
-    // them (texture/StaleLevels.h finds files not to be used).
+    // them (texture/StaleLevels.h finds files not to be used). A one-file
+    // chain's file gives at most this many of its levels.
     int fileLevels = kMaxTextureLevels;
     // Set to true by another thread, it stops the read at its next step
     // (after the files, after the levels made, in a conversion), failing
