@@ -41,7 +41,8 @@ std::vector<std::string> ChainWatch::ChainNames(const QString& first)
     while (!name.empty() && names.size() < size_t(kMaxTextureLevels)) {
         names.push_back(name);
         std::string next;
-        NextMipLevelName(name, next);
+        if (!IsOneFileChain(name))  // a DDS holds its whole chain
+            NextMipLevelName(name, next);
         name = next;
     }
     return names;
