@@ -72,7 +72,8 @@ TEST(DdsRoundTrip, EveryLayoutComesBackAsItWas)
                                .flags(kFlagMipmapLevels)
                                .name(row.name)
                                .build());
-    textures.push_back(TextureBuilder(32, 32, 8).levels(4).bytes(pattern).palette(grey).name("p8").build());
+    textures.push_back(
+        TextureBuilder(32, 32, 8).levels(4).bytes(pattern).palette(grey).flags(kFlagMipmapLevels).name("p8").build());
     CVK7QScene scenes[2];
     const std::filesystem::path samples = QUORREL_SAMPLES_DIR;
     ASSERT_TRUE(scenes[0].Load((samples / "scene_new.T3D").c_str(), 0));
