@@ -48,21 +48,17 @@ TEST(DdsRoundTrip, EveryLayoutComesBackAsItWas)
 {
     const LevelBytes pattern = [](int level, uint64_t i) { return uint8_t(i * 37 + level * 11 + (i >> 5)); };
     const auto grey = [](int i) { return Rgb{uint8_t(i), uint8_t(255 - i), uint8_t(i * 3)}; };
-    // clang-format off
+    // Layouts beyond the samples' and quorrel-cli's table of layouts (whose
+    // pixels have no bits outside their masks).
     const struct {
         const char* name;
         unsigned depth;
         uint32_t red, green, blue, alpha;
     } built[] = {
-        {"a1555", 16, 0x7C00, 0x03E0, 0x001F, 0x8000},
-        {"a4444", 16, 0x0F00, 0x00F0, 0x000F, 0xF000},
         {"bgr565", 16, 0x001F, 0x07E0, 0xF800, 0},
         {"x555", 16, 0x7C00, 0x03E0, 0x001F, 0},  // bit 15 set in some pixels: kept
         {"bgr888", 24, 0x0000FF, 0x00FF00, 0xFF0000, 0},
-        {"x8888", 32, 0xFF0000, 0x00FF00, 0x0000FF, 0},
-        {"abgr8888", 32, 0x0000FF, 0x00FF00, 0xFF0000, 0xFF000000},
     };
-    // clang-format on
     std::vector<TextureRecord> textures;
     for (const auto& row : built)
         textures.push_back(TextureBuilder(64, 32, row.depth)
