@@ -19,6 +19,7 @@
 #include "texture/chain/MipChainNaming.h"
 #include "texture/chain/TextureFileReader.h"
 #include "texture/chain/TgaTextureReader.h"
+#include "texture/convert/PixelExpansion.h"
 #include "texture/io/FileRead.h"
 
 #include <gtest/gtest.h>
@@ -314,7 +315,11 @@ TEST_F(EditorWork, SaveAndSaveAsWriteTheReplacedChain)
         ASSERT_TRUE(saved.Load(work.file("track").c_str(), 0));
         ASSERT_EQ(saved.GetSceneHeader()->textureCount, 3);
         ExpectSameTexture(chain.record(), saved.GetSceneHeader()->textures[0]);
-        ExpectSameTexture(grass.record(), saved.GetSceneHeader()->textures[1]);
+        // The DDS holds grass's one level; the reader makes the levels its size
+        // asks for below it, as of any chain.
+        const T3D_TEXTURE& grassBack = saved.GetSceneHeader()->textures[1];
+        EXPECT_EQ(MasksOf(grass.record()), MasksOf(grassBack));
+        EXPECT_EQ(0, std::memcmp(grass.record().levels[0], grassBack.levels[0], LevelByteCount(grass.record(), 0)));
     }
 
     // Save as (old format) to a new name without extension: the status line
@@ -531,6 +536,44 @@ TEST_F(EditorWork, APngExtractedThenPickedGoesInInTheScenesFormat)
     EXPECT_EQ(std::string(replaced.name), "sky_A");
     EXPECT_EQ(replaced.depth, 16);
     EXPECT_EQ(replaced.greenMask, grass.record().greenMask);
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(EditorWork, ADdsExtractedThenPickedGoesBackBitForBit)
+{
+    // The 8-bit texture of two levels extracted as one DDS, as 32-bit colours,
+    // and the 16-bit one in its own 5-5-5; each is picked in the tree and put
+    // back by Replace: the 8-bit one pixel for pixel, the 16-bit one byte for
+    // byte.
+    Load(trackPath);
+    for (const int row : {0, 1}) {
+        textures->setCurrentRow(row);
+        const std::string name = textures->item(row)->text().toStdString();
+        const fs::path dds = desk / (name + ".dds");
+        editor->script.saveAnswers.push_back(QString::fromStdString(dds.string()));
+        editor->run(kExtractCommand);
+        EXPECT_EQ(editor->control<QLabel>(kStatusLineId)->text().toStdString(),
+                  "Extracted " + name + " to " + name + ".dds");
+        EXPECT_FALSE(fs::exists(desk / (name + "1.dds")));
+        EXPECT_EQ(editor->tree->currentItem(), editor->tree->desktopEntry(QString::fromStdString(name + ".dds")));
+        const int depth = row == 0 ? 32 : 16;
+        EXPECT_TRUE(editor->control<QWidget>(kReplacementFrameId)
+                        ->toolTip()
+                        .contains(QStringLiteral("\u00B7 %1 bit").arg(depth)));
+        editor->run(kReplaceCommand);
+    }
+    editor->run(kSaveNewCommand);
+    CVK7QScene saved;
+    ASSERT_TRUE(saved.Load(trackPath.c_str(), 0));
+    // The DDS holds grass's one level; the reader makes the levels its size
+    // asks for below it, as of any chain.
+    const T3D_TEXTURE& grassBack = saved.GetSceneHeader()->textures[1];
+    EXPECT_EQ(MasksOf(grass.record()), MasksOf(grassBack));
+    EXPECT_EQ(0, std::memcmp(grass.record().levels[0], grassBack.levels[0], LevelByteCount(grass.record(), 0)));
+    TextureRecord stoneBack;
+    ASSERT_TRUE(CopyTexture(saved.GetSceneHeader()->textures[0], stoneBack));
+    for (const int level : {0, 1})
+        EXPECT_EQ(ExpandLevelToArgb(stone.record(), level), ExpandLevelToArgb(stoneBack.record(), level)) << level;
     EXPECT_TRUE(messages().empty());
 }
 
@@ -952,7 +995,7 @@ TEST_F(EditorWork, ExtractAndReplaceDeclineWhenThereIsNothingToActOn)
     editor->run(kReplaceCommand);
     ASSERT_EQ(messages().size(), 3u);
     EXPECT_EQ(messages()[2].text,
-              "No replacement texture loaded: select a readable .tga or .png file in the folder tree first.");
+              "No replacement texture loaded: select a readable .tga, .png or .dds file in the folder tree first.");
     auto* frame = editor->control<PreviewFrame>(kReplacementFrameId);
     const std::string broken = (desk / "broken.tga").string(), gone = (desk / "gone.tga").string();
     QTest::keyClick(editor->tree, Qt::Key_Down);
@@ -1105,7 +1148,7 @@ TEST_F(EditorWork, TheReplacementIsTheTreesFileOrTheLastOneDropped)
     editor->run(kReplaceCommand);
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_EQ(messages()[0].text,
-              "No replacement texture loaded: select a readable .tga or .png file in the folder tree first.");
+              "No replacement texture loaded: select a readable .tga, .png or .dds file in the folder tree first.");
 
     // A dropped file stays through a collapse, until the tree picks a file or
     // another one is dropped.
