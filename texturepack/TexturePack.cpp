@@ -6,6 +6,7 @@
 #include "texture/chain/ImageChainWrite.h"
 #include "texture/chain/MipChainNaming.h"
 #include "texture/chain/StaleLevels.h"
+#include "texture/chain/TextureFileReader.h"
 #include "texture/io/FileRead.h"
 #include "texture/io/FileWrite.h"
 #include "texturepack/ChainPlan.h"
@@ -153,6 +154,7 @@ bool TexturePack::chainCrcs(const std::string& first, std::vector<uint32_t>& crc
                             std::string& problem)
 {
     crcs.clear();
+    const bool oneFile = IsOneFileChain(first);
     std::string current = first;
     while (!current.empty() && crcs.size() < size_t(kMaxTextureLevels)) {
         const FileStamp stamp = StampOf(current);
@@ -176,7 +178,7 @@ bool TexturePack::chainCrcs(const std::string& first, std::vector<uint32_t>& crc
         crcs.push_back(crc);
         std::string next;
         NextMipLevelName(current, next);
-        current = next;
+        current = oneFile ? std::string() : next;
     }
     return true;
 }
