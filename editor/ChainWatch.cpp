@@ -39,13 +39,12 @@ std::vector<std::string> ChainWatch::ChainNames(const QString& first)
 {
     std::vector<std::string> names;
     std::string name = QFile::encodeName(first).toStdString();
-    if (IsOneFileChain(name))  // a DDS holds its whole chain
-        return {name};
+    const bool oneFile = IsOneFileChain(name);
     while (!name.empty() && names.size() < size_t(kMaxTextureLevels)) {
         names.push_back(name);
         std::string next;
         NextMipLevelName(name, next);
-        name = next;
+        name = oneFile ? std::string() : next;
     }
     return names;
 }

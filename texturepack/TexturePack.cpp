@@ -164,6 +164,7 @@ bool TexturePack::chainCrcs(const std::string& first, std::vector<uint32_t>& crc
                             std::string& problem)
 {
     crcs.clear();
+    const bool oneFile = IsOneFileChain(first);
     std::string current = first;
     while (!current.empty() && crcs.size() < size_t(kMaxTextureLevels)) {
         const FileStamp stamp = StampOf(current);
@@ -186,9 +187,8 @@ bool TexturePack::chainCrcs(const std::string& first, std::vector<uint32_t>& crc
         seen[current] = {stamp, crc};
         crcs.push_back(crc);
         std::string next;
-        if (!IsOneFileChain(current))
-            NextMipLevelName(current, next);
-        current = next;
+        NextMipLevelName(current, next);
+        current = oneFile ? std::string() : next;
     }
     return true;
 }
