@@ -572,6 +572,7 @@ TEST_F(EditorWork, ADdsExtractedThenPickedGoesBackBitForBit)
     EXPECT_EQ(0, std::memcmp(grass.record().levels[0], grassBack.levels[0], LevelByteCount(grass.record(), 0)));
     TextureRecord stoneBack;
     ASSERT_TRUE(CopyTexture(saved.GetSceneHeader()->textures[0], stoneBack));
+    EXPECT_EQ(stoneBack.record().depth, 8);  // a DDS takes the scene texture's format
     for (const int level : {0, 1})
         EXPECT_EQ(ExpandLevelToArgb(stone.record(), level), ExpandLevelToArgb(stoneBack.record(), level)) << level;
     EXPECT_TRUE(messages().empty());
