@@ -92,9 +92,9 @@ bool CompleteTgaChain(TextureRecord& holder, TextureReport& report, const Textur
 
 }  // namespace
 
-bool IsPngFile(const std::string& path)
+bool TakesTextureFormat(const std::string& path)
 {
-    return &FormatOfPath(path) == &PngChainFormat();
+    return FormatOfPath(path).takesTextureFormat;
 }
 
 bool IsOneFileChain(const std::string& first)

@@ -35,10 +35,11 @@ struct PngChainPalette;
 // this one question.
 bool IsTextureFileName(const std::string& path);
 
-// Whether the file at `path` is read as PNG: by its signature, or, when it
-// cannot be opened, by its name ending in .png (any case). ReadTextureChain
-// asks this of a chain's first file.
-bool IsPngFile(const std::string& path);
+// Whether the chain whose first file is at `path` goes into a scene texture
+// in that texture's format whatever the choices: a PNG or a DDS chain (by the
+// file's first bytes, or, when it cannot be opened, by its name), not a TGA
+// one. The replacement rule asks this.
+bool TakesTextureFormat(const std::string& path);
 
 // Whether the chain that starts at `first` is that one file, holding every
 // level itself (a DDS file, by its first bytes, or by its name when it cannot
