@@ -182,9 +182,7 @@ void Replacement::apply(ChainRead& read, bool background)
         levelTimes_ = std::move(read.levelTimes);
         staleLevels_ = std::move(read.staleLevels);
         unreadNote_ = std::move(read.unreadNote);
-        // A PNG or a DDS takes the scene texture's format, as the replacement
-        // rule says (texturepack/ReplacementRule.h).
-        sceneFormat_ = files_->png || files_->oneFile;
+        sceneFormat_ = files_->takesTextureFormat;  // as the replacement rule says
         goodRead_ = true;
     }
     notice_.clear();

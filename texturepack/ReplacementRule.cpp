@@ -68,8 +68,7 @@ std::string TextureNameOfFile(const std::string& first)
 
 bool TakesSceneFormat(const std::string& first, const ReplaceChoices& choices)
 {
-    // A DDS is the one kind of chain held in one file.
-    return choices.keepFormat || IsPngFile(first) || IsOneFileChain(first);
+    return choices.keepFormat || TakesTextureFormat(first);
 }
 
 TextureReadOptions ReplacementReadOptions(const T3D_TEXTURE& scene, const std::string& first,

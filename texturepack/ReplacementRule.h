@@ -4,7 +4,7 @@
 // passes the answers on).
 //
 // The rule: a PNG or DDS chain always takes the scene texture's format
-// (depth, masks, palette; a DDS already in it goes in bit for bit), a TGA
+// (depth, masks, palette; a DDS file already in it goes in as it is), a TGA
 // chain only when asked; the levels no file holds are
 // made with the chosen filter, and stale level files are used, used with a
 // warning, or made anew as chosen (texturepack/ChainRead.h). The texture

@@ -171,6 +171,7 @@ std::vector<FormatRow> FormatTable()
         Refuses("12 bits", Rgb(12, 0xF00, 0xF0, 0xF), TextureCause::DdsPixelFormat),
         Refuses("palette of 16 bits", Rgb(16, 0, 0, 0, 0, kPalette8), TextureCause::DdsPixelFormat),
         Refuses("mask past the pixel", Rgb(16, 0xFF0000, 0xFF00, 0xFF), TextureCause::DdsPixelFormat),
+        Refuses("mask of two runs", Rgb(16, 0xF00F, 0xF0, 0xF00), TextureCause::DdsPixelFormat),
         Refuses("header size", With(bc1, &DdsFields::headerSize, 0), TextureCause::Damaged),
         Refuses("pixel format size", With(bc1, &DdsFields::pixelFormatSize, 0), TextureCause::Damaged),
         Refuses("array of none", With(Dx10(28), &DdsFields::arraySize, 0), TextureCause::Damaged),

@@ -20,9 +20,9 @@ bool IsDdsMagic(const uint8_t* head, size_t size)
 
 // clang-format off
 const ChainFormat kFormats[] = {
-    {"PNG", ".png", true,  false, IsPngSignature, MakePngFileReader},
-    {"DDS", ".dds", false, true,  IsDdsMagic,     MakeDdsFileReader},
-    {"TGA", ".tga", false, false, nullptr,        MakeTgaFileReader},
+    {"PNG", ".png", true,  false, true,  IsPngSignature, MakePngFileReader},
+    {"DDS", ".dds", false, true,  true,  IsDdsMagic,     MakeDdsFileReader},
+    {"TGA", ".tga", false, false, false, nullptr,        MakeTgaFileReader},
 };
 // clang-format on
 
@@ -73,14 +73,4 @@ const ChainFormat& FormatByName(const std::string& path)
 const ChainFormat& TgaChainFormat()
 {
     return kFormats[2];
-}
-
-const ChainFormat& DdsChainFormat()
-{
-    return kFormats[1];
-}
-
-const ChainFormat& PngChainFormat()
-{
-    return kFormats[0];
 }

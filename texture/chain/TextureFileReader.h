@@ -35,10 +35,11 @@ struct PngChainPalette;
 // this one question.
 bool IsTextureFileName(const std::string& path);
 
-// Whether the file at `path` is read as PNG: by its signature, or, when it
-// cannot be opened, by its name ending in .png (any case). ReadTextureChain
-// asks this of a chain's first file.
-bool IsPngFile(const std::string& path);
+// Whether the chain whose first file is at `path` goes into a scene texture
+// in that texture's format whatever the choices: a PNG or a DDS chain (by the
+// file's first bytes, or, when it cannot be opened, by its name), not a TGA
+// one. The replacement rule asks this.
+bool TakesTextureFormat(const std::string& path);
 
 // Whether the chain that starts at `first` is that one file, holding every
 // level itself (a DDS file, by its first bytes, or by its name when it cannot
@@ -74,7 +75,7 @@ DepthOptions FormatOf(const T3D_TEXTURE& model, bool dither = true);
 
 // A chain's files as read, before anything is made of them: the levels the
 // files hold, with the flags their names spell; whether the chain was read as
-// PNG, or as one file that holds every level (DDS); a PNG chain's palette and indices while its files share one; and
+// PNG, and whether it takes a scene texture's format; a PNG chain's palette and indices while its files share one; and
 // the stamp of each file whose level was read, level 0 first, with the CRC-32 of the very bytes decoded.
 struct ChainFiles {
     ChainFiles();
@@ -84,7 +85,7 @@ struct ChainFiles {
 
     TextureRecord texture;
     bool png = false;
-    bool oneFile = false;  // read as one file that holds the whole chain (a DDS)
+    bool takesTextureFormat = false;  // as TakesTextureFormat says of the first file
     std::unique_ptr<PngChainPalette> palette;
     std::vector<FileStamp> stamps;
 };

@@ -15,8 +15,6 @@ namespace {
 
 // A record's sides are 16 bits.
 constexpr uint32_t kMaxSide = 65535;
-// A level's side halves down to 1 at most 32 times.
-constexpr uint32_t kMaxFileLevels = 32;
 constexpr unsigned kBlockSide = 4;
 
 // What a pixel format becomes, before sizes and levels.
@@ -105,6 +103,13 @@ std::optional<DdsRefusal> FromFourCC(uint32_t fourCC, PixelKind& kind)
     }
 }
 
+// Whether a mask is empty or one run of bits, as every channel's is.
+bool EmptyOrOneRun(uint32_t mask)
+{
+    const uint64_t run = mask ? uint64_t(mask >> __builtin_ctz(mask)) + 1 : 0;
+    return (run & (run - 1)) == 0;
+}
+
 std::optional<DdsRefusal> FromLegacy(const DdsPixelFormat& pf, PixelKind& kind)
 {
     if (pf.flags & DDPF_FOURCC)
@@ -132,7 +137,9 @@ std::optional<DdsRefusal> FromLegacy(const DdsPixelFormat& pf, PixelKind& kind)
         masks.alpha = pf.alphaMask;
     const uint64_t within = (uint64_t(1) << bits) - 1;
     const uint32_t all = masks.red | masks.green | masks.blue | masks.alpha;
-    if (all == 0 || (all & ~within) || (alpha && masks.alpha == 0) ||
+    const bool runs = EmptyOrOneRun(masks.red) && EmptyOrOneRun(masks.green) && EmptyOrOneRun(masks.blue) &&
+                      EmptyOrOneRun(masks.alpha);
+    if (!runs || all == 0 || (all & ~within) || (alpha && masks.alpha == 0) ||
         ((pf.flags & (DDPF_RGB | DDPF_LUMINANCE)) && (masks.red | masks.green | masks.blue) == 0))
         return DdsRefusal{TextureCause::DdsPixelFormat};
     kind = FromMasks(bits, masks, grey);
@@ -267,7 +274,7 @@ int MaxLevelsOfSize(uint32_t width, uint32_t height)
 std::optional<DdsRefusal> PlaceLevels(const DdsHeader& header, uint64_t start, int maxLevels, DdsLayout& layout)
 {
     const uint32_t count = std::max<uint32_t>(header.mipMapCount, 1);
-    if (count > kMaxFileLevels || int(count) > MaxLevelsOfSize(header.width, header.height))
+    if (count > uint32_t(MaxLevelsOfSize(header.width, header.height)))
         return DdsRefusal{TextureCause::Damaged, "it claims more mip levels than its size has"};
     layout.fileLevels = int(count);
     layout.levels = std::min(

@@ -4,8 +4,9 @@
 // read, small ones included, up to the count the texture's size gives
 // (GeneratedLevelCount); the record makes the rest.
 //
-// Accepted, in the legacy header: DDPF_RGB at 8 to 32 bits a pixel with any
-// masks (with alpha when DDPF_ALPHAPIXELS says so); DDPF_LUMINANCE, 8-bit
+// Accepted, in the legacy header: DDPF_RGB at 8, 16, 24 or 32 bits a pixel,
+// any masks of one run of bits each within the pixel (with alpha when
+// DDPF_ALPHAPIXELS says so); DDPF_LUMINANCE, 8-bit
 // grey or grey with alpha; DDPF_ALPHA; DDPF_PALETTEINDEXED8 with its palette
 // of 256 red, green, blue, alpha entries (alpha unused); FourCC DXT1, DXT3,
 // DXT5, ATI1 or BC4U, ATI2 or BC5U. In the extended header: R8G8B8A8,
@@ -28,7 +29,8 @@
 // than one picture (never the first face or slice alone); premultiplied
 // alpha (DXT2, DXT4, the extended header's premultiplied mode), signed
 // values (BC4S, BC5S, SNORM, bump maps) and BC6H's high dynamic range, which
-// a record cannot hold as they are; any other pixel format.
+// a record cannot hold as they are; any other pixel format (YUV, 4-bit
+// palettes, masks past the pixel or of broken runs, float formats).
 #pragma once
 
 #include "texture/TextureRecord.h"
