@@ -4,6 +4,7 @@
 #include "texture/chain/FileKind.h"
 #include "texture/chain/MipChainNaming.h"
 #include "texture/chain/StaleLevels.h"
+#include "texture/chain/TextureFileReader.h"
 #include "texture/convert/DepthConversion.h"
 
 #include <algorithm>
@@ -71,7 +72,7 @@ const ChainFormat* ChainWalk::read(const std::string& first, int fileLevels)
         levelsRead += chain_->levelsHeld();
         record.flags = flags | (levelsRead > 1 ? uint32_t(kFlagMipmapLevels) : 0u);
         record.levelCount = uint16_t(levelsRead);
-        current = chainFormat_->oneFile ? std::string() : next;
+        current = chainFormat_->oneFile || IsOneFileChain(first) ? std::string() : next;
     }
     if (levelsRead == 0)
         holder_.clear();  // a failed level 0 may have set the size, depth or palette

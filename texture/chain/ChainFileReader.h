@@ -3,7 +3,8 @@
 // mip-chain rule names after the one before, while the level's larger side is
 // at least 16 and the levels array has room. The flags come from the names.
 // A format whose file holds the whole chain (DDS) fills every level from
-// level 0's file, and no other file is looked for.
+// level 0's file, and no other file is looked for; nor is one after a file
+// whose name says it is such a chain (IsOneFileChain), whatever it holds.
 // Every file is opened and read through texture/io/FileRead.h; a file that
 // changes during its read is read once more, then refused. A format supplies
 // only the decoding of one open file.

@@ -2,6 +2,7 @@
 
 #include "texture/T3DTexture.h"
 #include "texture/chain/MipChainNaming.h"
+#include "texture/chain/TextureFileReader.h"
 
 #include <algorithm>
 #include <vector>
@@ -112,7 +113,7 @@ bool WriteImageChain(const std::string& path, int levels, const ImageFileKind& k
 void AddChainFiles(InputFiles& inputs, const std::string& first)
 {
     std::vector<std::string> files;
-    PlanChainNames(first, kMaxTextureLevels, files);
+    PlanChainNames(first, IsOneFileChain(first) ? 1 : kMaxTextureLevels, files);
     for (const std::string& file : files)
         inputs.add(file);
 }

@@ -67,5 +67,6 @@ using LevelEncoder = std::function<bool(int level, ByteSink& out)>;
 int LevelsWithPixels(unsigned width, unsigned height, int levels);
 
 // Adds the files a chain read from `first` may come from (those of its levels
-// that exist), so that no output replaces one of them.
+// that exist; a one-file chain's file alone), so that no output replaces one
+// of them.
 void AddChainFiles(InputFiles& inputs, const std::string& first);

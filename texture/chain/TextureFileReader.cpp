@@ -99,7 +99,8 @@ bool TakesTextureFormat(const std::string& path)
 
 bool IsOneFileChain(const std::string& first)
 {
-    return FormatOfPath(first).oneFile;
+    const ChainFormat* named = FormatOfName(first);
+    return named && named->oneFile;
 }
 
 bool IsTextureFileName(const std::string& path)

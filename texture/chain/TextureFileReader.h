@@ -42,9 +42,10 @@ bool IsTextureFileName(const std::string& path);
 bool TakesTextureFormat(const std::string& path);
 
 // Whether the chain that starts at `first` is that one file, holding every
-// level itself (a DDS file, by its first bytes, or by its name when it cannot
-// be opened): no level file beside it is read, looked for or watched, and
-// TextureReadOptions::fileLevels counts its levels instead of files.
+// level itself: a .dds file (any case), told by its name so that asking opens
+// nothing. No level file beside it is read, looked for or watched, and
+// TextureReadOptions::fileLevels counts its levels instead of files. (A DDS
+// file under another name is still read whole, its levels all from it.)
 bool IsOneFileChain(const std::string& first);
 
 struct TextureReadOptions {
