@@ -12,8 +12,9 @@ FUZZ_DIR := build/fuzz
 FUZZ_SECONDS ?= 60
 PREFIX ?= /usr/local
 # What `make test` uses to check the installed desktop entry, MIME type and
-# completion, and the layout of the code (clang-format).
-TEST_TOOLS := desktop-file-utils shared-mime-info libxml2-utils bash-completion clang-format
+# completion, the layout of the code (clang-format), and that other programs
+# read the DDS files written (ImageMagick, Pillow).
+TEST_TOOLS := desktop-file-utils shared-mime-info libxml2-utils bash-completion clang-format imagemagick python3-pil
 # What `make package` needs: shlibdeps (dpkg-dev, file) and lintian.
 PACKAGE_TOOLS := file dpkg-dev lintian
 INSTALLED_TARGETS := quorrel quorrel-cli man-pages changelog

@@ -11,8 +11,7 @@
 #include "texture/TextureReport.h"
 #include "texture/chain/ImageChainWrite.h"
 #include "texture/chain/MipChainNaming.h"
-#include "texture/chain/PngTextureWriter.h"
-#include "texture/chain/TgaTextureWriter.h"
+#include "texture/chain/TextureFileWriter.h"
 #include "texture/convert/DepthConversion.h"
 #include "texture/io/FileWrite.h"
 #include "texturepack/ChainPlan.h"
@@ -24,8 +23,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <ostream>
-#include <strings.h>
 #include <system_error>
 #include <vector>
 
@@ -177,44 +176,81 @@ void SayDryRun(const T3D_TEXTURE& current, int index, const std::string& source,
         << "; nothing written (--dry-run)\n";
 }
 
-bool EndsWithNoCase(const std::string& text, const char* end)
+// The kind a --format word names: "tga", "png" or "dds".
+std::optional<TextureFileKind> KindNamed(const std::string& word)
 {
-    const size_t n = std::strlen(end);
-    return text.size() > n && strcasecmp(text.c_str() + text.size() - n, end) == 0;
+    for (TextureFileKind kind : {TextureFileKind::tga, TextureFileKind::png, TextureFileKind::dds})
+        if (word == ExtensionOf(kind) + 1)
+            return kind;
+    return std::nullopt;
+}
+
+// --dds-palette: a DDS of an 8-bit texture keeps its indices and palette. A
+// usage error (printed) when the files are not DDS; `wants` says what gives them.
+bool DdsPaletteOption(const CommandArguments& args, TextureFileFormat& format, const char* wants, std::ostream& err)
+{
+    if (!args.has("--dds-palette"))
+        return true;
+    if (format.kind != TextureFileKind::dds) {
+        UsageError(err, std::string("--dds-palette wants DDS files: ") + wants);
+        return false;
+    }
+    format.kind = TextureFileKind::ddsPalette;
+    return true;
+}
+
+// The kind of files extract-all writes: TGA, or PNG with --png, or DDS with
+// --dds (and --dds-palette).
+bool ExtractAllFormat(const CommandArguments& args, TextureFileFormat& format, std::ostream& err)
+{
+    if (args.has("--png") && args.has("--dds")) {
+        UsageError(err, "extract-all writes one kind of files: --png or --dds, not both");
+        return false;
+    }
+    format.kind = args.has("--png")   ? TextureFileKind::png
+                  : args.has("--dds") ? TextureFileKind::dds
+                                      : TextureFileKind::tga;
+    return DdsPaletteOption(args, format, "--dds", err);
 }
 
 // What a written chain's line says after the file: the levels, and why the
 // name is not the texture's own.
 std::string WhatWasWritten(const PlannedChain& chain)
 {
-    std::string text = std::to_string(chain.files.size()) + (chain.files.size() == 1 ? " level" : " levels");
+    std::string text = std::to_string(chain.levels) + (chain.levels == 1 ? " level" : " levels");
     if (!chain.change.empty())
         text += ", renamed: " + chain.change;
     return text;
 }
 
-// The kind of files extract writes: --format png|tga, else OUT's extension. A
-// usage error (printed) when neither says, or they disagree.
-bool ExtractFormat(const CommandArguments& args, const std::string& target, bool& png, std::ostream& err)
+// The kind of files extract writes: --format tga|png|dds, else OUT's
+// extension; --dds-palette makes a DDS of an 8-bit texture a palette DDS. A
+// usage error (printed) when neither says, they disagree, or --dds-palette
+// comes without DDS.
+bool ExtractFormat(const CommandArguments& args, const std::string& target, TextureFileFormat& format,
+                   std::ostream& err)
 {
-    const auto format = args.options.find("--format");
-    if (format == args.options.end()) {
-        png = EndsWithNoCase(target, ".png");
-        if (IsTextureFileName(target))
-            return true;
-        UsageError(err, "extract writes OUT.tga or OUT.png (or any OUT with --format tga|png), not " + args.files[2]);
+    const std::optional<TextureFileKind> named = KindOfFileName(target);
+    const auto option = args.options.find("--format");
+    if (option == args.options.end() && !named) {
+        UsageError(err, "extract writes OUT.tga, OUT.png or OUT.dds (or any OUT with --format tga|png|dds), not " +
+                            args.files[2]);
         return false;
     }
-    if (format->second != "png" && format->second != "tga") {
-        UsageError(err, "--format wants png or tga, not '" + format->second + "'");
-        return false;
+    std::optional<TextureFileKind> kind = named;
+    if (option != args.options.end()) {
+        kind = KindNamed(option->second);
+        if (!kind) {
+            UsageError(err, "--format wants tga, png or dds, not '" + option->second + "'");
+            return false;
+        }
+        if (named && named != kind) {
+            UsageError(err, "--format " + option->second + " and the extension of " + args.files[2] + " disagree");
+            return false;
+        }
     }
-    png = format->second == "png";
-    if (IsTextureFileName(target) && EndsWithNoCase(target, ".png") != png) {
-        UsageError(err, "--format " + format->second + " and the extension of " + args.files[2] + " disagree");
-        return false;
-    }
-    return true;
+    format.kind = *kind;
+    return DdsPaletteOption(args, format, "--format dds or OUT.dds", err);
 }
 
 bool WantsOneFormat(const CommandArguments& args, bool& oldFormat, std::ostream& err)
@@ -278,12 +314,11 @@ int RunList(const CommandArguments& args, std::ostream& out, std::ostream& err)
 int RunExtract(const CommandArguments& args, std::ostream& out, std::ostream& err)
 {
     const std::string target = OutputPath(args.files[2]);
-    bool png = false;
-    int pngLevel = kDefaultPngLevel;
+    TextureFileFormat format;
     std::string error;
-    if (!ExtractFormat(args, target, png, err))
+    if (!ExtractFormat(args, target, format, err))
         return kExitUsage;
-    if (!PngLevelOption(args, pngLevel, error))
+    if (!PngLevelOption(args, format.pngLevel, error))
         return UsageError(err, error);
     CVK7QScene scene;
     int index = 0;
@@ -292,7 +327,7 @@ int RunExtract(const CommandArguments& args, std::ostream& out, std::ostream& er
     const T3D_TEXTURE& record = scene.GetSceneHeader()->textures[index];
     const int levels =
         LevelsWithPixels(record.width, record.height, std::min<int>(record.levelCount, kMaxTextureLevels));
-    if (levels > 1 && IsStreamTarget(target)) {
+    if (levels > 1 && !HoldsOneFile(format.kind) && IsStreamTarget(target)) {
         PrintProblem(err, target,
                      "is a stream, which takes a single file: texture " + std::to_string(index) + " has " +
                          std::to_string(levels) + " mip levels, one file each");
@@ -301,8 +336,7 @@ int RunExtract(const CommandArguments& args, std::ostream& out, std::ostream& er
     StderrReport report(err);
     ImageWriteOptions options;
     options.inputs.add(args.files[0]);
-    if (!(png ? PngTextureWriter(target.c_str(), record, report, options, pngLevel)
-              : TgaTextureWriter(target.c_str(), record, report, options)))
+    if (!WriteTextureFiles(target, record, format, report, options))
         return kExitFailed;
     ReportStream(target, out, err) << index << '\t' << Escaped(record.name) << '\t' << target << '\n';
     return kExitOk;
@@ -321,12 +355,13 @@ int RunExtractAll(const CommandArguments& args, std::ostream& out, std::ostream&
         return kExitFailed;
     }
     const VK7Q_HEADER& header = *scene.GetSceneHeader();
-    const bool png = args.has("--png");
-    int pngLevel = kDefaultPngLevel;
+    TextureFileFormat format;
     std::string error;
-    if (!PngLevelOption(args, pngLevel, error))
+    if (!ExtractAllFormat(args, format, err))
+        return kExitUsage;
+    if (!PngLevelOption(args, format.pngLevel, error))
         return UsageError(err, error);
-    const std::vector<PlannedChain> plan = PlanChains(header, dir, png ? ".png" : ".tga");
+    const std::vector<PlannedChain> plan = PlanChains(header, dir, format.kind);
     if (!args.has("--force")) {
         if (const std::vector<std::string> existing = ExistingFiles(plan, dir); !existing.empty()) {
             PrintProblem(err, existing[0], "already exists; give --force to overwrite it");
@@ -334,7 +369,7 @@ int RunExtractAll(const CommandArguments& args, std::ostream& out, std::ostream&
         }
     }
 
-    const FolderExport written = ExportTextures(header, plan, args.files[0], dir, png, pngLevel);
+    const FolderExport written = ExportTextures(header, plan, args.files[0], dir, format);
     for (size_t i = 0; i < plan.size(); ++i) {
         const PlannedChain& chain = plan[i];
         const ExportedChain& outcome = written.chains[i];

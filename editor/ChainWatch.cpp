@@ -3,6 +3,7 @@
 #include "texture/T3DTexture.h"
 #include "texture/TextureLimits.h"
 #include "texture/chain/MipChainNaming.h"
+#include "texture/chain/TextureFileReader.h"
 #include "texture/io/FileRead.h"
 
 #include <QFile>
@@ -38,11 +39,12 @@ std::vector<std::string> ChainWatch::ChainNames(const QString& first)
 {
     std::vector<std::string> names;
     std::string name = QFile::encodeName(first).toStdString();
+    const bool oneFile = IsOneFileChain(name);
     while (!name.empty() && names.size() < size_t(kMaxTextureLevels)) {
         names.push_back(name);
         std::string next;
         NextMipLevelName(name, next);
-        name = next;
+        name = oneFile ? std::string() : next;
     }
     return names;
 }

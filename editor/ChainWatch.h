@@ -35,7 +35,7 @@ public:
     explicit ChainWatch(QObject* parent = nullptr);
 
     // The names of the chain that starts at `first`, level 0 first, as many
-    // as a texture has levels.
+    // as a texture has levels; a one-file chain's (DDS) alone.
     static std::vector<std::string> ChainNames(const QString& first);
     // How the files stand now; with `crcs`, each one there read for its
     // CRC-32. Touches nothing but the files: safe on any thread.

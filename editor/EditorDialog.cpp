@@ -668,14 +668,17 @@ void EditorDialog::OnExtract()
         tellUser(kSelectTextureText);
         return;
     }
-    const QString chosen = chooseFile(FileDialogKind::Extract, ExtractRequest(*texture, settings_.extractsPng()));
+    QString filter;  // the kind of files the dialog's filter chose
+    const QString chosen =
+        chooseFile(FileDialogKind::Extract, ExtractRequest(*texture, settings_.extractKind(), &filter));
     // The writer checks the chain's names before writing and never replaces
     // the scene's own file; writing over the replacement's files is asked
     // here.
     if (chosen.isEmpty() || !mayWriteOverReplacement(ExtractedFiles(*texture, chosen)))
         return;
-    settings_.setExtractsPng(IsPngName(chosen));
-    const bool written = WriteExtractedChain(*texture, chosen, document_->file(), report_);
+    const TextureFileKind kind = ExtractedKind(chosen, filter);
+    settings_.setExtractKind(kind);
+    const bool written = WriteExtractedChain(*texture, chosen, kind, document_->file(), report_);
     report_.showWarnings();
     if (written) {
         showStatus(QString::fromLatin1(kExtractedStatus)

@@ -138,6 +138,8 @@ QString RunFileDialog(const FileDialogRequest& request, QFileDialog::AcceptMode 
     dialog.installEventFilter(&widen);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
+    if (request.filterChosen)
+        *request.filterChosen = dialog.selectedNameFilter();
     return dialog.selectedFiles().first();
 }
 

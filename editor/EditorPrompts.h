@@ -30,6 +30,8 @@ struct FileDialogRequest {
     bool choosesFolder = false;  // a folder is chosen, not a file
     // When set, the title as the filter chosen asks: %1 is its suffix.
     QString titleFormat;
+    // Where the filter shown when the dialog closed goes; none: not wanted.
+    QString* filterChosen = nullptr;
 };
 
 // What a message is about, shown by the box's icon.

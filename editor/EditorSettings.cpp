@@ -26,10 +26,10 @@ constexpr const char* kFilesValue = "files";
 constexpr const char* kKeepValue = "keep";
 constexpr const char* kNameValue = "name";
 constexpr const char* kExtractFormatKey = "extract/format";
-constexpr const char* kPngFormatValue = "png";
-constexpr const char* kTgaFormatValue = "tga";
 constexpr const char* kWindowGeometryKey = "window/geometry";
 constexpr const char* kPackFolderKey = "texturePack/folder";
+constexpr const char* kPackFormatKey = "texturePack/format";
+// Before DDS, the export's kind was this flag: PNG or TGA.
 constexpr const char* kPackPngKey = "texturePack/png";
 constexpr const char* kChannelsKey = "view/channels";
 constexpr const char* kLinkedKey = "view/linked";
@@ -40,6 +40,30 @@ constexpr std::pair<Channels, const char*> kChannelValues[] = {
     {Channels::RgbAlpha, "rgba"}, {Channels::Rgb, "rgb"},   {Channels::Red, "red"},
     {Channels::Green, "green"},   {Channels::Blue, "blue"}, {Channels::Alpha, "alpha"},
 };
+
+// The kinds of files as the settings name them.
+constexpr std::pair<TextureFileKind, const char*> kKindValues[] = {
+    {TextureFileKind::tga, "tga"},
+    {TextureFileKind::png, "png"},
+    {TextureFileKind::dds, "dds"},
+    {TextureFileKind::ddsPalette, "dds-palette"},
+};
+
+const char* KindValue(TextureFileKind kind)
+{
+    for (const auto& [known, value] : kKindValues)
+        if (known == kind)
+            return value;
+    return kKindValues[0].second;
+}
+
+TextureFileKind KindOfValue(const QString& value, TextureFileKind otherwise)
+{
+    for (const auto& [kind, known] : kKindValues)
+        if (value == QLatin1String(known))
+            return kind;
+    return otherwise;
+}
 
 QString FolderKey(FileDialogKind dialog)
 {
@@ -167,14 +191,14 @@ void EditorSettings::setReplaceFlags(FlagsChoice choice)
     settings_.setValue(kFlagsKey, value);
 }
 
-bool EditorSettings::extractsPng() const
+TextureFileKind EditorSettings::extractKind() const
 {
-    return settings_.value(kExtractFormatKey).toString() == QLatin1String(kPngFormatValue);
+    return KindOfValue(settings_.value(kExtractFormatKey).toString(), TextureFileKind::tga);
 }
 
-void EditorSettings::setExtractsPng(bool png)
+void EditorSettings::setExtractKind(TextureFileKind kind)
 {
-    settings_.setValue(kExtractFormatKey, png ? kPngFormatValue : kTgaFormatValue);
+    settings_.setValue(kExtractFormatKey, KindValue(kind));
 }
 
 QByteArray EditorSettings::windowGeometry() const
@@ -189,13 +213,17 @@ void EditorSettings::setWindowGeometry(const QByteArray& geometry)
 
 ExportChoice EditorSettings::exportChoice() const
 {
-    return {settings_.value(kPackFolderKey).toString(), settings_.value(kPackPngKey, false).toBool()};
+    const TextureFileKind before =
+        settings_.value(kPackPngKey, false).toBool() ? TextureFileKind::png : TextureFileKind::tga;
+    return {settings_.value(kPackFolderKey).toString(),
+            KindOfValue(settings_.value(kPackFormatKey).toString(), before)};
 }
 
 void EditorSettings::setExportChoice(const ExportChoice& choice)
 {
     setPackFolder(choice.folder);
-    settings_.setValue(kPackPngKey, choice.png);
+    settings_.setValue(kPackFormatKey, KindValue(choice.kind));
+    settings_.remove(kPackPngKey);
 }
 
 void EditorSettings::setPackFolder(const QString& folder)

@@ -61,9 +61,9 @@ public:
     // For a control that keeps its own state here.
     QSettings& store() { return settings_; }
 
-    // Extract last wrote PNG files (TGA until then).
-    bool extractsPng() const;
-    void setExtractsPng(bool png);
+    // The kind of files Extract last wrote (TGA until then).
+    TextureFileKind extractKind() const;
+    void setExtractKind(TextureFileKind kind);
 
     // QWidget::saveGeometry's bytes; empty until the window first ended.
     QByteArray windowGeometry() const;

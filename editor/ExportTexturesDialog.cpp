@@ -11,6 +11,24 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+namespace {
+
+// The kinds of files offered, in order: the button's text and object name.
+struct ExportKind {
+    TextureFileKind kind;
+    const char* text;
+    const char* objectName;
+};
+
+constexpr ExportKind kExportKinds[] = {
+    {TextureFileKind::tga, kExportTgaChoice, "tga"},
+    {TextureFileKind::png, kExportPngChoice, "png"},
+    {TextureFileKind::dds, kExportDdsChoice, "dds"},
+    {TextureFileKind::ddsPalette, kExportDdsPaletteChoice, "ddsPalette"},
+};
+
+}  // namespace
+
 ExportTexturesDialog::ExportTexturesDialog(const ExportChoice& start,
                                            std::function<QString(const QString& folder)> browse, QWidget* parent)
     : QDialog(parent), browse_(std::move(browse))
@@ -25,14 +43,13 @@ ExportTexturesDialog::ExportTexturesDialog(const ExportChoice& start,
     folderRow->addWidget(folder_, 1);
     folderRow->addWidget(browseButton);
 
-    tga_ = new QRadioButton(QString::fromLatin1(kExportTgaChoice));
-    tga_->setObjectName(QStringLiteral("tga"));
-    png_ = new QRadioButton(QString::fromLatin1(kExportPngChoice));
-    png_->setObjectName(QStringLiteral("png"));
-    (start.png ? png_ : tga_)->setChecked(true);
     auto* kindRow = new QHBoxLayout;
-    kindRow->addWidget(tga_);
-    kindRow->addWidget(png_);
+    for (const ExportKind& kind : kExportKinds) {
+        kinds_.push_back(new QRadioButton(QString::fromLatin1(kind.text)));
+        kinds_.back()->setObjectName(QString::fromLatin1(kind.objectName));
+        kinds_.back()->setChecked(kind.kind == start.kind);
+        kindRow->addWidget(kinds_.back());
+    }
     kindRow->addStretch(1);
 
     auto* folderLabel = new QLabel(QString::fromLatin1(kExportFolderLabel));
@@ -62,7 +79,10 @@ ExportTexturesDialog::ExportTexturesDialog(const ExportChoice& start,
 
 ExportChoice ExportTexturesDialog::choice() const
 {
-    return {folder_->text().trimmed(), png_->isChecked()};
+    for (size_t i = 0; i < kinds_.size(); ++i)
+        if (kinds_[i]->isChecked())
+            return {folder_->text().trimmed(), kExportKinds[i].kind};
+    return {folder_->text().trimmed(), TextureFileKind::tga};
 }
 
 void ExportTexturesDialog::browseForFolder()

@@ -1,6 +1,6 @@
 // The small dialog of File > "Export all textures...": the folder to write
 // into (typed, or chosen with "Browse..." in the window's own folder dialog)
-// and the kind of files, TGA or PNG. "Export" is offered once a folder is
+// and the kind of files: TGA, PNG, DDS or DDS with palette. "Export" is offered once a folder is
 // named.
 #pragma once
 
@@ -9,6 +9,7 @@
 #include <QDialog>
 
 #include <functional>
+#include <vector>
 
 class QLineEdit;
 class QPushButton;
@@ -29,7 +30,7 @@ private:
 
     std::function<QString(const QString& folder)> browse_;
     QLineEdit* folder_ = nullptr;
-    QRadioButton* tga_ = nullptr;
-    QRadioButton* png_ = nullptr;
+    // A button for each kind of files, in the order of the table of kinds.
+    std::vector<QRadioButton*> kinds_;
     QPushButton* export_ = nullptr;
 };

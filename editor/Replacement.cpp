@@ -204,7 +204,7 @@ void Replacement::apply(ChainRead& read, bool background)
         levelTimes_ = std::move(read.levelTimes);
         staleLevels_ = std::move(read.staleLevels);
         unreadNote_ = std::move(read.unreadNote);
-        png_ = files_->png;
+        sceneFormat_ = files_->takesTextureFormat;  // as the replacement rule says
         goodRead_ = true;
     }
     notice_.clear();

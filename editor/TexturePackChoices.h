@@ -3,6 +3,8 @@
 // what the folder's chains would change before anything does.
 #pragma once
 
+#include "texture/chain/TextureFileWriter.h"
+
 #include <QString>
 
 #include <vector>
@@ -10,7 +12,7 @@
 // The folder an export writes into and the kind of files it writes.
 struct ExportChoice {
     QString folder;
-    bool png = false;  // PNG files; TGA otherwise
+    TextureFileKind kind = TextureFileKind::tga;
 };
 
 // One texture of an import's summary: its name, what it is now and what it

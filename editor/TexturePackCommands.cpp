@@ -19,7 +19,7 @@
 // and what the writing gave.
 struct TexturePackCommands::ExportWork {
     std::string dir;
-    bool png = false;
+    TextureFileKind kind = TextureFileKind::tga;
     std::vector<PlannedChain> plan;
     FolderExport written;
 };
@@ -33,6 +33,19 @@ struct TexturePackCommands::ImportWork {
 };
 
 namespace {
+
+// "%1 PNG files": the status line's count of files of a kind.
+const char* FilesOfKind(TextureFileKind kind)
+{
+    switch (kind) {
+    case TextureFileKind::tga:
+        return kTgaFiles;
+    case TextureFileKind::png:
+        return kPngFiles;
+    default:
+        return kDdsFiles;
+    }
+}
 
 // Names of files listed in a question, at most this many; the rest counted.
 constexpr int kListedFiles = 8;
@@ -147,14 +160,14 @@ bool TexturePackCommands::startExport()
         return false;
     auto work = std::make_shared<ExportWork>();
     work->dir = dir;
-    work->png = choice.png;
-    work->plan = PlanChains(document_.header(), dir, choice.png ? ".png" : ".tga");
+    work->kind = choice.kind;
+    work->plan = PlanChains(document_.header(), dir, choice.kind);
     if (!mayWriteOver(work->plan, dir, choice.folder))
         return false;
     const bool started = document_.readScene(
         dir,
         [work, sceneFile = document_.file()](const VK7Q_HEADER& scene) {
-            work->written = ExportTextures(scene, work->plan, sceneFile, work->dir, work->png);
+            work->written = ExportTextures(scene, work->plan, sceneFile, work->dir, {work->kind});
         },
         [this] { emit ended(); });
     if (started) {
@@ -247,7 +260,7 @@ TexturePackCommands::Finished TexturePackCommands::finishExport(const ExportWork
     QString what = Counted(chains, kOneTexture, kSomeTextures);
     if (size_t(chains) < work.plan.size())
         what = QString::fromLatin1(kSomeOfTextures).arg(chains).arg(work.plan.size());
-    QString filesWritten = QString::fromLatin1(work.png ? kPngFiles : kTgaFiles).arg(files);
+    QString filesWritten = QString::fromLatin1(FilesOfKind(work.kind)).arg(files);
     if (written.manifest == FileWriteStatus::Ok)
         filesWritten += QString::fromLatin1(kAndManifest).arg(QString::fromLatin1(kManifestName));
     return {QString::fromLatin1(kExportedStatus).arg(what, FolderName(work.dir), filesWritten), {}};

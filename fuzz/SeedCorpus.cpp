@@ -8,10 +8,12 @@
 // (palette with tRNS, Adam7) laid out with libspng's encoder. Layouts: a PNG
 // chain converted to, and TGA files relabelled with, each FuzzLayoutFor.
 // Mixed chains: a PNG chain with a TGA file as a later level, and TGA chains
-// with a PNG one.
+// with a PNG one. DDS seeds: a file of each pixel format the decoder reads,
+// laid out with the tests' DDS bytes, some with their mip levels.
 //   quorrel-fuzz-seeds fuzz/corpus
 #include "fuzz/FuzzSupport.h"
 #include "scene/CVK7QScene.h"
+#include "support/DdsTestBytes.h"
 #include "support/PngTestBytes.h"
 #include "support/PrintingReport.h"
 #include "support/TextureBuilder.h"
@@ -336,6 +338,66 @@ std::vector<Seed> PngSeeds(const std::string& scratch)
 
 }  // namespace
 
+// An 8 x 8 DDS file with `levels` levels of patterned data: `bits` a pixel,
+// or `blockBytes` a 4 x 4 block; a palette first when `palette` says so.
+Bytes DdsSeed(const DdsFields& fields, unsigned bits, unsigned blockBytes, unsigned levels, bool palette = false)
+{
+    DdsFields f = fields;
+    f.width = f.height = 8;
+    if (levels > 1)
+        f.withMips(levels);
+    std::string data(palette ? 1024 : 0, char(0x5A));
+    for (unsigned level = 0, side = 8; level < levels; ++level, side = std::max(side / 2, 1u)) {
+        const unsigned blocks = (side + 3) / 4;
+        const size_t bytes = blockBytes ? size_t(blocks) * blocks * blockBytes : size_t(side) * side * bits / 8;
+        for (size_t i = 0; i < bytes; ++i)
+            data += char(i * 37 + level * 11 + 5);
+    }
+    const std::string file = DdsFile(f, data);
+    return Bytes(file.begin(), file.end());
+}
+
+std::vector<Seed> DdsSeeds()
+{
+    constexpr uint32_t rgb = 0x40, alpha = 0x1;
+    auto masked = [](uint32_t flags, unsigned bits, uint32_t r, uint32_t g, uint32_t b, uint32_t a) {
+        return DdsFields::Masked(0, 0, flags, bits, r, g, b, a);
+    };
+    auto fourCC = [](const char* code) { return DdsFields::FourCC(0, 0, code); };
+    auto dxgi = [](uint32_t format) { return DdsFields::Dxgi(0, 0, format); };
+    return {
+        {"rgb565_8x8_mips4.dds", DdsSeed(masked(rgb, 16, 0xF800, 0x7E0, 0x1F, 0), 16, 0, 4)},
+        {"argb1555_8x8.dds", DdsSeed(masked(rgb | alpha, 16, 0x7C00, 0x3E0, 0x1F, 0x8000), 16, 0, 1)},
+        {"argb4444_8x8_mips2.dds", DdsSeed(masked(rgb | alpha, 16, 0xF00, 0xF0, 0xF, 0xF000), 16, 0, 2)},
+        {"xrgb4444_8x8.dds", DdsSeed(masked(rgb, 16, 0xF00, 0xF0, 0xF, 0xF000), 16, 0, 1)},
+        {"rgb888_8x8.dds", DdsSeed(masked(rgb, 24, 0xFF0000, 0xFF00, 0xFF, 0), 24, 0, 1)},
+        {"bgr888_8x8.dds", DdsSeed(masked(rgb, 24, 0xFF, 0xFF00, 0xFF0000, 0), 24, 0, 1)},
+        {"argb8888_8x8_mips4.dds", DdsSeed(masked(rgb | alpha, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000), 32, 0, 4)},
+        {"xbgr8888_8x8.dds", DdsSeed(masked(rgb, 32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000), 32, 0, 1)},
+        {"rgb332_8x8.dds", DdsSeed(masked(rgb, 8, 0xE0, 0x1C, 0x3, 0), 8, 0, 1)},
+        {"a2rgb10_8x8.dds", DdsSeed(masked(rgb | alpha, 32, 0x3FF00000, 0xFFC00, 0x3FF, 0xC0000000), 32, 0, 1)},
+        {"grey8_8x8_mips2.dds", DdsSeed(masked(0x20000, 8, 0xFF, 0, 0, 0), 8, 0, 2)},
+        {"grey8_alpha8_8x8.dds", DdsSeed(masked(0x20000 | alpha, 16, 0xFF, 0, 0, 0xFF00), 16, 0, 1)},
+        {"alpha8_8x8.dds", DdsSeed(masked(0x2, 8, 0, 0, 0, 0xFF), 8, 0, 1)},
+        {"palette8_8x8_mips2.dds", DdsSeed(masked(0x20, 8, 0, 0, 0, 0), 8, 0, 2, true)},
+        {"dxt1_8x8_mips4.dds", DdsSeed(fourCC("DXT1"), 0, 8, 4)},
+        {"dxt3_8x8.dds", DdsSeed(fourCC("DXT3"), 0, 16, 1)},
+        {"dxt5_8x8_mips2.dds", DdsSeed(fourCC("DXT5"), 0, 16, 2)},
+        {"ati1_8x8.dds", DdsSeed(fourCC("ATI1"), 0, 8, 1)},
+        {"ati2_8x8.dds", DdsSeed(fourCC("ATI2"), 0, 16, 1)},
+        {"dx10_rgba8_8x8.dds", DdsSeed(dxgi(28), 32, 0, 1)},
+        {"dx10_bgrx8_srgb_8x8.dds", DdsSeed(dxgi(93), 32, 0, 1)},
+        {"dx10_b5g6r5_8x8.dds", DdsSeed(dxgi(85), 16, 0, 1)},
+        {"dx10_b4g4r4a4_8x8.dds", DdsSeed(dxgi(115), 16, 0, 1)},
+        {"dx10_r8_8x8.dds", DdsSeed(dxgi(61), 8, 0, 1)},
+        {"dx10_a8_8x8.dds", DdsSeed(dxgi(65), 8, 0, 1)},
+        {"dx10_bc4_8x8.dds", DdsSeed(dxgi(80), 0, 8, 1)},
+        {"dx10_bc5_8x8.dds", DdsSeed(dxgi(83), 0, 16, 1)},
+        {"dx10_bc7_8x8_mips4.dds", DdsSeed(dxgi(98), 0, 16, 4)},
+        {"dx10_bc7_srgb_8x8.dds", DdsSeed(dxgi(99), 0, 16, 1)},
+    };
+}
+
 int main(int argc, char** argv)
 {
     if (argc != 2) {
@@ -385,6 +447,7 @@ int main(int argc, char** argv)
 
     const bool ok = SaveAll(root + "/tga_read", tga) && SaveAll(root + "/tga_write", write) &&
                     SaveAll(root + "/tga_chain", chain) && SaveAll(root + "/mip_naming", naming) &&
-                    SaveAll(root + "/scene_load", scene) && SaveAll(root + "/png_chain", png);
+                    SaveAll(root + "/scene_load", scene) && SaveAll(root + "/png_chain", png) &&
+                    SaveAll(root + "/dds_read", DdsSeeds());
     return ok ? 0 : 1;
 }

@@ -13,13 +13,15 @@ constexpr const char* kSceneDefaultSuffix = "T3D";
 
 // Extract.
 // The title names the kind of the filter shown: "Choose tga save name",
-// "Choose png save name".
+// "Choose png save name", "Choose dds save name". The two DDS filters differ
+// in what an 8-bit texture becomes: 32-bit colours, or its palette and
+// indices.
 constexpr const char* kExtractDialogTitle = "Choose %1 save name";
 constexpr const char* kTgaFileFilter = "tga pictures files (*.tga)";
 constexpr const char* kPngFileFilter = "PNG images (*.png)";
+constexpr const char* kDdsFileFilter = "DDS textures (*.dds)";
+constexpr const char* kDdsPaletteFileFilter = "DDS with palette (*.dds)";
 constexpr const char* kTgaDefaultSuffix = "tga";
-constexpr const char* kPngDefaultSuffix = "png";
-constexpr const char* kPngExtension = ".png";  // any case: the chain is written as PNG
 
 // Scene messages. Every button of a question has an access key; a file name
 // shown on a button has its '&' doubled.
@@ -29,7 +31,7 @@ constexpr const char* kNothingToExtractText = "No scene texture to extract: load
 constexpr const char* kNothingToReplaceText = "No scene texture to replace: load a scene first.";
 constexpr const char* kSelectTextureText = "Select a texture in the list first.";
 constexpr const char* kNoReplacementText =
-    "No replacement texture loaded: select a readable .tga or .png file in the folder tree first.";
+    "No replacement texture loaded: select a readable .tga, .png or .dds file in the folder tree first.";
 // The picked file was deleted: the frame and Replace say so.
 constexpr const char* kReplacementGoneText = "%1 is gone: pick another file";
 constexpr const char* kReplacementUnreadText =
@@ -163,6 +165,8 @@ constexpr const char* kExportBrowseText = "&Browse...";
 constexpr const char* kExportKindLabel = "Files:";
 constexpr const char* kExportTgaChoice = "&TGA";
 constexpr const char* kExportPngChoice = "&PNG";
+constexpr const char* kExportDdsChoice = "&DDS";
+constexpr const char* kExportDdsPaletteChoice = "DDS with pa&lette";
 constexpr const char* kExportButtonText = "&Export";
 constexpr const char* kPackFolderDialogTitle = "Choose a folder of textures";
 constexpr const char* kExportingProgress = "Exporting textures to %1 ...";
@@ -188,6 +192,7 @@ constexpr const char* kSomeTextures = "%1 textures";
 constexpr const char* kSomeOfTextures = "%1 of %2 textures";
 constexpr const char* kTgaFiles = "%1 TGA files";
 constexpr const char* kPngFiles = "%1 PNG files";
+constexpr const char* kDdsFiles = "%1 DDS files";
 constexpr const char* kAndManifest = " and %1";
 // The summary an import shows before it changes anything, its columns and
 // the words of its rows.

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake make pkg-config
-  qt6-base-dev zlib1g-dev libspng-dev libimagequant-dev libdeflate-dev
+  qt6-base-dev zlib1g-dev libspng-dev libimagequant-dev libdeflate-dev libsquish-dev
   libgtest-dev libgmock-dev libbenchmark-dev libstb-dev
   fonts-dejavu-core fonts-dejavu-extra git
   "$@"

@@ -4,7 +4,7 @@
 # git); a crashing input lands in BUILD_DIR/fuzz-work/<target>/crashes and
 # the script exits 1 once every target has run.
 #   scripts/run-fuzzers.sh BUILD_DIR SECONDS [TARGET...]
-# Targets: tga_read tga_chain png_chain tga_write mip_naming scene_load (default: all).
+# Targets: tga_read tga_chain png_chain dds_read tga_write mip_naming scene_load (default: all).
 # FUZZ_KEEP_GOING=1 runs each target in libFuzzer's fork mode, which records a
 # crashing input and carries on fuzzing for the rest of the time.
 set -uo pipefail
@@ -18,7 +18,7 @@ seconds=$2
 shift 2
 repo=$(cd "$(dirname "$0")/.." && pwd)
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(tga_read tga_chain png_chain tga_write mip_naming scene_load)
+[ ${#targets[@]} -eq 0 ] && targets=(tga_read tga_chain png_chain dds_read tga_write mip_naming scene_load)
 
 keep_going=()
 [ "${FUZZ_KEEP_GOING:-0}" = 1 ] && keep_going=(-fork=1 -ignore_crashes=1 -ignore_ooms=1 -ignore_timeouts=1)

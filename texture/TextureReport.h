@@ -54,6 +54,14 @@ enum class TextureCause {
     TgaIndexBeyondMap,
     TgaRunPastImage,
     TgaColourMapFull,
+    // What the DDS decoder does not take.
+    DdsPixelFormat,
+    DdsPremultiplied,
+    DdsSigned,
+    DdsHighDynamicRange,
+    DdsCubeMap,
+    DdsVolume,
+    DdsArray,
     // Making the levels no file holds, and converting to a depth.
     NoMemoryForTexture,
     AlphaDropped,  // a warning
@@ -82,6 +90,7 @@ enum class TextureCause {
     ChainToStream,          // a stream takes a single file, not a chain of levels
     NotWritable,            // no pixels, or a depth that is not written
     ShortChain,             // levels past the written ones have no pixels (a warning)
+    ShortOneFileChain,      // the same, of a file that holds every level
     NamingNoDot,            // the mip-chain rule cannot name the level files: ...
     NamingPastDigitNine,    //
     NamingNameTooLong,      //

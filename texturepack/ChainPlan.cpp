@@ -40,20 +40,22 @@ std::string FileBaseFor(const char* textureName, int index)
 // names that clash get "-2", "-3", ... before their suffix. Each clashing name
 // counts on from where the last one stopped, so the work grows with the
 // number of textures, not its square.
-std::vector<PlannedChain> PlanChains(const VK7Q_HEADER& header, const std::string& dir, const std::string& extension)
+std::vector<PlannedChain> PlanChains(const VK7Q_HEADER& header, const std::string& dir, TextureFileKind kind)
 {
+    const std::string extension = ExtensionOf(kind);
     std::vector<PlannedChain> plan;
     std::unordered_set<std::string> taken;
     std::unordered_map<std::string, int> nextTag;
     for (int i = 0; i < header.textureCount; ++i) {
         const T3D_TEXTURE& record = header.textures[i];
-        const int levels = std::max(
+        const int withPixels = std::max(
             1, LevelsWithPixels(record.width, record.height, std::min<int>(record.levelCount, kMaxTextureLevels)));
+        const int levels = HoldsOneFile(kind) ? 1 : withPixels;
         const std::string own = (fs::path(dir) / (FileBaseFor(record.name, i) + extension)).string();
         std::vector<std::string> files;
         const ChainNaming naming = PlanChainNames(own, levels, files);
         const std::string working = WorkingChainName(own, levels, extension);
-        PlannedChain chain{i, {}, naming == ChainNaming::Ok ? "" : ChainNamingProblem(naming)};
+        PlannedChain chain{i, withPixels, {}, naming == ChainNaming::Ok ? "" : ChainNamingProblem(naming)};
         for (int& tag = nextTag.try_emplace(working, 1).first->second; chain.files.empty(); ++tag) {
             const std::string first =
                 tag == 1 ? working : WorkingChainName(own, levels, extension, "-" + std::to_string(tag));

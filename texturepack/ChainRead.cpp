@@ -17,8 +17,10 @@ bool ReadChainLevels(const std::string& path, TextureReadOptions options, StaleL
     if (firstUnused > 0)
         options.fileLevels = std::min(options.fileLevels, firstUnused);
     // The files past the first one missing were just looked for: the reader
-    // need not look again. Level 0 is always asked for, to say why it is not there.
-    options.fileLevels = std::min(options.fileLevels, std::max(1, int(found.files.size())));
+    // need not look again. Level 0 is always asked for, to say why it is not
+    // there. A one-file chain's levels are all in its one file.
+    if (!IsOneFileChain(path))
+        options.fileLevels = std::min(options.fileLevels, std::max(1, int(found.files.size())));
 
     if (!ReadTextureChain(path, holder, report, options))
         return false;

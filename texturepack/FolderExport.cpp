@@ -2,8 +2,7 @@
 
 #include "texture/chain/ImageChainWrite.h"
 #include "texture/chain/MipChainNaming.h"
-#include "texture/chain/PngTextureWriter.h"
-#include "texture/chain/TgaTextureWriter.h"
+#include "texture/chain/TextureFileWriter.h"
 #include "texture/io/FileRead.h"
 #include "texturepack/Manifest.h"
 
@@ -29,8 +28,8 @@ private:
 // waits overlap. The outcomes come back in the plan's order. Threads the
 // system refuses (a process limit) leave the work to the others, this one at
 // least: pthread rather than std::thread, whose refusal is an exception.
-std::vector<ExportedChain> WriteChains(const VK7Q_HEADER& header, const std::vector<PlannedChain>& plan, bool png,
-                                       int pngLevel, const ImageWriteOptions& options)
+std::vector<ExportedChain> WriteChains(const VK7Q_HEADER& header, const std::vector<PlannedChain>& plan,
+                                       const TextureFileFormat& format, const ImageWriteOptions& options)
 {
     constexpr unsigned kWriterThreads = 4;  // enough to keep the disk busy; the work is waiting, not computing
     std::vector<ExportedChain> outcomes(plan.size());
@@ -38,10 +37,8 @@ std::vector<ExportedChain> WriteChains(const VK7Q_HEADER& header, const std::vec
     auto work = [&] {
         for (size_t i = next++; i < plan.size(); i = next++) {
             KeptProblems report(outcomes[i].problems);
-            const char* path = plan[i].files[0].c_str();
             const T3D_TEXTURE& record = header.textures[plan[i].index];
-            outcomes[i].written = png ? PngTextureWriter(path, record, report, options, pngLevel)
-                                      : TgaTextureWriter(path, record, report, options);
+            outcomes[i].written = WriteTextureFiles(plan[i].files[0], record, format, report, options);
         }
     };
     using Work = decltype(work);
@@ -116,7 +113,7 @@ std::vector<std::string> ExistingFiles(const std::vector<PlannedChain>& plan, co
 }
 
 FolderExport ExportTextures(const VK7Q_HEADER& scene, const std::vector<PlannedChain>& plan,
-                            const std::string& sceneFile, const std::string& dir, bool png, int pngLevel)
+                            const std::string& sceneFile, const std::string& dir, const TextureFileFormat& format)
 {
     // One folder, many files: it is cleared of stale temporaries once, and
     // flushed to disk once at the end rather than file by file.
@@ -127,7 +124,7 @@ FolderExport ExportTextures(const VK7Q_HEADER& scene, const std::vector<PlannedC
     options.clearStaleTemporaries = false;
     options.streams = StreamTargets::replaced;  // the names are made here, from the scene's texture names
     FolderExport result;
-    result.chains = WriteChains(scene, plan, png, pngLevel, options);
+    result.chains = WriteChains(scene, plan, format, options);
     std::vector<ManifestRow> rows;
     for (size_t i = 0; i < plan.size(); ++i) {
         ExportedChain& chain = result.chains[i];

@@ -1,7 +1,7 @@
 // Every texture of a scene written into a folder, as quorrel-cli's
 // extract-all and the editor's "Export all textures..." write them: each
 // texture's chain under the names PlanChains gives (texturepack/ChainPlan.h),
-// PNG or TGA, and then the manifest (texturepack/Manifest.h) with the CRC-32
+// TGA, PNG or DDS, and then the manifest (texturepack/Manifest.h) with the CRC-32
 // of each file as it is on disk.
 //
 // Files and links already there under those names are replaced (never the
@@ -13,7 +13,7 @@
 
 #include "scene/CVK7QScene.h"
 #include "texture/TextureReport.h"
-#include "texture/chain/PngTextureWriter.h"
+#include "texture/chain/TextureFileWriter.h"
 #include "texture/io/FileWrite.h"
 #include "texturepack/ChainPlan.h"
 
@@ -48,9 +48,7 @@ std::string ManifestPath(const std::string& dir);
 std::vector<std::string> ExistingFiles(const std::vector<PlannedChain>& plan, const std::string& dir);
 
 // Writes the planned chains of `scene`'s textures into `dir`, a folder that
-// exists, as PNG or TGA files, then the manifest of those written. The files
-// of `sceneFile` are never replaced. `pngLevel` is deflate's effort for PNG
-// files (texture/png/PngEncoder.h).
+// exists, as files of `format` (the kind the plan was made for), then the
+// manifest of those written. The files of `sceneFile` are never replaced.
 FolderExport ExportTextures(const VK7Q_HEADER& scene, const std::vector<PlannedChain>& plan,
-                            const std::string& sceneFile, const std::string& dir, bool png,
-                            int pngLevel = kDefaultPngLevel);
+                            const std::string& sceneFile, const std::string& dir, const TextureFileFormat& format);

@@ -68,7 +68,7 @@ std::string TextureNameOfFile(const std::string& first)
 
 bool TakesSceneFormat(const std::string& first, const ReplaceChoices& choices)
 {
-    return choices.keepFormat || IsPngFile(first);
+    return choices.keepFormat || TakesTextureFormat(first);
 }
 
 TextureReadOptions ReplacementReadOptions(const T3D_TEXTURE& scene, const std::string& first,

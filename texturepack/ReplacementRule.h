@@ -3,8 +3,9 @@
 // follow, each with its choices already decided (the window asks first, then
 // passes the answers on).
 //
-// The rule: a PNG chain always takes the scene texture's format (depth,
-// masks, palette), a TGA chain only when asked; the levels no file holds are
+// The rule: a PNG or DDS chain always takes the scene texture's format
+// (depth, masks, palette; a DDS file already in it goes in as it is), a TGA
+// chain only when asked; the levels no file holds are
 // made with the chosen filter, and stale level files are used, used with a
 // warning, or made anew as chosen (texturepack/ChainRead.h). The texture
 // takes its chain's first file's name (without folder and extension) or

@@ -6,6 +6,7 @@
 #include "texture/chain/ImageChainWrite.h"
 #include "texture/chain/MipChainNaming.h"
 #include "texture/chain/StaleLevels.h"
+#include "texture/chain/TextureFileReader.h"
 #include "texture/io/FileRead.h"
 #include "texture/io/FileWrite.h"
 #include "texturepack/ChainPlan.h"
@@ -56,6 +57,16 @@ private:
     TextureLine& line_;
     std::string firstError_;
 };
+
+// "a.tga and a.png both name it; neither is taken", "a.tga, a.png and a.dds
+// all name it; none is taken": the first files of a texture's chains found.
+std::string FilesThatNameIt(const std::vector<std::string>& found)
+{
+    std::string words;
+    for (size_t i = 0; i < found.size(); ++i)
+        words += (i == 0 ? "" : i + 1 == found.size() ? " and " : ", ") + Escaped(NameInFolder(found[i]));
+    return words + (found.size() == 2 ? " both name it; neither is taken" : " all name it; none is taken");
+}
 
 // "wall_A1.tga is too large": a file of the folder by its name, then the
 // detail of the cause's row.
@@ -153,6 +164,7 @@ bool TexturePack::chainCrcs(const std::string& first, std::vector<uint32_t>& crc
                             std::string& problem)
 {
     crcs.clear();
+    const bool oneFile = IsOneFileChain(first);
     std::string current = first;
     while (!current.empty() && crcs.size() < size_t(kMaxTextureLevels)) {
         const FileStamp stamp = StampOf(current);
@@ -176,7 +188,7 @@ bool TexturePack::chainCrcs(const std::string& first, std::vector<uint32_t>& crc
         crcs.push_back(crc);
         std::string next;
         NextMipLevelName(current, next);
-        current = next;
+        current = oneFile ? std::string() : next;
     }
     return true;
 }
@@ -219,7 +231,9 @@ void TexturePack::findChainsByName(const VK7Q_HEADER& header, std::vector<Chain>
     }
     const std::unordered_set<std::string> present(files.begin(), files.end());
     std::unordered_set<std::string> named;  // every file some texture's chain would have
-    std::vector<PlannedChain> plans[2] = {PlanChains(header, dir_, ".tga"), PlanChains(header, dir_, ".png")};
+    const std::vector<PlannedChain> plans[] = {PlanChains(header, dir_, TextureFileKind::tga),
+                                               PlanChains(header, dir_, TextureFileKind::png),
+                                               PlanChains(header, dir_, TextureFileKind::dds)};
     for (int i = 0; i < header.textureCount; ++i) {
         std::vector<std::string> found;
         for (const std::vector<PlannedChain>& plan : plans) {
@@ -228,10 +242,8 @@ void TexturePack::findChainsByName(const VK7Q_HEADER& header, std::vector<Chain>
             if (present.count(NameInFolder(plan[size_t(i)].files[0])))
                 found.push_back(plan[size_t(i)].files[0]);
         }
-        if (found.size() == 2) {
-            outcome.lines.push_back(Line(TextureLine::ambiguous, i, header.textures[i].name,
-                                         Escaped(NameInFolder(found[0])) + " and " + Escaped(NameInFolder(found[1])) +
-                                             " both name it; neither is taken"));
+        if (found.size() > 1) {
+            outcome.lines.push_back(Line(TextureLine::ambiguous, i, header.textures[i].name, FilesThatNameIt(found)));
         } else if (found.size() == 1) {
             Chain chain;
             chain.index = i;

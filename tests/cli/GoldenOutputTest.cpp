@@ -177,12 +177,13 @@ std::vector<fs::path> Inputs(const std::string& target)
     return inputs;
 }
 
-// Lays out a fuzz input's files as its target does; returns the first file's path.
-std::string PutInput(const TempDir& dir, const std::string& bytes, bool chain, bool png)
+// Lays out a fuzz input's files as its target does; returns the first file's
+// path. A single file is named `single`.
+std::string PutInput(const TempDir& dir, const std::string& bytes, bool chain, bool png, const std::string& single)
 {
     if (!chain) {
-        WriteFileBytes(dir.file("level.tga"), bytes);
-        return dir.file("level.tga");
+        WriteFileBytes(dir.file(single), bytes);
+        return dir.file(single);
     }
     const ChainParts parts = SplitChainInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     const std::string names[3] = {"wall_A", "wall_A1", "wall_A2"};
@@ -197,7 +198,7 @@ std::string PutInput(const TempDir& dir, const std::string& bytes, bool chain, b
 
 void AddReads(Golden& golden)
 {
-    for (const std::string target : {"tga_read", "tga_write", "tga_chain", "png_chain"}) {
+    for (const std::string target : {"tga_read", "tga_write", "tga_chain", "png_chain", "dds_read"}) {
         const bool chain = target == "tga_chain" || target == "png_chain";
         const bool png = target == "png_chain";
         // tga_write and png_chain inputs start with an option byte, which the reads here do not take.
@@ -208,9 +209,10 @@ void AddReads(Golden& golden)
             // Each input whole and cut in half: the half ends inside level 0's file or a later level's.
             for (const bool cut : {false, true}) {
                 TempDir dir;
-                const std::string first = PutInput(dir, cut ? whole.substr(0, whole.size() / 2) : whole, chain, png);
-                AddTextureReads(golden, target + "/" + input.filename().string() + (cut ? " cut" : ""), first, !png,
-                                dir.path());
+                const std::string first = PutInput(dir, cut ? whole.substr(0, whole.size() / 2) : whole, chain, png,
+                                                   target == "dds_read" ? "level.dds" : "level.tga");
+                AddTextureReads(golden, target + "/" + input.filename().string() + (cut ? " cut" : ""), first,
+                                target.compare(0, 3, "tga") == 0, dir.path());
             }
         }
     }

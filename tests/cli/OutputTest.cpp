@@ -91,6 +91,7 @@ TEST_F(Outputs, StreamsAndDevicesAreWrittenThroughNeverReplaced)
 {
     const std::string png = Written(RunExport, {line, dir.file("ref.png")}, dir.file("ref.png"));
     const std::string tga = Written(RunExtract, {scene, "1", dir.file("ref.tga")}, dir.file("ref.tga"));
+    const std::string dds = Written(RunExtract, {scene, "0", dir.file("ref.dds")}, dir.file("ref.dds"));
     const std::string old =
         Written(RunConvert, {scene, dir.file("ref.T3D")}, dir.file("ref.T3D"), {{"--old-format", ""}});
     const std::string replaced =
@@ -100,7 +101,7 @@ TEST_F(Outputs, StreamsAndDevicesAreWrittenThroughNeverReplaced)
     ASSERT_EQ(0, ::symlink("/proc/self/fd/1", dir.file("out").c_str()));
 
     // Standard output, as "-" or through a link, takes one file's bytes and
-    // nothing else.
+    // nothing else: a DDS holds a chain of several levels.
     struct Case {
         std::vector<std::string> arguments;
         std::string out;
@@ -109,6 +110,7 @@ TEST_F(Outputs, StreamsAndDevicesAreWrittenThroughNeverReplaced)
         {{"export", line, "-"}, png},
         {{"export", line, dir.file("out")}, png},
         {{"extract", scene, "1", "-", "--format", "tga"}, tga},
+        {{"extract", scene, "0", "-", "--format", "dds"}, dds},
         {{"pack", "-", wall, line}, packed},
         {{"convert", scene, "/dev/stdout", "--old-format"}, old},
         {{"replace", scene, "1", line, "-o", "-"}, replaced},

@@ -432,6 +432,15 @@ TEST(SceneCommands, ExtractAllNamesEveryTextureAndNeverOverwritesUnlessForced)
     const TextureRecord back = ReadBack(dir.file("png/wall-2_A.png"), to8);
     EXPECT_EQ(10, back.record().levels[0][0]);
     EXPECT_EQ(11, back.record().levels[1][0]);
+
+    // As DDS files: one a texture, whose name needs no level numbers; with
+    // --dds-palette each reads back as its 8-bit texture.
+    const Outcome asDds = Call(RunExtractAll, {scene, dir.file("dds")}, {{"--dds", ""}, {"--dds-palette", ""}});
+    ASSERT_EQ(0, asDds.status) << asDds.err;
+    EXPECT_NE(std::string::npos, asDds.out.find("5\twall_9\t" + dir.file("dds") + "/wall_9.dds\t4 levels\n"));
+    EXPECT_EQ(count + 1, std::distance(std::filesystem::directory_iterator(dir.file("dds")), {}));  // and textures.tsv
+    ExpectSameTexture(built.GetSceneHeader()->textures[1], ReadBack(dir.file("dds/wall-2_A.dds")).record(),
+                      TextureParts::pixels);
 }
 
 // A PNG painted elsewhere goes into a scene at every depth and comes back out.
@@ -533,15 +542,27 @@ TEST(SceneCommands, TheProgramKnowsTheSceneCommands)
     const QString scene = QString::fromStdString(dir.file("p.T3D"));
     const QString tga = QString::fromStdString(dir.file("wall_A.tga"));
     for (const Run& run :
-         {Run{{"pack", scene, tga}, 0}, Run{{"list", scene}, 0},
+         {Run{{"pack", scene, tga}, 0},
+          Run{{"list", scene}, 0},
           Run{{"extract", scene, "0", QString::fromStdString(dir.file("x.tga"))}, 0},
-          Run{{"extract-all", scene, QString::fromStdString(dir.file("all"))}, 0}, Run{{"replace", scene, "0", tga}, 0},
-          Run{{"convert", scene, scene, "--old-format"}, 0}, Run{{"convert", scene, scene}, 2}, Run{{"list"}, 2},
+          Run{{"extract-all", scene, QString::fromStdString(dir.file("all"))}, 0},
+          Run{{"replace", scene, "0", tga}, 0},
+          Run{{"convert", scene, scene, "--old-format"}, 0},
+          Run{{"convert", scene, scene}, 2},
+          Run{{"list"}, 2},
           Run{{"extract", scene, "0", QString::fromStdString(dir.file("x.bmp"))}, 2},
           Run{{"extract", scene, "0", QString::fromStdString(dir.file("x.png"))}, 0},
           Run{{"extract-all", scene, QString::fromStdString(dir.file("png")), "--png"}, 0},
+          Run{{"extract", scene, "0", QString::fromStdString(dir.file("x.dds")), "--dds-palette"}, 0},
+          Run{{"extract", scene, "0", QString::fromStdString(dir.file("x.tga")), "--dds-palette"}, 2},
+          Run{{"extract", scene, "0", QString::fromStdString(dir.file("x.dds")), "--format", "png"}, 2},
+          Run{{"replace", scene, "0", QString::fromStdString(dir.file("x.dds"))}, 0},
+          Run{{"extract-all", scene, QString::fromStdString(dir.file("dds")), "--dds", "--dds-palette"}, 0},
+          Run{{"extract-all", scene, QString::fromStdString(dir.file("dds")), "--dds", "--png"}, 2},
+          Run{{"extract-all", scene, QString::fromStdString(dir.file("dds")), "--dds-palette"}, 2},
           Run{{"pack", scene, QString::fromStdString(dir.file("x.png")), "--depth", "8"}, 0},
-          Run{{"pack", scene, tga, "--depth", "9"}, 2}, Run{{"set", scene, "0", "--flags", "+E"}, 0},
+          Run{{"pack", scene, tga, "--depth", "9"}, 2},
+          Run{{"set", scene, "0", "--flags", "+E"}, 0},
           Run{{"set", scene, "0", "--flags", "+Q"}, 2}}) {
         QProcess process;
         process.start(QUORREL_CLI, run.arguments);
@@ -625,7 +646,7 @@ TEST(SceneCommands, EveryLayoutSurvivesExtractAndReplace)
                       refused.err);
             continue;
         }
-        for (const char* name : {"x.png", "x.tga"}) {
+        for (const char* name : {"x.png", "x.tga", "x.dds"}) {
             if (m.green == 0x07E0 && name[2] == 't')
                 continue;  // a TGA file holds 5-6-5 as 5-5-5, by the TGA writer's fixed rule
             const std::string extracted = dir.file(name);

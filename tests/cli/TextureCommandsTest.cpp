@@ -146,15 +146,15 @@ TEST(TextureCommands, TheProgramRunsItsCommandTable)
     };
     const Invocation runs[] = {
         {{}, 2, "", "usage: quorrel-cli COMMAND"},
-        {{"--help"}, 0, "export FILE.(tga|png) OUT.png [--level N] [--mip-filter point|box]", ""},
+        {{"--help"}, 0, "export FILE.(tga|png|dds) OUT.png [--level N] [--mip-filter point|box]", ""},
         {{"export", "--help"},
          0,
-         "usage: quorrel-cli export FILE.(tga|png) OUT.png [--level N] [--mip-filter point|box] [--levels "
+         "usage: quorrel-cli export FILE.(tga|png|dds) OUT.png [--level N] [--mip-filter point|box] [--levels "
          "files|rebuild] [--png-level 1-12]\n",
          ""},
         {{"frob"}, 2, "", "quorrel-cli: unknown command 'frob'"},
         {{"info", tga}, 0, "levels: 1\n", ""},
-        {{"info"}, 2, "", "wrong number of files for info\nusage: quorrel-cli info FILE.(tga|png) [--mip-filter"},
+        {{"info"}, 2, "", "wrong number of files for info\nusage: quorrel-cli info FILE.(tga|png|dds) [--mip-filter"},
         {{"info", tga, "--mip-filter", "smooth"}, 2, "", "--mip-filter wants point or box, not 'smooth'"},
         {{"export", "--level", "0", tga, png}, 0, "", ""},
         {{"info", png, "--mip-filter=box"}, 0, "depth: 32\n", ""},

@@ -219,6 +219,7 @@ TEST_F(PackFolder, WithoutAManifestChainsAreFoundByTheirNamesAndNeverGuessed)
 {
     fs::remove(in("textures.tsv"));
     ASSERT_TRUE(WriteFileBytes(in("sky_E.tga"), "a second chain for sky_E"));
+    ASSERT_TRUE(WriteFileBytes(in("sky_E.dds"), "a third"));
     ASSERT_TRUE(WriteFileBytes(in("stray.png"), PaintedPng(16, 1)));
     ASSERT_TRUE(WriteFileBytes(in("wall.png"), PaintedPng(32, 7)));
     const Outcome named = Import();
@@ -226,7 +227,7 @@ TEST_F(PackFolder, WithoutAManifestChainsAreFoundByTheirNamesAndNeverGuessed)
     EXPECT_EQ("0\tcrate_A\tunchanged: reads as the scene holds it\n"
               "1\twall\treplaced: new pixels\n"
               "2\todd\\tname\\n\\xc2\\x9b\\xff\tunchanged: reads as the scene holds it\n"
-              "3\tsky_E\tambiguous: sky_E.tga and sky_E.png both name it; neither is taken\n"
+              "3\tsky_E\tambiguous: sky_E.tga, sky_E.png and sky_E.dds all name it; none is taken\n"
               "-\tstray.png\tunmatched: names no texture of the scene\n"
               "wrote " +
                   scene + ": new format, 1 texture replaced\n",

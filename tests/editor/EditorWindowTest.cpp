@@ -400,7 +400,7 @@ TEST(EditorWindow, FileDialogsJudgeEntriesByTheirNamesAlone)
 TEST(EditorWindow, TheExtractDialogsTitleFollowsItsFilter)
 {
     const TextureRecord texture = TextureBuilder(8, 8, 16).name("crate_A").build();
-    EXPECT_EQ(ExtractRequest(texture.record(), true).title, "Choose png save name");
+    EXPECT_EQ(ExtractRequest(texture.record(), TextureFileKind::png).title, "Choose png save name");
     QStringList titles;
     QTimer::singleShot(0, [&] {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
@@ -412,7 +412,7 @@ TEST(EditorWindow, TheExtractDialogsTitleFollowsItsFilter)
         titles.append(dialog->windowTitle());
         dialog->reject();
     });
-    EXPECT_TRUE(DesktopPrompts(NoWindow).saveFile(ExtractRequest(texture.record(), false)).isEmpty());
+    EXPECT_TRUE(DesktopPrompts(NoWindow).saveFile(ExtractRequest(texture.record(), TextureFileKind::tga)).isEmpty());
     EXPECT_EQ(titles, QStringList({"Choose tga save name", "Choose png save name"}));
 }
 
@@ -436,7 +436,7 @@ TEST(EditorWindow, PackDialogsOfferTheirCommandOnlyWhenItCanAct)
     // starts from the one named; the choice comes back as set.
     QString browsedFrom = "not asked";
     ExportTexturesDialog exporting(
-        {"", false},
+        {"", TextureFileKind::tga},
         [&browsedFrom](const QString& from) {
             browsedFrom = from;
             return QStringLiteral("/tmp/pack");
@@ -454,7 +454,7 @@ TEST(EditorWindow, PackDialogsOfferTheirCommandOnlyWhenItCanAct)
     EXPECT_TRUE(exportButton->isEnabled());
     exporting.findChild<QRadioButton*>("png")->click();
     EXPECT_EQ(exporting.choice().folder, "/tmp/pack");
-    EXPECT_TRUE(exporting.choice().png);
+    EXPECT_EQ(exporting.choice().kind, TextureFileKind::png);
     // Return in the folder field exports, even after Browse had the focus.
     exporting.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&exporting, kEventWaitMilliseconds));

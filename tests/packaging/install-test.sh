@@ -69,7 +69,7 @@ fi
 completion=/usr/share/bash-completion/bash_completion
 if [ -f "$completion" ] && command -v bash > /dev/null; then
   mkdir "$root/files" && cd "$root/files"
-  touch a.T3D b.t3d c.tga d.png e.txt && mkdir dir
+  touch a.T3D b.t3d c.tga d.png e.txt f.dds && mkdir dir
   complete_line() {
     PATH=$usr/bin:$PATH bash -c '. "$1"; . "$2"; shift 2
       COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); COMP_LINE="$*"; COMP_POINT=${#COMP_LINE}
@@ -86,8 +86,9 @@ if [ -f "$completion" ] && command -v bash > /dev/null; then
   expect "d.png dir " quorrel-cli export c.tga ''
   expect "dir " quorrel-cli extract-all a.T3D ''
   expect "dir " quorrel-cli import a.T3D ''
-  expect "c.tga d.png dir " quorrel-cli replace a.T3D 0 ''
+  expect "c.tga d.png dir f.dds " quorrel-cli replace a.T3D 0 ''
   expect "a.T3D b.t3d dir " quorrel-cli replace a.T3D 0 c.tga -o ''
   expect "--help --level --levels --mip-filter --png-level " quorrel-cli export --
+  expect "--dds --dds-palette --force --help --png --png-level " quorrel-cli extract-all --
 fi
 echo "install layout checked in $root"

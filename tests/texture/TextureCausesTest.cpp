@@ -90,7 +90,6 @@ TEST(TextureCauses, AFileOfAnotherKindIsNamed)
         {"RIFF" + U32(100) + "WEBPVP8 " + tail, "is a WebP image" + advice},
         {std::string("II*\0", 4) + tail, "is a TIFF image" + advice},
         {std::string("MM\0*", 4) + tail, "is a TIFF image" + advice},
-        {"DDS " + tail, "is a DDS texture" + advice},
         {"\xABKTX 20\xBB\r\n\x1A\n" + tail, "is a KTX texture" + advice},
         {"8BPS" + tail, "is a Photoshop (PSD) image" + advice},
         {"qoif" + tail, "is a QOI image" + advice},

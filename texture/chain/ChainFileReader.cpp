@@ -4,6 +4,7 @@
 #include "texture/chain/FileKind.h"
 #include "texture/chain/MipChainNaming.h"
 #include "texture/chain/StaleLevels.h"
+#include "texture/chain/TextureFileReader.h"
 #include "texture/convert/DepthConversion.h"
 
 #include <algorithm>
@@ -44,6 +45,7 @@ private:
     PngChainPalette* palette_;
     std::vector<FileStamp>* stamps_;
     const ChainFormat* format_;  // level 0's, when asked for
+    int fileLevels_ = kMaxTextureLevels;
     // The chain's format, level 0's, and its reader.
     const ChainFormat* chainFormat_ = nullptr;
     std::unique_ptr<ChainFileReader> chain_;
@@ -55,21 +57,22 @@ private:
 
 const ChainFormat* ChainWalk::read(const std::string& first, int fileLevels)
 {
+    fileLevels_ = std::max(fileLevels, 1);
     holder_.clear();
     if (stamps_)
         stamps_->clear();
     T3D_TEXTURE& record = holder_.record();
     int levelsRead = 0;
     std::string current = first;
-    while (!current.empty() && levelsRead < std::max(fileLevels, 1) &&
-           ReadsLevelFile(record.width, record.height, levelsRead)) {
+    while (!current.empty() && levelsRead < fileLevels_ && ReadsLevelFile(record.width, record.height, levelsRead)) {
         std::string next;
         const uint32_t flags = NextMipLevelName(current, next);
         if (readLevel(current, levelsRead) != LevelResult::Read)
             break;
-        record.flags = flags | (levelsRead > 0 ? uint32_t(kFlagMipmapLevels) : 0u);
-        record.levelCount = uint16_t(++levelsRead);
-        current = next;
+        levelsRead += chain_->levelsHeld();
+        record.flags = flags | (levelsRead > 1 ? uint32_t(kFlagMipmapLevels) : 0u);
+        record.levelCount = uint16_t(levelsRead);
+        current = chainFormat_->oneFile || IsOneFileChain(first) ? std::string() : next;
     }
     if (levelsRead == 0)
         holder_.clear();  // a failed level 0 may have set the size, depth or palette
@@ -160,6 +163,7 @@ LevelResult ChainWalk::readLevelOnce(const std::string& path, int level)
     if (level == 0 && !chainReader(*format, path))
         return LevelResult::Failed;
     chain_->level_ = level;
+    chain_->fileLevels_ = fileLevels_;
     if (status != FileReadStatus::Ok)
         return refuseOpen(status, path, level);
     const LevelResult result = level > 0 && format != chainFormat_ ? readOtherKind(*format, file, path, level)
@@ -179,6 +183,7 @@ LevelResult ChainWalk::readOtherKind(const ChainFormat& format, const InputFile&
     const std::unique_ptr<ChainFileReader> other = format.make(otherLevel_, laterLevelReport_, nullptr);
     if (!other)
         return chain_->fail(TextureCause::OutOfMemory, path);
+    other->fileLevels_ = 1;
     const LevelResult result = other->readFile(file, path, 0);
     if (result != LevelResult::Read)
         return result == LevelResult::Changed ? result : LevelResult::Missing;

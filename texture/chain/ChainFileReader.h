@@ -2,6 +2,9 @@
 // shares: level 0 from the given file, each later level from the file the
 // mip-chain rule names after the one before, while the level's larger side is
 // at least 16 and the levels array has room. The flags come from the names.
+// A format whose file holds the whole chain (DDS) fills every level from
+// level 0's file, and no other file is looked for; nor is one after a file
+// whose name says it is such a chain (IsOneFileChain), whatever it holds.
 // Every file is opened and read through texture/io/FileRead.h; a file that
 // changes during its read is read once more, then refused. A format supplies
 // only the decoding of one open file.
@@ -101,6 +104,10 @@ protected:
         Report(report_, Severity::Warning, cause, path, {kind_});
     }
 
+    // How many levels the last file read filled, from level_ on: 1, or every
+    // level a one-file chain's file held.
+    virtual int levelsHeld() const { return 1; }
+
     // Whether a later level's file has the level's size (and the depth).
     bool fitsLevel(unsigned width, unsigned height, unsigned depth, int level) const;
 
@@ -109,6 +116,9 @@ protected:
     const char* kind_;
     AsWarnings laterLevelReport_{report_};
     int level_ = 0;
+    // How many levels a file may fill at most (a one-file chain's reader
+    // asks): the read's fileLevels.
+    int fileLevels_ = kMaxTextureLevels;
 
 private:
     friend class ChainWalk;

@@ -1,7 +1,10 @@
 #include "texture/chain/ChainFormats.h"
 
+#include "texture/chain/DdsTextureReader.h"
 #include "texture/chain/PngTextureReader.h"
 #include "texture/chain/TgaTextureReader.h"
+#include "texture/dds/DdsFormat.h"
+#include "texture/io/LittleEndian.h"
 #include "texture/png/PngDecoder.h"
 
 #include <algorithm>
@@ -10,10 +13,16 @@
 
 namespace {
 
+bool IsDdsMagic(const uint8_t* head, size_t size)
+{
+    return size >= kDdsMagicSize && GetU32(head) == kDdsMagic;
+}
+
 // clang-format off
 const ChainFormat kFormats[] = {
-    {"PNG", ".png", true,  IsPngSignature, MakePngFileReader},
-    {"TGA", ".tga", false, nullptr,        MakeTgaFileReader},
+    {"PNG", ".png", true,  false, true,  IsPngSignature, MakePngFileReader},
+    {"DDS", ".dds", false, true,  true,  IsDdsMagic,     MakeDdsFileReader},
+    {"TGA", ".tga", false, false, false, nullptr,        MakeTgaFileReader},
 };
 // clang-format on
 
@@ -63,10 +72,5 @@ const ChainFormat& FormatByName(const std::string& path)
 
 const ChainFormat& TgaChainFormat()
 {
-    return kFormats[1];
-}
-
-const ChainFormat& PngChainFormat()
-{
-    return kFormats[0];
+    return kFormats[2];
 }

@@ -16,6 +16,12 @@ struct ChainFormat {
     // Its levels are 8-bit RGBA, whatever the file held (else the file's own
     // depth and layout).
     bool rgba;
+    // One file holds the whole chain: no level files are looked for beside it.
+    bool oneFile;
+    // Its chains go into a scene texture in that texture's format, whatever
+    // the choices (they come from other programs); else in their own unless
+    // asked.
+    bool takesTextureFormat;
     // Whether a file that starts with head[0, size) is of this format; nullptr
     // takes any file.
     bool (*startsAs)(const uint8_t* head, size_t size);
@@ -40,4 +46,3 @@ const ChainFormat& FormatByName(const std::string& path);
 const ChainFormat& FormatOfPath(const std::string& path);
 
 const ChainFormat& TgaChainFormat();
-const ChainFormat& PngChainFormat();

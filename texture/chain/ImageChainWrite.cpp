@@ -2,6 +2,7 @@
 
 #include "texture/T3DTexture.h"
 #include "texture/chain/MipChainNaming.h"
+#include "texture/chain/TextureFileReader.h"
 
 #include <algorithm>
 #include <vector>
@@ -23,6 +24,11 @@ bool IsWritable(const T3D_TEXTURE& record, int levels)
 void ReportShortChain(TextureReport& report, const ImageFileKind& kind, const std::string& path, int written,
                       int levels)
 {
+    if (kind.oneFile) {
+        Report(report, Severity::Warning, TextureCause::ShortOneFileChain, path,
+               {kind.name, unsigned(written), unsigned(levels - 1)});
+        return;
+    }
     std::vector<std::string> files;
     PlanChainNames(path, written, files);  // named once already
     Report(report, Severity::Warning, TextureCause::ShortChain, files.back(),
@@ -42,7 +48,7 @@ bool WriteTextureChain(const std::string& path, const T3D_TEXTURE& record, const
         Report(report, Severity::Error, TextureCause::NotWritable, path, {kind.name});
         return false;
     }
-    if (!WriteImageChain(path, withPixels, kind, options, report, encode))
+    if (!WriteImageChain(path, kind.oneFile ? 1 : withPixels, kind, options, report, encode))
         return false;
     if (withPixels < levels)
         ReportShortChain(report, kind, path, withPixels, levels);
@@ -107,7 +113,7 @@ bool WriteImageChain(const std::string& path, int levels, const ImageFileKind& k
 void AddChainFiles(InputFiles& inputs, const std::string& first)
 {
     std::vector<std::string> files;
-    PlanChainNames(first, kMaxTextureLevels, files);
+    PlanChainNames(first, IsOneFileChain(first) ? 1 : kMaxTextureLevels, files);
     for (const std::string& file : files)
         inputs.add(file);
 }

@@ -36,11 +36,13 @@ struct ImageWriteOptions {
     StreamTargets streams = StreamTargets::writtenThrough;
 };
 
-// What kind of files a writer makes: the word for them in messages ("TGA")
-// and the extension a name without one gets (".tga").
+// What kind of files a writer makes: the word for them in messages ("TGA"),
+// the extension a name without one gets (".tga"), and whether one file holds
+// every level (its encoder is asked for level 0 alone).
 struct ImageFileKind {
     const char* name;
     const char* extension;
+    bool oneFile = false;
 };
 
 // Writes one level's file through the sink; false when it could not.
@@ -51,9 +53,9 @@ using LevelEncoder = std::function<bool(int level, ByteSink& out)>;
 [[nodiscard]] bool WriteImageChain(const std::string& path, int levels, const ImageFileKind& kind,
                                    const ImageWriteOptions& options, TextureReport& report, const LevelEncoder& encode);
 
-// Writes the record's levels that hold pixels through WriteImageChain,
-// stopping before the first level of zero width or height and saying where
-// the chain stops. A record with no levels writes nothing and succeeds; one
+// Writes the record's levels that hold pixels through WriteImageChain (as
+// one file when the kind says so), stopping before the first level of zero
+// width or height and saying where the chain stops. A record with no levels writes nothing and succeeds; one
 // whose levels cannot be written (no pixel size, a missing buffer) is
 // refused. True when every level with pixels is in place.
 [[nodiscard]] bool WriteTextureChain(const std::string& path, const T3D_TEXTURE& record, const ImageFileKind& kind,
@@ -65,5 +67,6 @@ using LevelEncoder = std::function<bool(int level, ByteSink& out)>;
 int LevelsWithPixels(unsigned width, unsigned height, int levels);
 
 // Adds the files a chain read from `first` may come from (those of its levels
-// that exist), so that no output replaces one of them.
+// that exist; a one-file chain's file alone), so that no output replaces one
+// of them.
 void AddChainFiles(InputFiles& inputs, const std::string& first);

@@ -2,6 +2,8 @@
 
 #include "texture/T3DTexture.h"
 #include "texture/chain/MipChainNaming.h"
+#include "texture/chain/TextureFileReader.h"
+#include "texture/dds/DdsFormat.h"
 #include "texture/io/FileRead.h"
 #include "texture/io/LittleEndian.h"
 #include "texture/png/PngDecoder.h"
@@ -15,9 +17,11 @@ namespace {
 constexpr unsigned kSmallestReadSide = 16;
 
 // A PNG's width and height stand big-endian after its signature and the
-// IHDR chunk's length and type; a TGA's little-endian at 12 and 14.
+// IHDR chunk's length and type; a TGA's little-endian at 12 and 14; a DDS's
+// height then width in its header after the magic.
 constexpr size_t kPngSizeAt = 16;
 constexpr size_t kTgaSizeAt = 12;
+constexpr size_t kDdsSizeAt = kDdsMagicSize + kDdsOffsetHeight;
 constexpr size_t kHeadBytes = 24;
 
 uint32_t BigEndian32(const uint8_t* p)
@@ -33,10 +37,12 @@ std::string FileName(const std::string& path)
 
 // Calls `visit` with each level's file name of the chain at `first` by the
 // naming rule, up to kMaxTextureLevels, and its status (nullptr when it is no
-// regular file there), until `visit` returns false.
+// regular file there), until `visit` returns false. A one-file chain's file
+// is its only one.
 template <typename Visit>
 void ForEachLevelFile(const std::string& first, Visit visit)
 {
+    const bool oneFile = IsOneFileChain(first);
     std::string current = first;
     for (int level = 0; !current.empty() && level < kMaxTextureLevels; ++level) {
         struct stat info;
@@ -45,7 +51,7 @@ void ForEachLevelFile(const std::string& first, Visit visit)
             return;
         std::string next;
         NextMipLevelName(current, next);
-        current = next;
+        current = oneFile ? std::string() : next;
     }
 }
 
@@ -71,6 +77,9 @@ bool LevelZeroSize(const std::string& first, unsigned& width, unsigned& height)
     if (IsPngSignature(head, kHeadBytes)) {
         width = BigEndian32(head + kPngSizeAt);
         height = BigEndian32(head + kPngSizeAt + 4);
+    } else if (GetU32(head) == kDdsMagic) {
+        height = GetU32(head + kDdsSizeAt);
+        width = GetU32(head + kDdsSizeAt + 4);
     } else {
         width = GetU16(head + kTgaSizeAt);
         height = GetU16(head + kTgaSizeAt + 2);

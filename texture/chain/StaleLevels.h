@@ -36,14 +36,15 @@ struct LevelFileTime {
 // and the level is at least 16 on its larger side and not empty on either.
 bool ReadsLevelFile(unsigned width, unsigned height, int level);
 
-// The size of level 0 as the chain's first file gives it in its header (PNG
-// or TGA, told by the signature), without reading its pixels; false when the
+// The size of level 0 as the chain's first file gives it in its header (PNG,
+// DDS or TGA, told by the signature), without reading its pixels; false when the
 // file can't be read or is too short to say.
 bool LevelZeroSize(const std::string& first, unsigned& width, unsigned& height);
 
 // The chain's files from `first` on by the naming rule, with their
 // modification times, up to the first one missing (the reader stops there
-// too) and at most kMaxTextureLevels. Empty when `first` is missing.
+// too) and at most kMaxTextureLevels; a one-file chain's file alone. Empty
+// when `first` is missing.
 std::vector<LevelFileTime> LevelFileTimes(const std::string& first);
 
 // The levels (indices into `files`, level 0 at files[0]) whose file is stale

@@ -92,9 +92,15 @@ bool CompleteTgaChain(TextureRecord& holder, TextureReport& report, const Textur
 
 }  // namespace
 
-bool IsPngFile(const std::string& path)
+bool TakesTextureFormat(const std::string& path)
 {
-    return &FormatOfPath(path) == &PngChainFormat();
+    return FormatOfPath(path).takesTextureFormat;
+}
+
+bool IsOneFileChain(const std::string& first)
+{
+    const ChainFormat* named = FormatOfName(first);
+    return named && named->oneFile;
 }
 
 bool IsTextureFileName(const std::string& path)
@@ -140,6 +146,7 @@ bool ReadChainFiles(const std::string& path, ChainFiles& files, TextureReport& r
     const ChainFormat* format =
         WalkChain(path, files.texture, report, options.fileLevels, files.palette.get(), &files.stamps);
     files.png = format && format->rgba;
+    files.takesTextureFormat = format && format->takesTextureFormat;
     if (!files.png)
         files.palette.reset();
     return format != nullptr;

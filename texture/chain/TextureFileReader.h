@@ -1,7 +1,8 @@
 // Reading a texture from the files of its mip chain, whatever their format.
 //
 // The first file decides the chain's format by its contents: a PNG by its
-// 8-byte signature, whatever its name; anything else is read as TGA. Later
+// 8-byte signature, a DDS by its magic, whatever its name; anything else is
+// read as TGA. A DDS file is the whole chain, every level in it. Later
 // levels follow the mip-chain naming rule (crate_A.png, crate_A1.png, ...),
 // each file read by its own signature too; one of the other kind is converted
 // into the first file's format, with a warning. The levels no file holds are
@@ -28,16 +29,24 @@
 
 struct PngChainPalette;
 
-// Whether a file's name marks it as a texture file: .tga or .png, any case,
-// a file named just ".tga" included.
+// Whether a file's name marks it as a texture file: .tga, .png or .dds, any
+// case, a file named just ".tga" included.
 // The folder tree, the editor's selection and drops, and quorrel-cli all ask
 // this one question.
 bool IsTextureFileName(const std::string& path);
 
-// Whether the file at `path` is read as PNG: by its signature, or, when it
-// cannot be opened, by its name ending in .png (any case). ReadTextureChain
-// asks this of a chain's first file.
-bool IsPngFile(const std::string& path);
+// Whether the chain whose first file is at `path` goes into a scene texture
+// in that texture's format whatever the choices: a PNG or a DDS chain (by the
+// file's first bytes, or, when it cannot be opened, by its name), not a TGA
+// one. The replacement rule asks this.
+bool TakesTextureFormat(const std::string& path);
+
+// Whether the chain that starts at `first` is that one file, holding every
+// level itself: a .dds file (any case), told by its name so that asking opens
+// nothing. No level file beside it is read, looked for or watched, and
+// TextureReadOptions::fileLevels counts its levels instead of files. (A DDS
+// file under another name is still read whole, its levels all from it.)
+bool IsOneFileChain(const std::string& first);
 
 struct TextureReadOptions {
     // How the levels that no file holds are made.
@@ -46,7 +55,8 @@ struct TextureReadOptions {
     std::optional<DepthOptions> convertTo;
     // How many levels come from files at most (level 0 always): the levels
     // from this one on are made from the one above even where a file holds
-    // them (texture/StaleLevels.h finds files not to be used).
+    // them (texture/StaleLevels.h finds files not to be used). A one-file
+    // chain's file gives at most this many of its levels.
     int fileLevels = kMaxTextureLevels;
     // Set to true by another thread, it stops the read at its next step
     // (after the files, after the levels made, in a conversion), failing
@@ -66,9 +76,8 @@ DepthOptions FormatOf(const T3D_TEXTURE& model, bool dither = true);
 
 // A chain's files as read, before anything is made of them: the levels the
 // files hold, with the flags their names spell; whether the chain was read as
-// PNG; a PNG chain's palette and indices while its files share one; and the
-// stamp of each file whose level was read, level 0 first, with the CRC-32 of
-// the very bytes decoded.
+// PNG, and whether it takes a scene texture's format; a PNG chain's palette and indices while its files share one; and
+// the stamp of each file whose level was read, level 0 first, with the CRC-32 of the very bytes decoded.
 struct ChainFiles {
     ChainFiles();
     ~ChainFiles();
@@ -77,6 +86,7 @@ struct ChainFiles {
 
     TextureRecord texture;
     bool png = false;
+    bool takesTextureFormat = false;  // as TakesTextureFormat says of the first file
     std::unique_ptr<PngChainPalette> palette;
     std::vector<FileStamp> stamps;
 };
