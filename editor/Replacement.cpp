@@ -182,7 +182,7 @@ void Replacement::apply(ChainRead& read, bool background)
         levelTimes_ = std::move(read.levelTimes);
         staleLevels_ = std::move(read.staleLevels);
         unreadNote_ = std::move(read.unreadNote);
-        png_ = files_->png;
+        takesTextureFormat_ = files_->takesTextureFormat;
         goodRead_ = true;
     }
     notice_.clear();

@@ -123,7 +123,7 @@ public:
     // Stops the conversion under way: its `done` gets Cancelled.
     void cancelConversion();
     // Whether Replace converts to the scene texture's format.
-    bool takesSceneFormat() const { return png_ || options_.keepSceneFormat; }
+    bool takesSceneFormat() const { return takesTextureFormat_ || options_.keepSceneFormat; }
 
     State state() const { return state_; }
     bool isChosen() const { return state_ != State::None; }
@@ -204,7 +204,7 @@ private:
     std::vector<int> staleLevels_;
     QString unreadNote_;
     bool goodRead_ = false;
-    bool png_ = false;  // texture_ was read from a PNG
+    bool takesTextureFormat_ = false;  // texture_ was read from a PNG or DDS chain
     QString notice_;
     unsigned readCount_ = 0;  // reads begun; a result of another than the last is dropped
     CancelFlag readCancel_;   // the latest read's

@@ -146,6 +146,7 @@ bool ReadChainFiles(const std::string& path, ChainFiles& files, TextureReport& r
     const ChainFormat* format =
         WalkChain(path, files.texture, report, options.fileLevels, files.palette.get(), &files.stamps);
     files.png = format && format->rgba;
+    files.takesTextureFormat = format && format->takesTextureFormat;
     if (!files.png)
         files.palette.reset();
     return format != nullptr;

@@ -76,9 +76,8 @@ DepthOptions FormatOf(const T3D_TEXTURE& model, bool dither = true);
 
 // A chain's files as read, before anything is made of them: the levels the
 // files hold, with the flags their names spell; whether the chain was read as
-// PNG; a PNG chain's palette and indices while its files share one; and the
-// stamp of each file whose level was read, level 0 first, with the CRC-32 of
-// the very bytes decoded.
+// PNG, and whether it takes a scene texture's format; a PNG chain's palette and indices while its files share one; and
+// the stamp of each file whose level was read, level 0 first, with the CRC-32 of the very bytes decoded.
 struct ChainFiles {
     ChainFiles();
     ~ChainFiles();
@@ -87,6 +86,8 @@ struct ChainFiles {
 
     TextureRecord texture;
     bool png = false;
+    // Its format's chains take a scene texture's format (TakesTextureFormat).
+    bool takesTextureFormat = false;
     std::unique_ptr<PngChainPalette> palette;
     std::vector<FileStamp> stamps;
 };
