@@ -204,7 +204,7 @@ void Replacement::apply(ChainRead& read, bool background)
         levelTimes_ = std::move(read.levelTimes);
         staleLevels_ = std::move(read.staleLevels);
         unreadNote_ = std::move(read.unreadNote);
-        sceneFormat_ = files_->takesTextureFormat;  // as the replacement rule says
+        takesTextureFormat_ = files_->takesTextureFormat;
         goodRead_ = true;
     }
     notice_.clear();

@@ -152,7 +152,7 @@ public:
     // The window shows none: a conversion only it asked for is told to stop.
     void stopShowingConversion();
     // Whether Replace converts to the scene texture's format.
-    bool takesSceneFormat() const { return sceneFormat_ || options_.keepSceneFormat; }
+    bool takesSceneFormat() const { return takesTextureFormat_ || options_.keepSceneFormat; }
 
     State state() const { return state_; }
     bool isChosen() const { return state_ != State::None; }
@@ -243,7 +243,7 @@ private:
     std::vector<int> staleLevels_;
     QString unreadNote_;
     bool goodRead_ = false;
-    bool sceneFormat_ = false;  // texture_ was read from a PNG or a DDS
+    bool takesTextureFormat_ = false;  // texture_ was read from a PNG or DDS chain
     QString notice_;
     unsigned readCount_ = 0;                         // reads begun; a result of another than the last is dropped
     unsigned goodReads_ = 0;                         // good reads applied: what a conversion was made of

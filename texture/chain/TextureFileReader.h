@@ -86,7 +86,8 @@ struct ChainFiles {
 
     TextureRecord texture;
     bool png = false;
-    bool takesTextureFormat = false;  // as TakesTextureFormat says of the first file
+    // Its format's chains take a scene texture's format (TakesTextureFormat).
+    bool takesTextureFormat = false;
     std::unique_ptr<PngChainPalette> palette;
     std::vector<FileStamp> stamps;
 };

@@ -240,7 +240,8 @@ private:
 
 // Which subset each pixel belongs to, and the anchors, one pixel of each
 // subset (the first pixel for subset 0) whose index is stored with its top
-// bit left out, as that bit is always 0; the anchors are in pixel order.
+// bit left out, as that bit is always 0; the anchors are in pixel order,
+// the order in which TakeIndices puts their bits back.
 struct Partition {
     const uint8_t* subsetOfPixel;
     unsigned anchorCount;
