@@ -20,7 +20,7 @@ bool ReadChainLevels(const std::string& path, TextureReadOptions options, StaleL
     // need not look again. Level 0 is always asked for, to say why it is not there.
     options.fileLevels = std::min(options.fileLevels, std::max(1, int(found.files.size())));
 
-    if (!ReadTextureChain(path, holder, report, options))
+    if (!ReadTextureChain(path, holder, report, options, &found.read))
         return false;
     const T3D_TEXTURE& record = holder.record();
     for (int level = options.fileLevels; level < int(found.files.size()); ++level)
