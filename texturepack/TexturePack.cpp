@@ -510,7 +510,7 @@ RoundOutcome TexturePack::round(TextureReport& warnings)
     std::vector<Chain> chains;
     Imported imported;
     const Take take = [this](int index, TextureRecord& replacement) {
-        return loaded_.ReplaceT3DTexture(index, &replacement.record()) != 0;
+        return loaded_.TakeT3DTexture(index, replacement) != 0;
     };
     RoundOutcome outcome = readChains(*loaded_.GetSceneHeader(), warnings, take, chains, imported);
     if (outcome.sceneFailed || outcome.cancelled)
