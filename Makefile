@@ -14,6 +14,9 @@ PREFIX ?= /usr/local
 # What `make test` uses to check the installed desktop entry, MIME type and
 # completion, and the layout of the code (clang-format).
 TEST_TOOLS := desktop-file-utils shared-mime-info libxml2-utils bash-completion clang-format
+# What `make bench` runs its peers with: Pillow (a process pair with the PNG
+# encoder), and the window's scene load under a virtual display.
+BENCH_TOOLS := python3-pil xvfb openbox xdotool
 # What `make package` needs: shlibdeps (dpkg-dev, file) and lintian.
 PACKAGE_TOOLS := file dpkg-dev lintian
 INSTALLED_TARGETS := quorrel quorrel-cli man-pages changelog
@@ -37,6 +40,7 @@ test: deps
 	cd $(TEST_DIR) && ctest --output-on-failure -j$(JOBS)
 
 bench: deps $(RELEASE_DIR)/CMakeCache.txt
+	@scripts/install-deps.sh $(BENCH_TOOLS)
 	cmake --build $(RELEASE_DIR) -j$(JOBS) --target quorrel-bench
 	$(RELEASE_DIR)/bench/quorrel-bench --benchmark_counters_tabular=true
 
