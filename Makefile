@@ -41,8 +41,9 @@ test: deps
 
 bench: deps $(RELEASE_DIR)/CMakeCache.txt
 	@scripts/install-deps.sh $(BENCH_TOOLS)
-	cmake --build $(RELEASE_DIR) -j$(JOBS) --target quorrel-bench
+	cmake --build $(RELEASE_DIR) -j$(JOBS) --target quorrel-bench quorrel quorrel-cli
 	$(RELEASE_DIR)/bench/quorrel-bench --benchmark_counters_tabular=true
+	bench/window_load.sh $(RELEASE_DIR)
 
 fuzz: deps
 	@scripts/install-deps.sh clang libclang-rt-14-dev
