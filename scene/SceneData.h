@@ -4,10 +4,10 @@
 // A loaded scene keeps the file's bytes in one block; texture pixels and
 // opaque sections are read in place from it, so loading copies each byte once.
 // A replaced or added texture gets a block of its own, or keeps the level
-// buffers of a record taken over. The scene works from
-// its own copy of each record; the records handed out through the header are
-// a mirror of it, so whatever a caller does to them cannot make a write read
-// outside the scene's buffers.
+// buffers of a record taken over. The scene works from its own copy of each
+// record; the records handed out through the header are a mirror of it, so
+// whatever a caller does to them cannot make a write read outside the scene's
+// buffers.
 #pragma once
 
 #include "scene/CVK7QScene.h"
