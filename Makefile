@@ -15,6 +15,9 @@ PREFIX ?= /usr/local
 # completion, the layout of the code (clang-format), and that other programs
 # read the DDS files written (ImageMagick, Pillow).
 TEST_TOOLS := desktop-file-utils shared-mime-info libxml2-utils bash-completion clang-format imagemagick python3-pil
+# What `make bench` runs its peers with: Pillow (a process pair with the PNG
+# encoder), and the window's scene load under a virtual display.
+BENCH_TOOLS := python3-pil xvfb openbox xdotool
 # What `make package` needs: shlibdeps (dpkg-dev, file) and lintian.
 PACKAGE_TOOLS := file dpkg-dev lintian
 INSTALLED_TARGETS := quorrel quorrel-cli man-pages changelog
@@ -38,8 +41,10 @@ test: deps
 	cd $(TEST_DIR) && ctest --output-on-failure -j$(JOBS)
 
 bench: deps $(RELEASE_DIR)/CMakeCache.txt
-	cmake --build $(RELEASE_DIR) -j$(JOBS) --target quorrel-bench
+	@scripts/install-deps.sh $(BENCH_TOOLS)
+	cmake --build $(RELEASE_DIR) -j$(JOBS) --target quorrel-bench quorrel quorrel-cli
 	$(RELEASE_DIR)/bench/quorrel-bench --benchmark_counters_tabular=true
+	bench/window_load.sh $(RELEASE_DIR)
 
 fuzz: deps
 	@scripts/install-deps.sh clang libclang-rt-14-dev

@@ -32,6 +32,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <poll.h>
@@ -40,6 +41,7 @@
 #include <sstream>
 #include <string>
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -138,7 +140,12 @@ public:
                 otherPng = PngOf(picture.record());
         }
         built.Write(scene.c_str());
-        WriteWhole((fs::path(dir) / "textures.tsv").string(), manifest);
+        // The manifest as extract-all left it, before the pictures were
+        // painted over: an hour older than they are.
+        const std::string manifestFile = (fs::path(dir) / "textures.tsv").string();
+        WriteWhole(manifestFile, manifest);
+        timespec times[2] = {{0, UTIME_OMIT}, {::time(nullptr) - 3600, 0}};
+        ::utimensat(AT_FDCWD, manifestFile.c_str(), times, 0);
     }
 
     ~Pack()

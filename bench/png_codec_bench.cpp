@@ -6,7 +6,8 @@
 // record, and by libspng, stb_image and QImage, each to 8-bit RGBA in a fresh
 // buffer. Encoding: ours at its default level from a texture record, beside
 // libspng's encoder at zlib's default from the same pixels in PNG's byte
-// order; each case counts the size of the file it makes.
+// order, and Pillow's save at its defaults in another process; each case
+// counts the size of the file it makes.
 #include "texture/png/PngDecoder.h"
 #include "texture/png/PngEncoder.h"
 #include "texture_bench_support.h"
@@ -18,8 +19,10 @@
 #include <spng.h>
 #include <stb_image.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <string>
 #include <vector>
 
 namespace {
@@ -177,13 +180,59 @@ void PngEncodeLibspng(benchmark::State& state)
     Finish(state, size);
 }
 
-void Images(benchmark::internal::Benchmark* b)
+// Pillow's save of the same pixels at its defaults (zlib's default level,
+// adaptive filters), in a child process: Debian's python3 with python3-pil
+// reads the raw pixels from a file and times its own save (the CPU time it
+// took, Pillow's save being one-threaded, so that other work on the machine
+// does not count) to a file in memory: the iteration's time. Interpreter
+// start-up and the raw read are not counted. Compare with the CPU time of
+// the other encode cases.
+void PngEncodePillow(benchmark::State& state)
+{
+    const int channels = int(state.range(1));
+    const std::vector<uint8_t> pixels = PngOrderPixels(int(state.range(0)), channels);
+    const std::string raw = "/dev/shm/quorrel-bench-pillow.raw", png = "/dev/shm/quorrel-bench-pillow.png";
+    FILE* file = std::fopen(raw.c_str(), "wb");
+    const bool written = file && std::fwrite(pixels.data(), 1, pixels.size(), file) == pixels.size();
+    if (!file || std::fclose(file) != 0 || !written)
+        return state.SkipWithError("the raw pixels could not be written");
+    const std::string command =
+        "/usr/bin/python3 -c 'import sys, time, os\n"
+        "from PIL import Image\n"
+        "image = Image.frombytes(sys.argv[1], (int(sys.argv[2]),) * 2, open(sys.argv[3], \"rb\").read())\n"
+        "start = time.process_time()\n"
+        "image.save(sys.argv[4], \"PNG\")\n"
+        "print(time.process_time() - start, os.path.getsize(sys.argv[4]))' " +
+        std::string(channels == 4 ? "RGBA " : "RGB ") + std::to_string(kSide) + " " + raw + " " + png;
+    size_t size = 0;
+    for (auto _ : state) {
+        FILE* child = ::popen(command.c_str(), "r");
+        double seconds = 0;
+        const bool timed = child && std::fscanf(child, "%lf %zu", &seconds, &size) == 2;
+        if (!child || ::pclose(child) != 0 || !timed) {
+            state.SkipWithError("Pillow's save failed (make bench installs python3-pil)");
+            break;
+        }
+        state.SetIterationTime(seconds);
+    }
+    std::remove(raw.c_str());
+    std::remove(png.c_str());
+    Finish(state, size);
+}
+
+void ImageArgs(benchmark::internal::Benchmark* b)
 {
     b->ArgNames({"noise", "channels"});
     for (int kind : {0, 1})
         for (int channels : {3, 4})
             b->Args({kind, channels});
-    b->UseRealTime()->Unit(benchmark::kMillisecond);
+    b->Unit(benchmark::kMillisecond);
+}
+
+void Images(benchmark::internal::Benchmark* b)
+{
+    ImageArgs(b);
+    b->UseRealTime();
 }
 
 }  // namespace
@@ -194,3 +243,4 @@ BENCHMARK(PngDecodeStb)->Apply(Images);
 BENCHMARK(PngDecodeQImage)->Apply(Images);
 BENCHMARK(PngEncodeOurs)->Apply(Images);
 BENCHMARK(PngEncodeLibspng)->Apply(Images);
+BENCHMARK(PngEncodePillow)->Apply(ImageArgs)->UseManualTime();

@@ -73,6 +73,17 @@ int CVK7QScene::ReplaceT3DTexture(int index, const T3D_TEXTURE* record)
     return 1;
 }
 
+int CVK7QScene::TakeT3DTexture(int index, TextureRecord& record)
+{
+    if (!data_->loaded() || index < 0 || size_t(index) >= data_->textures().size())
+        return 0;
+    SceneTexture texture;
+    if (!TakeSceneTexture(record, texture))
+        return 0;
+    data_->replaceTexture(size_t(index), std::move(texture));
+    return 1;
+}
+
 int CVK7QScene::SetT3DTextureInfo(int index, uint32_t flags, const char* name)
 {
     if (!data_->loaded() || !name || index < 0 || size_t(index) >= data_->textures().size())

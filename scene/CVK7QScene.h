@@ -4,11 +4,12 @@
 // LastStatus() tells why a load or write failed.
 // Records handed out through the header are for reading; they and their level
 // pointers stay valid until the next Load, ReplaceT3DTexture,
-// AppendT3DTexture or Free. docs/scene-format.md describes the files.
+// TakeT3DTexture, AppendT3DTexture or Free. docs/scene-format.md describes the files.
 #pragma once
 
 #include "scene/SceneStatus.h"
 #include "texture/T3DTexture.h"
+#include "texture/TextureRecord.h"
 #include "texture/io/FileStamp.h"
 
 #include <atomic>
@@ -62,6 +63,9 @@ public:
     // caller keeps its buffers. Fails, changing nothing, for an index out of
     // range or a record that is not a whole texture.
     int ReplaceT3DTexture(int index, const T3D_TEXTURE* record);
+    // The same without a copy: the record's level buffers go into the scene
+    // and the record is left empty (as it was when this fails).
+    int TakeT3DTexture(int index, TextureRecord& record);
     // Gives the texture at index these flags and this name (cut to 255
     // characters) in place, its pixels untouched. Fails, changing nothing,
     // for an index out of range or no name.

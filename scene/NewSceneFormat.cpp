@@ -230,7 +230,8 @@ bool LayOutNewScene(const SceneData& scene, ScenePieces& out)
             EncodeStoredRecord(texture.record, record.data());
             out.addOwned(SectionHeader(kTextureTag, contentSize, texture.contentCrc));
             out.addOwned(std::move(record));
-            out.addView(texture.record.levels[0], texture.pixelBytes);
+            for (const PixelRun& run : PixelRuns(texture))
+                out.addView(run.bytes, run.size);
         } else {
             const OpaqueSection& section = scene.opaques()[ref.index];
             out.addOwned(SectionHeader(section.tag, contentSize, section.contentCrc));

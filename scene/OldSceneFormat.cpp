@@ -113,7 +113,8 @@ bool LayOutOldScene(const SceneData& scene, ScenePieces& out)
             EncodeStoredRecord(texture.record, record.data());
             AddChunkHeader(kTextureTag, size, out);
             out.addOwned(std::move(record));
-            out.addView(texture.record.levels[0], texture.pixelBytes);
+            for (const PixelRun& run : PixelRuns(texture))
+                out.addView(run.bytes, run.size);
             out.addPadding(size);
         } else {
             const OpaqueSection& section = scene.opaques()[ref.index];

@@ -13,7 +13,36 @@ uint32_t TextureContentCrc(const SceneTexture& texture)
 {
     uint8_t stored[kStoredTextureRecordSize];
     EncodeStoredRecord(texture.record, stored);
-    return Crc32(texture.record.levels[0], texture.pixelBytes, Crc32(stored, sizeof stored));
+    uint32_t crc = Crc32(stored, sizeof stored);
+    for (const PixelRun& run : PixelRuns(texture))
+        crc = Crc32(run.bytes, run.size, crc);
+    return crc;
+}
+
+// Whether the record can be a scene texture: its kind, and a buffer for every
+// counted level.
+bool WholeSceneTexture(const T3D_TEXTURE& source)
+{
+    if (!IsSceneTexture(source))
+        return false;
+    for (int level = 0; level < source.levelCount; ++level)
+        if (!source.levels[level])
+            return false;
+    return true;
+}
+
+// The record as the scene keeps it: no alignment bytes, zeros after the
+// name's terminator, no levels past the counted ones.
+T3D_TEXTURE SceneRecordOf(const T3D_TEXTURE& source)
+{
+    T3D_TEXTURE record = source;
+    record.alignment0 = 0;
+    record.alignment1 = 0;
+    std::memset(record.name, 0, kTextureNameSize);
+    std::memcpy(record.name, source.name, strnlen(source.name, kTextureNameSize - 1));
+    for (int level = source.levelCount; level < kMaxTextureLevels; ++level)
+        record.levels[level] = nullptr;
+    return record;
 }
 
 }  // namespace
@@ -100,35 +129,45 @@ void SceneData::updateHeader()
     header_.textures = published_.empty() ? nullptr : published_.data();
 }
 
+std::vector<PixelRun> PixelRuns(const SceneTexture& texture)
+{
+    if (!texture.ownLevels.record().levels[0])
+        return {{texture.record.levels[0], texture.pixelBytes}};
+    std::vector<PixelRun> runs;
+    for (int level = 0; level < texture.record.levelCount; ++level)
+        runs.push_back({texture.record.levels[level], LevelByteCount(texture.record, level)});
+    return runs;
+}
+
 bool CopySceneTexture(const T3D_TEXTURE& source, SceneTexture& out)
 {
-    if (!IsSceneTexture(source))
+    if (!WholeSceneTexture(source))
         return false;
-    for (int level = 0; level < source.levelCount; ++level)
-        if (!source.levels[level])
-            return false;
-
     SceneTexture copy;
-    copy.record = source;
-    copy.record.alignment0 = 0;
-    copy.record.alignment1 = 0;
-    std::memset(copy.record.name, 0, kTextureNameSize);
-    std::memcpy(copy.record.name, source.name, strnlen(source.name, kTextureNameSize - 1));
+    copy.record = SceneRecordOf(source);
     copy.pixelBytes = TexturePixelBytes(source);
     if (copy.pixelBytes > SIZE_MAX || !copy.ownPixels.allocate(size_t(copy.pixelBytes)))
         return false;
 
     uint8_t* at = copy.ownPixels.data();
-    for (int level = 0; level < kMaxTextureLevels; ++level) {
-        if (level >= source.levelCount) {
-            copy.record.levels[level] = nullptr;
-            continue;
-        }
+    for (int level = 0; level < source.levelCount; ++level) {
         const uint64_t bytes = LevelByteCount(source, level);
         std::memcpy(at, source.levels[level], size_t(bytes));
         copy.record.levels[level] = at;
         at += bytes;
     }
     out = std::move(copy);
+    return true;
+}
+
+bool TakeSceneTexture(TextureRecord& source, SceneTexture& out)
+{
+    if (!WholeSceneTexture(source.record()))
+        return false;
+    SceneTexture taken;
+    taken.record = SceneRecordOf(source.record());
+    taken.pixelBytes = TexturePixelBytes(source.record());
+    taken.ownLevels = std::move(source);
+    out = std::move(taken);
     return true;
 }

@@ -3,14 +3,16 @@
 //
 // A loaded scene keeps the file's bytes in one block; texture pixels and
 // opaque sections are read in place from it, so loading copies each byte once.
-// A replaced or added texture gets a block of its own. The scene works from
-// its own copy of each record; the records handed out through the header are
-// a mirror of it, so whatever a caller does to them cannot make a write read
-// outside the scene's buffers.
+// A replaced or added texture gets a block of its own, or keeps the level
+// buffers of a record taken over. The scene works from its own copy of each
+// record; the records handed out through the header are a mirror of it, so
+// whatever a caller does to them cannot make a write read outside the scene's
+// buffers.
 #pragma once
 
 #include "scene/CVK7QScene.h"
 #include "texture/T3DTexture.h"
+#include "texture/TextureRecord.h"
 #include "texture/io/ByteBlock.h"
 
 #include <cstddef>
@@ -18,12 +20,23 @@
 #include <vector>
 
 struct SceneTexture {
-    T3D_TEXTURE record;       // levels point into the file's bytes or ownPixels
-    uint64_t pixelBytes = 0;  // all levels, laid out one after another from levels[0]
-    ByteBlock ownPixels;      // empty when the pixels are the file's bytes
+    T3D_TEXTURE record;       // levels point into the file's bytes, ownPixels or ownLevels
+    uint64_t pixelBytes = 0;  // all levels together
+    ByteBlock ownPixels;      // a copy, levels one after another; empty when the pixels lie elsewhere
+    TextureRecord ownLevels;  // a record's levels taken over, each in its buffer; else empty
     uint32_t contentCrc = 0;  // of the stored record followed by the pixels
     bool contentCrcKnown = false;
 };
+
+// A run of a texture's pixel bytes.
+struct PixelRun {
+    const uint8_t* bytes;
+    uint64_t size;
+};
+
+// The texture's pixels in the file's order: one run where they lie in one
+// block (from levels[0]), one a level where a record's levels were taken over.
+std::vector<PixelRun> PixelRuns(const SceneTexture& texture);
 
 struct OpaqueSection {
     uint32_t tag;
@@ -102,3 +115,7 @@ private:
 // level has no buffer, or the memory cannot be had. The name is cut to 255
 // characters, and the bytes after its terminator are zero.
 bool CopySceneTexture(const T3D_TEXTURE& source, SceneTexture& out);
+// The same without a copy: the record's level buffers are taken over, and
+// the record is left empty. Fails, leaving the record as it was, where
+// CopySceneTexture would.
+bool TakeSceneTexture(TextureRecord& source, SceneTexture& out);

@@ -22,7 +22,7 @@ bool ReadChainLevels(const std::string& path, TextureReadOptions options, StaleL
     if (!IsOneFileChain(path))
         options.fileLevels = std::min(options.fileLevels, std::max(1, int(found.files.size())));
 
-    if (!ReadTextureChain(path, holder, report, options))
+    if (!ReadTextureChain(path, holder, report, options, &found.read))
         return false;
     const T3D_TEXTURE& record = holder.record();
     for (int level = options.fileLevels; level < int(found.files.size()); ++level)

@@ -15,6 +15,7 @@
 struct ChainLevels {
     std::vector<LevelFileTime> files;  // the chain's files, as found before the read
     std::vector<int> rebuilt;          // levels whose file was not used: made from the one above
+    std::vector<FileStamp> read;       // each file whose level was read, with the CRC-32 of the bytes decoded
 };
 
 // Reads the chain that starts at `path` into `holder`, through `report`

@@ -24,30 +24,33 @@
 
 namespace fs = std::filesystem;
 
-// One texture's chain in the folder.
-struct TexturePack::Chain {
-    int index = 0;
-    std::string name;             // the texture's, as the manifest has it
-    std::string first;            // the first file's path
-    std::vector<uint32_t> known;  // the CRC-32s last known; empty: none, always read
-};
-
 namespace {
 
 // What reading one chain met: warnings go out at once and into the
 // texture's line; the first error is kept for the line's words.
+// Held, warnings wait for release(): a read that may yet be dropped says
+// nothing.
 class RowReport : public TextureReport {
 public:
-    RowReport(TextureReport& warnings, TextureLine& line) : warnings_(warnings), line_(line) {}
+    RowReport(TextureReport& warnings, TextureLine& line, bool held) : warnings_(warnings), line_(line), held_(held) {}
 
     void report(const TextureProblem& problem) override
     {
         if (problem.severity == Severity::Warning) {
-            warnings_.report(problem);
+            if (!held_)
+                warnings_.report(problem);
             line_.warnings.push_back(problem);
         } else if (firstError_.empty()) {
             firstError_ = Escaped(NameInFolder(problem.file)) + " " + problem.detail;
         }
+    }
+
+    void release()
+    {
+        if (held_)
+            for (const TextureProblem& problem : line_.warnings)
+                warnings_.report(problem);
+        held_ = false;
     }
 
     const std::string& firstError() const { return firstError_; }
@@ -55,6 +58,7 @@ public:
 private:
     TextureReport& warnings_;
     TextureLine& line_;
+    bool held_;
     std::string firstError_;
 };
 
@@ -66,6 +70,34 @@ std::string FilesThatNameIt(const std::vector<std::string>& found)
     for (size_t i = 0; i < found.size(); ++i)
         words += (i == 0 ? "" : i + 1 == found.size() ? " and " : ", ") + Escaped(NameInFolder(found[i]));
     return words + (found.size() == 2 ? " both name it; neither is taken" : " all name it; none is taken");
+}
+
+// How a chain's files compare with the CRC-32s last known. Changed: a file
+// the reader reads differs, or is gone or has come. Stale from: the first
+// level file that still matches where the first file changed. Painted: level
+// files under 16 pixels, never read, that differ.
+struct ChainChange {
+    bool changed = false;
+    int staleFrom = 0;
+    std::vector<int> painted;
+};
+
+ChainChange CompareChain(const std::vector<uint32_t>& crcs, const std::vector<uint32_t>& known, bool firstChanged,
+                         unsigned width, unsigned height)
+{
+    ChainChange change;
+    change.changed = firstChanged;
+    for (size_t level = 1; level < std::max(crcs.size(), known.size()); ++level) {
+        const bool same = level < crcs.size() && level < known.size() && crcs[level] == known[level];
+        if (!same && ReadsLevelFile(width, height, int(level)))
+            change.changed = true;
+        if (same && firstChanged && change.staleFrom == 0)
+            change.staleFrom = int(level);
+    }
+    for (size_t level = 1; level < crcs.size(); ++level)
+        if (!ReadsLevelFile(width, height, int(level)) && (level >= known.size() || crcs[level] != known[level]))
+            change.painted.push_back(int(level));
+    return change;
 }
 
 // "wall_A1.tga is too large": a file of the folder by its name, then the
@@ -137,6 +169,30 @@ bool TextureFilesIn(const std::string& dir, std::vector<std::string>& names)
 
 }  // namespace
 
+// One texture's chain in the folder.
+struct TexturePack::Chain {
+    int index = 0;
+    std::string name;             // the texture's, as the manifest has it
+    std::string first;            // the first file's path
+    std::vector<uint32_t> known;  // the CRC-32s last known; empty: none, always read
+};
+
+// One chain as importChain looks at it: its files' CRC-32s and how they
+// compare, then the replacement read.
+struct TexturePack::ChainLook {
+    ChainLook(std::vector<uint32_t>& crcsOut, std::map<std::string, CrcMemo>& seenOut) : crcs(crcsOut), seen(seenOut) {}
+
+    std::vector<uint32_t>& crcs;
+    std::map<std::string, CrcMemo>& seen;
+    // crcs[0] is left to the read, which sums the bytes it decodes.
+    bool firstFromRead = false;
+    unsigned width = 0xFFFF, height = 0xFFFF;
+    ChainChange change;
+    TextureRecord replacement;
+    ChainLevels levels;
+    ReplacementOutcome outcome;
+};
+
 TexturePack::TexturePack(std::string scene, std::string dir, ImportOptions options)
     : scene_(std::move(scene)), dir_(std::move(dir)), options_(std::move(options))
 {
@@ -160,8 +216,8 @@ bool TexturePack::sceneChangedOnDisk() const
     return loaded_.FileChangedOnDisk();
 }
 
-bool TexturePack::chainCrcs(const std::string& first, std::vector<uint32_t>& crcs, std::map<std::string, CrcMemo>& seen,
-                            std::string& problem)
+bool TexturePack::chainCrcs(const std::string& first, bool firstFromRead, std::vector<uint32_t>& crcs,
+                            std::map<std::string, CrcMemo>& seen, std::string& problem)
 {
     crcs.clear();
     const bool oneFile = IsOneFileChain(first);
@@ -178,19 +234,39 @@ bool TexturePack::chainCrcs(const std::string& first, std::vector<uint32_t>& crc
             problem = FileWords(current, TextureCause::TooLarge);
             return false;
         }
-        if (memo != crcMemo_.end() && memo->second.stamp == stamp) {
+        const int64_t readAt = NowNanoseconds();
+        if (crcs.empty() && firstFromRead) {
+            crc = 0;  // the read's
+        } else if (memo != crcMemo_.end() && !memo->second.sameTick && memo->second.stamp == stamp) {
             crc = memo->second.crc;
+            seen[current] = memo->second;
         } else if (!FileCrc32(current, crc, kMaxWholeFileBytes)) {
             problem = FileWords(current, TextureCause::ReadFailed);
             return false;
+        } else {
+            seen[current] = {stamp, crc, ModifiedWithinTickOf(stamp, readAt)};
         }
-        seen[current] = {stamp, crc};
         crcs.push_back(crc);
         std::string next;
         NextMipLevelName(current, next);
         current = oneFile ? std::string() : next;
     }
     return true;
+}
+
+// Whether the first file's CRC-32 is better taken from the read of its chain
+// than read for it before: where the chain is read whatever the file holds,
+// or its stamp says it was written since its CRC was last known (another
+// stamp than the one remembered, or newer than the manifest). A guess only:
+// the CRC the read sums decides.
+bool TexturePack::firstCrcFromRead(const Chain& chain, const FileStamp& first) const
+{
+    if (options_.all || chain.known.empty() || unwritten_.count(chain.index))
+        return true;
+    const auto memo = crcMemo_.find(chain.first);
+    if (memo != crcMemo_.end())
+        return memo->second.stamp != first;
+    return manifestModified_ != 0 && first.modified > manifestModified_;
 }
 
 bool TexturePack::findChains(const VK7Q_HEADER& header, std::vector<Chain>& chains, RoundOutcome& outcome)
@@ -200,6 +276,7 @@ bool TexturePack::findChains(const VK7Q_HEADER& header, std::vector<Chain>& chai
     std::string problem;
     const ManifestStatus status = ReadManifest(manifest, rows, problem);
     usesManifest_ = status != ManifestStatus::Missing;
+    manifestModified_ = usesManifest_ ? StampOf(manifest).modified : 0;
     if (status == ManifestStatus::Missing) {
         findChainsByName(header, chains, outcome);
         return !outcome.sceneFailed;
@@ -265,66 +342,101 @@ TextureLine TexturePack::importChain(const VK7Q_HEADER& header, const Chain& cha
                                      std::map<std::string, CrcMemo>& seen)
 {
     TextureLine line = Line(TextureLine::unchanged, chain.index, chain.name, {});
-    const std::string file = Escaped(NameInFolder(chain.first));
     if (chain.index >= header.textureCount || chain.name != header.textures[chain.index].name) {
         line.kind = TextureLine::failed;
         line.words =
             "index " + std::to_string(chain.index) + " and name " + Escaped(chain.name) + " no longer match the scene";
         return line;
     }
-    if (!StampOf(chain.first).exists) {
+    const FileStamp first = StampOf(chain.first);
+    if (!first.exists) {
         line.kind = TextureLine::missing;
-        line.words = file;
+        line.words = Escaped(NameInFolder(chain.first));
         return line;
     }
-    if (!chainCrcs(chain.first, crcs, seen, line.words)) {
+    ChainLook read(crcs, seen);
+    read.firstFromRead = firstCrcFromRead(chain, first);
+    if (!chainCrcs(chain.first, read.firstFromRead, crcs, seen, line.words)) {
         line.kind = TextureLine::failed;
         return line;
     }
     // Which level files count follows the first file's own size, whatever
     // the manifest's row says: a pack may be upscaled. A header that can't be
     // read leaves every level file counted.
-    unsigned width = 0xFFFF, height = 0xFFFF;
-    LevelZeroSize(chain.first, width, height);
-
-    // Changed: a file the reader reads differs from its known CRC, or is gone
-    // or has come. Stale: the first file changed, a later one did not.
+    LevelZeroSize(chain.first, read.width, read.height);
     const std::vector<uint32_t>& known = chain.known;
-    const bool firstChanged = known.empty() || crcs[0] != known[0];
-    bool changed = firstChanged || unwritten_.count(chain.index) != 0;
-    int staleFrom = 0;
-    for (size_t level = 1; level < std::max(crcs.size(), known.size()); ++level) {
-        const bool same = level < crcs.size() && level < known.size() && crcs[level] == known[level];
-        if (!same && ReadsLevelFile(width, height, int(level)))
-            changed = true;
-        if (same && firstChanged && staleFrom == 0)
-            staleFrom = int(level);
+    read.change =
+        CompareChain(crcs, known, read.firstFromRead || known.empty() || crcs[0] != known[0], read.width, read.height);
+    read.change.changed = read.change.changed || unwritten_.count(chain.index) != 0;
+    if (read.change.changed || options_.all) {
+        const ReadVerdict verdict = readChain(header, chain, read, warnings, line);
+        if (verdict == ReadVerdict::failed)
+            return line;
+        if (verdict == ReadVerdict::read)
+            return takeChain(header, chain, read, std::move(line), take);
     }
-    // Level files under 16 pixels are never read: those whose CRC-32
-    // differs from the manifest's were painted in vain, and are named.
-    std::vector<int> painted;
-    for (size_t level = 1; level < crcs.size(); ++level)
-        if (!ReadsLevelFile(width, height, int(level)) && (level >= known.size() || crcs[level] != known[level]))
-            painted.push_back(int(level));
-    if (!changed && !options_.all) {
-        ReportUnreadLevels(warnings, chain.first, LevelFileTimes(chain.first), painted);
-        return line;
-    }
+    ReportUnreadLevels(warnings, chain.first, LevelFileTimes(chain.first), read.change.painted);
+    return line;
+}
 
-    const T3D_TEXTURE& current = header.textures[chain.index];
-    RowReport report(warnings, line);
-    TextureRecord replacement;
-    ChainLevels levels;
-    ReplacementOutcome outcome;
-    if (!ReadReplacement(chain.first, current, ChoicesOf(options_), replacement, report, outcome,
-                         {&levels, staleFrom, options_.cancel, known.empty() ? nullptr : &painted})) {
+bool TexturePack::takeFirstCrc(const Chain& chain, ChainLook& read, int64_t readAt)
+{
+    FileStamp stamp = read.levels.read.empty() ? FileStamp() : read.levels.read.front();
+    if (!stamp.hasCrc) {
+        stamp = StampOf(chain.first);
+        readAt = NowNanoseconds();
+        if (!stamp.exists || !FileCrc32(chain.first, stamp.crc, kMaxWholeFileBytes))
+            return false;
+    }
+    read.crcs[0] = stamp.crc;
+    read.seen[chain.first] = {stamp, stamp.crc, ModifiedWithinTickOf(stamp, readAt)};
+    read.firstFromRead = false;
+    return true;
+}
+
+TexturePack::ReadVerdict TexturePack::readChain(const VK7Q_HEADER& header, const Chain& chain, ChainLook& read,
+                                                TextureReport& warnings, TextureLine& line)
+{
+    line.warnings.clear();
+    RowReport report(warnings, line, read.firstFromRead);
+    const int64_t readAt = NowNanoseconds();
+    const bool ok = ReadReplacement(
+        chain.first, header.textures[chain.index], ChoicesOf(options_), read.replacement, report, read.outcome,
+        {&read.levels, read.change.staleFrom, options_.cancel, chain.known.empty() ? nullptr : &read.change.painted});
+    if (read.firstFromRead) {
+        if (!takeFirstCrc(chain, read, readAt)) {
+            line.kind = TextureLine::failed;
+            line.words = FileWords(chain.first, TextureCause::ReadFailed);
+            return ReadVerdict::failed;
+        }
+        const std::vector<uint32_t>& known = chain.known;
+        ChainChange change =
+            CompareChain(read.crcs, known, known.empty() || read.crcs[0] != known[0], read.width, read.height);
+        change.changed = change.changed || unwritten_.count(chain.index) != 0;
+        const bool sameStale = change.staleFrom == read.change.staleFrom;
+        read.change = std::move(change);
+        if (!read.change.changed && !options_.all) {
+            line.warnings.clear();
+            return ReadVerdict::unchanged;
+        }
+        if (!sameStale)
+            return readChain(header, chain, read, warnings, line);
+        report.release();
+    }
+    if (!ok) {
         line.kind = TextureLine::failed;
         line.words =
             report.firstError().empty() ? FileWords(chain.first, TextureCause::ReadFailed) : report.firstError();
-        return line;
+        return ReadVerdict::failed;
     }
-    const T3D_TEXTURE& record = replacement.record();
-    if (SameTexture(current, record)) {
+    return ReadVerdict::read;
+}
+
+TextureLine TexturePack::takeChain(const VK7Q_HEADER& header, const Chain& chain, ChainLook& read, TextureLine line,
+                                   const Take& take)
+{
+    const T3D_TEXTURE& current = header.textures[chain.index];
+    if (SameTexture(current, read.replacement.record())) {
         if (unwritten_.count(chain.index)) {
             line.kind = TextureLine::replaced;
             line.words = "as in the round before";
@@ -334,19 +446,20 @@ TextureLine TexturePack::importChain(const VK7Q_HEADER& header, const Chain& cha
         return line;
     }
     line.kind = TextureLine::replaced;
-    line.words = outcome.changes;
-    if (const std::string rebuilt = RebuiltLevelsText(levels); !rebuilt.empty())
+    line.words = read.outcome.changes;
+    if (const std::string rebuilt = RebuiltLevelsText(read.levels); !rebuilt.empty())
         line.words += "; " + rebuilt;
     if (!options_.flagsFromName)
-        line.keptFlags = outcome.nameFlags;
+        line.keptFlags = read.outcome.nameFlags;
     if (options_.dryRun) {
-        line.cost = ReplacementCost(chain.first, current, record, ChoicesOf(options_),
-                                    {nullptr, staleFrom, options_.cancel, known.empty() ? nullptr : &painted});
+        line.cost = ReplacementCost(
+            chain.first, current, read.replacement.record(), ChoicesOf(options_),
+            {nullptr, read.change.staleFrom, options_.cancel, chain.known.empty() ? nullptr : &read.change.painted});
         return line;
     }
-    if (!take(chain.index, replacement)) {
+    if (!take(chain.index, read.replacement)) {
         line.kind = TextureLine::failed;
-        line.words = file + " can't be put into the scene";
+        line.words = Escaped(NameInFolder(chain.first)) + " can't be put into the scene";
         return line;
     }
     unwritten_.insert(chain.index);
@@ -413,7 +526,7 @@ RoundOutcome TexturePack::round(TextureReport& warnings)
     std::vector<Chain> chains;
     Imported imported;
     const Take take = [this](int index, TextureRecord& replacement) {
-        return loaded_.ReplaceT3DTexture(index, &replacement.record()) != 0;
+        return loaded_.TakeT3DTexture(index, replacement) != 0;
     };
     RoundOutcome outcome = readChains(*loaded_.GetSceneHeader(), warnings, take, chains, imported);
     if (outcome.sceneFailed || outcome.cancelled)

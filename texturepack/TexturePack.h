@@ -113,7 +113,10 @@ private:
     struct CrcMemo {
         FileStamp stamp;
         uint32_t crc = 0;
+        // Modified within a tick of the read: a rewrite could keep the stamp.
+        bool sameTick = false;
     };
+    struct ChainLook;
     using Imported = std::map<std::pair<int, std::string>, std::vector<uint32_t>>;
 
     // A round without the write: the chains found, the changed ones read and
@@ -125,8 +128,20 @@ private:
     void findChainsByName(const VK7Q_HEADER& header, std::vector<Chain>& chains, RoundOutcome& outcome);
     TextureLine importChain(const VK7Q_HEADER& header, const Chain& chain, TextureReport& warnings, const Take& take,
                             std::vector<uint32_t>& crcs, std::map<std::string, CrcMemo>& seen);
-    bool chainCrcs(const std::string& first, std::vector<uint32_t>& crcs, std::map<std::string, CrcMemo>& seen,
-                   std::string& unreadable);
+    bool chainCrcs(const std::string& first, bool firstFromRead, std::vector<uint32_t>& crcs,
+                   std::map<std::string, CrcMemo>& seen, std::string& unreadable);
+    bool firstCrcFromRead(const Chain& chain, const FileStamp& first) const;
+    // What a read of a changed chain came to: where the first file's CRC-32
+    // was left to it, the chain may read as it was known after all (the read
+    // is dropped, its warnings unsaid), or read again with its stale levels.
+    enum class ReadVerdict { read, unchanged, failed };
+    ReadVerdict readChain(const VK7Q_HEADER& header, const Chain& chain, ChainLook& read, TextureReport& warnings,
+                          TextureLine& line);
+    // The first file's CRC-32 from the bytes the read decoded (read for it
+    // where the read gave none), remembered with its stamp.
+    bool takeFirstCrc(const Chain& chain, ChainLook& read, int64_t readAt);
+    TextureLine takeChain(const VK7Q_HEADER& header, const Chain& chain, ChainLook& read, TextureLine line,
+                          const Take& take);
     bool writeScene(const std::vector<Chain>& chains, RoundOutcome& outcome);
 
     std::string scene_;
@@ -143,6 +158,8 @@ private:
     // Each file's CRC-32 with the stamp it had, so that an untouched file is
     // not read again the next round.
     std::map<std::string, CrcMemo> crcMemo_;
+    // When the manifest was last modified; 0 without one.
+    int64_t manifestModified_ = 0;
 };
 
 // One look at the chains of `dir` against `scene`, which is held elsewhere

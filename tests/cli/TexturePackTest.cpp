@@ -329,6 +329,47 @@ TEST_F(PackFolder, LevelFilesThatAreNeverReadAreNamed)
     }
 }
 
+TEST_F(PackFolder, AFileNewerThanTheManifestIsJudgedByItsBytes)
+{
+    // A first file saved after the manifest is read for its pixels and its
+    // CRC-32 at once; whether it changed is still the CRC's to say, and a read
+    // dropped as unchanged says nothing of what it met.
+    const std::string kept = dir.file("kept");
+    fs::copy(pack, kept);
+    const auto newer = [this](const char* name, int seconds) {
+        fs::last_write_time(in(name), fs::last_write_time(in("textures.tsv")) + std::chrono::seconds(seconds));
+    };
+    const std::string painted = "crate_A3.png is not read: levels under 16 pixels are made from the one above\n";
+    const struct {
+        const char* what;
+        std::function<void()> change;
+        std::string line;     // crate_A's
+        std::string warning;  // after "warning: "; empty: none
+    } rows[] = {
+        {"the same bytes", [&] { WriteFileBytes(in("crate_A3.png"), PaintedPng(4, 9)), newer("crate_A.png", 10); },
+         "0\tcrate_A\tunchanged\n", painted},
+        {"the same bytes, a level file painted",
+         [&] {
+             WriteFileBytes(in("crate_A1.png"), PaintedPng(16, 3)), newer("crate_A.png", 10), newer("crate_A1.png", 20);
+         },
+         "0\tcrate_A\treplaced: new pixels\n", ""},
+        {"new bytes", [&] { WriteFileBytes(in("crate_A.png"), PaintedPng(32, 40)), newer("crate_A.png", 10); },
+         "0\tcrate_A\treplaced: new pixels; level 1 made from the one above\n", ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        fs::remove_all(pack);
+        fs::copy(kept, pack);
+        ASSERT_TRUE(WriteFileBytes(scene, original));
+        row.change();
+        const Outcome run = Import();
+        EXPECT_EQ(0, run.status) << run.err;
+        EXPECT_NE(std::string::npos, run.out.find(row.line)) << run.out;
+        const size_t warned = run.err.find("crate_A.png: warning: ");
+        EXPECT_EQ(row.warning, warned == std::string::npos ? "" : run.err.substr(warned + 22));
+    }
+}
+
 TEST_F(PackFolder, AnotherProgramsSaveIsNeverWrittenOver)
 {
     ImportOptions options;

@@ -144,28 +144,37 @@ TEST(SceneRoundTrip, OpaqueSectionsKeepTheirPlaceThroughEveryConversion)
     EXPECT_EQ(newFile, ReadFileBytes(dir.file("as_new.T3D")));
 }
 
-TEST(SceneRoundTrip, ReplaceCopiesTheTextureAndWritesIt)
+TEST(SceneRoundTrip, ReplaceCopiesOrTakesTheTextureAndWritesIt)
 {
-    CVK7QScene scene;
-    AppendAll(scene, VarietyOfTextures());
-    const T3D_TEXTURE* before = scene.GetSceneHeader()->textures;
-    TextureRecord expected = MakeTexture(32, 32, 8, 4, 0x03, "wall_A", 40);
-    {
-        TextureRecord replacement = MakeTexture(32, 32, 8, 4, 0x03, "wall_A", 40);
-        ASSERT_EQ(1, scene.ReplaceT3DTexture(2, &replacement.record()));
-        // The caller's buffers go away here; the scene has its own copy.
-    }
-    VK7Q_HEADER* header = scene.GetSceneHeader();
-    EXPECT_EQ(before, header->textures);
-    ExpectSameTexture(expected.record(), header->textures[2]);
+    for (const bool take : {false, true}) {
+        SCOPED_TRACE(take ? "taken" : "copied");
+        CVK7QScene scene;
+        AppendAll(scene, VarietyOfTextures());
+        const T3D_TEXTURE* before = scene.GetSceneHeader()->textures;
+        TextureRecord expected = MakeTexture(32, 32, 8, 4, 0x03, "wall_A", 40);
+        {
+            TextureRecord replacement = MakeTexture(32, 32, 8, 4, 0x03, "wall_A", 40);
+            ASSERT_EQ(1,
+                      take ? scene.TakeT3DTexture(2, replacement) : scene.ReplaceT3DTexture(2, &replacement.record()));
+            EXPECT_EQ(take, replacement.record().levels[0] == nullptr);
+            // The caller's buffers go away here; the scene has its own.
+        }
+        VK7Q_HEADER* header = scene.GetSceneHeader();
+        EXPECT_EQ(before, header->textures);
+        ExpectSameTexture(expected.record(), header->textures[2]);
 
-    // Written without GenerateC3D: the stale directory is brought up to date.
-    TempDir dir;
-    ASSERT_EQ(1, scene.Write(dir.file("replaced").c_str()));
-    CVK7QScene loaded;
-    ASSERT_EQ(1, loaded.Load(dir.file("replaced").c_str(), 0));
-    ExpectSameTexture(expected.record(), loaded.GetSceneHeader()->textures[2]);
-    ExpectSameTexture(header->textures[5], loaded.GetSceneHeader()->textures[5]);
+        // Written in both formats without GenerateC3D: the stale directory is
+        // brought up to date, and the levels go out one after another.
+        TempDir dir;
+        for (const bool old : {false, true}) {
+            ASSERT_EQ(1,
+                      old ? scene.WriteOld(dir.file("replaced").c_str()) : scene.Write(dir.file("replaced").c_str()));
+            CVK7QScene loaded;
+            ASSERT_EQ(1, loaded.Load(dir.file("replaced").c_str(), 0));
+            ExpectSameTexture(expected.record(), loaded.GetSceneHeader()->textures[2]);
+            ExpectSameTexture(header->textures[5], loaded.GetSceneHeader()->textures[5]);
+        }
+    }
 }
 
 TEST(SceneRoundTrip, RefusedReplaceChangesNothing)
@@ -193,8 +202,12 @@ TEST(SceneRoundTrip, RefusedReplaceChangesNothing)
     std::free(missing.record().levels[1]);
     missing.record().levels[1] = nullptr;
     bad.push_back(std::move(missing));
-    for (const TextureRecord& t : bad)
+    for (TextureRecord& t : bad) {
         EXPECT_EQ(0, scene.ReplaceT3DTexture(0, &t.record())) << t.record().name;
+        const T3D_TEXTURE was = t.record();
+        EXPECT_EQ(0, scene.TakeT3DTexture(0, t)) << t.record().name;
+        EXPECT_EQ(0, std::memcmp(&was, &t.record(), sizeof was)) << t.record().name;
+    }
 
     ASSERT_EQ(1, scene.Write(dir.file("after.T3D").c_str()));
     EXPECT_EQ(ReadFileBytes(dir.file("before.T3D")), ReadFileBytes(dir.file("after.T3D")));

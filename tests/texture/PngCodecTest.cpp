@@ -8,6 +8,7 @@
 #include "texture/convert/PixelExpansion.h"
 #include "texture/png/PngDecoder.h"
 #include "texture/png/PngEncoder.h"
+#include "texture/png/PngFilters.h"
 
 #include <gtest/gtest.h>
 
@@ -353,6 +354,42 @@ TEST(PngDecoder, DamagedOrOversizedFilesAreRefused)
     std::vector<uint8_t> argb(kWidth * kHeight * 4);
     EXPECT_EQ(once.decode(argb.data()), PngStatus::ok);
     EXPECT_NE(once.decode(argb.data()), PngStatus::ok);
+}
+
+TEST(PngFilters, EveryFilterIsUndoneAndTheSmallestSumIsChosen)
+{
+    const auto magnitudes = [](const std::vector<uint8_t>& bytes) {
+        uint64_t sum = 0;
+        for (uint8_t b : bytes)
+            sum += b < 128 ? b : 256 - b;
+        return sum;
+    };
+    uint32_t seed = 7;
+    for (unsigned bpp : {1u, 2u, 3u, 4u, 8u}) {
+        for (size_t pixels : {1u, 5u, 6u, 11u, 16u, 23u, 40u}) {  // rows inside, at and past 16-byte steps
+            const size_t bytes = pixels * bpp;
+            std::vector<uint8_t> above(bytes), row(bytes), out(bytes), scratch(bytes), chosen(bytes);
+            for (size_t i = 0; i < bytes; ++i) {
+                seed = seed * 1664525u + 1013904223u;
+                above[i] = uint8_t(seed >> 24);
+                // Smooth rows in part, so that every filter wins somewhere.
+                row[i] = uint8_t(i % 3 ? above[i] + (seed >> 29) : seed >> 16);
+            }
+            const std::string what = std::to_string(bpp) + " bytes a pixel, " + std::to_string(pixels) + " pixels";
+            uint64_t smallest = UINT64_MAX;
+            for (unsigned f = 0; f < kPngFilterCount; ++f) {
+                FilterRow(PngFilter(f), row.data(), above.data(), out.data(), bytes, bpp);
+                smallest = std::min(smallest, magnitudes(out));
+                ASSERT_TRUE(UnfilterRow(uint8_t(f), out.data(), above.data(), bytes, bpp));
+                EXPECT_EQ(out, row) << what << ", filter " << f;
+            }
+            const PngFilter best =
+                FilterRowByMinimumSum(row.data(), above.data(), chosen.data(), scratch.data(), bytes, bpp);
+            EXPECT_EQ(smallest, magnitudes(chosen)) << what;
+            ASSERT_TRUE(UnfilterRow(uint8_t(best), chosen.data(), above.data(), bytes, bpp));
+            EXPECT_EQ(chosen, row) << what;
+        }
+    }
 }
 
 TEST(PngEncoder, EveryDepthAndLevelReadsBackAsThePreviewShowsIt)

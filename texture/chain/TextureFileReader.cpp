@@ -121,13 +121,13 @@ DepthOptions FormatOf(const T3D_TEXTURE& model, bool dither)
 }
 
 bool ReadTextureChain(const std::string& path, TextureRecord& holder, TextureReport& report,
-                      const TextureReadOptions& options)
+                      const TextureReadOptions& options, std::vector<FileStamp>* stamps)
 {
     // Indices are kept only where they can serve.
     const bool keepIndices = options.convertTo && options.convertTo->depth == 8;
     PngChainPalette palette;
     PngChainPalette* kept = keepIndices ? &palette : nullptr;
-    const ChainFormat* format = WalkChain(path, holder, report, options.fileLevels, kept);
+    const ChainFormat* format = WalkChain(path, holder, report, options.fileLevels, kept, stamps);
     if (!format)
         return false;
     return format->rgba ? CompletePngChain(holder, kept, report, options, path)

@@ -70,9 +70,10 @@ DepthOptions FormatOf(const T3D_TEXTURE& model, bool dither = true);
 
 // Clears the holder, then reads the chain that starts at `path`. True when
 // level 0 was read (and any conversion succeeded); every problem, warnings
-// included, is told to `report`.
+// included, is told to `report`. With `stamps`: the stamp of each file whose
+// level was read, as ChainFiles::stamps has them.
 [[nodiscard]] bool ReadTextureChain(const std::string& path, TextureRecord& holder, TextureReport& report,
-                                    const TextureReadOptions& options = {});
+                                    const TextureReadOptions& options = {}, std::vector<FileStamp>* stamps = nullptr);
 
 // A chain's files as read, before anything is made of them: the levels the
 // files hold, with the flags their names spell; whether the chain was read as

@@ -67,6 +67,7 @@ public:
     unsigned width() const { return width_; }
     unsigned height() const { return height_; }
     bool indexed() const { return indexed_; }
+    bool alpha() const { return alpha_; }
     unsigned bytesPerPixel() const { return indexed_ ? 1 : alpha_ ? 4 : 3; }
     size_t rowBytes() const { return size_t(width_) * bytesPerPixel(); }
     uint8_t colourType() const
@@ -207,6 +208,14 @@ bool EncodeStreamed(PngRows& rows, const T3D_TEXTURE& record, const PngSink& sin
     return result ? Fail(error, spng_strerror(result)) : true;
 }
 
+// The level asked for, or the default for the kind of PNG the rows make.
+int DeflateLevel(const PngRows& rows, int asked)
+{
+    if (asked != kDefaultPngLevel)
+        return std::clamp(asked, kMinPngLevel, kMaxPngLevel);
+    return rows.alpha() || rows.indexed() ? kDefaultAlphaPngLevel : kDefaultOpaquePngLevel;
+}
+
 }  // namespace
 
 bool EncodePngLevel(const T3D_TEXTURE& record, int level, const PngSink& sink, std::string* error,
@@ -216,7 +225,7 @@ bool EncodePngLevel(const T3D_TEXTURE& record, int level, const PngSink& sink, s
         LevelWidth(record, level) == 0 || LevelHeight(record, level) == 0 || BytesPerPixel(record.depth) == 0)
         return Fail(error, "no such level");
     PngRows rows(record, level, options.layout);
-    const int effort = std::clamp(options.level, kMinPngLevel, kMaxPngLevel);
+    const int effort = DeflateLevel(rows, options.level);
     if ((rows.rowBytes() + 1) * rows.height() <= kMaxWholePngEncodeBytes) {
         const WholeEncode whole = EncodeWhole(rows, record, sink, effort);
         if (whole != WholeEncode::tooLarge)

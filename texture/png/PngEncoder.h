@@ -29,13 +29,16 @@ enum class PngLayout {
     rgba,     // every depth as 8-bit RGBA, expanded as the preview shows it
 };
 
-// Deflate's effort, from the fastest to the smallest files. The default is
-// the lowest that makes photographs no larger than zlib's default level with
-// the same filters (6 is 0.7% larger on an RGBA photograph, and twice as
-// fast; docs/performance.md).
+// Deflate's effort, from the fastest to the smallest files. The default
+// (kDefaultPngLevel) is, for the kind of PNG written, the lowest that makes
+// photographs no larger than zlib's default level with the same filters
+// (docs/performance.md): 5 without alpha, 7 with alpha or a palette (at 6 an
+// RGBA photograph comes out 0.7% larger, at 5 4% larger).
 constexpr int kMinPngLevel = 1;
 constexpr int kMaxPngLevel = 12;
-constexpr int kDefaultPngLevel = 7;
+constexpr int kDefaultPngLevel = 0;
+constexpr int kDefaultOpaquePngLevel = 5;
+constexpr int kDefaultAlphaPngLevel = 7;
 
 // The largest filtered image (rows and filter bytes) compressed in one call:
 // an 8192 x 8192 RGBA level. Larger ones would hold three times their size.
@@ -43,7 +46,7 @@ constexpr uint64_t kMaxWholePngEncodeBytes = uint64_t(256) << 20;
 
 struct PngEncodeOptions {
     PngLayout layout = PngLayout::ofDepth;
-    int level = kDefaultPngLevel;  // kMinPngLevel to kMaxPngLevel
+    int level = kDefaultPngLevel;  // kMinPngLevel to kMaxPngLevel, or the default
 };
 
 // Returns true when the whole PNG went to the sink. On failure `error`, when

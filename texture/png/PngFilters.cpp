@@ -2,6 +2,7 @@
 
 #include <emmintrin.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -176,12 +177,72 @@ void UnfilterWide(PngFilter filter, uint8_t* row, const uint8_t* above, size_t r
         UnfilterPixels<PaethPixel>(row, above, rowBytes, bytesPerPixel);
 }
 
+// The sum of the bytes' magnitudes as signed values, 16 at a time: the
+// smaller of v and -v, added across by psadbw.
 uint64_t SumOfMagnitudes(const uint8_t* bytes, size_t count)
 {
-    uint64_t sum = 0;
-    for (size_t i = 0; i < count; ++i)
+    const __m128i zero = _mm_setzero_si128();
+    __m128i sums = zero;
+    size_t i = 0;
+    for (; i + 16 <= count; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+        sums = _mm_add_epi64(sums, _mm_sad_epu8(_mm_min_epu8(v, _mm_sub_epi8(zero, v)), zero));
+    }
+    uint64_t sum = uint64_t(_mm_cvtsi128_si64(sums)) + uint64_t(_mm_cvtsi128_si64(_mm_unpackhi_epi64(sums, sums)));
+    for (; i < count; ++i)
         sum += unsigned(std::abs(int(int8_t(bytes[i]))));
     return sum;
+}
+
+// Bytes [from, to) of a row filtered, one at a time.
+void FilterPlain(PngFilter filter, const uint8_t* row, const uint8_t* above, uint8_t* out, size_t from, size_t to,
+                 unsigned bpp)
+{
+    for (size_t i = from; i < to; ++i) {
+        const int a = i >= bpp ? row[i - bpp] : 0, b = above[i], c = i >= bpp ? above[i - bpp] : 0;
+        int predicted = 0;
+        if (filter == PngFilter::sub)
+            predicted = a;
+        else if (filter == PngFilter::up)
+            predicted = b;
+        else if (filter == PngFilter::average)
+            predicted = (a + b) / 2;
+        else if (filter == PngFilter::paeth)
+            predicted = Paeth(a, b, c);
+        out[i] = uint8_t(row[i] - predicted);
+    }
+}
+
+// Paeth's predictor of eight samples widened to 16 bits.
+__m128i PaethOf(__m128i a, __m128i b, __m128i c)
+{
+    const __m128i pa = Abs16(_mm_sub_epi16(b, c)), pb = Abs16(_mm_sub_epi16(a, c));
+    const __m128i pc = Abs16(_mm_add_epi16(_mm_sub_epi16(b, c), _mm_sub_epi16(a, c)));
+    const __m128i smallest = _mm_min_epi16(_mm_min_epi16(pa, pb), pc);
+    return Select(_mm_cmpeq_epi16(pa, smallest), a, Select(_mm_cmpeq_epi16(pb, smallest), b, c));
+}
+
+// The prediction of 16 bytes from their left (a), upper (b) and upper-left (c)
+// neighbours. Every input is the unfiltered image's, so no byte waits on another.
+__m128i Predicted(PngFilter filter, __m128i a, __m128i b, __m128i c)
+{
+    switch (filter) {
+    case PngFilter::sub:
+        return a;
+    case PngFilter::up:
+        return b;
+    case PngFilter::average:  // floor((a + b) / 2): pavgb rounds up where a + b is odd
+        return _mm_sub_epi8(_mm_avg_epu8(a, b), _mm_and_si128(_mm_xor_si128(a, b), _mm_set1_epi8(1)));
+    case PngFilter::paeth: {
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i low = PaethOf(_mm_unpacklo_epi8(a, zero), _mm_unpacklo_epi8(b, zero), _mm_unpacklo_epi8(c, zero));
+        const __m128i high =
+            PaethOf(_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero), _mm_unpackhi_epi8(c, zero));
+        return _mm_packus_epi16(low, high);
+    }
+    default:
+        return _mm_setzero_si128();
+    }
 }
 
 }  // namespace
@@ -204,27 +265,15 @@ void FilterRow(PngFilter filter, const uint8_t* row, const uint8_t* above, uint8
                unsigned bytesPerPixel)
 {
     const unsigned bpp = bytesPerPixel;
-    for (size_t i = 0; i < rowBytes; ++i) {
-        const int a = i >= bpp ? row[i - bpp] : 0, b = above[i], c = i >= bpp ? above[i - bpp] : 0;
-        int predicted = 0;
-        switch (filter) {
-        case PngFilter::none:
-            break;
-        case PngFilter::sub:
-            predicted = a;
-            break;
-        case PngFilter::up:
-            predicted = b;
-            break;
-        case PngFilter::average:
-            predicted = (a + b) / 2;
-            break;
-        case PngFilter::paeth:
-            predicted = Paeth(a, b, c);
-            break;
-        }
-        out[i] = uint8_t(row[i] - predicted);
+    // The first pixel has no left neighbour; from there on, 16 bytes a step.
+    size_t i = std::min<size_t>(bpp, rowBytes);
+    FilterPlain(filter, row, above, out, 0, i, bpp);
+    const auto load = [](const uint8_t* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); };
+    for (; i + 16 <= rowBytes; i += 16) {
+        const __m128i predicted = Predicted(filter, load(row + i - bpp), load(above + i), load(above + i - bpp));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_sub_epi8(load(row + i), predicted));
     }
+    FilterPlain(filter, row, above, out, i, rowBytes, bpp);
 }
 
 PngFilter FilterRowByMinimumSum(const uint8_t* row, const uint8_t* above, uint8_t* out, uint8_t* scratch,
