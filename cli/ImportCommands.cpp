@@ -175,12 +175,16 @@ public:
             ::close(notify_);
         if (signals_ >= 0) {
             // Signals still pending would end the process by their default
-            // action the moment the mask is restored.
+            // action the moment the mask is restored. A watch a signal ended
+            // keeps them held back: the process is ending with its status,
+            // and a second signal on the heels of the first (Ctrl+C, then a
+            // kill) may come only after any drain.
             signalfd_siginfo taken;
-            while (::read(signals_, &taken, sizeof taken) == ssize_t(sizeof taken)) {
-            }
+            while (::read(signals_, &taken, sizeof taken) == ssize_t(sizeof taken))
+                stopped_ = true;
             ::close(signals_);
-            ::pthread_sigmask(SIG_SETMASK, &oldMask_, nullptr);
+            if (!stopped_)
+                ::pthread_sigmask(SIG_SETMASK, &oldMask_, nullptr);
         }
     }
 
@@ -200,7 +204,7 @@ public:
             while (!stop && ::poll(fds, 2, -1) >= 0 && !fds[1].revents) {
                 signalfd_siginfo taken;
                 if (fds[0].revents && ::read(signals_, &taken, sizeof taken) == ssize_t(sizeof taken))
-                    stop = true;
+                    stop = stopped_ = true;
             }
         });
         work();
@@ -237,7 +241,10 @@ public:
             return errno == EINTR ? timeout : failed;
         if (fds[0].revents) {
             signalfd_siginfo taken;  // taken, so that it is not pending once the mask is restored
-            return ::read(signals_, &taken, sizeof taken) == ssize_t(sizeof taken) ? stop : failed;
+            if (::read(signals_, &taken, sizeof taken) != ssize_t(sizeof taken))
+                return failed;
+            stopped_ = true;
+            return stop;
         }
         return fds[1].revents ? readChanges() : timeout;
     }
@@ -270,6 +277,7 @@ private:
     int notify_ = -1;
     int signals_ = -1;
     sigset_t oldMask_;
+    std::atomic<bool> stopped_ = false;  // a signal was taken
 };
 
 }  // namespace
