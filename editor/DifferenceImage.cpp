@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -64,19 +63,44 @@ std::array<unsigned, 3> ShownDifference(const std::array<unsigned, 4>& d, Channe
     return {};
 }
 
-// The sum and the largest of |p - q| & kept over `count` bytes; byte by byte
-// over arrays that do not overlap, so that the compiler takes many at once.
-std::pair<uint32_t, uint8_t> RowDifferences(const uint8_t* __restrict p, const uint8_t* __restrict q,
-                                            const uint8_t* __restrict kept, size_t count)
+// A row of 0xAARRGGBB pixels made ready to compare: alpha made opaque where
+// it does not show (`opaque`), the channels not counted cleared (`kept`).
+void PrepareRow(uint32_t* __restrict row, size_t count, uint32_t opaque, uint32_t kept)
+{
+    for (size_t x = 0; x < count; ++x)
+        row[x] = (row[x] | opaque) & kept;
+}
+
+// The sum of |p - q| over `count` bytes, in a form the compiler turns into
+// sums of absolute differences, 16 bytes at a time.
+uint32_t SumOfDifferences(const uint8_t* __restrict p, const uint8_t* __restrict q, size_t count)
 {
     uint32_t sum = 0;  // at most 4 x 255 x 65535: no overflow
+    for (size_t j = 0; j < count; ++j)
+        sum += unsigned(std::abs(int(p[j]) - int(q[j])));
+    return sum;
+}
+
+// The largest |p - q| over `count` bytes; written so that the compiler takes
+// 16 bytes at a time (a separate loop from the sum, which would stop it).
+uint8_t LargestDifference(const uint8_t* __restrict p, const uint8_t* __restrict q, size_t count)
+{
     uint8_t largest = 0;
     for (size_t j = 0; j < count; ++j) {
-        const auto d = uint8_t(uint8_t(std::max(p[j], q[j]) - std::min(p[j], q[j])) & kept[j]);
-        sum += d;
-        largest = std::max(largest, d);
+        const uint8_t a = p[j], b = q[j];
+        const auto d = uint8_t(a > b ? a - b : b - a);
+        largest = d > largest ? d : largest;
     }
-    return {sum, largest};
+    return largest;
+}
+
+// The channels counted, as a mask of an 0xAARRGGBB pixel.
+uint32_t KeptChannels(const std::array<bool, 4>& counted)
+{
+    uint32_t kept = 0;
+    for (int c = 0; c < 4; ++c)
+        kept |= counted[size_t(c)] ? uint32_t(0xFF) << (24 - 8 * c) : 0;
+    return kept;
 }
 
 // What makes a pixel of a texture whose alpha does not show opaque.
@@ -87,44 +111,38 @@ uint32_t OpaqueUnless(bool alpha)
 
 }  // namespace
 
-DifferenceFigures Compare(const T3D_TEXTURE& left, const T3D_TEXTURE& right, int level, Channels channels)
+DifferenceFigures Compare(const T3D_TEXTURE& left, const T3D_TEXTURE& right, int level, Channels channels,
+                          const std::array<std::optional<bool>, 2>& alpha)
 {
     DifferenceFigures figures;
     if (!LevelHasPixels(left, level) || !LevelHasPixels(right, level) ||
         LevelSize(left, level) != LevelSize(right, level))
         return figures;
     figures.comparable = true;
-    figures.leftAlpha = ShowsAlpha(left);
-    figures.rightAlpha = ShowsAlpha(right);
+    figures.leftAlpha = alpha[0] ? *alpha[0] : ShowsAlpha(left);
+    figures.rightAlpha = alpha[1] ? *alpha[1] : ShowsAlpha(right);
     const std::array<bool, 4> counted = Counted(channels);
-    // The bytes of a little-endian 0xAARRGGBB pixel are blue, green, red,
-    // alpha; a byte of `kept` is 0xFF where its channel counts.
-    const uint8_t keep[4] = {uint8_t(counted[3] ? 0xFF : 0), uint8_t(counted[2] ? 0xFF : 0),
-                             uint8_t(counted[1] ? 0xFF : 0), uint8_t(counted[0] ? 0xFF : 0)};
+    const uint32_t kept = KeptChannels(counted);
     const uint32_t leftOpaque = OpaqueUnless(figures.leftAlpha);
     const uint32_t rightOpaque = OpaqueUnless(figures.rightAlpha);
     const PixelExpander leftPixels(left);
     const PixelExpander rightPixels(right);
     const size_t width = LevelWidth(left, level);
     const size_t height = LevelHeight(left, level);
+    // One row of each level at a time, in buffers that stay in the cache.
     std::vector<uint32_t> a(width);
     std::vector<uint32_t> b(width);
-    std::vector<uint8_t> kept(4 * width);
-    for (size_t j = 0; j < kept.size(); ++j)
-        kept[j] = keep[j & 3];
+    const auto* p = reinterpret_cast<const uint8_t*>(a.data());
+    const auto* q = reinterpret_cast<const uint8_t*>(b.data());
     uint64_t sum = 0;
     uint8_t largest = 0;
     for (size_t y = 0; y < height; ++y) {
         leftPixels.expand(left.levels[level] + y * width * BytesPerPixel(left.depth), a.data(), width);
         rightPixels.expand(right.levels[level] + y * width * BytesPerPixel(right.depth), b.data(), width);
-        for (size_t x = 0; x < width; ++x) {
-            a[x] |= leftOpaque;
-            b[x] |= rightOpaque;
-        }
-        const auto rowFigures = RowDifferences(reinterpret_cast<const uint8_t*>(a.data()),
-                                               reinterpret_cast<const uint8_t*>(b.data()), kept.data(), kept.size());
-        sum += rowFigures.first;
-        largest = std::max(largest, rowFigures.second);
+        PrepareRow(a.data(), width, leftOpaque, kept);
+        PrepareRow(b.data(), width, rightOpaque, kept);
+        sum += SumOfDifferences(p, q, 4 * width);
+        largest = std::max(largest, LargestDifference(p, q, 4 * width));
     }
     figures.largest = largest;
     const auto channelCount = size_t(std::count(counted.begin(), counted.end(), true));

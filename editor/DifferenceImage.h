@@ -13,6 +13,9 @@
 #include <QImage>
 #include <QSize>
 
+#include <array>
+#include <optional>
+
 struct DifferenceFigures {
     bool comparable = false;  // both levels there, of one size
     unsigned largest = 0;     // over every pixel and counted channel
@@ -21,7 +24,10 @@ struct DifferenceFigures {
     bool rightAlpha = false;
 };
 
-DifferenceFigures Compare(const T3D_TEXTURE& left, const T3D_TEXTURE& right, int level, Channels channels);
+// `alpha`: ShowsAlpha of the left and the right record where the caller
+// knows it already (it looks at every pixel of a record without alpha).
+DifferenceFigures Compare(const T3D_TEXTURE& left, const T3D_TEXTURE& right, int level, Channels channels,
+                          const std::array<std::optional<bool>, 2>& alpha = {});
 
 // Black where the figures are not comparable.
 QImage DifferenceImage(const T3D_TEXTURE& left, const T3D_TEXTURE& right, QSize frameSize, int level,

@@ -103,6 +103,20 @@ void FrameView::keepWithin(QSize frame, QSize level)
     origin_ = QPoint(KeptStart(x.start, x.pixels, frame.width()), KeptStart(y.start, y.pixels, frame.height()));
 }
 
+FrameView FrameView::linkedTo(QSize frame, QSize level, QSize otherFrame, QSize otherLevel) const
+{
+    FrameView linked = *this;
+    if (fit_ || level.isEmpty() || otherLevel.isEmpty())
+        return linked;
+    const double u = columns(frame, level).texelAt(frame.width() / 2.0) / level.width() * otherLevel.width();
+    const double v = rows(frame, level).texelAt(frame.height() / 2.0) / level.height() * otherLevel.height();
+    const double scale = std::ldexp(1.0, zoomStep_);
+    linked.origin_ = QPoint(int(std::lround(otherFrame.width() / 2.0 - u * scale)),
+                            int(std::lround(otherFrame.height() / 2.0 - v * scale)));
+    linked.keepWithin(otherFrame, otherLevel);
+    return linked;
+}
+
 QString ZoomText(int step)
 {
     return QString::number(std::ldexp(100.0, step)) + QStringLiteral(" %");

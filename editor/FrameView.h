@@ -61,6 +61,10 @@ public:
     // Keeps the origin within what the level allows (after the level or the
     // frame changed).
     void keepWithin(QSize frame, QSize level);
+    // This view as a linked frame takes it for its own level: the same zoom,
+    // with the point under this frame's centre, as a fraction of the level's
+    // sides, under the other frame's centre; kept within the other level.
+    FrameView linkedTo(QSize frame, QSize level, QSize otherFrame, QSize otherLevel) const;
 
 private:
     bool fit_ = true;

@@ -182,7 +182,9 @@ QImage Previews::differencePicture(const T3D_TEXTURE& left, const T3D_TEXTURE& r
     const uint8_t* rightPixels = LevelPixels(right, level);
     if (!compared_ || compared_->left != leftPixels || compared_->right != rightPixels || compared_->level != level ||
         compared_->channels != channels)
-        compared_ = Compared{leftPixels, rightPixels, level, channels, Compare(left, right, level, channels)};
+        compared_ = Compared{
+            leftPixels, rightPixels, level, channels,
+            Compare(left, right, level, channels, {showsAlpha(kScene, left), showsAlpha(kReplacement, right)})};
     const DifferenceFigures& figures = compared_->figures;
     if (!figures.comparable) {
         const QSize size = LevelSize(left, level);
@@ -203,7 +205,10 @@ void Previews::follow(int i)
     const int other = 1 - i;
     const T3D_TEXTURE* record = source_(frameIdAt(other));
     if (linked_) {
-        views_[other] = views_[i];
+        const QSize otherLevel =
+            record && HasPicture(*record) ? LevelSize(*record, KeptLevel(*record, frames_[i]->level())) : QSize();
+        views_[other] =
+            views_[i].linkedTo(frames_[i]->clientSize(), levelShown(i), frames_[other]->clientSize(), otherLevel);
         channels_[other] = channels_[i];
         if (record)
             show(other, *record, frames_[i]->level());

@@ -12,8 +12,10 @@
 //
 // Each frame has its view (its FrameView and channels). Zoom, pan and the
 // channel choice go to the frame that last had the keyboard focus (the left
-// one until then); linked, the two frames show the same level, view and
-// channels, whichever moves. With the difference on, the right frame shows
+// one until then); linked, the two frames show the same level, zoom and
+// channels, whichever moves, and the same place: the texel under one frame's
+// centre, as a fraction of its level, under the other's (FrameView::linkedTo),
+// so a smaller texture pans along with a larger one. With the difference on, the right frame shows
 // the difference between the two frames' records at its level (the left
 // record as the left frame shows it, the right as given), with its largest
 // and mean difference in the caption.
@@ -93,7 +95,7 @@ private:
     void forget(int i);
     bool showsAlpha(int i, const T3D_TEXTURE& record);
     // What follows a change of frame [i]: linked, the other frame takes its
-    // level, view and channels; with the difference on, the right frame
+    // level, view (linked) and channels; with the difference on, the right frame
     // compares again after the left one changed.
     void follow(int i);
     // Frame [i]'s view changed: drawn again, and followed.

@@ -306,6 +306,15 @@ const Replacement::Made* Replacement::asItGoesIn(const Conversion& conversion)
     return nullptr;
 }
 
+bool Replacement::goesInAsRead(const Conversion& conversion) const
+{
+    // The read took the files down to the first stale level when its options
+    // rebuilt them and those files were read; a conversion takes them when
+    // it rebuilds.
+    const bool readRebuilt = options_.rebuildStale && filesUpToStale_;
+    return !takesSceneFormat() && keyOf(conversion).rebuildStale == readRebuilt;
+}
+
 void Replacement::stopShowingConversion()
 {
     for (const std::shared_ptr<Job>& job : conversions_) {

@@ -151,6 +151,10 @@ public:
     const Made* asItGoesIn(const Conversion& conversion);
     // The window shows none: a conversion only it asked for is told to stop.
     void stopShowingConversion();
+    // Whether `conversion` would give the last good read as it is (a chain
+    // that keeps its own format, its levels made as the read made them):
+    // the window then shows the read and starts no conversion.
+    bool goesInAsRead(const Conversion& conversion) const;
     // Whether Replace converts to the scene texture's format.
     bool takesSceneFormat() const { return takesTextureFormat_ || options_.keepSceneFormat; }
 

@@ -50,9 +50,9 @@ QString ReplacementView::tooltipOf(const T3D_TEXTURE* scene, const Replacement::
     QString tooltip =
         ReplaceWouldText(*scene, replacement_.texture(), replacement_.takesSceneFormat(), menu_.flagsChoice());
     if (made && !made->cost.empty())
-        tooltip =
-            Lines(tooltip,
-                  QString::fromLatin1(kConversionCostText).arg(QString::fromStdString(ConversionCostText(made->cost))));
+        tooltip = Lines(
+            tooltip,
+            QString::fromLatin1(kConversionCostText).arg(QString::fromStdString(ConversionCostText(made->cost, "\n"))));
     return tooltip;
 }
 
@@ -64,11 +64,13 @@ void ReplacementView::show()
         level_ = frame->level();
     const T3D_TEXTURE* scene = textureList_.chosenTexture();
     const bool goesIn = scene && menu_.showsAsItGoesIn() && replacement_.state() == Replacement::State::Ready;
-    const Replacement::Made* made = goesIn ? replacement_.asItGoesIn(conversionFor(*scene)) : nullptr;
-    if (!goesIn)
+    // A chain that goes in as it was read is shown as read: nothing converts.
+    const bool converts = goesIn && !replacement_.goesInAsRead(conversionFor(*scene));
+    const Replacement::Made* made = converts ? replacement_.asItGoesIn(conversionFor(*scene)) : nullptr;
+    if (!converts)
         replacement_.stopShowingConversion();
     QString notice = replacement_.notice();
-    if (goesIn && !made)
+    if (converts && !made)
         notice = QString::fromLatin1(kConvertingProgress)
                      .arg(replacement_.fileName(), SceneTextureList::TextureName(*scene));
     else if (made)
@@ -77,7 +79,7 @@ void ReplacementView::show()
     previews_.setReplacementNotes(goesIn ? Lines(replacement_.levelNotes(), captionOf(*scene))
                                          : replacement_.levelNotes(),
                                   tooltipOf(scene, made));
-    if (goesIn)
+    if (converts)
         shown_ = made && made->outcome == Replacement::Converted::Done ? &made->texture.record() : nullptr;
     else
         shown_ = replacement_.isChosen() ? &replacement_.texture() : nullptr;

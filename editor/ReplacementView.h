@@ -3,7 +3,9 @@
 // texture's format as Replace would convert it with the Action menu's
 // choices (Replacement::asItGoesIn; where Replace would ask about older level
 // files, its first answer, said in the caption), with "Converting ..." across
-// the frame until it is made; otherwise the files as read. The caption says
+// the frame until it is made; otherwise, or when that conversion would give
+// the read as it is (a TGA chain keeping its format), the files as read.
+// The caption says
 // which; the tooltip what Replace would do and what the conversion costs each
 // level. The window calls show() whenever the replacement, the chosen scene
 // texture or a choice changed.

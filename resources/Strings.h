@@ -93,8 +93,9 @@ constexpr const char* kRenamedStatusPart = "; %1, was %2";
 constexpr const char* kSameNameStatusPart = "; texture %1 is named %2 too";
 // ... and, last, what the conversion costs each level:
 // "; level 0: 38.2 dB, largest error 12 (green); levels 1-7 exact".
-// The replacement frame's tooltip gives the same after what Replace would do.
-constexpr const char* kConversionCostText = "Cost of the conversion: %1";
+// The replacement frame's tooltip gives the same after what Replace would do,
+// a level a line below this heading, so that 13 levels stay readable.
+constexpr const char* kConversionCostText = "Cost of the conversion:\n%1";
 // The replacement frame's caption when it shows the replacement as it will
 // go into the chosen scene texture (View > Replacement as it will go in):
 // "As it will go in: 8 bit, dithered". A chain that keeps its own format

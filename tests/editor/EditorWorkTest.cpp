@@ -586,8 +586,10 @@ TEST_F(EditorWork, TheReplacementAsItWillGoInIsWhatReplacePutsIn)
         ASSERT_NE(shown, nullptr);
         EXPECT_EQ(shown->depth, scene[c.index].record().depth);
         EXPECT_TRUE(frame->caption().contains("As it will go in: ")) << frame->caption().toStdString();
-        const QString cost = QString::fromStdString(ConversionCostText(ConversionCost(replacement->texture(), *shown)));
-        EXPECT_TRUE(frame->toolTip().endsWith(QString::fromLatin1(kConversionCostText).arg(cost)));
+        const std::vector<LevelCost> costs = ConversionCost(replacement->texture(), *shown);
+        const QString cost = QString::fromStdString(ConversionCostText(costs));
+        const QString lines = QString::fromStdString(ConversionCostText(costs, "\n"));
+        EXPECT_TRUE(frame->toolTip().endsWith(QString::fromLatin1(kConversionCostText).arg(lines)));
         editor->run(kReplaceCommand);
         ASSERT_EQ(view->shown(), shown) << "Replace took the conversion made for the frame";
         ExpectSameTexture(*shown, *document->texture(unsigned(c.index)), TextureParts::pixels);
@@ -602,6 +604,14 @@ TEST_F(EditorWork, TheReplacementAsItWillGoInIsWhatReplacePutsIn)
     replacement->convert(conversion, [&taken](const Replacement::Made& done) { taken = &done; });
     editor->settle();
     EXPECT_EQ(taken, made);
+    // A TGA chain keeps its own format: nothing converts, the frame shows the
+    // file as read, and that is what Replace puts in.
+    SelectInTree("wall_A.tga");
+    editor->settle();
+    EXPECT_EQ(view->shown(), &replacement->texture());
+    EXPECT_TRUE(frame->caption().contains("As it will go in: 8 bit")) << frame->caption().toStdString();
+    editor->run(kReplaceCommand);
+    ExpectSameTexture(replacement->texture(), *document->texture(4), TextureParts::pixels);
     // Turned off, the frame shows the file as read.
     editor->run(kAsItGoesInCommand);
     EXPECT_EQ(view->shown(), &replacement->texture());

@@ -94,7 +94,10 @@ TEST(PreviewView, TheTexelUnderThePointerFollowsZoomAndPan)
     };
     for (const MappingCase& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(Apply(c).texelAt(c.pixel, kFrame, c.level), c.texel);
+        const FrameView view = Apply(c);
+        EXPECT_EQ(view.texelAt(c.pixel, kFrame, c.level), c.texel);
+        // Linked to a level of the same size, a frame takes the view as it is.
+        EXPECT_EQ(view.linkedTo(kFrame, c.level, kFrame, c.level).origin(), view.origin());
     }
 
     EXPECT_EQ(ZoomText(2), "400 %");
@@ -109,7 +112,8 @@ TEST(PreviewView, TheTexelUnderThePointerFollowsZoomAndPan)
 TEST(PreviewView, LinkedFramesMoveTogetherAndUnlinkedOnesAlone)
 {
     const TextureRecord left = TextureBuilder(64, 64, 32).standardMasks().levels(3).build();
-    const TextureRecord right = TextureBuilder(64, 64, 16).masks(0xF800, 0x7E0, 0x1F, 0).levels(3).build();
+    // Twice as large: linked, the same fraction of each lies under the centre.
+    const TextureRecord right = TextureBuilder(128, 128, 16).masks(0xF800, 0x7E0, 0x1F, 0).levels(3).build();
     for (bool linked : {true, false}) {
         SCOPED_TRACE(linked ? "linked" : "unlinked");
         PreviewFrame sceneFrame(kFrame, nullptr);
@@ -120,13 +124,23 @@ TEST(PreviewView, LinkedFramesMoveTogetherAndUnlinkedOnesAlone)
         previews.DrawTexture(left.record(), kSceneFrameId);
         previews.DrawTexture(right.record(), kReplacementFrameId);
 
-        SendWheel(&replacementFrame, QPoint(40, 100), 240, Qt::ControlModifier);  // two steps in
-        const QPoint probe(30, 200);
-        const auto texelAt = [&](int id) { return previews.view(id).texelAt(probe, kFrame, QSize(64, 64)); };
+        // Two steps in, to 800 %, about a point where neither texture meets its edge.
+        SendWheel(&replacementFrame, QPoint(180, 220), 240, Qt::ControlModifier);
         EXPECT_FALSE(previews.view(kReplacementFrameId).isFit());
         EXPECT_EQ(previews.view(kSceneFrameId).isFit(), !linked);
         if (linked) {
-            EXPECT_EQ(texelAt(kSceneFrameId), texelAt(kReplacementFrameId));
+            const auto centreAt = [&](int id, int side) {
+                const FrameView& view = previews.view(id);
+                const QSize level(side, side);
+                return QPointF(view.columns(kFrame, level).texelAt(kFrame.width() / 2.0),
+                               view.rows(kFrame, level).texelAt(kFrame.height() / 2.0)) /
+                       side;
+            };
+            const QPointF a = centreAt(kSceneFrameId, 64), b = centreAt(kReplacementFrameId, 128);
+            // Within the half pixel the origin is rounded to, at 800 %.
+            EXPECT_NEAR(a.x(), b.x(), 1.0 / 1024);
+            EXPECT_NEAR(a.y(), b.y(), 1.0 / 1024);
+            EXPECT_NE(b, QPointF(0.5, 0.5)) << "zoomed about a point off the centre";
         }
 
         SendWheel(&replacementFrame, QPoint(40, 100), -120, Qt::NoModifier);  // the wheel alone: a level

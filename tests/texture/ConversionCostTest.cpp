@@ -78,4 +78,7 @@ TEST(ConversionCost, SaysLevelsInOrderWithExactRunsFolded)
     };
     for (const Case& c : cases)
         EXPECT_EQ(ConversionCostText(c.costs), c.text);
+    // A level a line, as the replacement frame's tooltip gives them.
+    EXPECT_EQ(ConversionCostText(cases[2].costs, "\n"),
+              "level 0 exact\nlevel 1: 38.2 dB, largest error 12 (green)\nlevel 2 exact\nlevel 3 not compared");
 }

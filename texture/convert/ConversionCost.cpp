@@ -103,7 +103,7 @@ std::vector<LevelCost> ConversionCost(const T3D_TEXTURE& asRead, const T3D_TEXTU
     return costs;
 }
 
-std::string ConversionCostText(const std::vector<LevelCost>& costs)
+std::string ConversionCostText(const std::vector<LevelCost>& costs, const std::string& separator)
 {
     std::vector<std::string> parts;
     for (size_t level = 0; level < costs.size();) {
@@ -120,6 +120,6 @@ std::string ConversionCostText(const std::vector<LevelCost>& costs)
     }
     std::string text;
     for (const std::string& part : parts)
-        text += (text.empty() ? "" : "; ") + part;
+        text += (text.empty() ? "" : separator) + part;
     return text;
 }

@@ -31,6 +31,7 @@ struct LevelCost {
 // many as either has.
 std::vector<LevelCost> ConversionCost(const T3D_TEXTURE& asRead, const T3D_TEXTURE& converted);
 
-// The costs in words, levels in order, runs of exact levels folded: "level 0:
-// 38.2 dB, largest error 12 (green); levels 1-7 exact".
-std::string ConversionCostText(const std::vector<LevelCost>& costs);
+// The costs in words, levels in order, runs of exact levels folded, each part
+// after the one before with `separator` between: "level 0: 38.2 dB, largest
+// error 12 (green); levels 1-7 exact". A separator "\n" puts a level a line.
+std::string ConversionCostText(const std::vector<LevelCost>& costs, const std::string& separator = "; ");
