@@ -12,6 +12,8 @@
 namespace {
 
 constexpr uint32_t kOpaque = 0xFF000000;
+// Pixels compared at a time.
+constexpr size_t kChunkPixels = 1024;
 
 // Per channel |a - b|, in 0xAARRGGBB order.
 std::array<unsigned, 4> ChannelDifferences(uint32_t a, uint32_t b)
@@ -63,19 +65,19 @@ std::array<unsigned, 3> ShownDifference(const std::array<unsigned, 4>& d, Channe
     return {};
 }
 
-// A row of 0xAARRGGBB pixels made ready to compare: alpha made opaque where
+// A run of 0xAARRGGBB pixels made ready to compare: alpha made opaque where
 // it does not show (`opaque`), the channels not counted cleared (`kept`).
-void PrepareRow(uint32_t* __restrict row, size_t count, uint32_t opaque, uint32_t kept)
+void PrepareRun(uint32_t* __restrict run, size_t count, uint32_t opaque, uint32_t kept)
 {
     for (size_t x = 0; x < count; ++x)
-        row[x] = (row[x] | opaque) & kept;
+        run[x] = (run[x] | opaque) & kept;
 }
 
 // The sum of |p - q| over `count` bytes, in a form the compiler turns into
 // sums of absolute differences, 16 bytes at a time.
 uint32_t SumOfDifferences(const uint8_t* __restrict p, const uint8_t* __restrict q, size_t count)
 {
-    uint32_t sum = 0;  // at most 4 x 255 x 65535: no overflow
+    uint32_t sum = 0;  // at most 4 x 255 x kChunkPixels
     for (size_t j = 0; j < count; ++j)
         sum += unsigned(std::abs(int(p[j]) - int(q[j])));
     return sum;
@@ -127,26 +129,27 @@ DifferenceFigures Compare(const T3D_TEXTURE& left, const T3D_TEXTURE& right, int
     const uint32_t rightOpaque = OpaqueUnless(figures.rightAlpha);
     const PixelExpander leftPixels(left);
     const PixelExpander rightPixels(right);
-    const size_t width = LevelWidth(left, level);
-    const size_t height = LevelHeight(left, level);
-    // One row of each level at a time, in buffers that stay in the cache.
-    std::vector<uint32_t> a(width);
-    std::vector<uint32_t> b(width);
-    const auto* p = reinterpret_cast<const uint8_t*>(a.data());
-    const auto* q = reinterpret_cast<const uint8_t*>(b.data());
+    const size_t pixels = size_t(LevelWidth(left, level)) * LevelHeight(left, level);
+    const unsigned leftBytes = BytesPerPixel(left.depth), rightBytes = BytesPerPixel(right.depth);
+    // A run of pixels of each level at a time, in buffers that stay in the
+    // nearest cache beside the levels streaming through it.
+    uint32_t a[kChunkPixels], b[kChunkPixels];
+    const auto* p = reinterpret_cast<const uint8_t*>(a);
+    const auto* q = reinterpret_cast<const uint8_t*>(b);
     uint64_t sum = 0;
     uint8_t largest = 0;
-    for (size_t y = 0; y < height; ++y) {
-        leftPixels.expand(left.levels[level] + y * width * BytesPerPixel(left.depth), a.data(), width);
-        rightPixels.expand(right.levels[level] + y * width * BytesPerPixel(right.depth), b.data(), width);
-        PrepareRow(a.data(), width, leftOpaque, kept);
-        PrepareRow(b.data(), width, rightOpaque, kept);
-        sum += SumOfDifferences(p, q, 4 * width);
-        largest = std::max(largest, LargestDifference(p, q, 4 * width));
+    for (size_t at = 0; at < pixels; at += kChunkPixels) {
+        const size_t count = std::min(kChunkPixels, pixels - at);
+        leftPixels.expand(left.levels[level] + at * leftBytes, a, count);
+        rightPixels.expand(right.levels[level] + at * rightBytes, b, count);
+        PrepareRun(a, count, leftOpaque, kept);
+        PrepareRun(b, count, rightOpaque, kept);
+        sum += SumOfDifferences(p, q, 4 * count);
+        largest = std::max(largest, LargestDifference(p, q, 4 * count));
     }
     figures.largest = largest;
     const auto channelCount = size_t(std::count(counted.begin(), counted.end(), true));
-    figures.mean = double(sum) / double(width * height * channelCount);
+    figures.mean = double(sum) / double(pixels * channelCount);
     return figures;
 }
 

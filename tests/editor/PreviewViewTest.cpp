@@ -290,6 +290,15 @@ TEST(PreviewView, ChannelsAndTheDifferenceShowKnownTexelsOfEveryLayout)
             }
     }
 
+    // More pixels than are compared at a time: the last one counts too.
+    std::vector<uint8_t> bytes(40 * 30 * 4, 0x10);
+    const TextureRecord plain = TextureBuilder(40, 30, 32).standardMasks().level0(bytes).build();
+    bytes[bytes.size() - 4] = 0x50;  // the last pixel's blue
+    const TextureRecord changed = TextureBuilder(40, 30, 32).standardMasks().level0(bytes).build();
+    const DifferenceFigures last = Compare(plain.record(), changed.record(), 0, Channels::Rgb);
+    EXPECT_EQ(last.largest, 0x40u);
+    EXPECT_DOUBLE_EQ(last.mean, 0x40 / (40.0 * 30 * 3));
+
     const TextureRecord wider = TextureBuilder(4, 1, 32).standardMasks().build();
     EXPECT_FALSE(Compare(cases[0].texture.record(), wider.record(), 0, Channels::RgbAlpha).comparable);
 }
