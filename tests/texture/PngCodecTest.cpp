@@ -15,6 +15,7 @@
 #include <spng.h>
 #include <stb_image.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -102,6 +103,21 @@ std::vector<uint8_t> KeptPng(const std::filesystem::path& path)
         return {bytes.begin(), bytes.end()};
     const size_t first = std::min(size_t(uint8_t(bytes[1]) | uint8_t(bytes[2]) << 8), bytes.size() - 5);
     return {bytes.begin() + 5, bytes.begin() + 5 + long(first)};
+}
+
+// The first deflate block's type in the PNG's stream: 0 for stored.
+int FirstBlockType(const std::vector<uint8_t>& png)
+{
+    const auto idat = std::search(png.begin(), png.end(), std::begin("IDAT"), std::end("IDAT") - 1);
+    return idat + 6 < png.end() ? (idat[6] >> 1) & 3 : -1;  // past the type and zlib's two bytes
+}
+
+uint8_t NoiseByte(uint64_t i)
+{
+    uint32_t x = uint32_t(i) * 2654435761u;
+    x ^= x >> 15;
+    x *= 2246822519u;
+    return uint8_t((x ^ (x >> 13)) >> 24);
 }
 
 }  // namespace
@@ -437,5 +453,46 @@ TEST(PngEncoder, EveryDepthAndLevelReadsBackAsThePreviewShowsIt)
         std::string error;
         EXPECT_FALSE(EncodePngLevel(r, 0, failing, &error)) << depth;
         EXPECT_FALSE(error.empty());
+    }
+}
+
+TEST(PngEncoder, PicturesThatBarelyCompressAreStoredAtTheDefaultLevel)
+{
+    struct Case {
+        const char* what;
+        unsigned depth;
+        int level;  // the default's level for the kind
+        bool noise;
+    };
+    const Case cases[] = {{"noise RGB", 24, kDefaultOpaquePngLevel, true},
+                          {"noise RGBA", 32, kDefaultAlphaPngLevel, true},
+                          {"gradient RGB", 24, kDefaultOpaquePngLevel, false},
+                          {"gradient RGBA", 32, kDefaultAlphaPngLevel, false}};
+    for (const Case& c : cases) {
+        const unsigned bytesPerPixel = c.depth / 8;
+        TextureRecord holder =
+            TextureBuilder(256, 256, c.depth)
+                .standardMasks()
+                .bytes([&](int, uint64_t i) {
+                    const uint64_t pixel = i / bytesPerPixel;
+                    return c.noise ? NoiseByte(i) : uint8_t(pixel % 256 + pixel / 256 * (i % bytesPerPixel));
+                })
+                .build();
+        std::vector<uint8_t> png, atLevel;
+        auto into = [](std::vector<uint8_t>& file) {
+            return [&file](const void* bytes, size_t size) {
+                file.insert(file.end(), static_cast<const uint8_t*>(bytes), static_cast<const uint8_t*>(bytes) + size);
+                return true;
+            };
+        };
+        ASSERT_TRUE(EncodePngLevel(holder.record(), 0, into(png))) << c.what;
+        ASSERT_TRUE(EncodePngLevel(holder.record(), 0, into(atLevel), nullptr, {PngLayout::ofDepth, c.level}));
+        EXPECT_EQ(Decode(png), ExpandLevelToArgb(holder.record(), 0)) << c.what;
+        if (c.noise) {
+            EXPECT_EQ(FirstBlockType(png), 0) << c.what;
+            EXPECT_LE(png.size(), atLevel.size() + atLevel.size() / 256) << c.what;
+        } else {
+            EXPECT_EQ(png, atLevel) << c.what;
+        }
     }
 }

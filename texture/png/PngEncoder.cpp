@@ -19,6 +19,18 @@ namespace {
 constexpr uint8_t kSignature[kPngSignatureSize] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 // The compressed stream goes out in chunks of this much data.
 constexpr size_t kIdatChunkBytes = size_t(1) << 20;
+// The trial compression of a sample of the filtered rows (see
+// BarelyCompresses): at most kMaxTrialBytes and a kTrialFraction of the
+// image, in slices of kTrialSliceBytes spread through it; smaller images go
+// without it. A sample that shrinks by less than 1 / kStoredBelowSaving of
+// its size (0.4 %) has the image written in stored blocks.
+constexpr size_t kTrialSliceBytes = size_t(32) << 10;
+constexpr size_t kMaxTrialBytes = size_t(128) << 10;
+constexpr size_t kTrialFraction = 16;
+constexpr size_t kMinTrialImageBytes = size_t(64) << 10;
+constexpr size_t kStoredBelowSaving = 256;
+// libdeflate's level that writes stored blocks only.
+constexpr int kStoredLevel = 0;
 
 struct SpngFree {
     void operator()(spng_ctx* ctx) const { spng_ctx_free(ctx); }
@@ -151,16 +163,46 @@ bool FilterImage(PngRows& rows, ByteBlock& filtered)
     return true;
 }
 
+using Compressor = std::unique_ptr<libdeflate_compressor, CompressorFree>;
+
+// Slices spread evenly through the filtered image, joined.
+std::vector<uint8_t> TrialSample(const ByteBlock& filtered)
+{
+    const size_t total = std::min(kMaxTrialBytes, filtered.size() / kTrialFraction);
+    const size_t slice = std::min(kTrialSliceBytes, total), slices = total / slice;
+    std::vector<uint8_t> sample(slices * slice);
+    for (size_t i = 0; i < slices; ++i)
+        std::memcpy(sample.data() + i * slice, filtered.data() + i * (filtered.size() / slices), slice);
+    return sample;
+}
+
+// Whether deflate at the compressor's level saves almost nothing on the image
+// (noise, full-strength grain), judged on a sample: its search over the whole
+// image would then cost many times a copy for a few bytes.
+bool BarelyCompresses(const ByteBlock& filtered, libdeflate_compressor* compressor)
+{
+    if (filtered.size() < kMinTrialImageBytes)
+        return false;
+    const std::vector<uint8_t> sample = TrialSample(filtered);
+    const size_t enough = sample.size() - sample.size() / kStoredBelowSaving;
+    std::vector<uint8_t> out(enough);
+    return libdeflate_zlib_compress(compressor, sample.data(), sample.size(), out.data(), out.size()) == 0;
+}
+
 enum class WholeEncode { written, sinkFailed, tooLarge };
 
 // The image filtered and compressed in one call; tooLarge when either copy
-// cannot be had.
-WholeEncode EncodeWhole(PngRows& rows, const T3D_TEXTURE& record, const PngSink& sink, int level)
+// cannot be had. With `mayStore`, an image that barely compresses goes out in
+// stored blocks.
+WholeEncode EncodeWhole(PngRows& rows, const T3D_TEXTURE& record, const PngSink& sink, int level, bool mayStore)
 {
     ByteBlock filtered, compressed;
-    const std::unique_ptr<libdeflate_compressor, CompressorFree> compressor(libdeflate_alloc_compressor(level));
-    if (!compressor || !FilterImage(rows, filtered) ||
-        !compressed.allocate(libdeflate_zlib_compress_bound(compressor.get(), filtered.size())))
+    Compressor compressor(libdeflate_alloc_compressor(level));
+    if (!compressor || !FilterImage(rows, filtered))
+        return WholeEncode::tooLarge;
+    if (mayStore && BarelyCompresses(filtered, compressor.get()))
+        compressor.reset(libdeflate_alloc_compressor(kStoredLevel));
+    if (!compressor || !compressed.allocate(libdeflate_zlib_compress_bound(compressor.get(), filtered.size())))
         return WholeEncode::tooLarge;
     const size_t size = libdeflate_zlib_compress(compressor.get(), filtered.data(), filtered.size(), compressed.data(),
                                                  compressed.size());
@@ -227,7 +269,8 @@ bool EncodePngLevel(const T3D_TEXTURE& record, int level, const PngSink& sink, s
     PngRows rows(record, level, options.layout);
     const int effort = DeflateLevel(rows, options.level);
     if ((rows.rowBytes() + 1) * rows.height() <= kMaxWholePngEncodeBytes) {
-        const WholeEncode whole = EncodeWhole(rows, record, sink, effort);
+        const bool mayStore = options.level == kDefaultPngLevel;
+        const WholeEncode whole = EncodeWhole(rows, record, sink, effort, mayStore);
         if (whole != WholeEncode::tooLarge)
             return whole == WholeEncode::written || Fail(error, "the file could not be written");
     }
