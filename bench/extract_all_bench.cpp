@@ -5,7 +5,8 @@
 // ExtractAllBigScene: extract-all of a 1 GiB scene (48 textures of
 // 2048 x 2048 x 32, eight levels) of noise (/0/) or photograph-like pixels
 // (/1/), to TGA (/0), with --png (/1), and with --png --png-level 7 (/2: the
-// default's level for these RGBA textures, with no trial for noise).
+// default's level for these RGBA textures, with no trial for noise). CPU
+// time is the process's: PNG files are written on several threads.
 //
 // Files go to $QUORREL_BENCH_DIR, or the system's temporary folder. Run with
 // --benchmark_filter=ExtractAll.

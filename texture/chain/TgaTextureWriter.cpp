@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <emmintrin.h>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,7 +21,7 @@ constexpr unsigned kColourMapEntryBytes = 3;
 constexpr uint8_t kAlphaBits32 = 8;
 constexpr uint16_t kAttributeBit = 0x8000;
 // Converted rows go to the file in batches of about this many bytes.
-constexpr size_t kBatchBytes = size_t(256) << 10;
+constexpr size_t kBatchBytes = size_t(64) << 10;
 
 // How the record's pixels become the file's.
 enum class PixelLayout {
@@ -83,12 +84,23 @@ TgaHeader LevelHeader(const T3D_TEXTURE& record, PixelLayout layout, int level)
     return header;
 }
 
+// 5-6-5 to 5-5-5 with the attribute bit set: red and green's top five bits
+// one bit down, blue as it is. Eight pixels at a time (SSE2), the rest one
+// by one.
 void ConvertRow565(const uint8_t* __restrict in, uint8_t* __restrict out, unsigned width)
 {
-    for (size_t x = 0; x < width; ++x) {
+    const __m128i redGreen = _mm_set1_epi16(0x7FE0), blue = _mm_set1_epi16(0x1F);
+    const __m128i attribute = _mm_set1_epi16(int16_t(kAttributeBit));
+    size_t x = 0;
+    for (; x + 8 <= width; x += 8) {
+        const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 2 * x));
+        const __m128i q = _mm_or_si128(_mm_and_si128(_mm_srli_epi16(p, 1), redGreen), _mm_and_si128(p, blue));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * x), _mm_or_si128(q, attribute));
+    }
+    for (; x < width; ++x) {
         uint16_t p;
         std::memcpy(&p, in + 2 * x, 2);
-        p = uint16_t(kAttributeBit | Pixel565To555(p));  // 5-5-5 with the attribute bit set
+        p = uint16_t(kAttributeBit | Pixel565To555(p));
         std::memcpy(out + 2 * x, &p, 2);
     }
 }
