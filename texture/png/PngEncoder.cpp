@@ -22,8 +22,8 @@ constexpr size_t kIdatChunkBytes = size_t(1) << 20;
 // The trial compression of a sample of the filtered rows (see
 // BarelyCompresses): at most kMaxTrialBytes and a kTrialFraction of the
 // image, in bands of about kTrialSliceBytes spread through it; images smaller
-// than kMinTrialImageBytes go without it. A sample that shrinks by less than 1 / kStoredBelowSaving of
-// its size (0.4 %) has the image written in stored blocks.
+// than kMinTrialImageBytes go without it. A sample that shrinks by less than
+// 1 / kStoredBelowSaving of its size (0.4 %) has the image stored.
 constexpr size_t kTrialSliceBytes = size_t(32) << 10;
 constexpr size_t kMaxTrialBytes = size_t(128) << 10;
 constexpr size_t kTrialFraction = 16;
