@@ -15,6 +15,7 @@
 #include <spng.h>
 #include <stb_image.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -102,6 +103,32 @@ std::vector<uint8_t> KeptPng(const std::filesystem::path& path)
         return {bytes.begin(), bytes.end()};
     const size_t first = std::min(size_t(uint8_t(bytes[1]) | uint8_t(bytes[2]) << 8), bytes.size() - 5);
     return {bytes.begin() + 5, bytes.begin() + 5 + long(first)};
+}
+
+// The data of the PNG's zlib stream (one IDAT chunk) when it is made only of
+// stored blocks; empty when it holds any other block.
+std::vector<uint8_t> StoredData(const std::vector<uint8_t>& png)
+{
+    const auto idat = std::search(png.begin(), png.end(), std::begin("IDAT"), std::end("IDAT") - 1);
+    std::vector<uint8_t> data;
+    for (auto at = idat + 6; png.end() - at >= 5;) {  // past the type and zlib's two bytes
+        const size_t size = at[1] | at[2] << 8;
+        if (((at[0] >> 1) & 3) != 0 || size_t(png.end() - at) < 5 + size)
+            return {};
+        data.insert(data.end(), at + 5, at + 5 + long(size));
+        if (at[0] & 1)
+            break;
+        at += 5 + long(size);
+    }
+    return data;
+}
+
+uint8_t NoiseByte(uint64_t i)
+{
+    uint32_t x = uint32_t(i) * 2654435761u;
+    x ^= x >> 15;
+    x *= 2246822519u;
+    return uint8_t((x ^ (x >> 13)) >> 24);
 }
 
 }  // namespace
@@ -437,5 +464,49 @@ TEST(PngEncoder, EveryDepthAndLevelReadsBackAsThePreviewShowsIt)
         std::string error;
         EXPECT_FALSE(EncodePngLevel(r, 0, failing, &error)) << depth;
         EXPECT_FALSE(error.empty());
+    }
+}
+
+TEST(PngEncoder, PicturesThatBarelyCompressAreStoredAtTheDefaultLevel)
+{
+    struct Case {
+        const char* what;
+        unsigned depth;
+        int level;  // the default's level for the kind
+        bool noise;
+    };
+    const Case cases[] = {{"noise RGB", 24, kDefaultOpaquePngLevel, true},
+                          {"noise RGBA", 32, kDefaultAlphaPngLevel, true},
+                          {"gradient RGB", 24, kDefaultOpaquePngLevel, false},
+                          {"gradient RGBA", 32, kDefaultAlphaPngLevel, false}};
+    for (const Case& c : cases) {
+        const unsigned bytesPerPixel = c.depth / 8;
+        TextureRecord holder =
+            TextureBuilder(256, 256, c.depth)
+                .standardMasks()
+                .bytes([&](int, uint64_t i) {
+                    const uint64_t pixel = i / bytesPerPixel;
+                    return c.noise ? NoiseByte(i) : uint8_t(pixel % 256 + pixel / 256 * (i % bytesPerPixel));
+                })
+                .build();
+        std::vector<uint8_t> png, atLevel;
+        auto into = [](std::vector<uint8_t>& file) {
+            return [&file](const void* bytes, size_t size) {
+                file.insert(file.end(), static_cast<const uint8_t*>(bytes), static_cast<const uint8_t*>(bytes) + size);
+                return true;
+            };
+        };
+        ASSERT_TRUE(EncodePngLevel(holder.record(), 0, into(png))) << c.what;
+        ASSERT_TRUE(EncodePngLevel(holder.record(), 0, into(atLevel), nullptr, {PngLayout::ofDepth, c.level}));
+        EXPECT_EQ(Decode(png), ExpandLevelToArgb(holder.record(), 0)) << c.what;
+        if (c.noise) {
+            const std::vector<uint8_t> data = StoredData(png);
+            ASSERT_EQ(data.size(), 256 * (256 * (c.depth / 8) + 1)) << c.what;
+            for (size_t row = 0; row < data.size(); row += data.size() / 256)
+                EXPECT_EQ(data[row], 0) << c.what << " row " << row;  // no filter: stored blocks need none
+            EXPECT_LE(png.size(), atLevel.size() + atLevel.size() / 256) << c.what;
+        } else {
+            EXPECT_EQ(png, atLevel) << c.what;
+        }
     }
 }

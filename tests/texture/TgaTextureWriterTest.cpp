@@ -115,8 +115,9 @@ TEST(TgaTextureWriter, LaysOutEachDepthsFile)
     ASSERT_TRUE(TgaTextureWriter(dir.file("c.tga").c_str(), c.record(), report));
     EXPECT_EQ(ReadFileBytes(dir.file("c.tga")).substr(18),
               U16(0xFFFF) + U16(0xFC00) + U16(0x83E0) + U16(0x801F) + U16(0x8000) + U16(0x8420));
-    // 1.2 MB: converted rows go out in more than one block
-    TextureRecord big565 = MakeRecord(1024, 600, 16, 1);
+    // 1.2 MB: converted rows go out in more than one block; rows of eight-pixel
+    // runs and a shorter tail
+    TextureRecord big565 = MakeRecord(1021, 600, 16, 1);
     big565.record().greenMask = 0x7E0;
     ASSERT_TRUE(TgaTextureWriter(dir.file("c.tga").c_str(), big565.record(), report));
     EXPECT_EQ(ReadFileBytes(dir.file("c.tga")).substr(18), As555(RowsBottomUp(big565.record(), 0)));

@@ -19,6 +19,18 @@ namespace {
 constexpr uint8_t kSignature[kPngSignatureSize] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 // The compressed stream goes out in chunks of this much data.
 constexpr size_t kIdatChunkBytes = size_t(1) << 20;
+// The trial compression of a sample of the filtered rows (see
+// BarelyCompresses): at most kMaxTrialBytes and a kTrialFraction of the
+// image, in bands of about kTrialSliceBytes spread through it; images smaller
+// than kMinTrialImageBytes go without it. A sample that shrinks by less than
+// 1 / kStoredBelowSaving of its size (0.4 %) has the image stored.
+constexpr size_t kTrialSliceBytes = size_t(32) << 10;
+constexpr size_t kMaxTrialBytes = size_t(128) << 10;
+constexpr size_t kTrialFraction = 16;
+constexpr size_t kMinTrialImageBytes = size_t(64) << 10;
+constexpr size_t kStoredBelowSaving = 256;
+// libdeflate's level that writes stored blocks only.
+constexpr int kStoredLevel = 0;
 
 struct SpngFree {
     void operator()(spng_ctx* ctx) const { spng_ctx_free(ctx); }
@@ -129,15 +141,15 @@ bool WriteHeaderChunks(const PngSink& sink, const PngRows& rows, const T3D_TEXTU
     return WriteChunk(sink, "PLTE", plte, sizeof plte);
 }
 
-// Every row with its filter byte, filtered.
-bool FilterImage(PngRows& rows, ByteBlock& filtered)
+// Rows first to first + count - 1 with their filter bytes into `out`, each
+// filtered by the smallest sum against the row above (none for a palette).
+void FilterRows(PngRows& rows, unsigned first, unsigned count, uint8_t* out)
 {
-    const size_t rowBytes = rows.rowBytes(), stride = rowBytes + 1;
+    const size_t rowBytes = rows.rowBytes();
     std::vector<uint8_t> above(rowBytes, 0), current(rowBytes), scratch(rowBytes);
-    if (!filtered.allocate(stride * rows.height()))
-        return false;
-    for (unsigned y = 0; y < rows.height(); ++y) {
-        uint8_t* out = filtered.data() + y * stride;
+    if (first > 0)
+        std::memcpy(above.data(), rows.row(first - 1, current.data()), rowBytes);
+    for (unsigned y = first; y < first + count; ++y, out += rowBytes + 1) {
         const uint8_t* row = rows.row(y, current.data());
         if (rows.indexed()) {
             out[0] = uint8_t(PngFilter::none);
@@ -148,19 +160,68 @@ bool FilterImage(PngRows& rows, ByteBlock& filtered)
         }
         std::memcpy(above.data(), row, rowBytes);
     }
-    return true;
+}
+
+// Every row with the filter none, for stored blocks: they are as large
+// whatever the filters, and these cost no choosing.
+void UnfilteredRows(PngRows& rows, uint8_t* out)
+{
+    const size_t rowBytes = rows.rowBytes();
+    for (unsigned y = 0; y < rows.height(); ++y, out += rowBytes + 1) {
+        out[0] = uint8_t(PngFilter::none);
+        const uint8_t* row = rows.row(y, out + 1);
+        if (row != out + 1)
+            std::memcpy(out + 1, row, rowBytes);
+    }
+}
+
+using Compressor = std::unique_ptr<libdeflate_compressor, CompressorFree>;
+
+// Bands of rows spread evenly through the image, filtered as the whole image
+// would be, joined.
+std::vector<uint8_t> TrialSample(PngRows& rows)
+{
+    const size_t stride = rows.rowBytes() + 1;
+    const size_t total = std::min(kMaxTrialBytes, stride * rows.height() / kTrialFraction);
+    const unsigned bandRows = unsigned(std::clamp<size_t>(kTrialSliceBytes / stride, 1, rows.height()));
+    const unsigned bands = unsigned(std::clamp<size_t>(total / (bandRows * stride), 1, rows.height() / bandRows));
+    std::vector<uint8_t> sample(size_t(bands) * bandRows * stride);
+    for (unsigned i = 0; i < bands; ++i)
+        FilterRows(rows, i * (rows.height() / bands), bandRows, sample.data() + size_t(i) * bandRows * stride);
+    return sample;
+}
+
+// Whether deflate at the compressor's level saves almost nothing on the image
+// (noise, full-strength grain), judged on a sample: its search over the whole
+// image would then cost many times a copy for a few bytes.
+bool BarelyCompresses(PngRows& rows, libdeflate_compressor* compressor)
+{
+    if ((rows.rowBytes() + 1) * rows.height() < kMinTrialImageBytes)
+        return false;
+    const std::vector<uint8_t> sample = TrialSample(rows);
+    const size_t enough = sample.size() - sample.size() / kStoredBelowSaving;
+    std::vector<uint8_t> out(enough);
+    return libdeflate_zlib_compress(compressor, sample.data(), sample.size(), out.data(), out.size()) == 0;
 }
 
 enum class WholeEncode { written, sinkFailed, tooLarge };
 
 // The image filtered and compressed in one call; tooLarge when either copy
-// cannot be had.
-WholeEncode EncodeWhole(PngRows& rows, const T3D_TEXTURE& record, const PngSink& sink, int level)
+// cannot be had. With `mayStore`, an image that barely compresses goes out in
+// stored blocks.
+WholeEncode EncodeWhole(PngRows& rows, const T3D_TEXTURE& record, const PngSink& sink, int level, bool mayStore)
 {
     ByteBlock filtered, compressed;
-    const std::unique_ptr<libdeflate_compressor, CompressorFree> compressor(libdeflate_alloc_compressor(level));
-    if (!compressor || !FilterImage(rows, filtered) ||
-        !compressed.allocate(libdeflate_zlib_compress_bound(compressor.get(), filtered.size())))
+    Compressor compressor(libdeflate_alloc_compressor(level));
+    if (!compressor || !filtered.allocate((rows.rowBytes() + 1) * rows.height()))
+        return WholeEncode::tooLarge;
+    if (mayStore && BarelyCompresses(rows, compressor.get())) {
+        compressor.reset(libdeflate_alloc_compressor(kStoredLevel));
+        UnfilteredRows(rows, filtered.data());
+    } else {
+        FilterRows(rows, 0, rows.height(), filtered.data());
+    }
+    if (!compressor || !compressed.allocate(libdeflate_zlib_compress_bound(compressor.get(), filtered.size())))
         return WholeEncode::tooLarge;
     const size_t size = libdeflate_zlib_compress(compressor.get(), filtered.data(), filtered.size(), compressed.data(),
                                                  compressed.size());
@@ -227,7 +288,8 @@ bool EncodePngLevel(const T3D_TEXTURE& record, int level, const PngSink& sink, s
     PngRows rows(record, level, options.layout);
     const int effort = DeflateLevel(rows, options.level);
     if ((rows.rowBytes() + 1) * rows.height() <= kMaxWholePngEncodeBytes) {
-        const WholeEncode whole = EncodeWhole(rows, record, sink, effort);
+        const bool mayStore = options.level == kDefaultPngLevel;
+        const WholeEncode whole = EncodeWhole(rows, record, sink, effort, mayStore);
         if (whole != WholeEncode::tooLarge)
             return whole == WholeEncode::written || Fail(error, "the file could not be written");
     }
