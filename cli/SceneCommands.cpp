@@ -11,6 +11,7 @@
 #include "texture/TextureReport.h"
 #include "texture/chain/ImageChainWrite.h"
 #include "texture/chain/MipChainNaming.h"
+#include "texture/chain/TextureFileReader.h"
 #include "texture/chain/TextureFileWriter.h"
 #include "texture/convert/DepthConversion.h"
 #include "texture/io/FileWrite.h"
@@ -405,10 +406,11 @@ int RunReplace(const CommandArguments& args, std::ostream& out, std::ostream& er
     if (!MipFilterOption(args, choices.filter, error) || !LevelsOption(args, choices.levels, error))
         return UsageError(err, error);
     const std::string& source = args.files[2];
-    if (as565 && TakesSceneFormat(source, choices))
-        return UsageError(err, std::string("--rgb565 does not go with ") +
-                                   (choices.keepFormat ? "--keep-format" : "a PNG chain") +
-                                   ": the scene's texture gives the format");
+    if (as565 && TakesSceneFormat(source, choices)) {
+        const std::string taking =
+            choices.keepFormat ? "--keep-format" : std::string("a ") + ChainKindOf(source) + " chain";
+        return UsageError(err, "--rgb565 does not go with " + taking + ": the scene's texture gives the format");
+    }
     CVK7QScene scene;
     int index = 0;
     if (!LoadAndPick(args, scene, index, err))

@@ -17,21 +17,24 @@ bool LoadAndPickTexture(CVK7QScene& scene, const std::string& path, const std::s
 // controls and bytes that are not UTF-8 as escapes, the backslash doubled.
 int RunList(const CommandArguments& args, std::ostream& out, std::ostream& err);
 
-// extract SCENE.T3D (INDEX|NAME) OUT.tga|OUT.png [--format tga|png]
-// [--png-level 1-12]: the
-// texture's whole mip chain as TGA or PNG files (by --format, else by OUT's
-// extension, any case), level 0 as OUT and the further levels named by the
-// mip-chain rule. Nothing is written when the rule cannot name every level
+// extract SCENE.T3D (INDEX|NAME) OUT.tga|OUT.png|OUT.dds [--format tga|png|dds]
+// [--png-level 1-12] [--dds-palette]: the texture's whole mip chain as TGA or
+// PNG files, or as one DDS file holding every level (by --format, else by
+// OUT's extension, any case), level 0 as OUT and the further levels named by
+// the mip-chain rule. Nothing is written when the rule cannot name every level
 // (the message names one that works) or OUT is the scene file. OUT may be a
-// stream (- for standard output) when the texture has one level; a chain of
-// several levels to a stream, an OUT that does not end in .tga or .png without
-// --format, or one whose extension disagrees with it, is a usage error.
-// --png-level is deflate's effort for PNG files (1 fastest, 12 smallest).
+// stream (- for standard output) when the texture has one level or goes as a
+// DDS; a chain of several files to a stream, an OUT that does not end in .tga,
+// .png or .dds without --format, or one whose extension disagrees with it, is
+// a usage error. --png-level is deflate's effort for PNG files (1 fastest, 12
+// smallest); --dds-palette writes an 8-bit texture's DDS with its palette and
+// indices instead of 32-bit colours.
 int RunExtract(const CommandArguments& args, std::ostream& out, std::ostream& err);
 
-// extract-all SCENE.T3D DIR [--force] [--png] [--png-level 1-12]: every
-// texture's chain, as TGA files or with --png as PNG files (compressed with
-// --png-level's effort), into DIR (made
+// extract-all SCENE.T3D DIR [--force] [--png|--dds] [--png-level 1-12]
+// [--dds-palette]: every texture's chain, as TGA files, with --png as PNG
+// files (compressed with --png-level's effort) or with --dds as one DDS file
+// each (--dds-palette as for extract), into DIR (made
 // when missing), named after the texture: shortened where too long, changed
 // where the rule cannot chain it, flag letters kept. Names that clash get
 // "-2", "-3", ... before their suffix. One line per texture written: index,

@@ -1,4 +1,4 @@
-// Commands on texture files: TGA and PNG chains.
+// Commands on texture files: TGA, PNG and DDS chains.
 #pragma once
 
 #include "cli/CommandLine.h"

@@ -1,6 +1,6 @@
 // The main window: a top-level window with the scene's texture list, the chosen
 // texture's details and flags, two previews (the chosen scene texture, the
-// replacement read from a TGA or PNG file, or as it will go into the chosen
+// replacement read from a TGA, PNG or DDS file, or as it will go into the chosen
 // scene texture), the folder tree, and the File, Edit, View and Action menus.
 //
 // The dialog holds the controls, the menus and their layout, wires every

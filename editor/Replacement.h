@@ -1,4 +1,4 @@
-// The replacement: the texture file (TGA or PNG) chosen in the folder tree or
+// The replacement: the texture file (TGA, PNG or DDS) chosen in the folder tree or
 // dropped on the right frame, the files of its chain with their stamps on
 // disk, the last good read of them, the options it reads with, and where its
 // reading stands. The window shows it and asks it; nothing else keeps any of

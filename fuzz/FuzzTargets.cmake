@@ -5,5 +5,6 @@ set(QUORREL_FUZZ_TARGETS
   png_chain:PngChainFuzz.cpp
   dds_read:DdsReadFuzz.cpp
   tga_write:TgaWriteFuzz.cpp
+  dds_write:DdsWriteFuzz.cpp
   mip_naming:MipNamingFuzz.cpp
   scene_load:SceneLoadFuzz.cpp)

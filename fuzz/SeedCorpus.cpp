@@ -423,6 +423,15 @@ int main(int argc, char** argv)
                          Prefixed(uint8_t(layout << 1), WrittenTga(scratch, 16, 8, depth))});
     }
 
+    // Each DDS seed written as it is, and with the other option bits: an 8-bit
+    // one as a palette DDS, one of several levels cut to two.
+    const std::vector<Seed> dds = DdsSeeds();
+    std::vector<Seed> ddsWrite;
+    for (const Seed& seed : dds) {
+        ddsWrite.push_back({seed.file, Prefixed(0, seed.bytes)});
+        ddsWrite.push_back({"palette_levels2_" + seed.file, Prefixed(1 | 2 << 1, seed.bytes)});
+    }
+
     const std::vector<Seed> chain = {
         {"wall_palette8_64x16", ChainInput(scratch, 8)},
         {"wall_rgb555_64x16", ChainInput(scratch, 16)},
@@ -448,6 +457,6 @@ int main(int argc, char** argv)
     const bool ok = SaveAll(root + "/tga_read", tga) && SaveAll(root + "/tga_write", write) &&
                     SaveAll(root + "/tga_chain", chain) && SaveAll(root + "/mip_naming", naming) &&
                     SaveAll(root + "/scene_load", scene) && SaveAll(root + "/png_chain", png) &&
-                    SaveAll(root + "/dds_read", DdsSeeds());
+                    SaveAll(root + "/dds_read", dds) && SaveAll(root + "/dds_write", ddsWrite);
     return ok ? 0 : 1;
 }

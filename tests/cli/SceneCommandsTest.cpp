@@ -523,10 +523,16 @@ TEST_F(PackedScene, PngChainsGoInAtTheDepthAskedOrTheTexturesOwn)
         EXPECT_EQ("quorrel-cli: --rgb565 does not go with --keep-format: the scene's texture gives the format\n",
                   both.err);
     }
-    const Outcome pngAs565 = Call(RunReplace, {out, "1", png}, {{"--rgb565", ""}});
-    EXPECT_EQ(2, pngAs565.status);
-    EXPECT_EQ("quorrel-cli: --rgb565 does not go with a PNG chain: the scene's texture gives the format\n",
-              pngAs565.err);
+    const struct {
+        std::string source, kind;
+    } takingFormat[] = {{png, "PNG"}, {dir.file("absent.dds"), "DDS"}};
+    for (const auto& chain : takingFormat) {
+        const Outcome as565 = Call(RunReplace, {out, "1", chain.source}, {{"--rgb565", ""}});
+        EXPECT_EQ(2, as565.status);
+        EXPECT_EQ("quorrel-cli: --rgb565 does not go with a " + chain.kind +
+                      " chain: the scene's texture gives the format\n",
+                  as565.err);
+    }
     EXPECT_EQ(before, ReadFileBytes(out));
     EXPECT_FALSE(std::filesystem::exists(dir.file("no.T3D")));
 }

@@ -73,7 +73,7 @@ TEST(TextureCommands, InfoPrintsTheRecordAndSendsMessagesToStderr)
         {TgaHeaderBytes(map8) + Bytes({1, 0}), 1,
          "quorrel-cli: " + odd + ": has a colour map entry size that is not read\n"},
         {"\xFF\xD8\xFF\xE0" + TgaHeaderBytes(mapped), 1,
-         "quorrel-cli: " + odd + ": is a JPEG image, not a PNG or TGA file: save it as PNG\n"},
+         "quorrel-cli: " + odd + ": is a JPEG image, not a PNG, TGA or DDS file: save it as PNG\n"},
     };
     for (const auto& [bytes, status, err] : cases) {
         ASSERT_TRUE(WriteFileBytes(odd, bytes));

@@ -1080,7 +1080,8 @@ TEST_F(EditorWork, ExtractAndReplaceDeclineWhenThereIsNothingToActOn)
     const std::string broken = (desk / "broken.tga").string(), gone = (desk / "gone.tga").string();
     QTest::keyClick(editor->tree, Qt::Key_Down);
     editor->settle();
-    EXPECT_EQ(frame->notice(), QString::fromStdString("Error: " + broken + " is a text file, not a PNG or TGA file"));
+    EXPECT_EQ(frame->notice(),
+              QString::fromStdString("Error: " + broken + " is a text file, not a PNG, TGA or DDS file"));
     QTest::keyClick(editor->tree, Qt::Key_Down);
     editor->settle();
     EXPECT_EQ(frame->notice(), QString::fromStdString("Error: Can't find TGA file " + gone));
@@ -2151,7 +2152,7 @@ TEST_F(EditorWork, RecentScenesFoldersAndOptionsAreKeptBetweenRuns)
     Settle(unreadable);
     EXPECT_EQ(unreadable.findChild<PreviewFrame*>(QString::number(kReplacementFrameId))->notice(),
               "Error: " + QString::fromStdString((desk / "wall_A.tga").string()) +
-                  " is a text file, not a PNG or TGA file");
+                  " is a text file, not a PNG, TGA or DDS file");
     EXPECT_TRUE(messages().empty());
 }
 

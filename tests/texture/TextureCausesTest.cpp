@@ -79,7 +79,7 @@ TEST(TextureCauses, EachFailureSaysWhy)
 TEST(TextureCauses, AFileOfAnotherKindIsNamed)
 {
     const std::string tail = Repeat(0, 40);
-    const std::string advice = ", not a PNG or TGA file: save it as PNG";
+    const std::string advice = ", not a PNG, TGA or DDS file: save it as PNG";
     const std::string longText = Repeat('a', 511) + "\xC3\xA9 and on";  // cut inside the e-acute at byte 512
     const struct {
         std::string bytes, detail;
@@ -93,10 +93,10 @@ TEST(TextureCauses, AFileOfAnotherKindIsNamed)
         {"\xABKTX 20\xBB\r\n\x1A\n" + tail, "is a KTX texture" + advice},
         {"8BPS" + tail, "is a Photoshop (PSD) image" + advice},
         {"qoif" + tail, "is a QOI image" + advice},
-        {"VK7N" + tail, "is a scene file, not a PNG or TGA file: open it with File, Load"},
-        {"VK7O" + tail, "is a scene file, not a PNG or TGA file: open it with File, Load"},
-        {"width 64\nheight 64\n", "is a text file, not a PNG or TGA file"},
-        {longText, "is a text file, not a PNG or TGA file"},
+        {"VK7N" + tail, "is a scene file, not a PNG, TGA or DDS file: open it with File, Load"},
+        {"VK7O" + tail, "is a scene file, not a PNG, TGA or DDS file: open it with File, Load"},
+        {"width 64\nheight 64\n", "is a text file, not a PNG, TGA or DDS file"},
+        {longText, "is a text file, not a PNG, TGA or DDS file"},
         {"", "is empty"},
         {"BM" + Repeat(0, 12) + U32(7) + tail, "has a reserved colour map type"},  // not a BMP header
         {"text\xFF" + tail, "has a reserved colour map type"},                     // not UTF-8

@@ -36,7 +36,7 @@ constexpr size_t kFileKindBytes = 512;
 FileKind KindOfFile(const uint8_t* head, size_t size, uint64_t fileSize);
 
 // The cause whose message names the kind, with advice where there is one
-// ("%s is a JPEG image, not a PNG or TGA file: save it as PNG"), and the
+// ("%s is a JPEG image, not a PNG, TGA or DDS file: save it as PNG"), and the
 // words that name an image's kind ("a JPEG image"; empty for the others).
 // False for an unknown kind.
 bool CauseOfKind(FileKind kind, TextureCause& cause, const char*& words);

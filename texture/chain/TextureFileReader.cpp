@@ -97,6 +97,11 @@ bool TakesTextureFormat(const std::string& path)
     return FormatOfPath(path).takesTextureFormat;
 }
 
+const char* ChainKindOf(const std::string& path)
+{
+    return FormatOfPath(path).kind;
+}
+
 bool IsOneFileChain(const std::string& first)
 {
     const ChainFormat* named = FormatOfName(first);

@@ -41,6 +41,10 @@ bool IsTextureFileName(const std::string& path);
 // one. The replacement rule asks this.
 bool TakesTextureFormat(const std::string& path);
 
+// The kind of the chain whose first file is at `path`, as messages name it
+// ("PNG", "DDS", "TGA"), told as TakesTextureFormat tells it.
+const char* ChainKindOf(const std::string& path);
+
 // Whether the chain that starts at `first` is that one file, holding every
 // level itself: a .dds file (any case), told by its name so that asking opens
 // nothing. No level file beside it is read, looked for or watched, and

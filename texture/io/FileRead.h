@@ -1,4 +1,4 @@
-// Reading the files the program is given: TGA and PNG levels and scenes.
+// Reading the files the program is given: TGA, PNG and DDS files and scenes.
 //
 // A file is opened non-blocking (a FIFO or device cannot hang the open) and
 // read only when it is a regular file; anything else - a folder, FIFO, device,

@@ -1,4 +1,4 @@
-// Writing the files the program makes: TGA and PNG levels and scenes.
+// Writing the files the program makes: TGA, PNG and DDS files and scenes.
 //
 // A file is never written in place. Its bytes go to a fresh temporary file in
 // the target's folder, through checked writes; the temporary is flushed to
