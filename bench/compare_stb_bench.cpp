@@ -8,9 +8,7 @@
 #include <benchmark/benchmark.h>
 #include <stb_image_write.h>
 
-#include <fcntl.h>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -39,17 +37,12 @@ void TgaWriteOneLevelLimit(benchmark::State& state)
     SilentReport report;
     if (!TgaTextureWriter(path.c_str(), holder.record(), report))
         state.SkipWithError("setup failed");
-    std::string bytes(ReadIntoFreshBuffer(path), '\0');
-    const int in = ::open(path.c_str(), O_RDONLY);
-    if (in < 0 || ::read(in, bytes.data(), bytes.size()) != ssize_t(bytes.size()))
+    const std::string bytes = FileBytes(path);
+    if (bytes.empty())
         state.SkipWithError("setup failed");
-    ::close(in);
-    for (auto _ : state) {
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-        if (::write(fd, bytes.data(), bytes.size()) != ssize_t(bytes.size()))
+    for (auto _ : state)
+        if (!WriteWhole(path, bytes))
             state.SkipWithError("write failed");
-        ::close(fd);
-    }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes.size()));
 }
 

@@ -8,9 +8,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include <fcntl.h>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -50,17 +48,12 @@ void DdsWriteLimit(benchmark::State& state)
     SilentReport report;
     if (!DdsTextureWriter(path.c_str(), holder.record(), report))
         state.SkipWithError("setup failed");
-    std::string bytes(ReadIntoFreshBuffer(path), '\0');
-    const int in = ::open(path.c_str(), O_RDONLY);
-    if (in < 0 || ::read(in, bytes.data(), bytes.size()) != ssize_t(bytes.size()))
+    const std::string bytes = FileBytes(path);
+    if (bytes.empty())
         state.SkipWithError("setup failed");
-    ::close(in);
-    for (auto _ : state) {
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-        if (::write(fd, bytes.data(), bytes.size()) != ssize_t(bytes.size()))
+    for (auto _ : state)
+        if (!WriteWhole(path, bytes))
             state.SkipWithError("write failed");
-        ::close(fd);
-    }
 }
 
 void Formats(benchmark::internal::Benchmark* b)

@@ -114,6 +114,25 @@ size_t ReadIntoFreshBuffer(const std::string& path, bool pageAligned)
     return done;
 }
 
+std::string FileBytes(const std::string& path)
+{
+    std::string bytes(ReadIntoFreshBuffer(path), '\0');
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const bool read = fd >= 0 && ::read(fd, bytes.data(), bytes.size()) == ssize_t(bytes.size());
+    if (fd >= 0)
+        ::close(fd);
+    return read ? bytes : std::string();
+}
+
+bool WriteWhole(const std::string& path, const std::string& bytes)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    const bool written = fd >= 0 && ::write(fd, bytes.data(), bytes.size()) == ssize_t(bytes.size());
+    if (fd >= 0)
+        ::close(fd);
+    return written;
+}
+
 void MakePhotoRecord(TextureRecord& holder, unsigned side)
 {
     holder.clear();

@@ -33,3 +33,9 @@ std::string BenchTgaFile(const std::string& name, unsigned side, int depth);
 // page-aligned (the kernel copies into a page-aligned buffer fastest).
 // Returns the bytes read.
 size_t ReadIntoFreshBuffer(const std::string& path, bool pageAligned = false);
+
+// The limit for writing: a file's bytes, read once (empty when it cannot be
+// read), then written whole over it with one write() (false when that
+// failed).
+std::string FileBytes(const std::string& path);
+bool WriteWhole(const std::string& path, const std::string& bytes);
